@@ -1,0 +1,46 @@
+// One table of every input of the form, so that the window's snapshot and restore, the
+// command-line tool's JSON and the tests walk the inputs instead of naming 150 of them.
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "model/AuctionForm.h"
+
+namespace licytek {
+
+enum class FieldKind {
+    Text,           // single-line text
+    MultiLineText,  // text with CR LF between lines
+    Switch,         // check box, radio button or switch panel
+    ListPosition,   // selected position of a list, kNoListItem for none
+    ListText,       // shown text of an editable list
+};
+
+// Switches of which at most one is on (radio groups and the editor's alignment panels).
+enum class SwitchGroup { None, Layout, PictureSource, Direction, Animation, Alignment };
+
+struct FormField {
+    std::string_view name;   // the control's name, e.g. "Edit2"
+    FieldKind kind;
+    std::string_view label;  // what the seller sees it as, Polish, UTF-8
+    std::string AuctionForm::*text = nullptr;  // Text, MultiLineText, ListText
+    bool AuctionForm::*flag = nullptr;         // Switch
+    int AuctionForm::*position = nullptr;      // ListPosition
+    SwitchGroup group = SwitchGroup::None;     // Switch only
+    int listSize = 0;                          // ListPosition: number of items
+};
+
+// Every input, in the order the window groups them.
+std::span<const FormField> FormFields();
+
+// The input of that control name, or nullptr.
+const FormField* FindFormField(std::string_view name);
+
+inline bool IsTextKind(FieldKind kind) {
+    return kind == FieldKind::Text || kind == FieldKind::MultiLineText ||
+           kind == FieldKind::ListText;
+}
+
+}  // namespace licytek

@@ -1,0 +1,31 @@
+// Conversions at the edges of the core: UTF-8 <-> Windows-1250 and LF <-> CR LF.
+// The core itself holds every text as Windows-1250 bytes with CR LF between lines.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace licytek {
+
+// Windows-1250 bytes for a UTF-8 text, or nothing when the text holds a character the code
+// page cannot hold (or is not valid UTF-8); `badOffset` then gets the byte offset in `utf8`
+// of the first such character. Nothing is ever replaced silently.
+std::optional<std::string> Utf8ToCp1250(std::string_view utf8, std::size_t* badOffset = nullptr);
+
+// UTF-8 for Windows-1250 bytes. The five bytes the code page leaves undefined (0x81, 0x83,
+// 0x88, 0x90, 0x98) become the control characters U+0081 and so on, and Utf8ToCp1250 turns
+// those back, so a text read from a file survives the trip through the window unchanged.
+std::string Cp1250ToUtf8(std::string_view cp1250);
+
+// Whether Windows-1250 can hold the Unicode code point.
+bool Cp1250CanHold(char32_t codePoint);
+
+// Every lone LF becomes CR LF; CR LF stays as it is.
+std::string ToCrLf(std::string_view text);
+
+// Every CR LF becomes LF; a lone CR stays.
+std::string ToLf(std::string_view text);
+
+}  // namespace licytek
