@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 
 #include "model/FileIo.h"
@@ -16,8 +17,8 @@ inline constexpr const char* kSellerIdFileName = "id.ltk";
 // The ID held by the file's bytes: up to the first zero byte, at most 20 bytes.
 std::string DecodeSellerId(std::string_view bytes);
 
-// Reads the ID from `path`. Nothing when the file does not exist; a FileError when it
-// exists but cannot be read.
+// Reads the ID from `path`, all 20 bytes of it. Nothing when the file does not exist; a
+// FileError when it exists but cannot be read.
 std::variant<std::monostate, std::string, FileError> LoadSellerId(const std::string& path);
 
 // An ID longer than 20 bytes is refused: a cut ID would link to another seller's pages.
@@ -26,7 +27,7 @@ struct SellerIdTooLong {
     std::string Message() const;  // Polish, UTF-8
 };
 
-// Writes the 20 bytes atomically.
+// Writes the ID followed by zero bytes up to 20 bytes, atomically.
 std::variant<std::monostate, FileError, SellerIdTooLong> SaveSellerId(const std::string& id,
                                                                       const std::string& path);
 
