@@ -11,7 +11,7 @@ namespace {
 
 // Closes the descriptor when it goes out of scope.
 class Descriptor {
-public:
+  public:
     explicit Descriptor(int fd) : fd_(fd) {}
     ~Descriptor() {
         if (fd_ >= 0) {
@@ -28,7 +28,7 @@ public:
         return result;
     }
 
-private:
+  private:
     int fd_;
 };
 
@@ -38,6 +38,14 @@ std::string DirectoryOf(const std::string& path) {
         return ".";
     }
     return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+mode_t PermissionsFor(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
+        return info.st_mode & 07777;
+    }
+    return 0644;
 }
 
 std::optional<FileError> WriteAll(int fd, std::string_view bytes) {
@@ -75,8 +83,7 @@ FileError FileErrorFromErrno(int errnoValue) {
     }
 }
 
-std::variant<std::string, FileError> ReadFilePrefix(const std::string& path,
-                                                    std::size_t maxBytes) {
+std::variant<std::string, FileError> ReadFilePrefix(const std::string& path, std::size_t maxBytes) {
     Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0) {
         return FileErrorFromErrno(errno);
@@ -116,8 +123,9 @@ std::optional<FileError> WriteFileAtomically(const std::string& path, std::strin
         ::unlink(temporary.c_str());
         return error;
     };
-    // mkstemp creates the file for its owner only; a saved file is as readable as any other.
-    ::fchmod(fd.get(), 0644);
+    // mkstemp creates the file for its owner only: keep the permissions of the file being
+    // replaced, and give a new one the usual read access for all.
+    ::fchmod(fd.get(), PermissionsFor(path));
     if (auto error = WriteAll(fd.get(), bytes)) {
         return fail(*error);
     }

@@ -15,7 +15,7 @@ bool IsUndefinedCp1250Byte(unsigned char byte) {
 
 // One iconv conversion descriptor for the life of the call.
 class Converter {
-public:
+  public:
     Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {
         if (cd_ == reinterpret_cast<iconv_t>(-1)) {
             throw std::runtime_error("iconv cannot convert between UTF-8 and Windows-1250");
@@ -34,15 +34,17 @@ public:
             char* outPtr = buffer.data();
             std::size_t outLeft = buffer.size();
             const std::size_t result = iconv(cd_, &in, &inLeft, &outPtr, &outLeft);
+            // Taken before anything else can overwrite it.
+            const int error = result == static_cast<std::size_t>(-1) ? errno : 0;
             out.append(buffer.data(), buffer.size() - outLeft);
-            if (result == static_cast<std::size_t>(-1) && errno != E2BIG) {
-                return errno;
+            if (error != 0 && error != E2BIG) {
+                return error;
             }
         }
         return 0;
     }
 
-private:
+  private:
     iconv_t cd_;
 };
 
@@ -82,9 +84,10 @@ std::string Cp1250ToUtf8(std::string_view cp1250) {
     char* in = input.data();
     std::size_t inLeft = input.size();
     while (converter.Convert(in, inLeft, out) != 0) {
+        // Only the undefined bytes stop iconv; each becomes the code point of its own value.
         const auto byte = static_cast<unsigned char>(in[0]);
-        out.push_back(static_cast<char>(0xC2));
-        out.push_back(static_cast<char>(byte));  // only the undefined bytes stop iconv
+        out.push_back(static_cast<char>(0xC0 | (byte >> 6)));
+        out.push_back(static_cast<char>(0x80 | (byte & 0x3F)));
         ++in;
         --inLeft;
     }
@@ -97,7 +100,8 @@ bool Cp1250CanHold(char32_t codePoint) {
     }
     std::string utf8;
     if (codePoint < 0x800) {
-        utf8 = {static_cast<char>(0xC0 | (codePoint >> 6)), static_cast<char>(0x80 | (codePoint & 0x3F))};
+        utf8 = {static_cast<char>(0xC0 | (codePoint >> 6)),
+                static_cast<char>(0x80 | (codePoint & 0x3F))};
     } else if (codePoint < 0x10000) {
         utf8 = {static_cast<char>(0xE0 | (codePoint >> 12)),
                 static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F)),
