@@ -1,0 +1,101 @@
+#include "model/Text.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace licytek {
+namespace {
+
+std::string AllBytes() {
+    std::string bytes;
+    for (int b = 0; b < 256; ++b) {
+        bytes.push_back(static_cast<char>(b));
+    }
+    return bytes;
+}
+
+TEST(Cp1250, ConvertsPolishTextBothWays) {
+    const std::pair<std::string_view, std::string_view> cases[] = {
+        {"ąćęłńóśźż", "\xB9\xE6\xEA\xB3\xF1\xF3\x9C\x9F\xBF"},
+        {"ĄĆĘŁŃÓŚŹŻ", "\xA5\xC6\xCA\xA3\xD1\xD3\x8C\x8F\xAF"},
+        {"„cytat” – 5 €",
+         "\x84"
+         "cytat\x94 \x96 5 \x80"},
+        {"a\r\nb\tc", "a\r\nb\tc"},
+        {"", ""},
+    };
+    for (const auto& [utf8, cp1250] : cases) {
+        EXPECT_EQ(Utf8ToCp1250(utf8), std::string(cp1250)) << utf8;
+        EXPECT_EQ(Cp1250ToUtf8(cp1250), utf8);
+    }
+}
+
+TEST(Cp1250, EveryByteSurvivesTheTripThroughUtf8) {
+    const std::string bytes = AllBytes();
+    const std::string utf8 = Cp1250ToUtf8(bytes);
+    EXPECT_EQ(Utf8ToCp1250(utf8), bytes);
+    // The five undefined bytes stand for the control characters of the same value.
+    EXPECT_EQ(Cp1250ToUtf8("\x81\x83\x88\x90\x98"), "\u0081\u0083\u0088\u0090\u0098");
+}
+
+TEST(Cp1250, LongTextsConvertWhole) {
+    const std::string letters(40000, '\xB9');  // twice as long in UTF-8
+    std::string utf8;
+    for (int i = 0; i < 40000; ++i) {
+        utf8 += "ą";
+    }
+    EXPECT_EQ(Cp1250ToUtf8(letters), utf8);
+    EXPECT_EQ(Utf8ToCp1250(utf8), letters);
+    const std::string undefined(30000, '\x98');
+    EXPECT_EQ(Utf8ToCp1250(Cp1250ToUtf8(undefined)), undefined);
+}
+
+TEST(Cp1250, RefusesWhatItCannotHoldAndSaysWhere) {
+    const std::pair<std::string_view, std::size_t> cases[] = {
+        {"ab日本", 2},        // not in the code page
+        {"łódź 😀", 8},        // beyond the Basic Multilingual Plane
+        {"Ωmega", 0},         // Greek
+        {"x\xFFy", 1},        // not UTF-8
+        {"ok\xC5", 2},        // cut in the middle of a character
+        {"ok\xC2", 2},        // cut where an undefined byte's stand-in would begin
+        {"\xC0\x80", 0},      // an over-long zero
+        {"\xED\xA0\x80", 0},  // a lone surrogate
+    };
+    for (const auto& [utf8, offset] : cases) {
+        std::size_t bad = 999;
+        EXPECT_EQ(Utf8ToCp1250(utf8, &bad), std::nullopt) << utf8;
+        EXPECT_EQ(bad, offset) << utf8;
+    }
+    EXPECT_EQ(Utf8ToCp1250("日"), std::nullopt);  // no offset asked for
+}
+
+TEST(Cp1250, KnowsWhichCodePointsItHolds) {
+    for (const char32_t held : {U'A', U'\0', U'ą', U'Ż', U'€', U'„', U'\u0081', U'ˇ'}) {
+        EXPECT_TRUE(Cp1250CanHold(held)) << static_cast<unsigned>(held);
+    }
+    for (const char32_t notHeld :
+         {U'日', U'Ω', U'\u0080', U'\u00C0', U'\uFFFD', U'\U0001F600', char32_t{0xD800}}) {
+        EXPECT_FALSE(Cp1250CanHold(notHeld)) << static_cast<unsigned>(notHeld);
+    }
+}
+
+TEST(LineBreaks, ConvertBetweenLfAndCrLf) {
+    const std::pair<std::string_view, std::string_view> toCrLf[] = {
+        {"a\nb", "a\r\nb"}, {"a\r\nb", "a\r\nb"},   {"\n", "\r\n"}, {"\n\n", "\r\n\r\n"},
+        {"a\r", "a\r"},     {"\r\n\n", "\r\n\r\n"}, {"", ""},
+    };
+    for (const auto& [in, out] : toCrLf) {
+        EXPECT_EQ(ToCrLf(in), out) << in;
+    }
+    const std::pair<std::string_view, std::string_view> toLf[] = {
+        {"a\r\nb", "a\nb"}, {"a\nb", "a\nb"},     {"a\rb", "a\rb"},
+        {"\r\r\n", "\r\n"}, {"\r\n\r\n", "\n\n"}, {"x\r", "x\r"},
+    };
+    for (const auto& [in, out] : toLf) {
+        EXPECT_EQ(ToLf(in), out) << in;
+    }
+}
+
+}  // namespace
+}  // namespace licytek
