@@ -1,0 +1,40 @@
+// The text editor panel Panel5: turns the typed text Memo3 and the panel's settings into one
+// formatted snippet, collects the snippets in the ready code Memo4, and hands the ready code
+// over to the item description Memo1. The typed text and every setting are written verbatim.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "model/AuctionForm.h"
+
+namespace licytek {
+
+// One snippet: a paragraph with the alignment of the pressed switch among Panel9..Panel12, a
+// font element (face ComboBox6, size ComboBox7 in points, colour Edit27), the bold, italic and
+// underline elements of Panel6..Panel8, a moving-text element when CheckBox20 is ticked
+// (step Edit29, delay Edit28, background Edit30, direction "prawo" RadioButton12, behaviour
+// "Wysuwanie" RadioButton14 or "Zmiennie" RadioButton15), and the text of Memo3. The style and
+// moving-text elements close after the paragraph, in the order they opened; the page relies
+// on the browser to mend that nesting.
+//
+// The alignment switches work as one group. Should none be pressed, the paragraph is aligned
+// left, and should several be, the first of them counts: the paragraph always gets one
+// complete align attribute.
+std::string BuildSnippet(const AuctionForm& form);
+
+// Button23 "Wstaw": the new Memo4, with the snippet glued to its end.
+std::string AddSnippet(const AuctionForm& form);
+
+// Button25 "Zapisz i zamknij": the new Memo1, with the whole of Memo4 glued to its end.
+// Memo4 itself is left as it is.
+std::string SaveReadyCode(const AuctionForm& form);
+
+// The nine controls that the moving-text switch CheckBox20 enables when ticked and disables
+// when unticked; their choices and texts stay as they are either way.
+inline constexpr std::array<std::string_view, 9> kMovingTextControls = {
+    "RadioButton11", "RadioButton12", "RadioButton13", "RadioButton14", "RadioButton15",
+    "SpeedButton1",  "Edit30",        "Edit28",        "Edit29"};
+
+}  // namespace licytek
