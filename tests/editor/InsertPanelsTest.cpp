@@ -1,0 +1,116 @@
+#include <functional>
+#include <ostream>
+#include <string>
+#include <string_view>
+
+#include <gtest/gtest.h>
+
+#include "editor/InsertPanels.h"
+#include "model/AuctionForm.h"
+
+namespace licytek {
+namespace {
+
+// One insert into the description: the command, how the panel is set, the description
+// before and the description expected after.
+struct InsertCase {
+    std::string_view name;
+    std::function<std::string(const AuctionForm&)> command;
+    std::function<void(AuctionForm&)> setPanel;
+    std::string_view before;
+    std::string_view after;
+};
+
+void LinkText(AuctionForm& form) {
+    form.Edit25 = "Kup";
+}
+void LinkedSizedPicture(AuctionForm& form) {
+    form.CheckBox18 = true;
+    form.Edit22 = "LINK";
+    form.Edit17 = "PIC";
+    form.CheckBox19 = true;
+    form.Edit23 = "50";
+    form.Edit24 = "60";
+}
+void GalleryWithWebFieldsSet(AuctionForm& form) {
+    LinkedSizedPicture(form);
+    form.RadioButton9 = false;
+    form.RadioButton10 = true;
+}
+void Defaults(AuctionForm&) {}
+
+void PrintTo(const InsertCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class InsertTest : public testing::TestWithParam<InsertCase> {};
+
+TEST_P(InsertTest, AddsItsTagAtTheEnd) {
+    AuctionForm form;
+    GetParam().setPanel(form);
+    form.Memo1 = GetParam().before;
+    EXPECT_EQ(GetParam().command(form), GetParam().after);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Panels, InsertTest,
+    testing::Values(
+        InsertCase{"LinkAsNewLine", InsertLink, LinkText, "abc",
+                   "abc\r\n<A href=\"http://\" target=\"_o_opo\">Kup</A>"},
+        // After a line break the whole tag goes on the new line: no break inside the address.
+        InsertCase{"LinkAfterLineBreak", InsertLink, LinkText, "abc\r\n",
+                   "abc\r\n<A href=\"http://\" target=\"_o_opo\">Kup</A>\r\n"},
+        InsertCase{"PictureDefaults", InsertPicture, Defaults, "abc",
+                   "abc\r\n<img src=\"http://\" border=0 >"},
+        InsertCase{"PictureLinkedAndSized", InsertPicture, LinkedSizedPicture, "abc",
+                   "abc\r\n<A href=\"LINK\" target=\"_o_opo\">\r\n"
+                   "<img src=\"PIC\" border=0 width=\"50%\" height=\"60%\"></A>"},
+        InsertCase{"PictureAfterLineBreak", InsertPicture, LinkedSizedPicture, "abc\r\n",
+                   "abc\r\n<A href=\"LINK\" target=\"_o_opo\">\r\n"
+                   "<img src=\"PIC\" border=0 width=\"50%\" height=\"60%\"></A>\r\n"},
+        InsertCase{"PictureSizedWithLetters", InsertPicture,
+                   [](AuctionForm& form) {
+                       form.Edit17 = "";
+                       form.CheckBox19 = true;
+                       form.Edit23 = "duzo";
+                   },
+                   "abc", "abc\r\n<img src=\"\" border=0 width=\"duzo%\" height=\"100%\">"},
+        InsertCase{"GalleryIgnoresWebFields", InsertPicture, GalleryWithWebFieldsSet, "abc",
+                   "abc<br><br><tt><GALERIA></tt><br><br>"},
+        InsertCase{"GalleryAfterLineBreak", InsertPicture, GalleryWithWebFieldsSet, "abc\r\n",
+                   "abc\r\n<br><br><tt><GALERIA></tt><br><br>"},
+        InsertCase{"FontDefaultsGlued", ChangeFont, Defaults, "abc",
+                   "abc<font face=\"Verdana\" color=\"#000000\" style=\"font-size:12pt;\">"},
+        InsertCase{"FontTypedValues", ChangeFont,
+                   [](AuctionForm& form) {
+                       form.ComboBox9 = "Courier ";
+                       form.ComboBox8 = "duzy";
+                       form.Edit31 = "<red>";
+                   },
+                   "", "<font face=\"Courier \" color=\"<red>\" style=\"font-size:duzypt;\">"}),
+    [](const testing::TestParamInfo<InsertCase>& param) { return std::string(param.param.name); });
+
+TEST(PicturePanelEnablingTest, FieldsAreEnabledWhenAnInsertReadsThem) {
+    struct Case {
+        bool web, link, size;
+        PicturePanelEnabled expected;
+    };
+    const Case cases[] = {
+        {true, false, false, {true, true, false, true, false, false}},
+        {true, true, false, {true, true, true, true, false, false}},
+        {true, false, true, {true, true, false, true, true, true}},
+        {false, true, true, {false, false, false, false, false, false}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.web << c.link << c.size);
+        AuctionForm form;
+        form.RadioButton9 = c.web;
+        form.RadioButton10 = !c.web;
+        form.CheckBox18 = c.link;
+        form.CheckBox19 = c.size;
+        EXPECT_EQ(PicturePanelEnabling(form), c.expected);
+    }
+}
+
+}  // namespace
+}  // namespace licytek
