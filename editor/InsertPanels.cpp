@@ -35,12 +35,18 @@ std::string Concatenate(std::initializer_list<std::string_view> pieces) {
     return result;
 }
 
-std::string LinkOpening(std::string_view address) {
-    return Concatenate({"<A href=\"", address, "\" target=\"", kLinkTarget, "\">"});
+// The link opening goes in as a new line that starts with `<A href="`; the address and the
+// rest of the tag are glued to it. After a description that ends in a line break, the new
+// line therefore holds only `<A href="` and the address follows on the next one: that is how
+// the markup has always been written, and browsers drop a line break inside an address.
+void AddLinkOpening(std::string& memo1, std::string_view address) {
+    AddLineTo(memo1, "<A href=\"");
+    AppendTo(memo1, Concatenate({address, "\" target=\"", kLinkTarget, "\">"}));
 }
 
-std::string PictureTag(const AuctionForm& form) {
-    std::string tag = Concatenate({"<img src=\"", form.Edit17, "\" border=0 "});
+void AddPictureTag(std::string& memo1, const AuctionForm& form) {
+    AddLineTo(memo1, "<img src=\"");
+    std::string tag = Concatenate({form.Edit17, "\" border=0 "});
     if (form.CheckBox19) {
         tag += Concatenate({"width=\"", form.Edit23, "%\" height=\"", form.Edit24, "%\""});
     }
@@ -48,16 +54,14 @@ std::string PictureTag(const AuctionForm& form) {
     if (form.CheckBox18) {
         tag += "</A>";
     }
-    return tag;
+    AppendTo(memo1, tag);
 }
 
-// Each piece goes in as a whole line, so that the line break that AddLine puts before or
-// after it never lands inside an attribute value.
 void AddWebPicture(std::string& memo1, const AuctionForm& form) {
     if (form.CheckBox18) {
-        AddLineTo(memo1, LinkOpening(form.Edit22));
+        AddLinkOpening(memo1, form.Edit22);
     }
-    AddLineTo(memo1, PictureTag(form));
+    AddPictureTag(memo1, form);
 }
 
 }  // namespace
@@ -78,7 +82,8 @@ std::string InsertPicture(const AuctionForm& form) {
 std::string InsertLink(const AuctionForm& form) {
     std::string memo1 =
         CopyWithRoom(form.Memo1, TotalSize({form.Edit25, form.Edit26}) + kTagLiteralsRoom);
-    AddLineTo(memo1, LinkOpening(form.Edit26) + form.Edit25 + "</A>");
+    AddLinkOpening(memo1, form.Edit26);
+    AppendTo(memo1, Concatenate({form.Edit25, "</A>"}));
     return memo1;
 }
 
@@ -92,16 +97,6 @@ std::string ChangeFont(const AuctionForm& form) {
         AppendTo(memo1, piece);
     }
     return memo1;
-}
-
-PicturePanelEnabled PicturePanelEnabling(const AuctionForm& form) {
-    const bool web = form.RadioButton9;
-    return {.Edit17 = web,
-            .CheckBox18 = web,
-            .Edit22 = web && form.CheckBox18,
-            .CheckBox19 = web,
-            .Edit23 = web && form.CheckBox19,
-            .Edit24 = web && form.CheckBox19};
 }
 
 }  // namespace licytek

