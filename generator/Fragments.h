@@ -13,7 +13,8 @@ inline constexpr int kFragmentCount = 90;
 inline constexpr std::string_view kAuctionSiteBase = "https://allegro.pl";
 inline constexpr std::string_view kMessengerStatusBase = "https://status.gadu-gadu.pl";
 
-// Line `line` (0..89) in Windows-1250, without any line terminator.
+// Line `line` (0..89) in Windows-1250, without any line terminator. Any other number gives
+// an empty text: no line is ever read from outside the table.
 std::string_view Fragment(int line);
 
 }  // namespace licytek

@@ -1,0 +1,241 @@
+#include "generator/Blocks.h"
+
+#include <cstddef>
+
+#include "generator/Fragments.h"
+
+namespace licytek {
+namespace {
+
+// Items of a row stand on one line; items of a box stand under each other.
+enum class ContentVariant { Inline, Stacked };
+
+// What ends each item of the contact and shipping contents in one variant.
+struct ItemEndings {
+    std::string_view phone;
+    std::string_view messenger;     // closes the status picture tag
+    std::string_view shippingLine;  // after each of the four shipping lines
+    std::string_view shippingLast;  // once more after the last shipping line
+};
+
+constexpr ItemEndings kInlineEndings = {"&nbsp&nbsp&nbsp&nbsp", "\">", "&nbsp&nbsp&nbsp&nbsp", ""};
+constexpr ItemEndings kStackedEndings = {"<br><br>", "\"><br><br>", "<BR>", "<BR>"};
+
+const ItemEndings& EndingsOf(ContentVariant variant) {
+    return variant == ContentVariant::Inline ? kInlineEndings : kStackedEndings;
+}
+
+// A link to one of the seller's pages on the auction site: the opening line carries the
+// address up to the key that takes the seller's ID; the closing piece carries the caption.
+struct SiteLink {
+    bool AuctionForm::*shown;
+    int openingLine;
+    int inlineClosingLine;
+    int stackedClosingLine;
+    std::string_view stackedBreak;
+};
+
+constexpr std::array<SiteLink, 4> kSellerLinks = {{
+    {&AuctionForm::CheckBox6, 52, 53, 77, "<br>"},      // about-me page
+    {&AuctionForm::CheckBox7, 54, 55, 78, "<br>"},      // other auctions
+    {&AuctionForm::CheckBox8, 56, 57, 79, "<br>"},      // comments
+    {&AuctionForm::CheckBox9, 58, 59, 59, "<br><br>"},  // add to favourites
+}};
+constexpr SiteLink kAskQuestionLink = {&AuctionForm::CheckBox1, 61, 62, 76, "<br><br>"};
+
+constexpr int kMessengerLinkLine = 63;
+constexpr int kLabelRightOpenerLine = 70;
+
+constexpr std::string_view kLabelLeftCloserWithBreak = "</TD></TR></TABLE><BR>";
+constexpr std::string_view kLabelLeftCloserWithoutBreak = "</TD></TR></TABLE>";
+
+// The frames one block can stand in.
+struct BlockFrames {
+    int labelLeftOpeningLine;
+    int labelRightClosingLineWithBreak;
+    int labelRightClosingLineWithoutBreak;
+    std::string_view boxLeadingBreak;
+    std::string_view boxOpener;  // without the leading break
+    std::string_view boxCloser;
+};
+
+// Titles in Windows-1250: \xB9 is "a with ogonek", \xB3 is "l with stroke".
+constexpr std::array<BlockFrames, kInfoBlocks.size()> kFrames = {{
+    {51, 71, 82, "",
+     "<TABLE cellspacing=0 cellpadding=0 width=\"95%\"><TR><TD class=nag width=\"100%\" "
+     "height=25><CENTER>Sprzedaj\xB9"
+     "cy</TD></TR><TR><TD class=tabela><CENTER><BR>",
+     "</TD></TR></TABLE><BR>"},
+    {60, 72, 83, "<br>",
+     "<TABLE cellSpacing=0 cellPadding=0 width=\"95%\"><TR><TD class=nag width=\"100%\" "
+     "height=25><CENTER>Kontakt </TD></TR><TR><TD class=tabela width=\"100%\"><BR><CENTER>",
+     "</TD></TR></TABLE><BR>"},
+    {64, 73, 84, "<br>",
+     "<TABLE cellSpacing=0 cellPadding=0 width=\"95%\"><TR><TD class=nag width=\"100%\" "
+     "HEIGHT=25><CENTER>Regulamin aukcji </TD></TR><TR><TD class=tabela "
+     "width=\"100%\"><BR><CENTER>",
+     "<br><br></TD></TR></TABLE><BR>"},
+    {65, 74, 85, "<br>",
+     "<TABLE  cellSpacing=0 cellPadding=0 width=\"95%\"><TR><TD class=nag width=\"100%\" "
+     "HEIGHT=25><CENTER>Rachunek bankowy</TD></TR><TR><TD class=tabela "
+     "width=\"100%\"><BR><CENTER>",
+     "<br><br></TD></TR></TABLE><BR>"},
+    {66, 75, 86, "<BR>",
+     "<TABLE  cellSpacing=0 cellPadding=0 width=\"95%\"><TR><TD class=nag width=\"100%\" "
+     "height=25><CENTER>Koszty przesy\xB3"
+     "ki </TD></TR><TR><TD class=tabela width=\"100%\"><BR><CENTER>",
+     "</TD></TR></TABLE><BR>"},
+}};
+
+const BlockFrames& FramesOf(InfoBlock block) {
+    return kFrames[static_cast<std::size_t>(block)];
+}
+
+constexpr std::array<std::string AuctionForm::*, 4> kShippingLines = {
+    &AuctionForm::Edit6, &AuctionForm::Edit7, &AuctionForm::Edit8, &AuctionForm::Edit9};
+
+bool AnySellerLinkShown(const AuctionForm& form) {
+    for (const SiteLink& link : kSellerLinks) {
+        if (form.*link.shown) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool AnyShippingLineFilled(const AuctionForm& form) {
+    for (auto line : kShippingLines) {
+        if (!(form.*line).empty()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void AppendSiteLink(const BuildContext& context, const SiteLink& link, ContentVariant variant) {
+    if (!(context.form.*link.shown)) {
+        return;
+    }
+    Append(context.out, {Fragment(link.openingLine), context.sellerId});
+    if (variant == ContentVariant::Inline) {
+        context.out.append(Fragment(link.inlineClosingLine));
+    } else {
+        Append(context.out, {Fragment(link.stackedClosingLine), link.stackedBreak});
+    }
+}
+
+void AppendSellerContent(const BuildContext& context, ContentVariant variant) {
+    for (const SiteLink& link : kSellerLinks) {
+        AppendSiteLink(context, link, variant);
+    }
+}
+
+void AppendContactContent(const BuildContext& context, ContentVariant variant) {
+    const AuctionForm& form = context.form;
+    const ItemEndings& endings = EndingsOf(variant);
+    AppendSiteLink(context, kAskQuestionLink, variant);
+    if (!form.Edit3.empty()) {
+        Append(context.out, {"Telefon: ", form.Edit3, endings.phone});
+    }
+    if (!form.Edit4.empty()) {
+        // The number is both the messenger link's target and the status picture's key.
+        Append(context.out, {"<a href=\"gg:", form.Edit4, Fragment(kMessengerLinkLine), form.Edit4,
+                             endings.messenger});
+    }
+}
+
+void AppendShippingContent(const BuildContext& context, ContentVariant variant) {
+    const ItemEndings& endings = EndingsOf(variant);
+    // All four lines go out, the empty ones too: emptiness only decides whether the block shows.
+    for (auto line : kShippingLines) {
+        Append(context.out, {context.form.*line, endings.shippingLine});
+    }
+    context.out.append(endings.shippingLast);
+}
+
+void AppendContent(const BuildContext& context, InfoBlock block, ContentVariant variant) {
+    switch (block) {
+        case InfoBlock::Seller:
+            AppendSellerContent(context, variant);
+            break;
+        case InfoBlock::Contact:
+            AppendContactContent(context, variant);
+            break;
+        case InfoBlock::Terms:
+            context.out.append(context.form.Memo2);
+            break;
+        case InfoBlock::Bank:
+            context.out.append(context.form.Edit5);
+            break;
+        case InfoBlock::Shipping:
+            AppendShippingContent(context, variant);
+            break;
+    }
+}
+
+}  // namespace
+
+bool InfoBlockIsWritten(const AuctionForm& form, InfoBlock block) {
+    switch (block) {
+        case InfoBlock::Seller:
+            return AnySellerLinkShown(form);
+        case InfoBlock::Contact:
+            return form.CheckBox1 || !form.Edit3.empty() || !form.Edit4.empty();
+        case InfoBlock::Terms:
+            return !form.Memo2.empty();
+        case InfoBlock::Bank:
+            return !form.Edit5.empty();
+        case InfoBlock::Shipping:
+            return AnyShippingLineFilled(form);
+    }
+    return false;
+}
+
+void AppendAuctionHeaderBox(const BuildContext& context) {
+    // The centring and font that line 50 opens stay open: the page has always relied on it.
+    Append(context.out, {Fragment(49), Fragment(50), context.form.Edit2, "</TD></TR></TABLE>"});
+}
+
+void AppendLowerBar(const BuildContext& context) {
+    Append(context.out, {Fragment(49), "<br><br>"});
+}
+
+bool AppendRow(const BuildContext& context, InfoBlock block, RowSide side, RowBreak rowBreak) {
+    if (!InfoBlockIsWritten(context.form, block)) {
+        return false;
+    }
+    const BlockFrames& frames = FramesOf(block);
+    const bool withBreak = rowBreak == RowBreak::With;
+    if (side == RowSide::LabelLeft) {
+        context.out.append(Fragment(frames.labelLeftOpeningLine));
+        AppendContent(context, block, ContentVariant::Inline);
+        context.out.append(withBreak ? kLabelLeftCloserWithBreak : kLabelLeftCloserWithoutBreak);
+    } else {
+        context.out.append(Fragment(kLabelRightOpenerLine));
+        AppendContent(context, block, ContentVariant::Inline);
+        context.out.append(Fragment(withBreak ? frames.labelRightClosingLineWithBreak
+                                              : frames.labelRightClosingLineWithoutBreak));
+    }
+    return true;
+}
+
+bool AppendBox(const BuildContext& context, InfoBlock block, BoxBreak boxBreak) {
+    if (!InfoBlockIsWritten(context.form, block)) {
+        return false;
+    }
+    const BlockFrames& frames = FramesOf(block);
+    if (boxBreak == BoxBreak::Leading) {
+        context.out.append(frames.boxLeadingBreak);
+    }
+    context.out.append(frames.boxOpener);
+    AppendContent(context, block, ContentVariant::Stacked);
+    context.out.append(frames.boxCloser);
+    return true;
+}
+
+void AppendDescription(const BuildContext& context, std::string_view opener,
+                       std::string_view closer) {
+    Append(context.out, {opener, context.form.Edit1, Fragment(68), context.form.Memo1, closer});
+}
+
+}  // namespace licytek

@@ -1,0 +1,221 @@
+// The document head: title and meta tags, the optional locks, the style block that carries
+// the page colours, the page-transition tags and the start of the body.
+#include <array>
+#include <charconv>
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "generator/Builders.h"
+#include "generator/Fragments.h"
+
+namespace licytek {
+namespace {
+
+// The right-click message goes between double quotes inside a script, so it is written as
+// a proper JavaScript string: a quote or backslash cannot end the string early, a line break
+// cannot break the script, and "</" cannot end the script element.
+void AppendJavaScriptStringContent(std::string& out, std::string_view text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        switch (c) {
+            case '\\':
+                out.append("\\\\");
+                break;
+            case '"':
+                out.append("\\\"");
+                break;
+            case '\r':
+                out.append("\\r");
+                break;
+            case '\n':
+                out.append("\\n");
+                break;
+            case '<':
+                out.append(i + 1 < text.size() && text[i + 1] == '/' ? "<\\" : "<");
+                break;
+            default:
+                out.push_back(c);
+                break;
+        }
+    }
+}
+
+void AppendTitleAndMetaTags(const BuildContext& context) {
+    const AuctionForm& form = context.form;
+    Append(context.out, {"<Title>", form.Edit34, "</Title>"});
+    Append(context.out, {"<META name=\"keywords\" content=\"", form.Memo5, "\">"});
+    Append(context.out, {"<META name=\"description\" content=\"", form.Memo8, "\">"});
+}
+
+void AppendLocks(const BuildContext& context) {
+    const AuctionForm& form = context.form;
+    if (form.CheckBox5) {
+        context.out.append(Fragment(0));
+    }
+    if (form.CheckBox3) {
+        context.out.append(Fragment(1));
+        AppendJavaScriptStringContent(context.out, form.Edit35);
+        context.out.append(Fragment(2));
+    }
+}
+
+// When a row of the style block is written.
+enum class StyleCondition { Always, BackgroundPicture, BackgroundColour, HoverHighlight, Gradient };
+
+// One row of the style block: its fragment line, then the colour (or address) it fills.
+// A gradient row writes the gradient suffix instead.
+struct StyleRow {
+    StyleCondition condition;
+    int line;
+    std::string AuctionForm::*value;
+    std::string_view after;
+};
+
+constexpr int kNoLine = -1;
+
+constexpr std::array<StyleRow, 33> kStyleRows = {{
+    {StyleCondition::BackgroundPicture, 36, &AuctionForm::Edit33, ")"},
+    {StyleCondition::BackgroundColour, 4, &AuctionForm::Edit14, ""},
+    {StyleCondition::Always, 5, &AuctionForm::Edit15, ""},
+    {StyleCondition::Always, 6, &AuctionForm::Edit15, ""},
+    {StyleCondition::Always, 7, &AuctionForm::Edit15, ""},
+    {StyleCondition::Always, 8, &AuctionForm::Edit15, ""},
+    {StyleCondition::Always, 9, &AuctionForm::Edit18, ""},
+    {StyleCondition::Always, 10, &AuctionForm::Edit15, ""},
+    {StyleCondition::Always, 11, &AuctionForm::Edit16, ""},
+    {StyleCondition::Always, 12, &AuctionForm::Edit20, ""},
+    {StyleCondition::Always, 13, &AuctionForm::Edit21, ""},
+    {StyleCondition::HoverHighlight, 14, &AuctionForm::Edit15, ""},
+    {StyleCondition::Always, 15, &AuctionForm::Edit15, ""},
+    {StyleCondition::Gradient, kNoLine, nullptr, ""},
+    {StyleCondition::Always, 16, &AuctionForm::Edit15, ""},
+    {StyleCondition::Always, 17, &AuctionForm::Edit15, ""},
+    {StyleCondition::Always, 18, &AuctionForm::Edit15, ""},
+    {StyleCondition::Always, 19, &AuctionForm::Edit16, ""},
+    {StyleCondition::Always, 20, &AuctionForm::Edit16, ""},
+    {StyleCondition::Gradient, kNoLine, nullptr, ""},
+    {StyleCondition::Always, 21, &AuctionForm::Edit15, ""},
+    {StyleCondition::Always, 22, &AuctionForm::Edit15, ""},
+    {StyleCondition::Always, 23, &AuctionForm::Edit16, ""},
+    {StyleCondition::Gradient, kNoLine, nullptr, ""},
+    {StyleCondition::Always, 24, &AuctionForm::Edit16, ""},
+    {StyleCondition::Gradient, kNoLine, nullptr, ""},
+    {StyleCondition::Always, 25, &AuctionForm::Edit15, ""},
+    {StyleCondition::Always, 26, &AuctionForm::Edit16, ""},
+    {StyleCondition::Gradient, kNoLine, nullptr, ""},
+    {StyleCondition::Always, 27, &AuctionForm::Edit15, ""},
+    {StyleCondition::Always, 28, &AuctionForm::Edit15, ""},
+    {StyleCondition::Always, 29, &AuctionForm::Edit15, ""},
+    {StyleCondition::Always, 30, nullptr, ""},
+}};
+
+bool StyleRowApplies(const AuctionForm& form, StyleCondition condition) {
+    switch (condition) {
+        case StyleCondition::Always:
+            return true;
+        case StyleCondition::BackgroundPicture:
+            return form.CheckBox21;
+        case StyleCondition::BackgroundColour:
+            return !form.CheckBox21;
+        case StyleCondition::HoverHighlight:
+            return form.CheckBox4;
+        case StyleCondition::Gradient:
+            return form.CheckBox2;
+    }
+    return false;
+}
+
+// The gradient runs from the table interior colour to the border colour.
+void AppendGradientSuffix(const BuildContext& context) {
+    Append(context.out,
+           {Fragment(32), context.form.Edit16, Fragment(33), context.form.Edit15, Fragment(34)});
+}
+
+void AppendStyleBlock(const BuildContext& context) {
+    for (const StyleRow& row : kStyleRows) {
+        if (!StyleRowApplies(context.form, row.condition)) {
+            continue;
+        }
+        if (row.condition == StyleCondition::Gradient) {
+            AppendGradientSuffix(context);
+            continue;
+        }
+        context.out.append(Fragment(row.line));
+        if (row.value != nullptr) {
+            Append(context.out, {context.form.*row.value, row.after});
+        }
+    }
+}
+
+// The title, keywords and description once more, this time only when filled in.
+void AppendFilledTitleAndMetaTags(const BuildContext& context) {
+    const AuctionForm& form = context.form;
+    if (!form.Edit34.empty()) {
+        Append(context.out, {"<title>", form.Edit34, "</title>"});
+    }
+    if (!form.Memo5.empty()) {
+        Append(context.out, {Fragment(37), form.Memo5, "\">"});
+    }
+    if (!form.Memo8.empty()) {
+        Append(context.out, {Fragment(38), form.Memo8, "\">"});
+    }
+}
+
+// One page-transition tag: its effect list, its duration and its two fragment lines.
+struct TransitionRow {
+    int AuctionForm::*effect;
+    std::string AuctionForm::*duration;
+    int blendLine;
+    int revealLine;
+};
+
+constexpr std::array<TransitionRow, 4> kTransitionRows = {{
+    {&AuctionForm::ComboBox1, &AuctionForm::Edit10, 40, 44},  // page enter
+    {&AuctionForm::ComboBox3, &AuctionForm::Edit12, 41, 45},  // page exit
+    {&AuctionForm::ComboBox2, &AuctionForm::Edit11, 42, 46},  // site enter
+    {&AuctionForm::ComboBox4, &AuctionForm::Edit13, 43, 47},  // site exit
+}};
+
+// List position 1 is the blend; positions from 2 on are the reveal transitions from 0 on.
+constexpr int kBlendItem = 1;
+constexpr int kFirstRevealItem = 2;
+
+void AppendTransitionTags(const BuildContext& context) {
+    for (const TransitionRow& row : kTransitionRows) {
+        const int item = context.form.*row.effect;
+        const std::string& duration = context.form.*row.duration;
+        if (item == kBlendItem) {
+            Append(context.out, {Fragment(row.blendLine), duration, ")\">"});
+        } else if (item >= kFirstRevealItem) {
+            std::array<char, 16> digits{};
+            const auto result = std::to_chars(digits.data(), digits.data() + digits.size(),
+                                              item - kFirstRevealItem);
+            const std::string_view number(digits.data(),
+                                          static_cast<std::size_t>(result.ptr - digits.data()));
+            Append(context.out,
+                   {Fragment(row.revealLine), duration, ",Transition=", number, ")\">"});
+        }
+    }
+}
+
+void AppendBodyStart(const BuildContext& context) {
+    context.out.append("<body><center>");
+    if (context.form.CheckBox22) {
+        Append(context.out, {"<br><img src=\"", context.form.Edit32, "\" border=0><br><br><br>"});
+    }
+}
+
+}  // namespace
+
+void BuildHead(const BuildContext& context) {
+    context.out.clear();
+    AppendTitleAndMetaTags(context);
+    AppendLocks(context);
+    AppendStyleBlock(context);
+    AppendFilledTitleAndMetaTags(context);
+    AppendTransitionTags(context);
+    AppendBodyStart(context);
+}
+
+}  // namespace licytek
