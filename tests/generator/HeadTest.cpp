@@ -1,0 +1,196 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+
+#include "GeneratorTestSupport.h"
+#include "generator/Builders.h"
+
+namespace licytek {
+namespace {
+
+using generator_test::Cat;
+using generator_test::CountOf;
+using generator_test::F;
+using generator_test::Render;
+
+// The head for a form left at its defaults, as the seller gets it on a fresh start.
+constexpr std::string_view kDefaultHead =
+    R"(<Title></Title><META name="keywords" content=""><META name="description" content=""><STY)"
+    R"(LE TYPE='text/css'>BODY{background-color:#FFFFFF;scrollbar-base-color:#000000;scrollbar-)"
+    R"(track-color:#000000;scrollbar-face-color:#000000;}.nag {background-color:#000000;border:)"
+    R"(0px;font-family: verdana;font-size: 12px;color:#FFFFFF;font-weight: bold;}.tabela {borde)"
+    R"(r:2px #000000 solid;background:#FFFFFF;font-family: verdana;font-size: 13px;color:black;)"
+    R"(text-align:justify;}A:LINK{color:#000000;}A:VISITED{color:#000000;}.navbar-background{ba)"
+    R"(ckground:#000000;}.item-page {background:#000000;}.it-main {background:#000000;border-co)"
+    R"(lor:#000000;border-width:1px;border-style:solid;}.it-td-r {background:#FFFFFF;}.it-td {b)"
+    R"(ackground:#FFFFFF;}.headcolor-f{font-weight:bold;color:#ffffff;background:#000000;}.noco)"
+    R"(lor-ltb-f {border-color:#000000;border-width:1px;border-style:solid;}.white{background:#)"
+    R"(FFFFFF;}.table_info {background:#FFFFFF;border-color:#000000;border-width:1px;border-sty)"
+    R"(le:solid;}.bid-win {background:#FFFFFF;}.bid-hist {background:#000000;}.bid-info-vdot{ba)"
+    R"(ckground:#000000;}.bid-info-hdot{background:#000000;}</STYLE><body><center>)";
+
+constexpr std::string_view kDefaultGradient =
+    "; filter: progid:DXImageTransform.Microsoft.Gradient(startColorstr=#FFFFFF, "
+    "endColorstr=#000000, GradientType=1)";
+
+std::string Head(const AuctionForm& form) {
+    return Render(BuildHead, form);
+}
+
+TEST(Head, DefaultFormGivesTheKnownHead) {
+    const std::string head = Head(AuctionForm{});
+    EXPECT_EQ(head.size(), 1131u);
+    EXPECT_EQ(head, kDefaultHead);
+}
+
+TEST(Head, GradientAddsItsSuffixToFiveRules) {
+    AuctionForm form;
+    form.CheckBox2 = true;
+    const std::string head = Head(form);
+    EXPECT_EQ(head.size(), 1691u);
+    EXPECT_EQ(CountOf(head, kDefaultGradient), 5u);
+    for (std::string_view rule :
+         {".navbar-background{background:#000000", ".it-td {background:#FFFFFF",
+          ".white{background:#FFFFFF", ".table_info {background:#FFFFFF",
+          ".bid-win {background:#FFFFFF"}) {
+        EXPECT_NE(head.find(Cat({rule, kDefaultGradient})), std::string::npos) << rule;
+    }
+}
+
+TEST(Head, TitleAndMetaTagsStandTwiceOnlyWhenFilled) {
+    AuctionForm form;
+    form.Edit34 = " ";
+    form.Memo5 = "rower\r\ng\xF3rski";
+    form.Memo8 = "<b>opis</b>";
+    const std::string head = Head(form);
+    EXPECT_TRUE(
+        head.starts_with("<Title> </Title><META name=\"keywords\" content=\"rower\r\ng\xF3rski\">"
+                         "<META name=\"description\" content=\"<b>opis</b>\">"));
+    EXPECT_NE(head.find(Cat({"</STYLE><title> </title>", F(37), "rower\r\ng\xF3rski\">", F(38),
+                             "<b>opis</b>\"><body><center>"})),
+              std::string::npos);
+}
+
+TEST(Head, EachColourFillsItsOwnProperties) {
+    AuctionForm form;
+    form.Edit14 = "bg";
+    form.Edit15 = "EDGE";
+    form.Edit16 = "FILL";
+    form.Edit18 = "headtext";
+    form.Edit19 = "tabletext";
+    form.Edit20 = "link";
+    form.Edit21 = "visited";
+    const std::string head = Head(form);
+    EXPECT_NE(head.find("BODY{background-color:bg;"), std::string::npos);
+    EXPECT_NE(head.find("font-size: 12px;color:headtext;"), std::string::npos);
+    EXPECT_NE(head.find("{border:2px EDGE solid;background:FILL;"), std::string::npos);
+    EXPECT_NE(head.find("A:LINK{color:link;}A:VISITED{color:visited;}.navbar"), std::string::npos);
+    EXPECT_EQ(CountOf(head, "EDGE"), 15u);  // 16 with the hover rule
+    EXPECT_EQ(CountOf(head, "FILL"), 6u);
+    EXPECT_EQ(CountOf(head, "tabletext"), 0u);
+}
+
+TEST(Head, HoverHighlightAddsTheHoverRule) {
+    AuctionForm form;
+    form.CheckBox4 = true;
+    EXPECT_NE(Head(form).find("A:VISITED{color:#000000;}A:Hover { text-decoration : none; "
+                              "background :#000000;}.navbar-background"),
+              std::string::npos);
+}
+
+TEST(Head, BackgroundPictureReplacesTheBackgroundColour) {
+    AuctionForm form;
+    form.CheckBox21 = true;
+    form.Edit14 = "#ABCDEF";
+    const std::string head = Head(form);
+    EXPECT_NE(head.find(Cat({F(36), "http://)", F(5)})), std::string::npos);
+    EXPECT_EQ(head.find("#ABCDEF"), std::string::npos);
+    EXPECT_EQ(head.find(F(4)), std::string::npos);
+}
+
+TEST(Head, BannerFollowsTheBodyStart) {
+    AuctionForm form;
+    form.CheckBox22 = true;
+    form.Edit32 = "http://x/b.png";
+    EXPECT_TRUE(Head(form).ends_with(
+        "<body><center><br><img src=\"http://x/b.png\" border=0><br><br><br>"));
+}
+
+TEST(Head, LocksStandBeforeTheStyleBlock) {
+    AuctionForm form;
+    form.CheckBox5 = true;
+    form.CheckBox3 = true;
+    const std::string head = Head(form);
+    EXPECT_NE(head.find(Cat(
+                  {"content=\"\">", F(0), F(1), "Blokada Prawego Przycisku Myszy", F(2), F(4)})),
+              std::string::npos);
+}
+
+// The message sits between double quotes in a script: quotes, backslashes, line breaks and
+// "</" must not end the string or the script early.
+TEST(Head, RightClickMessageIsAProperScriptString) {
+    struct Case {
+        std::string_view message;
+        std::string_view written;
+    };
+    const Case cases[] = {
+        {"Nie kopiuj!", "Nie kopiuj!"},
+        {"Powiedz \"nie\"", "Powiedz \\\"nie\\\""},
+        {"C:\\dane", "C:\\\\dane"},
+        {"a</script><b>x", "a<\\/script><b>x"},
+        {"linia 1\r\nlinia 2", "linia 1\\r\\nlinia 2"},
+        {"", ""},
+    };
+    for (const Case& c : cases) {
+        AuctionForm form;
+        form.CheckBox3 = true;
+        form.Edit35 = std::string(c.message);
+        EXPECT_NE(Head(form).find(Cat({F(1), c.written, F(2)})), std::string::npos) << c.message;
+    }
+}
+
+TEST(Head, TransitionTagsFollowTheChosenItems) {
+    AuctionForm form;
+    form.ComboBox1 = 1;
+    form.ComboBox3 = 25;
+    EXPECT_TRUE(Head(form).ends_with(
+        "</STYLE><meta http-equiv=\"Page-Enter\" content=\"blendTrans(Duration=2.0)\"><meta "
+        "http-equiv=\"Page-Exit\" "
+        "content=\"revealTrans(Duration=2.0,Transition=23)\"><body><center>"));
+}
+
+TEST(Head, TransitionTagsComeInPageEnterPageExitSiteEnterSiteExitOrder) {
+    AuctionForm form;
+    form.ComboBox1 = 2;
+    form.ComboBox2 = 1;
+    form.ComboBox3 = 0;
+    form.ComboBox4 = 13;
+    form.Edit10 = "1,5";
+    form.Edit11 = "x";
+    form.Edit13 = "";
+    EXPECT_TRUE(Head(form).ends_with(Cat({"</STYLE>", F(44), "1,5,Transition=0)\">", F(42), "x)\">",
+                                          F(47), ",Transition=11)\">", "<body><center>"})));
+}
+
+TEST(Head, NoEffectChosenWritesNoTransitionTag) {
+    AuctionForm form;
+    form.ComboBox1 = kNoListItem;
+    form.ComboBox2 = 0;
+    EXPECT_TRUE(Head(form).ends_with("</STYLE><body><center>"));
+}
+
+TEST(Head, RunningAgainReplacesTheOutput) {
+    AuctionForm form;
+    form.Edit34 = "Rower";
+    std::string out = "stale text from before";
+    const BuildContext context{form, "", out};
+    BuildHead(context);
+    const std::string first = out;
+    BuildHead(context);
+    EXPECT_EQ(out, first);
+    EXPECT_TRUE(out.starts_with("<Title>Rower</Title>"));
+}
+
+}  // namespace
+}  // namespace licytek

@@ -1,0 +1,387 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "GeneratorTestSupport.h"
+#include "generator/Builders.h"
+
+namespace licytek {
+namespace {
+
+using generator_test::Builder;
+using generator_test::Cat;
+using generator_test::CountOf;
+using generator_test::F;
+using generator_test::Render;
+
+constexpr std::string_view kNbsp4 = "&nbsp&nbsp&nbsp&nbsp";
+constexpr std::string_view kCloser = "</TD></TR></TABLE><BR>";
+constexpr std::string_view kRowCloser = "</TD></TR></TABLE>";
+constexpr std::string_view kLowerBarEnd = "<br><br>";
+constexpr std::string_view kWideOpener =
+    "<TABLE cellSpacing=0 cellPadding=0 width=\"98%\"><TR><TD class=nag width=\"100%\" "
+    "height=25><CENTER>";
+constexpr std::string_view kOuterLeft18 =
+    "<TABLE cellspacing=0 cellpadding=0 width=96%><TR valign=top><TD width=18%>";
+constexpr std::string_view kOuterLeft82 =
+    "<TABLE cellspacing=0 cellpadding=0 width=96%><TR valign=top><TD width=82%>";
+
+// Box openers without their leading break, and that break.
+constexpr std::string_view kSellerBox =
+    "<TABLE cellspacing=0 cellpadding=0 width=\"95%\"><TR><TD class=nag width=\"100%\" "
+    "height=25><CENTER>Sprzedaj\xB9"
+    "cy</TD></TR><TR><TD class=tabela><CENTER><BR>";
+constexpr std::string_view kContactBox =
+    "<TABLE cellSpacing=0 cellPadding=0 width=\"95%\"><TR><TD class=nag width=\"100%\" "
+    "height=25><CENTER>Kontakt </TD></TR><TR><TD class=tabela width=\"100%\"><BR><CENTER>";
+constexpr std::string_view kTermsBox =
+    "<TABLE cellSpacing=0 cellPadding=0 width=\"95%\"><TR><TD class=nag width=\"100%\" "
+    "HEIGHT=25><CENTER>Regulamin aukcji </TD></TR><TR><TD class=tabela width=\"100%\"><BR><CENTER>";
+constexpr std::string_view kBankBox =
+    "<TABLE  cellSpacing=0 cellPadding=0 width=\"95%\"><TR><TD class=nag width=\"100%\" "
+    "HEIGHT=25><CENTER>Rachunek bankowy</TD></TR><TR><TD class=tabela width=\"100%\"><BR><CENTER>";
+constexpr std::string_view kShippingBox =
+    "<TABLE  cellSpacing=0 cellPadding=0 width=\"95%\"><TR><TD class=nag width=\"100%\" "
+    "height=25><CENTER>Koszty przesy\xB3"
+    "ki </TD></TR><TR><TD class=tabela width=\"100%\"><BR><CENTER>";
+constexpr std::string_view kBoxTextCloser = "<br><br></TD></TR></TABLE><BR>";
+
+// The bars and connectors of layouts 6 (left) and 7 (right).
+constexpr std::string_view kTopBar6 =
+    "<TABLE cellSpacing=0 cellPadding=0 width=\"95%\"><TR><TD width=\"14%\" height=10></TD><TD "
+    "class=nag width=\"11%\" height=10></TD><TD class=nag width=\"55%\" height=10></TD><TD "
+    "width=\"20%\" height=10></TD></TR></TABLE>";
+constexpr std::string_view kFirstStub6 =
+    "<TABLE cellSpacing=0 cellPadding=0 width=\"95%\"><TR><TD width=\"14%\" height=30></TD><TD "
+    "class=nag width=\"9%\" height=30></TD><TD width=75% width=30></TR><TR><TD "
+    "height=2></TD></TR></TABLE>";
+constexpr std::string_view kLastConnector6 =
+    "<TABLE cellSpacing=0 cellPadding=0 width=\"95%\"><TR><TD height=2></TD></TR><TR><TD "
+    "width=\"14%\" height=20></TD><TD class=nag width=\"9%\" height=20></TD><TD width=75% "
+    "hidth=20></TR><TR><TD height=2></TD></TR></TABLE>";
+constexpr std::string_view kTopBar7 =
+    "<TABLE cellSpacing=0 cellPadding=0 width=\"95%\"><TR><TD width=\"20%\" height=10></TD><TD "
+    "class=nag width=\"55%\" height=10></TD><TD class=nag width=\"11%\" height=10></TD><TD "
+    "width=\"14%\" height=10></TD></TR></TABLE>";
+constexpr std::string_view kFirstStub7 =
+    "<TABLE cellSpacing=0 cellPadding=0 width=\"95%\"><TR><TD width=\"77%\" height=30></TD><TD "
+    "class=nag width=\"9%\" height=30></TD><TD width=75% width=30></TR><TR><TD "
+    "height=2></TD></TR></TABLE>";
+constexpr std::string_view kLastConnector7 =
+    "<TABLE cellSpacing=0 cellPadding=0 width=\"95%\"><TR><TD height=2></TD></TR><TR><TD "
+    "width=\"77%\" height=20></TD><TD class=nag width=\"9%\" height=20></TD><TD width=75% "
+    "hidth=20></TR><TR><TD height=2></TD></TR></TABLE>";
+
+constexpr Builder kLayouts[] = {BuildLayout1, BuildLayout2, BuildLayout3, BuildLayout4,
+                                BuildLayout5, BuildLayout6, BuildLayout7, BuildLayout8};
+
+std::string HeaderBox(const AuctionForm& form) {
+    return Cat({F(49), F(50), form.Edit2, "</TD></TR></TABLE>"});
+}
+
+std::string LowerBar() {
+    return F(49) + std::string(kLowerBarEnd);
+}
+
+std::string Description(const AuctionForm& form, std::string_view opener, std::string_view closer) {
+    return Cat({opener, form.Edit1, F(68), form.Memo1, closer});
+}
+
+std::string StandardDescription(const AuctionForm& form) {
+    return Description(form, F(67), kCloser);
+}
+
+// The expected page of each layout around the information part that a test fills in:
+// `left` is what stands where the blocks go (for layout 8 the left column), `right` the
+// right column of layout 8.
+std::string ExpectedBody(int layout, const AuctionForm& form, std::string_view left,
+                         std::string_view right = "") {
+    const std::string top = HeaderBox(form) + LowerBar();
+    switch (layout) {
+        case 4:
+            return Cat({top, kOuterLeft18, left, "</TD><TD width=82%>",
+                        Description(form, F(67), "</TD></TR></TABLE><BR></TABLE>")});
+        case 5:
+            return Cat({top, kOuterLeft82, Description(form, kWideOpener, kCloser),
+                        "</TD><TD width=18%>", left, "</TABLE>"});
+        case 6:
+            return Cat({HeaderBox(form), kTopBar6, kFirstStub6, left, kLastConnector6,
+                        StandardDescription(form)});
+        case 7:
+            return Cat({HeaderBox(form), kTopBar7, kFirstStub7, left, kLastConnector7,
+                        StandardDescription(form)});
+        case 8:
+            return Cat({top, kOuterLeft18, left, "</TD><TD width=64%>",
+                        Description(form, kWideOpener, kRowCloser), "</TD><TD width=18%>", right,
+                        "</table>"});
+        default:
+            return Cat({top, left, StandardDescription(form)});
+    }
+}
+
+std::string Body(int layout, const AuctionForm& form, std::string_view sellerId = "") {
+    return Render(kLayouts[layout - 1], form, sellerId);
+}
+
+TEST(Layouts, DefaultLayout1BodyForADefaultForm) {
+    const AuctionForm form;
+    EXPECT_EQ(Body(1, form), Cat({F(49), F(50), "</TD></TR></TABLE>", F(49), "<br><br>", F(67),
+                                  F(68), "</TD></TR></TABLE><BR>"}));
+}
+
+TEST(Layouts, WithoutInformationOnlyTheFramesAndDescriptionRemain) {
+    AuctionForm form;
+    form.Edit2 = "Rower";
+    form.Edit1 = "Opis";
+    form.Memo1 = "Tekst\r\n<tt><GALERIA></tt>\r\n";
+    // Layout 8's placement switches alone place nothing when every block is empty.
+    form.CheckBox23 = form.CheckBox24 = form.CheckBox25 = form.CheckBox26 = true;
+    form.CheckBox27 = form.CheckBox28 = form.CheckBox29 = form.CheckBox30 = true;
+    form.CheckBox31 = form.CheckBox32 = true;
+    for (int layout = 1; layout <= 8; ++layout) {
+        SCOPED_TRACE(layout);
+        const std::string connectors =
+            layout == 6 ? F(80) + F(80) + F(80) + F(80)
+                        : (layout == 7 ? F(81) + F(81) + F(81) + F(81) : std::string());
+        EXPECT_EQ(Body(layout, form), ExpectedBody(layout, form, connectors));
+    }
+}
+
+// A form that writes every block with every item; inputs carry markup and line breaks,
+// which must come through unchanged.
+struct FullForm {
+    AuctionForm form;
+    std::string id = "jan<b>\r\n";
+    std::string sellerInline, sellerStacked, contactInline, contactStacked;
+    std::string shippingInline, shippingStacked;
+
+    FullForm() {
+        form.CheckBox6 = form.CheckBox7 = form.CheckBox8 = form.CheckBox9 = true;
+        form.CheckBox1 = true;
+        form.Edit2 = "<i>Rower</i>";
+        form.Edit3 = "555 123";
+        form.Edit4 = "4242";
+        form.Memo2 = "Zasada 1\r\nZasada 2\r\n<b>3</b>";
+        form.Edit5 = "12 3456 7890";
+        form.Edit6 = "Poczta";
+        form.Edit7 = "";
+        form.Edit8 = "Kurier";
+        form.Edit9 = " ";
+        form.Edit1 = "Opis";
+        form.Memo1 = "a\r\n<tt><GALERIA></tt>\r\n";
+        sellerInline =
+            Cat({F(52), id, F(53), F(54), id, F(55), F(56), id, F(57), F(58), id, F(59)});
+        sellerStacked = Cat({F(52), id, F(77), "<br>", F(54), id, F(78), "<br>", F(56), id, F(79),
+                             "<br>", F(58), id, F(59), "<br><br>"});
+        contactInline = Cat(
+            {F(61), id, F(62), "Telefon: 555 123", kNbsp4, "<a href=\"gg:4242", F(63), "4242\">"});
+        contactStacked = Cat({F(61), id, F(76), "<br><br>", "Telefon: 555 123<br><br>",
+                              "<a href=\"gg:4242", F(63), "4242\"><br><br>"});
+        shippingInline = Cat({"Poczta", kNbsp4, kNbsp4, "Kurier", kNbsp4, " ", kNbsp4});
+        shippingStacked = "Poczta<BR><BR>Kurier<BR> <BR><BR>";
+    }
+
+    // The five boxes; `leadingBreaks` says whether the openers keep their leading break.
+    std::string Boxes(bool leadingBreaks) const {
+        const std::string_view br = leadingBreaks ? "<br>" : "";
+        const std::string_view bigBr = leadingBreaks ? "<BR>" : "";
+        return Cat({kSellerBox, sellerStacked, kCloser, br, kContactBox, contactStacked, kCloser,
+                    br, kTermsBox, form.Memo2, kBoxTextCloser, br, kBankBox, form.Edit5,
+                    kBoxTextCloser, bigBr, kShippingBox, shippingStacked, kCloser});
+    }
+};
+
+TEST(Layouts, EveryBlockWrittenInEachLayoutsFrames) {
+    FullForm full;
+    const AuctionForm& form = full.form;
+    const std::string& memo2 = form.Memo2;
+    const std::string& edit5 = form.Edit5;
+    const std::string labelLeft =
+        Cat({F(51), full.sellerInline, kCloser, F(60), full.contactInline, kCloser, F(64), memo2,
+             kCloser, F(65), edit5, kCloser, F(66), full.shippingInline, kCloser});
+    const std::string labelRight =
+        Cat({F(70), full.sellerInline, F(71), F(70), full.contactInline, F(72), F(70), memo2, F(73),
+             F(70), edit5, F(74), F(70), full.shippingInline, F(75)});
+    const std::string zigZag =
+        Cat({F(51), full.sellerInline, kCloser, F(70), full.contactInline, F(72), F(64), memo2,
+             kCloser, F(70), edit5, F(74), F(66), full.shippingInline, kCloser});
+    const std::string connectedLeft =
+        Cat({F(51), full.sellerInline, kRowCloser, F(80), F(60), full.contactInline, kRowCloser,
+             F(80), F(64), memo2, kRowCloser, F(80), F(65), edit5, kRowCloser, F(80), F(66),
+             full.shippingInline, kRowCloser});
+    const std::string connectedRight =
+        Cat({F(70), full.sellerInline, F(82), F(81), F(70), full.contactInline, F(83), F(81), F(70),
+             memo2, F(84), F(81), F(70), edit5, F(85), F(81), F(70), full.shippingInline, F(86)});
+    const std::string boxes = full.Boxes(true);
+    const std::string expected[] = {labelLeft, labelRight,    zigZag,        boxes,
+                                    boxes,     connectedLeft, connectedRight};
+    for (int layout = 1; layout <= 7; ++layout) {
+        EXPECT_EQ(Body(layout, form, full.id), ExpectedBody(layout, form, expected[layout - 1]))
+            << "layout " << layout;
+    }
+}
+
+TEST(Layout8, EveryBlockOnBothSidesDropsOnlyTheRightLeadingBreaks) {
+    FullForm full;
+    AuctionForm& form = full.form;
+    form.CheckBox23 = form.CheckBox24 = form.CheckBox25 = form.CheckBox26 = true;
+    form.CheckBox27 = form.CheckBox28 = form.CheckBox29 = form.CheckBox30 = true;
+    form.CheckBox31 = form.CheckBox32 = true;
+    EXPECT_EQ(Body(8, form, full.id), ExpectedBody(8, form, full.Boxes(true), full.Boxes(false)));
+}
+
+// Single items of the blocks in their row (inline) form, seen in layout 1.
+TEST(BlockContent, InlineItems) {
+    struct Case {
+        std::string_view name;
+        std::function<void(AuctionForm&)> fill;
+        std::string_view sellerId;
+        std::string rows;
+    };
+    const std::vector<Case> cases = {
+        {"favourites only", [](AuctionForm& f) { f.CheckBox9 = true; }, "7",
+         Cat({F(51), F(58), "7", F(59), kCloser})},
+        {"about-me only", [](AuctionForm& f) { f.CheckBox6 = true; }, "7",
+         Cat({F(51), F(52), "7", F(53), kCloser})},
+        {"empty seller ID", [](AuctionForm& f) { f.CheckBox6 = true; }, "",
+         Cat({F(51), F(52), F(53), kCloser})},
+        {"blank phone", [](AuctionForm& f) { f.Edit3 = "  "; }, "",
+         Cat({F(60), "Telefon:   ", kNbsp4, kCloser})},
+        {"messenger only", [](AuctionForm& f) { f.Edit4 = "123"; }, "",
+         Cat({F(60), "<a href=\"gg:123", F(63), "123\">", kCloser})},
+        {"ask link only", [](AuctionForm& f) { f.CheckBox1 = true; }, "9",
+         Cat({F(60), F(61), "9", F(62), kCloser})},
+        {"last shipping line only", [](AuctionForm& f) { f.Edit9 = "X"; }, "",
+         Cat({F(66), kNbsp4, kNbsp4, kNbsp4, "X", kNbsp4, kCloser})},
+        {"terms of three lines", [](AuctionForm& f) { f.Memo2 = "a\r\nb\r\nc"; }, "",
+         Cat({F(64), "a\r\nb\r\nc", kCloser})},
+        {"bank as markup", [](AuctionForm& f) { f.Edit5 = "<b>"; }, "",
+         Cat({F(65), "<b>", kCloser})},
+    };
+    for (const Case& c : cases) {
+        AuctionForm form;
+        c.fill(form);
+        EXPECT_EQ(Body(1, form, c.sellerId), ExpectedBody(1, form, c.rows)) << c.name;
+    }
+}
+
+// Single items of the blocks in their box (stacked) form, seen in layouts 4 and 5.
+TEST(BlockContent, StackedItems) {
+    struct Case {
+        std::string_view name;
+        int layout;
+        std::function<void(AuctionForm&)> fill;
+        std::string column;
+    };
+    const std::vector<Case> cases = {
+        {"favourites only", 5, [](AuctionForm& f) { f.CheckBox9 = true; },
+         Cat({kSellerBox, F(58), "id", F(59), "<br><br>", kCloser})},
+        {"phone only", 4, [](AuctionForm& f) { f.Edit3 = "555"; },
+         Cat({"<br>", kContactBox, "Telefon: 555<br><br>", kCloser})},
+        {"messenger only", 5, [](AuctionForm& f) { f.Edit4 = "123"; },
+         Cat({"<br>", kContactBox, "<a href=\"gg:123", F(63), "123\"><br><br>", kCloser})},
+        {"third shipping line only", 5, [](AuctionForm& f) { f.Edit8 = "X"; },
+         Cat({"<BR>", kShippingBox, "<BR><BR>X<BR><BR><BR>", kCloser})},
+        {"terms only", 4, [](AuctionForm& f) { f.Memo2 = "Zasady"; },
+         Cat({"<br>", kTermsBox, "Zasady", kBoxTextCloser})},
+    };
+    for (const Case& c : cases) {
+        AuctionForm form;
+        c.fill(form);
+        EXPECT_EQ(Body(c.layout, form, "id"), ExpectedBody(c.layout, form, c.column)) << c.name;
+    }
+}
+
+// The label side alternates with the number of rows written, whichever blocks are missing.
+TEST(Layout3, RowsZigZagOverTheBlocksWritten) {
+    struct Case {
+        std::string_view name;
+        std::function<void(AuctionForm&)> fill;
+        std::string rows;
+    };
+    const std::vector<Case> cases = {
+        {"contact and terms",
+         [](AuctionForm& f) {
+             f.Edit3 = "1";
+             f.Memo2 = "T";
+         },
+         Cat({F(60), "Telefon: 1", kNbsp4, kCloser, F(70), "T", F(73)})},
+        {"bank and shipping",
+         [](AuctionForm& f) {
+             f.Edit5 = "B";
+             f.Edit6 = "S";
+         },
+         Cat({F(65), "B", kCloser, F(70), "S", kNbsp4, kNbsp4, kNbsp4, kNbsp4, F(75)})},
+        {"shipping only", [](AuctionForm& f) { f.Edit6 = "S"; },
+         Cat({F(66), "S", kNbsp4, kNbsp4, kNbsp4, kNbsp4, kCloser})},
+        {"seller, bank and shipping",
+         [](AuctionForm& f) {
+             f.CheckBox8 = true;
+             f.Edit5 = "B";
+             f.Edit6 = "S";
+         },
+         Cat({F(51), F(56), F(57), kCloser, F(70), "B", F(74), F(66), "S", kNbsp4, kNbsp4, kNbsp4,
+              kNbsp4, kCloser})},
+    };
+    for (const Case& c : cases) {
+        AuctionForm form;
+        c.fill(form);
+        EXPECT_EQ(Body(3, form), ExpectedBody(3, form, c.rows)) << c.name;
+    }
+}
+
+TEST(ConnectedLayouts, ConnectorsStandWhetherOrNotRowsAreWritten) {
+    AuctionForm terms;
+    terms.Memo2 = "T";
+    EXPECT_EQ(Body(6, terms),
+              ExpectedBody(6, terms, Cat({F(80), F(80), F(64), "T", kRowCloser, F(80), F(80)})));
+    AuctionForm bank;
+    bank.Edit5 = "B";
+    EXPECT_EQ(Body(7, bank),
+              ExpectedBody(7, bank, Cat({F(81), F(81), F(81), F(70), "B", F(85), F(81)})));
+    AuctionForm phone;
+    phone.Edit3 = "555";
+    EXPECT_EQ(
+        Body(7, phone),
+        ExpectedBody(7, phone,
+                     Cat({F(81), F(70), "Telefon: 555", kNbsp4, F(83), F(81), F(81), F(81)})));
+}
+
+TEST(Layout8, PlacementSwitchesChooseTheColumnOnly) {
+    AuctionForm form;
+    form.Memo2 = "";
+    form.CheckBox25 = true;  // terms on the left, but there are no terms
+    EXPECT_EQ(Body(8, form), ExpectedBody(8, form, ""));
+
+    AuctionForm seller;
+    seller.CheckBox6 = true;
+    seller.CheckBox23 = seller.CheckBox32 = true;
+    const std::string sellerBox = Cat({kSellerBox, F(52), "id", F(77), "<br>", kCloser});
+    EXPECT_EQ(Body(8, seller, "id"), ExpectedBody(8, seller, sellerBox, sellerBox));
+
+    AuctionForm contact;
+    contact.Edit3 = "1";
+    contact.CheckBox24 = contact.CheckBox31 = true;
+    const std::string contactBox = Cat({kContactBox, "Telefon: 1<br><br>", kCloser});
+    EXPECT_EQ(Body(8, contact), ExpectedBody(8, contact, "<br>" + contactBox, contactBox));
+
+    AuctionForm shipping;
+    shipping.Edit6 = "S";
+    shipping.CheckBox28 = true;  // the bottom right switch places the shipping block
+    EXPECT_EQ(Body(8, shipping),
+              ExpectedBody(8, shipping, "", Cat({kShippingBox, "S<BR><BR><BR><BR><BR>", kCloser})));
+}
+
+TEST(Layout8, LeftColumnKeepsTheFixedOrder) {
+    FullForm full;
+    AuctionForm& form = full.form;
+    form.CheckBox27 = form.CheckBox26 = form.CheckBox25 = form.CheckBox24 = form.CheckBox23 = true;
+    EXPECT_EQ(Body(8, form, full.id), ExpectedBody(8, form, full.Boxes(true), ""));
+    EXPECT_EQ(CountOf(Body(8, form, full.id), F(52)), 1u);
+}
+
+}  // namespace
+}  // namespace licytek
