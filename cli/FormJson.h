@@ -1,0 +1,39 @@
+// The JSON form of the command-line tool: one object whose keys are the control names of the
+// input table (plus "SellerId") and whose values are UTF-8 strings, booleans or list positions.
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "model/AuctionForm.h"
+#include "model/FormFields.h"
+
+namespace licytek {
+
+inline constexpr std::string_view kSellerIdKey = "SellerId";
+
+// What is wrong with a JSON form, as one line that names the key or the position in the JSON.
+struct FormJsonError {
+    std::string message;
+};
+
+// Applies the JSON form `json` onto `form`: every key it names replaces that input, every
+// other input keeps its value. Naming any member of a radio group (or of the editor's
+// alignment panels) chooses exactly the members given true. `sellerId` gets the "SellerId"
+// key when the form holds one. On an error neither `form` nor `sellerId` changes.
+std::optional<FormJsonError> ApplyFormJson(std::string_view json, AuctionForm& form,
+                                           std::optional<std::string>& sellerId);
+
+// The JSON form of the given inputs of `form`, in the order given, pretty-printed with no
+// final line break. Texts become UTF-8 with their line breaks as they are held (CR LF).
+std::string FormToJson(const AuctionForm& form, std::span<const FormField* const> fields);
+
+// Every input of the table, in table order.
+std::span<const FormField* const> AllFormFields();
+
+// A description of every key of the JSON form with its type, one key a line, for the help.
+std::string DescribeFormKeys();
+
+}  // namespace licytek

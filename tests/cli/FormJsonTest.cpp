@@ -1,0 +1,290 @@
+#include "cli/FormJson.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "model/FormFields.h"
+
+namespace licytek {
+namespace {
+
+struct Applied {
+    std::optional<FormJsonError> error;
+    AuctionForm form;
+    std::optional<std::string> sellerId;
+};
+
+Applied Apply(std::string_view json, const AuctionForm& start = {}) {
+    Applied result{std::nullopt, start, std::nullopt};
+    result.error = ApplyFormJson(json, result.form, result.sellerId);
+    return result;
+}
+
+std::string ErrorOf(std::string_view json) {
+    const auto result = Apply(json);
+    return result.error ? result.error->message : std::string("(no error)");
+}
+
+TEST(FormJsonApply, EmptyObjectKeepsEveryInputAndGivesNoSellerId) {
+    AuctionForm start;
+    start.Edit2 = "Rower";
+    const auto result = Apply("{}", start);
+    ASSERT_FALSE(result.error);
+    EXPECT_EQ(result.form, start);
+    EXPECT_FALSE(result.sellerId);
+}
+
+TEST(FormJsonApply, TextsBecomeWindows1250WithCrLfLines) {
+    const auto result = Apply(R"({"Edit2": "Żółw", "Memo1": "a\nb\r\nc\n", "ComboBox6": "Arial",
+                                  "SellerId": "Łukasz"})");
+    ASSERT_FALSE(result.error) << result.error->message;
+    EXPECT_EQ(result.form.Edit2, "\xAF\xF3\xB3w");
+    EXPECT_EQ(result.form.Memo1, "a\r\nb\r\nc\r\n");
+    EXPECT_EQ(result.form.ComboBox6, "Arial");
+    EXPECT_EQ(result.sellerId, "\xA3ukasz");
+    EXPECT_EQ(result.form.Edit3, "");  // not named: keeps its value
+}
+
+TEST(FormJsonApply, SwitchesAndListPositions) {
+    const auto result =
+        Apply(R"({"CheckBox1": true, "Panel6": true, "ComboBox1": 25, "ComboBox5": -1,
+                  "ComboBox2": 0})");
+    ASSERT_FALSE(result.error) << result.error->message;
+    EXPECT_TRUE(result.form.CheckBox1);
+    EXPECT_TRUE(result.form.Panel6);
+    EXPECT_EQ(result.form.ComboBox1, 25);
+    EXPECT_EQ(result.form.ComboBox5, kNoListItem);
+    EXPECT_EQ(result.form.ComboBox2, 0);
+}
+
+TEST(FormJsonApply, TheCodePagesUndefinedBytesComeBackFromTheirControlCharacters) {
+    const auto result = Apply(R"({"Edit1": "a\u0081b\u0098"})");
+    ASSERT_FALSE(result.error) << result.error->message;
+    EXPECT_EQ(result.form.Edit1,
+              "a\x81"
+              "b\x98");
+}
+
+TEST(FormJsonApply, ListPositionsMustLieInTheirList) {
+    struct Case {
+        const char* json;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {R"({"ComboBox1": -1})", true},
+        {R"({"ComboBox4": 25})", true},
+        {R"({"ComboBox4": 26})", false},
+        {R"({"ComboBox5": 13})", true},
+        {R"({"ComboBox5": 14})", false},
+        {R"({"ComboBox3": -2})", false},
+        {R"({"ComboBox3": 4294967296})", false},  // would wrap to 0 in 32 bits
+        {R"({"ComboBox3": 18446744073709551615})", false},
+        {R"({"ComboBox3": -9223372036854775808})", false},
+        {R"({"ComboBox3": 99999999999999999999999})", false},
+        {R"({"ComboBox3": 1.0})", false},
+        {R"({"ComboBox3": "1"})", false},
+        {R"({"ComboBox3": true})", false},
+    };
+    for (const auto& c : cases) {
+        const auto result = Apply(c.json);
+        EXPECT_EQ(!result.error, c.accepted) << c.json;
+        if (result.error) {
+            EXPECT_EQ(result.error->message.rfind("ComboBox", 0), 0u) << result.error->message;
+            EXPECT_EQ(result.form, AuctionForm{});
+        }
+    }
+}
+
+// Each fault names the key (or the position) and stays on one line.
+TEST(FormJsonApply, FaultsNameTheKeyOnOneLine) {
+    struct Case {
+        std::string json;
+        std::string expected;  // part of the message
+    };
+    const Case cases[] = {
+        {R"({"Edit2": 5})", "Edit2: must be a string, not 5"},
+        {R"({"Memo1": null})", "Memo1: must be a string, not null"},
+        {R"({"Edit2": ["a"]})", "Edit2: must be a string, not an array"},
+        {R"({"ComboBox8": {}})", "ComboBox8: must be a string, not an object"},
+        {R"({"CheckBox1": "true"})", "CheckBox1: must be true or false, not a string"},
+        {R"({"CheckBox1": 1})", "CheckBox1: must be true or false, not 1"},
+        {R"({"SellerId": 123})", "SellerId: must be a string, not 123"},
+        {R"({"ComboBox1": 26})", "ComboBox1: 26 is not a position"},
+        {R"({"Edit99": "x"})", "unknown key \"Edit99\""},
+        {R"({"edit2": "x"})", "unknown key \"edit2\""},
+        {R"({"a\nb": 1})", "unknown key \"a\\nb\""},
+        {R"({"Edit2": "zupa 中"})",
+         "Edit2: U+4E2D (character 6) cannot be written in Windows-1250"},
+        {R"({"Memo1": "ok\n😀"})", "Memo1: U+1F600 (character 4)"},
+        {R"({"SellerId": "€∞"})", "SellerId: U+221E (character 2)"},
+        {R"({"Edit3": "a\u0000b"})", "Edit3: holds a zero character (character 2)"},
+        {R"({"Edit2": "a", "Edit2": "b"})", "\"Edit2\": given more than once"},
+        {R"({"ComboBox1": 1e400})", "\"ComboBox1\": number overflow"},
+        {R"([{"Edit2": "x"}])", "must be an object of control names, not an array"},
+        {"\"Edit2\"", "must be an object of control names, not a string"},
+        {"", "malformed JSON: parse error at line 1, column 1"},
+        {"{", "malformed JSON"},
+        {R"({"Edit2": "abc)", "malformed JSON"},
+        {R"({"Edit2": "a"} {})", "malformed JSON"},
+        {"{\"Edit2\": \"\n\"}", "malformed JSON"},    // a raw line break inside a string
+        {"{\"Edit2\": \"\xC5\"}", "malformed JSON"},  // cut UTF-8 sequence
+        {"{\"Edit2\": \"\xFF\xFE\"}", "malformed JSON"},
+        {R"({"Edit2": "x",})", "malformed JSON"},
+        {R"({/*c*/"Edit2": "x"})", "malformed JSON"},
+    };
+    for (const auto& c : cases) {
+        const std::string message = ErrorOf(c.json);
+        EXPECT_NE(message.find(c.expected), std::string::npos)
+            << "input: " << c.json << "\nmessage: " << message;
+        EXPECT_EQ(message.find('\n'), std::string::npos) << message;
+        EXPECT_EQ(message.find('\r'), std::string::npos) << message;
+    }
+}
+
+TEST(FormJsonApply, AFaultLeavesTheFormAndSellerIdUnchanged) {
+    AuctionForm form;
+    std::optional<std::string> sellerId = "42";
+    const auto error = ApplyFormJson(
+        R"({"Edit2": "x", "SellerId": "7", "RadioButton2": true, "Edit3": 5})", form, sellerId);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(form, AuctionForm{});
+    EXPECT_EQ(sellerId, "42");
+}
+
+TEST(FormJsonApply, DeepNestingIsRefusedWithoutCrashing) {
+    const std::string nested = std::string(100000, '[') + std::string(100000, ']');
+    EXPECT_NE(ErrorOf(R"({"Edit2": )" + nested + "}").find("Edit2: must be a string, not an array"),
+              std::string::npos);
+    EXPECT_NE(ErrorOf(nested).find("not an array"), std::string::npos);
+    EXPECT_NE(ErrorOf(std::string(100000, '[')).find("malformed JSON"), std::string::npos);
+}
+
+constexpr std::string_view kSample =
+    R"({"Edit2": "Żółw", "Memo1": "a\r\nb", "CheckBox3": true, "ComboBox1": 12,
+        "RadioButton4": true, "SellerId": "x"})";
+
+TEST(FormJsonApply, EveryCutOfAFormIsRefused) {
+    ASSERT_FALSE(Apply(kSample).error);
+    for (std::size_t length = 0; length < kSample.size(); ++length) {
+        const auto result = Apply(kSample.substr(0, length));
+        ASSERT_TRUE(result.error) << length;
+        EXPECT_EQ(result.form, AuctionForm{});
+        EXPECT_EQ(result.error->message.find('\n'), std::string::npos);
+    }
+}
+
+// Bytes changed at random never crash the reader; what it accepts it applies whole.
+TEST(FormJsonApply, DamagedFormsAreAcceptedOrRefusedOnOneLine) {
+    std::uint32_t seed = 12345;
+    auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed >> 8;
+    };
+    using namespace std::string_view_literals;
+    constexpr auto replacements = "{}[]\",:0-9e.tfn\\\x80\xC5\xFF\0 "sv;
+    for (int round = 0; round < 3000; ++round) {
+        std::string damaged(kSample);
+        for (int change = 0, changes = 1 + static_cast<int>(next() % 3); change < changes;
+             ++change) {
+            damaged[next() % damaged.size()] = replacements[next() % replacements.size()];
+        }
+        const auto result = Apply(damaged);
+        if (result.error) {
+            EXPECT_FALSE(result.error->message.empty());
+            EXPECT_EQ(result.error->message.find('\n'), std::string::npos) << damaged;
+            EXPECT_EQ(result.form, AuctionForm{}) << damaged;
+        }
+    }
+}
+
+TEST(FormJsonGroups, NamingAMemberChoosesExactlyTheMembersGivenTrue) {
+    const auto layout3 = Apply(R"({"RadioButton3": true})");
+    ASSERT_FALSE(layout3.error);
+    EXPECT_FALSE(layout3.form.RadioButton1);
+    EXPECT_TRUE(layout3.form.RadioButton3);
+
+    const auto noLayout = Apply(R"({"RadioButton1": false})");
+    ASSERT_FALSE(noLayout.error);
+    for (bool chosen :
+         {noLayout.form.RadioButton1, noLayout.form.RadioButton2, noLayout.form.RadioButton8}) {
+        EXPECT_FALSE(chosen);
+    }
+
+    const auto right = Apply(R"({"Panel11": true, "Panel12": false})");
+    ASSERT_FALSE(right.error);
+    EXPECT_FALSE(right.form.Panel9);
+    EXPECT_TRUE(right.form.Panel11);
+    EXPECT_FALSE(right.form.Panel12);
+}
+
+TEST(FormJsonGroups, GroupsAreIndependentOfEachOther) {
+    const auto result = Apply(R"({"RadioButton10": true, "RadioButton12": true})");
+    ASSERT_FALSE(result.error);
+    EXPECT_TRUE(result.form.RadioButton1);  // layout group not named: keeps its choice
+    EXPECT_TRUE(result.form.Panel9);
+    EXPECT_FALSE(result.form.RadioButton9);
+    EXPECT_TRUE(result.form.RadioButton10);
+    EXPECT_TRUE(result.form.RadioButton12);
+    EXPECT_FALSE(result.form.RadioButton11);
+}
+
+TEST(FormJsonGroups, TwoTrueInOneGroupIsAFault) {
+    EXPECT_NE(ErrorOf(R"({"RadioButton2": true, "RadioButton5": true})")
+                  .find("RadioButton2, RadioButton5: only one of RadioButton1, RadioButton2"),
+              std::string::npos);
+    EXPECT_NE(ErrorOf(R"({"Panel9": true, "Panel10": true})").find("Panel9, Panel10: only one of"),
+              std::string::npos);
+    // Panel6 to Panel8 (bold, italic, underline) are switches of their own.
+    EXPECT_FALSE(Apply(R"({"Panel6": true, "Panel7": true, "Panel8": true})").error);
+}
+
+// A form with every input away from its default, built by walking the table.
+AuctionForm FormAwayFromDefaults() {
+    AuctionForm form;
+    int n = 0;
+    for (const auto& field : FormFields()) {
+        ++n;
+        switch (field.kind) {
+            case FieldKind::Switch:
+                form.*field.flag = field.group == SwitchGroup::None;
+                break;
+            case FieldKind::ListPosition:
+                form.*field.position = n % field.listSize;
+                break;
+            default:
+                form.*field.text = "\xAF\xF3\xB3w " + std::to_string(n) + "\r\nline 2\x81";
+        }
+    }
+    form.RadioButton8 = form.RadioButton10 = form.RadioButton11 = form.RadioButton15 = true;
+    form.Panel12 = true;
+    return form;
+}
+
+TEST(FormJsonWrite, EveryInputSurvivesTheTripThroughJson) {
+    const AuctionForm form = FormAwayFromDefaults();
+    const auto back = Apply(FormToJson(form, AllFormFields()));
+    ASSERT_FALSE(back.error) << back.error->message;
+    EXPECT_EQ(back.form, form);
+}
+
+TEST(FormJsonWrite, WritesUtf8TextsBooleansAndPositionsInTheOrderGiven) {
+    AuctionForm form;
+    form.Memo1 = "\xAF\xF3\xB3w\r\nkot";
+    form.ComboBox1 = 3;
+    const FormField* fields[] = {FindFormField("Memo1"), FindFormField("CheckBox1"),
+                                 FindFormField("ComboBox5"), FindFormField("ComboBox1")};
+    const std::string text = FormToJson(form, fields);
+    EXPECT_EQ(text,
+              "{\n"
+              "    \"Memo1\": \"Żółw\\r\\nkot\",\n"
+              "    \"CheckBox1\": false,\n"
+              "    \"ComboBox5\": -1,\n"
+              "    \"ComboBox1\": 3\n"
+              "}");
+}
+
+}  // namespace
+}  // namespace licytek

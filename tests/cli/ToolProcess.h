@@ -1,0 +1,40 @@
+// Runs the built licytek-cli as a process of its own, feeding its standard input and
+// collecting its standard output, standard error and exit status.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace licytek::testing {
+
+struct ToolRun {
+    int status = -1;  // the exit status, or 128 + the signal that ended the process
+    std::string out;
+    std::string err;
+};
+
+struct ToolRunOptions {
+    std::string input;  // written to standard input
+    std::filesystem::path workingDirectory = ".";
+    std::optional<std::filesystem::path> outputFile;  // standard output goes here instead
+};
+
+ToolRun RunTool(const std::vector<std::string>& args, const ToolRunOptions& options = {});
+
+// A fresh directory for one test, removed with everything in it afterwards.
+class TemporaryDirectory {
+  public:
+    TemporaryDirectory();
+    ~TemporaryDirectory();
+    TemporaryDirectory(const TemporaryDirectory&) = delete;
+    TemporaryDirectory& operator=(const TemporaryDirectory&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+
+  private:
+    std::filesystem::path path_;
+};
+
+}  // namespace licytek::testing
