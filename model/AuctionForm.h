@@ -69,14 +69,14 @@ struct AuctionForm {
     bool RadioButton8 = false;  // layout 8, arranged with Panel17
 
     // --- Picture panel Panel2, "Wstaw zdjęcie" ---
-    bool RadioButton9 = true;         // picture from a web server
-    bool RadioButton10 = false;       // picture from the auction site's gallery
-    std::string Edit17 = "http://";   // picture address
-    bool CheckBox18 = false;          // the picture opens an address when clicked
-    std::string Edit22 = "http://";   // address the picture opens
-    bool CheckBox19 = false;          // give the picture a size
-    std::string Edit23 = "100";       // width in per cent
-    std::string Edit24 = "100";       // height in per cent
+    bool RadioButton9 = true;        // picture from a web server
+    bool RadioButton10 = false;      // picture from the auction site's gallery
+    std::string Edit17 = "http://";  // picture address
+    bool CheckBox18 = false;         // the picture opens an address when clicked
+    std::string Edit22 = "http://";  // address the picture opens
+    bool CheckBox19 = false;         // give the picture a size
+    std::string Edit23 = "100";      // width in per cent
+    std::string Edit24 = "100";      // height in per cent
 
     // --- Link panel Panel4, "Wstaw link" ---
     std::string Edit25;              // link text

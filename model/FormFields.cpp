@@ -26,8 +26,14 @@ constexpr FormField Switch(std::string_view name, std::string_view label, bool F
 }
 constexpr FormField List(std::string_view name, std::string_view label, int F::*member,
                          std::size_t size) {
-    return {name,    FieldKind::ListPosition, label, nullptr, nullptr,
-            member, SwitchGroup::None,        static_cast<int>(size)};
+    return {name,
+            FieldKind::ListPosition,
+            label,
+            nullptr,
+            nullptr,
+            member,
+            SwitchGroup::None,
+            static_cast<int>(size)};
 }
 
 constexpr auto kLayout = SwitchGroup::Layout;
@@ -151,7 +157,9 @@ const std::array kFields = {
 
 }  // namespace
 
-std::span<const FormField> FormFields() { return kFields; }
+std::span<const FormField> FormFields() {
+    return kFields;
+}
 
 const FormField* FindFormField(std::string_view name) {
     const auto it = std::find_if(kFields.begin(), kFields.end(),

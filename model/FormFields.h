@@ -22,9 +22,9 @@ enum class FieldKind {
 enum class SwitchGroup { None, Layout, PictureSource, Direction, Animation, Alignment };
 
 struct FormField {
-    std::string_view name;   // the control's name, e.g. "Edit2"
+    std::string_view name;  // the control's name, e.g. "Edit2"
     FieldKind kind;
-    std::string_view label;  // what the seller sees it as, Polish, UTF-8
+    std::string_view label;                    // what the seller sees it as, Polish, UTF-8
     std::string AuctionForm::*text = nullptr;  // Text, MultiLineText, ListText
     bool AuctionForm::*flag = nullptr;         // Switch
     int AuctionForm::*position = nullptr;      // ListPosition
