@@ -1,0 +1,48 @@
+// The window's edge of the core's texts: QString <-> Windows-1250 bytes, and the guard that
+// keeps characters the code page cannot hold out of the line edits.
+#pragma once
+
+#include <QString>
+#include <QValidator>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace licytek {
+
+// Whether a text of the form may hold the character: every character of Windows-1250 but the
+// zero byte, which ends a text in the program's files.
+bool Cp1250Holds(QChar character);
+
+// The distinct characters of `text` that Windows-1250 cannot hold, in order of appearance.
+QString UnheldCharacters(const QString& text);
+
+// `text` without the characters Windows-1250 cannot hold.
+QString WithoutUnheldCharacters(const QString& text);
+
+// Windows-1250 bytes of `text`, or nothing when it holds a character the code page cannot hold.
+std::optional<std::string> ToCp1250(const QString& text);
+
+// The text of Windows-1250 bytes.
+QString FromCp1250(std::string_view bytes);
+
+// The seller's message for characters that were refused where they were typed or pasted.
+QString RefusedCharactersMessage(const QString& characters);
+
+// Drops the characters Windows-1250 cannot hold from whatever is typed or pasted into a line
+// edit, and reports them, so that nothing turns silently into another character later.
+class Cp1250Validator : public QValidator {
+  public:
+    using RefusalHandler = std::function<void(const QString& characters)>;
+
+    Cp1250Validator(RefusalHandler onRefused, QObject* parent);
+
+    State validate(QString& input, int& position) const override;
+
+  private:
+    RefusalHandler onRefused_;
+};
+
+}  // namespace licytek

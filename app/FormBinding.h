@@ -1,0 +1,58 @@
+// The bridge between the window's controls and an AuctionForm: one walk over the table of
+// inputs, each found by its control name, converting QString <-> Windows-1250 and
+// "\n" <-> CR LF on the way. The controls hold the truth; a snapshot is a copy for the core.
+#pragma once
+
+#include <QString>
+
+#include <span>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "model/AuctionForm.h"
+#include "model/FormFields.h"
+
+class QWidget;
+
+namespace licytek {
+
+// A text that cannot go into the form because the code page cannot hold some of it.
+struct UnheldText {
+    const FormField* field = nullptr;
+    QString characters;  // the distinct characters that do not fit
+};
+
+// The seller's message naming the field and the characters.
+QString UnheldTextMessage(const UnheldText& unheld);
+
+class FormBinding {
+  public:
+    // Finds the control of every input under `root`; throws std::logic_error naming the first
+    // input that has no control of the right kind.
+    explicit FormBinding(QWidget& root);
+
+    // Every input's current value, or the first text that the code page cannot hold.
+    std::variant<AuctionForm, UnheldText> Snapshot() const;
+
+    // Writes every input, in the table's order.
+    void Restore(const AuctionForm& form) const;
+
+    // Writes the named inputs, in the order given. A switch that changes runs its reactions
+    // as a click would; setting a list position runs none.
+    void Restore(const AuctionForm& form, std::span<const std::string_view> names) const;
+
+    // The control of an input, or nullptr for a name that is no input.
+    QWidget* Control(std::string_view name) const;
+
+    struct Binding {
+        const FormField* field;
+        QWidget* control;
+    };
+    std::span<const Binding> Bindings() const { return bindings_; }
+
+  private:
+    std::vector<Binding> bindings_;
+};
+
+}  // namespace licytek

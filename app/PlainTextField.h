@@ -1,0 +1,46 @@
+// A multi-line text field of the form: plain text that keeps out the characters Windows-1250
+// cannot hold, and optionally limits how much the seller may enter.
+#pragma once
+
+#include <QPlainTextEdit>
+#include <QString>
+
+namespace licytek {
+
+class PlainTextField : public QPlainTextEdit {
+    Q_OBJECT
+
+  public:
+    explicit PlainTextField(QWidget* parent = nullptr);
+
+    // The most characters the seller may enter, a line break counting as two since the
+    // program's files store it as CR LF; 0 for no limit. Texts set by the program are not cut.
+    void setMaxLength(int length);
+    int maxLength() const { return maxLength_; }
+
+    // The text's length as stored: its characters, each line break counting as two.
+    int storedLength() const;
+
+    // The whole text with "\n" between lines, exactly as held (no blank replaces a
+    // non-breaking space, unlike toPlainText()).
+    QString text() const;
+
+  signals:
+    // Characters were dropped from typed or pasted text because the code page cannot hold them.
+    void charactersRefused(const QString& characters);
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    void insertFromMimeData(const QMimeData* source) override;
+
+  private:
+    // What may go in of `text` at the caret: held characters only, and no more than the
+    // limit leaves room for.
+    QString Admit(QString text);
+    int RoomLeft() const;
+
+    int maxLength_ = 0;
+};
+
+}  // namespace licytek

@@ -1,0 +1,34 @@
+// The real desktop: Qt's message box, colour dialog, clipboard and default handlers.
+#pragma once
+
+#include <QPointer>
+
+#include "app/Desktop.h"
+
+class QColorDialog;
+class QWidget;
+
+namespace licytek {
+
+class SystemDesktop final : public Desktop {
+  public:
+    SystemDesktop();
+    ~SystemDesktop() override;
+
+    // The window over which the colour dialog is centred.
+    void SetDialogOwner(QWidget* owner) { owner_ = owner; }
+
+    void ShowMessage(const QString& caption, const QString& text) override;
+    void ShowError(const QString& text) override;
+    std::optional<QColor> PickColour(const QColor& start) override;
+    void CopyToClipboard(const QString& text) override;
+    void Open(const QUrl& url) override;
+
+  private:
+    QPointer<QWidget> owner_;
+    // One dialog for the whole run, so that its custom colours stay between two pickings.
+    // Its owner window may delete it first, hence the guarded pointer.
+    QPointer<QColorDialog> colourDialog_;
+};
+
+}  // namespace licytek

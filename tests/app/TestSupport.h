@@ -1,0 +1,122 @@
+// What every window test needs: a fake desktop, a private working folder and a window in it.
+#pragma once
+
+#include <QColor>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+#include <QWidget>
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/Desktop.h"
+#include "app/TForm1.h"
+
+namespace licytek::test {
+
+// Records what the window asks of the desktop and answers the colour dialog from a queue.
+class FakeDesktop final : public Desktop {
+  public:
+    struct Message {
+        QString caption;
+        QString text;
+    };
+
+    void ShowMessage(const QString& caption, const QString& text) override {
+        messages.push_back({caption, text});
+    }
+    void ShowError(const QString& text) override { errors.push_back(text); }
+    std::optional<QColor> PickColour(const QColor& start) override {
+        dialogStarts.push_back(start);
+        if (colourAnswers.empty()) {
+            return std::nullopt;  // the seller cancels
+        }
+        const auto answer = colourAnswers.front();
+        colourAnswers.pop_front();
+        return answer;
+    }
+    void CopyToClipboard(const QString& text) override { clipboard.push_back(text); }
+    void Open(const QUrl& url) override { opened.push_back(url); }
+
+    std::vector<Message> messages;
+    std::vector<QString> errors;
+    std::vector<QColor> dialogStarts;
+    std::deque<std::optional<QColor>> colourAnswers;
+    std::vector<QString> clipboard;
+    std::vector<QUrl> opened;
+};
+
+// Makes a fresh temporary folder the working folder for its lifetime.
+class WorkingFolder {
+  public:
+    WorkingFolder() : previous_(QDir::currentPath()) {
+        QVERIFY2(folder_.isValid(), "cannot create a temporary folder");
+        QDir::setCurrent(folder_.path());
+    }
+    ~WorkingFolder() { QDir::setCurrent(previous_); }
+    WorkingFolder(const WorkingFolder&) = delete;
+    WorkingFolder& operator=(const WorkingFolder&) = delete;
+
+    QString Path(const QString& name) const { return folder_.filePath(name); }
+
+    void Write(const QString& name, const QByteArray& bytes) const {
+        QFile file(Path(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write(bytes), bytes.size());
+    }
+
+    QByteArray Read(const QString& name) const {
+        QFile file(Path(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+  private:
+    QString previous_;
+    QTemporaryDir folder_;
+};
+
+// A window started in its own working folder, with or without a seller ID file.
+struct Session {
+    explicit Session(std::optional<QByteArray> sellerIdFile = QByteArray("seller", 6)) {
+        if (sellerIdFile) {
+            folder.Write(QStringLiteral("id.ltk"), *sellerIdFile);
+        }
+        window = std::make_unique<TForm1>(desktop);
+    }
+
+    template <typename T>
+    T* Get(const char* name) const {
+        auto* control = window->findChild<T*>(QString::fromLatin1(name));
+        if (control == nullptr) {
+            qFatal("the window has no %s", name);
+        }
+        return control;
+    }
+
+    WorkingFolder folder;
+    FakeDesktop desktop;
+    std::unique_ptr<TForm1> window;
+};
+
+// The test classes of the window, run one by one by the test program.
+using TestFactory = std::function<std::unique_ptr<QObject>()>;
+std::map<std::string, TestFactory>& TestClasses();
+
+template <typename T>
+struct TestRegistration {
+    explicit TestRegistration(const char* name) {
+        TestClasses()[name] = [] { return std::make_unique<T>(); };
+    }
+};
+
+}  // namespace licytek::test
+
+#define LICYTEK_WINDOW_TEST(Class) \
+    static const licytek::test::TestRegistration<Class> registration##Class(#Class)

@@ -1,0 +1,114 @@
+// Times what the seller waits for, run by hand (not a test):
+//   app_timings [repetitions]
+// 1. start: from the program's first line to the window's first paint, the seller ID file
+//    present (run it in a folder holding id.ltk, or it shows the seller ID panel as well);
+// 2. generate: one click on "AUKCJA" with a 1 MB description, clipboard included;
+// 3. preview: one click on the preview button with the same description, file included.
+#include <QApplication>
+#include <QClipboard>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QToolButton>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/Desktop.h"
+#include "app/PlainTextField.h"
+#include "app/TForm1.h"
+
+namespace {
+
+// The real clipboard, but no message box to wait for and no browser.
+class QuietDesktop final : public licytek::Desktop {
+  public:
+    void ShowMessage(const QString&, const QString&) override {}
+    void ShowError(const QString& text) override {
+        std::fprintf(stderr, "error: %s\n", qPrintable(text));
+    }
+    std::optional<QColor> PickColour(const QColor&) override { return std::nullopt; }
+    void CopyToClipboard(const QString& text) override {
+        QGuiApplication::clipboard()->setText(text);
+    }
+    void Open(const QUrl&) override {}
+};
+
+// Records the time of the window's first paint and ends the event loop.
+class FirstPaint final : public QObject {
+  public:
+    explicit FirstPaint(const QElapsedTimer& clock) : clock_(clock) {}
+    qint64 milliseconds = -1;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint && milliseconds < 0) {
+            milliseconds = clock_.elapsed();
+            QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+  private:
+    const QElapsedTimer& clock_;
+};
+
+// About 1 MB of Polish description in lines of markup.
+QString LargeDescription() {
+    const QString line = QStringLiteral(
+        "<p>Zażółć gęślą jaźń – rower w bardzo dobrym stanie, prawie nowy, z dzwonkiem.</p>\n");
+    QString text;
+    while (text.size() < 1024 * 1024) {
+        text += line;
+    }
+    return text;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QElapsedTimer clock;
+    clock.start();
+    QApplication application(argc, argv);
+    const int repetitions = argc > 1 ? std::max(1, std::stoi(argv[1])) : 10;
+
+    QuietDesktop desktop;
+    licytek::TForm1 window(desktop);
+    FirstPaint firstPaint(clock);
+    window.installEventFilter(&firstPaint);
+    window.show();
+    QApplication::exec();
+    window.removeEventFilter(&firstPaint);
+    std::printf("start to first paint: %lld ms\n", static_cast<long long>(firstPaint.milliseconds));
+
+    window.findChild<licytek::PlainTextField*>(QStringLiteral("Memo1"))
+        ->setPlainText(LargeDescription());
+    auto* generate = window.findChild<QPushButton*>(QStringLiteral("Button14"));
+    auto* preview = window.findChild<QToolButton*>(QStringLiteral("SpeedButton9"));
+    std::vector<double> generateTimes;
+    std::vector<double> previewTimes;
+    for (int i = 0; i < repetitions; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        generate->click();
+        generateTimes.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
+        timer.restart();
+        preview->click();
+        previewTimes.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
+    }
+    const auto copied = QGuiApplication::clipboard()->text().size();
+    std::printf(
+        "generate with a 1 MB description: median %.1f ms, slowest %.1f ms (%lld "
+        "characters on the clipboard)\n",
+        Median(generateTimes), *std::max_element(generateTimes.begin(), generateTimes.end()),
+        static_cast<long long>(copied));
+    std::printf("preview with a 1 MB description: median %.1f ms, slowest %.1f ms\n",
+                Median(previewTimes), *std::max_element(previewTimes.begin(), previewTimes.end()));
+    return 0;
+}
