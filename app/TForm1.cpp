@@ -158,10 +158,26 @@ void TForm1::FillLists() {
 }
 
 // Every input is named for screen readers by its label in the table of inputs, which is
-// unique where the visible labels repeat ("Nagłówek:", "Czas").
+// unique where the visible labels repeat ("Nagłówek:", "Czas"). The label beside an input
+// carries the same name, since on Linux a screen reader speaks a list by its label.
 void TForm1::NameControls() {
     for (const auto& [field, control] : form_->Bindings()) {
-        control->setAccessibleName(FromUtf8View(field->label));
+        const QString name = FromUtf8View(field->label);
+        control->setAccessibleName(name);
+        if (auto* list = qobject_cast<QComboBox*>(control); list != nullptr && list->lineEdit()) {
+            list->lineEdit()->setAccessibleName(name);
+        }
+    }
+    for (QLabel* label : findChildren<QLabel*>()) {
+        QWidget* input = label->buddy();
+        if (input == nullptr) {
+            continue;
+        }
+        // A longer prompt than the name still reaches the seller, as the input's description.
+        if (label->text() != input->accessibleName()) {
+            input->setAccessibleDescription(label->text());
+        }
+        label->setAccessibleName(input->accessibleName());
     }
     for (int number = 1; number <= kLayoutCount; ++number) {
         findChild<QLabel*>(QStringLiteral("Image%1").arg(number))

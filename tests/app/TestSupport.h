@@ -16,7 +16,9 @@
 #include <optional>
 #include <string>
 
+#include "app/CodePage.h"
 #include "app/Desktop.h"
+#include "app/PlainTextField.h"
 #include "app/TForm1.h"
 
 namespace licytek::test {
@@ -104,6 +106,24 @@ struct Session {
     FakeDesktop desktop;
     std::unique_ptr<TForm1> window;
 };
+
+// Types `text` into `widget` key by key, as a keyboard would, any character included (QtTest's
+// own keyClicks takes ASCII only).
+inline void TypeText(QWidget* widget, const QString& text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        QString character(text[i]);
+        if (text[i].isHighSurrogate() && i + 1 < text.size()) {
+            character += text[++i];
+        }
+        if (character == QLatin1String("\n")) {
+            QTest::keyClick(widget, Qt::Key_Return);
+        } else if (character.size() == 1 && character[0].unicode() < 128) {
+            QTest::keyClick(widget, character[0].toLatin1());
+        } else {
+            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, character, Qt::NoModifier);
+        }
+    }
+}
 
 // The test classes of the window, run one by one by the test program.
 using TestFactory = std::function<std::unique_ptr<QObject>()>;
