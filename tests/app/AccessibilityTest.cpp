@@ -1,0 +1,145 @@
+// What a screen reader hears: every input and button of the window and its panels has a name,
+// and no two share one.
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QToolButton>
+
+#include "TestSupport.h"
+
+namespace licytek::test {
+namespace {
+
+bool IsInput(const QWidget& widget) {
+    if (qobject_cast<const QLineEdit*>(&widget) != nullptr) {
+        // a list's own text field is spoken as the list
+        return qobject_cast<const QComboBox*>(widget.parentWidget()) == nullptr;
+    }
+    return qobject_cast<const QAbstractButton*>(&widget) != nullptr ||
+           qobject_cast<const QPlainTextEdit*>(&widget) != nullptr ||
+           qobject_cast<const QComboBox*>(&widget) != nullptr;
+}
+
+// What a screen reader says the control is. On Linux Qt names a list after its shown text and
+// leaves its label to the "labelled by" relation, so a list is known by its label there.
+QString SpokenName(QWidget* widget) {
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
+    if (accessible == nullptr) {
+        return {};
+    }
+    if (accessible->role() == QAccessible::ComboBox) {
+        for (const auto& [label, relation] : accessible->relations(QAccessible::Label)) {
+            if (label->role() != QAccessible::Grouping) {  // the group box around it
+                return label->text(QAccessible::Name);
+            }
+        }
+    }
+    return accessible->text(QAccessible::Name);
+}
+
+}  // namespace
+
+class AccessibilityTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void everyInputHasAUniqueName() {
+        Session session;
+        QMap<QString, QString> owners;  // spoken name -> control
+        QStringList problems;
+        int inputs = 0;
+        for (QWidget* widget : session.window->findChildren<QWidget*>()) {
+            if (!IsInput(*widget) || widget->objectName().startsWith(QLatin1String("qt_"))) {
+                continue;
+            }
+            ++inputs;
+            const QString name = SpokenName(widget).trimmed();
+            if (name.isEmpty()) {
+                problems << widget->objectName() + QStringLiteral(" has no name");
+            } else if (owners.contains(name)) {
+                problems << widget->objectName() + QStringLiteral(" and ") + owners[name] +
+                                QStringLiteral(" are both called ") + name;
+            }
+            owners[name] = widget->objectName();
+        }
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
+        QVERIFY2(inputs > 140, qPrintable(QString::number(inputs)));  // the whole window was walked
+    }
+
+    void namesSayWhatTheControlIs_data() {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("description") << "Memo1"
+                                     << "Opis przedmiotu";
+        QTest::newRow("shipping 1") << "Edit6"
+                                    << "Koszty przesyłki 1";
+        QTest::newRow("shipping 4") << "Edit9"
+                                    << "Koszty przesyłki 4";
+        QTest::newRow("background picker") << "SpeedButton2"
+                                           << "Wybierz kolor: Kolor tła";
+        QTest::newRow("preview") << "SpeedButton9"
+                                 << "Podgląd";
+        QTest::newRow("save project") << "SpeedButton10"
+                                      << "Zapisz projekt";
+        QTest::newRow("load project") << "SpeedButton11"
+                                      << "Wczytaj projekt";
+        QTest::newRow("generate") << "Button14"
+                                  << "AUKCJA";
+        QTest::newRow("layout 3") << "RadioButton3"
+                                  << "Układ 3";
+        QTest::newRow("picture cancel") << "Button16"
+                                        << "Anuluj (zdjęcie)";
+        QTest::newRow("header") << "Edit2"
+                                << "Nagłówek aukcji";
+        QTest::newRow("description header") << "Edit1"
+                                            << "Nagłówek opisu";
+        QTest::newRow("page enter time") << "Edit10"
+                                         << "Czas wejścia na stronę";
+        QTest::newRow("colour style") << "ComboBox5"
+                                      << "Styl kolorów";
+        QTest::newRow("editor font") << "ComboBox6"
+                                     << "Czcionka edytora";
+        QTest::newRow("font panel font") << "ComboBox9"
+                                         << "Czcionka";
+    }
+    void namesSayWhatTheControlIs() {
+        QFETCH(QString, control);
+        QFETCH(QString, name);
+        Session session;
+        QCOMPARE(SpokenName(session.Get<QWidget>(control.toLatin1())), name);
+    }
+
+    void listsTextFieldsAreNamedToo() {
+        Session session;
+        for (QComboBox* list : session.window->findChildren<QComboBox*>()) {
+            QVERIFY2(!SpokenName(list->lineEdit()).isEmpty(), qPrintable(list->objectName()));
+        }
+    }
+
+    void longPromptsDescribeTheirInputs() {
+        Session session;
+        QAccessibleInterface* keywords =
+            QAccessible::queryAccessibleInterface(session.Get<QWidget>("Memo5"));
+        QCOMPARE(keywords->text(QAccessible::Description),
+                 QStringLiteral("Wpisz słowa kluczowe oddzielając je spacjami"));
+    }
+
+    void pictureButtonsShowAPictureAndATip() {
+        Session session;
+        for (QToolButton* button : session.window->findChildren<QToolButton*>()) {
+            if (button->objectName().startsWith(QLatin1String("qt_"))) {
+                continue;
+            }
+            QVERIFY2(!button->icon().isNull(), qPrintable(button->objectName()));
+            QVERIFY2(!button->toolTip().isEmpty(), qPrintable(button->objectName()));
+        }
+    }
+};
+
+LICYTEK_WINDOW_TEST(AccessibilityTest);
+
+}  // namespace licytek::test
+
+#include "AccessibilityTest.moc"

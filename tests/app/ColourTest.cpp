@@ -1,0 +1,206 @@
+// Colour styles, applied only on the seller's choice from the style list, and the colour
+// pickers with their one shared dialog that opens on the colour confirmed last.
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QToolButton>
+
+#include "TestSupport.h"
+
+namespace licytek::test {
+namespace {
+
+const char* const kColourInputs[] = {"Edit14", "Edit15", "Edit16", "Edit18",
+                                     "Edit19", "Edit20", "Edit21"};
+const char* const kOtherColours[] = {"Edit27", "Edit30", "Edit31"};
+
+QStringList Colours(const Session& session) {
+    QStringList colours;
+    for (const char* name : kColourInputs) {
+        colours << session.Get<QLineEdit>(name)->text();
+    }
+    return colours;
+}
+
+QStringList OtherColours(const Session& session) {
+    QStringList colours;
+    for (const char* name : kOtherColours) {
+        colours << session.Get<QLineEdit>(name)->text();
+    }
+    return colours;
+}
+
+// The seller opens the style list and clicks the item at `position`.
+void ChooseStyle(Session& session, int position) {
+    auto* list = session.Get<QComboBox>("ComboBox5");
+    list->showPopup();
+    QAbstractItemView* view = list->view();
+    QTRY_VERIFY(view->isVisible());
+    const QModelIndex item = view->model()->index(position, 0);
+    view->scrollTo(item);
+    const QPoint where = view->visualRect(item).center();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, where);
+    QTRY_VERIFY(!view->isVisible());
+}
+
+void PressPicker(Session& session, const char* name) {
+    auto* button = session.Get<QToolButton>(name);
+    QVERIFY2(button->isEnabled(), name);
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+}  // namespace
+
+class ColourTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void choosingAStyleWritesItsSevenColours_data() {
+        QTest::addColumn<int>("position");
+        QTest::addColumn<QStringList>("colours");
+        QTest::newRow("Arctic") << 0 << QStringList{"#ABE1F1", "#3EBCE6", "#E9FAFC", "#FFFFFF",
+                                                    "#000000", "#000000", "#000000"};
+        QTest::newRow("Gold") << 4 << QStringList{"#E6BC17", "#EEDEA6", "#FFFFFF", "#000000",
+                                                  "#000000", "#000000", "#000000"};
+        QTest::newRow("Zielony") << 13 << QStringList{"#D3F8D6", "#04AE00", "#D3F8D6", "#FFFFFF",
+                                                      "#000000", "#000000", "#000000"};
+    }
+    void choosingAStyleWritesItsSevenColours() {
+        QFETCH(int, position);
+        QFETCH(QStringList, colours);
+        Session session;
+        session.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(session.window.get()));
+        for (const char* name : kColourInputs) {
+            session.Get<QLineEdit>(name)->setText(QStringLiteral("typed"));
+        }
+        ChooseStyle(session, position);
+        QCOMPARE(Colours(session), colours);
+        QCOMPARE(OtherColours(session), (QStringList{"#000000", "#FFFFFF", "#000000"}));
+    }
+
+    void typedColourStaysUntilTheNextChoice() {
+        Session session;
+        session.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(session.window.get()));
+        ChooseStyle(session, 0);  // Arctic
+        auto* background = session.Get<QLineEdit>("Edit14");
+        background->selectAll();
+        QTest::keyClicks(background, QStringLiteral("#123456"));
+        QCOMPARE(background->text(), QStringLiteral("#123456"));
+        ChooseStyle(session, 4);  // Gold: black header text
+        QCOMPARE(session.Get<QLineEdit>("Edit18")->text(), QStringLiteral("#000000"));
+        ChooseStyle(session, 7);  // Niebieski: white again
+        QCOMPARE(session.Get<QLineEdit>("Edit18")->text(), QStringLiteral("#FFFFFF"));
+        ChooseStyle(session, 10);  // Silver
+        QCOMPARE(background->text(), QStringLiteral("#E6E7E4"));
+    }
+
+    void settingThePositionAppliesNoStyle() {
+        Session session;
+        auto* list = session.Get<QComboBox>("ComboBox5");
+        const QStringList before = Colours(session);
+        list->setCurrentIndex(3);  // as a loaded project sets it
+        QCOMPARE(Colours(session), before);
+        AuctionForm form;
+        form.ComboBox5 = 11;
+        const std::string_view names[] = {"ComboBox5"};
+        session.window->Form().Restore(form, names);
+        QCOMPARE(list->currentIndex(), 11);
+        QCOMPARE(Colours(session), before);
+    }
+
+    void noSelectedStyleChangesNothing() {
+        Session session;
+        auto* list = session.Get<QComboBox>("ComboBox5");
+        session.Get<QLineEdit>("Edit15")->setText(QStringLiteral("#ABCDEF"));
+        const QStringList before = Colours(session);
+        emit list->activated(-1);  // the seller confirms the list's text with no item selected
+        QCOMPARE(Colours(session), before);
+        QCOMPARE(list->currentText(), QStringLiteral("Wybierz styl"));
+    }
+
+    void pickerWritesUpperCaseColourText_data() {
+        QTest::addColumn<QColor>("picked");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("pure red") << QColor(255, 0, 0) << "#FF0000";
+        QTest::newRow("leading zeros") << QColor(1, 2, 3) << "#010203";
+        QTest::newRow("upper-case letters") << QColor(171, 205, 239) << "#ABCDEF";
+    }
+    void pickerWritesUpperCaseColourText() {
+        QFETCH(QColor, picked);
+        QFETCH(QString, text);
+        Session session;
+        session.window->show();
+        session.desktop.colourAnswers.push_back(picked);
+        PressPicker(session, "SpeedButton3");
+        QCOMPARE(session.Get<QLineEdit>("Edit15")->text(), text);
+    }
+
+    void everyPickerWritesItsOwnInput_data() {
+        QTest::addColumn<QString>("picker");
+        QTest::addColumn<QString>("target");
+        QTest::newRow("background") << "SpeedButton2"
+                                    << "Edit14";
+        QTest::newRow("borders") << "SpeedButton3"
+                                 << "Edit15";
+        QTest::newRow("table inside") << "SpeedButton4"
+                                      << "Edit16";
+        QTest::newRow("header text") << "SpeedButton5"
+                                     << "Edit18";
+        QTest::newRow("table text") << "SpeedButton6"
+                                    << "Edit19";
+        QTest::newRow("link") << "SpeedButton7"
+                              << "Edit20";
+        QTest::newRow("visited link") << "SpeedButton8"
+                                      << "Edit21";
+        QTest::newRow("font panel") << "SpeedButton14"
+                                    << "Edit31";
+        QTest::newRow("editor font") << "SpeedButton12"
+                                     << "Edit27";
+        QTest::newRow("moving text background") << "SpeedButton1"
+                                                << "Edit30";
+    }
+    void everyPickerWritesItsOwnInput() {
+        QFETCH(QString, picker);
+        QFETCH(QString, target);
+        Session session;
+        session.window->show();
+        session.Get<QWidget>("Panel5")->show();
+        session.Get<QWidget>("Panel13")->show();
+        session.Get<QAbstractButton>("CheckBox20")->setChecked(true);  // enables SpeedButton1
+        const QList<QLineEdit*> edits = session.window->findChildren<QLineEdit*>();
+        QMap<QLineEdit*, QString> before;
+        for (QLineEdit* edit : edits) {
+            before[edit] = edit->text();
+        }
+        session.desktop.colourAnswers.push_back(QColor(0x12, 0x34, 0x56));
+        PressPicker(session, picker.toLatin1());
+        for (QLineEdit* edit : edits) {
+            const QString expected =
+                edit->objectName() == target ? QStringLiteral("#123456") : before[edit];
+            QVERIFY2(edit->text() == expected, qPrintable(edit->objectName()));
+        }
+    }
+
+    void dialogOpensOnTheColourConfirmedLast() {
+        Session session;
+        session.window->show();
+        session.Get<QLineEdit>("Edit16")->setText(QStringLiteral("#00FF00"));
+        session.desktop.colourAnswers = {QColor(10, 20, 30), std::nullopt, QColor(1, 1, 1)};
+        PressPicker(session, "SpeedButton2");
+        PressPicker(session, "SpeedButton4");  // cancelled: its input keeps its text
+        QCOMPARE(session.Get<QLineEdit>("Edit16")->text(), QStringLiteral("#00FF00"));
+        PressPicker(session, "SpeedButton5");
+        PressPicker(session, "SpeedButton6");
+        const std::vector<QColor> starts = {QColor(Qt::black), QColor(10, 20, 30),
+                                            QColor(10, 20, 30), QColor(1, 1, 1)};
+        QCOMPARE(session.desktop.dialogStarts, starts);
+    }
+};
+
+LICYTEK_WINDOW_TEST(ColourTest);
+
+}  // namespace licytek::test
+
+#include "ColourTest.moc"

@@ -1,0 +1,171 @@
+// Generate and preview end to end: what reaches the clipboard and the preview file is
+// exactly the document the generator builds from the same inputs, and failures are told.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolButton>
+
+#include "TestSupport.h"
+#include "generator/Document.h"
+
+namespace licytek::test {
+namespace {
+
+void Generate(Session& session) {
+    QTest::mouseClick(session.Get<QPushButton>("Button14"), Qt::LeftButton);
+}
+
+void Preview(Session& session) {
+    QTest::mouseClick(session.Get<QToolButton>("SpeedButton9"), Qt::LeftButton);
+}
+
+QByteArray Bytes(const std::string& text) {
+    return QByteArray::fromStdString(text);
+}
+
+// The clipboard's last text as the Windows-1250 bytes it stands for.
+QByteArray ClipboardBytes(const Session& session) {
+    if (session.desktop.clipboard.empty()) {
+        return {};
+    }
+    const auto bytes = ToCp1250(session.desktop.clipboard.back());
+    return bytes ? Bytes(*bytes) : QByteArray("<not Windows-1250>");
+}
+
+// Fills some inputs of every kind the way the seller does, and returns the same form as the
+// generator should see it, written out by hand.
+AuctionForm FillForm(Session& session) {
+    session.window->show();
+    auto type = [&session](const char* name, const QString& text) {
+        QWidget* control = session.Get<QWidget>(name);
+        control->setFocus();
+        TypeText(control, text);
+    };
+    type("Edit2", QStringLiteral("Rower górski – okazja"));
+    type("Memo1", QStringLiteral("Linia 1\n<b>żółw</b>"));
+    type("Edit3", QStringLiteral("600 100 200"));
+    QTest::mouseClick(session.Get<QCheckBox>("CheckBox1"), Qt::LeftButton, {}, QPoint(6, 6));
+    QTest::mouseClick(session.Get<QRadioButton>("RadioButton3"), Qt::LeftButton, {}, QPoint(6, 6));
+    session.Get<QLineEdit>("Edit14")->setText(QStringLiteral("#123456"));
+    session.Get<QComboBox>("ComboBox1")->setCurrentIndex(3);
+
+    AuctionForm form;
+    form.Edit2 = "Rower g\xf3rski \x96 okazja";
+    form.Memo1 = "Linia 1\r\n<b>\xbf\xf3\xb3w</b>";
+    form.Edit3 = "600 100 200";
+    form.CheckBox1 = true;
+    form.RadioButton1 = false;
+    form.RadioButton3 = true;
+    form.Edit14 = "#123456";
+    form.ComboBox1 = 3;
+    form.Edit37 = "seller";
+    return form;
+}
+
+}  // namespace
+
+class GenerateTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void defaultsGiveTheDefaultHeadAndLayoutOne() {
+        Session session(std::nullopt);
+        Generate(session);
+        const QByteArray expected = Bytes(BuildDocument(AuctionForm{}, ""));
+        QVERIFY(expected.startsWith("<Title></Title>"));
+        QCOMPARE(ClipboardBytes(session), expected);
+        QCOMPARE(session.desktop.messages.size(), std::size_t{1});
+        QCOMPARE(session.desktop.messages[0].caption, QStringLiteral("Wygenerowano aukcję !!!"));
+        QCOMPARE(session.desktop.messages[0].text,
+                 QStringLiteral("Kod znajduje się w schowku - wystawiając aukcję wklej go w "
+                                "miejsce opisu"));
+        QVERIFY(!QFile::exists(session.folder.Path(QStringLiteral("podglad.html"))));
+
+        Preview(session);
+        QCOMPARE(session.folder.Read(QStringLiteral("podglad.html")), expected + "\r\n");
+        QCOMPARE(session.desktop.clipboard.size(), std::size_t{1});  // preview leaves it alone
+    }
+
+    void filledFormReachesClipboardAndPreviewExactly() {
+        Session session;
+        const AuctionForm form = FillForm(session);
+        const QByteArray expected = Bytes(BuildDocument(form, "seller"));
+        QVERIFY(expected.contains("Rower g\xf3rski \x96 okazja"));
+        QVERIFY(expected.contains("Linia 1\r\n<b>\xbf\xf3\xb3w</b>"));
+
+        Generate(session);
+        QCOMPARE(ClipboardBytes(session), expected);
+        Preview(session);
+        QCOMPARE(session.folder.Read(QStringLiteral("podglad.html")), expected + "\r\n");
+        QCOMPARE(session.desktop.opened.size(), std::size_t{1});
+        QCOMPARE(session.desktop.opened[0],
+                 QUrl::fromLocalFile(session.folder.Path(QStringLiteral("podglad.html"))));
+        QVERIFY(session.desktop.errors.empty());
+    }
+
+    void eachGenerationReadsTheControlsAnew() {
+        Session session;
+        Generate(session);
+        Generate(session);
+        QCOMPARE(session.desktop.clipboard[0], session.desktop.clipboard[1]);
+        session.Get<QLineEdit>("Edit2")->setText(QStringLiteral("Nowy"));
+        Generate(session);
+        QVERIFY(session.desktop.clipboard[2] != session.desktop.clipboard[1]);
+        QVERIFY(session.desktop.clipboard[2].contains(QStringLiteral("Nowy")));
+    }
+
+    void noLayoutChosenGivesTheHeadAlone() {
+        Session session;
+        AuctionForm form;
+        form.RadioButton1 = false;
+        const std::string_view names[] = {"RadioButton1"};
+        session.window->Form().Restore(form, names);
+        QVERIFY(!session.Get<QRadioButton>("RadioButton1")->isChecked());
+        Generate(session);
+        form.Edit37 = "seller";
+        const QByteArray headAlone = Bytes(BuildDocument(form, "seller"));
+        QCOMPARE(ClipboardBytes(session), headAlone);
+        QVERIFY(Bytes(BuildDocument(AuctionForm{}, "seller")).startsWith(headAlone));
+    }
+
+    void previewReplacesAnOldFile() {
+        Session session;
+        session.folder.Write(QStringLiteral("podglad.html"), QByteArray(100000, 'x'));
+        Preview(session);
+        const QByteArray written = session.folder.Read(QStringLiteral("podglad.html"));
+        QVERIFY(!written.contains("xxxx"));
+        QVERIFY(written.endsWith("\r\n"));
+    }
+
+    void previewThatCannotWriteSaysSoAndOpensNothing() {
+        Session session;
+        QVERIFY(QDir().mkdir(session.folder.Path(QStringLiteral("podglad.html"))));
+        Preview(session);
+        QCOMPARE(session.desktop.errors,
+                 std::vector<QString>{QStringLiteral("File access denied")});
+        QVERIFY(session.desktop.opened.empty());
+    }
+
+    void textTheCodePageCannotHoldStopsBothCommands() {
+        Session session;
+        // the program's own writes pass no guard; generation is the last line of defence
+        session.Get<PlainTextField>("Memo1")->setPlainText(QStringLiteral("Miło ☺ i €"));
+        Generate(session);
+        Preview(session);
+        QCOMPARE(session.desktop.errors.size(), std::size_t{2});
+        QVERIFY(session.desktop.errors[0].contains(QStringLiteral("„Opis przedmiotu”")));
+        QVERIFY(session.desktop.errors[0].contains(QStringLiteral("☺")));
+        QVERIFY(!session.desktop.errors[0].contains(QStringLiteral("€")));  // 0x80 fits
+        QVERIFY(session.desktop.clipboard.empty());
+        QVERIFY(session.desktop.messages.empty());
+        QVERIFY(!QFile::exists(session.folder.Path(QStringLiteral("podglad.html"))));
+    }
+};
+
+LICYTEK_WINDOW_TEST(GenerateTest);
+
+}  // namespace licytek::test
+
+#include "GenerateTest.moc"

@@ -1,0 +1,230 @@
+// The window as it starts: every input at its default, the lists showing their texts with no
+// item selected, the panels hidden, the thumbnails drawn, and the seller ID loaded or asked
+// for.
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolButton>
+
+#include "TestSupport.h"
+#include "model/Lists.h"
+
+namespace licytek::test {
+namespace {
+
+const char* const kPanels[] = {"Panel2",  "Panel4",  "Panel5",  "Panel13", "Panel14",
+                               "Panel15", "Panel16", "Panel17", "Panel18"};
+
+QStringList VisiblePanels(const Session& session) {
+    QStringList shown;
+    for (const char* name : kPanels) {
+        if (session.Get<QWidget>(name)->isVisibleTo(session.window.get())) {
+            shown << QLatin1String(name);
+        }
+    }
+    return shown;
+}
+
+QStringList ItemsOf(const QComboBox& list) {
+    QStringList items;
+    for (int i = 0; i < list.count(); ++i) {
+        items << list.itemText(i);
+    }
+    return items;
+}
+
+template <std::size_t N>
+QStringList Expected(const std::array<std::string_view, N>& items) {
+    QStringList list;
+    for (const auto item : items) {
+        list << QString::fromUtf8(item.data(), static_cast<qsizetype>(item.size()));
+    }
+    return list;
+}
+
+}  // namespace
+
+class StartupTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void everyInputStartsAtItsDefault() {
+        Session session;
+        const auto snapshot = session.window->Form().Snapshot();
+        QVERIFY(std::holds_alternative<AuctionForm>(snapshot));
+        AuctionForm expected;
+        expected.Edit37 = "seller";  // loaded from the seller ID file
+        QVERIFY(std::get<AuctionForm>(snapshot) == expected);
+    }
+
+    void listsShowTheirTextWithNoItemSelected_data() {
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<int>("position");
+        QTest::newRow("page enter") << "ComboBox1"
+                                    << "Brak efektu" << -1;
+        QTest::newRow("site enter") << "ComboBox2"
+                                    << "Brak efektu" << -1;
+        QTest::newRow("page exit") << "ComboBox3"
+                                   << "Brak efektu" << -1;
+        QTest::newRow("site exit") << "ComboBox4"
+                                   << "Brak efektu" << -1;
+        QTest::newRow("colour style") << "ComboBox5"
+                                      << "Wybierz styl" << -1;
+        QTest::newRow("font panel face") << "ComboBox9"
+                                         << "Verdana" << 17;
+        QTest::newRow("font panel size") << "ComboBox8"
+                                         << "12" << 7;
+        QTest::newRow("editor face") << "ComboBox6"
+                                     << "Verdana" << 17;
+        QTest::newRow("editor size") << "ComboBox7"
+                                     << "12" << 7;
+    }
+    void listsShowTheirTextWithNoItemSelected() {
+        QFETCH(QString, list);
+        QFETCH(QString, shown);
+        QFETCH(int, position);
+        Session session;
+        const auto* control = session.Get<QComboBox>(list.toLatin1().constData());
+        QCOMPARE(control->currentText(), shown);
+        QCOMPARE(control->currentIndex(), position);
+        QVERIFY(control->isEditable());
+    }
+
+    void listsHoldTheirItemsInOrder() {
+        Session session;
+        for (const char* name : {"ComboBox1", "ComboBox2", "ComboBox3", "ComboBox4"}) {
+            QCOMPARE(ItemsOf(*session.Get<QComboBox>(name)), Expected(kEffectItems));
+        }
+        QCOMPARE(ItemsOf(*session.Get<QComboBox>("ComboBox5")), Expected(kStyleItems));
+        for (const char* name : {"ComboBox6", "ComboBox9"}) {
+            QCOMPARE(ItemsOf(*session.Get<QComboBox>(name)), Expected(kFontFaceItems));
+        }
+        for (const char* name : {"ComboBox7", "ComboBox8"}) {
+            QCOMPARE(ItemsOf(*session.Get<QComboBox>(name)), Expected(kFontSizeItems));
+        }
+        // the blanks that end three items are part of them
+        QCOMPARE(session.Get<QComboBox>("ComboBox1")->itemText(17),
+                 QStringLiteral("Zwijanie poziome "));
+        QCOMPARE(session.Get<QComboBox>("ComboBox9")->itemText(8), QStringLiteral("Courier "));
+    }
+
+    void disabledAtStartAreTheDependentInputs() {
+        Session session;
+        const QStringList disabled = {
+            "Edit22",        "Edit23",        "Edit24",        "Edit32",        "Edit33",
+            "RadioButton11", "RadioButton12", "RadioButton13", "RadioButton14", "RadioButton15",
+            "Edit28",        "Edit29",        "Edit30",        "SpeedButton1"};
+        for (const auto& [field, control] : session.window->Form().Bindings()) {
+            const QString name =
+                QString::fromLatin1(field->name.data(), static_cast<qsizetype>(field->name.size()));
+            QVERIFY2(control->isEnabled() == !disabled.contains(name), qPrintable(name));
+        }
+        QVERIFY(!session.Get<QToolButton>("SpeedButton1")->isEnabled());
+    }
+
+    void editorSwitchPanelsAreTwoStateButtons() {
+        Session session;
+        for (const char* name :
+             {"Panel6", "Panel7", "Panel8", "Panel9", "Panel10", "Panel11", "Panel12"}) {
+            const auto* button = session.Get<QPushButton>(name);
+            QVERIFY2(button->isCheckable(), name);
+            QCOMPARE(button->isChecked(), QByteArray(name) == "Panel9");
+        }
+    }
+
+    void auctionTermsTakeAtMost2499Characters() {
+        Session session;
+        QCOMPARE(session.Get<PlainTextField>("Memo2")->maxLength(), 2499);
+        for (const char* name : {"Memo1", "Memo3", "Memo4", "Memo5", "Memo8"}) {
+            QCOMPARE(session.Get<PlainTextField>(name)->maxLength(), 0);
+        }
+    }
+
+    void thumbnailsAreDrawnBelowTheirButtons() {
+        Session session;
+        session.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(session.window.get()));
+        for (int number = 1; number <= 8; ++number) {
+            const auto* image =
+                session.Get<QLabel>(QStringLiteral("Image%1").arg(number).toLatin1().constData());
+            const QPixmap picture = image->pixmap();
+            QVERIFY2(!picture.isNull(), qPrintable(image->objectName()));
+            QCOMPARE(picture.width(), 50);
+            QVERIFY(picture.height() >= 37 && picture.height() <= 41);
+            const auto* radio = session.Get<QRadioButton>(
+                QStringLiteral("RadioButton%1").arg(number).toLatin1().constData());
+            QVERIFY(radio->text().isEmpty());
+            QVERIFY(image->mapTo(session.window.get(), QPoint()).y() >
+                    radio->mapTo(session.window.get(), QPoint()).y());
+        }
+    }
+
+    void clickOnAThumbnailChoosesItsLayout() {
+        Session session;
+        session.window->show();
+        QTest::mouseClick(session.Get<QLabel>("Image5"), Qt::LeftButton);
+        QVERIFY(session.Get<QRadioButton>("RadioButton5")->isChecked());
+        QVERIFY(!session.Get<QRadioButton>("RadioButton1")->isChecked());
+        QTest::mouseClick(session.Get<QLabel>("Image8"), Qt::LeftButton);
+        QVERIFY(session.Get<QWidget>("Panel17")->isVisibleTo(session.window.get()));
+    }
+
+    void withSellerIdFileNoPanelShows() {
+        Session session(QByteArray("1234567\0\0\0\0\0\0\0\0\0\0\0\0\0", 20));
+        QVERIFY(VisiblePanels(session).isEmpty());
+        QCOMPARE(session.window->SellerId(), std::string("1234567"));
+        QCOMPARE(session.Get<QLineEdit>("Edit37")->text(), QStringLiteral("1234567"));
+        QVERIFY(session.desktop.errors.empty());
+    }
+
+    void sellerIdFileContents_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QByteArray>("id");
+        QTest::newRow("short file") << QByteArray("12345") << QByteArray("12345");
+        QTest::newRow("first byte zero") << QByteArray("\0abc", 4) << QByteArray();
+        QTest::newRow("empty file") << QByteArray() << QByteArray();
+        QTest::newRow("twenty letters")
+            << QByteArray("abcdefghijklmnopqrst") << QByteArray("abcdefghijklmnopqrst");
+        QTest::newRow("longer file")
+            << QByteArray("abcdefghijklmnopqrstuvwxyz") << QByteArray("abcdefghijklmnopqrst");
+        QTest::newRow("Polish letters")
+            << QByteArray("\xa3\xf3\x64\xbc") << QByteArray("\xa3\xf3\x64\xbc");
+    }
+    void sellerIdFileContents() {
+        QFETCH(QByteArray, file);
+        QFETCH(QByteArray, id);
+        Session session(file);
+        QCOMPARE(QByteArray::fromStdString(session.window->SellerId()), id);
+        QVERIFY(VisiblePanels(session).isEmpty());
+        QCOMPARE(session.Get<QLineEdit>("Edit37")->text(), FromCp1250(id.toStdString()));
+    }
+
+    void withoutSellerIdFileOnlyItsPanelShows() {
+        Session session(std::nullopt);
+        QCOMPARE(VisiblePanels(session), QStringList{QStringLiteral("Panel18")});
+        QVERIFY(session.window->SellerId().empty());
+        // the rest of the window stays usable
+        QVERIFY(session.Get<QLineEdit>("Edit2")->isEnabled());
+        QVERIFY(session.Get<QPushButton>("Button14")->isEnabled());
+    }
+
+    void unreadableSellerIdFileIsReportedAndStartGoesOn() {
+        WorkingFolder folder;
+        QVERIFY(QDir().mkdir(QStringLiteral("id.ltk")));  // a folder cannot be read as a file
+        FakeDesktop desktop;
+        TForm1 window(desktop);
+        QCOMPARE(desktop.errors.size(), std::size_t{1});
+        QVERIFY(!desktop.errors.front().isEmpty());
+        QVERIFY(window.SellerId().empty());
+        QVERIFY(!window.findChild<QWidget*>(QStringLiteral("Panel18"))->isVisibleTo(&window));
+    }
+};
+
+LICYTEK_WINDOW_TEST(StartupTest);
+
+}  // namespace licytek::test
+
+#include "StartupTest.moc"

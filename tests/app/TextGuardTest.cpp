@@ -1,0 +1,158 @@
+// No silent loss in the texts: characters Windows-1250 cannot hold are refused where they are
+// typed or pasted (and the seller is told), everything it can hold goes through unchanged, and
+// the auction terms stop at 2,499 characters with a line break counting as two.
+#include <QClipboard>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QSignalSpy>
+
+#include "TestSupport.h"
+
+namespace licytek::test {
+namespace {
+
+// Every character Windows-1250 holds beyond ASCII, typed by Polish and other sellers.
+const QString kPolish = QStringLiteral("Zażółć gęślą jaźń ZAŻÓŁĆ GĘŚLĄ JAŹŃ €„”–—…§°");
+
+void Paste(QWidget* field, const QString& text) {
+    QGuiApplication::clipboard()->setText(text);
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+}
+
+QString TextOf(QWidget* field) {
+    if (auto* edit = qobject_cast<QLineEdit*>(field)) {
+        return edit->text();
+    }
+    if (auto* list = qobject_cast<QComboBox*>(field)) {
+        return list->currentText();
+    }
+    return static_cast<PlainTextField*>(field)->text();
+}
+
+void Clear(QWidget* field) {
+    if (auto* edit = qobject_cast<QLineEdit*>(field)) {
+        edit->clear();
+    } else if (auto* list = qobject_cast<QComboBox*>(field)) {
+        list->setEditText({});
+    } else {
+        static_cast<PlainTextField*>(field)->clear();
+    }
+}
+
+QString Repeat(QChar character, int count) {
+    return QString(count, character);
+}
+
+}  // namespace
+
+class TextGuardTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void unheldCharactersAreRefusedAndReported_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<bool>("paste");
+        for (const char* field : {"Edit2", "Edit37", "ComboBox9", "Memo1", "Memo2"}) {
+            QTest::addRow("%s typed", field) << field << false;
+            QTest::addRow("%s pasted", field) << field << true;
+        }
+    }
+    void unheldCharactersAreRefusedAndReported() {
+        QFETCH(QString, field);
+        QFETCH(bool, paste);
+        Session session;
+        session.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(session.window.get()));
+        session.Get<QWidget>("Panel13")->show();
+        session.Get<QWidget>("Panel18")->show();
+        QWidget* control = session.Get<QWidget>(field.toLatin1());
+        Clear(control);
+        QSignalSpy refusals(session.window.get(), &TForm1::inputRefused);
+        const QString offered = QStringLiteral("a☺b✓c😀d");
+        if (paste) {
+            Paste(control, offered);
+        } else {
+            control->setFocus();
+            TypeText(control, offered);
+        }
+        QCOMPARE(TextOf(control), QStringLiteral("abcd"));
+        QVERIFY(!refusals.isEmpty());
+        QCOMPARE(refusals.front().at(0).value<QWidget*>(), control);
+        QString told;
+        for (const auto& refusal : refusals) {
+            told += refusal.at(1).toString();
+        }
+        QVERIFY2(told.contains(QStringLiteral("☺")) && told.contains(QStringLiteral("✓")) &&
+                     told.contains(QStringLiteral("😀")),
+                 qPrintable(told));
+    }
+
+    void heldCharactersPassUnchanged() {
+        Session session;
+        session.window->show();
+        QSignalSpy refusals(session.window.get(), &TForm1::inputRefused);
+        auto* header = session.Get<QLineEdit>("Edit2");
+        header->setFocus();
+        TypeText(header, kPolish);
+        auto* description = session.Get<PlainTextField>("Memo1");
+        Paste(description, kPolish + QStringLiteral("\r\nnbsp:\u00a0;"));
+        QVERIFY(refusals.isEmpty());
+        const auto form = std::get<AuctionForm>(session.window->Form().Snapshot());
+        const std::string polish = *ToCp1250(kPolish);
+        QCOMPARE(QByteArray::fromStdString(form.Edit2), QByteArray::fromStdString(polish));
+        // a pasted CR LF stays one line break, and a non-breaking space stays itself
+        QCOMPARE(QByteArray::fromStdString(form.Memo1),
+                 QByteArray::fromStdString(polish + "\r\nnbsp:\xa0;"));
+    }
+
+    void termsStopAt2499CharactersCountingLineBreaksAsTwo() {
+        Session session;
+        session.window->show();
+        auto* terms = session.Get<PlainTextField>("Memo2");
+        terms->setFocus();
+        terms->setPlainText(Repeat(QLatin1Char('a'), 2496));
+        terms->moveCursor(QTextCursor::End);
+        QTest::keyClick(terms, Qt::Key_Return);  // 2,498
+        TypeText(terms, QStringLiteral("xyz"));  // only x fits
+        QCOMPARE(terms->storedLength(), 2499);
+        QVERIFY(terms->text().endsWith(QStringLiteral("\nx")));
+        QTest::keyClick(terms, Qt::Key_Return);  // no room for two more
+        QVERIFY(terms->text().endsWith(QStringLiteral("\nx")));
+
+        // replacing a selection frees its room first
+        terms->selectAll();
+        Paste(terms, Repeat(QLatin1Char('b'), 3000));
+        QCOMPARE(terms->text(), Repeat(QLatin1Char('b'), 2499));
+
+        // a pasted line break that would straddle the limit is left out whole
+        terms->setPlainText(Repeat(QLatin1Char('c'), 2497));
+        terms->moveCursor(QTextCursor::End);
+        Paste(terms, QStringLiteral("d\ne"));
+        QCOMPARE(terms->storedLength(), 2498);
+        QVERIFY(terms->text().endsWith(QStringLiteral("cd")));
+    }
+
+    void longTextsAreNeverCut() {
+        Session session;
+        const QString long40k = Repeat(QLatin1Char('x'), 40000);
+        session.Get<QLineEdit>("Edit1")->setText(long40k);
+        session.Get<PlainTextField>("Memo2")->setPlainText(Repeat(QLatin1Char('y'), 2600));
+        const auto form = std::get<AuctionForm>(session.window->Form().Snapshot());
+        QCOMPARE(form.Edit1.size(), std::size_t{40000});
+        QCOMPARE(form.Memo2.size(), std::size_t{2600});  // the limit holds for typing only
+
+        auto* header = session.Get<QLineEdit>("Edit2");
+        header->setText(long40k);
+        header->end(false);
+        TypeText(header, QStringLiteral("!"));
+        QCOMPARE(header->text().size(), 40001);
+    }
+};
+
+LICYTEK_WINDOW_TEST(TextGuardTest);
+
+}  // namespace licytek::test
+
+#include "TextGuardTest.moc"
