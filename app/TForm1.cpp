@@ -137,6 +137,8 @@ void TForm1::FormCreate() {
                            ui_->Panel15, ui_->Panel16, ui_->Panel17, ui_->Panel18}) {
         panel->hide();
     }
+    // The window may grow, but never below what its controls need.
+    setMinimumSize(ui_->mainArea->minimumSizeHint());
     // The moving-text controls follow their switch from the start, its picker included.
     CheckBox20Click(ui_->CheckBox20->isChecked());
     UpdatePictureControls();
@@ -375,9 +377,17 @@ void TForm1::PlacePanels() {
     }
 }
 
+// Shows the panel on top of the others and takes the keyboard to its first input.
 void TForm1::ShowPanel(QWidget* panel) {
     panel->show();
     panel->raise();
+    for (QWidget* next = panel->nextInFocusChain(); next != panel && panel->isAncestorOf(next);
+         next = next->nextInFocusChain()) {
+        if (next->isEnabled() && (next->focusPolicy() & Qt::TabFocus) != 0) {
+            next->setFocus(Qt::OtherFocusReason);
+            break;
+        }
+    }
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {

@@ -108,6 +108,15 @@ class LayoutTest : public QObject {
         QVERIFY(qAbs(screenCentre.y() - windowCentre.y()) <= 1);
     }
 
+    void neverShrinksBelowWhatItsControlsNeed() {
+        Session session;
+        const QSize minimum = session.window->minimumSize();
+        QCOMPARE(minimum, session.Get<QWidget>("mainArea")->minimumSizeHint());
+        // room for a window frame within the outer size
+        QVERIFY2(minimum.width() <= 795 - 10 && minimum.height() <= 591 - 40,
+                 qPrintable(QStringLiteral("%1x%2").arg(minimum.width()).arg(minimum.height())));
+    }
+
     void mainAreaFitsWithoutClippingOrOverlap() {
         Session session;
         session.window->show();
