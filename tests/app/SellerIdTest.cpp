@@ -60,13 +60,6 @@ class SellerIdTest : public QObject {
         QCOMPARE(session.window->SellerId(), std::string("\xa3\xf3\x64\x9f"));
     }
 
-    void emptyIdIsSavedAsZeroBytes() {
-        Session session(std::nullopt);
-        Save(session, QString());
-        QCOMPARE(session.folder.Read(QStringLiteral("id.ltk")), QByteArray(20, '\0'));
-        QVERIFY(!PanelShown(session));
-    }
-
     void idLongerThanTheFileIsRefused() {
         Session session(std::nullopt);
         Save(session, QStringLiteral("123456789012345678901"));
