@@ -32,7 +32,7 @@ const QColor kSkyBlue(0xA6, 0xCA, 0xF0);
 // Disabled captions stay readable on the sky blue.
 const QColor kDisabledText(0x5A, 0x6A, 0x7C);
 
-// The editor's switch panels: raised while released, sunk and dark while pressed, so that
+// The editor's switch panels: light while released, dark while pressed, so that
 // their state shows at a glance.
 const QString kSwitchPanelStyle = QStringLiteral(
     "QPushButton { border: 1px solid #6F86A3; border-radius: 3px; padding: 3px 6px;"
