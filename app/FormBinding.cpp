@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -94,6 +95,31 @@ void RestoreOne(const FormField& field, QWidget* control, const AuctionForm& for
     }
 }
 
+// Reads one input into `form`; the text it cannot convert, if any.
+std::optional<UnheldText> ReadOne(const FormField& field, QWidget* control, AuctionForm& form) {
+    switch (field.kind) {
+        case FieldKind::Switch:
+            form.*field.flag = static_cast<QAbstractButton*>(control)->isChecked();
+            return std::nullopt;
+        case FieldKind::ListPosition:
+            form.*field.position = static_cast<QComboBox*>(control)->currentIndex();
+            return std::nullopt;
+        case FieldKind::Text:
+        case FieldKind::MultiLineText:
+        case FieldKind::ListText: {
+            const QString shown = DisplayedText(field, control);
+            auto bytes = ToCp1250(shown);
+            if (!bytes) {
+                return UnheldText{&field, UnheldCharacters(shown)};
+            }
+            form.*field.text =
+                field.kind == FieldKind::MultiLineText ? ToCrLf(*bytes) : std::move(*bytes);
+            return std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 QString UnheldTextMessage(const UnheldText& unheld) {
@@ -126,25 +152,20 @@ FormBinding::FormBinding(QWidget& root) {
 std::variant<AuctionForm, UnheldText> FormBinding::Snapshot() const {
     AuctionForm form;
     for (const auto& [field, control] : bindings_) {
-        switch (field->kind) {
-            case FieldKind::Switch:
-                form.*field->flag = static_cast<QAbstractButton*>(control)->isChecked();
-                break;
-            case FieldKind::ListPosition:
-                form.*field->position = static_cast<QComboBox*>(control)->currentIndex();
-                break;
-            case FieldKind::Text:
-            case FieldKind::MultiLineText:
-            case FieldKind::ListText: {
-                const QString shown = DisplayedText(*field, control);
-                auto bytes = ToCp1250(shown);
-                if (!bytes) {
-                    return UnheldText{field, UnheldCharacters(shown)};
-                }
-                form.*field->text =
-                    field->kind == FieldKind::MultiLineText ? ToCrLf(*bytes) : std::move(*bytes);
-                break;
-            }
+        if (auto unheld = ReadOne(*field, control, form)) {
+            return *std::move(unheld);
+        }
+    }
+    return form;
+}
+
+std::variant<AuctionForm, UnheldText> FormBinding::Snapshot(
+    std::span<const std::string_view> names) const {
+    AuctionForm form;
+    for (const std::string_view name : names) {
+        const Binding& binding = BindingOf(name);
+        if (auto unheld = ReadOne(*binding.field, binding.control, form)) {
+            return *std::move(unheld);
         }
     }
     return form;
@@ -158,14 +179,18 @@ void FormBinding::Restore(const AuctionForm& form) const {
 
 void FormBinding::Restore(const AuctionForm& form, std::span<const std::string_view> names) const {
     for (const std::string_view name : names) {
-        const auto binding =
-            std::find_if(bindings_.begin(), bindings_.end(),
-                         [name](const Binding& b) { return b.field->name == name; });
-        if (binding == bindings_.end()) {
-            throw std::logic_error("no input is named " + std::string(name));
-        }
-        RestoreOne(*binding->field, binding->control, form);
+        const Binding& binding = BindingOf(name);
+        RestoreOne(*binding.field, binding.control, form);
     }
+}
+
+const FormBinding::Binding& FormBinding::BindingOf(std::string_view name) const {
+    const auto binding = std::find_if(bindings_.begin(), bindings_.end(),
+                                      [name](const Binding& b) { return b.field->name == name; });
+    if (binding == bindings_.end()) {
+        throw std::logic_error("no input is named " + std::string(name));
+    }
+    return *binding;
 }
 
 QWidget* FormBinding::Control(std::string_view name) const {

@@ -35,6 +35,10 @@ class FormBinding {
     // Every input's current value, or the first text that the code page cannot hold.
     std::variant<AuctionForm, UnheldText> Snapshot() const;
 
+    // The named inputs' current values over a default form, for a command that needs only a
+    // few of them (the others are not read, so a long description is not converted in vain).
+    std::variant<AuctionForm, UnheldText> Snapshot(std::span<const std::string_view> names) const;
+
     // Writes every input, in the table's order.
     void Restore(const AuctionForm& form) const;
 
@@ -52,6 +56,8 @@ class FormBinding {
     std::span<const Binding> Bindings() const { return bindings_; }
 
   private:
+    const Binding& BindingOf(std::string_view name) const;
+
     std::vector<Binding> bindings_;
 };
 

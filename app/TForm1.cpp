@@ -139,9 +139,9 @@ void TForm1::FormCreate() {
     }
     // The window may grow, but never below what its controls need.
     setMinimumSize(ui_->mainArea->minimumSizeHint());
-    // The moving-text controls follow their switch from the start, its picker included.
-    CheckBox20Click(ui_->CheckBox20->isChecked());
-    UpdatePictureControls();
+    // The form file holds the start states of the dependent inputs: the picture panel's link
+    // address and size fields and the moving-text controls disabled, the moving text's colour
+    // picker enabled; from then on the click reactions alone enable and disable them.
     LoadSellerIdAtStart();
 }
 
@@ -257,8 +257,12 @@ void TForm1::WireReactions() {
     onClick(ui_->Button10, &TForm1::Button10Click);
     onClick(ui_->Button6, &TForm1::Button6Click);
     onClick(ui_->Button7, &TForm1::Button7Click);
-    // The description's markup commands (Button1 to Button5, Button9) and the text editor's
-    // own commands (Button19, Button21, Button23) join here with the editing work.
+    onClick(ui_->Button9, &TForm1::Button9Click);
+    onClick(ui_->Button5, &TForm1::Button5Click);
+    onClick(ui_->Button1, &TForm1::Button1Click);
+    onClick(ui_->Button2, &TForm1::Button2Click);
+    onClick(ui_->Button3, &TForm1::Button3Click);
+    onClick(ui_->Button4, &TForm1::Button4Click);
 
     onClick(ui_->Button15, &TForm1::Button15Click);
     onClick(ui_->Button16, &TForm1::Button16Click);
@@ -271,9 +275,15 @@ void TForm1::WireReactions() {
     onClick(ui_->Button18, &TForm1::Button18Click);
     onClick(ui_->Button26, &TForm1::Button26Click);
     onClick(ui_->Button27, &TForm1::Button27Click);
+    onClick(ui_->Button19, &TForm1::Button19Click);
+    onClick(ui_->Button21, &TForm1::Button21Click);
+    onClick(ui_->Button23, &TForm1::Button23Click);
     onClick(ui_->Button25, &TForm1::Button25Click);
     onClick(ui_->Button24, &TForm1::Button24Click);
     onToggle(ui_->CheckBox20, &TForm1::CheckBox20Click);
+    // The switch panels Panel6 to Panel12 need no reaction of their own: the style switches
+    // toggle, and the alignment switches form one exclusive group in the form file, in which
+    // a pressed switch stays pressed when clicked again.
 
     onClick(ui_->Button13, &TForm1::Button13Click);
     onClick(ui_->Button12, &TForm1::Button12Click);
@@ -403,81 +413,6 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QWidget::eventFilter(watched, event);
-}
-
-// --- Description group and its insert panels ------------------------------------------------
-
-void TForm1::Button8Click() {
-    ShowPanel(ui_->Panel2);
-}
-void TForm1::Button10Click() {
-    ShowPanel(ui_->Panel4);
-}
-void TForm1::Button6Click() {
-    ShowPanel(ui_->Panel13);
-}
-void TForm1::Button7Click() {
-    ShowPanel(ui_->Panel5);
-}
-
-// The insert buttons close their panels; the markup they add joins with the editing work.
-void TForm1::Button15Click() {
-    ui_->Panel2->hide();
-}
-void TForm1::Button16Click() {
-    ui_->Panel2->hide();
-}
-void TForm1::Button17Click() {
-    ui_->Panel4->hide();
-}
-void TForm1::Button18Click() {
-    ui_->Panel4->hide();
-}
-void TForm1::Button26Click() {
-    ui_->Panel13->hide();
-}
-void TForm1::Button27Click() {
-    ui_->Panel13->hide();
-}
-void TForm1::Button25Click() {
-    ui_->Panel5->hide();
-}
-void TForm1::Button24Click() {
-    ui_->Panel5->hide();
-}
-
-void TForm1::RadioButton9Click(bool) {
-    UpdatePictureControls();
-}
-void TForm1::RadioButton10Click(bool) {
-    UpdatePictureControls();
-}
-void TForm1::CheckBox18Click(bool) {
-    UpdatePictureControls();
-}
-void TForm1::CheckBox19Click(bool) {
-    UpdatePictureControls();
-}
-
-// The web-server fields serve only the web-server source, and each address or size field
-// only while its box is ticked, so no enabled field is one that the insert ignores.
-void TForm1::UpdatePictureControls() {
-    const bool fromWebServer = ui_->RadioButton9->isChecked();
-    ui_->Edit17->setEnabled(fromWebServer);
-    ui_->CheckBox18->setEnabled(fromWebServer);
-    ui_->CheckBox19->setEnabled(fromWebServer);
-    ui_->Edit22->setEnabled(fromWebServer && ui_->CheckBox18->isChecked());
-    const bool sized = fromWebServer && ui_->CheckBox19->isChecked();
-    ui_->Edit23->setEnabled(sized);
-    ui_->Edit24->setEnabled(sized);
-}
-
-void TForm1::CheckBox20Click(bool ticked) {
-    for (QWidget* control : std::initializer_list<QWidget*>{
-             ui_->RadioButton11, ui_->RadioButton12, ui_->RadioButton13, ui_->RadioButton14,
-             ui_->RadioButton15, ui_->SpeedButton1, ui_->Edit30, ui_->Edit28, ui_->Edit29}) {
-        control->setEnabled(ticked);
-    }
 }
 
 // --- Further options ------------------------------------------------------------------------

@@ -6,11 +6,15 @@
 #include <QColor>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 
 #include "app/FormBinding.h"
+#include "editor/MarkupCommands.h"
 
 class QLineEdit;
 
@@ -67,6 +71,14 @@ class TForm1 : public QWidget {
     void CentreOnScreen();
     void KeepOuterSize();
 
+    // Description group: fixed markup as a new last line of the description.
+    void Button9Click();  // "Wstaw galerię"
+    void Button5Click();  // "Nowy wiersz"
+    void Button1Click();  // "Do lewej"
+    void Button2Click();  // "Wyśrodkuj"
+    void Button3Click();  // "Do prawej"
+    void Button4Click();  // "Wyjustuj"
+
     // Description group: panels of the insert commands.
     void Button8Click();   // "Dodaj zdjęcie": picture panel
     void Button10Click();  // "Wstaw link": link panel
@@ -80,7 +92,7 @@ class TForm1 : public QWidget {
     void RadioButton10Click(bool chosen);  // picture from the gallery
     void CheckBox18Click(bool ticked);     // the picture opens an address
     void CheckBox19Click(bool ticked);     // the picture gets a size
-    void UpdatePictureControls();
+    void EnableWebServerControls(bool enabled);
 
     // Link panel Panel4.
     void Button17Click();  // "Wstaw": insert the link
@@ -91,6 +103,9 @@ class TForm1 : public QWidget {
     void Button27Click();  // "Anuluj"
 
     // Text editor panel Panel5.
+    void Button19Click();               // "Nowy wiersz" in the text to format
+    void Button21Click();               // "Wstaw galerię" in the text to format
+    void Button23Click();               // "Wstaw": one more snippet in the ready code
     void Button25Click();               // "Zapisz i zamknij": hand the ready code over
     void Button24Click();               // "Anuluj"
     void CheckBox20Click(bool ticked);  // moving text on or off
@@ -126,6 +141,18 @@ class TForm1 : public QWidget {
     void SpeedButton9Click();   // preview in the browser
     void SpeedButton10Click();  // save the project
     void SpeedButton11Click();  // load the project
+
+    // The editing commands: each reads the inputs it needs, runs the core's command on them
+    // and shows the new text of one multi-line input (the target, one of the inputs read).
+    // False when an input could not be read; the seller has then been told which.
+    using EditCommand = std::function<std::string(const AuctionForm&)>;
+    bool RunEdit(std::string_view target, std::span<const std::string_view> inputs,
+                 const EditCommand& command);
+    bool AddMarkupTo(std::string_view target, Markup markup);
+
+    // The named inputs over a default form, or nothing when a text cannot be converted (the
+    // seller has then been told which).
+    std::optional<AuctionForm> ReadInputs(std::span<const std::string_view> names);
 
     // The whole description in Windows-1250, or nothing when a text cannot be converted (the
     // seller has then been told which).

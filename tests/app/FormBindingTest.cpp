@@ -1,6 +1,7 @@
 // The one walk between the controls and the form: every input written and read back exactly,
 // exclusive switches switched off when asked, list positions outside the list left unselected.
 #include <QComboBox>
+#include <QLineEdit>
 #include <QRadioButton>
 
 #include <stdexcept>
@@ -106,6 +107,25 @@ class FormBindingTest : public QObject {
         session.window->Form().Restore(form);
         const auto back = std::get<AuctionForm>(session.window->Form().Snapshot());
         QVERIFY(!back.RadioButton1 && !back.RadioButton2 && back.RadioButton5);
+    }
+
+    void aPartialSnapshotReadsOnlyTheNamedInputs() {
+        Session session;
+        session.Get<QLineEdit>("Edit2")->setText(QStringLiteral("Rower"));
+        session.Get<PlainTextField>("Memo1")->setPlainText(QStringLiteral("a\nb"));
+        session.Get<QRadioButton>("RadioButton10")->setChecked(true);
+        const std::string_view names[] = {"Memo1", "RadioButton10"};
+        const auto snapshot = session.window->Form().Snapshot(names);
+        QVERIFY(std::holds_alternative<AuctionForm>(snapshot));
+        AuctionForm expected;
+        expected.Memo1 = "a\r\nb";
+        expected.RadioButton10 = true;  // RadioButton9 was not read: it keeps its default
+        QVERIFY(std::get<AuctionForm>(snapshot) == expected);
+
+        session.Get<PlainTextField>("Memo1")->setPlainText(QStringLiteral("中"));
+        const auto unheld = session.window->Form().Snapshot(names);
+        QVERIFY(std::holds_alternative<UnheldText>(unheld));
+        QCOMPARE(std::get<UnheldText>(unheld).field->name, std::string_view("Memo1"));
     }
 
     void positionsOutsideTheListSelectNothing_data() {

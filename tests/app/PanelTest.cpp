@@ -12,22 +12,6 @@
 namespace licytek::test {
 namespace {
 
-// Shows the window so that clicks reach its controls the way the seller's do.
-void ShowWindow(Session& session) {
-    session.window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(session.window.get()));
-}
-
-void Click(Session& session, const char* name) {
-    auto* button = session.Get<QAbstractButton>(name);
-    QVERIFY2(button->isVisibleTo(session.window.get()), name);
-    // a check box or radio button takes clicks on its box and caption, which start at its left
-    const bool boxed = qobject_cast<QCheckBox*>(button) || qobject_cast<QRadioButton*>(button);
-    const QPoint where = boxed ? QPoint(qMin(8, button->width() / 2), button->height() / 2)
-                               : button->rect().center();
-    QTest::mouseClick(button, Qt::LeftButton, {}, where);
-}
-
 bool Shown(const Session& session, const char* panel) {
     return session.Get<QWidget>(panel)->isVisibleTo(session.window.get());
 }
@@ -253,7 +237,7 @@ class PanelTest : public QObject {
         QCOMPARE(session.Get<QLineEdit>("Edit32")->text(), QStringLiteral("http://"));
     }
 
-    void pictureControlsServeOnlyTheirSource_data() {
+    void pictureControlsFollowTheClicks_data() {
         QTest::addColumn<QStringList>("clicks");
         QTest::addColumn<QStringList>(
             "enabled");  // of Edit17 CheckBox18 Edit22 CheckBox19 Edit23 Edit24
@@ -264,19 +248,28 @@ class PanelTest : public QObject {
         QTest::newRow("size ticked")
             << QStringList{"CheckBox19"}
             << QStringList{"Edit17", "CheckBox18", "CheckBox19", "Edit23", "Edit24"};
-        QTest::newRow("gallery") << QStringList{"CheckBox18", "CheckBox19", "RadioButton10"}
-                                 << QStringList{};
+        QTest::newRow("link ticked and unticked")
+            << QStringList{"CheckBox18", "CheckBox18"}
+            << QStringList{"Edit17", "CheckBox18", "CheckBox19"};
+        QTest::newRow("gallery") << QStringList{"RadioButton10"} << QStringList{};
+        // the size fields stay as they were when the source changes
+        QTest::newRow("gallery with the size ticked")
+            << QStringList{"CheckBox18", "CheckBox19", "RadioButton10"}
+            << QStringList{"Edit23", "Edit24"};
+        // the link address comes back with the web server, ticked or not
         QTest::newRow("back to the web server")
             << QStringList{"RadioButton10", "RadioButton9"}
+            << QStringList{"Edit17", "CheckBox18", "Edit22", "CheckBox19"};
+        QTest::newRow("back, then the link ticked and unticked")
+            << QStringList{"RadioButton10", "RadioButton9", "CheckBox18", "CheckBox18"}
             << QStringList{"Edit17", "CheckBox18", "CheckBox19"};
         QTest::newRow("back with both ticked")
             << QStringList{"CheckBox18", "CheckBox19", "RadioButton10", "RadioButton9"}
             << QStringList{"Edit17", "CheckBox18", "Edit22", "CheckBox19", "Edit23", "Edit24"};
-        QTest::newRow("link ticked and unticked")
-            << QStringList{"CheckBox18", "CheckBox18"}
-            << QStringList{"Edit17", "CheckBox18", "CheckBox19"};
+        QTest::newRow("the chosen source clicked again")
+            << QStringList{"RadioButton9"} << QStringList{"Edit17", "CheckBox18", "CheckBox19"};
     }
-    void pictureControlsServeOnlyTheirSource() {
+    void pictureControlsFollowTheClicks() {
         QFETCH(QStringList, clicks);
         QFETCH(QStringList, enabled);
         Session session;
@@ -309,7 +302,7 @@ class PanelTest : public QObject {
         for (const char* name : nine) {
             QVERIFY2(!Enabled(session, name), name);
         }
-        // selections and texts stay as they were
+        // selections and texts stay as they were; the picker, enabled at start, follows now
         QVERIFY(session.Get<QRadioButton>("RadioButton12")->isChecked());
         QVERIFY(session.Get<QRadioButton>("RadioButton15")->isChecked());
         QCOMPARE(session.Get<QLineEdit>("Edit28")->text(), QStringLiteral("30"));

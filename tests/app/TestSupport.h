@@ -1,9 +1,11 @@
 // What every window test needs: a fake desktop, a private working folder and a window in it.
 #pragma once
 
+#include <QCheckBox>
 #include <QColor>
 #include <QDir>
 #include <QFile>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
@@ -15,6 +17,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <variant>
 
 #include "app/CodePage.h"
 #include "app/Desktop.h"
@@ -106,6 +110,33 @@ struct Session {
     FakeDesktop desktop;
     std::unique_ptr<TForm1> window;
 };
+
+// Shows the window so that clicks reach its controls the way the seller's do.
+inline void ShowWindow(Session& session) {
+    session.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(session.window.get()));
+}
+
+// Clicks a visible button, check box or radio button with the mouse.
+inline void Click(Session& session, const char* name) {
+    auto* button = session.Get<QAbstractButton>(name);
+    QVERIFY2(button->isVisibleTo(session.window.get()), name);
+    // a check box or radio button takes clicks on its box and caption, which start at its left
+    const bool boxed = qobject_cast<QCheckBox*>(button) || qobject_cast<QRadioButton*>(button);
+    const QPoint where = boxed ? QPoint(qMin(8, button->width() / 2), button->height() / 2)
+                               : button->rect().center();
+    QTest::mouseClick(button, Qt::LeftButton, {}, where);
+}
+
+// A text input's value as the core reads it: Windows-1250 bytes, CR LF between lines.
+inline QByteArray InputBytes(const Session& session, std::string_view name) {
+    const std::string_view names[] = {name};
+    const auto snapshot = session.window->Form().Snapshot(names);
+    if (!std::holds_alternative<AuctionForm>(snapshot)) {
+        return QByteArray("<not Windows-1250>");
+    }
+    return QByteArray::fromStdString(std::get<AuctionForm>(snapshot).*FindFormField(name)->text);
+}
 
 // Types `text` into `widget` key by key, as a keyboard would, any character included (QtTest's
 // own keyClicks takes ASCII only).

@@ -3,7 +3,9 @@
 // 1. start: from the program's first line to the window's first paint, the seller ID file
 //    present (run it in a folder holding id.ltk, or it shows the seller ID panel as well);
 // 2. generate: one click on "AUKCJA" with a 1 MB description, clipboard included;
-// 3. preview: one click on the preview button with the same description, file included.
+// 3. preview: one click on the preview button with the same description, file included;
+// 4. editing: a new line, a link and a text editor snippet with the same description, and a
+//    whole-form snapshot beside them for comparison (the commands read only what they need).
 #include <QApplication>
 #include <QClipboard>
 #include <QElapsedTimer>
@@ -70,6 +72,39 @@ double Median(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
+// Milliseconds of one run of `action`.
+template <typename Action>
+double Milliseconds(Action&& action) {
+    QElapsedTimer timer;
+    timer.start();
+    action();
+    return static_cast<double>(timer.nsecsElapsed()) / 1e6;
+}
+
+void TimeEditing(licytek::TForm1& window, int repetitions) {
+    auto* description = window.findChild<licytek::PlainTextField*>(QStringLiteral("Memo1"));
+    auto button = [&window](const char* name) {
+        return window.findChild<QPushButton*>(QString::fromLatin1(name));
+    };
+    std::vector<double> newLine;
+    std::vector<double> link;
+    std::vector<double> snippet;
+    std::vector<double> snapshot;
+    std::vector<double> wholeText;
+    const QString large = LargeDescription();
+    for (int i = 0; i < repetitions; ++i) {
+        wholeText.push_back(Milliseconds([&] { description->setPlainText(large); }));
+        newLine.push_back(Milliseconds([&] { button("Button5")->click(); }));
+        link.push_back(Milliseconds([&] { button("Button17")->click(); }));
+        snippet.push_back(Milliseconds([&] { button("Button23")->click(); }));
+        snapshot.push_back(Milliseconds([&] { (void)window.Form().Snapshot(); }));
+    }
+    std::printf(
+        "with a 1 MB description, median: new line %.1f ms, link %.1f ms, snippet %.1f ms; "
+        "whole-form snapshot %.1f ms, setting the whole description %.1f ms\n",
+        Median(newLine), Median(link), Median(snippet), Median(snapshot), Median(wholeText));
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -110,5 +145,7 @@ int main(int argc, char* argv[]) {
         static_cast<long long>(copied));
     std::printf("preview with a 1 MB description: median %.1f ms, slowest %.1f ms\n",
                 Median(previewTimes), *std::max_element(previewTimes.begin(), previewTimes.end()));
+
+    TimeEditing(window, repetitions);
     return 0;
 }
