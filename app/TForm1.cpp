@@ -84,11 +84,13 @@ QStringList ItemsOf(const std::array<std::string_view, N>& items) {
 }
 
 // A list that shows a text of its own with no item selected, as the effect and style lists do
-// at start.
+// at start. A loaded project that selects no item empties the text; the same words then show
+// as a grey hint.
 void FillShowingText(QComboBox& list, const QStringList& items, const QString& shown) {
     list.addItems(items);
     list.setCurrentIndex(-1);
     list.setEditText(shown);
+    list.lineEdit()->setPlaceholderText(shown);
 }
 
 // A font list that shows one of its items.
@@ -564,9 +566,5 @@ void TForm1::SpeedButton9Click() {
     desktop_.Open(QUrl::fromLocalFile(
         QDir::current().absoluteFilePath(QString::fromLatin1(kPreviewFileName))));
 }
-
-// The project file's save and load come here; the form's snapshot and restore serve both.
-void TForm1::SpeedButton10Click() {}
-void TForm1::SpeedButton11Click() {}
 
 }  // namespace licytek

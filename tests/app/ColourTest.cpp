@@ -30,19 +30,6 @@ QStringList OtherColours(const Session& session) {
     return colours;
 }
 
-// The seller opens the style list and clicks the item at `position`.
-void ChooseStyle(Session& session, int position) {
-    auto* list = session.Get<QComboBox>("ComboBox5");
-    list->showPopup();
-    QAbstractItemView* view = list->view();
-    QTRY_VERIFY(view->isVisible());
-    const QModelIndex item = view->model()->index(position, 0);
-    view->scrollTo(item);
-    const QPoint where = view->visualRect(item).center();
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, where);
-    QTRY_VERIFY(!view->isVisible());
-}
-
 void PressPicker(Session& session, const char* name) {
     auto* button = session.Get<QToolButton>(name);
     QVERIFY2(button->isEnabled(), name);

@@ -1,8 +1,10 @@
 // What every window test needs: a fake desktop, a private working folder and a window in it.
 #pragma once
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QColor>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QRadioButton>
@@ -126,6 +128,19 @@ inline void Click(Session& session, const char* name) {
     const QPoint where = boxed ? QPoint(qMin(8, button->width() / 2), button->height() / 2)
                                : button->rect().center();
     QTest::mouseClick(button, Qt::LeftButton, {}, where);
+}
+
+// The seller opens the style list and clicks the item at `position`.
+inline void ChooseStyle(Session& session, int position) {
+    auto* list = session.Get<QComboBox>("ComboBox5");
+    list->showPopup();
+    QAbstractItemView* view = list->view();
+    QTRY_VERIFY(view->isVisible());
+    const QModelIndex item = view->model()->index(position, 0);
+    view->scrollTo(item);
+    const QPoint where = view->visualRect(item).center();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, where);
+    QTRY_VERIFY(!view->isVisible());
 }
 
 // A text input's value as the core reads it: Windows-1250 bytes, CR LF between lines.
