@@ -16,6 +16,7 @@
 #include "app/Desktop.h"
 #include "app/ExternalPages.h"
 #include "app/Icons.h"
+#include "app/Keyboard.h"
 #include "app/PlainTextField.h"
 #include "app/Thumbnails.h"
 #include "generator/Document.h"
@@ -112,6 +113,7 @@ TForm1::TForm1(Desktop& desktop, QWidget* parent)
     WireReactions();
     WireColourPickers();
     FormCreate();
+    InstallKeyboard(*this);
 }
 
 TForm1::~TForm1() = default;
