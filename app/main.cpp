@@ -1,12 +1,10 @@
 // Licytek: starts the main window and runs until it is closed.
 #include <QApplication>
 #include <QIcon>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
 
 #include "app/SystemDesktop.h"
 #include "app/TForm1.h"
+#include "app/Translations.h"
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
@@ -14,13 +12,9 @@ int main(int argc, char* argv[]) {
     QGuiApplication::setDesktopFileName(QStringLiteral("pl.licytek.Licytek"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("pl.licytek.Licytek")));
 
-    // The window speaks Polish; so should the colour dialog and the message boxes' buttons.
-    QTranslator standardDialogs;
-    if (standardDialogs.load(QLocale(QLocale::Polish), QStringLiteral("qtbase"),
-                             QStringLiteral("_"),
-                             QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QApplication::installTranslator(&standardDialogs);
-    }
+    // The window speaks Polish; so do the colour dialog, the message boxes' buttons and the
+    // text fields' context menus, whatever the desktop's language.
+    licytek::InstallPolishTranslations(application);
 
     // Closing the window ends the program at once: nothing is asked, nothing is saved.
     licytek::SystemDesktop desktop;
