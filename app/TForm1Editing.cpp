@@ -199,11 +199,12 @@ void TForm1::Button24Click() {
 }
 
 // The moving text's picker is enabled at start although its colour field is not; after the
-// first tick it follows the switch like the other eight.
+// first tick it follows the switch like the other eight. Their choices and texts stay.
 void TForm1::CheckBox20Click(bool ticked) {
-    for (const std::string_view name : kMovingTextControls) {
-        findChild<QWidget*>(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())))
-            ->setEnabled(ticked);
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             ui_->RadioButton11, ui_->RadioButton12, ui_->RadioButton13, ui_->RadioButton14,
+             ui_->RadioButton15, ui_->SpeedButton1, ui_->Edit30, ui_->Edit28, ui_->Edit29}) {
+        control->setEnabled(ticked);
     }
 }
 

@@ -1,6 +1,8 @@
 #include "editor/TextEditorPanel.h"
 
+#include <array>
 #include <cstddef>
+#include <string_view>
 
 #include "editor/TextLines.h"
 

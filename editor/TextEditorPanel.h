@@ -3,9 +3,7 @@
 // over to the item description Memo1. The typed text and every setting are written verbatim.
 #pragma once
 
-#include <array>
 #include <string>
-#include <string_view>
 
 #include "model/AuctionForm.h"
 
@@ -30,11 +28,5 @@ std::string AddSnippet(const AuctionForm& form);
 // Button25 "Zapisz i zamknij": the new Memo1, with the whole of Memo4 glued to its end.
 // Memo4 itself is left as it is.
 std::string SaveReadyCode(const AuctionForm& form);
-
-// The nine controls that the moving-text switch CheckBox20 enables when ticked and disables
-// when unticked; their choices and texts stay as they are either way.
-inline constexpr std::array<std::string_view, 9> kMovingTextControls = {
-    "RadioButton11", "RadioButton12", "RadioButton13", "RadioButton14", "RadioButton15",
-    "SpeedButton1",  "Edit30",        "Edit28",        "Edit29"};
 
 }  // namespace licytek
