@@ -1,43 +1,23 @@
 #include "cli/Commands.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <variant>
-#include <vector>
 
+#include "cli/CommandSupport.h"
 #include "cli/FormJson.h"
 #include "generator/Document.h"
-#include "model/FileIo.h"
-#include "model/FormFields.h"
 #include "model/ProjectFile.h"
-#include "model/SellerIdFile.h"
 #include "model/Text.h"
 
 namespace licytek {
 namespace {
 
-constexpr std::string_view kStandardInput = "-";
-// A form is a few hundred kilobytes at most; anything far larger is a mistake, not a form.
-constexpr std::size_t kMaxFormBytes = std::size_t{64} << 20;
-
-// Why a command ends early: its exit status and the one line for standard error.
-struct Failure {
-    int status;
-    std::string message;
-};
-
-Failure FileFailure(std::string_view name, const FileError& error) {
-    return {kExitFileError, std::string(name) + ": " + error.message};
-}
-
-Failure UsageFailure(std::string_view what, std::string_view helpCommand) {
-    return {kExitInputError,
-            std::string(what) + " (see licytek-cli " + std::string(helpCommand) + "--help)"};
-}
+using cli::Failure;
+using cli::FormHelp;
+using cli::UsageFailure;
+using cli::WriteToStandardOutput;
 
 // ---- Help -------------------------------------------------------------------------------
 
@@ -89,130 +69,12 @@ constexpr std::string_view kProjectHelp =
     "      project save read back. When the file chooses several layouts, the last one\n"
     "      counts, as in the window.\n";
 
-constexpr std::string_view kFormHelp =
-    "\n"
-    "The JSON form is one object whose keys are the control names below and \"SellerId\".\n"
-    "A key left out keeps its value.\n"
-    "  - Strings are UTF-8, with \"\\n\" or \"\\r\\n\" between lines (kept as CR LF); every\n"
-    "    character must exist in Windows-1250.\n"
-    "  - Switches are true or false. Naming any member of a group (the layouts RadioButton1\n"
-    "    to RadioButton8, the picture source RadioButton9 and RadioButton10, the animations\n"
-    "    RadioButton13 to RadioButton15, the directions RadioButton11 and RadioButton12, the\n"
-    "    alignments Panel9 to Panel12) chooses exactly the members given true; at most one\n"
-    "    of a group may be true.\n"
-    "  - List positions count from 0; -1 selects no item.\n"
-    "  - SellerId, when left out, is read from \"id.ltk\" in the current directory, or is\n"
-    "    empty when that file does not exist.\n"
-    "\n"
-    "Keys:\n";
-
-std::string FormHelp() {
-    return std::string(kFormHelp) + DescribeFormKeys();
-}
-
-// ---- Standard streams and files ---------------------------------------------------------
-
-std::optional<Failure> WriteToStandardOutput(std::string_view bytes) {
-    if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size() ||
-        std::fflush(stdout) != 0) {
-        return FileFailure("standard output", FileErrorFromErrno(errno));
-    }
-    return std::nullopt;
-}
-
-// The whole of `stream`, or a failure named after `name`.
-std::variant<std::string, Failure> ReadWhole(std::FILE* stream, std::string_view name) {
-    std::string bytes;
-    std::vector<char> buffer(std::size_t{1} << 16);
-    while (true) {
-        const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), stream);
-        bytes.append(buffer.data(), got);
-        if (bytes.size() > kMaxFormBytes) {
-            return Failure{kExitInputError, std::string(name) + ": the JSON form is larger than " +
-                                                std::to_string(kMaxFormBytes >> 20) + " MiB"};
-        }
-        if (got < buffer.size()) {
-            if (std::ferror(stream)) {
-                return FileFailure(name, FileErrorFromErrno(errno));
-            }
-            return bytes;
-        }
-    }
-}
-
-std::variant<std::string, Failure> ReadFormText(const std::string& source) {
-    if (source == kStandardInput) {
-        return ReadWhole(stdin, "standard input");
-    }
-    std::FILE* file = std::fopen(source.c_str(), "rb");
-    if (file == nullptr) {
-        return FileFailure(source, FileErrorFromErrno(errno));
-    }
-    auto result = ReadWhole(file, source);
-    std::fclose(file);
-    return result;
-}
-
-// Applies the JSON form read from `source` onto `form`.
-std::optional<Failure> ApplyFormFrom(const std::string& source, AuctionForm& form,
-                                     std::optional<std::string>& sellerId) {
-    auto text = ReadFormText(source);
-    if (auto* failure = std::get_if<Failure>(&text)) {
-        return *failure;
-    }
-    if (auto error = ApplyFormJson(std::get<std::string>(text), form, sellerId)) {
-        return Failure{kExitInputError, error->message};
-    }
-    return std::nullopt;
-}
-
-// ---- Project files ----------------------------------------------------------------------
-
-// The inputs a project file keeps, in file order.
-std::vector<const FormField*> ProjectFields() {
-    std::vector<const FormField*> fields;
-    for (const auto& slot : ProjectSlots()) {
-        if (const FormField* field = FindFormField(slot.control)) {
-            fields.push_back(field);
-        }
-    }
-    return fields;
-}
-
-// The window restores the saved switches in file order, and choosing a radio button
-// unchooses the others of its group: of several chosen, the last one stays.
-void KeepLastChosenOfEachGroup(AuctionForm& form) {
-    const auto fields = ProjectFields();
-    for (auto later = fields.rbegin(); later != fields.rend(); ++later) {
-        const FormField& chosen = **later;
-        if (chosen.kind != FieldKind::Switch || chosen.group == SwitchGroup::None ||
-            !(form.*chosen.flag)) {
-            continue;
-        }
-        for (auto earlier = std::next(later); earlier != fields.rend(); ++earlier) {
-            if ((*earlier)->kind == FieldKind::Switch && (*earlier)->group == chosen.group) {
-                form.*(*earlier)->flag = false;
-            }
-        }
-    }
-}
-
-// Loads the project file onto `form` as the window loads it.
-std::optional<Failure> LoadProjectOnto(const std::string& path, AuctionForm& form) {
-    if (auto error = LoadProject(path, form)) {
-        return FileFailure(path, *error);
-    }
-    KeepLastChosenOfEachGroup(form);
-    return std::nullopt;
-}
-
 // ---- render -----------------------------------------------------------------------------
 
 struct RenderArguments {
     bool help = false;
     bool utf8 = false;
-    std::optional<std::string> project;
-    std::optional<std::string> form;
+    cli::FormSource source;
 };
 
 std::variant<RenderArguments, Failure> ParseRenderArguments(
@@ -228,33 +90,21 @@ std::variant<RenderArguments, Failure> ParseRenderArguments(
             parsed.help = true;
         } else if (isOption && arg == "--utf8") {
             parsed.utf8 = true;
-        } else if (isOption && arg == "--project") {
-            if (i + 1 == args.size()) {
-                return UsageFailure("--project needs a file name", "render ");
-            }
-            parsed.project = std::string(args[++i]);
-        } else if (isOption && arg.starts_with("--project=")) {
-            parsed.project = std::string(arg.substr(arg.find('=') + 1));
-        } else if (isOption) {
-            return UsageFailure("unknown option " + std::string(arg), "render ");
-        } else if (parsed.form) {
+        } else if (!isOption && parsed.source.form) {
             return UsageFailure("more than one JSON form: " + std::string(arg), "render ");
+        } else if (!isOption) {
+            parsed.source.form = std::string(arg);
         } else {
-            parsed.form = std::string(arg);
+            auto taken = cli::TakeFormSourceArgument(args, i, parsed.source, "render ");
+            if (auto* failure = std::get_if<Failure>(&taken)) {
+                return *failure;
+            }
+            if (!std::get<bool>(taken)) {
+                return UsageFailure("unknown option " + std::string(arg), "render ");
+            }
         }
     }
     return parsed;
-}
-
-std::optional<Failure> ReadSellerIdFile(std::string& sellerId) {
-    auto loaded = LoadSellerId(kSellerIdFileName);
-    if (auto* error = std::get_if<FileError>(&loaded)) {
-        return FileFailure(kSellerIdFileName, *error);
-    }
-    if (auto* id = std::get_if<std::string>(&loaded)) {
-        sellerId = *id;
-    }
-    return std::nullopt;
 }
 
 std::optional<Failure> Render(std::span<const std::string_view> args) {
@@ -267,25 +117,11 @@ std::optional<Failure> Render(std::span<const std::string_view> args) {
         return WriteToStandardOutput(std::string(kRenderHelp) + FormHelp());
     }
     AuctionForm form;
-    if (options.project) {
-        if (auto failure = LoadProjectOnto(*options.project, form)) {
-            return failure;
-        }
+    std::string sellerId;
+    if (auto failure = cli::LoadFormFrom(options.source, form, sellerId)) {
+        return failure;
     }
-    std::optional<std::string> sellerId;
-    if (options.form || !options.project) {
-        const std::string source = options.form.value_or(std::string(kStandardInput));
-        if (auto failure = ApplyFormFrom(source, form, sellerId)) {
-            return failure;
-        }
-    }
-    if (!sellerId) {
-        sellerId.emplace();
-        if (auto failure = ReadSellerIdFile(*sellerId)) {
-            return failure;
-        }
-    }
-    const std::string html = BuildDocument(form, *sellerId);
+    const std::string html = BuildDocument(form, sellerId);
     return WriteToStandardOutput(options.utf8 ? Cp1250ToUtf8(html) : html);
 }
 
@@ -294,12 +130,12 @@ std::optional<Failure> Render(std::span<const std::string_view> args) {
 std::optional<Failure> SaveProjectFromForm(const std::string& formSource, const std::string& path) {
     AuctionForm form;
     std::optional<std::string> ignoredSellerId;
-    if (auto failure = ApplyFormFrom(formSource, form, ignoredSellerId)) {
+    if (auto failure = cli::ApplyFormFrom(formSource, form, ignoredSellerId)) {
         return failure;
     }
     auto saved = SaveProject(form, path);
     if (auto* error = std::get_if<FileError>(&saved)) {
-        return FileFailure(path, *error);
+        return cli::FileFailure(path, *error);
     }
     if (auto* refusal = std::get_if<SlotOverflow>(&saved)) {
         return Failure{kExitInputError, std::string(refusal->control) + ": " + refusal->Message()};
@@ -309,10 +145,10 @@ std::optional<Failure> SaveProjectFromForm(const std::string& formSource, const 
 
 std::optional<Failure> PrintProject(const std::string& path) {
     AuctionForm form;
-    if (auto failure = LoadProjectOnto(path, form)) {
+    if (auto failure = cli::LoadProjectOnto(path, form)) {
         return failure;
     }
-    const auto fields = ProjectFields();
+    const auto fields = cli::ProjectFields();
     return WriteToStandardOutput(FormToJson(form, fields) + "\n");
 }
 

@@ -1,0 +1,196 @@
+#include "cli/CommandSupport.h"
+
+#include <cerrno>
+#include <iterator>
+
+#include "cli/FormJson.h"
+#include "model/ProjectFile.h"
+#include "model/SellerIdFile.h"
+
+namespace licytek::cli {
+namespace {
+
+constexpr std::string_view kFormHelp =
+    "\n"
+    "The JSON form is one object whose keys are the control names below and \"SellerId\".\n"
+    "A key left out keeps its value.\n"
+    "  - Strings are UTF-8, with \"\\n\" or \"\\r\\n\" between lines (kept as CR LF); every\n"
+    "    character must exist in Windows-1250.\n"
+    "  - Switches are true or false. Naming any member of a group (the layouts RadioButton1\n"
+    "    to RadioButton8, the picture source RadioButton9 and RadioButton10, the animations\n"
+    "    RadioButton13 to RadioButton15, the directions RadioButton11 and RadioButton12, the\n"
+    "    alignments Panel9 to Panel12) chooses exactly the members given true; at most one\n"
+    "    of a group may be true.\n"
+    "  - List positions count from 0; -1 selects no item.\n"
+    "  - SellerId, when left out, is read from \"id.ltk\" in the current directory, or is\n"
+    "    empty when that file does not exist.\n"
+    "\n"
+    "Keys:\n";
+
+// The window restores the saved switches in file order, and choosing a radio button
+// unchooses the others of its group: of several chosen, the last one stays.
+void KeepLastChosenOfEachGroup(AuctionForm& form) {
+    const auto fields = ProjectFields();
+    for (auto later = fields.rbegin(); later != fields.rend(); ++later) {
+        const FormField& chosen = **later;
+        if (chosen.kind != FieldKind::Switch || chosen.group == SwitchGroup::None ||
+            !(form.*chosen.flag)) {
+            continue;
+        }
+        for (auto earlier = std::next(later); earlier != fields.rend(); ++earlier) {
+            if ((*earlier)->kind == FieldKind::Switch && (*earlier)->group == chosen.group) {
+                form.*(*earlier)->flag = false;
+            }
+        }
+    }
+}
+
+}  // namespace
+
+Failure FileFailure(std::string_view name, const FileError& error) {
+    return {kExitFileError, std::string(name) + ": " + error.message};
+}
+
+Failure UsageFailure(std::string_view what, std::string_view helpCommand) {
+    return {kExitInputError,
+            std::string(what) + " (see licytek-cli " + std::string(helpCommand) + "--help)"};
+}
+
+std::string FormHelp() {
+    return std::string(kFormHelp) + DescribeFormKeys();
+}
+
+std::optional<Failure> WriteToStandardOutput(std::string_view bytes) {
+    if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size() ||
+        std::fflush(stdout) != 0) {
+        return FileFailure("standard output", FileErrorFromErrno(errno));
+    }
+    return std::nullopt;
+}
+
+void WriteDiagnostic(std::string_view line) {
+    std::fprintf(stderr, "licytek-cli: %.*s\n", static_cast<int>(line.size()), line.data());
+}
+
+std::variant<std::string, Failure> ReadWhole(std::FILE* stream, std::string_view name,
+                                             std::size_t maxBytes) {
+    std::string bytes;
+    std::vector<char> buffer(std::size_t{1} << 16);
+    while (true) {
+        const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), stream);
+        bytes.append(buffer.data(), got);
+        if (bytes.size() > maxBytes) {
+            return Failure{kExitInputError, std::string(name) + ": the input is larger than " +
+                                                std::to_string(maxBytes >> 20) + " MiB"};
+        }
+        if (got < buffer.size()) {
+            if (std::ferror(stream)) {
+                return FileFailure(name, FileErrorFromErrno(errno));
+            }
+            return bytes;
+        }
+    }
+}
+
+std::variant<std::string, Failure> ReadInputText(const std::string& source, std::size_t maxBytes) {
+    if (source == kStandardInput) {
+        return ReadWhole(stdin, "standard input", maxBytes);
+    }
+    std::FILE* file = std::fopen(source.c_str(), "rb");
+    if (file == nullptr) {
+        return FileFailure(source, FileErrorFromErrno(errno));
+    }
+    auto result = ReadWhole(file, source, maxBytes);
+    std::fclose(file);
+    return result;
+}
+
+std::optional<Failure> ApplyFormFrom(const std::string& source, AuctionForm& form,
+                                     std::optional<std::string>& sellerId) {
+    auto text = ReadInputText(source);
+    if (auto* failure = std::get_if<Failure>(&text)) {
+        return *failure;
+    }
+    if (auto error = ApplyFormJson(std::get<std::string>(text), form, sellerId)) {
+        return Failure{kExitInputError, error->message};
+    }
+    return std::nullopt;
+}
+
+std::vector<const FormField*> ProjectFields() {
+    std::vector<const FormField*> fields;
+    for (const auto& slot : ProjectSlots()) {
+        if (const FormField* field = FindFormField(slot.control)) {
+            fields.push_back(field);
+        }
+    }
+    return fields;
+}
+
+std::optional<Failure> LoadProjectOnto(const std::string& path, AuctionForm& form) {
+    if (auto error = LoadProject(path, form)) {
+        return FileFailure(path, *error);
+    }
+    KeepLastChosenOfEachGroup(form);
+    return std::nullopt;
+}
+
+std::optional<Failure> ReadSellerIdFile(std::string& sellerId) {
+    auto loaded = LoadSellerId(kSellerIdFileName);
+    if (auto* error = std::get_if<FileError>(&loaded)) {
+        return FileFailure(kSellerIdFileName, *error);
+    }
+    if (auto* id = std::get_if<std::string>(&loaded)) {
+        sellerId = *id;
+    }
+    return std::nullopt;
+}
+
+std::variant<bool, Failure> TakeFormSourceArgument(std::span<const std::string_view> args,
+                                                   std::size_t& index, FormSource& source,
+                                                   std::string_view helpCommand) {
+    const std::string_view arg = args[index];
+    if (arg == "--project") {
+        if (index + 1 == args.size()) {
+            return UsageFailure("--project needs a file name", helpCommand);
+        }
+        source.project = std::string(args[++index]);
+        return true;
+    }
+    if (arg.starts_with("--project=")) {
+        source.project = std::string(arg.substr(arg.find('=') + 1));
+        return true;
+    }
+    if (arg.size() > 1 && arg[0] == '-') {
+        return false;
+    }
+    if (source.form) {
+        return UsageFailure("more than one JSON form: " + std::string(arg), helpCommand);
+    }
+    source.form = std::string(arg);
+    return true;
+}
+
+std::optional<Failure> LoadFormFrom(const FormSource& source, AuctionForm& form,
+                                    std::string& sellerId) {
+    if (source.project) {
+        if (auto failure = LoadProjectOnto(*source.project, form)) {
+            return failure;
+        }
+    }
+    std::optional<std::string> formSellerId;
+    if (source.form || !source.project) {
+        const std::string path = source.form.value_or(std::string(kStandardInput));
+        if (auto failure = ApplyFormFrom(path, form, formSellerId)) {
+            return failure;
+        }
+    }
+    if (formSellerId) {
+        sellerId = *formSellerId;
+        return std::nullopt;
+    }
+    sellerId.clear();
+    return ReadSellerIdFile(sellerId);
+}
+
+}  // namespace licytek::cli

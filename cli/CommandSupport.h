@@ -1,0 +1,78 @@
+// What the commands of licytek-cli share: failures as values, the standard streams, and
+// reading a form the way `render` reads it (defaults, then a project file, then a JSON form).
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "cli/Commands.h"
+#include "model/AuctionForm.h"
+#include "model/FileIo.h"
+#include "model/FormFields.h"
+
+namespace licytek::cli {
+
+inline constexpr std::string_view kStandardInput = "-";
+// A form is a few hundred kilobytes at most; anything far larger is a mistake, not a form.
+inline constexpr std::size_t kMaxFormBytes = std::size_t{64} << 20;
+
+// Why a command ends early: its exit status and the one line for standard error.
+struct Failure {
+    int status;
+    std::string message;
+};
+
+Failure FileFailure(std::string_view name, const FileError& error);
+// A wrong command line, with a pointer to the help of `helpCommand` ("render ", or "").
+Failure UsageFailure(std::string_view what, std::string_view helpCommand);
+
+// The part of every command's help that describes the JSON form and each of its keys.
+std::string FormHelp();
+
+std::optional<Failure> WriteToStandardOutput(std::string_view bytes);
+// One line to standard error, "licytek-cli: " and `line`, for warnings along the way.
+void WriteDiagnostic(std::string_view line);
+
+// The whole of `stream` up to `maxBytes`, or a failure named after `name`.
+std::variant<std::string, Failure> ReadWhole(std::FILE* stream, std::string_view name,
+                                             std::size_t maxBytes = kMaxFormBytes);
+// The whole of the file `source`, or of standard input when it is "-".
+std::variant<std::string, Failure> ReadInputText(const std::string& source,
+                                                 std::size_t maxBytes = kMaxFormBytes);
+
+// Applies the JSON form read from `source` onto `form`.
+std::optional<Failure> ApplyFormFrom(const std::string& source, AuctionForm& form,
+                                     std::optional<std::string>& sellerId);
+
+// The inputs a project file keeps, in file order.
+std::vector<const FormField*> ProjectFields();
+// Loads the project file onto `form` as the window loads it.
+std::optional<Failure> LoadProjectOnto(const std::string& path, AuctionForm& form);
+// The seller ID from "id.ltk" in the current directory, left empty when there is none.
+std::optional<Failure> ReadSellerIdFile(std::string& sellerId);
+
+// Where a command's form comes from: `--project FILE` and a JSON form (or "-").
+struct FormSource {
+    std::optional<std::string> project;
+    std::optional<std::string> form;
+};
+
+// Takes `--project FILE`, `--project=FILE` or the form's name from `args` at `index`
+// (advancing it past a value); false when the argument is none of these.
+std::variant<bool, Failure> TakeFormSourceArgument(std::span<const std::string_view> args,
+                                                   std::size_t& index, FormSource& source,
+                                                   std::string_view helpCommand);
+
+// The form as `render` builds it: every input at its default, the project's inputs loaded,
+// then the JSON form applied ("-", or nothing without a project, reads standard input).
+// `sellerId` is the form's "SellerId", or else the one in "id.ltk".
+std::optional<Failure> LoadFormFrom(const FormSource& source, AuctionForm& form,
+                                    std::string& sellerId);
+
+}  // namespace licytek::cli
