@@ -1,12 +1,15 @@
 // Licytek: starts the main window and runs until it is closed.
 #include <QApplication>
 #include <QIcon>
+#include <csignal>
 
 #include "app/SystemDesktop.h"
 #include "app/TForm1.h"
 #include "app/Translations.h"
 
 int main(int argc, char* argv[]) {
+    // A file-size limit makes a save fail with "Disk full" instead of ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Licytek"));
     QGuiApplication::setDesktopFileName(QStringLiteral("pl.licytek.Licytek"));

@@ -1,5 +1,6 @@
 // How fast a whole auction description is generated: a typical form in each layout, and
 // descriptions from one kilobyte to sixteen megabytes. Throughput counts the output bytes.
+// Also how fast texts convert between Windows-1250 and UTF-8, whatever bytes they hold.
 #include <benchmark/benchmark.h>
 
 #include <cstddef>
@@ -8,6 +9,7 @@
 
 #include "generator/Document.h"
 #include "model/AuctionForm.h"
+#include "model/Text.h"
 
 namespace {
 
@@ -86,6 +88,37 @@ BENCHMARK(LongDescription)
     ->Arg(1 << 20)
     ->Arg(16 << 20)
     ->Unit(benchmark::kMicrosecond);
+
+// One mebibyte of Windows-1250 text: Polish prose, or only the five bytes the code page
+// leaves undefined (which once took the converter's slow error path).
+std::string ConversionInput(bool undefinedBytes) {
+    const std::string unit = undefinedBytes
+                                 ? std::string("\x81\x83\x88\x90\x98")
+                                 : std::string("Za\xBF\xF3\xB3\xE6 g\xEA\x9Cl\xB9 ja\x9F\xF1. ");
+    std::string text;
+    while (text.size() < (std::size_t{1} << 20)) {
+        text += unit;
+    }
+    return text;
+}
+
+void ConvertToUtf8(benchmark::State& state) {
+    const std::string text = ConversionInput(state.range(0) != 0);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(licytek::Cp1250ToUtf8(text));
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(text.size()));
+}
+BENCHMARK(ConvertToUtf8)->ArgName("undefined_bytes")->Arg(0)->Arg(1);
+
+void ConvertFromUtf8(benchmark::State& state) {
+    const std::string text = licytek::Cp1250ToUtf8(ConversionInput(state.range(0) != 0));
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(licytek::Utf8ToCp1250(text));
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(text.size()));
+}
+BENCHMARK(ConvertFromUtf8)->ArgName("undefined_bytes")->Arg(0)->Arg(1);
 
 }  // namespace
 

@@ -10,6 +10,9 @@
 int main(int argc, char** argv) {
     // A closed pipe is reported as a failed write instead of ending the tool silently.
     std::signal(SIGPIPE, SIG_IGN);
+    // A file-size limit is reported as a full disk by the failed write, which removes its
+    // temporary file, instead of ending the tool in the middle of a save.
+    std::signal(SIGXFSZ, SIG_IGN);
     try {
         const std::vector<std::string_view> args(argv + (argc > 0 ? 1 : 0), argv + argc);
         return licytek::RunCommandLine(args);

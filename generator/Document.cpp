@@ -18,12 +18,13 @@ struct InputCopies {
 };
 
 constexpr std::array<InputCopies, 27> kInputCopies = {{
-    // Head: the title and meta tags stand twice; the right-click message may double when
-    // written as a script string; the border and interior colours fill many style rules.
+    // Head: the title and meta tags stand twice; the right-click message may grow fourfold
+    // when written as a script string ("<" as \x3C); the border and interior colours fill
+    // many style rules.
     {&AuctionForm::Edit34, 2},
     {&AuctionForm::Memo5, 2},
     {&AuctionForm::Memo8, 2},
-    {&AuctionForm::Edit35, 2},
+    {&AuctionForm::Edit35, 4},
     {&AuctionForm::Edit33, 1},
     {&AuctionForm::Edit14, 1},
     {&AuctionForm::Edit15, 21},

@@ -13,11 +13,12 @@ namespace licytek {
 namespace {
 
 // The right-click message goes between double quotes inside a script, so it is written as
-// a proper JavaScript string: a quote or backslash cannot end the string early, a line break
-// cannot break the script, and "</" cannot end the script element.
+// a proper JavaScript string: a quote or backslash cannot end the string early and a line
+// break cannot break the script. Every "<" is written as \x3C: the browser's script-data
+// states look for "</script" and for "<!--" followed by "<script" (which would make a later
+// "</script>" part of the script), and no "<" means neither can start.
 void AppendJavaScriptStringContent(std::string& out, std::string_view text) {
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
+    for (const char c : text) {
         switch (c) {
             case '\\':
                 out.append("\\\\");
@@ -32,7 +33,7 @@ void AppendJavaScriptStringContent(std::string& out, std::string_view text) {
                 out.append("\\n");
                 break;
             case '<':
-                out.append(i + 1 < text.size() && text[i + 1] == '/' ? "<\\" : "<");
+                out.append("\\x3C");
                 break;
             default:
                 out.push_back(c);

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <random>
 
 namespace licytek {
 namespace {
@@ -32,20 +33,21 @@ class Descriptor {
     int fd_;
 };
 
+// As many links as the system itself follows before it gives up with ELOOP.
+constexpr int kMaxLinkHops = 40;
+// A file the save creates gets the usual read access for all.
+constexpr mode_t kNewFileMode = 0644;
+
+FileError AccessDenied() {
+    return FileErrorFromErrno(EACCES);
+}
+
 std::string DirectoryOf(const std::string& path) {
     const auto slash = path.find_last_of('/');
     if (slash == std::string::npos) {
         return ".";
     }
     return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-mode_t PermissionsFor(const std::string& path) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
-        return info.st_mode & 07777;
-    }
-    return 0644;
 }
 
 std::optional<FileError> WriteAll(int fd, std::string_view bytes) {
@@ -60,6 +62,202 @@ std::optional<FileError> WriteAll(int fd, std::string_view bytes) {
         bytes.remove_prefix(static_cast<std::size_t>(written));
     }
     return std::nullopt;
+}
+
+// Where a symbolic link points, relative to the current directory.
+std::variant<std::string, FileError> LinkTarget(const std::string& link, std::size_t sizeHint) {
+    std::string target(sizeHint + 1, '\0');
+    while (true) {
+        const ssize_t length = ::readlink(link.c_str(), target.data(), target.size());
+        if (length < 0) {
+            return FileErrorFromErrno(errno);
+        }
+        if (static_cast<std::size_t>(length) < target.size()) {
+            target.resize(static_cast<std::size_t>(length));
+            break;
+        }
+        target.resize(target.size() * 2);  // the link changed since it was looked at
+    }
+    if (target.empty() || target.front() == '/') {
+        return target;
+    }
+    return DirectoryOf(link) + "/" + target;
+}
+
+// The file a save must replace: `path`, or what its chain of symbolic links ends at. A
+// dangling link ends at the name it points to, so the save creates the file the link names,
+// as any program writing through the link would.
+std::variant<std::string, FileError> FileBehindLinks(const std::string& path) {
+    std::string current = path;
+    for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
+        struct stat info {};
+        if (::lstat(current.c_str(), &info) != 0) {
+            if (errno == ENOENT) {
+                return current;
+            }
+            return FileErrorFromErrno(errno);
+        }
+        if (!S_ISLNK(info.st_mode)) {
+            return current;
+        }
+        auto next = LinkTarget(current, static_cast<std::size_t>(info.st_size));
+        if (auto* error = std::get_if<FileError>(&next)) {
+            return *error;
+        }
+        current = std::move(std::get<std::string>(next));
+    }
+    return FileErrorFromErrno(ELOOP);
+}
+
+// What the new file takes over from the one it replaces.
+struct Replaced {
+    bool exists = false;
+    mode_t mode = kNewFileMode;
+    uid_t owner = 0;
+    gid_t group = 0;
+};
+
+// Only a regular file that the user may write is replaced; a device, FIFO, socket or folder
+// is refused without being opened, so that nothing blocks or changes.
+std::variant<Replaced, FileError> CheckReplaceable(const std::string& file) {
+    struct stat info {};
+    if (::stat(file.c_str(), &info) != 0) {
+        if (errno == ENOENT) {
+            return Replaced{};
+        }
+        return FileErrorFromErrno(errno);
+    }
+    if (!S_ISREG(info.st_mode)) {
+        return AccessDenied();
+    }
+    // With the effective IDs, as an open for writing would check; the folder's permission,
+    // which a rename needs, says nothing about whether the file itself may be written.
+    if (::faccessat(AT_FDCWD, file.c_str(), W_OK, AT_EACCESS) != 0) {
+        return FileErrorFromErrno(errno);
+    }
+    return Replaced{true, info.st_mode & 07777, info.st_uid, info.st_gid};
+}
+
+// Gives the new file the owner and mode of the one it replaces. Only root may give a file
+// away, so the owner stays the user's otherwise; the owner goes first since a change of
+// owner clears the set-ID bits.
+void TakeOver(int fd, const Replaced& replaced) {
+    if (replaced.exists && (replaced.owner != ::geteuid() || replaced.group != ::getegid())) {
+        [[maybe_unused]] const int ignored = ::fchown(fd, replaced.owner, replaced.group);
+    }
+    ::fchmod(fd, replaced.mode);
+}
+
+std::optional<FileError> FillAndFlush(int fd, std::string_view bytes, const Replaced& replaced,
+                                      Flush flush) {
+    TakeOver(fd, replaced);
+    if (auto error = WriteAll(fd, bytes)) {
+        return error;
+    }
+    if (flush == Flush::EachFile && ::fsync(fd) != 0) {
+        return FileErrorFromErrno(errno);
+    }
+    return std::nullopt;
+}
+
+// A name beside `file` for the moment between linking the new file in and renaming it.
+std::string TemporaryNameBeside(const std::string& file) {
+    static constexpr char kLetters[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    // Seeded once per thread: a random device costs more than the rest of a small save.
+    thread_local std::mt19937 random{std::random_device{}()};
+    std::string name = file + ".";
+    for (int i = 0; i < 6; ++i) {
+        name.push_back(kLetters[random() % (sizeof(kLetters) - 1)]);
+    }
+    return name;
+}
+
+// Gives the unnamed file a name, through /proc or, where that is missing, directly (which
+// the system allows to root only).
+int LinkUnnamed(int fd, const std::string& name) {
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+        return 0;
+    }
+    if (errno == ENOENT || errno == ENOTDIR) {
+        return ::linkat(fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH);
+    }
+    return -1;
+}
+
+std::optional<FileError> PutInPlace(const std::string& temporary, const std::string& file,
+                                    Flush flush) {
+    if (::rename(temporary.c_str(), file.c_str()) != 0) {
+        const FileError error = FileErrorFromErrno(errno);
+        ::unlink(temporary.c_str());
+        return error;
+    }
+    if (flush == Flush::Later) {
+        return std::nullopt;
+    }
+    // Make the rename itself durable; a failure here leaves a complete file either way.
+    Descriptor directory(::open(DirectoryOf(file).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (directory.get() >= 0) {
+        ::fsync(directory.get());
+    }
+    return std::nullopt;
+}
+
+// The new contents go into a file without a name, which vanishes by itself if the program
+// dies before it is complete; only then is it given a name, and at once renamed over the
+// old file. Nothing when the file system cannot make unnamed files.
+std::optional<std::optional<FileError>> WriteThroughUnnamedFile(const std::string& file,
+                                                                std::string_view bytes,
+                                                                const Replaced& replaced,
+                                                                Flush flush) {
+    Descriptor fd(::open(DirectoryOf(file).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+    if (fd.get() < 0) {
+        if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL) {
+            return std::nullopt;
+        }
+        return FileErrorFromErrno(errno);
+    }
+    if (auto error = FillAndFlush(fd.get(), bytes, replaced, flush)) {
+        return error;
+    }
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        const std::string temporary = TemporaryNameBeside(file);
+        if (LinkUnnamed(fd.get(), temporary) == 0) {
+            if (fd.Close() != 0) {
+                const FileError error = FileErrorFromErrno(errno);
+                ::unlink(temporary.c_str());
+                return error;
+            }
+            return PutInPlace(temporary, file, flush);
+        }
+        if (errno != EEXIST) {
+            break;
+        }
+    }
+    // Neither way of naming it works here: write the contents again as a named file.
+    return std::nullopt;
+}
+
+// Today's way where unnamed files are not available: a named temporary file beside the old
+// one, removed on every failure.
+std::optional<FileError> WriteThroughNamedFile(const std::string& file, std::string_view bytes,
+                                               const Replaced& replaced, Flush flush) {
+    std::string temporary = file + ".XXXXXX";
+    Descriptor fd(::mkstemp(temporary.data()));
+    if (fd.get() < 0) {
+        // The folder refuses new files: report it as the file itself would have been refused.
+        return FileErrorFromErrno(errno);
+    }
+    auto error = FillAndFlush(fd.get(), bytes, replaced, flush);
+    if (!error && fd.Close() != 0) {
+        error = FileErrorFromErrno(errno);
+    }
+    if (error) {
+        ::unlink(temporary.c_str());
+        return error;
+    }
+    return PutInPlace(temporary, file, flush);
 }
 
 }  // namespace
@@ -84,9 +282,22 @@ FileError FileErrorFromErrno(int errnoValue) {
 }
 
 std::variant<std::string, FileError> ReadFilePrefix(const std::string& path, std::size_t maxBytes) {
-    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Looked at before it is opened: opening a FIFO waits for a writer, opening a device can
+    // act on it. Such files are refused as a folder is.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        return FileErrorFromErrno(errno);
+    }
+    if (!S_ISREG(info.st_mode)) {
+        return AccessDenied();
+    }
+    // Without blocking, and checked again, in case something else took the name meanwhile.
+    Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (fd.get() < 0) {
         return FileErrorFromErrno(errno);
+    }
+    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return AccessDenied();
     }
     std::string bytes(maxBytes, '\0');
     std::size_t filled = 0;
@@ -112,33 +323,28 @@ bool PathExists(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0;
 }
 
-std::optional<FileError> WriteFileAtomically(const std::string& path, std::string_view bytes) {
-    std::string temporary = path + ".XXXXXX";
-    Descriptor fd(::mkstemp(temporary.data()));
-    if (fd.get() < 0) {
-        // The folder refuses new files: report it as the file itself would have been refused.
+std::optional<FileError> WriteFileAtomically(const std::string& path, std::string_view bytes,
+                                             Flush flush) {
+    auto behind = FileBehindLinks(path);
+    if (auto* error = std::get_if<FileError>(&behind)) {
+        return *error;
+    }
+    const std::string& file = std::get<std::string>(behind);
+    auto replaceable = CheckReplaceable(file);
+    if (auto* error = std::get_if<FileError>(&replaceable)) {
+        return *error;
+    }
+    const Replaced& replaced = std::get<Replaced>(replaceable);
+    if (auto result = WriteThroughUnnamedFile(file, bytes, replaced, flush)) {
+        return *result;
+    }
+    return WriteThroughNamedFile(file, bytes, replaced, flush);
+}
+
+std::optional<FileError> FlushFolder(const std::string& folder) {
+    Descriptor directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (directory.get() < 0 || ::syncfs(directory.get()) != 0) {
         return FileErrorFromErrno(errno);
-    }
-    auto fail = [&temporary](FileError error) {
-        ::unlink(temporary.c_str());
-        return error;
-    };
-    // mkstemp creates the file for its owner only: keep the permissions of the file being
-    // replaced, and give a new one the usual read access for all.
-    ::fchmod(fd.get(), PermissionsFor(path));
-    if (auto error = WriteAll(fd.get(), bytes)) {
-        return fail(*error);
-    }
-    if (::fsync(fd.get()) != 0 || fd.Close() != 0) {
-        return fail(FileErrorFromErrno(errno));
-    }
-    if (::rename(temporary.c_str(), path.c_str()) != 0) {
-        return fail(FileErrorFromErrno(errno));
-    }
-    // Make the rename itself durable; a failure here leaves a complete file either way.
-    Descriptor directory(::open(DirectoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (directory.get() >= 0) {
-        ::fsync(directory.get());
     }
     return std::nullopt;
 }

@@ -25,7 +25,7 @@ constexpr FormField Switch(std::string_view name, std::string_view label, bool F
     return {name, FieldKind::Switch, label, nullptr, member, nullptr, group};
 }
 constexpr FormField List(std::string_view name, std::string_view label, int F::*member,
-                         std::size_t size) {
+                         std::span<const std::string_view> items) {
     return {name,
             FieldKind::ListPosition,
             label,
@@ -33,7 +33,8 @@ constexpr FormField List(std::string_view name, std::string_view label, int F::*
             nullptr,
             member,
             SwitchGroup::None,
-            static_cast<int>(size)};
+            static_cast<int>(items.size()),
+            items};
 }
 
 constexpr auto kLayout = SwitchGroup::Layout;
@@ -66,15 +67,15 @@ const std::array kFields = {
     Text("Edit19", "Tekst w tabelach", &F::Edit19),
     Text("Edit20", "Link aktywny", &F::Edit20),
     Text("Edit21", "Link odwiedzony", &F::Edit21),
-    List("ComboBox5", "Styl kolorów", &F::ComboBox5, kStyleItems.size()),
+    List("ComboBox5", "Styl kolorów", &F::ComboBox5, kStyleItems),
     // Dodatkowe opcje
-    List("ComboBox1", "Wejście na strone", &F::ComboBox1, kEffectItems.size()),
+    List("ComboBox1", "Wejście na strone", &F::ComboBox1, kEffectItems),
     Text("Edit10", "Czas wejścia na stronę", &F::Edit10),
-    List("ComboBox2", "Wejście do witryny", &F::ComboBox2, kEffectItems.size()),
+    List("ComboBox2", "Wejście do witryny", &F::ComboBox2, kEffectItems),
     Text("Edit11", "Czas wejścia do witryny", &F::Edit11),
-    List("ComboBox3", "Wyjście ze strony", &F::ComboBox3, kEffectItems.size()),
+    List("ComboBox3", "Wyjście ze strony", &F::ComboBox3, kEffectItems),
     Text("Edit12", "Czas wyjścia ze strony", &F::Edit12),
-    List("ComboBox4", "Wyjście z witryny", &F::ComboBox4, kEffectItems.size()),
+    List("ComboBox4", "Wyjście z witryny", &F::ComboBox4, kEffectItems),
     Text("Edit13", "Czas wyjścia z witryny", &F::Edit13),
     Switch("CheckBox2", "Dodaj gradient", &F::CheckBox2),
     Switch("CheckBox3", "Blokada pp myszki", &F::CheckBox3),

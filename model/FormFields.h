@@ -24,12 +24,13 @@ enum class SwitchGroup { None, Layout, PictureSource, Direction, Animation, Alig
 struct FormField {
     std::string_view name;  // the control's name, e.g. "Edit2"
     FieldKind kind;
-    std::string_view label;                    // what the seller sees it as, Polish, UTF-8
-    std::string AuctionForm::*text = nullptr;  // Text, MultiLineText, ListText
-    bool AuctionForm::*flag = nullptr;         // Switch
-    int AuctionForm::*position = nullptr;      // ListPosition
-    SwitchGroup group = SwitchGroup::None;     // Switch only
-    int listSize = 0;                          // ListPosition: number of items
+    std::string_view label;                        // what the seller sees it as, Polish, UTF-8
+    std::string AuctionForm::*text = nullptr;      // Text, MultiLineText, ListText
+    bool AuctionForm::*flag = nullptr;             // Switch
+    int AuctionForm::*position = nullptr;          // ListPosition
+    SwitchGroup group = SwitchGroup::None;         // Switch only
+    int listSize = 0;                              // ListPosition: number of items
+    std::span<const std::string_view> items = {};  // ListPosition: the items, UTF-8, in list order
 };
 
 // Every input, in the order the window groups them.

@@ -3,7 +3,9 @@
 #include <iconv.h>
 
 #include <array>
-#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <memory>
 #include <stdexcept>
 
 namespace licytek {
@@ -13,103 +15,227 @@ bool IsUndefinedCp1250Byte(unsigned char byte) {
     return byte == 0x81 || byte == 0x83 || byte == 0x88 || byte == 0x90 || byte == 0x98;
 }
 
-// One iconv conversion descriptor for the life of the call.
-class Converter {
+// Appends the UTF-8 of a code point below U+10000 at `out`; returns the end.
+char* PutUtf8(char32_t code, char* out) {
+    if (code < 0x80) {
+        *out++ = static_cast<char>(code);
+    } else if (code < 0x800) {
+        *out++ = static_cast<char>(0xC0 | (code >> 6));
+        *out++ = static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        *out++ = static_cast<char>(0xE0 | (code >> 12));
+        *out++ = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (code & 0x3F));
+    }
+    return out;
+}
+
+// The code page as two tables, asked of iconv once, byte by byte: iconv's error path costs
+// microseconds a character, which a text of undefined bytes would pay on every conversion.
+class Cp1250Tables {
   public:
-    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {
-        if (cd_ == reinterpret_cast<iconv_t>(-1)) {
+    Cp1250Tables() {
+        iconv_t cd = iconv_open("UTF-8", "CP1250");
+        if (cd == reinterpret_cast<iconv_t>(-1)) {
             throw std::runtime_error("iconv cannot convert between UTF-8 and Windows-1250");
         }
-    }
-    ~Converter() { iconv_close(cd_); }
-    Converter(const Converter&) = delete;
-    Converter& operator=(const Converter&) = delete;
-
-    // Converts as much of [in, in + inLeft) as it can, appending to `out`. Returns 0 when all
-    // was converted, otherwise the errno that stopped it (EILSEQ or EINVAL) with `in` and
-    // `inLeft` at the offending input.
-    int Convert(char*& in, std::size_t& inLeft, std::string& out) {
-        std::array<char, 16384> buffer;
-        while (inLeft > 0) {
-            char* outPtr = buffer.data();
-            std::size_t outLeft = buffer.size();
-            const std::size_t result = iconv(cd_, &in, &inLeft, &outPtr, &outLeft);
-            // Taken before anything else can overwrite it.
-            const int error = result == static_cast<std::size_t>(-1) ? errno : 0;
-            out.append(buffer.data(), buffer.size() - outLeft);
-            if (error != 0 && error != E2BIG) {
-                return error;
+        for (unsigned byte = 0; byte < 256; ++byte) {
+            const char32_t code = AskIconv(cd, static_cast<unsigned char>(byte));
+            utf8Length_[byte] =
+                static_cast<std::uint8_t>(PutUtf8(code, utf8_[byte].data()) - utf8_[byte].data());
+            if (code >= bytes_.size()) {
+                throw std::runtime_error("iconv maps Windows-1250 beyond the plane");
+            }
+            if (byte >= 0x80) {
+                bytes_[code] = static_cast<std::uint8_t>(byte);
             }
         }
-        return 0;
+        iconv_close(cd);
+    }
+
+    std::size_t Utf8LengthOf(unsigned char byte) const { return utf8Length_[byte]; }
+    const char* Utf8Of(unsigned char byte) const { return utf8_[byte].data(); }
+
+    // The byte for a code point, or nothing when the code page cannot hold it.
+    std::optional<char> ByteOf(char32_t code) const {
+        if (code < 0x80) {
+            return static_cast<char>(code);
+        }
+        if (code >= bytes_.size() || bytes_[code] == 0) {
+            return std::nullopt;
+        }
+        return static_cast<char>(bytes_[code]);
     }
 
   private:
-    iconv_t cd_;
+    // The code point iconv gives for one byte. The five bytes the code page leaves undefined
+    // stand for the control characters of their own value.
+    static char32_t AskIconv(iconv_t cd, unsigned char byte) {
+        if (byte < 0x80 || IsUndefinedCp1250Byte(byte)) {
+            return byte;
+        }
+        char in[1] = {static_cast<char>(byte)};
+        char out[8] = {};
+        char* inPtr = in;
+        char* outPtr = out;
+        std::size_t inLeft = 1;
+        std::size_t outLeft = sizeof(out);
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1)) {
+            throw std::runtime_error("iconv does not know a Windows-1250 byte");
+        }
+        const auto* utf8 = reinterpret_cast<const unsigned char*>(out);
+        const std::size_t length = sizeof(out) - outLeft;
+        char32_t code = length == 2 ? (utf8[0] & 0x1F) : (utf8[0] & 0x0F);
+        for (std::size_t i = 1; i < length; ++i) {
+            code = (code << 6) | (utf8[i] & 0x3F);
+        }
+        return code;
+    }
+
+    std::array<std::array<char, 3>, 256> utf8_{};
+    std::array<std::uint8_t, 256> utf8Length_{};
+    // Indexed by code point; every character of the code page lies in the Basic
+    // Multilingual Plane. Zero marks a code point the code page lacks.
+    std::array<std::uint8_t, 0x10000> bytes_{};
 };
+
+const Cp1250Tables& Tables() {
+    static const auto tables = std::make_unique<const Cp1250Tables>();
+    return *tables;
+}
+
+bool IsContinuation(unsigned char byte) {
+    return (byte & 0xC0) == 0x80;
+}
+
+// The code point of the UTF-8 character at text[at], and its length; nothing for bytes that
+// are not a whole, shortest-form character of the Basic Multilingual Plane (the code page
+// holds nothing beyond it, so longer sequences are refused like any foreign character).
+std::optional<std::pair<char32_t, std::size_t>> DecodeAt(std::string_view text, std::size_t at) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[at + i]); };
+    const unsigned char lead = byte(0);
+    if (lead < 0x80) {
+        return std::pair{char32_t{lead}, std::size_t{1}};
+    }
+    const std::size_t left = text.size() - at;
+    if (lead >= 0xC2 && lead < 0xE0 && left >= 2 && IsContinuation(byte(1))) {
+        return std::pair{char32_t((lead & 0x1F) << 6 | (byte(1) & 0x3F)), std::size_t{2}};
+    }
+    if (lead >= 0xE0 && lead < 0xF0 && left >= 3 && IsContinuation(byte(1)) &&
+        IsContinuation(byte(2)) && (lead != 0xE0 || byte(1) >= 0xA0)) {
+        return std::pair{char32_t((lead & 0x0F) << 12 | (byte(1) & 0x3F) << 6 | (byte(2) & 0x3F)),
+                         std::size_t{3}};
+    }
+    return std::nullopt;
+}
+
+// Converts `utf8` into Windows-1250 at `out`, which may be utf8's own storage: the output is
+// never ahead of the input. Returns the output's end, or nothing with `badOffset` set.
+std::optional<char*> ConvertUtf8(std::string_view utf8, char* out, std::size_t& badOffset) {
+    const Cp1250Tables& tables = Tables();
+    std::size_t at = 0;
+    while (at < utf8.size()) {
+        // Plain ASCII runs need no decoding.
+        if (static_cast<unsigned char>(utf8[at]) < 0x80) {
+            *out++ = utf8[at++];
+            continue;
+        }
+        const auto decoded = DecodeAt(utf8, at);
+        const auto byte = decoded ? tables.ByteOf(decoded->first) : std::nullopt;
+        if (!byte) {
+            badOffset = at;
+            return std::nullopt;
+        }
+        *out++ = *byte;
+        at += decoded->second;
+    }
+    return out;
+}
+
+std::optional<std::size_t> FirstUnconvertible(std::string_view utf8) {
+    const Cp1250Tables& tables = Tables();
+    for (std::size_t at = 0; at < utf8.size();) {
+        const auto decoded = DecodeAt(utf8, at);
+        if (!decoded || !tables.ByteOf(decoded->first)) {
+            return at;
+        }
+        at += decoded->second;
+    }
+    return std::nullopt;
+}
 
 }  // namespace
 
 std::optional<std::string> Utf8ToCp1250(std::string_view utf8, std::size_t* badOffset) {
-    std::string out;
-    out.reserve(utf8.size());
-    Converter converter("CP1250", "UTF-8");
-    std::string input(utf8);
-    char* in = input.data();
-    std::size_t inLeft = input.size();
-    while (converter.Convert(in, inLeft, out) != 0) {
-        const auto offset = static_cast<std::size_t>(in - input.data());
-        // U+0081 and its four siblings stand for the code page's undefined bytes.
-        const auto lead = static_cast<unsigned char>(in[0]);
-        const auto next = static_cast<unsigned char>(inLeft > 1 ? in[1] : 0);
-        if (lead == 0xC2 && IsUndefinedCp1250Byte(next)) {
-            out.push_back(static_cast<char>(next));
-            in += 2;
-            inLeft -= 2;
-            continue;
-        }
+    std::string out(utf8.size(), '\0');
+    std::size_t bad = 0;
+    const auto end = ConvertUtf8(utf8, out.data(), bad);
+    if (!end) {
         if (badOffset != nullptr) {
-            *badOffset = offset;
+            *badOffset = bad;
         }
         return std::nullopt;
     }
+    out.resize(static_cast<std::size_t>(*end - out.data()));
     return out;
 }
 
-std::string Cp1250ToUtf8(std::string_view cp1250) {
-    std::string out;
-    out.reserve(cp1250.size() + cp1250.size() / 8);
-    Converter converter("UTF-8", "CP1250");
-    std::string input(cp1250);
-    char* in = input.data();
-    std::size_t inLeft = input.size();
-    while (converter.Convert(in, inLeft, out) != 0) {
-        // Only the undefined bytes stop iconv; each becomes the code point of its own value.
-        const auto byte = static_cast<unsigned char>(in[0]);
-        out.push_back(static_cast<char>(0xC0 | (byte >> 6)));
-        out.push_back(static_cast<char>(0x80 | (byte & 0x3F)));
-        ++in;
-        --inLeft;
+bool Utf8ToCp1250InPlace(std::string& text, std::size_t* badOffset) {
+    if (const auto bad = FirstUnconvertible(text)) {
+        if (badOffset != nullptr) {
+            *badOffset = *bad;
+        }
+        return false;
     }
+    std::size_t unused = 0;
+    const auto end = ConvertUtf8(text, text.data(), unused);
+    text.resize(static_cast<std::size_t>(*end - text.data()));
+    return true;
+}
+
+// Whether the eight bytes at `at` are all ASCII, which converts byte for byte.
+bool EightAscii(const char* at) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, at, sizeof(word));
+    return (word & 0x8080808080808080u) == 0;
+}
+
+std::string Cp1250ToUtf8(std::string_view cp1250) {
+    const Cp1250Tables& tables = Tables();
+    const char* in = cp1250.data();
+    const std::size_t length = cp1250.size();
+    std::size_t size = 0;
+    for (std::size_t i = 0; i < length;) {
+        if (i + 8 <= length && EightAscii(in + i)) {
+            size += 8;
+            i += 8;
+        } else {
+            size += tables.Utf8LengthOf(static_cast<unsigned char>(in[i++]));
+        }
+    }
+    // Each character's three-byte slot is copied whole and the end moved by its length, so
+    // two bytes of room past the end keep the last copy inside the string.
+    constexpr std::size_t kSlot = 3;
+    std::string out(size + kSlot - 1, '\0');
+    char* at = out.data();
+    for (std::size_t i = 0; i < length;) {
+        if (i + 8 <= length && EightAscii(in + i)) {
+            std::memcpy(at, in + i, 8);
+            at += 8;
+            i += 8;
+        } else {
+            const auto byte = static_cast<unsigned char>(in[i++]);
+            std::memcpy(at, tables.Utf8Of(byte), kSlot);
+            at += tables.Utf8LengthOf(byte);
+        }
+    }
+    out.resize(size);
     return out;
 }
 
 bool Cp1250CanHold(char32_t codePoint) {
-    if (codePoint < 0x80) {
-        return true;
-    }
-    std::string utf8;
-    if (codePoint < 0x800) {
-        utf8 = {static_cast<char>(0xC0 | (codePoint >> 6)),
-                static_cast<char>(0x80 | (codePoint & 0x3F))};
-    } else if (codePoint < 0x10000) {
-        utf8 = {static_cast<char>(0xE0 | (codePoint >> 12)),
-                static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F)),
-                static_cast<char>(0x80 | (codePoint & 0x3F))};
-    } else {
-        return false;  // nothing beyond the Basic Multilingual Plane is in the code page
-    }
-    return Utf8ToCp1250(utf8).has_value();
+    return Tables().ByteOf(codePoint).has_value();
 }
 
 std::string ToCrLf(std::string_view text) {

@@ -14,6 +14,10 @@ namespace licytek {
 // of the first such character. Nothing is ever replaced silently.
 std::optional<std::string> Utf8ToCp1250(std::string_view utf8, std::size_t* badOffset = nullptr);
 
+// The same conversion where the text stands (Windows-1250 is never longer than UTF-8), for
+// texts too large to copy. On failure `text` is unchanged and `badOffset` is set as above.
+bool Utf8ToCp1250InPlace(std::string& text, std::size_t* badOffset = nullptr);
+
 // UTF-8 for Windows-1250 bytes. The five bytes the code page leaves undefined (0x81, 0x83,
 // 0x88, 0x90, 0x98) become the control characters U+0081 and so on, and Utf8ToCp1250 turns
 // those back, so a text read from a file survives the trip through the window unchanged.

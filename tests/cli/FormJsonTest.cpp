@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "cli/JsonText.h"
 #include "model/FormFields.h"
 
 namespace licytek {
@@ -284,6 +285,138 @@ TEST(FormJsonWrite, WritesUtf8TextsBooleansAndPositionsInTheOrderGiven) {
               "    \"ComboBox5\": -1,\n"
               "    \"ComboBox1\": 3\n"
               "}");
+}
+
+// A form is one flat object of known keys: anything else is refused where it is met, and
+// nothing but white space may follow the object.
+TEST(FormJsonShapes, WhatNoFormHoldsIsRefused) {
+    std::string manyKeys = "{";
+    for (int i = 0; i < 100000; ++i) {
+        manyKeys += "\"k" + std::to_string(i) + "\":1,";
+    }
+    const std::string longKey = "{\"" + std::string(100000, 'k') + "\":1}";
+    using namespace std::string_literals;
+    const std::pair<std::string, std::string> refused[] = {
+        {manyKeys, "unknown key \"k0\""},
+        {R"({"Edit2": {"a": [[[)", "Edit2: must be a string, not an object"},
+        {R"({"SellerId": [)", "SellerId: must be a string, not an array"},
+        {R"({"Edit2": "a"} x)", "malformed JSON"},
+        {R"({"Edit2": "a"}})", "malformed JSON"},
+        {"{\"Edit2\": \"a\"}\0garbage"s, "malformed JSON: a zero byte at byte 15 after the object"},
+        {"{}  \0"s, "malformed JSON: a zero byte at byte 5"},
+        {"{\"Edit2\": \"a\0b\"}"s, "malformed JSON"},
+        {longKey, "unknown key \"kkkk"},
+    };
+    for (const auto& [json, expected] : refused) {
+        const auto result = Apply(json);
+        ASSERT_TRUE(result.error) << json.substr(0, 80);
+        EXPECT_EQ(result.error->message.find(expected), 0u) << json.substr(0, 80) << "\n"
+                                                            << result.error->message.substr(0, 200);
+        EXPECT_LT(result.error->message.size(), 300u);
+        EXPECT_EQ(result.form, AuctionForm{});
+    }
+    EXPECT_FALSE(Apply("{\"Edit2\": \"a\"} \r\n\t ").error);
+    EXPECT_FALSE(Apply("{}" + std::string(200000, ' ')).error);
+}
+
+// Long strings and long runs of white space are read without the library; they must read
+// exactly as the library reads them, and a fault after them is placed where the library
+// would place it, in a message of one short line.
+TEST(FormJsonShapes, LongStretchesReadAsTheLibraryReadsThem) {
+    const std::string contents[] = {
+        R"(plain)",
+        R"(a\"b\\c\/d\b\f\n\r\t)",
+        R"(\u0105\u017C\u000a\u0000)",
+        R"(\ud83d\ude00)",
+        "\xC5\xBC\xE2\x82\xAC\xF0\x9F\x98\x80",
+        R"(\q)",
+        R"(\u12)",
+        R"(\ud83d)",
+        R"(\ude00)",
+        R"(\ud83d\u0041)",
+        "a\x01",
+        "\xC5",
+        "\xC0\x80",
+        "\xED\xA0\x80",
+        "\xF4\x90\x80\x80",
+        "\x7F\xFF",
+    };
+    for (const std::string& content : contents) {
+        const auto ours = json_text::DecodeString(content);
+        std::optional<std::string> library;
+        try {
+            library = nlohmann::json::parse("\"" + content + "\"").get<std::string>();
+        } catch (const nlohmann::json::parse_error&) {
+        }
+        EXPECT_EQ(ours.index() == 0, library.has_value()) << content;
+        if (library && ours.index() == 0) {
+            EXPECT_EQ(std::get<0>(ours), *library) << content;
+        }
+    }
+
+    std::string unit = R"(\u017C\"\\ab\n)";
+    std::string content;
+    while (content.size() <= json_text::kLongStretch) {
+        content += unit;
+    }
+    const auto longText = Apply(R"({"Memo1": ")" + content + R"(", "Edit2": "x"})");
+    ASSERT_FALSE(longText.error) << longText.error->message;
+    std::string expected;
+    const auto shortText = Apply(R"({"Memo1": ")" + unit + "\"}");
+    while (expected.size() < longText.form.Memo1.size()) {
+        expected += shortText.form.Memo1;
+    }
+    EXPECT_EQ(longText.form.Memo1, expected);
+    EXPECT_EQ(longText.form.Edit2, "x");
+
+    const std::string faulty[] = {
+        R"({"Memo1": ")" + content + R"(",})",
+        R"({"Memo1": ")" + content + "\" x}",
+        "{\n" + std::string(json_text::kLongStretch * 2, ' ') + "\n \"Edit2\" 5}",
+        "{\"Edit2\": \"a\"," + std::string(json_text::kLongStretch + 5, '\n') + "x",
+    };
+    for (const std::string& json : faulty) {
+        std::string libraryPosition;
+        try {
+            [[maybe_unused]] const auto parsed = nlohmann::json::parse(json);
+        } catch (const nlohmann::json::parse_error& error) {
+            const std::string what = error.what();
+            libraryPosition = what.substr(what.find(" at line ") + 4);
+            libraryPosition.resize(libraryPosition.find(": "));
+        }
+        const std::string message = ErrorOf(json);
+        EXPECT_NE(message.find("malformed JSON: parse error at " + libraryPosition + ":"),
+                  std::string::npos)
+            << libraryPosition << "\n"
+            << message.substr(0, 300);
+        EXPECT_LT(message.size(), 300u);
+    }
+    EXPECT_NE(
+        ErrorOf(R"({"Memo1": ")" + content + R"(\q"})").find("malformed JSON: invalid string"),
+        std::string::npos);
+    EXPECT_NE(ErrorOf(R"({"Memo1": ")" + content).find("has no closing quote"), std::string::npos);
+    EXPECT_NE(ErrorOf(R"({"ComboBox1": )" + std::string(json_text::kLongStretch + 1, '7') + "}")
+                  .find("malformed JSON: a number of"),
+              std::string::npos);
+}
+
+// Whatever the form writes reads back to the same bytes: a lone LF byte is written as
+// \u000a, which is kept as it is, while "\n" in a hand-written form is a line break (CR LF).
+TEST(FormJsonWrite, LoneLineFeedsComeBackAsTheyWere) {
+    AuctionForm form;
+    form.Memo1 = "a\nb\r\nc\rd\n\n";
+    form.Edit2 = "\n";
+    form.Memo2 = "\r\n\r\n";
+    const FormField* fields[] = {FindFormField("Memo1"), FindFormField("Edit2"),
+                                 FindFormField("Memo2")};
+    const std::string json = FormToJson(form, fields);
+    EXPECT_NE(json.find(R"("a\u000ab\r\nc\rd\u000a\u000a")"), std::string::npos) << json;
+    EXPECT_EQ(Apply(json).form, form);
+
+    const auto handWritten = Apply(R"({"Memo1": "a\nb\u000Ac\r\u000ad\r\ne", "Edit2": "\u000a"})");
+    ASSERT_FALSE(handWritten.error);
+    EXPECT_EQ(handWritten.form.Memo1, "a\r\nb\nc\r\nd\r\ne");
+    EXPECT_EQ(handWritten.form.Edit2, "\n");
 }
 
 }  // namespace

@@ -1,12 +1,15 @@
 // Runs the built licytek-cli and checks its standard output bytes, its one line of standard
 // error and its exit status.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
+#include <thread>
 
 #include "ToolProcess.h"
 #include "generator/Document.h"
@@ -345,6 +348,65 @@ TEST_F(ToolTest, ProjectSaveReportsAFileThatCannotBeWritten) {
     ExpectFailure(Run({"project", "save", "-", "zapis.ltk"}, R"({"Edit2": 1})"), 2,
                   "Edit2: must be a string");
     EXPECT_FALSE(std::filesystem::exists(PathOf("zapis.ltk")));
+}
+
+// Whatever project load prints, project save writes back to the same bytes, lone LF bytes
+// included.
+TEST_F(ToolTest, ProjectLoadAndSaveGiveBackTheSameBytes) {
+    std::string record(60000, '\0');
+    const std::string description = "a\nb\r\nc\rd\n\n\x81\x98\xB9";
+    record.replace(7999, description.size(), description);
+    record.replace(0, 3, "\n\n\n");
+    record[4999] = '\xFF';
+    WriteFile("stary.ltk", record);
+    const ToolRun loaded = Run({"project", "load", "stary.ltk"});
+    ExpectSuccess(loaded);
+    ExpectSuccess(Run({"project", "save", "-", "nowy.ltk"}, loaded.out));
+    EXPECT_EQ(ReadFile("nowy.ltk"), record);
+}
+
+// The tool never waits on a FIFO or replaces what is not a regular file, yet a FIFO named
+// as the form is read, as `render <(cat form.json)` needs.
+TEST_F(ToolTest, SpecialFilesNeitherHangNorGetReplaced) {
+    ASSERT_EQ(::mkfifo(PathOf("id.ltk").c_str(), 0644), 0);
+    ExpectFailure(Run({"render", "-"}, "{}"), 1, "id.ltk: File access denied");
+    ExpectFailure(Run({"project", "save", "-", "id.ltk"}, "{}"), 1, "id.ltk: File access denied");
+    ExpectFailure(Run({"render", "--project", "id.ltk", "-"}, "{}"), 1, "File access denied");
+    std::filesystem::create_symlink("/dev/null", PathOf("zapis.ltk"));
+    ExpectFailure(Run({"project", "save", "-", "zapis.ltk"}, "{}"), 1,
+                  "zapis.ltk: File access denied");
+    struct stat info {};
+    ASSERT_EQ(::stat("/dev/null", &info), 0);
+    EXPECT_TRUE(S_ISCHR(info.st_mode));
+
+    ExpectFailure(Run({"render", "--project", "/dev/null", "-"}, "{}"), 1,
+                  "/dev/null: File access denied");
+
+    ASSERT_EQ(::mkfifo(PathOf("form.json").c_str(), 0644), 0);
+    std::thread writer(
+        [this] { std::ofstream(PathOf("form.json")) << FormWith(R"("SellerId": "1")"); });
+    const ToolRun rendered = Run({"render", "form.json"});
+    writer.join();
+    ExpectSuccess(rendered);
+    EXPECT_EQ(rendered.out, BuildDocument(ExpectedForm(), "1"));
+}
+
+// A file-size limit makes the save fail as a full disk does: the old file stays, and no
+// temporary file is left beside it.
+TEST_F(ToolTest, ASizeLimitFailsTheSaveWithDiskFull) {
+    ExpectSuccess(Run({"project", "save", "-", "zapis.ltk"}, "{}"));
+    const std::string saved = ReadFile("zapis.ltk");
+    rlimit before{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
+    const rlimit limited{30000, before.rlim_max};
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);  // the tool inherits it
+    const ToolRun run = Run({"project", "save", "-", "zapis.ltk"}, R"({"Edit2": "nowy"})");
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &before), 0);
+    ExpectFailure(run, 1, "zapis.ltk: Disk full");
+    EXPECT_EQ(ReadFile("zapis.ltk"), saved);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(PathOf(".")),
+                            std::filesystem::directory_iterator()),
+              1);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -138,7 +139,7 @@ TEST(Head, RightClickMessageIsAProperScriptString) {
         {"Nie kopiuj!", "Nie kopiuj!"},
         {"Powiedz \"nie\"", "Powiedz \\\"nie\\\""},
         {"C:\\dane", "C:\\\\dane"},
-        {"a</script><b>x", "a<\\/script><b>x"},
+        {"a</script><b>x", "a\\x3C/script>\\x3Cb>x"},
         {"linia 1\r\nlinia 2", "linia 1\\r\\nlinia 2"},
         {"", ""},
     };
@@ -147,6 +148,71 @@ TEST(Head, RightClickMessageIsAProperScriptString) {
         form.CheckBox3 = true;
         form.Edit35 = std::string(c.message);
         EXPECT_NE(Head(form).find(Cat({F(1), c.written, F(2)})), std::string::npos) << c.message;
+    }
+}
+
+// The script string read back as a browser reads it: the escapes the message is written
+// with, and nothing else. Fails on any other backslash sequence or on a raw quote or line
+// break, which would end the string early.
+std::optional<std::string> UnescapeScriptString(std::string_view literal) {
+    std::string text;
+    for (std::size_t i = 0; i < literal.size(); ++i) {
+        const char c = literal[i];
+        if (c == '"' || c == '\r' || c == '\n') {
+            return std::nullopt;
+        }
+        if (c != '\\') {
+            text.push_back(c);
+            continue;
+        }
+        if (++i == literal.size()) {
+            return std::nullopt;
+        }
+        switch (literal[i]) {
+            case '\\':
+            case '"':
+                text.push_back(literal[i]);
+                break;
+            case 'r':
+                text.push_back('\r');
+                break;
+            case 'n':
+                text.push_back('\n');
+                break;
+            case 'x':
+                if (literal.substr(i + 1, 2) != "3C") {
+                    return std::nullopt;
+                }
+                text.push_back('<');
+                i += 2;
+                break;
+            default:
+                return std::nullopt;
+        }
+    }
+    return text;
+}
+
+// Markup in the message must not end the lock's script nor make the browser take the rest
+// of the page for script ("<!--" followed by "<script"): no "<" reaches the page, and the
+// string reads back as typed.
+TEST(Head, RightClickMessageKeepsMarkupOutOfThePage) {
+    const std::string_view messages[] = {
+        "<!--<script>",   "<!-- <script >x", "<!--<SCRIPT>",           "</script>",
+        "a \"b\" \\\" c", "C:\\dane\\",      "linia\r\nnowa\nlinia\r", "<</<!<!-<!--"};
+    for (const std::string_view message : messages) {
+        AuctionForm form;
+        form.CheckBox3 = true;
+        form.Edit35 = std::string(message);
+        const std::string head = Head(form);
+        const std::size_t start = head.find(F(1));
+        ASSERT_NE(start, std::string::npos) << message;
+        const std::size_t content = start + F(1).size();
+        const std::size_t end = head.find(F(2), content);
+        ASSERT_NE(end, std::string::npos) << message;
+        const std::string_view literal = std::string_view(head).substr(content, end - content);
+        EXPECT_EQ(literal.find('<'), std::string_view::npos) << message;
+        EXPECT_EQ(UnescapeScriptString(literal), std::string(message)) << literal;
     }
 }
 

@@ -28,6 +28,7 @@ class TempDir {
     TempDir& operator=(const TempDir&) = delete;
 
     std::string File(std::string_view name) const { return (path_ / name).string(); }
+    const std::filesystem::path& Path() const { return path_; }
 
     // How many entries the directory holds, to catch stray temporary files.
     std::size_t EntryCount() const {

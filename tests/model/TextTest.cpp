@@ -1,6 +1,7 @@
 #include "model/Text.h"
 
 #include <gtest/gtest.h>
+#include <iconv.h>
 
 #include <string>
 
@@ -78,6 +79,47 @@ TEST(Cp1250, KnowsWhichCodePointsItHolds) {
          {U'日', U'Ω', U'\u0080', U'\u00C0', U'\uFFFD', U'\U0001F600', char32_t{0xD800}}) {
         EXPECT_FALSE(Cp1250CanHold(notHeld)) << static_cast<unsigned>(notHeld);
     }
+}
+
+// The code page as iconv itself converts it, character by character, against the tables
+// the conversions use; and a conversion where the text stands gives the same as a copy.
+TEST(Cp1250, AgreesWithIconvOnEveryCharacterOfThePlane) {
+    iconv_t cd = iconv_open("CP1250", "UTF-8");
+    ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1));
+    for (char32_t code = 1; code < 0x10000; ++code) {
+        if (code >= 0xD800 && code < 0xE000) {
+            continue;
+        }
+        std::string utf8 = code < 0x80 ? std::string(1, static_cast<char>(code))
+                           : code < 0x800
+                               ? std::string{static_cast<char>(0xC0 | code >> 6),
+                                             static_cast<char>(0x80 | (code & 0x3F))}
+                               : std::string{static_cast<char>(0xE0 | code >> 12),
+                                             static_cast<char>(0x80 | (code >> 6 & 0x3F)),
+                                             static_cast<char>(0x80 | (code & 0x3F))};
+        char out[8];
+        char* in = utf8.data();
+        char* outPtr = out;
+        std::size_t inLeft = utf8.size();
+        std::size_t outLeft = sizeof(out);
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        const bool iconvHolds =
+            iconv(cd, &in, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1);
+        const bool standIn =
+            code == 0x81 || code == 0x83 || code == 0x88 || code == 0x90 || code == 0x98;
+        const auto converted = Utf8ToCp1250(utf8);
+        ASSERT_EQ(converted.has_value(), iconvHolds || standIn) << static_cast<unsigned>(code);
+        if (iconvHolds) {
+            ASSERT_EQ(*converted, std::string(out, outPtr)) << static_cast<unsigned>(code);
+            ASSERT_EQ(Cp1250ToUtf8(*converted), utf8) << static_cast<unsigned>(code);
+        }
+        std::string inPlace = "x" + utf8 + "y";
+        std::size_t bad = 0;
+        ASSERT_EQ(Utf8ToCp1250InPlace(inPlace, &bad), converted.has_value());
+        EXPECT_EQ(inPlace, converted ? "x" + *converted + "y" : "x" + utf8 + "y");
+        EXPECT_EQ(bad, converted ? 0u : 1u);
+    }
+    iconv_close(cd);
 }
 
 TEST(LineBreaks, ConvertBetweenLfAndCrLf) {
