@@ -6,6 +6,7 @@
 #include "cli/FormJson.h"
 #include "model/ProjectFile.h"
 #include "model/SellerIdFile.h"
+#include "model/Text.h"
 
 namespace licytek::cli {
 namespace {
@@ -15,7 +16,8 @@ constexpr std::string_view kFormHelp =
     "The JSON form is one object whose keys are the control names below and \"SellerId\".\n"
     "A key left out keeps its value.\n"
     "  - Strings are UTF-8, with \"\\n\" or \"\\r\\n\" between lines (kept as CR LF); every\n"
-    "    character must exist in Windows-1250.\n"
+    "    character must exist in Windows-1250. The escape \\u000a is a lone LF byte, kept as\n"
+    "    it is: project load writes such bytes so, and project save gives them back.\n"
     "  - Switches are true or false. Naming any member of a group (the layouts RadioButton1\n"
     "    to RadioButton8, the picture source RadioButton9 and RadioButton10, the animations\n"
     "    RadioButton13 to RadioButton15, the directions RadioButton11 and RadioButton12, the\n"
@@ -65,6 +67,22 @@ std::optional<Failure> WriteToStandardOutput(std::string_view bytes) {
         std::fflush(stdout) != 0) {
         return FileFailure("standard output", FileErrorFromErrno(errno));
     }
+    return std::nullopt;
+}
+
+std::optional<Failure> WriteTextToStandardOutput(std::string_view cp1250, bool utf8) {
+    if (!utf8) {
+        return WriteToStandardOutput(cp1250);
+    }
+    // One byte is one character in the code page, so any cut falls between characters.
+    constexpr std::size_t kPiece = std::size_t{1} << 20;
+    do {
+        const std::string_view piece = cp1250.substr(0, kPiece);
+        cp1250.remove_prefix(piece.size());
+        if (auto failure = WriteToStandardOutput(Cp1250ToUtf8(piece))) {
+            return failure;
+        }
+    } while (!cp1250.empty());
     return std::nullopt;
 }
 

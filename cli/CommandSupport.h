@@ -36,6 +36,9 @@ Failure UsageFailure(std::string_view what, std::string_view helpCommand);
 std::string FormHelp();
 
 std::optional<Failure> WriteToStandardOutput(std::string_view bytes);
+// Writes Windows-1250 text, as UTF-8 when `utf8` is set, converting it piece by piece so
+// that a large page is never held twice.
+std::optional<Failure> WriteTextToStandardOutput(std::string_view cp1250, bool utf8);
 // One line to standard error, "licytek-cli: " and `line`, for warnings along the way.
 void WriteDiagnostic(std::string_view line);
 
@@ -74,5 +77,17 @@ std::variant<bool, Failure> TakeFormSourceArgument(std::span<const std::string_v
 // `sellerId` is the form's "SellerId", or else the one in "id.ltk".
 std::optional<Failure> LoadFormFrom(const FormSource& source, AuctionForm& form,
                                     std::string& sellerId);
+
+// licytek-cli batch: a template form and a spreadsheet of offers into a folder of
+// descriptions. A failure with an empty message has already reported everything.
+std::optional<Failure> RunBatchCommand(std::span<const std::string_view> args);
+
+// licytek-cli export allegro: the structured description for today's Allegro. A refused
+// description has already reported each broken limit (the failure's message is empty).
+std::optional<Failure> RunExportCommand(std::span<const std::string_view> args);
+
+// licytek-cli check: what today's Allegro and eBay would refuse in a page, line by line. A
+// page with refusals has already been reported (the failure's message is empty).
+std::optional<Failure> RunCheckCommand(std::span<const std::string_view> args);
 
 }  // namespace licytek::cli

@@ -34,6 +34,12 @@ constexpr std::string_view kToolHelp =
     "                  write a project file from a JSON form\n"
     "  project load FILE\n"
     "                  print the inputs a project file keeps as a JSON form\n"
+    "  batch [OPTIONS] OFFERS.csv|OFFERS.jsonl --out FOLDER\n"
+    "                  write a description for every row of a spreadsheet of offers\n"
+    "  export allegro [--project FILE] [--with-terms] [--html] [FORM.json | -]\n"
+    "                  write the structured description that today's Allegro accepts\n"
+    "  check [--for allegro|ebay|all] [FILE.html | -]\n"
+    "                  list what today's Allegro and eBay would refuse in a page\n"
     "\n"
     "\"licytek-cli render --help\" and \"licytek-cli project --help\" describe the commands\n"
     "and every key of the JSON form.\n"
@@ -122,7 +128,7 @@ std::optional<Failure> Render(std::span<const std::string_view> args) {
         return failure;
     }
     const std::string html = BuildDocument(form, sellerId);
-    return WriteToStandardOutput(options.utf8 ? Cp1250ToUtf8(html) : html);
+    return cli::WriteTextToStandardOutput(html, options.utf8);
 }
 
 // ---- project ----------------------------------------------------------------------------
@@ -192,6 +198,15 @@ std::optional<Failure> Dispatch(std::span<const std::string_view> args) {
     if (command == "project") {
         return Project(args.subspan(1));
     }
+    if (command == "batch") {
+        return cli::RunBatchCommand(args.subspan(1));
+    }
+    if (command == "export") {
+        return cli::RunExportCommand(args.subspan(1));
+    }
+    if (command == "check") {
+        return cli::RunCheckCommand(args.subspan(1));
+    }
     return UsageFailure("unknown command " + std::string(command), "");
 }
 
@@ -201,6 +216,9 @@ int RunCommandLine(std::span<const std::string_view> args) {
     const auto failure = Dispatch(args);
     if (!failure) {
         return kExitOk;
+    }
+    if (failure->message.empty()) {
+        return failure->status;  // the command has reported everything itself
     }
     // One line, whatever file name or argument the message repeats.
     std::string line = failure->message;

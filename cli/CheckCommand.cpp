@@ -1,0 +1,210 @@
+// licytek-cli check: what today's Allegro and eBay would refuse in an auction page, line by
+// line.
+#include <cstddef>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <variant>
+
+#include "cli/CommandSupport.h"
+#include "model/Text.h"
+#include "structured/PageCheck.h"
+
+namespace licytek::cli {
+namespace {
+
+using structured::PageFinding;
+using structured::PageTargets;
+using structured::Severity;
+
+// The page has something a site would refuse; the same status as a file error, as the
+// help says.
+constexpr int kExitRefused = 1;
+
+constexpr std::string_view kCheckHelp =
+    "Usage: licytek-cli check [--for allegro|ebay|all] [FILE.html | -]\n"
+    "\n"
+    "Checks an auction page (the classic description, or any other HTML) against what\n"
+    "today's auction sites take, and prints one finding a line,\n"
+    "    LINE:COL: TARGET: message\n"
+    "(\"TARGET: warning: message\" for what the site takes but should be checked), then the\n"
+    "count of errors and warnings. Lines and columns count from 1; a column counts the\n"
+    "characters of its line, a tab being one.\n"
+    "\n"
+    "allegro  every element outside h1, h2, p, ul, ol, li and b, and every attribute (after\n"
+    "         the first three of one element or attribute, one line sums up the rest)\n"
+    "ebay     scripts, on... attributes, forms, frames, plug-ins, refreshing meta tags,\n"
+    "         every http:// address and a page over 500,000 characters; a warning when\n"
+    "         the page has no description for mobile devices\n"
+    "\n"
+    "The page is read as UTF-8 when it is valid UTF-8, else as Windows-1250. \"-\" or no\n"
+    "FILE.html reads standard input.\n"
+    "\n"
+    "Options:\n"
+    "  --for TARGET    allegro, ebay or all (the default)\n"
+    "  -h, --help      show this help\n"
+    "\n"
+    "Exit status: 0 the sites would take the page; 1 something would be refused, or the\n"
+    "page could not be read; 2 wrong usage.\n";
+
+struct CheckArguments {
+    bool help = false;
+    PageTargets targets;
+    std::string source{kStandardInput};
+};
+
+std::optional<PageTargets> TargetsNamed(std::string_view name) {
+    if (name == "allegro") {
+        return PageTargets{true, false};
+    }
+    if (name == "ebay") {
+        return PageTargets{false, true};
+    }
+    if (name == "all") {
+        return PageTargets{true, true};
+    }
+    return std::nullopt;
+}
+
+std::variant<CheckArguments, Failure> ParseCheckArguments(std::span<const std::string_view> args) {
+    CheckArguments parsed;
+    bool optionsEnded = false;
+    bool sourceGiven = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        const bool isOption = !optionsEnded && arg.size() > 1 && arg[0] == '-';
+        if (isOption && arg == "--") {
+            optionsEnded = true;
+        } else if (isOption && (arg == "--help" || arg == "-h")) {
+            parsed.help = true;
+        } else if (isOption && (arg == "--for" || arg.starts_with("--for="))) {
+            if (arg == "--for" && i + 1 == args.size()) {
+                return UsageFailure("--for needs allegro, ebay or all", "check ");
+            }
+            const std::string_view name = arg == "--for" ? args[++i] : arg.substr(6);
+            const auto targets = TargetsNamed(name);
+            if (!targets) {
+                return UsageFailure("unknown target " + std::string(name), "check ");
+            }
+            parsed.targets = *targets;
+        } else if (isOption) {
+            return UsageFailure("unknown option " + std::string(arg), "check ");
+        } else if (sourceGiven) {
+            return UsageFailure("more than one page: " + std::string(arg), "check ");
+        } else {
+            parsed.source = std::string(arg);
+            sourceGiven = true;
+        }
+    }
+    return parsed;
+}
+
+// The length of the UTF-8 sequence starting at `text[i]`, or 0 when it is not one:
+// no overlong forms, no surrogates, nothing past U+10FFFF.
+std::size_t Utf8SequenceLength(std::string_view text, std::size_t i) {
+    const auto byte = [&](std::size_t at) { return static_cast<unsigned char>(text[at]); };
+    const unsigned char lead = byte(i);
+    if (lead < 0x80) {
+        return 1;
+    }
+    std::size_t length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (i + length > text.size() || byte(i + 1) < low || byte(i + 1) > high) {
+        return 0;
+    }
+    for (std::size_t k = 2; k < length; ++k) {
+        if (byte(i + k) < 0x80 || byte(i + k) > 0xBF) {
+            return 0;
+        }
+    }
+    return length;
+}
+
+bool IsValidUtf8(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = Utf8SequenceLength(text, i);
+        if (length == 0) {
+            return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
+// The page as UTF-8. A byte-order mark is no character of the first line.
+std::string PageAsUtf8(std::string bytes) {
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (!IsValidUtf8(bytes)) {
+        return Cp1250ToUtf8(bytes);
+    }
+    if (bytes.starts_with(kByteOrderMark)) {
+        bytes.erase(0, kByteOrderMark.size());
+    }
+    return bytes;
+}
+
+std::string FindingLine(const PageFinding& finding) {
+    std::string line = std::to_string(finding.line) + ":" + std::to_string(finding.column) + ": " +
+                       std::string(structured::TargetName(finding.target)) + ": ";
+    if (finding.severity != Severity::Error) {
+        line += "warning: ";
+    }
+    line += finding.message;
+    line += '\n';
+    return line;
+}
+
+}  // namespace
+
+std::optional<Failure> RunCheckCommand(std::span<const std::string_view> args) {
+    auto parsedArgs = ParseCheckArguments(args);
+    if (auto* failure = std::get_if<Failure>(&parsedArgs)) {
+        return *failure;
+    }
+    const auto& options = std::get<CheckArguments>(parsedArgs);
+    if (options.help) {
+        return WriteToStandardOutput(kCheckHelp);
+    }
+    auto read = ReadInputText(options.source);
+    if (auto* failure = std::get_if<Failure>(&read)) {
+        return *failure;
+    }
+    const std::string page = PageAsUtf8(std::move(std::get<std::string>(read)));
+    const auto findings = structured::CheckPage(page, options.targets);
+
+    std::string report;
+    std::size_t errors = 0;
+    std::size_t warnings = 0;
+    for (const PageFinding& finding : findings) {
+        report += FindingLine(finding);
+        (finding.severity == Severity::Error ? errors : warnings) += finding.count;
+    }
+    // A summing-up line stands for several places, so the count may exceed the lines.
+    report += "B\u0142\u0119d\u00F3w: " + std::to_string(errors) +
+              ", ostrze\u017Ce\u0144: " + std::to_string(warnings) + ".\n";
+    if (auto failure = WriteToStandardOutput(report)) {
+        return failure;
+    }
+    if (errors > 0) {
+        return Failure{kExitRefused, ""};  // the findings say it all
+    }
+    return std::nullopt;
+}
+
+}  // namespace licytek::cli

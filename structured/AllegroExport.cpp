@@ -1,0 +1,386 @@
+#include "structured/AllegroExport.h"
+
+#include <algorithm>
+#include <iterator>
+#include <optional>
+#include <set>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "model/Text.h"
+#include "structured/LeftOutInputs.h"
+#include "structured/MarkupReader.h"
+#include "structured/SubsetWriter.h"
+#include "structured/Utf8.h"
+#include "structured/Validation.h"
+
+namespace licytek::structured {
+namespace {
+
+constexpr std::string_view kTermsHeading = "Regulamin aukcji";
+constexpr std::string_view kShippingHeading = "Koszty przesyłki";
+
+// A part of the description that starts a section of its own: the description itself, the
+// terms, the shipping costs.
+struct Part {
+    std::string control;  // the input its text comes from
+    std::vector<Block> blocks;
+    std::vector<std::string> links;
+    bool hadGallery = false;
+};
+
+struct Piece {
+    Item item;
+    bool startsSection = false;
+};
+
+Block HeadingBlock(BlockKind kind, Line line) {
+    return Block{kind, {std::move(line)}, {}};
+}
+
+Block HeadingBlock(BlockKind kind, std::string_view text) {
+    return HeadingBlock(kind, Line{Run{std::string(text), false}});
+}
+
+std::string LineText(const Line& line) {
+    std::string text;
+    for (const Run& run : line) {
+        text += run.text;
+    }
+    return text;
+}
+
+Part DescriptionPart(const AuctionForm& form) {
+    Part part{"Memo1", {}, {}, false};
+    if (Line title = PlainTextLine(Cp1250ToUtf8(form.Edit2)); !title.empty()) {
+        part.blocks.push_back(HeadingBlock(BlockKind::MainHeading, std::move(title)));
+    }
+    if (Line header = PlainTextLine(Cp1250ToUtf8(form.Edit1)); !header.empty()) {
+        part.blocks.push_back(HeadingBlock(BlockKind::Heading, std::move(header)));
+    }
+    MarkupReading memo1 = ReadMarkup(Cp1250ToUtf8(form.Memo1));
+    part.blocks.reserve(part.blocks.size() + memo1.blocks.size());
+    std::move(memo1.blocks.begin(), memo1.blocks.end(), std::back_inserter(part.blocks));
+    part.links = std::move(memo1.linkAddresses);
+    part.hadGallery = memo1.hadGallery;
+    return part;
+}
+
+std::optional<Part> TermsPart(const AuctionForm& form) {
+    MarkupReading terms = ReadMarkup(Cp1250ToUtf8(form.Memo2), {.linesAreParagraphs = true});
+    if (terms.blocks.empty()) {
+        return std::nullopt;
+    }
+    Part part{"Memo2", {HeadingBlock(BlockKind::Heading, kTermsHeading)}, {}, false};
+    std::move(terms.blocks.begin(), terms.blocks.end(), std::back_inserter(part.blocks));
+    part.links = std::move(terms.linkAddresses);
+    part.hadGallery = terms.hadGallery;
+    return part;
+}
+
+std::optional<Part> ShippingPart(const AuctionForm& form) {
+    Block lines{BlockKind::BulletList, {}, {}};
+    for (const std::string* line : {&form.Edit6, &form.Edit7, &form.Edit8, &form.Edit9}) {
+        if (Line item = PlainTextLine(Cp1250ToUtf8(*line)); !item.empty()) {
+            lines.lines.push_back(std::move(item));
+        }
+    }
+    if (lines.lines.empty()) {
+        return std::nullopt;
+    }
+    return Part{"Edit6", {HeadingBlock(BlockKind::Heading, kShippingHeading), lines}, {}, false};
+}
+
+std::vector<Part> Parts(const AuctionForm& form, const ExportOptions& options) {
+    std::vector<Part> parts;
+    parts.push_back(DescriptionPart(form));
+    if (options.withTerms) {
+        if (auto terms = TermsPart(form)) {
+            parts.push_back(std::move(*terms));
+        }
+        if (auto shipping = ShippingPart(form)) {
+            parts.push_back(std::move(*shipping));
+        }
+    }
+    return parts;
+}
+
+// Adjacent text blocks become one TEXT item, each picture an IMAGE item.
+void AppendPieces(const Part& part, std::vector<Piece>& pieces) {
+    const std::span<const Block> blocks = part.blocks;
+    bool first = true;
+    for (std::size_t i = 0; i < blocks.size();) {
+        Piece piece;
+        if (blocks[i].IsText()) {
+            std::size_t end = i;
+            while (end < blocks.size() && blocks[end].IsText()) {
+                ++end;
+            }
+            piece.item = Item{ItemType::Text, WriteTextItem(blocks.subspan(i, end - i))};
+            i = end;
+        } else {
+            piece.item = Item{ItemType::Image, blocks[i].address};
+            ++i;
+        }
+        piece.startsSection = first;
+        first = false;
+        pieces.push_back(std::move(piece));
+    }
+}
+
+// Left to right: an item joins the section before it when that section holds one item and
+// the two make an allowed arrangement (anything but two TEXT items).
+Description GroupIntoSections(std::vector<Piece> pieces) {
+    Description description;
+    for (Piece& piece : pieces) {
+        const bool joins = !piece.startsSection && !description.sections.empty() &&
+                           description.sections.back().items.size() == 1 &&
+                           !(description.sections.back().items.front().type == ItemType::Text &&
+                             piece.item.type == ItemType::Text);
+        if (!joins) {
+            description.sections.emplace_back();
+        }
+        description.sections.back().items.push_back(std::move(piece.item));
+    }
+    return description;
+}
+
+std::string Quote(std::string_view text) {
+    return "„" + std::string(text) + "”";
+}
+
+// ---- The report ---------------------------------------------------------------------------
+
+class Report {
+  public:
+    void Error(std::string control, std::string message) {
+        findings_.push_back({Severity::Error, std::move(control), std::move(message)});
+    }
+    void Warning(std::string control, std::string message) {
+        findings_.push_back({Severity::Warning, std::move(control), std::move(message)});
+    }
+    void Note(std::string control, std::string message) {
+        findings_.push_back({Severity::Note, std::move(control), std::move(message)});
+    }
+    void Append(std::vector<Finding> findings) {
+        std::move(findings.begin(), findings.end(), std::back_inserter(findings_));
+    }
+    // Errors first, then warnings, then notes, each in the order they were found.
+    std::vector<Finding> Take() {
+        std::stable_sort(
+            findings_.begin(), findings_.end(),
+            [](const Finding& a, const Finding& b) { return a.severity < b.severity; });
+        return std::move(findings_);
+    }
+
+  private:
+    std::vector<Finding> findings_;
+};
+
+// Reports each picture address once; returns whether one was unusable.
+bool CheckPictures(const Part& part, std::set<std::string>& seen, Report& report) {
+    bool unusable = false;
+    for (const Block& block : part.blocks) {
+        if (block.IsText() || !seen.insert(block.address).second) {
+            continue;
+        }
+        const std::string& address = block.address;
+        switch (ClassifyAddress(address)) {
+            case AddressKind::Https:
+                continue;
+            case AddressKind::Http:
+                report.Warning(part.control, "Zdjęcie " + Quote(address) +
+                                                 " ma adres http://; Allegro prosi o https://.");
+                continue;
+            case AddressKind::Empty:
+                report.Error(part.control,
+                             "Zdjęcie bez adresu: wpisz pełny adres https:// albo "
+                             "usuń znacznik zdjęcia.");
+                break;
+            case AddressKind::NoHost:
+                report.Error(part.control, "Zdjęcie z samym " + Quote(address) +
+                                               " zamiast adresu: dopisz resztę adresu albo usuń "
+                                               "znacznik zdjęcia.");
+                break;
+            case AddressKind::Relative:
+                report.Error(part.control, "Zdjęcie " + Quote(address) +
+                                               " ma adres względny; Allegro potrzebuje pełnego "
+                                               "adresu https://.");
+                break;
+            case AddressKind::NotWeb:
+                report.Error(part.control, "Zdjęcie " + Quote(address) +
+                                               " nie ma adresu internetowego; Allegro potrzebuje "
+                                               "pełnego adresu https://.");
+                break;
+        }
+        unusable = true;
+    }
+    return unusable;
+}
+
+void ReportLinksAndGallery(const Part& part, Report& report) {
+    std::set<std::string_view> seen;
+    for (const std::string& link : part.links) {
+        if (seen.insert(link).second) {
+            report.Warning(part.control, "Link do " + Quote(link) +
+                                             " usunięty z opisu (jego tekst został): Allegro nie "
+                                             "pozwala na linki w opisie.");
+        }
+    }
+    if (part.hadGallery) {
+        report.Note(part.control,
+                    "Znacznik <GALERIA> pominięty: Allegro samo pokazuje galerię "
+                    "zdjęć oferty.");
+    }
+}
+
+std::vector<std::string> PicturesInOrder(const std::vector<Part>& parts) {
+    std::vector<std::string> images;
+    std::set<std::string_view> seen;
+    for (const Part& part : parts) {
+        for (const Block& block : part.blocks) {
+            if (!block.IsText() && seen.insert(block.address).second) {
+                images.push_back(block.address);
+            }
+        }
+    }
+    return images;
+}
+
+// What the exporter reported itself, so that its own check can tell a limit from a fault.
+struct ReportedLimits {
+    bool size = false;
+    bool sectionCount = false;
+    bool pictureAddress = false;
+};
+
+ReportedLimits CheckLimits(const AllegroOffer& offer, Report& report) {
+    ReportedLimits reported;
+    const std::size_t titleLength = TitleLength(offer.name);
+    if (offer.name.empty()) {
+        report.Warning("Edit2", "Nagłówek aukcji jest pusty, a to on jest tytułem oferty.");
+    } else if (titleLength > kMaxTitleLength) {
+        report.Error("Edit2", "Tytuł oferty ma " + std::to_string(titleLength) +
+                                  " znaków (Allegro liczy & jako 5, < i > jako 4, \" jako 6), a "
+                                  "może mieć najwyżej " +
+                                  std::to_string(kMaxTitleLength) + ".");
+    }
+    if (offer.images.size() > kMaxOfferImages) {
+        report.Error("Memo1", "Opis ma " + std::to_string(offer.images.size()) +
+                                  " zdjęć, a oferta może mieć najwyżej " +
+                                  std::to_string(kMaxOfferImages) + ".");
+    }
+    const std::size_t sections = offer.description.sections.size();
+    if (sections == 0) {
+        report.Error("Memo1",
+                     "Opis nie ma żadnej sekcji: wpisz nagłówek aukcji albo opis "
+                     "przedmiotu.");
+        reported.sectionCount = true;
+    } else if (sections > kMaxSections) {
+        report.Error("Memo1", "Opis ma " + std::to_string(sections) +
+                                  " sekcji, a Allegro przyjmuje najwyżej " +
+                                  std::to_string(kMaxSections) +
+                                  ": połącz zdjęcia z tekstem albo usuń część zdjęć.");
+        reported.sectionCount = true;
+    }
+    if (offer.descriptionBytes > kMaxDescriptionBytes) {
+        report.Error("Memo1", "Opis ma " + GroupedNumber(offer.descriptionBytes) +
+                                  " bajtów, a Allegro przyjmuje najwyżej " +
+                                  GroupedNumber(kMaxDescriptionBytes) + ": skróć go o " +
+                                  GroupedNumber(offer.descriptionBytes - kMaxDescriptionBytes) +
+                                  " bajtów.");
+        reported.size = true;
+    }
+    return reported;
+}
+
+// The exporter's output passes the validator, apart from the limits it has reported itself;
+// anything else is a fault of the exporter, never something to hand to the seller.
+void CheckOwnOutput(const AllegroOffer& offer, const ReportedLimits& reported) {
+    for (const Violation& violation : FindViolations(offer.description, offer.descriptionBytes)) {
+        const bool explained = (violation.rule == Rule::Size && reported.size) ||
+                               (violation.rule == Rule::SectionCount && reported.sectionCount) ||
+                               (violation.rule == Rule::PictureAddress && reported.pictureAddress);
+        if (!explained) {
+            throw std::logic_error("the structured description breaks its own rules: " +
+                                   violation.message);
+        }
+    }
+}
+
+std::string JsonString(std::string_view text) {
+    std::string json;
+    AppendJsonString(json, text);
+    return json;
+}
+
+}  // namespace
+
+bool AllegroOffer::HasErrors() const {
+    return std::any_of(findings.begin(), findings.end(),
+                       [](const Finding& finding) { return finding.severity == Severity::Error; });
+}
+
+AllegroOffer ExportAllegro(const AuctionForm& form, const ExportOptions& options) {
+    const std::vector<Part> parts = Parts(form, options);
+    std::vector<Piece> pieces;
+    for (const Part& part : parts) {
+        AppendPieces(part, pieces);
+    }
+    AllegroOffer offer;
+    offer.name = LineText(PlainTextLine(Cp1250ToUtf8(form.Edit2)));
+    offer.images = PicturesInOrder(parts);
+    offer.description = GroupIntoSections(std::move(pieces));
+    offer.descriptionBytes = DescriptionToJson(offer.description).size();
+
+    Report report;
+    ReportedLimits reported = CheckLimits(offer, report);
+    std::set<std::string> seenPictures;
+    for (const Part& part : parts) {
+        reported.pictureAddress |= CheckPictures(part, seenPictures, report);
+        ReportLinksAndGallery(part, report);
+    }
+    report.Append(LeftOutInputs(form, options));
+    CheckOwnOutput(offer, reported);
+    offer.findings = report.Take();
+    return offer;
+}
+
+std::string OfferToJson(const AllegroOffer& offer) {
+    std::string images = "[";
+    for (const std::string& image : offer.images) {
+        if (images.size() > 1) {
+            images += ",";
+        }
+        images += JsonString(image);
+    }
+    images += "]";
+    return "{\"name\":" + JsonString(offer.name) + ",\"images\":" + images +
+           ",\"description\":" + DescriptionToJson(offer.description) + "}";
+}
+
+std::string OfferToPasteText(const AllegroOffer& offer) {
+    std::string text;
+    for (const Section& section : offer.description.sections) {
+        for (const Item& item : section.items) {
+            if (item.type == ItemType::Text) {
+                text += OneBlockPerLine(item.content);
+            }
+        }
+    }
+    if (!offer.images.empty()) {
+        if (!text.empty()) {
+            text += "\n";  // a blank line between the text and the pictures
+        }
+        for (std::size_t i = 0; i < offer.images.size(); ++i) {
+            text += std::to_string(i + 1) + ". " + offer.images[i] + "\n";
+        }
+    }
+    return text;
+}
+
+}  // namespace licytek::structured

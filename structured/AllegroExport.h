@@ -1,0 +1,41 @@
+// The structured description that today's Allegro accepts, made from the same form as the
+// classic page: sections of TEXT and IMAGE items, the offer's title and pictures, and a report
+// of everything the seller should know about what was left out or would be refused.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "model/AuctionForm.h"
+#include "structured/Description.h"
+
+namespace licytek::structured {
+
+struct ExportOptions {
+    bool withTerms = false;  // add the auction terms and the shipping costs as two sections
+};
+
+// One offer for Allegro: its title, its pictures and its description.
+struct AllegroOffer {
+    std::string name;                  // the offer's title (the auction header), UTF-8
+    std::vector<std::string> images;   // picture addresses in order of first use, UTF-8
+    Description description;           // passes ValidateDescription unless HasErrors()
+    std::size_t descriptionBytes = 0;  // the description object as UTF-8 JSON
+    std::vector<Finding> findings;     // errors first, then warnings, then notes
+
+    bool HasErrors() const;
+};
+
+// The offer for `form`. Never throws on any form; a description that breaks one of Allegro's
+// limits comes back with an error finding for each broken limit.
+AllegroOffer ExportAllegro(const AuctionForm& form, const ExportOptions& options = {});
+
+// {"name": TITLE, "images": [URL, ...], "description": {"sections": [...]}}, compact UTF-8.
+std::string OfferToJson(const AllegroOffer& offer);
+
+// What the seller pastes by hand: the TEXT contents in order, one block a line, then a
+// numbered list of the pictures to add ("1. https://..."). UTF-8, lines end with LF.
+std::string OfferToPasteText(const AllegroOffer& offer);
+
+}  // namespace licytek::structured

@@ -1,0 +1,56 @@
+// The structured description as Allegro takes it, the findings that explain what was left out
+// or would be refused, and the one validator that holds every rule of the format.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace licytek::structured {
+
+enum class Severity { Error, Warning, Note };
+
+// Something the seller should know. An error means Allegro would refuse the description.
+struct Finding {
+    Severity severity = Severity::Warning;
+    std::string control;  // the input it concerns ("Memo1", "Edit2"...), empty for the whole
+    std::string message;  // Polish, UTF-8
+};
+
+enum class ItemType { Text, Image };
+
+struct Item {
+    ItemType type = ItemType::Text;
+    std::string content;  // UTF-8: a TEXT item's markup, or an IMAGE item's address
+};
+
+struct Section {
+    std::vector<Item> items;
+};
+
+struct Description {
+    std::vector<Section> sections;
+};
+
+inline constexpr std::size_t kMaxDescriptionBytes = 40000;
+inline constexpr std::size_t kMaxSections = 100;
+inline constexpr std::size_t kMaxOfferImages = 16;
+inline constexpr std::size_t kMaxTitleLength = 75;
+
+// {"sections":[{"items":[{"type":"TEXT","content":"..."}]}]}, compact UTF-8 JSON.
+std::string DescriptionToJson(const Description& description);
+
+// Every broken rule of the format (sections and their arrangements, elements, attributes,
+// nesting, escaping, size), as error findings; empty when Allegro would take it.
+std::vector<Finding> ValidateDescription(const Description& description);
+
+// The same for a description object given as JSON text (UTF-8); a JSON that is not a
+// description object at all gives one error saying so.
+std::vector<Finding> ValidateDescriptionJson(std::string_view json);
+
+// The title's length as Allegro counts it: characters, with "&" as 5, "<" and ">" as 4 and
+// "\"" as 6.
+std::size_t TitleLength(std::string_view utf8Title);
+
+}  // namespace licytek::structured

@@ -1,0 +1,61 @@
+// The seller's free markup read the way a browser shows it, as a flat list of blocks:
+// headings, paragraphs, lists and pictures, with bold runs. This is the only place that knows
+// the old markup; nothing here writes the subset.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace licytek::structured {
+
+// A stretch of visible text, entities decoded and whitespace collapsed. UTF-8.
+struct Run {
+    std::string text;
+    bool bold = false;
+
+    bool operator==(const Run&) const = default;
+};
+
+// One line of a block: a heading's or paragraph's text, or one list item.
+using Line = std::vector<Run>;
+
+enum class BlockKind {
+    MainHeading,  // the auction header at the top
+    Heading,      // any heading of the description
+    Paragraph,
+    BulletList,
+    NumberedList,
+    Picture,
+};
+
+struct Block {
+    BlockKind kind = BlockKind::Paragraph;
+    std::vector<Line> lines;  // one for a heading or paragraph, one per item for a list
+    std::string address;      // a picture's address, as the browser would use it
+
+    bool IsText() const { return kind != BlockKind::Picture; }
+    bool operator==(const Block&) const = default;
+};
+
+struct MarkupReading {
+    std::vector<Block> blocks;
+    std::vector<std::string> linkAddresses;  // every link's address, in the order of the text
+    bool hadGallery = false;                 // the gallery placeholder was there
+};
+
+struct ReadOptions {
+    bool linesAreParagraphs = false;  // every line break ends a paragraph (the terms)
+};
+
+// Reads `utf8Html` with an HTML5 parser, as a browser would, including misnested markup.
+MarkupReading ReadMarkup(std::string_view utf8Html, ReadOptions options = {});
+
+// A plain text (no markup) as one line, whitespace collapsed; empty when it shows nothing.
+Line PlainTextLine(std::string_view utf8Text);
+
+// The address as a browser takes it from an attribute: no surrounding spaces or control
+// characters, no tabs or line breaks inside.
+std::string CleanAddress(std::string_view address);
+
+}  // namespace licytek::structured

@@ -1,0 +1,121 @@
+// Runs `licytek-cli export allegro` end to end: the offer on standard output, a line per
+// finding on standard error, and the exit statuses.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "ToolProcess.h"
+#include "structured/Description.h"
+
+namespace licytek {
+namespace {
+
+using testing::RunTool;
+using testing::TemporaryDirectory;
+using testing::ToolRun;
+
+class ExportToolTest : public ::testing::Test {
+  protected:
+    ToolRun Run(const std::vector<std::string>& args, std::string input = "") {
+        return RunTool(args, {std::move(input), directory_.path(), std::nullopt});
+    }
+    void WriteFile(const std::string& name, std::string_view bytes) const {
+        std::ofstream(directory_.path() / name, std::ios::binary) << bytes;
+    }
+
+  private:
+    TemporaryDirectory directory_;
+};
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+TEST_F(ExportToolTest, PrintsTheOfferAsOneUtf8JsonObject) {
+    const ToolRun run = Run({"export", "allegro"}, R"({"Edit2": "Rower", "Memo1": "Opis"})");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out, R"({"name":"Rower","images":[],"description":{"sections":[{"items":[)"
+                       R"({"type":"TEXT","content":"<h1>Rower</h1><p>Opis</p>"}]}]}})"
+                       "\n");
+
+    WriteFile("form.json", R"({"Edit2": "Żółw & syn", "Memo1": "<img src=https://x/1.jpg>"})");
+    const ToolRun fromFile = Run({"export", "allegro", "form.json"});
+    ASSERT_EQ(fromFile.status, 0) << fromFile.err;
+    const auto offer = nlohmann::json::parse(fromFile.out);
+    EXPECT_EQ(offer["name"], "Żółw & syn");
+    EXPECT_EQ(offer["images"], nlohmann::json::array({"https://x/1.jpg"}));
+    EXPECT_TRUE(structured::ValidateDescriptionJson(offer["description"].dump()).empty());
+}
+
+TEST_F(ExportToolTest, WarnsOnStandardErrorAndPrintsThePasteTextWithTerms) {
+    const std::string form = R"({"Edit2": "Rower", "Edit3": "600 100 200",
+        "Memo1": "Opis <a href=\"http://sklep.pl\">sklep</a><img src=\"http://x/1.jpg\">",
+        "Memo2": "Zwrot w 14 dni", "Edit6": "Poczta 10 zł"})";
+    const ToolRun run = Run({"export", "allegro", "--with-terms", "--html", "-"}, form);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out,
+              "<h1>Rower</h1>\n<p>Opis sklep</p>\n<h2>Regulamin aukcji</h2>\n"
+              "<p>Zwrot w 14 dni</p>\n<h2>Koszty przesyłki</h2>\n<ul><li>Poczta 10 zł</li></ul>\n"
+              "\n1. http://x/1.jpg\n");
+    const auto lines = Lines(run.err);
+    ASSERT_EQ(lines.size(), 3u) << run.err;
+    for (const std::string& line : lines) {
+        EXPECT_EQ(line.rfind("licytek-cli: warning: ", 0), 0u) << line;
+    }
+    EXPECT_NE(run.err.find("warning: Memo1: Zdjęcie „http://x/1.jpg”"), std::string::npos);
+    EXPECT_NE(run.err.find("warning: Edit3: Telefon"), std::string::npos);
+
+    // Without the option the terms and the shipping are reported as left out.
+    const ToolRun withoutTerms = Run({"export", "allegro"}, form);
+    EXPECT_NE(withoutTerms.err.find("warning: Memo2: "), std::string::npos);
+    EXPECT_NE(withoutTerms.err.find("warning: Edit6: "), std::string::npos);
+}
+
+TEST_F(ExportToolTest, ARefusedDescriptionNamesEachBrokenLimitAndPrintsNothing) {
+    const ToolRun run =
+        Run({"export", "allegro"}, R"({"Edit2": ")" + std::string(76, 'x') +
+                                       R"(", "Memo1": "<img src=\"zdjecie.jpg\">"})");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find("licytek-cli: error: Edit2: Tytuł oferty ma 76 znaków"),
+              std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("licytek-cli: error: Memo1: Zdjęcie „zdjecie.jpg”"), std::string::npos);
+}
+
+TEST_F(ExportToolTest, ReadsAProjectAndRefusesWrongUsageAndInput) {
+    WriteFile("form.json", R"({"Edit2": "Z projektu", "Memo1": "Opis"})");
+    ASSERT_EQ(Run({"project", "save", "form.json", "p.ltk"}).status, 0);
+    const ToolRun project = Run({"export", "allegro", "--project", "p.ltk"});
+    EXPECT_EQ(project.status, 0) << project.err;
+    EXPECT_NE(project.out.find("<h1>Z projektu</h1><p>Opis</p>"), std::string::npos);
+
+    for (const auto& args :
+         std::vector<std::vector<std::string>>{{"export"},
+                                               {"export", "ebay"},
+                                               {"export", "allegro", "--wide"},
+                                               {"export", "allegro", "a.json", "b.json"}}) {
+        const ToolRun run = Run(args, "{}");
+        EXPECT_EQ(run.status, 2) << args.back();
+        EXPECT_EQ(run.out, "");
+    }
+    EXPECT_EQ(Run({"export", "allegro"}, "{\"Memo1\": ").status, 2);
+    EXPECT_EQ(Run({"export", "allegro"}, "{\"Memo1\": \"\xE2\x82\xAC\xE2\x98\x83\"}").status, 2);
+    EXPECT_EQ(Run({"export", "allegro", "missing.json"}).status, 1);
+
+    const ToolRun help = Run({"export", "--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("--with-terms"), std::string::npos);
+    EXPECT_NE(Run({"--help"}).out.find("export allegro"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace licytek
