@@ -1,0 +1,652 @@
+#include "batch/Batch.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <stdexcept>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "batch/Columns.h"
+#include "batch/CsvRecords.h"
+#include "batch/InputText.h"
+#include "batch/OutputWriter.h"
+#include "cli/FormJson.h"
+#include "generator/Document.h"
+#include "model/FileIo.h"
+#include "model/Text.h"
+#include "structured/AllegroExport.h"
+
+namespace licytek::batch {
+namespace {
+
+constexpr std::size_t kChunkBytes = std::size_t{1} << 18;
+constexpr std::size_t kWriterThreads = 16;
+// A form is a few hundred kilobytes at most; a longer line is a mistake, not a form.
+constexpr std::size_t kMaxJsonLineBytes = std::size_t{64} << 20;
+
+// The input, read chunk by chunk.
+class InputFile {
+  public:
+    explicit InputFile(const std::string& path)
+        : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)), error_(fd_ < 0 ? errno : 0) {}
+    ~InputFile() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+
+    int error() const { return error_; }
+    bool IsRegular() const {
+        struct stat info {};
+        return fd_ >= 0 && ::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode);
+    }
+    // Appends up to `limit` more bytes to `bytes`; false on a read error (see error()).
+    bool ReadMore(std::string& bytes, std::size_t limit) {
+        const std::size_t old = bytes.size();
+        bytes.resize(old + limit);
+        ssize_t got = 0;
+        do {
+            got = ::read(fd_, bytes.data() + old, limit);
+        } while (got < 0 && errno == EINTR);
+        bytes.resize(old + (got > 0 ? static_cast<std::size_t>(got) : 0));
+        error_ = got < 0 ? errno : 0;
+        return got >= 0;
+    }
+
+  private:
+    int fd_;
+    int error_;
+};
+
+bool EndsWithFolded(std::string_view text, std::string_view suffix) {
+    return text.size() >= suffix.size() &&
+           FoldCase(text.substr(text.size() - suffix.size())) == suffix;
+}
+
+// The start of the input: at least its first line, unless that is longer than a chunk.
+bool ReadStart(InputFile& input, std::string& start) {
+    while (start.size() < kChunkBytes && start.find('\n') == std::string::npos) {
+        const std::size_t before = start.size();
+        if (!input.ReadMore(start, kChunkBytes - before)) {
+            return false;
+        }
+        if (start.size() == before) {
+            break;
+        }
+    }
+    return true;
+}
+
+// Whether a line of a JSON-lines file holds anything.
+bool IsBlank(std::string_view line) {
+    return line.find_first_not_of(" \t\r") == std::string_view::npos;
+}
+
+struct Problem {
+    std::string column;  // empty for the row as a whole
+    std::string message;
+};
+
+// How a row ended: its problems when it failed, its warnings when it was written.
+struct RowOutcome {
+    std::size_t row = 0;
+    std::vector<Problem> problems;
+    std::vector<std::string> warnings;
+};
+
+class BatchRun {
+  public:
+    BatchRun(const std::string& path, const AuctionForm& templateForm, const std::string& sellerId,
+             const BatchOptions& options, const BatchObserver& observer)
+        : path_(path),
+          template_(templateForm),
+          sellerId_(sellerId),
+          options_(options),
+          observer_(observer),
+          jsonLines_(EndsWithFolded(path, ".jsonl")),
+          writer_(kWriterThreads) {}
+
+    BatchSummary Run();
+
+  private:
+    BatchSummary Fatal(std::string message) {
+        summary_.fatal = std::move(message);
+        return summary_;
+    }
+    std::optional<std::string> PrepareFolder() const;
+    bool DecideUtf8(const InputFile& input, std::string_view start, bool bom) const;
+    void Prescan(char separator, bool findEncoding);
+    // Feeds `start` and then the rest of the input to `consume` until the end or a stop.
+    std::optional<std::string> Stream(InputFile& input, std::string start,
+                                      const std::function<void(std::string_view)>& consume);
+    std::optional<std::string> RunCsv(InputFile& input, std::string start, char separator);
+    std::optional<std::string> RunJsonLines(InputFile& input, std::string start);
+
+    void OnCsvRecord(std::span<const std::string> cells);
+    bool TakeHeader(std::span<const std::string> cells);
+    void OnCsvRow(std::span<const std::string> cells);
+    void OnJsonLine(std::string_view line);
+
+    bool CheckCancel();
+    void Emit(std::size_t row, const AuctionForm& form, const std::string& sellerId,
+              const std::string& name, const std::string& nameColumn);
+    void AddClassicPage(const AuctionForm& form, const std::string& sellerId,
+                        const std::string& name, RowOutput& output) const;
+    void AddAllegroFile(const AuctionForm& form, const std::string& name, RowOutput& output,
+                        std::vector<Problem>& problems) const;
+    void Fail(std::size_t row, std::vector<Problem> problems);
+    // Takes the rows written so far; Drain waits for the last one (or a cancel).
+    void Collect(std::vector<RowWritten> finished);
+    void Drain();
+    // Rows are told in the order they began, though their files are written side by side.
+    void Settle(std::size_t sequence, RowOutcome outcome);
+    void Tell(const RowOutcome& outcome);
+    std::string Where(std::size_t row, std::string_view column) const;
+    std::string PathFor(const std::string& name, std::string_view extension) const;
+
+    const std::string& path_;
+    const AuctionForm& template_;
+    const std::string& sellerId_;
+    const BatchOptions& options_;
+    const BatchObserver& observer_;
+    const bool jsonLines_;
+    bool utf8_ = true;
+
+    BatchSummary summary_;
+    BatchProgress progress_;
+    bool stop_ = false;
+    CsvRecords* csv_ = nullptr;
+    std::size_t record_ = 0;  // the CSV record or the line being read, from 1
+    std::vector<Column> columns_;
+    std::optional<std::size_t> fileColumn_;
+    std::unordered_map<std::string, std::string> columnOfControl_;
+    // The name of every row sent to be written, with its row: only names grow with the rows.
+    std::unordered_map<std::string, std::size_t> names_;
+    std::size_t begun_ = 0;                      // rows failed or sent to be written so far
+    std::size_t told_ = 0;                       // rows told to the observer, in order
+    std::map<std::size_t, RowOutcome> settled_;  // ended but not yet told, by sequence
+    OutputWriter writer_;
+};
+
+BatchSummary BatchRun::Run() {
+    InputFile input(path_);
+    std::string start;
+    if (input.error() != 0 || !ReadStart(input, start)) {
+        return Fatal(path_ + ": " + FileErrorFromErrno(input.error()).message);
+    }
+    if (auto problem = PrepareFolder()) {
+        return Fatal(*problem);
+    }
+    const bool bom = start.starts_with(kUtf8Bom);
+    if (bom) {
+        start.erase(0, kUtf8Bom.size());
+    }
+    const char separator = DetectSeparator(start);
+    utf8_ = DecideUtf8(input, start, bom);
+    if (input.IsRegular()) {
+        const bool findEncoding =
+            !jsonLines_ && !bom && options_.encoding == InputEncoding::Automatic;
+        Prescan(separator, findEncoding);
+    }
+    auto problem = jsonLines_ ? RunJsonLines(input, std::move(start))
+                              : RunCsv(input, std::move(start), separator);
+    Drain();
+    // The files were written without a flush each, which would cost more than the rest of
+    // the batch; they all reach the disk here, before the summary counts them as written.
+    const std::string folder = options_.outFolder.empty() ? "." : options_.outFolder;
+    if (auto error = FlushFolder(folder); error && !problem) {
+        problem = folder + ": " + error->message;
+    }
+    // Rows dropped by a cancel leave gaps; the rows after them are told all the same.
+    for (const auto& [sequence, outcome] : settled_) {
+        Tell(outcome);
+    }
+    if (problem) {
+        summary_.fatal = std::move(problem);
+    }
+    return summary_;
+}
+
+std::optional<std::string> BatchRun::PrepareFolder() const {
+    std::error_code error;
+    const std::filesystem::path folder(options_.outFolder.empty() ? "." : options_.outFolder);
+    std::filesystem::create_directories(folder, error);
+    if (!std::filesystem::is_directory(folder)) {
+        return options_.outFolder + ": to nie folder, a nie można go utworzyć";
+    }
+    return std::nullopt;
+}
+
+bool BatchRun::DecideUtf8(const InputFile& input, std::string_view start, bool bom) const {
+    if (jsonLines_ || options_.encoding == InputEncoding::Utf8) {
+        return true;
+    }
+    if (options_.encoding == InputEncoding::Cp1250) {
+        return false;
+    }
+    if (bom || input.IsRegular()) {
+        return true;  // a regular file is looked at whole by Prescan
+    }
+    // A pipe is read once: its first chunk decides.
+    Utf8Check check;
+    check.Feed(start);
+    return check.Valid(false);
+}
+
+// One quick pass over a regular file before the batch: how many rows it holds, for the
+// progress, and (unless told) whether it is UTF-8 as a whole, for the encoding.
+void BatchRun::Prescan(char separator, bool findEncoding) {
+    InputFile input(path_);
+    Utf8Check check;
+    std::size_t rows = 0;
+    std::optional<CsvRecords> records;
+    if (!jsonLines_) {
+        records.emplace(separator, [&rows](std::span<const std::string> cells) {
+            for (const auto& cell : cells) {
+                if (!cell.empty()) {
+                    ++rows;
+                    return;
+                }
+            }
+        });
+    }
+    std::string chunk;
+    bool lineBlank = true;
+    while (true) {
+        chunk.clear();
+        if (!input.ReadMore(chunk, kChunkBytes)) {
+            return;  // the batch's own reading reports it
+        }
+        if (chunk.empty()) {
+            break;
+        }
+        if (findEncoding) {
+            check.Feed(chunk);
+        }
+        if (records) {
+            records->Feed(chunk);
+            continue;
+        }
+        for (const char c : chunk) {
+            if (c == '\n') {
+                rows += lineBlank ? 0 : 1;
+                lineBlank = true;
+            } else if (c != ' ' && c != '\t' && c != '\r') {
+                lineBlank = false;
+            }
+        }
+    }
+    if (records) {
+        records->Finish();
+        rows -= rows > 0 ? 1 : 0;  // the header
+    } else {
+        rows += lineBlank ? 0 : 1;
+    }
+    progress_.rowsTotal = rows;
+    if (findEncoding) {
+        utf8_ = check.Valid(true);
+    }
+}
+
+std::optional<std::string> BatchRun::Stream(InputFile& input, std::string start,
+                                            const std::function<void(std::string_view)>& consume) {
+    std::string chunk = std::move(start);
+    while (!chunk.empty() && !stop_) {
+        consume(chunk);
+        chunk.clear();
+        if (!input.ReadMore(chunk, kChunkBytes)) {
+            return path_ + ": " + FileErrorFromErrno(input.error()).message;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> BatchRun::RunCsv(InputFile& input, std::string start, char separator) {
+    CsvRecords records(separator,
+                       [this](std::span<const std::string> cells) { OnCsvRecord(cells); });
+    csv_ = &records;
+    bool outOfMemory = false;
+    auto problem = Stream(input, std::move(start), [&](std::string_view chunk) {
+        outOfMemory = outOfMemory || !records.Feed(chunk);
+        stop_ = stop_ || outOfMemory || records.Stopped();
+    });
+    if (!problem && !stop_) {
+        outOfMemory = !records.Finish();
+    }
+    csv_ = nullptr;
+    if (outOfMemory) {
+        return Where(record_ + 1, "") + "komórka za duża, by ją wczytać";
+    }
+    if (!problem && record_ == 0 && !summary_.fatal) {
+        return path_ + ": plik jest pusty, brak wiersza nagłówka";
+    }
+    return problem ? problem : summary_.fatal;
+}
+
+void BatchRun::OnCsvRecord(std::span<const std::string> cells) {
+    ++record_;
+    if (record_ == 1) {
+        if (!TakeHeader(cells)) {
+            stop_ = true;
+            csv_->Stop();
+        }
+        return;
+    }
+    const bool blank = std::all_of(cells.begin(), cells.end(),
+                                   [](const std::string& cell) { return cell.empty(); });
+    if (blank) {
+        return;  // a spreadsheet's empty row
+    }
+    if (CheckCancel()) {
+        csv_->Stop();
+        return;
+    }
+    OnCsvRow(cells);
+    if (stop_) {
+        csv_->Stop();
+    }
+}
+
+bool BatchRun::TakeHeader(std::span<const std::string> cells) {
+    std::vector<std::string> names;
+    names.reserve(cells.size());
+    for (const auto& cell : cells) {
+        CellValue utf8 = CellToUtf8(cell, utf8_);
+        names.push_back(utf8.ok() ? std::move(utf8.text) : cell);
+    }
+    auto mapped = MapHeader(names);
+    if (auto* problem = std::get_if<HeaderProblem>(&mapped)) {
+        summary_.fatal = Where(1, Trim(names[problem->column])) + problem->message;
+        return false;
+    }
+    columns_ = std::get<std::vector<Column>>(std::move(mapped));
+    for (std::size_t i = 0; i < columns_.size(); ++i) {
+        const Column& column = columns_[i];
+        if (column.role == ColumnRole::FileName) {
+            fileColumn_ = i;
+        } else if (column.role == ColumnRole::Input) {
+            columnOfControl_.emplace(column.field->name, column.header);
+        } else if (column.role == ColumnRole::Layout) {
+            for (int layout = 1; layout <= 8; ++layout) {
+                columnOfControl_.emplace("RadioButton" + std::to_string(layout), column.header);
+            }
+        }
+    }
+    return true;
+}
+
+void BatchRun::OnCsvRow(std::span<const std::string> cells) {
+    AuctionForm form = template_;
+    RowApplier applier(form, utf8_);
+    std::vector<Problem> problems;
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        if (cells[i].empty()) {
+            continue;
+        }
+        if (i >= columns_.size()) {
+            problems.push_back({ColumnName(columns_, i), "komórka poza kolumnami nagłówka"});
+        } else if (auto message = applier.Apply(columns_[i], cells[i])) {
+            problems.push_back({ColumnName(columns_, i), std::move(*message)});
+        }
+    }
+    std::string name = std::to_string(record_);
+    std::string nameColumn;
+    if (fileColumn_) {
+        nameColumn = columns_[*fileColumn_].header;
+        const std::string_view cell =
+            *fileColumn_ < cells.size() ? std::string_view(cells[*fileColumn_]) : "";
+        const CellValue utf8 = CellToUtf8(cell, utf8_);
+        const CellValue checked = utf8.ok() ? OutputName(utf8.text) : utf8;
+        if (checked.ok()) {
+            name = checked.text;
+        } else {
+            problems.push_back({nameColumn, checked.problem});
+        }
+    }
+    if (!problems.empty()) {
+        Fail(record_, std::move(problems));
+        return;
+    }
+    Emit(record_, form, sellerId_, name, nameColumn);
+}
+
+std::optional<std::string> BatchRun::RunJsonLines(InputFile& input, std::string start) {
+    std::string line;
+    bool tooLong = false;
+    const auto lineEnds = [&] {
+        if (tooLong) {
+            Fail(++record_, {{"", "wiersz dłuższy niż 64 MiB"}});
+        } else {
+            OnJsonLine(line);
+        }
+        line.clear();
+        tooLong = false;
+    };
+    auto problem = Stream(input, std::move(start), [&](std::string_view chunk) {
+        while (!chunk.empty() && !stop_) {
+            const auto end = chunk.find('\n');
+            const std::string_view piece = chunk.substr(0, end);
+            tooLong = tooLong || line.size() + piece.size() > kMaxJsonLineBytes;
+            if (!tooLong) {
+                line.append(piece);
+            }
+            if (end == std::string_view::npos) {
+                return;
+            }
+            chunk.remove_prefix(end + 1);
+            lineEnds();
+        }
+    });
+    if (!problem && !stop_ && (tooLong || !line.empty())) {
+        lineEnds();  // the last line, without a line break
+    }
+    return problem;
+}
+
+void BatchRun::OnJsonLine(std::string_view line) {
+    ++record_;
+    if (IsBlank(line) || CheckCancel()) {
+        return;
+    }
+    AuctionForm form = template_;
+    std::optional<std::string> rowSellerId;
+    if (auto error = ApplyFormJson(line, form, rowSellerId)) {
+        Fail(record_, {{"", error->message}});
+        return;
+    }
+    Emit(record_, form, rowSellerId.value_or(sellerId_), std::to_string(record_), "");
+}
+
+bool BatchRun::CheckCancel() {
+    if (observer_.cancel == nullptr || !observer_.cancel->load()) {
+        return stop_;
+    }
+    summary_.cancelled = true;
+    stop_ = true;
+    // Rows no thread has begun wrote nothing; the ones being written are finished whole.
+    writer_.DropWaiting();
+    return true;
+}
+
+void BatchRun::Emit(std::size_t row, const AuctionForm& form, const std::string& sellerId,
+                    const std::string& name, const std::string& nameColumn) {
+    RowOutput output{0, row, nameColumn, {}, {}};
+    std::vector<Problem> problems;
+    if (auto same = names_.find(name); same != names_.end()) {
+        problems.push_back({nameColumn, "plik „" + name + "” zapisuje już wiersz " +
+                                            std::to_string(same->second)});
+    }
+    if (options_.format != OutputFormat::Allegro) {
+        AddClassicPage(form, sellerId, name, output);
+    }
+    if (options_.format != OutputFormat::Classic) {
+        AddAllegroFile(form, name, output, problems);
+    }
+    for (auto& file : output.files) {
+        file.existed = PathExists(file.path);
+        if (file.existed && !options_.overwrite) {
+            problems.push_back({nameColumn, "plik „" + file.path + "” już istnieje"});
+        }
+    }
+    if (!problems.empty()) {
+        Fail(row, std::move(problems));
+        return;
+    }
+    names_.emplace(name, row);
+    output.sequence = begun_++;
+    writer_.Submit(std::move(output));
+    Collect(writer_.TakeFinished(false));
+}
+
+void BatchRun::AddClassicPage(const AuctionForm& form, const std::string& sellerId,
+                              const std::string& name, RowOutput& output) const {
+    std::string html = BuildDocument(form, sellerId);
+    if (options_.utf8) {
+        html = Cp1250ToUtf8(html);
+    }
+    output.files.push_back({PathFor(name, ".html"), std::move(html)});
+}
+
+void BatchRun::AddAllegroFile(const AuctionForm& form, const std::string& name, RowOutput& output,
+                              std::vector<Problem>& problems) const {
+    structured::AllegroOffer offer;
+    try {
+        offer = structured::ExportAllegro(form);
+    } catch (const std::logic_error& fault) {
+        // A fault of the exporter on one form must not end the whole batch.
+        problems.push_back({"", std::string("eksport do Allegro zawiódł: ") + fault.what()});
+        return;
+    }
+    for (const auto& finding : offer.findings) {
+        const auto column = columnOfControl_.find(finding.control);
+        if (finding.severity == structured::Severity::Error) {
+            problems.push_back({column != columnOfControl_.end() ? column->second : finding.control,
+                                finding.message});
+        } else if (finding.severity == structured::Severity::Warning) {
+            output.warnings.push_back((finding.control.empty() ? "" : finding.control + ": ") +
+                                      finding.message);
+        }
+    }
+    if (!offer.HasErrors()) {
+        // Ended by a line break, as export allegro prints it.
+        output.files.push_back(
+            {PathFor(name, ".allegro.json"), structured::OfferToJson(offer) + "\n"});
+    }
+}
+
+void BatchRun::Fail(std::size_t row, std::vector<Problem> problems) {
+    stop_ = stop_ || options_.stopOnError;
+    Settle(begun_++, {row, std::move(problems), {}});
+}
+
+void BatchRun::Drain() {
+    while (true) {
+        auto finished = writer_.TakeFinished(true);
+        if (finished.empty()) {
+            return;
+        }
+        Collect(std::move(finished));
+        CheckCancel();
+    }
+}
+
+void BatchRun::Collect(std::vector<RowWritten> finished) {
+    for (auto& written : finished) {
+        RowOutcome outcome{written.row.row, {}, std::move(written.row.warnings)};
+        if (written.error) {
+            outcome.problems.push_back({written.row.nameColumn, std::move(*written.error)});
+            outcome.warnings.clear();
+        }
+        Settle(written.row.sequence, std::move(outcome));
+    }
+}
+
+void BatchRun::Settle(std::size_t sequence, RowOutcome outcome) {
+    settled_.emplace(sequence, std::move(outcome));
+    while (!settled_.empty() && settled_.begin()->first == told_) {
+        Tell(settled_.begin()->second);
+        settled_.erase(settled_.begin());
+        ++told_;
+    }
+}
+
+void BatchRun::Tell(const RowOutcome& outcome) {
+    if (outcome.problems.empty()) {
+        ++summary_.written;
+        summary_.warnings += outcome.warnings.size();
+        for (const auto& warning : outcome.warnings) {
+            if (observer_.warning) {
+                observer_.warning(Where(outcome.row, "") + warning);
+            }
+        }
+    } else {
+        ++summary_.failed;
+        stop_ = stop_ || options_.stopOnError;
+        for (const auto& problem : outcome.problems) {
+            if (observer_.rowError) {
+                observer_.rowError(Where(outcome.row, problem.column) + problem.message);
+            }
+        }
+    }
+    ++progress_.rowsDone;
+    if (observer_.progress) {
+        observer_.progress(progress_);
+    }
+}
+
+std::string BatchRun::Where(std::size_t row, std::string_view column) const {
+    std::string where = path_ + ":" + std::to_string(row) + ":";
+    if (!column.empty()) {
+        where.append(column).append(":");
+    }
+    return where + " ";
+}
+
+std::string BatchRun::PathFor(const std::string& name, std::string_view extension) const {
+    std::string path = options_.outFolder.empty() ? "." : options_.outFolder;
+    if (!path.ends_with('/')) {
+        path += '/';
+    }
+    return path + name + std::string(extension);
+}
+
+// The Polish word for `count` things: one, a few (2-4, but not 12-14), many.
+std::string Counted(std::size_t count, std::string_view one, std::string_view few,
+                    std::string_view many) {
+    const std::size_t lastTwo = count % 100;
+    const std::size_t last = count % 10;
+    std::string_view word = many;
+    if (count == 1) {
+        word = one;
+    } else if (last >= 2 && last <= 4 && (lastTwo < 12 || lastTwo > 14)) {
+        word = few;
+    }
+    return std::to_string(count) + " " + std::string(word);
+}
+
+}  // namespace
+
+std::string BatchSummary::Line() const {
+    std::string line = Counted(written, "oferta zapisana", "oferty zapisane", "ofert zapisanych") +
+                       ", " + std::to_string(failed) + " z błędami, " +
+                       Counted(warnings, "ostrzeżenie", "ostrzeżenia", "ostrzeżeń");
+    return cancelled ? line + " (przerwano)" : line;
+}
+
+BatchSummary RunBatch(const std::string& offersPath, const AuctionForm& templateForm,
+                      const std::string& sellerId, const BatchOptions& options,
+                      const BatchObserver& observer) {
+    return BatchRun(offersPath, templateForm, sellerId, options, observer).Run();
+}
+
+}  // namespace licytek::batch

@@ -1,0 +1,67 @@
+// Many offers at once: a spreadsheet (CSV) or a JSON-lines file of items, one template form,
+// a folder of descriptions. A batch is a stream: a row is read, applied to a copy of the
+// template, its files are written, and the row is forgotten.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "model/AuctionForm.h"
+
+namespace licytek::batch {
+
+enum class OutputFormat { Classic, Allegro, Both };
+enum class InputEncoding { Automatic, Utf8, Cp1250 };
+
+struct BatchOptions {
+    OutputFormat format = OutputFormat::Classic;
+    bool utf8 = false;         // classic pages as UTF-8 instead of Windows-1250
+    bool overwrite = false;    // replace files that already exist
+    bool stopOnError = false;  // stop at the first row with an error
+    InputEncoding encoding = InputEncoding::Automatic;
+    std::string outFolder;
+};
+
+// How the batch is going; called after every row.
+struct BatchProgress {
+    std::size_t rowsDone = 0;
+    std::optional<std::size_t> rowsTotal;  // when known
+};
+
+// What the caller hears while the batch runs. Every callback may be empty. They are called
+// on the thread that runs the batch.
+struct BatchObserver {
+    std::function<void(const BatchProgress&)> progress;
+    // "FILE:ROW:COLUMN: message" (UTF-8) for each bad cell or failed row.
+    std::function<void(const std::string&)> rowError;
+    // "FILE:ROW: CONTROL: message" (UTF-8) for each warning of a written row.
+    std::function<void(const std::string&)> warning;
+    // Checked before each row; the batch stops cleanly when set: a row whose files are being
+    // written is finished whole, and no later row writes anything.
+    const std::atomic<bool>* cancel = nullptr;
+};
+
+struct BatchSummary {
+    std::size_t written = 0;   // rows whose files were all written
+    std::size_t failed = 0;    // rows with errors, which wrote nothing
+    std::size_t warnings = 0;  // warnings of the written rows
+    bool cancelled = false;
+    std::optional<std::string> fatal;  // the input or the folder could not be used at all
+
+    // "N ofert zapisanych, M z błędami, K ostrzeżeń", UTF-8.
+    std::string Line() const;
+};
+
+// Runs the batch over `offersPath` (.csv or .jsonl) with `templateForm` and `sellerId` as the
+// start of every row. A CSV names its inputs in a header row; a JSON-lines file holds one JSON
+// form a line (UTF-8, as `render` reads it; its "SellerId" counts for its row). The rows are
+// numbered as a spreadsheet numbers them (the header is row 1) or by line; a row's files are
+// named by its "plik" cell, or else by that number. The output folder is created if missing.
+BatchSummary RunBatch(const std::string& offersPath, const AuctionForm& templateForm,
+                      const std::string& sellerId, const BatchOptions& options,
+                      const BatchObserver& observer = {});
+
+}  // namespace licytek::batch

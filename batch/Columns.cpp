@@ -1,0 +1,280 @@
+#include "batch/Columns.h"
+
+#include <charconv>
+#include <unordered_map>
+
+#include "batch/InputText.h"
+#include "model/Text.h"
+
+namespace licytek::batch {
+namespace {
+
+constexpr std::string_view kFileColumn = "plik";
+constexpr std::string_view kLayoutColumn = "układ";
+constexpr std::size_t kLayoutCount = 8;
+// Room for ".allegro.json" within the 255 bytes a file name may have.
+constexpr std::size_t kMaxOutputNameBytes = 240;
+
+bool IsAscii(std::string_view text) {
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool IsUtf8(std::string_view text) {
+    Utf8Check check;
+    check.Feed(text);
+    return check.Valid(true);
+}
+
+// Every input under its folded control name and folded label.
+const std::unordered_map<std::string, const FormField*>& InputsByName() {
+    static const auto names = [] {
+        std::unordered_map<std::string, const FormField*> map;
+        for (const FormField& field : FormFields()) {
+            map.emplace(FoldCase(field.name), &field);
+            map.emplace(FoldCase(field.label), &field);
+        }
+        return map;
+    }();
+    return names;
+}
+
+Column ColumnFor(std::string_view header) {
+    Column column{std::string(Trim(header))};
+    const std::string key = FoldCase(column.header);
+    if (key == kFileColumn) {
+        column.role = ColumnRole::FileName;
+    } else if (key == kLayoutColumn) {
+        column.role = ColumnRole::Layout;
+    } else if (auto it = InputsByName().find(key); it != InputsByName().end()) {
+        column.role = ColumnRole::Input;
+        column.field = it->second;
+    }
+    return column;
+}
+
+// The same thing set twice: one input, or the file name, or the layout.
+bool SetsSameAs(const Column& a, const Column& b) {
+    if (a.role == ColumnRole::Unknown || a.role != b.role) {
+        return false;
+    }
+    return a.role != ColumnRole::Input || a.field == b.field;
+}
+
+std::optional<bool> SwitchValue(std::string_view value) {
+    const std::string folded = FoldCase(Trim(value));
+    if (folded == "1" || folded == "tak" || folded == "true" || folded == "x") {
+        return true;
+    }
+    if (folded == "0" || folded == "nie" || folded == "false") {
+        return false;
+    }
+    return std::nullopt;
+}
+
+std::optional<int> WholeNumber(std::string_view text) {
+    int number = 0;
+    const auto* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, number);
+    if (error != std::errc() || stop != end || text.empty()) {
+        return std::nullopt;
+    }
+    return number;
+}
+
+// The position of a list item by its number (from 0, -1 for none) or its text.
+std::optional<int> ListPosition(const FormField& field, std::string_view utf8) {
+    const std::string_view value = Trim(utf8);
+    if (const auto number = WholeNumber(value)) {
+        const bool inList = *number >= kNoListItem && *number < field.listSize;
+        return inList ? number : std::nullopt;
+    }
+    const std::string folded = FoldCase(value);
+    for (std::size_t i = 0; i < field.items.size(); ++i) {
+        // Two items end in a blank that nobody types.
+        if (FoldCase(Trim(field.items[i])) == folded) {
+            return static_cast<int>(i);
+        }
+    }
+    return std::nullopt;
+}
+
+// What is wrong with a UTF-8 cell that Windows-1250 refused at `offset`.
+std::string Cp1250Refusal(std::string_view utf8, std::size_t offset) {
+    if (!IsUtf8(utf8)) {
+        return "tekst nie jest poprawnym UTF-8 (zapisz plik jako UTF-8 albo Windows-1250)";
+    }
+    const auto lead = static_cast<unsigned char>(utf8[offset]);
+    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+    return "znak „" + std::string(utf8.substr(offset, length)) +
+           "” nie istnieje w Windows-1250, w którym powstaje strona";
+}
+
+}  // namespace
+
+std::string ColumnName(std::span<const Column> columns, std::size_t index) {
+    if (index < columns.size() && !columns[index].header.empty()) {
+        return columns[index].header;
+    }
+    return "kolumna " + std::to_string(index + 1);
+}
+
+std::variant<std::vector<Column>, HeaderProblem> MapHeader(std::span<const std::string> cells) {
+    std::vector<Column> columns;
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        Column column = ColumnFor(cells[i]);
+        for (std::size_t j = 0; j < columns.size(); ++j) {
+            if (SetsSameAs(columns[j], column)) {
+                return HeaderProblem{
+                    i, "kolumna ustawia to samo co kolumna „" + ColumnName(columns, j) + "”"};
+            }
+        }
+        columns.push_back(std::move(column));
+    }
+    return columns;
+}
+
+CellValue CellToCp1250(std::string_view raw, bool utf8Input) {
+    if (!utf8Input || IsAscii(raw)) {
+        return {std::string(raw), {}};
+    }
+    std::size_t badOffset = 0;
+    if (auto converted = Utf8ToCp1250(raw, &badOffset)) {
+        return {std::move(*converted), {}};
+    }
+    return {{}, Cp1250Refusal(raw, badOffset)};
+}
+
+CellValue CellToUtf8(std::string_view raw, bool utf8Input) {
+    if (!utf8Input) {
+        return {Cp1250ToUtf8(raw), {}};
+    }
+    if (!IsUtf8(raw)) {
+        return {{}, "tekst nie jest poprawnym UTF-8 (zapisz plik jako UTF-8)"};
+    }
+    return {std::string(raw), {}};
+}
+
+std::optional<std::string> RowApplier::Apply(const Column& column, std::string_view raw) {
+    if (column.role == ColumnRole::Unknown) {
+        return "nieznana kolumna: to nie jest nazwa pola (Edit2, Memo1…), jego etykieta, "
+               "„plik” ani „układ”";
+    }
+    if (column.role == ColumnRole::FileName) {
+        return std::nullopt;  // read by the caller, which names the files
+    }
+    if (column.role == ColumnRole::Input && IsTextKind(column.field->kind)) {
+        return ApplyText(*column.field, raw);
+    }
+    const CellValue utf8 = CellToUtf8(raw, utf8Input_);
+    if (!utf8.ok()) {
+        return utf8.problem;
+    }
+    const std::string& value = utf8.text;
+    if (column.role == ColumnRole::Layout) {
+        return ApplyLayout(column, value);
+    }
+    if (column.field->kind == FieldKind::Switch) {
+        return ApplySwitch(column, value);
+    }
+    return ApplyListPosition(*column.field, value);
+}
+
+std::optional<std::string> RowApplier::ApplyText(const FormField& field, std::string_view raw) {
+    const CellValue text = CellToCp1250(raw, utf8Input_);
+    if (!text.ok()) {
+        return text.problem;
+    }
+    form_.*field.text = ToCrLf(text.text);
+    return std::nullopt;
+}
+
+std::optional<std::string> RowApplier::ApplySwitch(const Column& column, std::string_view value) {
+    const auto on = SwitchValue(value);
+    if (!on) {
+        return Quoted(value) +
+               " to nie przełącznik: wpisz 1 albo 0, tak albo nie, true albo "
+               "false, albo x";
+    }
+    if (*on && column.field->group != SwitchGroup::None) {
+        return Choose(column, *column.field);
+    }
+    form_.*column.field->flag = *on;
+    return std::nullopt;
+}
+
+std::optional<std::string> RowApplier::ApplyListPosition(const FormField& field,
+                                                         std::string_view value) {
+    const auto position = ListPosition(field, value);
+    if (!position) {
+        return Quoted(value) + " to nie pozycja tej listy: wpisz jej tekst albo numer od 0 do " +
+               std::to_string(field.listSize - 1) + " (-1 to żadna)";
+    }
+    form_.*field.position = *position;
+    return std::nullopt;
+}
+
+std::optional<std::string> RowApplier::ApplyLayout(const Column& column, std::string_view value) {
+    const auto number = WholeNumber(Trim(value));
+    if (!number || *number < 1 || *number > static_cast<int>(kLayoutCount)) {
+        return "układ to numer od 1 do 8, nie " + Quoted(value);
+    }
+    return Choose(column, *FindFormField("RadioButton" + std::to_string(*number)));
+}
+
+std::optional<std::string> RowApplier::Choose(const Column& column, const FormField& member) {
+    const Column*& chosenBy = chosenBy_[static_cast<std::size_t>(member.group)];
+    if (chosenBy != nullptr) {
+        return "w tej grupie wybiera już kolumna „" + chosenBy->header + "”";
+    }
+    chosenBy = &column;
+    for (const FormField& other : FormFields()) {
+        if (other.kind == FieldKind::Switch && other.group == member.group) {
+            form_.*other.flag = &other == &member;
+        }
+    }
+    return std::nullopt;
+}
+
+CellValue OutputName(std::string_view utf8Cell) {
+    const std::string_view name = Trim(utf8Cell);
+    if (name.empty()) {
+        return {{}, "pusta nazwa pliku"};
+    }
+    if (name.find("..") != std::string_view::npos || name == ".") {
+        return {{}, "nazwa pliku " + Quoted(name) + " nie może zawierać „..” ani być „.”"};
+    }
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '/' || c == '\\' || byte < 0x20 || byte == 0x7F) {
+            return {{},
+                    "nazwa pliku " + Quoted(name) +
+                        " nie może zawierać „/”, „\\” ani znaków sterujących"};
+        }
+    }
+    if (name.size() > kMaxOutputNameBytes) {
+        return {{}, "nazwa pliku jest za długa"};
+    }
+    return {std::string(name), {}};
+}
+
+std::string Quoted(std::string_view utf8) {
+    constexpr std::size_t kShown = 40;
+    std::string shown;
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        // Cut only before a lead byte, so that no character is split.
+        const bool lead = (static_cast<unsigned char>(utf8[i]) & 0xC0) != 0x80;
+        if (shown.size() >= kShown && lead) {
+            shown += "…";
+            break;
+        }
+        shown += utf8[i] == '\r' || utf8[i] == '\n' ? ' ' : utf8[i];
+    }
+    return "„" + shown + "”";
+}
+
+}  // namespace licytek::batch

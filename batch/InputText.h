@@ -1,0 +1,40 @@
+// Reading a spreadsheet's bytes the way spreadsheet programs write them: the byte-order mark,
+// the encoding (UTF-8 or Windows-1250), the separator of the header line, and names compared
+// without regard to letter case.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace licytek::batch {
+
+inline constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+// Tells, chunk by chunk, whether a byte stream is well-formed UTF-8 (no overlong forms, no
+// surrogates, nothing beyond U+10FFFF). A sequence cut by a chunk's end continues in the next.
+class Utf8Check {
+  public:
+    void Feed(std::string_view bytes);
+    // Whether everything fed so far is UTF-8; `atEnd` counts a cut last sequence as wrong.
+    bool Valid(bool atEnd) const { return valid_ && (!atEnd || pending_ == 0); }
+
+  private:
+    bool valid_ = true;
+    int pending_ = 0;  // continuation bytes still expected
+    unsigned char low_ = 0x80;
+    unsigned char high_ = 0xBF;
+};
+
+// The separator of a CSV whose text starts with `start`: the most frequent of ';', tab and ','
+// outside quotes on the first line; ';' (as a Polish spreadsheet writes) when there is none.
+char DetectSeparator(std::string_view start);
+
+// The text with ASCII letters and the letters of Latin-1 and Latin Extended-A (every letter
+// of Windows-1250, Polish ones among them) in lower case. Other bytes stay as they are.
+std::string FoldCase(std::string_view utf8);
+
+// Without blanks and tabs at either end.
+std::string_view Trim(std::string_view text);
+
+}  // namespace licytek::batch

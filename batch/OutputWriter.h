@@ -1,0 +1,69 @@
+// Writes the files of the batch's rows on a few threads of its own. Every file is written
+// atomically and flushed to disk, and a disk takes far longer to confirm a flush than the
+// batch takes to build a page: with several rows in flight the flushes overlap instead of
+// queueing one behind the other. The queue is short, so memory stays that of a few rows.
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace licytek::batch {
+
+struct OutputFile {
+    std::string path;
+    std::string bytes;
+    bool existed = false;  // a file stood there before; a failed row leaves it alone
+};
+
+// The files of one row and what to tell when they are written.
+struct RowOutput {
+    std::size_t sequence = 0;  // the order in which the batch began its rows
+    std::size_t row = 0;
+    std::string nameColumn;  // the column that named the files, for a message
+    std::vector<OutputFile> files;
+    std::vector<std::string> warnings;
+};
+
+struct RowWritten {
+    RowOutput row;                     // its files' bytes already released
+    std::optional<std::string> error;  // why the row's files are not there
+};
+
+class OutputWriter {
+  public:
+    // With no threads every row is written at once, on the caller's thread.
+    explicit OutputWriter(std::size_t threads);
+    ~OutputWriter();  // writes what is queued, then ends the threads
+    OutputWriter(const OutputWriter&) = delete;
+    OutputWriter& operator=(const OutputWriter&) = delete;
+
+    // Queues a row, waiting while the queue is full.
+    void Submit(RowOutput row);
+    // The rows finished since the last call. With `wait`, waits until there is one, or
+    // until nothing is left to write (and then the answer may be empty).
+    std::vector<RowWritten> TakeFinished(bool wait);
+    // Forgets the rows no thread has begun; they have written nothing.
+    void DropWaiting();
+
+  private:
+    void Work();
+    static RowWritten Write(RowOutput row);
+
+    std::mutex mutex_;
+    std::condition_variable workToDo_;   // the writing threads wait here for rows
+    std::condition_variable rowsMoved_;  // the batch's thread waits here for room or the end
+    std::deque<RowOutput> waiting_;
+    std::vector<RowWritten> finished_;
+    std::size_t busy_ = 0;
+    bool closing_ = false;
+    std::size_t maxWaiting_;
+    std::vector<std::thread> threads_;
+};
+
+}  // namespace licytek::batch

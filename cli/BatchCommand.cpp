@@ -1,0 +1,308 @@
+// licytek-cli batch: many offers at once, one template form and a spreadsheet of items into a
+// folder of descriptions.
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <variant>
+
+#include "batch/Batch.h"
+#include "cli/CommandSupport.h"
+
+namespace licytek::cli {
+namespace {
+
+constexpr std::string_view kBatchHelp =
+    "Usage: licytek-cli batch [--project FILE] [--form FORM.json] [--format classic|allegro|both]\n"
+    "                         [--utf8] [--overwrite] [--stop-on-error]\n"
+    "                         [--encoding utf-8|windows-1250] OFFERS.csv|OFFERS.jsonl --out "
+    "FOLDER\n"
+    "\n"
+    "Writes one description for every row of OFFERS: FOLDER/NAME.html, the classic page\n"
+    "exactly as render gives it, and/or FOLDER/NAME.allegro.json, the structured description\n"
+    "exactly as export allegro gives it. Every file is written whole or not at all.\n"
+    "\n"
+    "Every row starts from the template: the defaults, then the inputs of --project FILE,\n"
+    "then the JSON form --form FORM.json (whose SellerId counts, or else \"id.ltk\").\n"
+    "\n"
+    "OFFERS.csv has a header row. A column is named by a control name (Edit2, Memo1,\n"
+    "CheckBox5, ...) or by the input's Polish label (\"Nagłówek aukcji\", \"Opis przedmiotu\",\n"
+    "...), in any letter case; \"plik\" names the row's files (without it the row's number\n"
+    "does) and \"układ\" chooses the layout 1 to 8. Empty cells keep the template's value.\n"
+    "  - texts: line breaks inside a cell become CR LF;\n"
+    "  - switches: 1 or 0, tak or nie, true or false, x for ticked;\n"
+    "  - list positions: the item's text, or its number from 0 (-1 for none).\n"
+    "The separator (';', ',' or a tab) is taken from the header line; quoted cells may hold\n"
+    "separators, doubled quotes and line breaks. The file is UTF-8 (with or without a\n"
+    "byte-order mark), or Windows-1250 when it is not valid UTF-8. Rows are numbered as a\n"
+    "spreadsheet numbers them: the header is row 1.\n"
+    "\n"
+    "OFFERS.jsonl holds one JSON form a line, as render reads it; rows are its lines.\n"
+    "\n"
+    "A row with a bad cell writes nothing and is reported on standard error as\n"
+    "FILE:ROW:COLUMN: message; the next row goes on. At the end one line counts the offers\n"
+    "written, the rows with errors and the warnings. On a terminal, standard error shows\n"
+    "the progress. Ctrl+C stops after the rows being written; no file is left half written.\n"
+    "\n"
+    "Options:\n"
+    "  --project FILE     start every row from the inputs saved in the project file FILE\n"
+    "  --form FORM.json   then apply the JSON form FORM.json\n"
+    "  --format FORMAT    classic (the default), allegro, or both\n"
+    "  --utf8             write the classic pages as UTF-8 instead of Windows-1250\n"
+    "  --overwrite        replace files that exist (otherwise such a row is an error)\n"
+    "  --stop-on-error    stop at the first row with an error\n"
+    "  --encoding ENC     read OFFERS.csv as utf-8 or windows-1250 whatever its bytes\n"
+    "  --out FOLDER       the folder for the files, created if missing\n"
+    "  -h, --help         show this help\n"
+    "\n"
+    "Exit status: 0 every row written; 1 a row failed, or a file could not be read or\n"
+    "written; 2 wrong usage or a wrong template; 128 + the signal when interrupted.\n";
+
+constexpr std::string_view kHelpCommand = "batch ";
+
+struct BatchArguments {
+    bool help = false;
+    FormSource source;
+    std::string offers;
+    batch::BatchOptions options;
+    bool outGiven = false;
+};
+
+// The value of `--name VALUE` or `--name=VALUE` at `index`, advancing past it.
+std::variant<std::optional<std::string>, Failure> OptionValue(
+    std::span<const std::string_view> args, std::size_t& index, std::string_view name) {
+    const std::string_view arg = args[index];
+    if (arg.starts_with(name) && arg.size() > name.size() && arg[name.size()] == '=') {
+        return std::optional<std::string>(arg.substr(name.size() + 1));
+    }
+    if (arg != name) {
+        return std::optional<std::string>();
+    }
+    if (index + 1 == args.size()) {
+        return UsageFailure(std::string(name) + " needs a value", kHelpCommand);
+    }
+    return std::optional<std::string>(args[++index]);
+}
+
+std::optional<Failure> TakeValueOption(std::string_view name, const std::string& value,
+                                       BatchArguments& parsed) {
+    using batch::InputEncoding;
+    using batch::OutputFormat;
+    if (name == "--project") {
+        parsed.source.project = value;
+    } else if (name == "--form") {
+        parsed.source.form = value;
+    } else if (name == "--out") {
+        parsed.options.outFolder = value;
+        parsed.outGiven = true;
+    } else if (name == "--format" &&
+               (value == "classic" || value == "allegro" || value == "both")) {
+        parsed.options.format = value == "classic"   ? OutputFormat::Classic
+                                : value == "allegro" ? OutputFormat::Allegro
+                                                     : OutputFormat::Both;
+    } else if (name == "--encoding" && (value == "utf-8" || value == "windows-1250")) {
+        parsed.options.encoding = value == "utf-8" ? InputEncoding::Utf8 : InputEncoding::Cp1250;
+    } else {
+        return UsageFailure("wrong value of " + std::string(name) + ": " + value, kHelpCommand);
+    }
+    return std::nullopt;
+}
+
+std::optional<Failure> TakeOption(std::span<const std::string_view> args, std::size_t& index,
+                                  BatchArguments& parsed) {
+    const std::string_view arg = args[index];
+    if (arg == "--help" || arg == "-h") {
+        parsed.help = true;
+        return std::nullopt;
+    }
+    if (arg == "--utf8" || arg == "--overwrite" || arg == "--stop-on-error") {
+        (arg == "--utf8"        ? parsed.options.utf8
+         : arg == "--overwrite" ? parsed.options.overwrite
+                                : parsed.options.stopOnError) = true;
+        return std::nullopt;
+    }
+    for (const std::string_view name : {"--project", "--form", "--format", "--encoding", "--out"}) {
+        auto value = OptionValue(args, index, name);
+        if (auto* failure = std::get_if<Failure>(&value)) {
+            return *failure;
+        }
+        if (const auto& given = std::get<std::optional<std::string>>(value)) {
+            return TakeValueOption(name, *given, parsed);
+        }
+    }
+    return UsageFailure("unknown option " + std::string(arg), kHelpCommand);
+}
+
+std::variant<BatchArguments, Failure> ParseBatchArguments(std::span<const std::string_view> args) {
+    BatchArguments parsed;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        if (!optionsEnded && arg == "--") {
+            optionsEnded = true;
+        } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
+            if (auto failure = TakeOption(args, i, parsed)) {
+                return *failure;
+            }
+        } else if (!parsed.offers.empty()) {
+            return UsageFailure("more than one file of offers: " + std::string(arg), kHelpCommand);
+        } else {
+            parsed.offers = std::string(arg);
+        }
+    }
+    if (!parsed.help && (parsed.offers.empty() || !parsed.outGiven)) {
+        return UsageFailure("batch needs OFFERS.csv or OFFERS.jsonl and --out FOLDER",
+                            kHelpCommand);
+    }
+    return parsed;
+}
+
+// The template: the defaults, the project's inputs, then the JSON form; no standard input.
+std::optional<Failure> LoadTemplate(const FormSource& source, AuctionForm& form,
+                                    std::string& sellerId) {
+    if (source.project) {
+        if (auto failure = LoadProjectOnto(*source.project, form)) {
+            return failure;
+        }
+    }
+    std::optional<std::string> formSellerId;
+    if (source.form) {
+        if (auto failure = ApplyFormFrom(*source.form, form, formSellerId)) {
+            return failure;
+        }
+    }
+    if (formSellerId) {
+        sellerId = *formSellerId;
+        return std::nullopt;
+    }
+    return ReadSellerIdFile(sellerId);
+}
+
+// ---- Ctrl+C -----------------------------------------------------------------------------
+
+std::atomic<bool> gCancel{false};
+volatile sig_atomic_t gSignal = 0;
+static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
+
+extern "C" void CancelOnSignal(int signal) {
+    gSignal = signal;
+    gCancel.store(true);
+}
+
+// Turns SIGINT and SIGTERM into the batch's cancel flag while it runs. A second signal ends
+// the tool at once, as it would have without the batch.
+class CancelOnSignals {
+  public:
+    CancelOnSignals() {
+        struct sigaction action {};
+        action.sa_handler = CancelOnSignal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = static_cast<int>(SA_RESTART | SA_RESETHAND);
+        sigaction(SIGINT, &action, &oldInterrupt_);
+        sigaction(SIGTERM, &action, &oldTerminate_);
+    }
+    ~CancelOnSignals() {
+        sigaction(SIGINT, &oldInterrupt_, nullptr);
+        sigaction(SIGTERM, &oldTerminate_, nullptr);
+    }
+    CancelOnSignals(const CancelOnSignals&) = delete;
+    CancelOnSignals& operator=(const CancelOnSignals&) = delete;
+
+  private:
+    struct sigaction oldInterrupt_ {};
+    struct sigaction oldTerminate_ {};
+};
+
+// ---- Progress ---------------------------------------------------------------------------
+
+// The progress line on a terminal's standard error, redrawn in place a few times a second.
+class ProgressLine {
+  public:
+    ProgressLine() : shown_(::isatty(STDERR_FILENO) == 1), start_(Clock::now()) {}
+
+    void Update(const batch::BatchProgress& progress) {
+        const auto now = Clock::now();
+        if (!shown_ || now - lastDrawn_ < std::chrono::milliseconds(100)) {
+            return;
+        }
+        lastDrawn_ = now;
+        const double seconds = std::chrono::duration<double>(now - start_).count();
+        const double rate = seconds > 0 ? static_cast<double>(progress.rowsDone) / seconds : 0;
+        std::string line = "\r" + std::to_string(progress.rowsDone);
+        if (progress.rowsTotal) {
+            line += " z " + std::to_string(*progress.rowsTotal);
+        }
+        line += " wierszy, " + std::to_string(static_cast<long long>(rate)) + " na sekundę\x1b[K";
+        std::fputs(line.c_str(), stderr);
+        drawn_ = true;
+    }
+    // Takes the progress off its line so that a message can have it.
+    void Clear() {
+        if (drawn_) {
+            std::fputs("\r\x1b[K", stderr);
+            drawn_ = false;
+        }
+    }
+
+  private:
+    using Clock = std::chrono::steady_clock;
+    bool shown_;
+    bool drawn_ = false;
+    Clock::time_point start_;
+    Clock::time_point lastDrawn_{};
+};
+
+void PrintLine(ProgressLine& progress, const std::string& line) {
+    progress.Clear();
+    std::fprintf(stderr, "%s\n", line.c_str());
+}
+
+}  // namespace
+
+std::optional<Failure> RunBatchCommand(std::span<const std::string_view> args) {
+    auto parsedArgs = ParseBatchArguments(args);
+    if (auto* failure = std::get_if<Failure>(&parsedArgs)) {
+        return *failure;
+    }
+    const auto& parsed = std::get<BatchArguments>(parsedArgs);
+    if (parsed.help) {
+        return WriteToStandardOutput(kBatchHelp);
+    }
+    AuctionForm templateForm;
+    std::string sellerId;
+    if (auto failure = LoadTemplate(parsed.source, templateForm, sellerId)) {
+        return failure;
+    }
+    ProgressLine progress;
+    batch::BatchObserver observer;
+    observer.progress = [&progress](const batch::BatchProgress& now) { progress.Update(now); };
+    observer.rowError = [&progress](const std::string& line) { PrintLine(progress, line); };
+    observer.warning = [&progress](const std::string& line) { PrintLine(progress, line); };
+    observer.cancel = &gCancel;
+    gCancel.store(false);
+    batch::BatchSummary summary;
+    {
+        CancelOnSignals signals;
+        summary = batch::RunBatch(parsed.offers, templateForm, sellerId, parsed.options, observer);
+    }
+    progress.Clear();
+    if (summary.fatal && summary.written + summary.failed == 0) {
+        return Failure{kExitFileError, *summary.fatal};
+    }
+    if (summary.fatal) {
+        WriteDiagnostic(*summary.fatal);
+    }
+    std::fprintf(stderr, "%s\n", summary.Line().c_str());
+    if (summary.cancelled) {
+        return Failure{128 + gSignal, ""};
+    }
+    if (summary.failed > 0 || summary.fatal) {
+        return Failure{kExitFileError, ""};  // the rows have said what went wrong
+    }
+    return std::nullopt;
+}
+
+}  // namespace licytek::cli

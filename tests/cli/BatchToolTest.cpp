@@ -1,0 +1,120 @@
+// Runs the built licytek-cli's batch and checks that every page it writes is byte for byte
+// what its render command gives for the template with the row's values applied.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "ToolProcess.h"
+
+namespace licytek {
+namespace {
+
+using testing::RunTool;
+using testing::TemporaryDirectory;
+using testing::ToolRun;
+
+class BatchToolTest : public ::testing::Test {
+  protected:
+    ToolRun Run(const std::vector<std::string>& args) {
+        return RunTool(args, {"", directory_.path(), std::nullopt});
+    }
+    // Standard output of a successful run.
+    std::string Output(const std::vector<std::string>& args) {
+        const ToolRun run = Run(args);
+        EXPECT_EQ(run.status, 0) << run.err;
+        return run.out;
+    }
+    void WriteFile(const std::string& name, std::string_view bytes) const {
+        std::ofstream(directory_.path() / name, std::ios::binary) << bytes;
+    }
+    std::string ReadFile(const std::string& name) const {
+        std::ifstream file(directory_.path() / name, std::ios::binary);
+        std::ostringstream bytes;
+        bytes << file.rdbuf();
+        return bytes.str();
+    }
+    bool Exists(const std::string& name) const {
+        return std::filesystem::exists(directory_.path() / name);
+    }
+
+  private:
+    TemporaryDirectory directory_;
+};
+
+constexpr std::string_view kTemplate =
+    R"({"Edit14": "#FFEEDD", "Edit5": "12 3456", "CheckBox6": true, "SellerId": "sprzedawca"})";
+
+TEST_F(BatchToolTest, WritesThePagesRenderGivesAndReportsTheBadRow) {
+    WriteFile("template.json", kTemplate);
+    ASSERT_EQ(Run({"project", "save", "template.json", "template.ltk"}).status, 0);
+    WriteFile("offers.csv",
+              "\xEF\xBB\xBFplik;Nagłówek aukcji;Opis przedmiotu;układ;CheckBox6\r\n"
+              "rower;Rower „Góral”;\"Rama 19\"\"\r\nstan bdb\";3;nie\r\n"
+              "hulajnoga;Hulajnoga;Składana;;\r\n"
+              "zly;Zły;opis;9;\r\n");
+    // Each row as the JSON form that render reads on top of the same template.
+    WriteFile("rower.json", R"({"Edit2": "Rower „Góral”", "Memo1": "Rama 19\"\r\nstan bdb",
+                               "RadioButton3": true, "CheckBox6": false})");
+    WriteFile("hulajnoga.json", R"({"Edit2": "Hulajnoga", "Memo1": "Składana"})");
+
+    const ToolRun run = Run({"batch", "--project", "template.ltk", "offers.csv", "--out", "out"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find("offers.csv:4:układ: "), std::string::npos) << run.err;
+    EXPECT_TRUE(run.err.ends_with("2 oferty zapisane, 1 z błędami, 0 ostrzeżeń\n")) << run.err;
+    EXPECT_FALSE(Exists("out/zly.html"));
+    for (const std::string name : {"rower", "hulajnoga"}) {
+        EXPECT_EQ(ReadFile("out/" + name + ".html"),
+                  Output({"render", "--project", "template.ltk", name + ".json"}))
+            << name;
+    }
+
+    // The structured descriptions are what export allegro prints for the same forms.
+    const ToolRun allegro = Run({"batch", "--project", "template.ltk", "--format", "allegro",
+                                 "offers.csv", "--out", "structured"});
+    EXPECT_EQ(allegro.status, 1);
+    EXPECT_NE(allegro.err.find("offers.csv:2: Edit5: "), std::string::npos) << allegro.err;
+    for (const std::string name : {"rower", "hulajnoga"}) {
+        EXPECT_EQ(ReadFile("structured/" + name + ".allegro.json"),
+                  Output({"export", "allegro", "--project", "template.ltk", name + ".json"}))
+            << name;
+    }
+
+    // The same with a JSON template, whose seller ID counts, and UTF-8 pages; the existing
+    // files are replaced only when told.
+    const ToolRun refused =
+        Run({"batch", "--form", "template.json", "--utf8", "offers.csv", "--out", "out"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("0 ofert zapisanych, 3 z błędami"), std::string::npos);
+    const ToolRun replaced =
+        Run({"batch", "--form=template.json", "--utf8", "--overwrite", "offers.csv", "--out=out"});
+    EXPECT_EQ(replaced.status, 1);
+    WriteFile("merged.json",
+              R"({"Edit14": "#FFEEDD", "Edit5": "12 3456", "CheckBox6": true,
+                  "SellerId": "sprzedawca", "Edit2": "Hulajnoga", "Memo1": "Składana"})");
+    EXPECT_EQ(ReadFile("out/hulajnoga.html"), Output({"render", "--utf8", "merged.json"}));
+}
+
+TEST_F(BatchToolTest, RefusesWrongUsage) {
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"batch", "offers.csv"},
+             {"batch", "--out", "out"},
+             {"batch", "--format", "pdf", "offers.csv", "--out", "out"},
+             {"batch", "--encoding", "latin2", "offers.csv", "--out", "out"},
+         }) {
+        const ToolRun run = Run(args);
+        EXPECT_EQ(run.status, 2) << args[1];
+        EXPECT_TRUE(run.err.starts_with("licytek-cli: ")) << run.err;
+    }
+    const ToolRun help = Run({"batch", "--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("FILE:ROW:COLUMN"), std::string::npos);
+    const ToolRun missing = Run({"batch", "missing.csv", "--out", "out"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("missing.csv: File not found"), std::string::npos) << missing.err;
+}
+
+}  // namespace
+}  // namespace licytek
