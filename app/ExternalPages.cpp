@@ -10,14 +10,12 @@ QUrl UpdatePageUrl() {
 }
 
 QStringList InstalledHelpFolders(const QString& applicationFolder) {
-    QStringList folders = {
+    // Found from the program's own place only, so that no build machine's path is compiled in
+    // and the install may be moved to any prefix.
+    return {
         applicationFolder + QStringLiteral("/instrukcja"),
         applicationFolder + QStringLiteral("/../share/licytek/instrukcja"),
     };
-#ifdef LICYTEK_SOURCE_HELP_DIR
-    folders.append(QStringLiteral(LICYTEK_SOURCE_HELP_DIR));
-#endif
-    return folders;
 }
 
 QUrl HelpPageUrl(const QStringList& fallbackFolders) {

@@ -16,8 +16,8 @@ inline constexpr const char* kHelpPage = "instrukcja/index.html";
 
 QUrl UpdatePageUrl();
 
-// The help folders to try after the current directory's: beside the installed program, in
-// the installed data folder, and (for runs from the build tree) in the source tree.
+// The help folders to try after the current directory's: beside the program (where the build
+// puts a copy too) and in the install's data folder, both found from the program's folder.
 QStringList InstalledHelpFolders(const QString& applicationFolder);
 
 // The help page of the current directory when it has one, otherwise the first copy found in

@@ -75,7 +75,8 @@ void RestoreOne(const FormField& field, QWidget* control, const AuctionForm& for
             static_cast<QLineEdit*>(control)->setText(FromCp1250(form.*field.text));
             return;
         case FieldKind::MultiLineText:
-            static_cast<PlainTextField*>(control)->setPlainText(FromCp1250(ToLf(form.*field.text)));
+            static_cast<PlainTextField*>(control)->setLoadedText(
+                FromCp1250(ToLf(form.*field.text)));
             return;
         case FieldKind::ListText:
             static_cast<QComboBox*>(control)->setEditText(FromCp1250(form.*field.text));

@@ -8,6 +8,8 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include <algorithm>
+
 #include "app/CodePage.h"
 
 namespace licytek {
@@ -55,10 +57,50 @@ QString TextOfKey(const QKeyEvent& event, bool tabChangesFocus) {
 
 }  // namespace
 
-PlainTextField::PlainTextField(QWidget* parent) : QPlainTextEdit(parent) {}
+PlainTextField::PlainTextField(QWidget* parent) : QPlainTextEdit(parent) {
+    connect(document(), &QTextDocument::contentsChange, this, &PlainTextField::KeepWithinLimit);
+}
 
 void PlainTextField::setMaxLength(int length) {
     maxLength_ = length;
+}
+
+void PlainTextField::setLoadedText(const QString& text) {
+    settingLoadedText_ = true;
+    setPlainText(text);
+    settingLoadedText_ = false;
+}
+
+void PlainTextField::KeepWithinLimit(int position, int /*removed*/, int added) {
+    if (maxLength_ <= 0 || added <= 0 || settingLoadedText_ || keepingWithinLimit_) {
+        return;
+    }
+    int excess = storedLength() - maxLength_;
+    if (excess <= 0) {
+        return;
+    }
+    // The added characters lie at [position, end); the document's last paragraph end is
+    // reported with a whole new text but is no character of it.
+    const QString raw = document()->toRawText();
+    const int end = std::min(position + added, static_cast<int>(raw.size()));
+    int start = end;
+    while (start > position && excess > 0) {
+        --start;
+        excess -= IsLineBreak(raw[start]) ? 2 : 1;
+    }
+    if (start > position && raw[start].isLowSurrogate()) {
+        --start;  // never half a character
+    }
+    if (start == end) {
+        return;
+    }
+    keepingWithinLimit_ = true;
+    QTextCursor cut(document());
+    cut.setPosition(start);
+    cut.setPosition(end, QTextCursor::KeepAnchor);
+    cut.removeSelectedText();
+    keepingWithinLimit_ = false;
+    QApplication::beep();
 }
 
 int PlainTextField::storedLength() const {

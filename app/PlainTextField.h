@@ -14,9 +14,14 @@ class PlainTextField : public QPlainTextEdit {
     explicit PlainTextField(QWidget* parent = nullptr);
 
     // The most characters the seller may enter, a line break counting as two since the
-    // program's files store it as CR LF; 0 for no limit. Texts set by the program are not cut.
+    // program's files store it as CR LF; 0 for no limit. It holds on every way in: typing,
+    // pasting, dropping, and a screen reader or other assistive tool setting or inserting text.
     void setMaxLength(int length);
     int maxLength() const { return maxLength_; }
+
+    // Sets the whole text as a loaded project gives it: not cut at the limit, since the
+    // project file may hold more than the seller can enter.
+    void setLoadedText(const QString& text);
 
     // The text's length as stored: its characters, each line break counting as two.
     int storedLength() const;
@@ -40,7 +45,13 @@ class PlainTextField : public QPlainTextEdit {
     QString Admit(QString text);
     int RoomLeft() const;
 
+    // Takes back the end of a change that went past the limit by a way the field does not
+    // see coming (the accessibility interface writes to the document directly).
+    void KeepWithinLimit(int position, int removed, int added);
+
     int maxLength_ = 0;
+    bool settingLoadedText_ = false;
+    bool keepingWithinLimit_ = false;
 };
 
 }  // namespace licytek

@@ -19,7 +19,7 @@ struct StyleElement {
     std::string_view closing;
 };
 
-// Bold, italic, underline: they open and close in this same order.
+// Bold, italic, underline, in the order they open; they close in the reverse order.
 constexpr std::array<StyleElement, 3> kStyleElements = {{
     {&AuctionForm::Panel6, "<B>", "</B>"},
     {&AuctionForm::Panel7, "<I>", "</I>"},
@@ -91,15 +91,17 @@ void AppendSnippet(std::string& out, const AuctionForm& form) {
         AppendMovingTextOpening(out, form);
     }
     out += form.Memo3;
-    out += "</font></p>";
-    for (const StyleElement& style : kStyleElements) {
-        if (form.*style.pressed) {
-            out += style.closing;
-        }
-    }
+    // Every element closes inside the one around it, so that the snippet's font, alignment
+    // and moving text end with it and the rest of the description keeps its own.
     if (form.CheckBox20) {
         out += "</marquee>";
     }
+    for (auto style = kStyleElements.rbegin(); style != kStyleElements.rend(); ++style) {
+        if (form.*style->pressed) {
+            out += style->closing;
+        }
+    }
+    out += "</font></p>";
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QComboBox>
+#include <QFrame>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QToolButton>
@@ -20,6 +22,15 @@ bool IsInput(const QWidget& widget) {
     return qobject_cast<const QAbstractButton*>(&widget) != nullptr ||
            qobject_cast<const QPlainTextEdit*>(&widget) != nullptr ||
            qobject_cast<const QComboBox*>(&widget) != nullptr;
+}
+
+// The groups of the window and its side panels (22 of them today), and the nine frames that
+// hold the panels.
+bool IsGroupOrPanel(const QWidget& widget) {
+    return qobject_cast<const QGroupBox*>(&widget) != nullptr ||
+           (qobject_cast<const QFrame*>(&widget) != nullptr &&
+            widget.objectName().startsWith(QLatin1String("Panel")) &&
+            qobject_cast<const QAbstractButton*>(&widget) == nullptr);
 }
 
 // What a screen reader says the control is. On Linux Qt names a list after its shown text and
@@ -66,6 +77,41 @@ class AccessibilityTest : public QObject {
         }
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
         QVERIFY2(inputs > 140, qPrintable(QString::number(inputs)));  // the whole window was walked
+    }
+
+    // Groups and panels are heard by their own names, each once: an inner group is not
+    // called after the group around it, and a panel is not called after the group it holds.
+    void everyGroupAndPanelHasAUniqueName() {
+        Session session;
+        QMap<QString, QString> owners;  // name -> group or panel
+        QStringList problems;
+        int containers = 0;
+        for (QWidget* widget : session.window->findChildren<QWidget*>()) {
+            if (!IsGroupOrPanel(*widget)) {
+                continue;
+            }
+            ++containers;
+            const QString name =
+                QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name).trimmed();
+            if (name.isEmpty()) {
+                problems << widget->objectName() + QStringLiteral(" has no name");
+            } else if (owners.contains(name)) {
+                problems << widget->objectName() + QStringLiteral(" and ") + owners[name] +
+                                QStringLiteral(" are both called ") + name;
+            }
+            owners[name] = widget->objectName();
+        }
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
+        QVERIFY2(containers >= 9 + 22, qPrintable(QString::number(containers)));
+        QCOMPARE(owners.value(QStringLiteral("Kierunek")), QStringLiteral("directionGroup"));
+        QCOMPARE(owners.value(QStringLiteral("Kontakt")), QStringLiteral("contactGroup"));
+    }
+
+    void theWindowIsAWindowNamedByItsTitle() {
+        Session session;
+        QAccessibleInterface* window = QAccessible::queryAccessibleInterface(session.window.get());
+        QCOMPARE(window->role(), QAccessible::Window);
+        QCOMPARE(window->text(QAccessible::Name), QStringLiteral("Licytek 3.0"));
     }
 
     void namesSayWhatTheControlIs_data() {

@@ -234,12 +234,12 @@ class EditingTest : public QObject {
             "color=\"#000000\">Hello</font></p>";
         const QByteArray boldUnderlined =
             "<p align=\"center\"><font face=\"Verdana\" style=\"font-size:12pt;\" "
-            "color=\"#000000\"><B><U>Hi</font></p></B></U>";
+            "color=\"#000000\"><B><U>Hi</U></B></font></p>";
         const QByteArray moving =
             "<p align=\"left\"><font face=\"Verdana\" style=\"font-size:12pt;\" "
             "color=\"#000000\"><marquee scrollamount=\"8\" scrolldelay=\"50\" "
-            "bgcolor=\"#FFFFFF\" direction=\"right\" behavior=\"alternate\">Hi</font></p>"
-            "</marquee>";
+            "bgcolor=\"#FFFFFF\" direction=\"right\" behavior=\"alternate\">Hi</marquee>"
+            "</font></p>";
         Session session;
         ShowWindow(session);
         SetMemo(session, "Memo1", "Opis");
@@ -299,7 +299,7 @@ class EditingTest : public QObject {
         const QByteArray snippet =
             "<p align=\"justify\"><font face=\"Verdana\" style=\"font-size:12pt;\" "
             "color=\"#000000\"><I>Za\xbf\xf3\xb3\xe6\r\n<br>\r\n" +
-            kGallery + "</font></p></I>";
+            kGallery + "</I></font></p>";
         QCOMPARE(InputBytes(session, "Memo4"), snippet + snippet);
     }
 

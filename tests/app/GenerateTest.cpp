@@ -13,6 +13,8 @@
 namespace licytek::test {
 namespace {
 
+constexpr qsizetype kPageEnterEffectByte = 4009;  // the list position in the project file
+
 void Generate(Session& session) {
     QTest::mouseClick(session.Get<QPushButton>("Button14"), Qt::LeftButton);
 }
@@ -103,6 +105,40 @@ class GenerateTest : public QObject {
         QCOMPARE(session.desktop.opened[0],
                  QUrl::fromLocalFile(session.folder.Path(QStringLiteral("podglad.html"))));
         QVERIFY(session.desktop.errors.empty());
+    }
+
+    // The page and the project get the effect the list shows: a typed text that names no item
+    // selects none, and one that names an item selects it.
+    void effectListWritesWhatItShows() {
+        Session session;
+        ShowWindow(session);
+        auto* list = session.Get<QComboBox>("ComboBox1");
+        list->setCurrentIndex(3);
+        list->setFocus();
+        list->lineEdit()->selectAll();
+        TypeText(list, QStringLiteral("Moje"));
+        QCOMPARE(list->currentText(), QStringLiteral("Moje"));
+        QCOMPARE(list->currentIndex(), -1);
+        AuctionForm expected;
+        expected.Edit37 = "seller";
+        Generate(session);
+        QCOMPARE(ClipboardBytes(session), Bytes(BuildDocument(expected, "seller")));
+        QVERIFY(!ClipboardBytes(session).contains("Page-Enter"));
+        QTest::mouseClick(session.Get<QToolButton>("SpeedButton10"), Qt::LeftButton);
+        QCOMPARE(session.folder.Read(QStringLiteral("zapis.ltk")).at(kPageEnterEffectByte),
+                 '\xff');  // no item
+
+        list->lineEdit()->selectAll();
+        TypeText(list, QStringLiteral("Czworokąt od środka"));
+        QCOMPARE(list->currentIndex(), 3);
+        expected.ComboBox1 = 3;
+        Generate(session);
+        QCOMPARE(ClipboardBytes(session), Bytes(BuildDocument(expected, "seller")));
+        QVERIFY(ClipboardBytes(session).contains("Page-Enter"));
+        // a letter more names no item again, and the text stays as typed
+        TypeText(list, QStringLiteral("x"));
+        QCOMPARE(list->currentIndex(), -1);
+        QCOMPARE(list->currentText(), QStringLiteral("Czworokąt od środkax"));
     }
 
     void eachGenerationReadsTheControlsAnew() {

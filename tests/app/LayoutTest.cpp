@@ -1,11 +1,14 @@
 // The window at its start size: centred, every control of the main area and of each panel
 // at least as large as it needs, inside its parent and clear of its neighbours. With
 // LICYTEK_SCREENSHOT_DIR set, it also saves a picture of the window with each panel shown.
+#include <QAbstractItemView>
 #include <QAbstractScrollArea>
 #include <QAbstractSpinBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
@@ -17,6 +20,9 @@ namespace {
 
 const char* const kPanels[] = {"Panel2",  "Panel4",  "Panel5",  "Panel13", "Panel14",
                                "Panel15", "Panel16", "Panel17", "Panel18"};
+
+const char* const kEffectLists[] = {"ComboBox1", "ComboBox2", "ComboBox3", "ComboBox4"};
+constexpr int kLongestEffect = 3;  // "Czworokąt od środka"
 
 bool IsComposite(const QWidget& widget) {
     return qobject_cast<const QComboBox*>(&widget) != nullptr ||
@@ -186,6 +192,34 @@ class LayoutTest : public QObject {
         }
     }
 
+    // Every effect name shows whole, chosen in the list and in its drop-down, even in the
+    // narrowest window.
+    void effectListsShowEveryItemWhole() {
+        Session session;
+        ShowWindow(session);
+        session.window->resize(session.window->minimumSize());
+        QTRY_COMPARE(session.window->size(), session.window->minimumSize());
+        session.Get<QWidget>("mainArea")->layout()->activate();
+        for (const char* name : kEffectLists) {
+            auto* list = session.Get<QComboBox>(name);
+            const QLineEdit& shown = *list->lineEdit();
+            // a line edit keeps two pixels free on each side of its text
+            const int room = shown.contentsRect().width() - 4;
+            list->showPopup();
+            QAbstractItemView* view = list->view();
+            QTRY_VERIFY(view->isVisible());
+            for (int item = 0; item < list->count(); ++item) {
+                const QString text = list->itemText(item);
+                QVERIFY2(shown.fontMetrics().horizontalAdvance(text) <= room,
+                         qPrintable(QLatin1String(name) + QStringLiteral(": ") + text));
+                const QModelIndex index = view->model()->index(item, 0);
+                QVERIFY2(view->visualRect(index).width() >= view->sizeHintForIndex(index).width(),
+                         qPrintable(QLatin1String(name) + QStringLiteral(" drop-down: ") + text));
+            }
+            list->hidePopup();
+        }
+    }
+
     void savesPicturesWhenAsked() {
         const QString folder = qEnvironmentVariable("LICYTEK_SCREENSHOT_DIR");
         if (folder.isEmpty()) {
@@ -203,6 +237,16 @@ class LayoutTest : public QObject {
                                                 QStringLiteral(".png")));
             panel->hide();
         }
+        // the longest effect name chosen in every effect list, and one list opened
+        for (const char* name : kEffectLists) {
+            session.Get<QComboBox>(name)->setCurrentIndex(kLongestEffect);
+        }
+        QVERIFY(session.window->grab().save(folder + QStringLiteral("/effects.png")));
+        auto* list = session.Get<QComboBox>("ComboBox1");
+        list->showPopup();
+        QTRY_VERIFY(list->view()->isVisible());
+        QVERIFY(list->view()->window()->grab().save(folder + QStringLiteral("/effect-list.png")));
+        list->hidePopup();
     }
 };
 

@@ -107,8 +107,13 @@ class SellerIdTest : public QObject {
         QFile page(installed.filePath(QStringLiteral("share/licytek/instrukcja/index.html")));
         QVERIFY(page.open(QIODevice::WriteOnly));
         page.close();
-        const QStringList folders = InstalledHelpFolders(installed.filePath(QStringLiteral("bin")));
+        const QString program = installed.filePath(QStringLiteral("bin"));
+        const QStringList folders = InstalledHelpFolders(program);
         QCOMPARE(HelpPageUrl(folders), QUrl::fromLocalFile(QFileInfo(page).canonicalFilePath()));
+        // found from the program's place alone, never from a path compiled in
+        for (const QString& folder : folders) {
+            QVERIFY2(folder.startsWith(program + QLatin1Char('/')), qPrintable(folder));
+        }
         // with no copy anywhere, the current folder's path is handed over all the same
         QCOMPARE(HelpPageUrl({}),
                  QUrl::fromLocalFile(current.Path(QStringLiteral("instrukcja/index.html"))));

@@ -48,19 +48,26 @@ INSTANTIATE_TEST_SUITE_P(
                         f.Panel6 = f.Panel8 = true;
                         AlignOnly(f, &AuctionForm::Panel10);
                     },
-                    "Hi", "<p align=\"center\">" FONT "<B><U>Hi</font></p></B></U>"},
+                    "Hi", "<p align=\"center\">" FONT "<B><U>Hi</U></B></font></p>"},
         SnippetCase{"AllStylesJustified",
                     [](AuctionForm& f) {
                         f.Panel6 = f.Panel7 = f.Panel8 = true;
                         AlignOnly(f, &AuctionForm::Panel12);
                     },
-                    "x", "<p align=\"justify\">" FONT "<B><I><U>x</font></p></B></I></U>"},
+                    "x", "<p align=\"justify\">" FONT "<B><I><U>x</U></I></B></font></p>"},
         SnippetCase{"MovingRightAlternating",
                     [](AuctionForm& f) { f.CheckBox20 = f.RadioButton12 = f.RadioButton15 = true; },
                     "Hi",
                     "<p align=\"left\">" FONT
                     "<marquee scrollamount=\"8\" scrolldelay=\"50\" bgcolor=\"#FFFFFF\" "
-                    "direction=\"right\" behavior=\"alternate\">Hi</font></p></marquee>"},
+                    "direction=\"right\" behavior=\"alternate\">Hi</marquee></font></p>"},
+        // Each element closes inside the one around it, the moving text innermost.
+        SnippetCase{"AllStylesMoving",
+                    [](AuctionForm& f) { f.Panel6 = f.Panel7 = f.Panel8 = f.CheckBox20 = true; },
+                    "Hi",
+                    "<p align=\"left\">" FONT
+                    "<B><I><U><marquee scrollamount=\"8\" scrolldelay=\"50\" bgcolor=\"#FFFFFF\">"
+                    "Hi</marquee></U></I></B></font></p>"},
         // "W lewo" and "Przewijanie" write nothing.
         SnippetCase{"MovingLeftScrollingSlide",
                     [](AuctionForm& f) {
@@ -72,7 +79,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "Hi",
                     "<p align=\"right\">" FONT
                     "<marquee scrollamount=\"STEP\" scrolldelay=\"DELAY\" bgcolor=\"#FFFFFF\" "
-                    "behavior=\"slide\">Hi</font></p></marquee>"},
+                    "behavior=\"slide\">Hi</marquee></font></p>"},
         SnippetCase{"MovingSettingsIgnoredWhileOff",
                     [](AuctionForm& f) { f.RadioButton12 = f.RadioButton15 = true; }, "Hi",
                     "<p align=\"left\">" FONT "Hi</font></p>"},
