@@ -31,6 +31,13 @@ class Desktop {
     // Hands a local file or a web address to the desktop's default handler and returns at
     // once; whether that worked is not examined.
     virtual void Open(const QUrl& url) = 0;
+
+    // The file dialogs: each returns the chosen path, or an empty text when the seller cancels.
+    // `filter` is in the file dialog's form, "Pliki CSV (*.csv);;Wszystkie pliki (*)".
+    virtual QString AskSaveFileName(const QString& caption, const QString& defaultName,
+                                    const QString& filter) = 0;
+    virtual QString AskOpenFileName(const QString& caption, const QString& filter) = 0;
+    virtual QString AskFolder(const QString& caption) = 0;
 };
 
 }  // namespace licytek

@@ -55,12 +55,13 @@ const std::vector<TabStretch>& TabOrder() {
           "CheckBox26", "CheckBox29", "CheckBox27", "CheckBox28", "Button32"}},
         {"Panel18", {"Edit37", "Button20", "Button22"}},
         {nullptr,
-         {"ComboBox1", "Edit10", "CheckBox2", "Button13", "ComboBox2", "Edit11", "CheckBox3",
-          "Button12", "ComboBox3", "Edit12", "CheckBox5", "Button11", "ComboBox4", "Edit13",
-          "CheckBox4", "SpeedButton9", "SpeedButton10", "SpeedButton11", "Button34"}},
+         {"ComboBox1", "Edit10", "CheckBox2", "ComboBox2", "Edit11", "CheckBox3", "ComboBox3",
+          "Edit12", "CheckBox5", "ComboBox4", "Edit13", "CheckBox4", "Button13", "Button12",
+          "Button11", "SpeedButton9", "SpeedButton10", "SpeedButton11", "Button34"}},
         {nullptr,
          {"RadioButton1", "RadioButton2", "RadioButton3", "RadioButton4", "RadioButton5",
-          "RadioButton6", "RadioButton7", "RadioButton8", "Button14"}},
+          "RadioButton6", "RadioButton7", "RadioButton8", "Button14", "AllegroButton",
+          "BatchButton"}},
         // Within the text editor: the text and its formatting, then the moving text group by
         // group, then the ready code and the panel's buttons.
         {"Panel5",

@@ -1,9 +1,10 @@
 #include "app/SystemDesktop.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QColorDialog>
 #include <QDesktopServices>
-#include <QGuiApplication>
+#include <QFileDialog>
 #include <QMessageBox>
 
 namespace licytek {
@@ -40,11 +41,29 @@ std::optional<QColor> SystemDesktop::PickColour(const QColor& start) {
 }
 
 void SystemDesktop::CopyToClipboard(const QString& text) {
-    QGuiApplication::clipboard()->setText(text, QClipboard::Clipboard);
+    QApplication::clipboard()->setText(text, QClipboard::Clipboard);
 }
 
 void SystemDesktop::Open(const QUrl& url) {
     QDesktopServices::openUrl(url);
+}
+
+QWidget* SystemDesktop::DialogParent() const {
+    QWidget* active = QApplication::activeWindow();
+    return active != nullptr ? active : owner_.data();
+}
+
+QString SystemDesktop::AskSaveFileName(const QString& caption, const QString& defaultName,
+                                       const QString& filter) {
+    return QFileDialog::getSaveFileName(DialogParent(), caption, defaultName, filter);
+}
+
+QString SystemDesktop::AskOpenFileName(const QString& caption, const QString& filter) {
+    return QFileDialog::getOpenFileName(DialogParent(), caption, QString(), filter);
+}
+
+QString SystemDesktop::AskFolder(const QString& caption) {
+    return QFileDialog::getExistingDirectory(DialogParent(), caption);
 }
 
 }  // namespace licytek

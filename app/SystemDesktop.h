@@ -23,8 +23,15 @@ class SystemDesktop final : public Desktop {
     std::optional<QColor> PickColour(const QColor& start) override;
     void CopyToClipboard(const QString& text) override;
     void Open(const QUrl& url) override;
+    QString AskSaveFileName(const QString& caption, const QString& defaultName,
+                            const QString& filter) override;
+    QString AskOpenFileName(const QString& caption, const QString& filter) override;
+    QString AskFolder(const QString& caption) override;
 
   private:
+    // The window a file dialog belongs to: the one the seller works in, else the owner.
+    QWidget* DialogParent() const;
+
     QPointer<QWidget> owner_;
     // One dialog for the whole run, so that its custom colours stay between two pickings.
     // Its owner window may delete it first, hence the guarded pointer.

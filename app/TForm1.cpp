@@ -1,7 +1,10 @@
 #include "app/TForm1.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QCoreApplication>
 #include <QDir>
+#include <QGroupBox>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QScreen>
@@ -10,6 +13,7 @@
 
 #include <array>
 #include <climits>
+#include <mutex>
 #include <utility>
 
 #include "app/CodePage.h"
@@ -46,6 +50,23 @@ const QString kSwitchPanelStyle = QStringLiteral(
 // The auction terms as the seller may type them: the project file keeps 2,500 bytes of them,
 // line breaks stored as CR LF, and the last byte stays free.
 constexpr int kTermsMaxLength = 2499;
+
+// What a screen reader calls each side panel.
+struct PanelName {
+    const char* panel;
+    std::string_view name;
+};
+constexpr std::array<PanelName, 9> kPanelNames = {{
+    {"Panel2", "Panel zdjęcia"},
+    {"Panel4", "Panel linku"},
+    {"Panel5", "Panel edytora tekstu"},
+    {"Panel13", "Panel zmiany czcionki"},
+    {"Panel14", "Panel bannera i tła"},
+    {"Panel15", "Panel słów kluczowych"},
+    {"Panel16", "Panel tekstu blokady prawego przycisku myszy"},
+    {"Panel17", "Panel wyglądu aukcji"},
+    {"Panel18", "Panel numeru ID sprzedającego"},
+}};
 
 const QString kGeneratedCaption = QStringLiteral("Wygenerowano aukcję !!!");
 const QString kGeneratedText =
@@ -100,14 +121,50 @@ void FillShowingItem(QComboBox& list, const QStringList& items, const QString& s
     list.setCurrentIndex(static_cast<int>(items.indexOf(shown)));
 }
 
+// An effect list selects the item its text names, and no item while the text names none, so
+// that the page and the project get what the seller sees. Typing, pasting and a screen
+// reader's edits all change the text; a set position shows its item's text already.
+void SelectTheItemShown(QComboBox& list) {
+    QObject::connect(&list, &QComboBox::editTextChanged, &list, [&list](const QString& shown) {
+        const int named = list.findText(shown, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        if (named == list.currentIndex()) {
+            return;
+        }
+        QLineEdit& edit = *list.lineEdit();
+        const int caret = edit.cursorPosition();
+        list.setCurrentIndex(named);
+        if (named < 0) {  // deselecting empties the text: the seller's text comes back
+            edit.setText(shown);
+            edit.setCursorPosition(caret);
+        }
+    });
+}
+
 QRect RectIn(const QWidget& ancestor, const QWidget& widget) {
     return QRect(widget.mapTo(&ancestor, QPoint(0, 0)), widget.size());
+}
+
+// Qt takes a plain top-level widget for a filler; to a screen reader the main window is a
+// window, named by its title.
+QAccessibleInterface* MainWindowAccessible(const QString& className, QObject* object) {
+    if (className != QLatin1String(TForm1::staticMetaObject.className()) ||
+        !object->isWidgetType()) {
+        return nullptr;
+    }
+    return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+}
+
+// Once for the program; the factory serves every main window.
+void InstallMainWindowAccessible() {
+    static std::once_flag installed;
+    std::call_once(installed, [] { QAccessible::installFactory(&MainWindowAccessible); });
 }
 
 }  // namespace
 
 TForm1::TForm1(Desktop& desktop, QWidget* parent)
     : QWidget(parent), ui_(std::make_unique<Ui::TForm1>()), desktop_(desktop) {
+    InstallMainWindowAccessible();
     ui_->setupUi(this);
     form_ = std::make_unique<FormBinding>(*this);
     WireReactions();
@@ -153,6 +210,7 @@ void TForm1::FillLists() {
     const QStringList effects = ItemsOf(kEffectItems);
     for (QComboBox* list : {ui_->ComboBox1, ui_->ComboBox2, ui_->ComboBox3, ui_->ComboBox4}) {
         FillShowingText(*list, effects, effects.front());
+        SelectTheItemShown(*list);
     }
     FillShowingText(*ui_->ComboBox5, ItemsOf(kStyleItems), QStringLiteral("Wybierz styl"));
     const QStringList faces = ItemsOf(kFontFaceItems);
@@ -188,6 +246,21 @@ void TForm1::NameControls() {
     for (int number = 1; number <= kLayoutCount; ++number) {
         findChild<QLabel*>(QStringLiteral("Image%1").arg(number))
             ->setAccessibleName(QStringLiteral("Miniatura układu %1").arg(number));
+    }
+    NameGroupsAndPanels();
+}
+
+// Qt names a group box inside another after the outer group's caption, so every inner group
+// would be heard as its parent; each group is named by its own caption instead. A panel is
+// named by what it is for, apart from the group it may hold.
+void TForm1::NameGroupsAndPanels() {
+    for (QGroupBox* group : findChildren<QGroupBox*>()) {
+        if (group->accessibleName().isEmpty()) {
+            group->setAccessibleName(QString(group->title()).remove(QLatin1Char('&')));
+        }
+    }
+    for (const auto& [panel, name] : kPanelNames) {
+        findChild<QWidget*>(QString::fromLatin1(panel))->setAccessibleName(FromUtf8View(name));
     }
 }
 
@@ -312,6 +385,8 @@ void TForm1::WireReactions() {
     onClick(ui_->Button22, &TForm1::Button22Click);
 
     onClick(ui_->Button14, &TForm1::Button14Click);
+    onClick(ui_->AllegroButton, &TForm1::AllegroButtonClick);
+    onClick(ui_->BatchButton, &TForm1::BatchButtonClick);
     onClick(ui_->SpeedButton9, &TForm1::SpeedButton9Click);
     onClick(ui_->SpeedButton10, &TForm1::SpeedButton10Click);
     onClick(ui_->SpeedButton11, &TForm1::SpeedButton11Click);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QColor>
+#include <QPointer>
 #include <QWidget>
 
 #include <functional>
@@ -24,6 +25,8 @@ class TForm1;
 
 namespace licytek {
 
+class AllegroWindow;
+class BatchDialog;
 class Desktop;
 
 class TForm1 : public QWidget {
@@ -58,6 +61,7 @@ class TForm1 : public QWidget {
     void FormCreate();
     void FillLists();
     void NameControls();
+    void NameGroupsAndPanels();
     void GuardTexts();
     void ShowThumbnails();
     void DrawPictureButtons();
@@ -142,6 +146,10 @@ class TForm1 : public QWidget {
     void SpeedButton10Click();  // save the project
     void SpeedButton11Click();  // load the project
 
+    // Beside "AUKCJA": the description for today's Allegro, and many offers at once.
+    void AllegroButtonClick();  // "Allegro": the window "Opis dla Allegro"
+    void BatchButtonClick();    // "Wiele ofert…": a spreadsheet of offers into a folder
+
     // The editing commands: each reads the inputs it needs, runs the core's command on them
     // and shows the new text of one multi-line input (the target, one of the inputs read).
     // False when an input could not be read; the seller has then been told which.
@@ -165,6 +173,8 @@ class TForm1 : public QWidget {
     // The colour dialog opens on the colour last confirmed in it by any picker.
     QColor lastPickedColour_ = Qt::black;
     bool shownBefore_ = false;
+    AllegroWindow* allegroWindow_ = nullptr;  // made on first use, a child of this window
+    QPointer<BatchDialog> batchDialog_;       // while a batch's dialog is open
 };
 
 }  // namespace licytek

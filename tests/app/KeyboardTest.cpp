@@ -229,7 +229,7 @@ class KeyboardTest : public QObject {
         row("picture", {"Button8"}, {"Panel2"}, "CheckBox9");
         row("link", {"Button10"}, {"Panel4"}, "CheckBox9");
         row("font", {"Button6"}, {"Panel13"}, "Memo1");
-        row("text editor", {"Button7"}, {"Panel5"}, "Button14");
+        row("text editor", {"Button7"}, {"Panel5"}, "BatchButton");
         row("banner", {"Button13"}, {"Panel14"}, "CheckBox9");
         row("keywords", {"Button11"}, {"Panel15"}, "CheckBox9");
         row("right-click message", {"CheckBox3"}, {"Panel16"}, "ComboBox5");
@@ -237,7 +237,7 @@ class KeyboardTest : public QObject {
         row("seller ID", {}, {"Panel18"}, "ComboBox5");
         row("link over picture", {"Button8", "Button10"}, {"Panel2", "Panel4"}, "CheckBox9");
         row("editor over seller ID and font", {"Button6", "Button7"},
-            {"Panel18", "Panel13", "Panel5"}, "Button14");
+            {"Panel18", "Panel13", "Panel5"}, "BatchButton");
     }
     void tabEntersShownPanelsAndPassesWhatTheyHide() {
         QFETCH(QStringList, openers);

@@ -52,6 +52,21 @@ class FakeDesktop final : public Desktop {
     }
     void CopyToClipboard(const QString& text) override { clipboard.push_back(text); }
     void Open(const QUrl& url) override { opened.push_back(url); }
+    // The file dialogs record their caption and take their answers from one queue, in the
+    // order asked; with the queue empty the seller cancels.
+    QString AskSaveFileName(const QString& caption, const QString& defaultName,
+                            const QString&) override {
+        fileQuestions.push_back({caption, defaultName});
+        return NextFileAnswer();
+    }
+    QString AskOpenFileName(const QString& caption, const QString&) override {
+        fileQuestions.push_back({caption, {}});
+        return NextFileAnswer();
+    }
+    QString AskFolder(const QString& caption) override {
+        fileQuestions.push_back({caption, {}});
+        return NextFileAnswer();
+    }
 
     std::vector<Message> messages;
     std::vector<QString> errors;
@@ -59,6 +74,22 @@ class FakeDesktop final : public Desktop {
     std::deque<std::optional<QColor>> colourAnswers;
     std::vector<QString> clipboard;
     std::vector<QUrl> opened;
+    struct FileQuestion {
+        QString caption;
+        QString defaultName;
+    };
+    std::vector<FileQuestion> fileQuestions;
+    std::deque<QString> fileAnswers;
+
+  private:
+    QString NextFileAnswer() {
+        if (fileAnswers.empty()) {
+            return {};
+        }
+        QString answer = fileAnswers.front();
+        fileAnswers.pop_front();
+        return answer;
+    }
 };
 
 // Makes a fresh temporary folder the working folder for its lifetime.

@@ -35,6 +35,9 @@ class QuietDesktop final : public licytek::Desktop {
         QGuiApplication::clipboard()->setText(text);
     }
     void Open(const QUrl&) override {}
+    QString AskSaveFileName(const QString&, const QString&, const QString&) override { return {}; }
+    QString AskOpenFileName(const QString&, const QString&) override { return {}; }
+    QString AskFolder(const QString&) override { return {}; }
 };
 
 // Records the time of the window's first paint and ends the event loop.

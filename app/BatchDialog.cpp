@@ -1,0 +1,300 @@
+#include "app/BatchDialog.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QThread>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <atomic>
+#include <climits>
+#include <cstddef>
+#include <exception>
+#include <mutex>
+#include <utility>
+#include <vector>
+
+#include "app/Desktop.h"
+#include "batch/Batch.h"
+
+namespace licytek {
+namespace {
+
+// The report keeps this many lines of each kind; a batch of thousands of bad rows still shows its
+// counts, and memory stays small.
+constexpr std::size_t kListedLines = 5000;
+
+QString FromUtf8(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+QLabel* PathLabel(const QString& caption, const QString& path, QWidget* parent) {
+    auto* label = new QLabel(caption + path, parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return label;
+}
+
+}  // namespace
+
+// What the worker thread and the dialog share. The worker writes, the dialog reads.
+struct BatchDialog::Run {
+    std::atomic<bool> cancel{false};
+    std::atomic<bool> running{false};
+    std::atomic<std::size_t> done{0};
+    std::atomic<std::size_t> total{0};  // 0 while not known
+
+    std::mutex mutex;  // guards what follows
+    std::vector<std::string> errors;
+    std::vector<std::string> warnings;
+    std::size_t unlistedErrors = 0;
+    std::size_t unlistedWarnings = 0;
+    batch::BatchSummary summary;
+
+    void Keep(std::vector<std::string>& lines, std::size_t& unlisted, const std::string& line) {
+        const std::lock_guard lock(mutex);
+        if (lines.size() < kListedLines) {
+            lines.push_back(line);
+        } else {
+            ++unlisted;
+        }
+    }
+
+    // Runs on the worker thread.
+    void Execute(const std::string& offers, const AuctionForm& form, const std::string& sellerId,
+                 const batch::BatchOptions& options) {
+        batch::BatchObserver observer;
+        observer.progress = [this](const batch::BatchProgress& progress) {
+            total = progress.rowsTotal.value_or(0);
+            done = progress.rowsDone;
+        };
+        observer.rowError = [this](const std::string& line) { Keep(errors, unlistedErrors, line); };
+        observer.warning = [this](const std::string& line) {
+            Keep(warnings, unlistedWarnings, line);
+        };
+        observer.cancel = &cancel;
+        batch::BatchSummary result;
+        try {
+            result = batch::RunBatch(offers, form, sellerId, options, observer);
+        } catch (const std::exception& error) {
+            result.fatal = error.what();
+        }
+        const std::lock_guard lock(mutex);
+        summary = std::move(result);
+    }
+};
+
+BatchDialog::BatchDialog(const QString& offersPath, const QString& outFolder,
+                         AuctionForm templateForm, std::string sellerId, Desktop& desktop,
+                         QWidget* parent)
+    : QDialog(parent),
+      offersPath_(offersPath),
+      outFolder_(outFolder),
+      templateForm_(std::move(templateForm)),
+      sellerId_(std::move(sellerId)),
+      desktop_(desktop),
+      run_(std::make_shared<Run>()) {
+    setObjectName(QStringLiteral("BatchDialog"));
+    setWindowTitle(QStringLiteral("Wiele ofert"));
+    setPalette(parent->palette());  // the main window's sky blue
+
+    options_ = BuildOptions();
+    progress_ = new QProgressBar(this);
+    progress_->setObjectName(QStringLiteral("progress"));
+    progress_->setAccessibleName(QStringLiteral("Postęp"));
+    progress_->setTextVisible(false);
+    progressText_ = new QLabel(this);
+    progressText_->setObjectName(QStringLiteral("progressText"));
+    summary_ = new QLabel(this);
+    summary_->setObjectName(QStringLiteral("summary"));
+    summary_->setTextFormat(Qt::PlainText);
+    summary_->setWordWrap(true);
+    report_ = new QPlainTextEdit(this);
+    report_->setObjectName(QStringLiteral("report"));
+    report_->setAccessibleName(QStringLiteral("Błędy i ostrzeżenia"));
+    report_->setReadOnly(true);
+    report_->setTabChangesFocus(true);
+    report_->setLineWrapMode(QPlainTextEdit::NoWrap);
+
+    start_ = new QPushButton(QStringLiteral("&Uruchom"), this);
+    start_->setObjectName(QStringLiteral("startButton"));
+    start_->setToolTip(QStringLiteral("Tworzy opisy wszystkich ofert z arkusza"));
+    start_->setDefault(true);
+    cancel_ = new QPushButton(QStringLiteral("Anuluj"), this);
+    cancel_->setObjectName(QStringLiteral("cancelButton"));
+    cancel_->setToolTip(QStringLiteral("Zatrzymuje pracę; zapisane już pliki zostają całe"));
+    copy_ = new QPushButton(QStringLiteral("&Kopiuj raport"), this);
+    copy_->setObjectName(QStringLiteral("copyButton"));
+    copy_->setToolTip(QStringLiteral("Kopiuje podsumowanie i listę błędów do schowka"));
+    close_ = new QPushButton(QStringLiteral("Zamknij"), this);
+    close_->setObjectName(QStringLiteral("closeButton"));
+    connect(start_, &QPushButton::clicked, this, &BatchDialog::Start);
+    connect(cancel_, &QPushButton::clicked, this, &BatchDialog::reject);
+    connect(copy_, &QPushButton::clicked, this, &BatchDialog::CopyReport);
+    connect(close_, &QPushButton::clicked, this, &BatchDialog::accept);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    for (QPushButton* button : {start_, cancel_, copy_, close_}) {
+        buttons->addWidget(button);
+    }
+    auto* progressRow = new QHBoxLayout;
+    progressRow->addWidget(progress_, 1);
+    progressRow->addWidget(progressText_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(PathLabel(QStringLiteral("Arkusz ofert: "), offersPath_, this));
+    layout->addWidget(PathLabel(QStringLiteral("Folder na opisy: "), outFolder_, this));
+    layout->addWidget(options_);
+    layout->addLayout(progressRow);
+    layout->addWidget(summary_);
+    layout->addWidget(report_, 1);
+    layout->addLayout(buttons);
+
+    for (QWidget* later : {static_cast<QWidget*>(progress_), static_cast<QWidget*>(progressText_),
+                           static_cast<QWidget*>(summary_), static_cast<QWidget*>(report_),
+                           static_cast<QWidget*>(copy_), static_cast<QWidget*>(close_)}) {
+        later->hide();
+    }
+    resize(560, 260);
+
+    progressTimer_.setInterval(100);
+    connect(&progressTimer_, &QTimer::timeout, this, &BatchDialog::ShowProgress);
+}
+
+BatchDialog::~BatchDialog() {
+    if (worker_) {
+        run_->cancel = true;
+        worker_->wait();
+    }
+}
+
+QGroupBox* BatchDialog::BuildOptions() {
+    auto* group = new QGroupBox(QStringLiteral("Co zapisać dla każdej oferty"), this);
+    classic_ = new QRadioButton(QStringLiteral("&Stronę aukcji (NAZWA.html)"), group);
+    classic_->setObjectName(QStringLiteral("classicFormat"));
+    classic_->setChecked(true);
+    allegro_ = new QRadioButton(QStringLiteral("&Opis dla Allegro (NAZWA.allegro.json)"), group);
+    allegro_->setObjectName(QStringLiteral("allegroFormat"));
+    both_ = new QRadioButton(QStringLiteral("&Jedno i drugie"), group);
+    both_->setObjectName(QStringLiteral("bothFormats"));
+    overwrite_ = new QCheckBox(QStringLiteral("&Zastąp pliki, które już są w folderze"), group);
+    overwrite_->setObjectName(QStringLiteral("overwrite"));
+    overwrite_->setToolTip(
+        QStringLiteral("Bez tego oferta, której plik już jest, trafia na listę błędów"));
+    auto* layout = new QVBoxLayout(group);
+    for (QWidget* option : {static_cast<QWidget*>(classic_), static_cast<QWidget*>(allegro_),
+                            static_cast<QWidget*>(both_), static_cast<QWidget*>(overwrite_)}) {
+        layout->addWidget(option);
+    }
+    return group;
+}
+
+bool BatchDialog::IsRunning() const {
+    return run_->running;
+}
+
+void BatchDialog::reject() {
+    if (IsRunning()) {
+        run_->cancel = true;
+        cancel_->setEnabled(false);
+        progressText_->setText(QStringLiteral("Zatrzymywanie…"));
+        return;
+    }
+    QDialog::reject();
+}
+
+void BatchDialog::Start() {
+    batch::BatchOptions options;
+    options.format = allegro_->isChecked() ? batch::OutputFormat::Allegro
+                     : both_->isChecked()  ? batch::OutputFormat::Both
+                                           : batch::OutputFormat::Classic;
+    options.overwrite = overwrite_->isChecked();
+    options.outFolder = QFile::encodeName(outFolder_).toStdString();
+
+    options_->setEnabled(false);
+    start_->hide();
+    progress_->show();
+    progressText_->show();
+    progress_->setRange(0, 0);
+    run_->running = true;
+    // The worker owns copies of everything it reads, and the shared state outlives it.
+    worker_.reset(QThread::create(
+        [run = run_, offers = QFile::encodeName(offersPath_).toStdString(), form = templateForm_,
+         sellerId = sellerId_, options] { run->Execute(offers, form, sellerId, options); }));
+    connect(worker_.get(), &QThread::finished, this, &BatchDialog::ShowReport);
+    worker_->start();
+    progressTimer_.start();
+    ShowProgress();
+}
+
+void BatchDialog::ShowProgress() {
+    const std::size_t done = run_->done;
+    const std::size_t total = run_->total;
+    if (total > 0) {
+        progress_->setRange(0, static_cast<int>(std::min<std::size_t>(total, INT_MAX)));
+        progress_->setValue(static_cast<int>(std::min(done, total)));
+        progressText_->setText(QStringLiteral("%1 z %2").arg(done).arg(total));
+    } else {
+        progressText_->setText(QString::number(done));
+    }
+}
+
+void BatchDialog::ShowReport() {
+    progressTimer_.stop();
+    run_->running = false;
+    worker_->wait();
+    ShowProgress();
+    if (progress_->maximum() == 0) {
+        progress_->setRange(0, 1);  // a finished batch is no longer busy
+        progress_->setValue(1);
+    }
+
+    const std::lock_guard lock(run_->mutex);
+    const batch::BatchSummary& summary = run_->summary;
+    summary_->setText(summary.fatal ? QStringLiteral("Nie udało się: ") + FromUtf8(*summary.fatal)
+                                    : FromUtf8(summary.Line()));
+
+    QStringList text;
+    auto list = [&text](const QString& heading, const std::vector<std::string>& lines,
+                        std::size_t unlisted) {
+        if (lines.empty()) {
+            return;
+        }
+        text << heading;
+        for (const std::string& entry : lines) {
+            text << FromUtf8(entry);
+        }
+        if (unlisted > 0) {
+            text << QStringLiteral("… i jeszcze %1").arg(unlisted);
+        }
+        text << QString();
+    };
+    list(QStringLiteral("Błędy:"), run_->errors, run_->unlistedErrors);
+    list(QStringLiteral("Ostrzeżenia:"), run_->warnings, run_->unlistedWarnings);
+    report_->setPlainText(text.isEmpty() ? QStringLiteral("Bez błędów i ostrzeżeń.")
+                                         : text.join(QLatin1Char('\n')).trimmed());
+
+    cancel_->hide();
+    summary_->show();
+    report_->show();
+    copy_->show();
+    close_->show();
+    close_->setDefault(true);
+    close_->setFocus();
+    resize(width(), std::max(height(), 420));
+    emit batchFinished();
+}
+
+void BatchDialog::CopyReport() {
+    desktop_.CopyToClipboard(summary_->text() + QLatin1Char('\n') + report_->toPlainText());
+}
+
+}  // namespace licytek

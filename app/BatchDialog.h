@@ -1,0 +1,82 @@
+// The dialog of "Wiele ofert…": the seller chooses what to write, the batch runs on a worker thread
+// while the dialog shows how far it is and can stop it, and at the end the counts and every row
+// error stay on screen, ready to copy.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <QTimer>
+
+#include <memory>
+#include <string>
+
+#include "model/AuctionForm.h"
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QThread;
+
+namespace licytek {
+
+class Desktop;
+
+class BatchDialog final : public QDialog {
+    Q_OBJECT
+
+  public:
+    // Each row of `offersPath` starts from `templateForm` and `sellerId` (Windows-1250) and gets
+    // its files in `outFolder`.
+    BatchDialog(const QString& offersPath, const QString& outFolder, AuctionForm templateForm,
+                std::string sellerId, Desktop& desktop, QWidget* parent);
+    // Stops a running batch and waits for it: the files written so far stay whole.
+    ~BatchDialog() override;
+
+    bool IsRunning() const;
+
+  signals:
+    // The batch ended (done, stopped or failed) and its report is shown.
+    void batchFinished();
+
+  protected:
+    // Escape and the window's close button stop a running batch instead of hiding it.
+    void reject() override;
+
+  private:
+    struct Run;
+
+    QGroupBox* BuildOptions();
+    void Start();
+    void ShowProgress();
+    void ShowReport();
+    void CopyReport();
+
+    const QString offersPath_;
+    const QString outFolder_;
+    const AuctionForm templateForm_;
+    const std::string sellerId_;
+    Desktop& desktop_;
+    std::shared_ptr<Run> run_;
+    std::unique_ptr<QThread> worker_;
+    QTimer progressTimer_;
+
+    QGroupBox* options_ = nullptr;
+    QRadioButton* classic_ = nullptr;
+    QRadioButton* allegro_ = nullptr;
+    QRadioButton* both_ = nullptr;
+    QCheckBox* overwrite_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+    QLabel* progressText_ = nullptr;
+    QLabel* summary_ = nullptr;
+    QPlainTextEdit* report_ = nullptr;
+    QPushButton* start_ = nullptr;
+    QPushButton* cancel_ = nullptr;
+    QPushButton* copy_ = nullptr;
+    QPushButton* close_ = nullptr;
+};
+
+}  // namespace licytek

@@ -1,0 +1,57 @@
+// The main window's commands beside "AUKCJA": the description for today's Allegro in a window of
+// its own, and many offers at once from a spreadsheet.
+#include <QString>
+
+#include <variant>
+
+#include "app/AllegroWindow.h"
+#include "app/BatchDialog.h"
+#include "app/Desktop.h"
+#include "app/TForm1.h"
+
+namespace licytek {
+
+// One window for the whole run: a second click brings it to the front.
+void TForm1::AllegroButtonClick() {
+    if (allegroWindow_ == nullptr) {
+        allegroWindow_ = new AllegroWindow(
+            *form_, [this] { return sellerId_; }, desktop_, this);
+        // It first opens over the middle of the form it follows.
+        allegroWindow_->move(geometry().center() - allegroWindow_->rect().center());
+    }
+    allegroWindow_->show();
+    allegroWindow_->raise();
+    allegroWindow_->activateWindow();
+}
+
+// One batch at a time: while its dialog is open, the button brings it to the front. The form as it
+// stands is the template of every row; later edits do not reach a running batch.
+void TForm1::BatchButtonClick() {
+    if (batchDialog_ != nullptr) {
+        batchDialog_->show();
+        batchDialog_->raise();
+        batchDialog_->activateWindow();
+        return;
+    }
+    auto snapshot = form_->Snapshot();
+    if (const auto* unheld = std::get_if<UnheldText>(&snapshot)) {
+        desktop_.ShowError(UnheldTextMessage(*unheld));
+        return;
+    }
+    const QString offers = desktop_.AskOpenFileName(
+        QStringLiteral("Wybierz arkusz ofert"),
+        QStringLiteral("Arkusz ofert (*.csv *.jsonl);;Wszystkie pliki (*)"));
+    if (offers.isEmpty()) {
+        return;
+    }
+    const QString folder = desktop_.AskFolder(QStringLiteral("Wybierz folder na opisy ofert"));
+    if (folder.isEmpty()) {
+        return;
+    }
+    batchDialog_ = new BatchDialog(offers, folder, std::get<AuctionForm>(std::move(snapshot)),
+                                   sellerId_, desktop_, this);
+    batchDialog_->setAttribute(Qt::WA_DeleteOnClose);
+    batchDialog_->show();
+}
+
+}  // namespace licytek

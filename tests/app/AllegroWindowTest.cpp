@@ -1,0 +1,213 @@
+// The window "Opis dla Allegro": opened from the group "Aukcja", it shows the export of the
+// form as it stands and follows later edits; its copy and save go through the desktop; its
+// second tab lists what the sites would refuse in the classic page.
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTextBrowser>
+
+#include <algorithm>
+
+#include "TestSupport.h"
+#include "app/AllegroWindow.h"
+#include "generator/Document.h"
+#include "model/Text.h"
+#include "structured/AllegroExport.h"
+#include "structured/PageCheck.h"
+
+namespace licytek::test {
+namespace {
+
+AllegroWindow* OpenAllegro(Session& session) {
+    ShowWindow(session);
+    Click(session, "AllegroButton");
+    auto* window = session.window->findChild<AllegroWindow*>();
+    if (window != nullptr && !QTest::qWaitForWindowExposed(window)) {
+        return nullptr;
+    }
+    return window;
+}
+
+template <typename T>
+T* Part(AllegroWindow& window, const char* name) {
+    auto* part = window.findChild<T*>(QString::fromLatin1(name));
+    if (part == nullptr) {
+        qFatal("the Allegro window has no %s", name);
+    }
+    return part;
+}
+
+QString Text(AllegroWindow& window, const char* label) {
+    return Part<QLabel>(window, label)->text();
+}
+
+QStringList Items(AllegroWindow& window, const char* list) {
+    QStringList items;
+    auto* widget = Part<QListWidget>(window, list);
+    for (int i = 0; i < widget->count(); ++i) {
+        items << widget->item(i)->text();
+    }
+    return items;
+}
+
+void ClickPart(AllegroWindow& window, const char* name) {
+    QTest::mouseClick(Part<QAbstractButton>(window, name), Qt::LeftButton);
+}
+
+AuctionForm Snapshot(const Session& session) {
+    return std::get<AuctionForm>(session.window->Form().Snapshot());
+}
+
+void SetTitleAndDescription(Session& session, const QString& title, const QString& text) {
+    session.Get<QLineEdit>("Edit2")->setText(title);
+    session.Get<PlainTextField>("Memo1")->setPlainText(text);
+}
+
+}  // namespace
+
+class AllegroWindowTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void theButtonOpensOneWindowThatFollowsTheForm() {
+        Session session;
+        SetTitleAndDescription(session, QStringLiteral("Rower"), QStringLiteral("Opis"));
+        AllegroWindow* window = OpenAllegro(session);
+        QVERIFY(window != nullptr);
+        QCOMPARE(window->windowTitle(), QStringLiteral("Opis dla Allegro"));
+        QVERIFY(!window->isModal());
+        QCOMPARE(Text(*window, "titleCount"), QStringLiteral("5/75"));
+        const QString preview = Part<QTextBrowser>(*window, "preview")->toPlainText();
+        QVERIFY2(preview.contains(QStringLiteral("Rower")) && preview.contains("Opis"),
+                 qPrintable(preview));
+        const auto offer = structured::ExportAllegro(Snapshot(session));
+        QCOMPARE(Text(*window, "size"),
+                 QStringLiteral("Rozmiar opisu: %1 / %2 bajtów")
+                     .arg(QLocale(QLocale::Polish).toString(qulonglong(offer.descriptionBytes)),
+                          QLocale(QLocale::Polish).toString(40000)));
+
+        // An edit shows after a short wait, not at every key.
+        session.Get<QLineEdit>("Edit2")->setText(QStringLiteral("Rower & kask"));
+        QCOMPARE(Text(*window, "titleCount"), QStringLiteral("5/75"));
+        QTRY_COMPARE(Text(*window, "titleCount"), QStringLiteral("16/75"));  // "&" counts 5
+
+        // Errors come first: a title over the limit, before the warning about the phone.
+        session.Get<QLineEdit>("Edit2")->setText(QString(80, QLatin1Char('x')));
+        session.Get<QLineEdit>("Edit3")->setText(QStringLiteral("600 100 200"));
+        QTRY_COMPARE(Text(*window, "titleCount"), QStringLiteral("80/75"));
+        const QStringList findings = Items(*window, "findings");
+        QVERIFY2(findings.size() >= 2 && findings.front().startsWith(QStringLiteral("Błąd")) &&
+                     findings.back().startsWith(QStringLiteral("Ostrzeżenie")),
+                 qPrintable(findings.join('\n')));
+
+        // The terms join as sections of their own when asked for.
+        session.Get<PlainTextField>("Memo2")->setPlainText(QStringLiteral("Płatność z góry"));
+        QTest::mouseClick(Part<QCheckBox>(*window, "withTerms"), Qt::LeftButton, {}, QPoint(6, 6));
+        QVERIFY(Part<QTextBrowser>(*window, "preview")
+                    ->toPlainText()
+                    .contains(QStringLiteral("Płatność z góry")));
+
+        // A second click brings the same window back rather than another one.
+        window->close();
+        Click(session, "AllegroButton");
+        QCOMPARE(session.window->findChildren<AllegroWindow*>().size(), qsizetype{1});
+        QTRY_VERIFY(window->isVisible());
+    }
+
+    void copyAndSaveGoThroughTheDesktop() {
+        Session session;
+        SetTitleAndDescription(session, QStringLiteral("Żółw"), QStringLiteral("Opis\n\nDalej"));
+        AllegroWindow* window = OpenAllegro(session);
+        QVERIFY(window != nullptr);
+        const auto offer = structured::ExportAllegro(Snapshot(session));
+        QVERIFY(!offer.HasErrors());
+
+        ClickPart(*window, "copyButton");
+        QCOMPARE(session.desktop.clipboard.size(), std::size_t{1});
+        QCOMPARE(session.desktop.clipboard.back(),
+                 QString::fromStdString(structured::OfferToPasteText(offer)));
+
+        session.desktop.fileAnswers = {session.folder.Path(QStringLiteral("oferta.json"))};
+        ClickPart(*window, "saveButton");
+        QCOMPARE(session.desktop.fileQuestions.back().defaultName,
+                 QStringLiteral("opis-allegro.json"));
+        QCOMPARE(session.folder.Read(QStringLiteral("oferta.json")),
+                 QByteArray::fromStdString(structured::OfferToJson(offer)));
+
+        // The seller cancels: nothing is written and nothing is said.
+        ClickPart(*window, "saveButton");
+        QVERIFY(session.desktop.errors.empty());
+
+        // A folder that is not there: the save's error is shown, as for every other save.
+        session.desktop.fileAnswers = {session.folder.Path(QStringLiteral("brak/oferta.json"))};
+        ClickPart(*window, "saveButton");
+        QCOMPARE(session.desktop.errors.size(), std::size_t{1});
+
+        // A description Allegro would refuse is neither copied nor saved; the seller is told.
+        session.Get<QLineEdit>("Edit2")->setText(QString(80, QLatin1Char('x')));
+        session.desktop.fileAnswers = {session.folder.Path(QStringLiteral("zly.json"))};
+        ClickPart(*window, "copyButton");
+        ClickPart(*window, "saveButton");
+        QCOMPARE(session.desktop.clipboard.size(), std::size_t{1});
+        QCOMPARE(session.desktop.errors.size(), std::size_t{3});
+        QVERIFY(session.desktop.errors.back().contains(QStringLiteral("Allegro nie przyjmie")));
+        QVERIFY(!QFile::exists(session.folder.Path(QStringLiteral("zly.json"))));
+    }
+
+    void pageTabListsWhatTheSitesWouldRefuse() {
+        Session session;
+        AllegroWindow* window = OpenAllegro(session);
+        QVERIFY(window != nullptr);
+        // The right-click lock puts a script and event attributes into the page.
+        QTest::mouseClick(session.Get<QCheckBox>("CheckBox3"), Qt::LeftButton, {}, QPoint(6, 6));
+        const std::string page = Cp1250ToUtf8(BuildDocument(Snapshot(session), "seller"));
+        const auto expected = structured::CheckPage(page);
+        const auto script = std::find_if(expected.begin(), expected.end(), [](const auto& f) {
+            return f.target == structured::Target::Ebay && f.subject == "script";
+        });
+        QVERIFY(script != expected.end());
+        QTRY_COMPARE(Items(*window, "pageFindings").size(),
+                     static_cast<qsizetype>(expected.size()));
+        const QStringList items = Items(*window, "pageFindings");
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            QVERIFY2(items[static_cast<qsizetype>(i)].startsWith(
+                         QStringLiteral("%1:%2: %3: ")
+                             .arg(expected[i].line)
+                             .arg(expected[i].column)
+                             .arg(QString::fromStdString(
+                                 std::string(structured::TargetName(expected[i].target))))),
+                     qPrintable(items[static_cast<qsizetype>(i)]));
+        }
+    }
+
+    void savesPicturesWhenAsked() {
+        const QString folder = qEnvironmentVariable("LICYTEK_SCREENSHOT_DIR");
+        if (folder.isEmpty()) {
+            QSKIP("LICYTEK_SCREENSHOT_DIR is not set");
+        }
+        Session session;
+        SetTitleAndDescription(
+            session, QStringLiteral("Rower górski 26\" & kask – okazja"),
+            QStringLiteral("Sprzedam rower górski w bardzo dobrym stanie.\n"
+                           "<img src=\"https://example.com/rower.jpg\">\n"
+                           "Wyposażenie:\n- rama 19\"\n- hamulce tarczowe\n\n"
+                           "<b>Wysyłka w 24 h</b> <a href=\"http://example.com\">sklep</a>\n"
+                           "<img src=\"http://example.com/kask.jpg\">"));
+        session.Get<QLineEdit>("Edit1")->setText(QStringLiteral("Stan bardzo dobry"));
+        session.Get<QLineEdit>("Edit3")->setText(QStringLiteral("600 100 200"));
+        AllegroWindow* window = OpenAllegro(session);
+        QVERIFY(window != nullptr);
+        QVERIFY(window->grab().save(folder + QStringLiteral("/allegro-window.png")));
+        Part<QTabWidget>(*window, "tabs")->setCurrentIndex(1);
+        QVERIFY(window->grab().save(folder + QStringLiteral("/allegro-page-check.png")));
+    }
+};
+
+LICYTEK_WINDOW_TEST(AllegroWindowTest);
+
+}  // namespace licytek::test
+
+#include "AllegroWindowTest.moc"

@@ -1,0 +1,149 @@
+// "Wiele ofert…": the spreadsheet and the folder are asked through the desktop, the form as it
+// stands is every row's template, the batch runs off the window's thread with a working
+// "Anuluj", and the report keeps the counts and every row error.
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+
+#include "TestSupport.h"
+#include "app/BatchDialog.h"
+#include "batch/Batch.h"
+
+namespace licytek::test {
+namespace {
+
+// Answers the two questions and opens the batch's dialog.
+BatchDialog* OpenBatch(Session& session, const QString& offers, const QString& folder) {
+    QDir().mkpath(folder);
+    session.desktop.fileAnswers = {offers, folder};
+    ShowWindow(session);
+    Click(session, "BatchButton");
+    return session.window->findChild<BatchDialog*>();
+}
+
+template <typename T>
+T* Part(BatchDialog& dialog, const char* name) {
+    auto* part = dialog.findChild<T*>(QString::fromLatin1(name));
+    if (part == nullptr) {
+        qFatal("the batch dialog has no %s", name);
+    }
+    return part;
+}
+
+QStringList FilesIn(const QString& folder) {
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+const QByteArray kOffers =
+    "plik;Nag\xc5\x82\xc3\xb3wek aukcji;Opis przedmiotu;uk\xc5\x82\x61\x64\r\n"
+    "rower;Rower;\"Rama 19\"\"\r\nstan dobry\";2\r\n"
+    "lampa;Lampa;Mosi\xc4\x99\x64\x7a;\r\n"
+    "zly;Z\xc5\x82y;Opis;9\r\n";
+
+}  // namespace
+
+class BatchDialogTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void writesEveryGoodRowFromTheFormAndReports() {
+        Session session;
+        session.Get<QLineEdit>("Edit3")->setText(QStringLiteral("600 100 200"));
+        session.folder.Write(QStringLiteral("oferty.csv"), kOffers);
+        const QString out = session.folder.Path(QStringLiteral("opisy"));
+        BatchDialog* dialog = OpenBatch(session, session.folder.Path("oferty.csv"), out);
+        QVERIFY(dialog != nullptr);
+        QCOMPARE(session.desktop.fileQuestions.size(), std::size_t{2});
+        QTest::mouseClick(Part<QRadioButton>(*dialog, "bothFormats"), Qt::LeftButton, {},
+                          QPoint(6, 6));
+
+        QSignalSpy finished(dialog, &BatchDialog::batchFinished);
+        QTest::mouseClick(Part<QPushButton>(*dialog, "startButton"), Qt::LeftButton);
+        QVERIFY(dialog->IsRunning() || finished.count() == 1);
+        QVERIFY(finished.count() == 1 || finished.wait(30000));
+
+        // The same template, seller ID and rows through the core give the same files.
+        const QString expectedOut = session.folder.Path(QStringLiteral("oczekiwane"));
+        QDir().mkpath(expectedOut);
+        batch::BatchOptions options;
+        options.format = batch::OutputFormat::Both;
+        options.outFolder = expectedOut.toStdString();
+        const auto summary = batch::RunBatch(
+            session.folder.Path("oferty.csv").toStdString(),
+            std::get<AuctionForm>(session.window->Form().Snapshot()), "seller", options);
+        QCOMPARE(summary.written, std::size_t{2});
+        QCOMPARE(FilesIn(out), FilesIn(expectedOut));
+        for (const QString& name : FilesIn(out)) {
+            QCOMPARE(session.folder.Read("opisy/" + name),
+                     session.folder.Read("oczekiwane/" + name));
+        }
+        QVERIFY(session.folder.Read("opisy/rower.html").contains("600 100 200"));
+
+        QCOMPARE(Part<QLabel>(*dialog, "summary")->text(), QString::fromStdString(summary.Line()));
+        const QString report = Part<QPlainTextEdit>(*dialog, "report")->toPlainText();
+        QVERIFY2(report.contains(QStringLiteral(":4:")) && report.contains(QStringLiteral("układ")),
+                 qPrintable(report));
+
+        QTest::mouseClick(Part<QPushButton>(*dialog, "copyButton"), Qt::LeftButton);
+        QVERIFY(!session.desktop.clipboard.empty());
+        QVERIFY(session.desktop.clipboard.back().contains(report));
+
+        // A second run refuses to replace the files unless asked to.
+        QTest::mouseClick(Part<QPushButton>(*dialog, "closeButton"), Qt::LeftButton);
+        QTRY_VERIFY(session.window->findChild<BatchDialog*>() == nullptr);
+        dialog = OpenBatch(session, session.folder.Path("oferty.csv"), out);
+        QSignalSpy again(dialog, &BatchDialog::batchFinished);
+        QTest::mouseClick(Part<QPushButton>(*dialog, "startButton"), Qt::LeftButton);
+        QVERIFY(again.count() == 1 || again.wait(30000));
+        QVERIFY2(Part<QLabel>(*dialog, "summary")->text().startsWith(QStringLiteral("0 ofert")),
+                 qPrintable(Part<QLabel>(*dialog, "summary")->text()));
+    }
+
+    void cancelStopsBetweenRowsAndLeavesWholeFiles() {
+        Session session;
+        QByteArray offers = "plik;Edit2;Memo1\n";
+        constexpr int kRows = 4000;
+        for (int row = 1; row <= kRows; ++row) {
+            offers += "o" + QByteArray::number(row) + ";Oferta " + QByteArray::number(row) + ";" +
+                      QByteArray(500, 'x') + "\n";
+        }
+        session.folder.Write(QStringLiteral("duzo.csv"), offers);
+        const QString out = session.folder.Path(QStringLiteral("opisy"));
+        BatchDialog* dialog = OpenBatch(session, session.folder.Path("duzo.csv"), out);
+        QVERIFY(dialog != nullptr);
+        QSignalSpy finished(dialog, &BatchDialog::batchFinished);
+        QTest::mouseClick(Part<QPushButton>(*dialog, "startButton"), Qt::LeftButton);
+        QTest::mouseClick(Part<QPushButton>(*dialog, "cancelButton"), Qt::LeftButton);
+        QVERIFY(dialog->isVisible());  // it stays to tell how far the batch came
+        QVERIFY(finished.count() == 1 || finished.wait(30000));
+
+        const QString summary = Part<QLabel>(*dialog, "summary")->text();
+        QVERIFY2(summary.contains(QStringLiteral("przerwano")), qPrintable(summary));
+        const QStringList files = FilesIn(out);
+        QVERIFY(files.size() < kRows);
+        QVERIFY2(summary.startsWith(QString::number(files.size()) + QLatin1Char(' ')),
+                 qPrintable(summary));
+        for (const QString& name : files) {
+            QVERIFY2(name.endsWith(QStringLiteral(".html")), qPrintable(name));  // no leftovers
+            QVERIFY(session.folder.Read("opisy/" + name).contains("xxxxx"));
+        }
+    }
+
+    void cancellingAQuestionStartsNothing() {
+        Session session;
+        session.desktop.fileAnswers = {session.folder.Path(QStringLiteral("oferty.csv"))};
+        ShowWindow(session);
+        Click(session, "BatchButton");  // the folder question is cancelled
+        QCOMPARE(session.desktop.fileQuestions.size(), std::size_t{2});
+        QVERIFY(session.window->findChild<BatchDialog*>() == nullptr);
+    }
+};
+
+LICYTEK_WINDOW_TEST(BatchDialogTest);
+
+}  // namespace licytek::test
+
+#include "BatchDialogTest.moc"
