@@ -21,6 +21,7 @@
 #include "cli/FormJson.h"
 #include "generator/Document.h"
 #include "model/FileIo.h"
+#include "model/PolishNumbers.h"
 #include "model/Text.h"
 #include "structured/AllegroExport.h"
 
@@ -620,26 +621,13 @@ std::string BatchRun::PathFor(const std::string& name, std::string_view extensio
     return path + name + std::string(extension);
 }
 
-// The Polish word for `count` things: one, a few (2-4, but not 12-14), many.
-std::string Counted(std::size_t count, std::string_view one, std::string_view few,
-                    std::string_view many) {
-    const std::size_t lastTwo = count % 100;
-    const std::size_t last = count % 10;
-    std::string_view word = many;
-    if (count == 1) {
-        word = one;
-    } else if (last >= 2 && last <= 4 && (lastTwo < 12 || lastTwo > 14)) {
-        word = few;
-    }
-    return std::to_string(count) + " " + std::string(word);
-}
-
 }  // namespace
 
 std::string BatchSummary::Line() const {
-    std::string line = Counted(written, "oferta zapisana", "oferty zapisane", "ofert zapisanych") +
-                       ", " + std::to_string(failed) + " z błędami, " +
-                       Counted(warnings, "ostrzeżenie", "ostrzeżenia", "ostrzeżeń");
+    std::string line =
+        CountedNoun(written, "oferta zapisana", "oferty zapisane", "ofert zapisanych") + ", " +
+        std::to_string(failed) + " z błędami, " +
+        CountedNoun(warnings, "ostrzeżenie", "ostrzeżenia", "ostrzeżeń");
     return cancelled ? line + " (przerwano)" : line;
 }
 

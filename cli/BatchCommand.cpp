@@ -71,22 +71,6 @@ struct BatchArguments {
     bool outGiven = false;
 };
 
-// The value of `--name VALUE` or `--name=VALUE` at `index`, advancing past it.
-std::variant<std::optional<std::string>, Failure> OptionValue(
-    std::span<const std::string_view> args, std::size_t& index, std::string_view name) {
-    const std::string_view arg = args[index];
-    if (arg.starts_with(name) && arg.size() > name.size() && arg[name.size()] == '=') {
-        return std::optional<std::string>(arg.substr(name.size() + 1));
-    }
-    if (arg != name) {
-        return std::optional<std::string>();
-    }
-    if (index + 1 == args.size()) {
-        return UsageFailure(std::string(name) + " needs a value", kHelpCommand);
-    }
-    return std::optional<std::string>(args[++index]);
-}
-
 std::optional<Failure> TakeValueOption(std::string_view name, const std::string& value,
                                        BatchArguments& parsed) {
     using batch::InputEncoding;
@@ -111,74 +95,49 @@ std::optional<Failure> TakeValueOption(std::string_view name, const std::string&
     return std::nullopt;
 }
 
-std::optional<Failure> TakeOption(std::span<const std::string_view> args, std::size_t& index,
-                                  BatchArguments& parsed) {
+std::variant<bool, Failure> TakeOption(std::span<const std::string_view> args, std::size_t& index,
+                                       BatchArguments& parsed) {
     const std::string_view arg = args[index];
-    if (arg == "--help" || arg == "-h") {
-        parsed.help = true;
-        return std::nullopt;
-    }
     if (arg == "--utf8" || arg == "--overwrite" || arg == "--stop-on-error") {
         (arg == "--utf8"        ? parsed.options.utf8
          : arg == "--overwrite" ? parsed.options.overwrite
                                 : parsed.options.stopOnError) = true;
-        return std::nullopt;
+        return true;
     }
     for (const std::string_view name : {"--project", "--form", "--format", "--encoding", "--out"}) {
-        auto value = OptionValue(args, index, name);
+        auto value = OptionValue(args, index, name, kHelpCommand);
         if (auto* failure = std::get_if<Failure>(&value)) {
-            return *failure;
+            return std::move(*failure);
         }
         if (const auto& given = std::get<std::optional<std::string>>(value)) {
-            return TakeValueOption(name, *given, parsed);
+            if (auto failure = TakeValueOption(name, *given, parsed)) {
+                return std::move(*failure);
+            }
+            return true;
         }
     }
-    return UsageFailure("unknown option " + std::string(arg), kHelpCommand);
+    return false;
 }
 
 std::variant<BatchArguments, Failure> ParseBatchArguments(std::span<const std::string_view> args) {
     BatchArguments parsed;
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string_view arg = args[i];
-        if (!optionsEnded && arg == "--") {
-            optionsEnded = true;
-        } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
-            if (auto failure = TakeOption(args, i, parsed)) {
-                return *failure;
-            }
-        } else if (!parsed.offers.empty()) {
-            return UsageFailure("more than one file of offers: " + std::string(arg), kHelpCommand);
-        } else {
-            parsed.offers = std::string(arg);
+    const auto takeOption = [&](std::size_t& index) { return TakeOption(args, index, parsed); };
+    const auto takeOperand = [&](std::string_view operand) -> std::optional<Failure> {
+        if (!parsed.offers.empty()) {
+            return UsageFailure("more than one file of offers: " + std::string(operand),
+                                kHelpCommand);
         }
+        parsed.offers = std::string(operand);
+        return std::nullopt;
+    };
+    if (auto failure = WalkArguments(args, kHelpCommand, parsed.help, takeOption, takeOperand)) {
+        return *failure;
     }
     if (!parsed.help && (parsed.offers.empty() || !parsed.outGiven)) {
         return UsageFailure("batch needs OFFERS.csv or OFFERS.jsonl and --out FOLDER",
                             kHelpCommand);
     }
     return parsed;
-}
-
-// The template: the defaults, the project's inputs, then the JSON form; no standard input.
-std::optional<Failure> LoadTemplate(const FormSource& source, AuctionForm& form,
-                                    std::string& sellerId) {
-    if (source.project) {
-        if (auto failure = LoadProjectOnto(*source.project, form)) {
-            return failure;
-        }
-    }
-    std::optional<std::string> formSellerId;
-    if (source.form) {
-        if (auto failure = ApplyFormFrom(*source.form, form, formSellerId)) {
-            return failure;
-        }
-    }
-    if (formSellerId) {
-        sellerId = *formSellerId;
-        return std::nullopt;
-    }
-    return ReadSellerIdFile(sellerId);
 }
 
 // ---- Ctrl+C -----------------------------------------------------------------------------
@@ -273,7 +232,9 @@ std::optional<Failure> RunBatchCommand(std::span<const std::string_view> args) {
     }
     AuctionForm templateForm;
     std::string sellerId;
-    if (auto failure = LoadTemplate(parsed.source, templateForm, sellerId)) {
+    // The template: the defaults, the project's inputs, then the JSON form; never standard
+    // input, since the offers may come from there.
+    if (auto failure = LoadFormFrom(parsed.source, templateForm, sellerId, false)) {
         return failure;
     }
     ProgressLine progress;

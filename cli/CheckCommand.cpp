@@ -70,33 +70,33 @@ std::optional<PageTargets> TargetsNamed(std::string_view name) {
 
 std::variant<CheckArguments, Failure> ParseCheckArguments(std::span<const std::string_view> args) {
     CheckArguments parsed;
-    bool optionsEnded = false;
     bool sourceGiven = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string_view arg = args[i];
-        const bool isOption = !optionsEnded && arg.size() > 1 && arg[0] == '-';
-        if (isOption && arg == "--") {
-            optionsEnded = true;
-        } else if (isOption && (arg == "--help" || arg == "-h")) {
-            parsed.help = true;
-        } else if (isOption && (arg == "--for" || arg.starts_with("--for="))) {
-            if (arg == "--for" && i + 1 == args.size()) {
-                return UsageFailure("--for needs allegro, ebay or all", "check ");
-            }
-            const std::string_view name = arg == "--for" ? args[++i] : arg.substr(6);
-            const auto targets = TargetsNamed(name);
-            if (!targets) {
-                return UsageFailure("unknown target " + std::string(name), "check ");
-            }
-            parsed.targets = *targets;
-        } else if (isOption) {
-            return UsageFailure("unknown option " + std::string(arg), "check ");
-        } else if (sourceGiven) {
-            return UsageFailure("more than one page: " + std::string(arg), "check ");
-        } else {
-            parsed.source = std::string(arg);
-            sourceGiven = true;
+    const auto takeOption = [&](std::size_t& index) -> std::variant<bool, Failure> {
+        auto value = OptionValue(args, index, "--for", "check ");
+        if (auto* failure = std::get_if<Failure>(&value)) {
+            return std::move(*failure);
         }
+        const auto& name = std::get<std::optional<std::string>>(value);
+        if (!name) {
+            return false;
+        }
+        const auto targets = TargetsNamed(*name);
+        if (!targets) {
+            return UsageFailure("unknown target " + *name, "check ");
+        }
+        parsed.targets = *targets;
+        return true;
+    };
+    const auto takeOperand = [&](std::string_view operand) -> std::optional<Failure> {
+        if (sourceGiven) {
+            return UsageFailure("more than one page: " + std::string(operand), "check ");
+        }
+        parsed.source = std::string(operand);
+        sourceGiven = true;
+        return std::nullopt;
+    };
+    if (auto failure = WalkArguments(args, "check ", parsed.help, takeOption, takeOperand)) {
+        return *failure;
     }
     return parsed;
 }

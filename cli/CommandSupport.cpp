@@ -164,40 +164,85 @@ std::optional<Failure> ReadSellerIdFile(std::string& sellerId) {
     return std::nullopt;
 }
 
-std::variant<bool, Failure> TakeFormSourceArgument(std::span<const std::string_view> args,
-                                                   std::size_t& index, FormSource& source,
-                                                   std::string_view helpCommand) {
-    const std::string_view arg = args[index];
-    if (arg == "--project") {
-        if (index + 1 == args.size()) {
-            return UsageFailure("--project needs a file name", helpCommand);
+std::optional<Failure> WalkArguments(std::span<const std::string_view> args,
+                                     std::string_view helpCommand, bool& help,
+                                     const OptionTaker& takeOption,
+                                     const OperandTaker& takeOperand) {
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        const bool isOption = !optionsEnded && arg.size() > 1 && arg[0] == '-';
+        std::optional<Failure> failure;
+        if (isOption && arg == "--") {
+            optionsEnded = true;
+        } else if (isOption && (arg == "--help" || arg == "-h")) {
+            help = true;
+        } else if (isOption) {
+            auto taken = takeOption(i);
+            if (auto* refused = std::get_if<Failure>(&taken)) {
+                failure = std::move(*refused);
+            } else if (!std::get<bool>(taken)) {
+                failure = UsageFailure("unknown option " + std::string(arg), helpCommand);
+            }
+        } else {
+            failure = takeOperand(arg);
         }
-        source.project = std::string(args[++index]);
-        return true;
+        if (failure) {
+            return failure;
+        }
     }
-    if (arg.starts_with("--project=")) {
-        source.project = std::string(arg.substr(arg.find('=') + 1));
-        return true;
+    return std::nullopt;
+}
+
+std::variant<std::optional<std::string>, Failure> OptionValue(
+    std::span<const std::string_view> args, std::size_t& index, std::string_view name,
+    std::string_view helpCommand) {
+    const std::string_view arg = args[index];
+    if (arg.size() > name.size() && arg.starts_with(name) && arg[name.size()] == '=') {
+        return std::optional<std::string>(arg.substr(name.size() + 1));
     }
-    if (arg.size() > 1 && arg[0] == '-') {
+    if (arg != name) {
+        return std::optional<std::string>();
+    }
+    if (index + 1 == args.size()) {
+        return UsageFailure(std::string(name) + " needs a value", helpCommand);
+    }
+    return std::optional<std::string>(args[++index]);
+}
+
+std::variant<bool, Failure> TakeProjectOption(std::span<const std::string_view> args,
+                                              std::size_t& index, FormSource& source,
+                                              std::string_view helpCommand) {
+    auto value = OptionValue(args, index, "--project", helpCommand);
+    if (auto* failure = std::get_if<Failure>(&value)) {
+        return std::move(*failure);
+    }
+    auto& project = std::get<std::optional<std::string>>(value);
+    if (!project) {
         return false;
     }
-    if (source.form) {
-        return UsageFailure("more than one JSON form: " + std::string(arg), helpCommand);
-    }
-    source.form = std::string(arg);
+    source.project = std::move(project);
     return true;
 }
 
+std::optional<Failure> TakeFormOperand(std::string_view operand, FormSource& source,
+                                       std::string_view helpCommand) {
+    if (source.form) {
+        return UsageFailure("more than one JSON form: " + std::string(operand), helpCommand);
+    }
+    source.form = std::string(operand);
+    return std::nullopt;
+}
+
 std::optional<Failure> LoadFormFrom(const FormSource& source, AuctionForm& form,
-                                    std::string& sellerId) {
+                                    std::string& sellerId, bool standardInputByDefault) {
     if (source.project) {
         if (auto failure = LoadProjectOnto(*source.project, form)) {
             return failure;
         }
     }
     std::optional<std::string> formSellerId;
-    if (source.form || !source.project) {
+    if (source.form || (!source.project && standardInputByDefault)) {
         const std::string path = source.form.value_or(std::string(kStandardInput));
         if (auto failure = ApplyFormFrom(path, form, formSellerId)) {
             return failure;

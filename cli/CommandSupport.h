@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -66,17 +67,36 @@ struct FormSource {
     std::optional<std::string> form;
 };
 
-// Takes `--project FILE`, `--project=FILE` or the form's name from `args` at `index`
-// (advancing it past a value); false when the argument is none of these.
-std::variant<bool, Failure> TakeFormSourceArgument(std::span<const std::string_view> args,
-                                                   std::size_t& index, FormSource& source,
-                                                   std::string_view helpCommand);
+// How every command reads its arguments: "--" ends the options; "-h" and "--help" set
+// `help`; every other option goes to `takeOption`, which takes a value by advancing the index
+// and answers false for an option it does not know; every other argument (and "-") goes to
+// `takeOperand`.
+using OptionTaker = std::function<std::variant<bool, Failure>(std::size_t& index)>;
+using OperandTaker = std::function<std::optional<Failure>(std::string_view operand)>;
+std::optional<Failure> WalkArguments(std::span<const std::string_view> args,
+                                     std::string_view helpCommand, bool& help,
+                                     const OptionTaker& takeOption,
+                                     const OperandTaker& takeOperand);
+
+// The value of the option `name` at `index`, given as "NAME VALUE" (advancing the index) or
+// "NAME=VALUE"; nothing when the argument is another option.
+std::variant<std::optional<std::string>, Failure> OptionValue(
+    std::span<const std::string_view> args, std::size_t& index, std::string_view name,
+    std::string_view helpCommand);
+
+// "--project FILE" into `source`; false for any other option.
+std::variant<bool, Failure> TakeProjectOption(std::span<const std::string_view> args,
+                                              std::size_t& index, FormSource& source,
+                                              std::string_view helpCommand);
+// The JSON form's file (or "-") as the command's one operand.
+std::optional<Failure> TakeFormOperand(std::string_view operand, FormSource& source,
+                                       std::string_view helpCommand);
 
 // The form as `render` builds it: every input at its default, the project's inputs loaded,
-// then the JSON form applied ("-", or nothing without a project, reads standard input).
-// `sellerId` is the form's "SellerId", or else the one in "id.ltk".
+// then the JSON form applied ("-" reads standard input, and so does nothing at all when
+// `standardInputByDefault`). `sellerId` is the form's "SellerId", or else the one in "id.ltk".
 std::optional<Failure> LoadFormFrom(const FormSource& source, AuctionForm& form,
-                                    std::string& sellerId);
+                                    std::string& sellerId, bool standardInputByDefault = true);
 
 // licytek-cli batch: a template form and a spreadsheet of offers into a folder of
 // descriptions. A failure with an empty message has already reported everything.

@@ -86,29 +86,18 @@ struct RenderArguments {
 std::variant<RenderArguments, Failure> ParseRenderArguments(
     std::span<const std::string_view> args) {
     RenderArguments parsed;
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string_view arg = args[i];
-        const bool isOption = !optionsEnded && arg.size() > 1 && arg[0] == '-';
-        if (isOption && arg == "--") {
-            optionsEnded = true;
-        } else if (isOption && (arg == "--help" || arg == "-h")) {
-            parsed.help = true;
-        } else if (isOption && arg == "--utf8") {
+    const auto takeOption = [&](std::size_t& index) -> std::variant<bool, Failure> {
+        if (args[index] == "--utf8") {
             parsed.utf8 = true;
-        } else if (!isOption && parsed.source.form) {
-            return UsageFailure("more than one JSON form: " + std::string(arg), "render ");
-        } else if (!isOption) {
-            parsed.source.form = std::string(arg);
-        } else {
-            auto taken = cli::TakeFormSourceArgument(args, i, parsed.source, "render ");
-            if (auto* failure = std::get_if<Failure>(&taken)) {
-                return *failure;
-            }
-            if (!std::get<bool>(taken)) {
-                return UsageFailure("unknown option " + std::string(arg), "render ");
-            }
+            return true;
         }
+        return cli::TakeProjectOption(args, index, parsed.source, "render ");
+    };
+    const auto takeOperand = [&](std::string_view operand) {
+        return cli::TakeFormOperand(operand, parsed.source, "render ");
+    };
+    if (auto failure = cli::WalkArguments(args, "render ", parsed.help, takeOption, takeOperand)) {
+        return *failure;
     }
     return parsed;
 }

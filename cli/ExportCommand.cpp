@@ -50,31 +50,22 @@ struct ExportArguments {
 std::variant<ExportArguments, Failure> ParseExportArguments(
     std::span<const std::string_view> args) {
     ExportArguments parsed;
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string_view arg = args[i];
-        const bool isOption = !optionsEnded && arg.size() > 1 && arg[0] == '-';
-        if (isOption && arg == "--") {
-            optionsEnded = true;
-        } else if (isOption && (arg == "--help" || arg == "-h")) {
-            parsed.help = true;
-        } else if (isOption && arg == "--html") {
+    const auto takeOption = [&](std::size_t& index) -> std::variant<bool, Failure> {
+        if (args[index] == "--html") {
             parsed.html = true;
-        } else if (isOption && arg == "--with-terms") {
-            parsed.options.withTerms = true;
-        } else if (!isOption && parsed.source.form) {
-            return UsageFailure("more than one JSON form: " + std::string(arg), "export ");
-        } else if (!isOption) {
-            parsed.source.form = std::string(arg);
-        } else {
-            auto taken = TakeFormSourceArgument(args, i, parsed.source, "export ");
-            if (auto* failure = std::get_if<Failure>(&taken)) {
-                return *failure;
-            }
-            if (!std::get<bool>(taken)) {
-                return UsageFailure("unknown option " + std::string(arg), "export ");
-            }
+            return true;
         }
+        if (args[index] == "--with-terms") {
+            parsed.options.withTerms = true;
+            return true;
+        }
+        return TakeProjectOption(args, index, parsed.source, "export ");
+    };
+    const auto takeOperand = [&](std::string_view operand) {
+        return TakeFormOperand(operand, parsed.source, "export ");
+    };
+    if (auto failure = WalkArguments(args, "export ", parsed.help, takeOption, takeOperand)) {
+        return *failure;
     }
     return parsed;
 }

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "model/PolishNumbers.h"
 #include "model/Text.h"
 #include "structured/LeftOutInputs.h"
 #include "structured/MarkupReader.h"

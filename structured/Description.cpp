@@ -3,6 +3,7 @@
 #include <array>
 #include <nlohmann/json.hpp>
 
+#include "model/PolishNumbers.h"
 #include "structured/Utf8.h"
 #include "structured/Validation.h"
 
@@ -366,18 +367,6 @@ AddressKind ClassifyAddress(std::string_view address) {
     const bool hasScheme = colon != std::string_view::npos && colon > 0 && schemeEnd == colon &&
                            IsAsciiLetter(address.front());
     return hasScheme ? AddressKind::NotWeb : AddressKind::Relative;
-}
-
-std::string GroupedNumber(std::size_t number) {
-    const std::string digits = std::to_string(number);
-    std::string grouped;
-    for (std::size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0) {
-            grouped.push_back(' ');
-        }
-        grouped.push_back(digits[i]);
-    }
-    return grouped;
 }
 
 std::vector<Violation> FindViolations(const Description& description) {

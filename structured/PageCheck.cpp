@@ -8,7 +8,9 @@
 #include <unordered_map>
 #include <utility>
 
+#include "model/PolishNumbers.h"
 #include "structured/ParseArena.h"
+#include "structured/Validation.h"
 
 namespace licytek::structured {
 namespace {
@@ -137,28 +139,6 @@ std::string ShortAddress(std::string_view address) {
         }
     }
     return std::string(address);
-}
-
-// Polish needs three forms after a number: 1 element, 2 elementy, 5 elementów.
-std::string CountedNoun(std::size_t count, std::string_view one, std::string_view few,
-                        std::string_view many) {
-    const std::size_t lastDigit = count % 10;
-    const std::size_t lastTwo = count % 100;
-    const bool isFew = lastDigit >= 2 && lastDigit <= 4 && (lastTwo < 12 || lastTwo > 14);
-    return std::to_string(count) + " " + std::string(count == 1 ? one : isFew ? few : many);
-}
-
-// 500 000: groups of three digits set apart by a space, as Polish writes numbers.
-std::string GroupedNumber(std::size_t number) {
-    const std::string digits = std::to_string(number);
-    std::string grouped;
-    for (std::size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0) {
-            grouped.push_back(' ');
-        }
-        grouped.push_back(digits[i]);
-    }
-    return grouped;
 }
 
 // ---- Walking the page ---------------------------------------------------------------------

@@ -46,7 +46,4 @@ inline bool IsUsableAddress(AddressKind kind) {
     return kind == AddressKind::Https || kind == AddressKind::Http;
 }
 
-// "40 000": groups of three digits, as Polish writes numbers.
-std::string GroupedNumber(std::size_t number);
-
 }  // namespace licytek::structured

@@ -169,7 +169,7 @@ TEST_F(ToolTest, FaultsEndWithOneLineAndTheirStatus) {
         {{"render", "missing.json"}, "", 1, "missing.json: File not found"},
         {{"render", "."}, "", 1, ".: File access denied"},
         {{"render", "--project", "missing.ltk"}, "", 1, "missing.ltk: File not found"},
-        {{"render", "--project"}, "", 2, "--project needs a file name"},
+        {{"render", "--project"}, "", 2, "--project needs a value"},
         {{"render", "--html"}, "", 2, "unknown option --html"},
         {{"render", "form.json", "form.json"}, "", 2, "more than one JSON form"},
         {{}, "", 2, "missing command"},
