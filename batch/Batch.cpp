@@ -223,7 +223,7 @@ std::optional<std::string> BatchRun::PrepareFolder() const {
     const std::filesystem::path folder(options_.outFolder.empty() ? "." : options_.outFolder);
     std::filesystem::create_directories(folder, error);
     if (!std::filesystem::is_directory(folder)) {
-        return options_.outFolder + ": to nie folder, a nie można go utworzyć";
+        return options_.outFolder + ": to nie jest folder i nie można go utworzyć";
     }
     return std::nullopt;
 }
