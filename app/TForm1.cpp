@@ -121,8 +121,8 @@ void FillShowingItem(QComboBox& list, const QStringList& items, const QString& s
     list.setCurrentIndex(static_cast<int>(items.indexOf(shown)));
 }
 
-// An effect list selects the item its text names, and no item while the text names none, so
-// that the page and the project get what the seller sees. Typing, pasting and a screen
+// An editable list selects the item its text names, and no item while the text names none,
+// so that the page and the project get what the seller sees. Typing, pasting and a screen
 // reader's edits all change the text; a set position shows its item's text already.
 void SelectTheItemShown(QComboBox& list) {
     QObject::connect(&list, &QComboBox::editTextChanged, &list, [&list](const QString& shown) {
@@ -213,6 +213,9 @@ void TForm1::FillLists() {
         SelectTheItemShown(*list);
     }
     FillShowingText(*ui_->ComboBox5, ItemsOf(kStyleItems), QStringLiteral("Wybierz styl"));
+    // A typed style's name selects it for the project without recolouring: only the seller's
+    // choice from the list applies a style.
+    SelectTheItemShown(*ui_->ComboBox5);
     const QStringList faces = ItemsOf(kFontFaceItems);
     const QStringList sizes = ItemsOf(kFontSizeItems);
     FillShowingItem(*ui_->ComboBox9, faces, QStringLiteral("Verdana"));

@@ -97,6 +97,26 @@ class ColourTest : public QObject {
         QCOMPARE(Colours(session), before);
     }
 
+    // The project keeps the style the list shows: a typed text that names no style selects
+    // none, and a typed style's name selects that style without recolouring the page.
+    void typedTextSelectsTheStyleItNames() {
+        Session session;
+        ShowWindow(session);
+        auto* list = session.Get<QComboBox>("ComboBox5");
+        list->setCurrentIndex(3);
+        const QStringList before = Colours(session);
+        list->setFocus();
+        list->lineEdit()->selectAll();
+        TypeText(list, QStringLiteral("Moje"));
+        QCOMPARE(list->currentIndex(), -1);
+        QCOMPARE(list->currentText(), QStringLiteral("Moje"));
+        QCOMPARE(std::get<AuctionForm>(session.window->Form().Snapshot()).ComboBox5, -1);
+        list->lineEdit()->selectAll();
+        TypeText(list, list->itemText(5));
+        QCOMPARE(list->currentIndex(), 5);
+        QCOMPARE(Colours(session), before);
+    }
+
     void noSelectedStyleChangesNothing() {
         Session session;
         auto* list = session.Get<QComboBox>("ComboBox5");
