@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "model/Utf8.h"
+
 namespace licytek::batch {
 namespace {
 
@@ -23,35 +25,35 @@ char32_t LowerLatin(char32_t c) {
 }  // namespace
 
 void Utf8Check::Feed(std::string_view bytes) {
-    for (const char ch : bytes) {
-        if (!valid_) {
-            return;
-        }
-        const auto b = static_cast<unsigned char>(ch);
-        if (pending_ > 0) {
-            valid_ = b >= low_ && b <= high_;
-            low_ = 0x80;
-            high_ = 0xBF;
-            --pending_;
+    if (!valid_) {
+        return;
+    }
+    std::string joined;
+    if (!cut_.empty()) {
+        joined = std::move(cut_) + std::string(bytes);
+        cut_.clear();
+        bytes = joined;
+    }
+    char32_t codePoint = 0;
+    for (std::size_t at = 0; at < bytes.size();) {
+        if (static_cast<unsigned char>(bytes[at]) < 0x80) {
+            ++at;
             continue;
         }
-        if (b < 0x80) {
+        const std::size_t length = ReadUtf8(bytes.substr(at), codePoint);
+        if (length > 0) {
+            at += length;
             continue;
         }
-        // The lead byte sets how many bytes follow and the range of the first of them.
-        if (b >= 0xC2 && b <= 0xDF) {
-            pending_ = 1;
-        } else if (b >= 0xE0 && b <= 0xEF) {
-            pending_ = 2;
-            low_ = b == 0xE0 ? 0xA0 : 0x80;
-            high_ = b == 0xED ? 0x9F : 0xBF;
-        } else if (b >= 0xF0 && b <= 0xF4) {
-            pending_ = 3;
-            low_ = b == 0xF0 ? 0x90 : 0x80;
-            high_ = b == 0xF4 ? 0x8F : 0xBF;
+        // Too few bytes left for the character the lead byte starts: the next chunk may hold
+        // the rest, and the check goes on there.
+        const std::size_t needed = Utf8LengthOfLead(static_cast<unsigned char>(bytes[at]));
+        if (needed > bytes.size() - at) {
+            cut_ = std::string(bytes.substr(at));
         } else {
             valid_ = false;
         }
+        return;
     }
 }
 

@@ -12,18 +12,16 @@ namespace licytek::batch {
 inline constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 // Tells, chunk by chunk, whether a byte stream is well-formed UTF-8 (no overlong forms, no
-// surrogates, nothing beyond U+10FFFF). A sequence cut by a chunk's end continues in the next.
+// surrogates, nothing beyond U+10FFFF). A character cut by a chunk's end continues in the next.
 class Utf8Check {
   public:
     void Feed(std::string_view bytes);
-    // Whether everything fed so far is UTF-8; `atEnd` counts a cut last sequence as wrong.
-    bool Valid(bool atEnd) const { return valid_ && (!atEnd || pending_ == 0); }
+    // Whether everything fed so far is UTF-8; `atEnd` counts a cut last character as wrong.
+    bool Valid(bool atEnd) const { return valid_ && (!atEnd || cut_.empty()); }
 
   private:
     bool valid_ = true;
-    int pending_ = 0;  // continuation bytes still expected
-    unsigned char low_ = 0x80;
-    unsigned char high_ = 0xBF;
+    std::string cut_;  // the start of a character that the last chunk cut off
 };
 
 // The separator of a CSV whose text starts with `start`: the most frequent of ';', tab and ','

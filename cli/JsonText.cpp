@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "model/Utf8.h"
+
 namespace licytek::json_text {
 namespace {
 
@@ -76,34 +78,6 @@ void AppendUtf8(std::string& out, char32_t code) {
         out.push_back(static_cast<char>(0x80 | (code >> 6 & 0x3F)));
         out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
     }
-}
-
-// The length of the well-formed UTF-8 character at content[at], or 0 (RFC 3629's table).
-std::size_t Utf8Length(std::string_view content, std::size_t at) {
-    const auto byte = [&](std::size_t i) {
-        return at + i < content.size() ? static_cast<unsigned char>(content[at + i]) : 0u;
-    };
-    const unsigned lead = byte(0);
-    auto within = [&](std::size_t i, unsigned low, unsigned high) {
-        return byte(i) >= low && byte(i) <= high;
-    };
-    if (lead < 0x80) {
-        return 1;
-    }
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        return within(1, 0x80, 0xBF) ? 2 : 0;
-    }
-    if (lead >= 0xE0 && lead <= 0xEF) {
-        const unsigned low = lead == 0xE0 ? 0xA0 : 0x80;
-        const unsigned high = lead == 0xED ? 0x9F : 0xBF;
-        return within(1, low, high) && within(2, 0x80, 0xBF) ? 3 : 0;
-    }
-    if (lead >= 0xF0 && lead <= 0xF4) {
-        const unsigned low = lead == 0xF0 ? 0x90 : 0x80;
-        const unsigned high = lead == 0xF4 ? 0x8F : 0xBF;
-        return within(1, low, high) && within(2, 0x80, 0xBF) && within(3, 0x80, 0xBF) ? 4 : 0;
-    }
-    return 0;
 }
 
 using Decoded = std::variant<std::string, std::string>;
@@ -214,7 +188,8 @@ std::variant<std::string, std::string> DecodeString(std::string_view content) {
             }
             continue;
         }
-        const std::size_t length = Utf8Length(content, at);
+        char32_t codePoint = 0;
+        const std::size_t length = ReadUtf8(content.substr(at), codePoint);
         if (length == 0) {
             return Fault("ill-formed UTF-8 byte");
         }

@@ -8,6 +8,8 @@
 #include <memory>
 #include <stdexcept>
 
+#include "model/Utf8.h"
+
 namespace licytek {
 namespace {
 
@@ -105,29 +107,16 @@ const Cp1250Tables& Tables() {
     return *tables;
 }
 
-bool IsContinuation(unsigned char byte) {
-    return (byte & 0xC0) == 0x80;
-}
-
 // The code point of the UTF-8 character at text[at], and its length; nothing for bytes that
-// are not a whole, shortest-form character of the Basic Multilingual Plane (the code page
-// holds nothing beyond it, so longer sequences are refused like any foreign character).
+// are not a whole, shortest-form character. Characters beyond the Basic Multilingual Plane
+// decode too, and are refused like any other character the code page cannot hold.
 std::optional<std::pair<char32_t, std::size_t>> DecodeAt(std::string_view text, std::size_t at) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[at + i]); };
-    const unsigned char lead = byte(0);
-    if (lead < 0x80) {
-        return std::pair{char32_t{lead}, std::size_t{1}};
+    char32_t codePoint = 0;
+    const std::size_t length = ReadUtf8(text.substr(at), codePoint);
+    if (length == 0) {
+        return std::nullopt;
     }
-    const std::size_t left = text.size() - at;
-    if (lead >= 0xC2 && lead < 0xE0 && left >= 2 && IsContinuation(byte(1))) {
-        return std::pair{char32_t((lead & 0x1F) << 6 | (byte(1) & 0x3F)), std::size_t{2}};
-    }
-    if (lead >= 0xE0 && lead < 0xF0 && left >= 3 && IsContinuation(byte(1)) &&
-        IsContinuation(byte(2)) && (lead != 0xE0 || byte(1) >= 0xA0)) {
-        return std::pair{char32_t((lead & 0x0F) << 12 | (byte(1) & 0x3F) << 6 | (byte(2) & 0x3F)),
-                         std::size_t{3}};
-    }
-    return std::nullopt;
+    return std::pair{codePoint, length};
 }
 
 // Converts `utf8` into Windows-1250 at `out`, which may be utf8's own storage: the output is
