@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "TypicalForm.h"
 #include "generator/Document.h"
 #include "model/AuctionForm.h"
 #include "model/Text.h"
@@ -14,6 +15,7 @@
 namespace {
 
 using licytek::AuctionForm;
+using licytek::bench::TypicalForm;
 
 // A description of about `size` bytes made of short marked-up lines, as the seller's
 // formatting commands leave it.
@@ -27,37 +29,6 @@ std::string Description(std::size_t size) {
     }
     text.resize(size);
     return text;
-}
-
-AuctionForm TypicalForm(int layout) {
-    AuctionForm form;
-    form.Edit2 = "Rower g\xF3rski, stan bardzo dobry";
-    form.Edit1 = "Opis przedmiotu";
-    form.Memo1 = Description(2000);
-    form.CheckBox1 = form.CheckBox6 = form.CheckBox7 = form.CheckBox8 = form.CheckBox9 = true;
-    form.Edit3 = "601 234 567";
-    form.Edit4 = "1234567";
-    form.Memo2 =
-        "Wysy\xB3ka w ci\xB9gu 3 dni od wp\xB3"
-        "aty.\r\nNie wysy\xB3"
-        "am za pobraniem.";
-    form.Edit5 = "12 3456 7890 1234 5678 9012 3456";
-    form.Edit6 = "Poczta Polska: 15 z\xB3";
-    form.Edit7 = "Kurier: 25 z\xB3";
-    form.Edit34 = "Rower g\xF3rski";
-    form.Memo5 = "rower g\xF3rski 19 cali";
-    form.CheckBox2 = form.CheckBox4 = true;
-    form.ComboBox1 = 1;
-    form.CheckBox23 = form.CheckBox24 = form.CheckBox30 = form.CheckBox29 = form.CheckBox28 = true;
-    bool AuctionForm::*const radios[] = {&AuctionForm::RadioButton1, &AuctionForm::RadioButton2,
-                                         &AuctionForm::RadioButton3, &AuctionForm::RadioButton4,
-                                         &AuctionForm::RadioButton5, &AuctionForm::RadioButton6,
-                                         &AuctionForm::RadioButton7, &AuctionForm::RadioButton8};
-    for (auto radio : radios) {
-        form.*radio = false;
-    }
-    form.*radios[layout - 1] = true;
-    return form;
 }
 
 void Generate(benchmark::State& state, const AuctionForm& form) {
@@ -74,12 +45,12 @@ void Generate(benchmark::State& state, const AuctionForm& form) {
 }
 
 void TypicalFormInLayout(benchmark::State& state) {
-    Generate(state, TypicalForm(static_cast<int>(state.range(0))));
+    Generate(state, TypicalForm(Description(2000), static_cast<int>(state.range(0))));
 }
 BENCHMARK(TypicalFormInLayout)->DenseRange(1, 8);
 
 void LongDescription(benchmark::State& state) {
-    AuctionForm form = TypicalForm(1);
+    AuctionForm form = TypicalForm(Description(2000));
     form.Memo1 = Description(static_cast<std::size_t>(state.range(0)));
     Generate(state, form);
 }

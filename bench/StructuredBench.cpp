@@ -7,12 +7,14 @@
 #include <cstdint>
 #include <string>
 
+#include "TypicalForm.h"
 #include "model/AuctionForm.h"
 #include "structured/AllegroExport.h"
 
 namespace {
 
 using licytek::AuctionForm;
+using licytek::bench::TypicalForm;
 
 // Windows-1250 lines as sellers and the markup commands write them: bold, fonts, line
 // breaks, typed lists, entities, a link and now and then a picture.
@@ -38,25 +40,6 @@ std::string Description(std::size_t size) {
     return text;
 }
 
-AuctionForm TypicalForm() {
-    AuctionForm form;
-    form.Edit2 = "Rower g\xF3rski, stan bardzo dobry";
-    form.Edit1 = "Opis przedmiotu";
-    form.Memo1 = Description(2000);
-    form.CheckBox1 = form.CheckBox6 = form.CheckBox7 = true;
-    form.Edit3 = "601 234 567";
-    form.Memo2 =
-        "Wysy\xB3ka w ci\xB9gu 3 dni od wp\xB3"
-        "aty.\r\nNie wysy\xB3"
-        "am za pobraniem.";
-    form.Edit5 = "12 3456 7890 1234 5678 9012 3456";
-    form.Edit6 = "Poczta Polska: 15 z\xB3";
-    form.Edit7 = "Kurier: 25 z\xB3";
-    form.Edit34 = "Rower g\xF3rski";
-    form.ComboBox1 = 1;
-    return form;
-}
-
 void Export(benchmark::State& state, const AuctionForm& form) {
     std::size_t sections = 0;
     for (auto _ : state) {
@@ -71,12 +54,12 @@ void Export(benchmark::State& state, const AuctionForm& form) {
 }
 
 void TypicalFormForAllegro(benchmark::State& state) {
-    Export(state, TypicalForm());
+    Export(state, TypicalForm(Description(2000)));
 }
 BENCHMARK(TypicalFormForAllegro)->Unit(benchmark::kMicrosecond);
 
 void LongDescriptionForAllegro(benchmark::State& state) {
-    AuctionForm form = TypicalForm();
+    AuctionForm form = TypicalForm(Description(2000));
     form.Memo1 = Description(static_cast<std::size_t>(state.range(0)));
     Export(state, form);
     state.SetComplexityN(state.range(0));
