@@ -9,6 +9,8 @@
 #include <QPlainTextEdit>
 #include <QToolButton>
 
+#include <functional>
+
 #include "TestSupport.h"
 
 namespace licytek::test {
@@ -50,6 +52,34 @@ QString SpokenName(QWidget* widget) {
     return accessible->text(QAccessible::Name);
 }
 
+// Spoken names of the window's widgets that `counts` picks, as name -> widget, with a line
+// for each widget that has no name or shares one.
+struct SpokenNames {
+    QMap<QString, QString> owners;
+    QStringList problems;
+    int widgets = 0;
+};
+
+SpokenNames CollectNames(const QWidget& window, const std::function<bool(const QWidget&)>& counts,
+                         const std::function<QString(QWidget*)>& nameOf) {
+    SpokenNames names;
+    for (QWidget* widget : window.findChildren<QWidget*>()) {
+        if (!counts(*widget)) {
+            continue;
+        }
+        ++names.widgets;
+        const QString name = nameOf(widget).trimmed();
+        if (name.isEmpty()) {
+            names.problems << widget->objectName() + QStringLiteral(" has no name");
+        } else if (names.owners.contains(name)) {
+            names.problems << widget->objectName() + QStringLiteral(" and ") + names.owners[name] +
+                                  QStringLiteral(" are both called ") + name;
+        }
+        names.owners[name] = widget->objectName();
+    }
+    return names;
+}
+
 }  // namespace
 
 class AccessibilityTest : public QObject {
@@ -58,53 +88,27 @@ class AccessibilityTest : public QObject {
   private slots:
     void everyInputHasAUniqueName() {
         Session session;
-        QMap<QString, QString> owners;  // spoken name -> control
-        QStringList problems;
-        int inputs = 0;
-        for (QWidget* widget : session.window->findChildren<QWidget*>()) {
-            if (!IsInput(*widget) || widget->objectName().startsWith(QLatin1String("qt_"))) {
-                continue;
-            }
-            ++inputs;
-            const QString name = SpokenName(widget).trimmed();
-            if (name.isEmpty()) {
-                problems << widget->objectName() + QStringLiteral(" has no name");
-            } else if (owners.contains(name)) {
-                problems << widget->objectName() + QStringLiteral(" and ") + owners[name] +
-                                QStringLiteral(" are both called ") + name;
-            }
-            owners[name] = widget->objectName();
-        }
-        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
-        QVERIFY2(inputs > 140, qPrintable(QString::number(inputs)));  // the whole window was walked
+        const auto isInput = [](const QWidget& widget) {
+            return IsInput(widget) && !widget.objectName().startsWith(QLatin1String("qt_"));
+        };
+        const SpokenNames names = CollectNames(*session.window, isInput, SpokenName);
+        QVERIFY2(names.problems.isEmpty(), qPrintable(names.problems.join(QLatin1Char('\n'))));
+        // the whole window was walked
+        QVERIFY2(names.widgets > 140, qPrintable(QString::number(names.widgets)));
     }
 
     // Groups and panels are heard by their own names, each once: an inner group is not
     // called after the group around it, and a panel is not called after the group it holds.
     void everyGroupAndPanelHasAUniqueName() {
         Session session;
-        QMap<QString, QString> owners;  // name -> group or panel
-        QStringList problems;
-        int containers = 0;
-        for (QWidget* widget : session.window->findChildren<QWidget*>()) {
-            if (!IsGroupOrPanel(*widget)) {
-                continue;
-            }
-            ++containers;
-            const QString name =
-                QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name).trimmed();
-            if (name.isEmpty()) {
-                problems << widget->objectName() + QStringLiteral(" has no name");
-            } else if (owners.contains(name)) {
-                problems << widget->objectName() + QStringLiteral(" and ") + owners[name] +
-                                QStringLiteral(" are both called ") + name;
-            }
-            owners[name] = widget->objectName();
-        }
-        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
-        QVERIFY2(containers >= 9 + 22, qPrintable(QString::number(containers)));
-        QCOMPARE(owners.value(QStringLiteral("Kierunek")), QStringLiteral("directionGroup"));
-        QCOMPARE(owners.value(QStringLiteral("Kontakt")), QStringLiteral("contactGroup"));
+        const auto accessibleName = [](QWidget* widget) {
+            return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
+        };
+        const SpokenNames names = CollectNames(*session.window, IsGroupOrPanel, accessibleName);
+        QVERIFY2(names.problems.isEmpty(), qPrintable(names.problems.join(QLatin1Char('\n'))));
+        QVERIFY2(names.widgets >= 9 + 22, qPrintable(QString::number(names.widgets)));
+        QCOMPARE(names.owners.value(QStringLiteral("Kierunek")), QStringLiteral("directionGroup"));
+        QCOMPARE(names.owners.value(QStringLiteral("Kontakt")), QStringLiteral("contactGroup"));
     }
 
     void theWindowIsAWindowNamedByItsTitle() {

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "ToolProcess.h"
 #include "generator/Document.h"
@@ -13,6 +12,7 @@
 namespace licytek {
 namespace {
 
+using testing::Lines;
 using testing::RunTool;
 using testing::TemporaryDirectory;
 using testing::ToolRun;
@@ -34,15 +34,6 @@ class CheckToolTest : public ::testing::Test {
   private:
     TemporaryDirectory directory_;
 };
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream stream(text);
-    for (std::string line; std::getline(stream, line);) {
-        lines.push_back(line);
-    }
-    return lines;
-}
 
 // Each line's start, up to the first "„" (the name of the attribute) or ":" after the
 // target's name, so that the places can be compared without the whole wording.

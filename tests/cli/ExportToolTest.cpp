@@ -4,7 +4,6 @@
 
 #include <fstream>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
 #include "ToolProcess.h"
 #include "structured/Description.h"
@@ -12,6 +11,7 @@
 namespace licytek {
 namespace {
 
+using testing::Lines;
 using testing::RunTool;
 using testing::TemporaryDirectory;
 using testing::ToolRun;
@@ -28,15 +28,6 @@ class ExportToolTest : public ::testing::Test {
   private:
     TemporaryDirectory directory_;
 };
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream stream(text);
-    for (std::string line; std::getline(stream, line);) {
-        lines.push_back(line);
-    }
-    return lines;
-}
 
 TEST_F(ExportToolTest, PrintsTheOfferAsOneUtf8JsonObject) {
     const ToolRun run = Run({"export", "allegro"}, R"({"Edit2": "Rower", "Memo1": "Opis"})");

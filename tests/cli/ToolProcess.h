@@ -24,6 +24,9 @@ struct ToolRunOptions {
 
 ToolRun RunTool(const std::vector<std::string>& args, const ToolRunOptions& options = {});
 
+// The lines of a tool's output, without their line breaks.
+std::vector<std::string> Lines(const std::string& text);
+
 // A fresh directory for one test, removed with everything in it afterwards.
 class TemporaryDirectory {
   public:
