@@ -1,4 +1,4 @@
-// The eight layout thumbnails, compiled into the program as JPEG pictures.
+// The eight layout thumbnails, compiled into the program as JPEG pictures and decoded by Qt.
 #pragma once
 
 #include <QPixmap>
