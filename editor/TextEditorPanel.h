@@ -13,9 +13,9 @@ namespace licytek {
 // font element (face ComboBox6, size ComboBox7 in points, colour Edit27), the bold, italic and
 // underline elements of Panel6..Panel8, a moving-text element when CheckBox20 is ticked
 // (step Edit29, delay Edit28, background Edit30, direction "prawo" RadioButton12, behaviour
-// "Wysuwanie" RadioButton14 or "Zmiennie" RadioButton15), and the text of Memo3. The style and
-// moving-text elements close after the paragraph, in the order they opened; the page relies
-// on the browser to mend that nesting.
+// "Wysuwanie" RadioButton14 or "Zmiennie" RadioButton15), and the text of Memo3. Every element
+// closes in the reverse order of opening, inside the one around it, so that the snippet's
+// font, alignment and moving text end with it.
 //
 // The alignment switches work as one group. Should none be pressed, the paragraph is aligned
 // left, and should several be, the first of them counts: the paragraph always gets one
