@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "structured/MarkupLimits.h"
 #include "structured/ParseArena.h"
 #include "structured/TextFlow.h"
 
@@ -283,6 +284,10 @@ std::string CleanAddress(std::string_view address) {
 
 MarkupReading ReadMarkup(std::string_view utf8Html, ReadOptions options) {
     MarkupReading reading;
+    reading.refusal = MarkupLimitProblem(utf8Html, options.name);
+    if (!reading.refusal.empty()) {
+        return reading;
+    }
     TextFlow flow(options.linesAreParagraphs);
     ParseArena arena;
     const CompressedMarkup compressed = CompressText(utf8Html);

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "model/PolishNumbers.h"
+#include "structured/MarkupLimits.h"
 #include "structured/ParseArena.h"
 #include "structured/Validation.h"
 
@@ -491,6 +492,11 @@ class PositionCounter {
 }  // namespace
 
 std::vector<PageFinding> CheckPage(std::string_view utf8Html, PageTargets targets) {
+    // A page past the parser's limits is refused whole, before it is parsed.
+    if (std::string problem = MarkupLimitProblem(utf8Html, "Strona"); !problem.empty()) {
+        return {{Severity::Error, targets.allegro ? Target::Allegro : Target::Ebay, 1, 1, "strona",
+                 std::move(problem), 1}};
+    }
     ParseArena arena;
     const GumboOutput* page = arena.Parse(utf8Html);
     std::vector<PendingFinding> pending = PageWalker(utf8Html, targets).Walk(page->document);
