@@ -221,6 +221,16 @@ bool CheckPictures(const Part& part, std::set<std::string>& seen, Report& report
                                                "adresu https://.");
                 break;
             case AddressKind::NotWeb:
+                if (const std::string fault = AddressCharacterFault(address); !fault.empty()) {
+                    // A control character is never shown raw.
+                    const bool showable = std::none_of(address.begin(), address.end(), [](char c) {
+                        return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+                    });
+                    report.Error(part.control, "Adres zdjęcia " +
+                                                   (showable ? Quote(address) + " " : "") + "ma " +
+                                                   fault + ".");
+                    break;
+                }
                 report.Error(part.control, "Zdjęcie " + Quote(address) +
                                                " nie ma adresu internetowego; Allegro potrzebuje "
                                                "pełnego adresu https://.");
