@@ -152,9 +152,7 @@ class TreeModel {
         if (IsFormatting(name) && CloseFormatting(name)) {
             return;
         }
-        const std::size_t target = OpenIndex(name);
-        const bool scoped = name == "p" || name == "li" || IsHeading(name);
-        if (target != kNone && (scoped ? target > Top().scopeBoundary : target >= Top().special)) {
+        if (const std::size_t target = ClosedBy(name); target != kNone) {
             PopTo(target);
             return;
         }
@@ -169,6 +167,26 @@ class TreeModel {
 
   private:
     static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+    // The open element that the end tag `name` closes, or kNone when it closes nothing.
+    std::size_t ClosedBy(std::string_view name) {
+        std::size_t target = OpenIndex(name);
+        if (IsHeading(name)) {  // any heading ends any other
+            for (const char level : std::string_view("123456")) {
+                target = Nearer(target, OpenIndex(std::string{'h', level}));
+            }
+        }
+        if (target == kNone) {
+            return kNone;
+        }
+        std::size_t floor = Top().special;  // where the search for an element stops
+        if (IsOneOf(name, {"table", "tbody", "thead", "tfoot", "tr", "td", "th", "caption"})) {
+            floor = Top().table;
+        } else if (IsSpecial(name)) {
+            floor = Top().scopeBoundary;
+        }
+        return floor == kNone || target >= floor ? target : kNone;
+    }
 
     struct Open {
         int name;
