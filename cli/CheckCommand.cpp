@@ -11,6 +11,7 @@
 #include "cli/CommandSupport.h"
 #include "model/Text.h"
 #include "model/Utf8.h"
+#include "structured/MarkupLimits.h"
 #include "structured/PageCheck.h"
 
 namespace licytek::cli {
@@ -23,6 +24,7 @@ using structured::Severity;
 // The page has something a site would refuse; the same status as a file error, as the
 // help says.
 constexpr int kExitRefused = 1;
+constexpr int kExitUsage = 2;  // also: what was given is no page at all
 
 constexpr std::string_view kCheckHelp =
     "Usage: licytek-cli check [--for allegro|ebay|all] [FILE.html | -]\n"
@@ -47,8 +49,11 @@ constexpr std::string_view kCheckHelp =
     "  --for TARGET    allegro, ebay or all (the default)\n"
     "  -h, --help      show this help\n"
     "\n"
+    "A file with NUL bytes, or mostly control characters, is no HTML page; a page nested\n"
+    "deeper than 1,000 levels, or with over 100,000 tags, is refused with the limit named.\n"
+    "\n"
     "Exit status: 0 the sites would take the page; 1 something would be refused, or the\n"
-    "page could not be read; 2 wrong usage.\n";
+    "page could not be read; 2 wrong usage, or a file that is no HTML page.\n";
 
 struct CheckArguments {
     bool help = false;
@@ -102,6 +107,23 @@ std::variant<CheckArguments, Failure> ParseCheckArguments(std::span<const std::s
     return parsed;
 }
 
+// A file that holds a zero byte, or whose start is mostly control characters, is no text
+// at all (a picture, an archive, a program): its findings would mean nothing.
+bool LooksBinary(std::string_view bytes) {
+    if (bytes.find('\0') != std::string_view::npos) {
+        return true;
+    }
+    const std::string_view start = bytes.substr(0, std::size_t{64} << 10);
+    std::size_t controls = 0;
+    for (const char c : start) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f') || byte == 0x7F) {
+            ++controls;
+        }
+    }
+    return controls * 10 > start.size();  // over a tenth
+}
+
 // The page as UTF-8. A byte-order mark is no character of the first line.
 std::string PageAsUtf8(std::string bytes) {
     constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
@@ -140,7 +162,17 @@ std::optional<Failure> RunCheckCommand(std::span<const std::string_view> args) {
     if (auto* failure = std::get_if<Failure>(&read)) {
         return *failure;
     }
+    if (LooksBinary(std::get<std::string>(read))) {
+        const std::string name =
+            options.source == kStandardInput ? "standard input" : options.source;
+        return Failure{kExitUsage, name +
+                                       ": to nie jest strona HTML (plik ma bajty zerowe albo "
+                                       "same znaki steruj\u0105ce)"};
+    }
     const std::string page = PageAsUtf8(std::move(std::get<std::string>(read)));
+    if (std::string problem = structured::MarkupLimitProblem(page, "Strona"); !problem.empty()) {
+        return Failure{kExitRefused, problem};
+    }
     const auto findings = structured::CheckPage(page, options.targets);
 
     std::string report;

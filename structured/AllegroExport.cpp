@@ -32,6 +32,8 @@ struct Part {
     std::vector<Block> blocks;
     std::vector<std::string> links;
     bool hadGallery = false;
+    std::string refusal;               // the markup was not read
+    std::vector<std::string> leftOut;  // what its reading left out, one line per kind
 };
 
 struct Piece {
@@ -56,7 +58,7 @@ std::string LineText(const Line& line) {
 }
 
 Part DescriptionPart(const AuctionForm& form) {
-    Part part{"Memo1", {}, {}, false};
+    Part part{"Memo1", {}, {}, false, {}, {}};
     if (Line title = PlainTextLine(Cp1250ToUtf8(form.Edit2)); !title.empty()) {
         part.blocks.push_back(HeadingBlock(BlockKind::MainHeading, std::move(title)));
     }
@@ -68,18 +70,23 @@ Part DescriptionPart(const AuctionForm& form) {
     std::move(memo1.blocks.begin(), memo1.blocks.end(), std::back_inserter(part.blocks));
     part.links = std::move(memo1.linkAddresses);
     part.hadGallery = memo1.hadGallery;
+    part.refusal = std::move(memo1.refusal);
+    part.leftOut = std::move(memo1.leftOut);
     return part;
 }
 
 std::optional<Part> TermsPart(const AuctionForm& form) {
-    MarkupReading terms = ReadMarkup(Cp1250ToUtf8(form.Memo2), {.linesAreParagraphs = true});
-    if (terms.blocks.empty()) {
+    MarkupReading terms =
+        ReadMarkup(Cp1250ToUtf8(form.Memo2), {.linesAreParagraphs = true, .name = "Regulamin"});
+    if (terms.blocks.empty() && terms.refusal.empty()) {
         return std::nullopt;
     }
-    Part part{"Memo2", {HeadingBlock(BlockKind::Heading, kTermsHeading)}, {}, false};
+    Part part{"Memo2", {HeadingBlock(BlockKind::Heading, kTermsHeading)}, {}, false, {}, {}};
     std::move(terms.blocks.begin(), terms.blocks.end(), std::back_inserter(part.blocks));
     part.links = std::move(terms.linkAddresses);
     part.hadGallery = terms.hadGallery;
+    part.refusal = std::move(terms.refusal);
+    part.leftOut = std::move(terms.leftOut);
     return part;
 }
 
@@ -93,7 +100,8 @@ std::optional<Part> ShippingPart(const AuctionForm& form) {
     if (lines.lines.empty()) {
         return std::nullopt;
     }
-    return Part{"Edit6", {HeadingBlock(BlockKind::Heading, kShippingHeading), lines}, {}, false};
+    return Part{"Edit6", {HeadingBlock(BlockKind::Heading, kShippingHeading), lines}, {}, false, {},
+                {}};
 }
 
 std::vector<Part> Parts(const AuctionForm& form, const ExportOptions& options) {
@@ -213,6 +221,16 @@ bool CheckPictures(const Part& part, std::set<std::string>& seen, Report& report
                                                "adresu https://.");
                 break;
             case AddressKind::NotWeb:
+                if (const std::string fault = AddressCharacterFault(address); !fault.empty()) {
+                    // A control character is never shown raw.
+                    const bool showable = std::none_of(address.begin(), address.end(), [](char c) {
+                        return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+                    });
+                    report.Error(part.control, "Adres zdjęcia " +
+                                                   (showable ? Quote(address) + " " : "") + "ma " +
+                                                   fault + ".");
+                    break;
+                }
                 report.Error(part.control, "Zdjęcie " + Quote(address) +
                                                " nie ma adresu internetowego; Allegro potrzebuje "
                                                "pełnego adresu https://.");
@@ -224,6 +242,12 @@ bool CheckPictures(const Part& part, std::set<std::string>& seen, Report& report
 }
 
 void ReportLinksAndGallery(const Part& part, Report& report) {
+    if (!part.refusal.empty()) {
+        report.Error(part.control, part.refusal);
+    }
+    for (const std::string& leftOut : part.leftOut) {
+        report.Warning(part.control, leftOut);
+    }
     std::set<std::string_view> seen;
     for (const std::string& link : part.links) {
         if (seen.insert(link).second) {

@@ -256,7 +256,10 @@ void CheckArrangement(const Section& section, std::size_t index, std::vector<Vio
 void CheckItem(const Item& item, std::size_t section, std::size_t index,
                std::vector<Violation>& out) {
     if (item.type == ItemType::Image) {
-        if (!IsUsableAddress(ClassifyAddress(item.content))) {
+        if (const std::string fault = AddressCharacterFault(item.content); !fault.empty()) {
+            out.push_back(
+                {Rule::PictureAddress, Place(section, index) + "adres zdjęcia ma " + fault});
+        } else if (!IsUsableAddress(ClassifyAddress(item.content))) {
             out.push_back({Rule::PictureAddress, Place(section, index) + "adres zdjęcia „" +
                                                      item.content +
                                                      "” nie jest pełnym adresem https://"});
@@ -342,11 +345,8 @@ AddressKind ClassifyAddress(std::string_view address) {
     if (address.empty()) {
         return AddressKind::Empty;
     }
-    for (const char c : address) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte <= 0x20 || byte == 0x7F) {
-            return AddressKind::NotWeb;
-        }
+    if (!AddressCharacterFault(address).empty()) {
+        return AddressKind::NotWeb;
     }
     const std::string lower = Lowercase(address.substr(0, 8));
     const bool https = lower.starts_with("https://");
@@ -367,6 +367,24 @@ AddressKind ClassifyAddress(std::string_view address) {
     const bool hasScheme = colon != std::string_view::npos && colon > 0 && schemeEnd == colon &&
                            IsAsciiLetter(address.front());
     return hasScheme ? AddressKind::NotWeb : AddressKind::Relative;
+}
+
+std::string AddressCharacterFault(std::string_view address) {
+    for (const char c : address) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == ' ') {
+            return "spacj\u0119, kt\u00F3r\u0105 w adresie zapisuje si\u0119 jako %20";
+        }
+        if (c == '"' || c == '<' || c == '>') {
+            return std::string("znak \u201E") + c +
+                   "\u201D, kt\u00F3rego adres nie mo\u017Ce "
+                   "zawiera\u0107";
+        }
+        if (byte < 0x20 || byte == 0x7F) {
+            return "znak steruj\u0105cy, kt\u00F3rego adres nie mo\u017Ce zawiera\u0107";
+        }
+    }
+    return "";
 }
 
 std::vector<Violation> FindViolations(const Description& description) {

@@ -3,10 +3,12 @@
 #include <gumbo.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <memory>
 #include <vector>
 
+#include "structured/MarkupLimits.h"
 #include "structured/ParseArena.h"
 #include "structured/TextFlow.h"
 
@@ -129,12 +131,153 @@ std::string_view AttributeValue(const GumboElement& element, const char* name) {
     return attribute == nullptr ? std::string_view{} : std::string_view(attribute->value);
 }
 
+// What the reading drops that the seller would miss, one sentence for each kind, in the
+// order first met.
+class LeftOutMarkup {
+  public:
+    void Note(const GumboElement& element) {
+        switch (element.tag) {
+            case GUMBO_TAG_I:
+            case GUMBO_TAG_EM:
+            case GUMBO_TAG_U:
+            case GUMBO_TAG_S:
+            case GUMBO_TAG_STRIKE:
+            case GUMBO_TAG_DEL:
+            case GUMBO_TAG_INS:
+            case GUMBO_TAG_FONT:
+            case GUMBO_TAG_MARK:
+            case GUMBO_TAG_BIG:
+            case GUMBO_TAG_SMALL:
+            case GUMBO_TAG_SUB:
+            case GUMBO_TAG_SUP:
+                Add(Kind::Formatting);
+                break;
+            case GUMBO_TAG_TABLE:
+                Add(Kind::Table);
+                break;
+            case GUMBO_TAG_SCRIPT:
+            case GUMBO_TAG_NOSCRIPT:
+                Add(Kind::Script);
+                break;
+            case GUMBO_TAG_STYLE:
+                Add(Kind::Styles);
+                break;
+            case GUMBO_TAG_FORM:
+            case GUMBO_TAG_SELECT:
+            case GUMBO_TAG_TEXTAREA:
+                Add(Kind::Form);
+                break;
+            case GUMBO_TAG_INPUT:
+            case GUMBO_TAG_BUTTON:
+                Add(Kind::Form);
+                NoteFieldText(element);
+                break;
+            case GUMBO_TAG_IFRAME:
+            case GUMBO_TAG_FRAME:
+            case GUMBO_TAG_OBJECT:
+            case GUMBO_TAG_EMBED:
+            case GUMBO_TAG_APPLET:
+                Add(Kind::Embedded);
+                break;
+            default:
+                break;
+        }
+        for (unsigned int i = 0; i < element.attributes.length; ++i) {
+            const auto* attribute = static_cast<const GumboAttribute*>(element.attributes.data[i]);
+            const std::string_view name = attribute->name;  // lower case already
+            if (name == "style") {
+                Add(Kind::Styles);
+            } else if (name.size() > 2 && name.starts_with("on")) {
+                Add(Kind::Events);
+            }
+        }
+    }
+
+    std::vector<std::string> Sentences() const {
+        std::vector<std::string> sentences;
+        for (const Kind kind : order_) {
+            sentences.push_back(Sentence(kind));
+        }
+        return sentences;
+    }
+
+  private:
+    enum class Kind { Formatting, Table, Script, Styles, Events, Form, Embedded };
+
+    void Add(Kind kind) {
+        if (std::find(order_.begin(), order_.end(), kind) == order_.end()) {
+            order_.push_back(kind);
+        }
+    }
+
+    // A text field's or a button's value shows on the page; an input of another type
+    // (hidden, checkbox...) shows no text of its own.
+    void NoteFieldText(const GumboElement& element) {
+        const std::string_view type = AttributeValue(element, "type");
+        constexpr std::array<std::string_view, 5> kShowingValue = {"text", "submit", "button",
+                                                                   "reset", "search"};
+        const bool showsValue =
+            type.empty() ||
+            std::find(kShowingValue.begin(), kShowingValue.end(), type) != kShowingValue.end();
+        const std::string value = CleanAddress(AttributeValue(element, "value"));
+        if (element.tag == GUMBO_TAG_INPUT && showsValue && !value.empty() &&
+            std::find(lostTexts_.begin(), lostTexts_.end(), value) == lostTexts_.end()) {
+            lostTexts_.push_back(value);
+        }
+    }
+
+    std::string Sentence(Kind kind) const {
+        switch (kind) {
+            case Kind::Formatting:
+                return "Kursywa, podkreślenia i kolory znikają: Allegro pokazuje sam "
+                       "tekst.";
+            case Kind::Table:
+                return "Tabela spłaszczona do akapitów: każda komórka jest "
+                       "osobnym akapitem.";
+            case Kind::Script:
+                return "Skrypt usunięty: Allegro nie przyjmuje skryptów.";
+            case Kind::Styles:
+                return "Style (<style> i atrybuty style) usunięte: Allegro pokazuje opis "
+                       "własnym wyglądem.";
+            case Kind::Events:
+                return "Atrybuty zdarzeń (onclick, onload…) usunięte: Allegro nie "
+                       "przyjmuje skryptów.";
+            case Kind::Form:
+                return FormSentence();
+            case Kind::Embedded:
+                return "Ramki i osadzone obiekty (<iframe>, <object>, <embed>) usunięte "
+                       "razem z tym, co pokazywały.";
+        }
+        return {};
+    }
+
+    std::string FormSentence() const {
+        std::string sentence = "Formularz usunięty: Allegro nie przyjmuje pól ani przycisków";
+        if (lostTexts_.empty()) {
+            return sentence + ".";
+        }
+        constexpr std::size_t kShown = 3;
+        sentence += "; znika tekst widoczny w polach i na przyciskach: ";
+        for (std::size_t i = 0; i < lostTexts_.size() && i < kShown; ++i) {
+            sentence += (i == 0 ? "„" : ", „") + lostTexts_[i] + "”";
+        }
+        if (lostTexts_.size() > kShown) {
+            sentence += " i " + std::to_string(lostTexts_.size() - kShown) + " więcej";
+        }
+        return sentence + ".";
+    }
+
+    std::vector<Kind> order_;
+    std::vector<std::string> lostTexts_;
+};
+
 // Walks the parsed tree in document order without recursion (seller's markup may nest
 // thousands of elements deep) and tells the flow what the browser would show.
 class TreeWalker {
   public:
-    TreeWalker(TextFlow& flow, MarkupReading& reading, const TextExpander& expander)
-        : flow_(flow), reading_(reading), expander_(expander) {}
+    TreeWalker(TextFlow& flow, MarkupReading& reading, const TextExpander& expander,
+               LeftOutMarkup& leftOut)
+        : flow_(flow), reading_(reading), expander_(expander), leftOut_(leftOut) {}
 
     void Walk(const GumboNode* root) {
         struct Frame {
@@ -155,6 +298,7 @@ class TreeWalker {
             const auto* child = static_cast<const GumboNode*>(children.data[frame.nextChild++]);
             if (child->type == GUMBO_NODE_ELEMENT) {
                 const Role role = RoleOf(child->v.element);
+                leftOut_.Note(child->v.element);
                 if (Enter(child->v.element, role)) {
                     stack.push_back({child, 0, role});
                 }
@@ -256,6 +400,7 @@ class TreeWalker {
     TextFlow& flow_;
     MarkupReading& reading_;
     const TextExpander& expander_;
+    LeftOutMarkup& leftOut_;
 };
 
 bool IsSpaceOrControl(unsigned char c) {
@@ -283,6 +428,10 @@ std::string CleanAddress(std::string_view address) {
 
 MarkupReading ReadMarkup(std::string_view utf8Html, ReadOptions options) {
     MarkupReading reading;
+    reading.refusal = MarkupLimitProblem(utf8Html, options.name);
+    if (!reading.refusal.empty()) {
+        return reading;
+    }
     TextFlow flow(options.linesAreParagraphs);
     ParseArena arena;
     const CompressedMarkup compressed = CompressText(utf8Html);
@@ -295,8 +444,10 @@ MarkupReading ReadMarkup(std::string_view utf8Html, ReadOptions options) {
         output = arena.Parse(utf8Html);
         runs = &kNoRuns;
     }
-    TreeWalker(flow, reading, TextExpander(*runs)).Walk(output->document);
+    LeftOutMarkup leftOut;
+    TreeWalker(flow, reading, TextExpander(*runs), leftOut).Walk(output->document);
     reading.blocks = flow.Finish();
+    reading.leftOut = leftOut.Sentences();
     return reading;
 }
 

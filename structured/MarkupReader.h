@@ -42,13 +42,21 @@ struct MarkupReading {
     std::vector<Block> blocks;
     std::vector<std::string> linkAddresses;  // every link's address, in the order of the text
     bool hadGallery = false;                 // the gallery placeholder was there
+    // Why the markup was not read at all (a limit it goes past), or empty; Polish, UTF-8.
+    std::string refusal;
+    // What the reading left out that the seller would miss, one sentence per kind (scripts,
+    // tables, forms, formatting...), in the order first met; Polish, UTF-8.
+    std::vector<std::string> leftOut;
 };
 
 struct ReadOptions {
     bool linesAreParagraphs = false;  // every line break ends a paragraph (the terms)
+    std::string_view name = "Opis";   // what the text is, to start a refusal with
 };
 
-// Reads `utf8Html` with an HTML5 parser, as a browser would, including misnested markup.
+// Reads `utf8Html` with an HTML5 parser, as a browser would, including misnested markup,
+// in time and memory linear in its size: markup past the limits of MarkupLimitProblem is
+// refused instead.
 MarkupReading ReadMarkup(std::string_view utf8Html, ReadOptions options = {});
 
 // A plain text (no markup) as one line, whitespace collapsed; empty when it shows nothing.

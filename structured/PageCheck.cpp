@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "model/PolishNumbers.h"
+#include "structured/MarkupLimits.h"
 #include "structured/ParseArena.h"
 #include "structured/Validation.h"
 
@@ -25,6 +26,10 @@ std::string LowerAscii(std::string_view text) {
     std::string lower(text);
     std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) { return LowerAscii(c); });
     return lower;
+}
+
+bool IsAsciiLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
 bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
@@ -239,6 +244,44 @@ class PageWalker {
                 Add(offset, Target::Ebay, SubjectKind::Element, name, std::move(*rule));
             }
         }
+        if (element.tag == GUMBO_TAG_IMG) {
+            CheckPictureAddress(AttributeValue(element, "src"), offset);
+        }
+    }
+
+    // A picture on the seller's disk shows on no auction site: the page needs its web
+    // address. Said once for each site the page is checked for.
+    void CheckPictureAddress(std::string_view src, std::size_t offset) {
+        const std::string address(TrimmedStart(src));
+        if (!IsLocalPicture(address)) {
+            return;
+        }
+        const std::string message =
+            "zdj\u0119cie " + Quoted(ShortAddress(address)) +
+            " to plik na dysku: strona aukcji potrzebuje adresu internetowego https://";
+        for (const auto& [wanted, target] : {std::pair{targets_.allegro, Target::Allegro},
+                                            std::pair{targets_.ebay, Target::Ebay}}) {
+            if (wanted) {
+                Add(offset, target, SubjectKind::Page, "plik na dysku", message);
+            }
+        }
+    }
+
+    // A file path or a file: address; an address of the site itself ("/img/a.jpg" without a
+    // folder of a disk) cannot be told from a path, so only paths that look like a disk's are.
+    static bool IsLocalPicture(std::string_view address) {
+        const std::string lower = LowerAscii(address.substr(0, 8));
+        if (lower.starts_with("file:")) {
+            return true;
+        }
+        const bool drive = address.size() > 2 && IsAsciiLetter(address[0]) && address[1] == ':' &&
+                           (address[2] == '\\' || address[2] == '/');
+        const bool home = address.starts_with("/home/") || address.starts_with("/Users/") ||
+                          address.starts_with("~/") || address.starts_with("/tmp/") ||
+                          address.starts_with("/media/") || address.starts_with("/mnt/");
+        const bool relativeFile = ClassifyAddress(address) == AddressKind::Relative &&
+                                  !address.starts_with("/") && !address.starts_with("//");
+        return drive || home || relativeFile;
     }
 
     static std::optional<std::string> EbayElementRule(const GumboElement& element,
@@ -491,6 +534,11 @@ class PositionCounter {
 }  // namespace
 
 std::vector<PageFinding> CheckPage(std::string_view utf8Html, PageTargets targets) {
+    // A page past the parser's limits is refused whole, before it is parsed.
+    if (std::string problem = MarkupLimitProblem(utf8Html, "Strona"); !problem.empty()) {
+        return {{Severity::Error, targets.allegro ? Target::Allegro : Target::Ebay, 1, 1, "strona",
+                 std::move(problem), 1}};
+    }
     ParseArena arena;
     const GumboOutput* page = arena.Parse(utf8Html);
     std::vector<PendingFinding> pending = PageWalker(utf8Html, targets).Walk(page->document);
@@ -511,7 +559,8 @@ std::vector<PageFinding> CheckPage(std::string_view utf8Html, PageTargets target
     std::vector<PageFinding> findings;
     for (const auto& [offset, index] : order) {
         PendingFinding& finding = pending[index];
-        const std::size_t count = finding.target == Target::Allegro ? summary.Take(finding) : 1;
+        const bool summed = finding.target == Target::Allegro && finding.kind != SubjectKind::Page;
+        const std::size_t count = summed ? summary.Take(finding) : 1;
         if (count == 0) {
             continue;
         }

@@ -28,7 +28,8 @@ struct PageFinding {
     std::size_t count = 1;   // how many places it stands for: more when it sums up the rest
 };
 
-// The findings of the page `utf8Html`, in the order of the page.
+// The findings of the page `utf8Html`, in the order of the page. A page past the limits of
+// MarkupLimitProblem gets one error finding, at its start, that names the limit.
 std::vector<PageFinding> CheckPage(std::string_view utf8Html, PageTargets targets = {});
 
 // "allegro" or "ebay".

@@ -42,6 +42,11 @@ enum class AddressKind {
 
 AddressKind ClassifyAddress(std::string_view address);
 
+// What in the address no web address may hold, as a Polish phrase to follow "adres ma"
+// ("spację, którą w adresie zapisuje się jako %20"), or an empty text when its characters
+// are sound.
+std::string AddressCharacterFault(std::string_view address);
+
 inline bool IsUsableAddress(AddressKind kind) {
     return kind == AddressKind::Https || kind == AddressKind::Http;
 }

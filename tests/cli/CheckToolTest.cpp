@@ -122,6 +122,23 @@ TEST_F(CheckToolTest, WrongUsageAndMissingPagesAreFailures) {
         EXPECT_EQ(run.out, "") << c.part;
         EXPECT_NE(run.err.find(c.part), std::string::npos) << run.err;
     }
+    // A file that is no text at all, and a page past the parser's limits.
+    for (const std::string& bytes : {std::string("<p>a\0b</p>", 10), std::string(200, '\x01')}) {
+        const ToolRun binary = CheckFile(bytes);
+        EXPECT_EQ(binary.status, 2);
+        EXPECT_EQ(binary.out, "");
+        EXPECT_NE(binary.err.find("strona.html: to nie jest strona HTML"), std::string::npos)
+            << binary.err;
+    }
+    std::string deep;
+    for (int i = 0; i < 1001; ++i) {
+        deep += "<div>";
+    }
+    const ToolRun refused = CheckFile(deep);
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("Strona ma znaczniki zagnieżdżone głębiej niż 1 000 poziomów"),
+              std::string::npos)
+        << refused.err;
     const ToolRun help = Check({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_TRUE(help.out.starts_with("Usage: licytek-cli check")) << help.out;

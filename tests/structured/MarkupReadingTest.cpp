@@ -131,5 +131,29 @@ TEST(MarkupReadingTest, TermsReadEachLineAsAParagraph) {
               "<li>Faktura</li></ol>");
 }
 
+TEST(MarkupReadingTest, DroppedMarkupIsToldOncePerKind) {
+    const MarkupReading reading = ReadMarkup(
+        "<p style=\"color:red\" onclick=\"x()\"><i>a</i><u>b</u><font color=red>c</font></p>"
+        "<table><tr><td>x<td>y</table><table><td>z</table><script>alert(1)</script>"
+        "<form><input value=\"Kup teraz\"><input type=hidden value=ukryte>"
+        "<input type=submit value=Wyślij><input value=\"Kup teraz\"></form>"
+        "<iframe src=x></iframe><object data=y></object><i>d</i>");
+    EXPECT_EQ(reading.leftOut,
+              (std::vector<std::string>{
+                  "Style (<style> i atrybuty style) usunięte: Allegro pokazuje opis własnym "
+                  "wyglądem.",
+                  "Atrybuty zdarzeń (onclick, onload…) usunięte: Allegro nie przyjmuje skryptów.",
+                  "Kursywa, podkreślenia i kolory znikają: Allegro pokazuje sam tekst.",
+                  "Tabela spłaszczona do akapitów: każda komórka jest osobnym akapitem.",
+                  "Skrypt usunięty: Allegro nie przyjmuje skryptów.",
+                  "Formularz usunięty: Allegro nie przyjmuje pól ani przycisków; znika tekst "
+                  "widoczny w polach i na przyciskach: „Kup teraz”, „Wyślij”.",
+                  "Ramki i osadzone obiekty (<iframe>, <object>, <embed>) usunięte razem z tym, "
+                  "co pokazywały.",
+              }));
+    EXPECT_EQ(ReadMarkup("<h2>a</h2><p><b>b</b></p><ul><li>c</ul><img src=x><br>").leftOut,
+              std::vector<std::string>{});
+}
+
 }  // namespace
 }  // namespace licytek::structured

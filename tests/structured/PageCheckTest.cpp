@@ -84,6 +84,35 @@ TEST(PageCheck, EbayRefusesActiveContentAndPlainHttp) {
               std::vector<std::string>{"1:1 opis mobilny (warning)"});
 }
 
+TEST(PageCheck, PicturesOnTheSellersDiskNeedAWebAddress) {
+    const std::string page = std::string(kMobileSnippet) +
+                             "<img src=\"/home/x/a.jpg\"><img src=\"file:///C:/a.jpg\">"
+                             "<img src=\"zdjecia/a.jpg\"><img src=\"C:\\foto\\a.jpg\">"
+                             "<img src=\"https://x.pl/a.jpg\"><img src=\"/img/a.jpg\">";
+    const auto findings = CheckPage(page, kEbayOnly);
+    std::vector<std::string> messages;
+    for (const PageFinding& finding : findings) {
+        messages.push_back(finding.message);
+    }
+    const std::string end =
+        "” to plik na dysku: strona aukcji potrzebuje adresu internetowego "
+        "https://";
+    EXPECT_EQ(messages, (std::vector<std::string>{
+                            "zdjęcie „/home/x/a.jpg" + end, "zdjęcie „file:///C:/a.jpg" + end,
+                            "zdjęcie „zdjecia/a.jpg" + end, "zdjęcie „C:\\foto\\a.jpg" + end}));
+}
+
+TEST(PageCheck, PagePastTheParsersLimitsIsOneErrorNamingTheLimit) {
+    std::string deep;
+    for (int i = 0; i < 1001; ++i) {
+        deep += "<div>";
+    }
+    const auto findings = CheckPage(deep);
+    ASSERT_EQ(findings.size(), 1u);
+    EXPECT_EQ(findings[0].message, "Strona ma znaczniki zagnieżdżone głębiej niż 1 000 poziomów.");
+    EXPECT_EQ(findings[0].severity, Severity::Error);
+}
+
 TEST(PageCheck, EbayTakesAtMostHalfAMillionCharacters) {
     // Two-byte characters: the limit counts characters, not bytes.
     std::string page(kMobileSnippet);

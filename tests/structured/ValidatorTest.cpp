@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "structured/Description.h"
+#include "structured/Validation.h"
 
 namespace licytek::structured {
 namespace {
@@ -85,6 +86,24 @@ TEST(ValidatorTest, RefusesPictureAddressesThatAreNotAbsoluteWebAddresses) {
                             "file:///C:/a.jpg", "data:image/png;base64,AA", "https://x/a b.jpg"}) {
         EXPECT_EQ(ValidateDescription(Of({{{Image(url)}}})).size(), 1u) << url;
     }
+}
+
+TEST(ValidatorTest, NamesTheCharactersNoAddressHolds) {
+    EXPECT_EQ(AddressCharacterFault("https://x/a b.jpg"),
+              "spację, którą w adresie zapisuje się jako %20");
+    EXPECT_EQ(AddressCharacterFault("https://x/a\"b.jpg"),
+              "znak „\"”, którego adres nie może zawierać");
+    EXPECT_EQ(AddressCharacterFault("https://x/<b>.jpg"),
+              "znak „<”, którego adres nie może zawierać");
+    EXPECT_EQ(AddressCharacterFault("https://x/a\x1B.jpg"),
+              "znak sterujący, którego adres nie może zawierać");
+    EXPECT_EQ(AddressCharacterFault("https://x/a%20b.jpg?x=1&y=%3C"), "");
+    for (const char* url : {"https://x/a>b.jpg", "https://x/a\x7F.jpg"}) {
+        EXPECT_EQ(ClassifyAddress(url), AddressKind::NotWeb) << url;
+    }
+    const auto violations = ValidateDescription(Of({{{Image("https://x/a b.jpg")}}}));
+    ASSERT_EQ(violations.size(), 1u);
+    EXPECT_NE(violations[0].message.find("%20"), std::string::npos) << violations[0].message;
 }
 
 TEST(ValidatorTest, RefusesADescriptionOverFortyThousandBytes) {
