@@ -1,5 +1,6 @@
 #include "structured/OfferToForm.h"
 
+#include <algorithm>
 #include <optional>
 #include <span>
 #include <utility>
@@ -15,6 +16,82 @@
 
 namespace licytek::structured {
 namespace {
+
+Finding MemoError(std::string message) {
+    return Finding{Severity::Error, "Memo1", std::move(message)};
+}
+
+std::string CodePointName(char32_t codePoint) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string name = "U+";
+    for (int shift = codePoint > 0xFFFF ? 20 : 12; shift >= 0; shift -= 4) {
+        name.push_back(kHex[(codePoint >> shift) & 0xF]);
+    }
+    return name;
+}
+
+// Characters that the HTML parser replaces with U+FFFD where they stand as they are.
+bool ParserReplaces(char32_t codePoint) {
+    const bool control = (codePoint < 0x20 && codePoint != '\t' && codePoint != '\n' &&
+                          codePoint != '\f' && codePoint != '\r') ||
+                         (codePoint >= 0x7F && codePoint <= 0x9F);
+    const bool nonCharacter =
+        (codePoint >= 0xFDD0 && codePoint <= 0xFDEF) || (codePoint & 0xFFFE) == 0xFFFE;
+    return control || nonCharacter;
+}
+
+// Characters that a character reference does not give back either: &#0; and &#128; to
+// &#159; stand for other characters.
+bool ReferenceChanges(char32_t codePoint) {
+    return codePoint == 0 || (codePoint >= 0x80 && codePoint <= 0x9F);
+}
+
+Finding UncarriedCharacter(char32_t codePoint) {
+    return MemoError("Opis oferty zawiera znak sterujący " + CodePointName(codePoint) +
+                     ", którego strona nie może przenieść; usuń go w Allegro i wczytaj ofertę "
+                     "ponownie.");
+}
+
+// The first character of the description that the form cannot carry, if any.
+std::optional<Finding> CheckCharacters(const Description& description) {
+    for (const Section& section : description.sections) {
+        for (const Item& item : section.items) {
+            const std::string_view text = item.content;
+            for (std::size_t at = 0; at < text.size();) {
+                char32_t codePoint = 0;
+                const std::size_t length = ReadUtf8(text.substr(at), codePoint);
+                if (length == 0) {
+                    return MemoError("Opis oferty nie jest poprawnym tekstem UTF-8.");
+                }
+                if (ReferenceChanges(codePoint)) {
+                    return UncarriedCharacter(codePoint);
+                }
+                at += length;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+// A TEXT item's content with the characters that the parser would replace as references,
+// so that they are read as themselves (as a browser shows them). The subset has no
+// attributes, so such characters can only stand in text.
+std::string WithReferences(std::string_view content) {
+    std::string out;
+    out.reserve(content.size());
+    for (std::size_t at = 0; at < content.size();) {
+        char32_t codePoint = 0;
+        const std::size_t length =
+            std::max<std::size_t>(ReadUtf8(content.substr(at), codePoint), 1);
+        if (ParserReplaces(codePoint)) {
+            out += "&#" + std::to_string(static_cast<unsigned long>(codePoint)) + ";";
+        } else {
+            out.append(content.substr(at, length));
+        }
+        at += length;
+    }
+    return out;
+}
 
 // One item of the description as read: a TEXT item's blocks, or a picture.
 struct Piece {
@@ -33,7 +110,8 @@ std::vector<Piece> ReadPieces(const Description& description) {
         for (const Item& item : section.items) {
             Piece piece;
             if (item.type == ItemType::Text) {
-                piece.blocks = ReadMarkup(item.content, {.markupOnly = true}).blocks;
+                piece.blocks =
+                    ReadMarkup(WithReferences(item.content), {.markupOnly = true}).blocks;
                 if (piece.blocks.empty()) {
                     continue;
                 }
@@ -134,60 +212,36 @@ class MarkupWriter {
     std::string out_;
 };
 
-Finding MemoError(std::string message) {
-    return Finding{Severity::Error, "Memo1", std::move(message)};
-}
-
-std::string CodePointName(char32_t codePoint) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string name = "U+";
-    for (int shift = codePoint > 0xFFFF ? 20 : 12; shift >= 0; shift -= 4) {
-        name.push_back(kHex[(codePoint >> shift) & 0xF]);
-    }
-    return name;
-}
-
-// Characters that the HTML parser replaces with U+FFFD where they stand as they are.
-bool ParserReplaces(char32_t codePoint) {
-    const bool control = (codePoint < 0x20 && codePoint != '\t' && codePoint != '\n' &&
-                          codePoint != '\f' && codePoint != '\r') ||
-                         (codePoint >= 0x7F && codePoint <= 0x9F);
-    const bool nonCharacter =
-        (codePoint >= 0xFDD0 && codePoint <= 0xFDEF) || (codePoint & 0xFFFE) == 0xFFFE;
-    return control || nonCharacter;
-}
-
-// Characters that a character reference does not give back either: &#0; and &#128; to
-// &#159; stand for other characters.
-bool ReferenceChanges(char32_t codePoint) {
-    return codePoint == 0 || (codePoint >= 0x80 && codePoint <= 0x9F);
-}
-
-Finding UncarriedCharacter(char32_t codePoint) {
-    return MemoError("Opis oferty zawiera znak sterujący " + CodePointName(codePoint) +
-                     ", którego strona nie może przenieść; usuń go w Allegro i wczytaj ofertę "
-                     "ponownie.");
-}
-
-// The first character of a TEXT item that the reading would replace, if any.
-std::optional<Finding> CheckCharacters(const Description& description) {
-    for (const Section& section : description.sections) {
-        for (const Item& item : section.items) {
-            const std::string_view text = item.content;
-            for (std::size_t at = 0; at < text.size();) {
-                char32_t codePoint = 0;
-                const std::size_t length = ReadUtf8(text.substr(at), codePoint);
-                if (length == 0) {
-                    return MemoError("Opis oferty nie jest poprawnym tekstem UTF-8.");
-                }
-                if (item.type == ItemType::Text && ParserReplaces(codePoint)) {
-                    return UncarriedCharacter(codePoint);
-                }
-                at += length;
+// The markup of the items. It follows the export's grouping, which begins with the auction
+// header's heading as a TEXT item, and marks a section wherever the grouping would not begin
+// one by itself.
+std::string MarkupOf(std::vector<Piece> pieces, std::string_view titleText) {
+    MarkupWriter writer;
+    std::size_t lastCount = titleText.empty() ? 0 : 1;  // items in the export's last section
+    bool lastText = !titleText.empty();
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        Piece& piece = pieces[i];
+        if (i == 0 && piece.text && !titleText.empty()) {
+            // Goes on the auction header's TEXT item, which holds its heading already.
+            if (IsTitleHeading(piece.blocks.front(), titleText)) {
+                piece.blocks.erase(piece.blocks.begin());
             }
+        } else {
+            const bool rule = piece.startsSection && (lastCount == 1 || (piece.text && lastText));
+            if (rule) {
+                writer.Rule();
+            }
+            lastCount = rule || lastCount != 1 ? 1 : 2;
+            lastText = piece.text;
+        }
+        if (!piece.text) {
+            writer.Picture(piece.address);
+        }
+        for (const Block& block : piece.blocks) {
+            writer.Text(block);
         }
     }
-    return std::nullopt;
+    return writer.Take();
 }
 
 // Windows-1250 bytes of UTF-8 markup, with every character that the code page cannot hold,
@@ -251,34 +305,7 @@ std::variant<PulledOffer, Finding> PullOffer(std::string_view utf8Name,
     std::vector<Piece> pieces = ReadPieces(description);
     const Description expected = ExpectedExport(pieces, titleText);
 
-    // Follows the export's grouping, with the auction header's heading as its first TEXT item,
-    // and marks a section wherever the grouping would not begin one by itself.
-    MarkupWriter writer;
-    std::size_t lastCount = titleText.empty() ? 0 : 1;  // items in the export's last section
-    bool lastText = !titleText.empty();
-    for (std::size_t i = 0; i < pieces.size(); ++i) {
-        Piece& piece = pieces[i];
-        if (i == 0 && piece.text && !titleText.empty()) {
-            // Goes on the auction header's TEXT item, which holds its heading already.
-            if (IsTitleHeading(piece.blocks.front(), titleText)) {
-                piece.blocks.erase(piece.blocks.begin());
-            }
-        } else {
-            const bool rule = piece.startsSection && (lastCount == 1 || (piece.text && lastText));
-            if (rule) {
-                writer.Rule();
-            }
-            lastCount = rule || lastCount != 1 ? 1 : 2;
-            lastText = piece.text;
-        }
-        if (!piece.text) {
-            writer.Picture(piece.address);
-        }
-        for (const Block& block : piece.blocks) {
-            writer.Text(block);
-        }
-    }
-    std::variant<std::string, Finding> memo = ForTheForm(writer.Take());
+    std::variant<std::string, Finding> memo = ForTheForm(MarkupOf(std::move(pieces), titleText));
     if (Finding* problem = std::get_if<Finding>(&memo)) {
         return std::move(*problem);
     }

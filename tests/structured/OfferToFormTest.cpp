@@ -33,7 +33,7 @@ const std::vector<Spelled> kTexts = {
     {"Привет 中文 ñandú", "Привет 中文 ñandú"},
     {"€ 10  \n razy", "€ 10 razy"},
     {"&amp;#10004; zostaje", "&amp;#10004; zostaje"},
-    {"dzwonek&#7;&#127;", "dzwonek\x07\x7F"},
+    {"dzwonek&#7;&#127;\x01", "dzwonek\x07\x7F\x01"},
 };
 const std::vector<Spelled> kListLikeStarts = {
     {"- myślnik", "- myślnik"}, {"1. numer", "1. numer"}, {"• kropka", "• kropka"}};
@@ -242,9 +242,10 @@ TEST(OfferToFormTest, WhatTheFormCannotHoldIsRefusedNamingTheInput) {
     EXPECT_EQ(std::get<Finding>(title).control, "Edit2");
     EXPECT_NE(std::get<Finding>(title).message.find("„✔”"), std::string::npos);
 
-    for (const std::string_view content : {"<p>a\xC2\x80</p>", "<p>a\x01</p>", "<p>a</p><i>"}) {
-        const auto pulled =
-            PullOffer("Rower", {{Section{{Item{ItemType::Text, std::string(content)}}}}});
+    // U+0000 and C1 controls: a page reads &#0; and &#128;...&#159; as other characters.
+    for (const std::string& content : {std::string("<p>a\xC2\x80</p>"),
+                                       std::string("<p>a\0</p>", 9), std::string("<p>a</p><i>")}) {
+        const auto pulled = PullOffer("Rower", {{Section{{Item{ItemType::Text, content}}}}});
         ASSERT_TRUE(std::holds_alternative<Finding>(pulled)) << content;
         EXPECT_EQ(std::get<Finding>(pulled).control, "Memo1");
     }
