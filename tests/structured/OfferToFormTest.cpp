@@ -44,7 +44,8 @@ class Generator {
     Spelled TextItem(bool startWithTitle) {
         Spelled item;
         if (startWithTitle) {
-            Add(item, {"<h1>Rower górski &amp; kask</h1>", "<h1>Rower górski &amp; kask</h1>"});
+            // The offer's name as its first heading, spelled otherwise than the export does.
+            Add(item, {"<h1>Rower  górski &#38; kask</h1>", "<h1>Rower górski &amp; kask</h1>"});
         }
         const std::size_t blocks = 1 + Pick(4);
         for (std::size_t i = 0; i < blocks; ++i) {
@@ -187,7 +188,9 @@ TEST(OfferToFormTest, EveryArrangementAndElementComesBackFromTheForm) {
                 for (const int variant : {0, 1, 2}) {
                     const bool titleFirst = variant == 0 && a.front() == 'T';
                     const auto [given, back] = Sections({a, b, c}, generator, titleFirst);
-                    ExpectRoundTrip(variant == 2 ? "" : kName, given, back);
+                    const std::string_view name = variant == 2 ? "" : kName;
+                    ExpectRoundTrip(name, given, back);
+                    ExpectRoundTrip(name, back, back);  // the export's spelling stays as it is
                 }
             }
         }
