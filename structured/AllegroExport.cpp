@@ -49,14 +49,6 @@ Block HeadingBlock(BlockKind kind, std::string_view text) {
     return HeadingBlock(kind, Line{Run{std::string(text), false}});
 }
 
-std::string LineText(const Line& line) {
-    std::string text;
-    for (const Run& run : line) {
-        text += run.text;
-    }
-    return text;
-}
-
 Part DescriptionPart(const AuctionForm& form) {
     Part part{"Memo1", {}, {}, false, {}, {}};
     if (Line title = PlainTextLine(Cp1250ToUtf8(form.Edit2)); !title.empty()) {
@@ -118,15 +110,17 @@ std::vector<Part> Parts(const AuctionForm& form, const ExportOptions& options) {
     return parts;
 }
 
-// Adjacent text blocks become one TEXT item, each picture an IMAGE item.
+// Adjacent text blocks become one TEXT item, each picture an IMAGE item. A block after an
+// <hr> begins a new item and a new section.
 void AppendPieces(const Part& part, std::vector<Piece>& pieces) {
     const std::span<const Block> blocks = part.blocks;
     bool first = true;
     for (std::size_t i = 0; i < blocks.size();) {
         Piece piece;
+        piece.startsSection = first || blocks[i].startsSection;
         if (blocks[i].IsText()) {
-            std::size_t end = i;
-            while (end < blocks.size() && blocks[end].IsText()) {
+            std::size_t end = i + 1;
+            while (end < blocks.size() && blocks[end].IsText() && !blocks[end].startsSection) {
                 ++end;
             }
             piece.item = Item{ItemType::Text, WriteTextItem(blocks.subspan(i, end - i))};
@@ -135,7 +129,6 @@ void AppendPieces(const Part& part, std::vector<Piece>& pieces) {
             piece.item = Item{ItemType::Image, blocks[i].address};
             ++i;
         }
-        piece.startsSection = first;
         first = false;
         pieces.push_back(std::move(piece));
     }

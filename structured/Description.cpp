@@ -2,6 +2,7 @@
 
 #include <array>
 #include <nlohmann/json.hpp>
+#include <variant>
 
 #include "model/PolishNumbers.h"
 #include "structured/Utf8.h"
@@ -292,7 +293,9 @@ std::size_t JsonSizeEstimate(const Description& description) {
 
 // ---- A description given as JSON ----------------------------------------------------------
 
-std::string JsonItemProblem(const Json& item, Item& out) {
+// `strict`: no fields but the format's own (what is sent); otherwise other fields are
+// passed over (what is read back from Allegro).
+std::string JsonItemProblem(const Json& item, bool strict, Item& out) {
     if (!item.is_object() || !item.contains("type") || !item["type"].is_string()) {
         return "element nie jest obiektem z polem \"type\"";
     }
@@ -304,7 +307,7 @@ std::string JsonItemProblem(const Json& item, Item& out) {
     if (!item.contains(key) || !item[key].is_string()) {
         return "element " + type + " bez pola \"" + std::string(key) + "\"";
     }
-    if (item.size() != 2) {
+    if (strict && item.size() != 2) {
         return "element " + type + " ma pola inne niż \"type\" i \"" + std::string(key) + "\"";
     }
     out.type = type == kText ? ItemType::Text : ItemType::Image;
@@ -312,8 +315,8 @@ std::string JsonItemProblem(const Json& item, Item& out) {
     return "";
 }
 
-std::string JsonSectionProblem(const Json& section, std::size_t index, Section& out) {
-    if (!section.is_object() || section.size() != 1 || !section.contains("items") ||
+std::string JsonSectionProblem(const Json& section, std::size_t index, bool strict, Section& out) {
+    if (!section.is_object() || (strict && section.size() != 1) || !section.contains("items") ||
         !section["items"].is_array()) {
         return Place(index, static_cast<std::size_t>(-1)) +
                "sekcja musi być obiektem z samym polem \"items\" (tablicą)";
@@ -321,7 +324,7 @@ std::string JsonSectionProblem(const Json& section, std::size_t index, Section& 
     std::size_t itemIndex = 0;
     for (const Json& jsonItem : section["items"]) {
         Item item;
-        const std::string problem = JsonItemProblem(jsonItem, item);
+        const std::string problem = JsonItemProblem(jsonItem, strict, item);
         if (!problem.empty()) {
             return Place(index, itemIndex) + problem;
         }
@@ -333,6 +336,29 @@ std::string JsonSectionProblem(const Json& section, std::size_t index, Section& 
 
 Finding ErrorFinding(std::string message) {
     return Finding{Severity::Error, "", std::move(message)};
+}
+
+std::variant<Description, Finding> ParseDescriptionJson(std::string_view json, bool strict) {
+    const Json parsed = Json::parse(json, nullptr, false);
+    if (parsed.is_discarded()) {
+        return ErrorFinding("To nie jest poprawny JSON.");
+    }
+    if (!parsed.is_object() || (strict && parsed.size() != 1) || !parsed.contains("sections") ||
+        !parsed["sections"].is_array()) {
+        return ErrorFinding(strict ? "Opis musi być obiektem z samym polem \"sections\" (tablicą)."
+                                   : "Opis musi być obiektem z polem \"sections\" (tablicą).");
+    }
+    Description description;
+    std::size_t index = 0;
+    for (const Json& jsonSection : parsed["sections"]) {
+        Section section;
+        std::string problem = JsonSectionProblem(jsonSection, index++, strict, section);
+        if (!problem.empty()) {
+            return ErrorFinding(std::move(problem));
+        }
+        description.sections.push_back(std::move(section));
+    }
+    return description;
 }
 
 }  // namespace
@@ -445,25 +471,15 @@ std::vector<Finding> ValidateDescription(const Description& description) {
 }
 
 std::vector<Finding> ValidateDescriptionJson(std::string_view json) {
-    const Json parsed = Json::parse(json, nullptr, false);
-    if (parsed.is_discarded()) {
-        return {ErrorFinding("To nie jest poprawny JSON.")};
+    std::variant<Description, Finding> parsed = ParseDescriptionJson(json, true);
+    if (Finding* problem = std::get_if<Finding>(&parsed)) {
+        return {std::move(*problem)};
     }
-    if (!parsed.is_object() || parsed.size() != 1 || !parsed.contains("sections") ||
-        !parsed["sections"].is_array()) {
-        return {ErrorFinding("Opis musi być obiektem z samym polem \"sections\" (tablicą).")};
-    }
-    Description description;
-    std::size_t index = 0;
-    for (const Json& jsonSection : parsed["sections"]) {
-        Section section;
-        std::string problem = JsonSectionProblem(jsonSection, index++, section);
-        if (!problem.empty()) {
-            return {ErrorFinding(std::move(problem))};
-        }
-        description.sections.push_back(std::move(section));
-    }
-    return ValidateDescription(description);
+    return ValidateDescription(std::get<Description>(parsed));
+}
+
+std::variant<Description, Finding> DescriptionFromJson(std::string_view utf8Json) {
+    return ParseDescriptionJson(utf8Json, false);
 }
 
 std::size_t TitleLength(std::string_view utf8Title) {

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 namespace licytek::structured {
@@ -48,6 +49,11 @@ std::vector<Finding> ValidateDescription(const Description& description);
 // The same for a description object given as JSON text (UTF-8); a JSON that is not a
 // description object at all gives one error saying so.
 std::vector<Finding> ValidateDescriptionJson(std::string_view json);
+
+// The description in a {"sections":[...]} object as Allegro gives it back (UTF-8 JSON), or
+// an error finding when the JSON is no such object or holds an item of an unknown type.
+// Fields other than the format's own are passed over; the rules are not checked here.
+std::variant<Description, Finding> DescriptionFromJson(std::string_view utf8Json);
 
 // The title's length as Allegro counts it: characters, with "&" as 5, "<" and ">" as 4 and
 // "\"" as 6.

@@ -20,9 +20,11 @@ enum class Role {
     Unwrap,        // its text stays, the element goes
     Invisible,     // nothing of it shows (scripts, styles, the head)
     Block,         // the browser breaks the line before and after it
-    LineBreak,     // <br>, <hr>
+    LineBreak,     // <br>
+    Rule,          // <hr>: between blocks it ends a section
     Preformatted,  // a block whose line breaks show
     Bold,
+    TopHeading,  // <h1>
     Heading,
     BulletList,
     NumberedList,
@@ -60,6 +62,7 @@ Role RoleOf(const GumboElement& element) {
         case GUMBO_TAG_STRONG:
             return Role::Bold;
         case GUMBO_TAG_H1:
+            return Role::TopHeading;
         case GUMBO_TAG_H2:
         case GUMBO_TAG_H3:
         case GUMBO_TAG_H4:
@@ -80,8 +83,9 @@ Role RoleOf(const GumboElement& element) {
         case GUMBO_TAG_IMAGE:
             return Role::Picture;
         case GUMBO_TAG_BR:
-        case GUMBO_TAG_HR:
             return Role::LineBreak;
+        case GUMBO_TAG_HR:
+            return Role::Rule;
         case GUMBO_TAG_PRE:
         case GUMBO_TAG_LISTING:
         case GUMBO_TAG_XMP:
@@ -329,12 +333,18 @@ class TreeWalker {
             case Role::LineBreak:
                 flow_.Break();
                 return false;
+            case Role::Rule:
+                flow_.SectionBreak();
+                return false;
             case Role::Preformatted:
                 flow_.Break();
                 flow_.BeginPreformatted();
                 break;
             case Role::Bold:
                 flow_.BeginBold();
+                break;
+            case Role::TopHeading:
+                flow_.BeginHeading(BlockKind::MainHeading);
                 break;
             case Role::Heading:
                 flow_.BeginHeading();
@@ -375,6 +385,7 @@ class TreeWalker {
             case Role::Bold:
                 flow_.EndBold();
                 break;
+            case Role::TopHeading:
             case Role::Heading:
                 flow_.EndHeading();
                 break;
@@ -432,7 +443,7 @@ MarkupReading ReadMarkup(std::string_view utf8Html, ReadOptions options) {
     if (!reading.refusal.empty()) {
         return reading;
     }
-    TextFlow flow(options.linesAreParagraphs);
+    TextFlow flow(options.linesAreParagraphs, options.markupOnly);
     ParseArena arena;
     const CompressedMarkup compressed = CompressText(utf8Html);
     // The compressed markup gives the browser's tree in far fewer steps; when its long texts
@@ -449,6 +460,14 @@ MarkupReading ReadMarkup(std::string_view utf8Html, ReadOptions options) {
     reading.blocks = flow.Finish();
     reading.leftOut = leftOut.Sentences();
     return reading;
+}
+
+std::string LineText(const Line& line) {
+    std::string text;
+    for (const Run& run : line) {
+        text += run.text;
+    }
+    return text;
 }
 
 Line PlainTextLine(std::string_view utf8Text) {

@@ -21,8 +21,8 @@ struct Run {
 using Line = std::vector<Run>;
 
 enum class BlockKind {
-    MainHeading,  // the auction header at the top
-    Heading,      // any heading of the description
+    MainHeading,  // a first-level heading: the auction header at the top, or the seller's <h1>
+    Heading,      // any other heading of the description
     Paragraph,
     BulletList,
     NumberedList,
@@ -31,8 +31,9 @@ enum class BlockKind {
 
 struct Block {
     BlockKind kind = BlockKind::Paragraph;
-    std::vector<Line> lines;  // one for a heading or paragraph, one per item for a list
-    std::string address;      // a picture's address, as the browser would use it
+    std::vector<Line> lines;     // one for a heading or paragraph, one per item for a list
+    std::string address;         // a picture's address, as the browser would use it
+    bool startsSection = false;  // an <hr> stood before it: it begins a section of its own
 
     bool IsText() const { return kind != BlockKind::Picture; }
     bool operator==(const Block&) const = default;
@@ -52,12 +53,18 @@ struct MarkupReading {
 struct ReadOptions {
     bool linesAreParagraphs = false;  // every line break ends a paragraph (the terms)
     std::string_view name = "Opis";   // what the text is, to start a refusal with
+    // The markup is read as HTML alone, as a TEXT item of a structured description is: line
+    // breaks are spaces, and lines that begin with "- " or "1. " are no lists.
+    bool markupOnly = false;
 };
 
 // Reads `utf8Html` with an HTML5 parser, as a browser would, including misnested markup,
 // in time and memory linear in its size: markup past the limits of MarkupLimitProblem is
 // refused instead.
 MarkupReading ReadMarkup(std::string_view utf8Html, ReadOptions options = {});
+
+// The line's text, bold or not.
+std::string LineText(const Line& line);
 
 // A plain text (no markup) as one line, whitespace collapsed; empty when it shows nothing.
 Line PlainTextLine(std::string_view utf8Text);

@@ -68,6 +68,10 @@ bool IsBlankLine(const Line& line) {
 
 }  // namespace
 
+bool StartsWithListMarker(std::string_view text) {
+    return MatchListMarker(text).kind != BlockKind::Paragraph;
+}
+
 TextFlow::Context TextFlow::CurrentContext() const {
     if (listDepth_ > 0) {
         return Context::List;
@@ -114,7 +118,7 @@ void TextFlow::Text(std::string_view text) {
 }
 
 void TextFlow::Newline() {
-    if (CurrentContext() != Context::Flow) {
+    if (CurrentContext() != Context::Flow || markupOnly_) {
         pendingSpace_ = true;
         return;
     }
@@ -142,7 +146,7 @@ void TextFlow::Break() {
 }
 
 std::size_t TextFlow::StartLine(std::string_view rest) {
-    if (CurrentContext() != Context::Flow) {
+    if (CurrentContext() != Context::Flow || markupOnly_) {
         return 0;
     }
     const ListMarker marker = MatchListMarker(rest);
@@ -169,7 +173,7 @@ std::size_t TextFlow::StartLine(std::string_view rest) {
 
 void TextFlow::StartTextListItem(BlockKind kind, bool goesOn) {
     if (!goesOn) {
-        blocks_.push_back(Block{kind, {}, {}});
+        AddBlock(kind);
         nextNumber_ = 1;
     }
     blocks_.back().lines.emplace_back();
@@ -178,11 +182,17 @@ void TextFlow::StartTextListItem(BlockKind kind, bool goesOn) {
     open_ = true;
 }
 
+Block& TextFlow::AddBlock(BlockKind kind, std::vector<Line> lines, std::string address) {
+    blocks_.push_back(Block{kind, std::move(lines), std::move(address), sectionBreak_});
+    sectionBreak_ = false;
+    return blocks_.back();
+}
+
 Line& TextFlow::OpenLine() {
     switch (CurrentContext()) {
         case Context::List:
             if (!open_ || !LastBlockIs(listKind_)) {
-                blocks_.push_back(Block{listKind_, {}, {}});
+                AddBlock(listKind_);
                 open_ = true;
                 itemPending_ = true;
             }
@@ -192,14 +202,14 @@ Line& TextFlow::OpenLine() {
             }
             break;
         case Context::Heading:
-            if (!open_ || !LastBlockIs(BlockKind::Heading)) {
-                blocks_.push_back(Block{BlockKind::Heading, {Line{}}, {}});
+            if (!open_ || !LastBlockIs(headingKind_)) {
+                AddBlock(headingKind_, {Line{}});
                 open_ = true;
             }
             break;
         case Context::Flow:
             if (!open_) {
-                blocks_.push_back(Block{BlockKind::Paragraph, {Line{}}, {}});
+                AddBlock(BlockKind::Paragraph, {Line{}});
                 open_ = true;
                 textList_ = BlockKind::Paragraph;
             }
@@ -224,8 +234,11 @@ void TextFlow::AppendVisible(std::string_view characters) {
     line.back().text.append(characters);
 }
 
-void TextFlow::BeginHeading() {
+void TextFlow::BeginHeading(BlockKind kind) {
     Break();
+    if (headingDepth_ == 0) {
+        headingKind_ = kind;  // a heading inside another one joins it
+    }
     ++headingDepth_;
     open_ = false;
 }
@@ -269,17 +282,35 @@ void TextFlow::EndList() {
 }
 
 void TextFlow::Picture(std::string address) {
-    blocks_.push_back(Block{BlockKind::Picture, {}, std::move(address)});
+    AddBlock(BlockKind::Picture, {}, std::move(address));
     open_ = false;
     pendingSpace_ = false;
     textList_ = BlockKind::Paragraph;
 }
 
+void TextFlow::SectionBreak() {
+    Break();
+    if (CurrentContext() == Context::Flow) {
+        sectionBreak_ = true;
+        textList_ = BlockKind::Paragraph;
+    }
+}
+
 std::vector<Block> TextFlow::Finish() {
     std::vector<Block> blocks = std::move(blocks_);
     blocks_.clear();
+    sectionBreak_ = false;
+    // A section break before a block that shows nothing goes to the next block.
+    bool carriedBreak = false;
     for (Block& block : blocks) {
         std::erase_if(block.lines, IsBlankLine);
+        const bool empty = block.IsText() && block.lines.empty();
+        if (empty) {
+            carriedBreak |= block.startsSection;
+        } else {
+            block.startsSection |= carriedBreak;
+            carriedBreak = false;
+        }
     }
     std::erase_if(blocks, [](const Block& block) { return block.IsText() && block.lines.empty(); });
     return blocks;

@@ -12,9 +12,15 @@
 
 namespace licytek::structured {
 
+// Whether a line that begins with `text` is read as an item of a typed list ("- ", "* ",
+// "• ", or up to three digits, a dot and a space).
+bool StartsWithListMarker(std::string_view text);
+
 class TextFlow {
   public:
-    explicit TextFlow(bool linesAreParagraphs) : linesAreParagraphs_(linesAreParagraphs) {}
+    // `markupOnly`: line breaks are spaces and typed list markers are text, as in plain HTML.
+    explicit TextFlow(bool linesAreParagraphs, bool markupOnly = false)
+        : linesAreParagraphs_(linesAreParagraphs), markupOnly_(markupOnly) {}
 
     // A text as the page holds it: line breaks, runs of spaces and list markers included.
     void Text(std::string_view text);
@@ -22,7 +28,8 @@ class TextFlow {
     void Break();
     void BeginBold() { ++boldDepth_; }
     void EndBold() { --boldDepth_; }
-    void BeginHeading();
+    // `kind`: MainHeading for a first-level heading, Heading for any other.
+    void BeginHeading(BlockKind kind = BlockKind::Heading);
     void EndHeading();
     void BeginPreformatted() { ++preformattedDepth_; }
     void EndPreformatted() { --preformattedDepth_; }
@@ -32,6 +39,9 @@ class TextFlow {
     void EndItem();
     void EndList();
     void Picture(std::string address);
+    // A rule between blocks (<hr>): the next block begins a section of its own. Inside a
+    // heading or a list it is only a break.
+    void SectionBreak();
 
     // The blocks, without empty lines or empty blocks.
     std::vector<Block> Finish();
@@ -48,9 +58,13 @@ class TextFlow {
     void StartTextListItem(BlockKind kind, bool goesOn);
     void AppendVisible(std::string_view characters);
     Line& OpenLine();
+    Block& AddBlock(BlockKind kind, std::vector<Line> lines = {}, std::string address = {});
     bool LastBlockIs(BlockKind kind) const;
 
     bool linesAreParagraphs_;
+    bool markupOnly_;
+    bool sectionBreak_ = false;                   // the next block begins a section
+    BlockKind headingKind_ = BlockKind::Heading;  // of the outermost heading
     std::vector<Block> blocks_;
     bool open_ = false;  // text goes on in the last block
     bool lineStart_ = true;

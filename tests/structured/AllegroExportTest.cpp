@@ -70,6 +70,16 @@ TEST(AllegroExportTest, ItemsGroupLeftToRightIntoAllowedArrangements) {
     EXPECT_EQ(arrangement("Rower", a + "Opis" + b), "T I | T I");
     EXPECT_EQ(arrangement("Rower", a + b + a), "T I | I I");
     EXPECT_EQ(arrangement("", a + b + "Opis"), "I I | T");
+    // An <hr> between blocks ends a section, also past blocks that show nothing; inside a
+    // list or a heading it is only a space.
+    EXPECT_EQ(arrangement("Rower", "Opis<hr>Dalej"), "T | T");
+    EXPECT_EQ(arrangement("Rower", "<hr>" + a + "Opis"), "T | I T");
+    EXPECT_EQ(arrangement("", "<hr>" + a + "<hr><p>&nbsp;</p><hr>" + b), "I | I");
+    EXPECT_EQ(arrangement("", "Opis" + a + "<hr>"), "T I");
+    const AllegroOffer inList =
+        ExportAllegro(FormWith("", "<ul><li>a<hr>b</li></ul><h1>x<hr>y</h1><h3>z</h3>"));
+    EXPECT_EQ(inList.description.sections[0].items[0].content,
+              "<ul><li>a b</li></ul><h1>x y</h1><h2>z</h2>");
 
     // Text next to text merges into one item; the terms and shipping never share a section.
     AuctionForm form = FormWith("Rower", "Opis" + a);

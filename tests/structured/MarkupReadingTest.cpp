@@ -54,7 +54,7 @@ TEST(MarkupReadingTest, BoldAndHeadingsKeepTheirMeaning) {
               "<p><b>Nowy</b> rower <b>tanio</b></p>");
     EXPECT_EQ(Shown("<b>a <i>b</i></b> c"), "<p><b>a b</b> c</p>");
     EXPECT_EQ(Shown("<h1>Tytuł</h1>x<h3>Pod<b>tytuł</b></h3><h6>mały</h6>"),
-              "<h2>Tytuł</h2><p>x</p><h2>Podtytuł</h2><h2>mały</h2>");
+              "<h1>Tytuł</h1><p>x</p><h2>Podtytuł</h2><h2>mały</h2>");
     EXPECT_EQ(Shown("<h2>a<br>b\nc</h2>"), "<h2>a b c</h2>");
 }
 
