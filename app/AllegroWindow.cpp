@@ -120,11 +120,8 @@ QString PageFindingText(const PageFinding& finding) {
         .arg(FromUtf8(structured::TargetName(finding.target)), FromUtf8(finding.message));
 }
 
-// "3 sekcje", "5 sekcji": the count as it follows "ma" or "dodaj".
+// "3 sekcje", "5 sekcji": a count above one as it follows "ma".
 QString SectionCount(std::size_t count) {
-    if (count == 1) {
-        return QStringLiteral("1 sekcję");
-    }
     const std::size_t last = count % 10;
     const std::size_t lastTwo = count % 100;
     const bool few = last >= 2 && last <= 4 && (lastTwo < 12 || lastTwo > 14);
