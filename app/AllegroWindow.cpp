@@ -10,16 +10,23 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLocale>
+#include <QMenu>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QSplitter>
 #include <QStyle>
 #include <QTabWidget>
 #include <QTextBrowser>
+#include <QTextFrame>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <memory>
 #include <utility>
 #include <variant>
 
@@ -36,7 +43,9 @@ namespace licytek {
 namespace {
 
 using structured::Finding;
+using structured::ItemType;
 using structured::PageFinding;
+using structured::Section;
 using structured::Severity;
 
 const QString kJsonFileName = QStringLiteral("opis-allegro.json");
@@ -111,6 +120,86 @@ QString PageFindingText(const PageFinding& finding) {
         .arg(FromUtf8(structured::TargetName(finding.target)), FromUtf8(finding.message));
 }
 
+// "3 sekcje", "5 sekcji": a count above one as it follows "ma".
+QString SectionCount(std::size_t count) {
+    const std::size_t last = count % 10;
+    const std::size_t lastTwo = count % 100;
+    const bool few = last >= 2 && last <= 4 && (lastTwo < 12 || lastTwo > 14);
+    return QStringLiteral("%1 %2").arg(count).arg(few ? QStringLiteral("sekcje")
+                                                      : QStringLiteral("sekcji"));
+}
+
+// "w sekcji 2", "w sekcjach 1, 3 i 4".
+QString InSections(const std::vector<std::size_t>& numbers) {
+    QStringList words;
+    for (const std::size_t number : numbers) {
+        words << QString::number(number);
+    }
+    const QString last = words.takeLast();
+    return words.isEmpty() ? QStringLiteral("w sekcji ") + last
+                           : QStringLiteral("w sekcjach ") + words.join(QStringLiteral(", ")) +
+                                 QStringLiteral(" i ") + last;
+}
+
+// A section's layout as the editor of Allegro offers it.
+QString LayoutWords(const Section& section) {
+    const auto type = [&](std::size_t i) { return section.items[i].type; };
+    if (section.items.size() < 2) {
+        return !section.items.empty() && type(0) == ItemType::Image
+                   ? QStringLiteral("z jednym zdjęciem")
+                   : QStringLiteral("z samym tekstem");
+    }
+    if (type(0) == ItemType::Image && type(1) == ItemType::Image) {
+        return QStringLiteral("z dwoma zdjęciami");
+    }
+    return type(0) == ItemType::Image ? QStringLiteral("ze zdjęciem po lewej i tekstem po prawej")
+                                      : QStringLiteral("z tekstem po lewej i zdjęciem po prawej");
+}
+
+QStringList PictureAddresses(const Section& section) {
+    QStringList addresses;
+    for (const structured::Item& item : section.items) {
+        if (item.type == ItemType::Image) {
+            addresses << FromUtf8(item.content);
+        }
+    }
+    return addresses;
+}
+
+// HTML for the rich-text editor that takes it, with the plain text beside it for the rest.
+std::unique_ptr<QMimeData> ClipboardData(const structured::ClipboardText& text) {
+    auto data = std::make_unique<QMimeData>();
+    if (!text.html.empty()) {
+        data->setHtml(FromUtf8(text.html));
+    }
+    data->setText(FromUtf8(text.plain));
+    return data;
+}
+
+// What to do in the editor of Allegro once the whole description is in the clipboard.
+QString AfterCopyingDescription(const structured::Description& description) {
+    QString advice = QStringLiteral(
+        "Opis jest w schowku. W edytorze opisu Allegro wklej go (Ctrl+V) w pole tekstu.");
+    const std::size_t count = description.sections.size();
+    if (count > 1) {
+        advice += QStringLiteral(
+                      " Opis ma %1: żeby zachować ich układ, dodaj w edytorze tyle "
+                      "samo sekcji i wklej do każdej jej tekst („Kopiuj sekcję”).")
+                      .arg(SectionCount(count));
+    }
+    std::vector<std::size_t> withPictures;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (!PictureAddresses(description.sections[i]).isEmpty()) {
+            withPictures.push_back(i + 1);
+        }
+    }
+    if (!withPictures.empty()) {
+        advice += QStringLiteral(" Zdjęcia dodaj w edytorze %1; ich adresy są w podglądzie.")
+                      .arg(InSections(withPictures));
+    }
+    return advice;
+}
+
 QListWidget* FindingsList(const QString& name, QWidget* parent) {
     auto* list = new QListWidget(parent);
     list->setAccessibleName(name);
@@ -179,8 +268,40 @@ QWidget* AllegroWindow::BuildDescriptionTab() {
     findingsLayout->setContentsMargins(0, 0, 0, 0);
     findingsLayout->addWidget(findingsLabel);
     findingsLayout->addWidget(findings_);
+    preview_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(preview_, &QWidget::customContextMenuRequested, this, &AllegroWindow::ShowPreviewMenu);
+
+    auto* buttonStrip = new QWidget;
+    sectionButtons_ = new QHBoxLayout(buttonStrip);
+    sectionButtons_->setContentsMargins(0, 0, 0, 0);
+    sectionButtons_->addStretch(1);
+    auto* buttonScroll = new QScrollArea(tab);
+    buttonScroll->setObjectName(QStringLiteral("sectionButtons"));
+    buttonScroll->setFrameShape(QFrame::NoFrame);
+    buttonScroll->setWidgetResizable(true);
+    buttonScroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    buttonScroll->setWidget(buttonStrip);
+    // the tab's own background shows through, as around every other control
+    buttonStrip->setAutoFillBackground(false);
+    buttonScroll->viewport()->setAutoFillBackground(false);
+    // room for a row of buttons and, with many sections, the scroll bar under it
+    buttonScroll->setFixedHeight(QToolButton().sizeHint().height() +
+                                 buttonScroll->horizontalScrollBar()->sizeHint().height());
+    auto* sectionsLabel = new QLabel(QStringLiteral("Kopiuj sekcję:"), tab);
+    sectionsLabel->setToolTip(
+        QStringLiteral("Kopiuje tekst jednej sekcji, by wkleić go w tę samą sekcję w edytorze "
+                       "Allegro (także z menu podglądu pod prawym przyciskiem myszy)"));
+    auto* sectionsRow = new QHBoxLayout;
+    sectionsRow->addWidget(sectionsLabel);
+    sectionsRow->addWidget(buttonScroll, 1);
+    auto* previewBox = new QWidget(tab);
+    auto* previewLayout = new QVBoxLayout(previewBox);
+    previewLayout->setContentsMargins(0, 0, 0, 0);
+    previewLayout->addWidget(preview_);
+    previewLayout->addLayout(sectionsRow);
+
     auto* split = new QSplitter(Qt::Vertical, tab);
-    split->addWidget(preview_);
+    split->addWidget(previewBox);
     split->addWidget(findingsBox);
     split->setStretchFactor(0, 3);
     split->setStretchFactor(1, 1);
@@ -225,6 +346,10 @@ QWidget* AllegroWindow::BuildPageTab() {
 QLayout* AllegroWindow::BuildButtons() {
     status_ = PlainLabel(this);
     status_->setObjectName(QStringLiteral("status"));
+    status_->setWordWrap(true);  // what to do next in the editor of Allegro takes a few lines
+    // room for the usual two lines kept, so that the window does not jump at every copy
+    status_->setMinimumHeight(2 * status_->fontMetrics().lineSpacing());
+    status_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     auto button = [this](const char* name, const QString& text, const QString& tip) {
         auto* pushButton = new QPushButton(text, this);
         pushButton->setObjectName(QString::fromLatin1(name));
@@ -232,8 +357,9 @@ QLayout* AllegroWindow::BuildButtons() {
         return pushButton;
     };
     QPushButton* copy = button("copyButton", QStringLiteral("&Kopiuj opis"),
-                               QStringLiteral("Kopiuje opis do schowka: bloki tekstu po kolei, "
-                                              "a pod nimi listę zdjęć do dodania"));
+                               QStringLiteral("Kopiuje tekst opisu do schowka, z nagłówkami, "
+                                              "pogrubieniami i listami, by wkleić go w edytorze "
+                                              "opisu Allegro"));
     QPushButton* save = button("saveButton", QStringLiteral("&Zapisz JSON…"),
                                QStringLiteral("Zapisuje tytuł, zdjęcia i opis w sekcjach jako "
                                               "plik JSON"));
@@ -243,11 +369,14 @@ QLayout* AllegroWindow::BuildButtons() {
     connect(save, &QPushButton::clicked, this, &AllegroWindow::SaveJson);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
     auto* row = new QHBoxLayout;
-    row->addWidget(status_, 1);
+    row->addStretch(1);
     row->addWidget(copy);
     row->addWidget(save);
     row->addWidget(close);
-    return row;
+    auto* rows = new QVBoxLayout;
+    rows->addWidget(status_);
+    rows->addLayout(row);
+    return rows;
 }
 
 // Every input of the form, whatever its kind, restarts the wait for a new export.
@@ -308,7 +437,58 @@ void AllegroWindow::ShowOffer(const structured::AllegroOffer& offer) {
             .arg(Count(offer.descriptionBytes), Count(structured::kMaxDescriptionBytes)));
     MarkOver(*size_, offer.descriptionBytes > structured::kMaxDescriptionBytes);
     preview_->setHtml(FromUtf8(structured::DescriptionPreviewHtml(offer.description)));
+    ShowSectionButtons(offer.description.sections.size());
     ShowFindings(offer.findings);
+}
+
+void AllegroWindow::ShowSectionButtons(std::size_t count) {
+    for (; sectionButtonCount_ > count; --sectionButtonCount_) {
+        // later, as the button may be the one whose click led here
+        sectionButtons_->itemAt(static_cast<int>(sectionButtonCount_ - 1))->widget()->deleteLater();
+        delete sectionButtons_->takeAt(static_cast<int>(sectionButtonCount_ - 1));
+    }
+    for (; sectionButtonCount_ < count; ++sectionButtonCount_) {
+        const std::size_t index = sectionButtonCount_;
+        auto* button = new QToolButton;
+        button->setText(QString::number(index + 1));
+        button->setObjectName(QStringLiteral("copySection%1").arg(index + 1));
+        button->setAccessibleName(QStringLiteral("Kopiuj sekcję %1").arg(index + 1));
+        button->setToolTip(button->accessibleName());
+        connect(button, &QToolButton::clicked, this, [this, index] { CopySection(index); });
+        sectionButtons_->insertWidget(static_cast<int>(index), button);
+    }
+}
+
+// The preview shows each section as one table at the top of its document, after the line
+// that names it; a place belongs to the first table that does not end before it.
+std::optional<std::size_t> AllegroWindow::SectionAt(const QPoint& position) const {
+    if (!offer_) {
+        return std::nullopt;
+    }
+    const int at = preview_->cursorForPosition(position).position();
+    const QList<QTextFrame*> tables = preview_->document()->rootFrame()->childFrames();
+    if (static_cast<std::size_t>(tables.size()) != offer_->description.sections.size()) {
+        return std::nullopt;
+    }
+    for (qsizetype i = 0; i < tables.size(); ++i) {
+        if (at <= tables[i]->lastPosition()) {
+            return static_cast<std::size_t>(i);
+        }
+    }
+    return std::nullopt;
+}
+
+void AllegroWindow::ShowPreviewMenu(const QPoint& position) {
+    QMenu* menu = preview_->createStandardContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->addSeparator();
+    if (const auto section = SectionAt(position)) {
+        const std::size_t index = *section;
+        menu->addAction(QStringLiteral("Kopiuj &sekcję %1").arg(index + 1), this,
+                        [this, index] { CopySection(index); });
+    }
+    menu->addAction(QStringLiteral("Kopiuj &opis"), this, &AllegroWindow::CopyDescription);
+    menu->popup(preview_->viewport()->mapToGlobal(position));
 }
 
 void AllegroWindow::ShowFindings(std::vector<Finding> findings) {
@@ -328,21 +508,20 @@ void AllegroWindow::ShowFindings(std::vector<Finding> findings) {
 
 void AllegroWindow::ShowPageFindings(const std::vector<PageFinding>& findings) {
     pageFindings_->clear();
-    std::size_t refusedByAllegro = 0;
-    std::size_t refusedByEbay = 0;
     for (const PageFinding& finding : findings) {
         auto* item = new QListWidgetItem(SeverityIcon(*style(), finding.severity),
                                          PageFindingText(finding), pageFindings_);
         item->setToolTip(FromUtf8(finding.subject));
-        if (finding.severity == Severity::Error) {
-            ++(finding.target == structured::Target::Allegro ? refusedByAllegro : refusedByEbay);
-        }
     }
+    // Counted as the command line counts: a line that sums up the rest counts every place.
+    const structured::PageCounts counts = structured::CountPageFindings(findings);
     pageSummary_->setText(
-        QStringLiteral("Uwag: %1 (do odrzucenia przez Allegro: %2, przez eBay: %3)")
-            .arg(findings.size())
-            .arg(refusedByAllegro)
-            .arg(refusedByEbay));
+        QStringLiteral("Błędów: %1, ostrzeżeń: %2 (do odrzucenia przez Allegro: %3, przez "
+                       "eBay: %4)")
+            .arg(counts.errors)
+            .arg(counts.warnings)
+            .arg(counts.allegroErrors)
+            .arg(counts.ebayErrors));
 }
 
 void AllegroWindow::ShowUnreadableForm(const QString& message) {
@@ -352,6 +531,7 @@ void AllegroWindow::ShowUnreadableForm(const QString& message) {
     titleCount_->clear();
     size_->clear();
     preview_->clear();
+    ShowSectionButtons(0);
     findings_->clear();
     findings_->addItem(
         new QListWidgetItem(SeverityIcon(*style(), Severity::Error), message, findings_));
@@ -382,9 +562,38 @@ const structured::AllegroOffer* AllegroWindow::UsableOffer() {
 
 void AllegroWindow::CopyDescription() {
     if (const auto* offer = UsableOffer()) {
-        desktop_.CopyToClipboard(FromUtf8(structured::OfferToPasteText(*offer)));
-        status_->setText(QStringLiteral("Opis jest w schowku."));
+        desktop_.PutOnClipboard(
+            ClipboardData(structured::DescriptionClipboardText(offer->description)));
+        status_->setText(AfterCopyingDescription(offer->description));
     }
+}
+
+void AllegroWindow::CopySection(std::size_t index) {
+    const auto* offer = UsableOffer();
+    if (offer == nullptr || index >= offer->description.sections.size()) {
+        return;  // refused, or the section went away with the seller's last edit
+    }
+    const Section& section = offer->description.sections[index];
+    const structured::ClipboardText text = structured::SectionClipboardText(section);
+    const QStringList pictures = PictureAddresses(section);
+    const QString number = QString::number(index + 1);
+    if (text.plain.empty()) {
+        desktop_.CopyToClipboard(pictures.join(QLatin1Char('\n')));
+        status_->setText(QStringLiteral("Sekcja %1 ma same zdjęcia; ich adresy są w schowku. W "
+                                        "edytorze Allegro dodaj sekcję %2 i wstaw w niej "
+                                        "zdjęcia.")
+                             .arg(number, LayoutWords(section)));
+        return;
+    }
+    desktop_.PutOnClipboard(ClipboardData(text));
+    QString advice = QStringLiteral(
+                         "Sekcja %1 jest w schowku. W edytorze Allegro dodaj sekcję "
+                         "%2 i wklej tekst (Ctrl+V) w jej pole tekstu.")
+                         .arg(number, LayoutWords(section));
+    if (!pictures.isEmpty()) {
+        advice += QStringLiteral(" Zdjęcie do wstawienia obok: %1").arg(pictures.join(", "));
+    }
+    status_->setText(advice);
 }
 
 void AllegroWindow::SaveJson() {

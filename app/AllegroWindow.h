@@ -18,6 +18,7 @@ class QCheckBox;
 class QLabel;
 class QListWidget;
 class QPushButton;
+class QHBoxLayout;
 class QTabWidget;
 class QTextBrowser;
 
@@ -55,9 +56,16 @@ class AllegroWindow final : public QWidget {
     void ShowFindings(std::vector<structured::Finding> findings);
     void ShowPageFindings(const std::vector<structured::PageFinding>& findings);
     void ShowUnreadableForm(const QString& message);
+    // One small "Kopiuj sekcję N" button a section.
+    void ShowSectionButtons(std::size_t count);
+    // The preview's context menu, with "Kopiuj sekcję N" for the section under `position`.
+    void ShowPreviewMenu(const QPoint& position);
+    std::optional<std::size_t> SectionAt(const QPoint& position) const;
 
-    // "Kopiuj opis" and "Zapisz JSON…"; both refuse a description Allegro would refuse.
+    // "Kopiuj opis", "Kopiuj sekcję N" and "Zapisz JSON…"; all refuse a description Allegro
+    // would refuse.
     void CopyDescription();
+    void CopySection(std::size_t index);
     void SaveJson();
     // The offer of the form as it stands, or nothing when it cannot be used (the seller has then
     // been told why).
@@ -76,6 +84,8 @@ class AllegroWindow final : public QWidget {
     QLabel* titleCount_ = nullptr;
     QLabel* size_ = nullptr;
     QTextBrowser* preview_ = nullptr;
+    QHBoxLayout* sectionButtons_ = nullptr;
+    std::size_t sectionButtonCount_ = 0;
     QListWidget* findings_ = nullptr;
     QCheckBox* withTerms_ = nullptr;
     QLabel* pageSummary_ = nullptr;

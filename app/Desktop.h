@@ -6,7 +6,10 @@
 #include <QString>
 #include <QUrl>
 
+#include <memory>
 #include <optional>
+
+class QMimeData;
 
 namespace licytek {
 
@@ -27,6 +30,10 @@ class Desktop {
 
     // Puts `text` on the system clipboard as plain text.
     virtual void CopyToClipboard(const QString& text) = 0;
+
+    // Puts every format of `data` on the system clipboard at once, e.g. HTML for a rich-text
+    // editor beside plain text for every other program.
+    virtual void PutOnClipboard(std::unique_ptr<QMimeData> data) = 0;
 
     // Hands a local file or a web address to the desktop's default handler and returns at
     // once; whether that worked is not examined.

@@ -6,6 +6,7 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QMimeData>
 
 namespace licytek {
 namespace {
@@ -42,6 +43,10 @@ std::optional<QColor> SystemDesktop::PickColour(const QColor& start) {
 
 void SystemDesktop::CopyToClipboard(const QString& text) {
     QApplication::clipboard()->setText(text, QClipboard::Clipboard);
+}
+
+void SystemDesktop::PutOnClipboard(std::unique_ptr<QMimeData> data) {
+    QApplication::clipboard()->setMimeData(data.release(), QClipboard::Clipboard);  // takes it
 }
 
 void SystemDesktop::Open(const QUrl& url) {

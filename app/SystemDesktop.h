@@ -22,6 +22,7 @@ class SystemDesktop final : public Desktop {
     void ShowError(const QString& text) override;
     std::optional<QColor> PickColour(const QColor& start) override;
     void CopyToClipboard(const QString& text) override;
+    void PutOnClipboard(std::unique_ptr<QMimeData> data) override;
     void Open(const QUrl& url) override;
     QString AskSaveFileName(const QString& caption, const QString& defaultName,
                             const QString& filter) override;

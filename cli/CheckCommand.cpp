@@ -176,19 +176,17 @@ std::optional<Failure> RunCheckCommand(std::span<const std::string_view> args) {
     const auto findings = structured::CheckPage(page, options.targets);
 
     std::string report;
-    std::size_t errors = 0;
-    std::size_t warnings = 0;
     for (const PageFinding& finding : findings) {
         report += FindingLine(finding);
-        (finding.severity == Severity::Error ? errors : warnings) += finding.count;
     }
     // A summing-up line stands for several places, so the count may exceed the lines.
-    report += "B\u0142\u0119d\u00F3w: " + std::to_string(errors) +
-              ", ostrze\u017Ce\u0144: " + std::to_string(warnings) + ".\n";
+    const structured::PageCounts counts = structured::CountPageFindings(findings);
+    report += "B\u0142\u0119d\u00F3w: " + std::to_string(counts.errors) +
+              ", ostrze\u017Ce\u0144: " + std::to_string(counts.warnings) + ".\n";
     if (auto failure = WriteToStandardOutput(report)) {
         return failure;
     }
-    if (errors > 0) {
+    if (counts.errors > 0) {
         return Failure{kExitRefused, ""};  // the findings say it all
     }
     return std::nullopt;

@@ -381,9 +381,118 @@ std::string OfferToJson(const AllegroOffer& offer) {
            ",\"description\":" + DescriptionToJson(offer.description) + "}";
 }
 
+namespace {
+
+// "(sekcja 2)" or "(sekcje 2, 5)": where each picture stands, by its address.
+std::vector<std::string> PictureSectionNotes(const AllegroOffer& offer) {
+    std::vector<std::vector<std::size_t>> sections(offer.images.size());
+    const auto& all = offer.description.sections;
+    for (std::size_t number = 1; number <= all.size(); ++number) {
+        for (const Item& item : all[number - 1].items) {
+            const auto image = std::find(offer.images.begin(), offer.images.end(), item.content);
+            if (item.type != ItemType::Image || image == offer.images.end()) {
+                continue;
+            }
+            auto& numbers = sections[static_cast<std::size_t>(image - offer.images.begin())];
+            if (numbers.empty() || numbers.back() != number) {
+                numbers.push_back(number);
+            }
+        }
+    }
+    std::vector<std::string> notes;
+    notes.reserve(sections.size());
+    for (const auto& numbers : sections) {
+        std::string note = numbers.size() > 1 ? " (sekcje " : " (sekcja ";
+        for (std::size_t i = 0; i < numbers.size(); ++i) {
+            note += (i > 0 ? ", " : "") + std::to_string(numbers[i]);
+        }
+        notes.push_back(numbers.empty() ? std::string() : note + ")");
+    }
+    return notes;
+}
+
+// The TEXT item's markup without its tags. The markup is the subset the writer makes: escaped
+// text, block elements at the top, list items in lists, bold anywhere.
+class PlainTextWriter {
+  public:
+    void Append(std::string_view markup) {
+        for (std::size_t at = 0; at < markup.size();) {
+            if (markup[at] != '<') {
+                const std::size_t end = std::min(markup.find('<', at), markup.size());
+                AppendUnescaped(markup.substr(at, end - at));
+                at = end;
+                continue;
+            }
+            const std::size_t end = markup.find('>', at);
+            if (end == std::string_view::npos) {
+                break;
+            }
+            Tag(markup.substr(at + 1, end - at - 1));
+            at = end + 1;
+        }
+    }
+    std::string Take() { return std::move(out_); }
+
+  private:
+    void Tag(std::string_view tag) {
+        if (tag == "h1" || tag == "h2" || tag == "p" || tag == "ul" || tag == "ol") {
+            if (!out_.empty()) {
+                out_ += '\n';  // a blank line between blocks
+            }
+            numbered_ = tag == "ol";
+            itemNumber_ = 0;
+        } else if (tag == "li") {
+            out_ += numbered_ ? std::to_string(++itemNumber_) + ". " : std::string("- ");
+        } else if (tag == "/h1" || tag == "/h2" || tag == "/p" || tag == "/li") {
+            out_ += '\n';
+        }
+    }
+    void AppendUnescaped(std::string_view text) {
+        constexpr std::pair<std::string_view, char> kEscapes[] = {
+            {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}};
+        for (std::size_t at = 0; at < text.size(); ++at) {
+            const auto escape = std::find_if(
+                std::begin(kEscapes), std::end(kEscapes),
+                [&](const auto& pair) { return text.substr(at).starts_with(pair.first); });
+            if (text[at] == '&' && escape != std::end(kEscapes)) {
+                out_ += escape->second;
+                at += escape->first.size() - 1;
+            } else {
+                out_ += text[at];
+            }
+        }
+    }
+
+    std::string out_;
+    bool numbered_ = false;
+    std::size_t itemNumber_ = 0;
+};
+
+// The HTML says its encoding: an editor that reads the clipboard's HTML as another one would
+// garble every Polish letter.
+constexpr std::string_view kHtmlStart = "<meta charset=\"utf-8\">";
+
+ClipboardText ClipboardTextOf(const std::vector<const Item*>& items) {
+    ClipboardText text;
+    PlainTextWriter plain;
+    for (const Item* item : items) {
+        text.html += OneBlockPerLine(item->content);
+        plain.Append(item->content);
+    }
+    if (!text.html.empty()) {
+        text.html.insert(0, kHtmlStart);
+    }
+    text.plain = plain.Take();
+    return text;
+}
+
+}  // namespace
+
 std::string OfferToPasteText(const AllegroOffer& offer) {
     std::string text;
+    std::size_t number = 0;
     for (const Section& section : offer.description.sections) {
+        text += "<!-- sekcja " + std::to_string(++number) + " -->\n";
         for (const Item& item : section.items) {
             if (item.type == ItemType::Text) {
                 text += OneBlockPerLine(item.content);
@@ -394,11 +503,28 @@ std::string OfferToPasteText(const AllegroOffer& offer) {
         if (!text.empty()) {
             text += "\n";  // a blank line between the text and the pictures
         }
+        const std::vector<std::string> notes = PictureSectionNotes(offer);
         for (std::size_t i = 0; i < offer.images.size(); ++i) {
-            text += std::to_string(i + 1) + ". " + offer.images[i] + "\n";
+            text += std::to_string(i + 1) + ". " + offer.images[i] + notes[i] + "\n";
         }
     }
     return text;
+}
+
+ClipboardText DescriptionClipboardText(const Description& description) {
+    std::vector<const Item*> items;
+    for (const Section& section : description.sections) {
+        for (const Item& item : section.items) {
+            if (item.type == ItemType::Text) {
+                items.push_back(&item);
+            }
+        }
+    }
+    return ClipboardTextOf(items);
+}
+
+ClipboardText SectionClipboardText(const Section& section) {
+    return DescriptionClipboardText(Description{{section}});
 }
 
 }  // namespace licytek::structured

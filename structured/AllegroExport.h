@@ -34,8 +34,23 @@ AllegroOffer ExportAllegro(const AuctionForm& form, const ExportOptions& options
 // {"name": TITLE, "images": [URL, ...], "description": {"sections": [...]}}, compact UTF-8.
 std::string OfferToJson(const AllegroOffer& offer);
 
-// What the seller pastes by hand: the TEXT contents in order, one block a line, then a
-// numbered list of the pictures to add ("1. https://..."). UTF-8, lines end with LF.
+// What the seller pastes by hand: each section's start marked by a line "<!-- sekcja N -->",
+// the TEXT contents in order, one block a line, then a numbered list of the pictures to add
+// with the sections they go in ("1. https://... (sekcja 2)"). UTF-8, lines end with LF.
 std::string OfferToPasteText(const AllegroOffer& offer);
+
+// Text for the clipboard in the two forms a rich-text editor takes, both UTF-8: the TEXT
+// contents as HTML, and the same text without tags (blocks apart by a blank line, each list
+// item on a line of its own after "- ", or after its number in a numbered list).
+struct ClipboardText {
+    std::string html;
+    std::string plain;
+};
+
+// Every TEXT item of the description, in order.
+ClipboardText DescriptionClipboardText(const Description& description);
+
+// The TEXT item of one section; both texts empty when the section holds only pictures.
+ClipboardText SectionClipboardText(const Section& section);
 
 }  // namespace licytek::structured

@@ -571,6 +571,20 @@ std::vector<PageFinding> CheckPage(std::string_view utf8Html, PageTargets target
     return findings;
 }
 
+PageCounts CountPageFindings(const std::vector<PageFinding>& findings) {
+    PageCounts counts;
+    for (const PageFinding& finding : findings) {
+        if (finding.severity != Severity::Error) {
+            counts.warnings += finding.count;
+            continue;
+        }
+        counts.errors += finding.count;
+        (finding.target == Target::Allegro ? counts.allegroErrors : counts.ebayErrors) +=
+            finding.count;
+    }
+    return counts;
+}
+
 std::string_view TargetName(Target target) {
     return target == Target::Allegro ? "allegro" : "ebay";
 }

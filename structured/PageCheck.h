@@ -32,6 +32,16 @@ struct PageFinding {
 // MarkupLimitProblem gets one error finding, at its start, that names the limit.
 std::vector<PageFinding> CheckPage(std::string_view utf8Html, PageTargets targets = {});
 
+// How many places of a page the sites would refuse or should be checked. A summing-up finding
+// counts for every place it stands for, so the window and the command line say the same.
+struct PageCounts {
+    std::size_t errors = 0;
+    std::size_t warnings = 0;
+    std::size_t allegroErrors = 0;  // the part of `errors` that Allegro would refuse
+    std::size_t ebayErrors = 0;     // and eBay
+};
+PageCounts CountPageFindings(const std::vector<PageFinding>& findings);
+
 // "allegro" or "ebay".
 std::string_view TargetName(Target target);
 

@@ -1,13 +1,17 @@
 // The window "Opis dla Allegro": opened from the group "Aukcja", it shows the export of the
 // form as it stands and follows later edits; its copy and save go through the desktop; its
 // second tab lists what the sites would refuse in the classic page.
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTextBrowser>
+#include <QTextFrame>
 
 #include <algorithm>
 
@@ -125,10 +129,14 @@ class AllegroWindowTest : public QObject {
         const auto offer = structured::ExportAllegro(Snapshot(session));
         QVERIFY(!offer.HasErrors());
 
+        // HTML for Allegro's editor, and the same text without tags for everything else.
         ClickPart(*window, "copyButton");
-        QCOMPARE(session.desktop.clipboard.size(), std::size_t{1});
-        QCOMPARE(session.desktop.clipboard.back(),
-                 QString::fromStdString(structured::OfferToPasteText(offer)));
+        QCOMPARE(session.desktop.richClipboard.size(), std::size_t{1});
+        const QMimeData& copied = *session.desktop.richClipboard.back();
+        QCOMPARE(copied.html(), QStringLiteral("<meta charset=\"utf-8\"><h1>Żółw</h1>\n"
+                                               "<p>Opis</p>\n<p>Dalej</p>\n"));
+        QCOMPARE(copied.text(), QStringLiteral("Żółw\n\nOpis\n\nDalej\n"));
+        QVERIFY(Text(*window, "status").contains(QStringLiteral("wklej go (Ctrl+V)")));
 
         session.desktop.fileAnswers = {session.folder.Path(QStringLiteral("oferta.json"))};
         ClickPart(*window, "saveButton");
@@ -151,10 +159,69 @@ class AllegroWindowTest : public QObject {
         session.desktop.fileAnswers = {session.folder.Path(QStringLiteral("zly.json"))};
         ClickPart(*window, "copyButton");
         ClickPart(*window, "saveButton");
-        QCOMPARE(session.desktop.clipboard.size(), std::size_t{1});
+        QCOMPARE(session.desktop.richClipboard.size(), std::size_t{1});
         QCOMPARE(session.desktop.errors.size(), std::size_t{3});
         QVERIFY(session.desktop.errors.back().contains(QStringLiteral("Allegro nie przyjmie")));
         QVERIFY(!QFile::exists(session.folder.Path(QStringLiteral("zly.json"))));
+    }
+
+    void sectionsAreCopiedOneAtATime() {
+        Session session;
+        SetTitleAndDescription(session, QStringLiteral("Rower"),
+                               QStringLiteral("Opis<img src=https://x/1.jpg>\n- a\n- b\n"
+                                              "<img src=https://x/2.jpg>\n"
+                                              "<img src=https://x/3.jpg>"));
+        AllegroWindow* window = OpenAllegro(session);
+        QVERIFY(window != nullptr);
+        auto& clipboard = session.desktop.richClipboard;
+
+        // Text with a picture on its right: the text goes in, the picture is named.
+        ClickPart(*window, "copySection2");
+        QCOMPARE(clipboard.size(), std::size_t{1});
+        QCOMPARE(clipboard.back()->html(),
+                 QStringLiteral("<meta charset=\"utf-8\"><ul><li>a</li><li>b</li></ul>\n"));
+        QCOMPARE(clipboard.back()->text(), QStringLiteral("- a\n- b\n"));
+        QCOMPARE(Text(*window, "status"),
+                 QStringLiteral("Sekcja 2 jest w schowku. W edytorze Allegro dodaj sekcję z "
+                                "tekstem po lewej i zdjęciem po prawej i wklej tekst (Ctrl+V) "
+                                "w jej pole tekstu. Zdjęcie do wstawienia obok: "
+                                "https://x/2.jpg"));
+
+        // A section of pictures only gives their addresses.
+        ClickPart(*window, "copySection3");
+        QCOMPARE(session.desktop.clipboard,
+                 std::vector<QString>{QStringLiteral("https://x/3.jpg")});
+        QVERIFY(Text(*window, "status").contains(QStringLiteral("sekcję z jednym zdjęciem")));
+
+        // The preview's context menu copies the section under the mouse.
+        auto* preview = Part<QTextBrowser>(*window, "preview");
+        QTextCursor inFirst(preview->document());
+        inFirst.setPosition(preview->document()->rootFrame()->childFrames().at(0)->firstPosition() +
+                            1);
+        emit preview->customContextMenuRequested(preview->cursorRect(inFirst).center());
+        QMenu* menu = nullptr;
+        QTRY_VERIFY((menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) != nullptr);
+        const auto actions = menu->actions();
+        const auto copyFirst = std::find_if(actions.begin(), actions.end(), [](QAction* action) {
+            return action->text() == QStringLiteral("Kopiuj &sekcję 1");
+        });
+        QVERIFY(copyFirst != actions.end());
+        (*copyFirst)->trigger();
+        menu->close();
+        QCOMPARE(clipboard.size(), std::size_t{2});
+        QCOMPARE(clipboard.back()->text(), QStringLiteral("Rower\n\nOpis\n"));
+
+        // The whole copy says how many sections to make and where the pictures go.
+        ClickPart(*window, "copyButton");
+        const QString advice = Text(*window, "status");
+        QVERIFY2(advice.contains(QStringLiteral("Opis ma 3 sekcje")) &&
+                     advice.contains(QStringLiteral("w sekcjach 1, 2 i 3")),
+                 qPrintable(advice));
+
+        // Fewer sections, fewer buttons.
+        session.Get<PlainTextField>("Memo1")->setPlainText(QStringLiteral("Opis"));
+        QTRY_VERIFY(window->findChild<QAbstractButton*>(QStringLiteral("copySection2")) == nullptr);
+        QVERIFY(window->findChild<QAbstractButton*>(QStringLiteral("copySection1")) != nullptr);
     }
 
     void pageTabListsWhatTheSitesWouldRefuse() {
@@ -181,6 +248,15 @@ class AllegroWindowTest : public QObject {
                                  std::string(structured::TargetName(expected[i].target))))),
                      qPrintable(items[static_cast<qsizetype>(i)]));
         }
+        // Counted as the command line counts: every place a summing-up line stands for.
+        std::size_t errors = 0;
+        for (const auto& finding : expected) {
+            errors += finding.severity == structured::Severity::Error ? finding.count : 0;
+        }
+        QVERIFY(std::any_of(expected.begin(), expected.end(),
+                            [](const auto& finding) { return finding.count > 1; }));
+        QVERIFY2(Text(*window, "pageSummary").startsWith(QStringLiteral("Błędów: %1,").arg(errors)),
+                 qPrintable(Text(*window, "pageSummary")));
     }
 
     void savesPicturesWhenAsked() {
@@ -200,6 +276,8 @@ class AllegroWindowTest : public QObject {
         session.Get<QLineEdit>("Edit3")->setText(QStringLiteral("600 100 200"));
         AllegroWindow* window = OpenAllegro(session);
         QVERIFY(window != nullptr);
+        ClickPart(*window, "copySection1");  // with the advice that follows a copy
+        QCoreApplication::processEvents();   // the layout makes room for it
         QVERIFY(window->grab().save(folder + QStringLiteral("/allegro-window.png")));
         Part<QTabWidget>(*window, "tabs")->setCurrentIndex(1);
         QVERIFY(window->grab().save(folder + QStringLiteral("/allegro-page-check.png")));

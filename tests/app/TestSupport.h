@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QMimeData>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -51,6 +52,9 @@ class FakeDesktop final : public Desktop {
         return answer;
     }
     void CopyToClipboard(const QString& text) override { clipboard.push_back(text); }
+    void PutOnClipboard(std::unique_ptr<QMimeData> data) override {
+        richClipboard.push_back(std::move(data));
+    }
     void Open(const QUrl& url) override { opened.push_back(url); }
     // The file dialogs record their caption and take their answers from one queue, in the
     // order asked; with the queue empty the seller cancels.
@@ -73,6 +77,7 @@ class FakeDesktop final : public Desktop {
     std::vector<QColor> dialogStarts;
     std::deque<std::optional<QColor>> colourAnswers;
     std::vector<QString> clipboard;
+    std::vector<std::unique_ptr<QMimeData>> richClipboard;
     std::vector<QUrl> opened;
     struct FileQuestion {
         QString caption;

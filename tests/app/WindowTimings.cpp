@@ -9,11 +9,13 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QElapsedTimer>
+#include <QMimeData>
 #include <QPushButton>
 #include <QToolButton>
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -33,6 +35,9 @@ class QuietDesktop final : public licytek::Desktop {
     std::optional<QColor> PickColour(const QColor&) override { return std::nullopt; }
     void CopyToClipboard(const QString& text) override {
         QGuiApplication::clipboard()->setText(text);
+    }
+    void PutOnClipboard(std::unique_ptr<QMimeData> data) override {
+        QGuiApplication::clipboard()->setMimeData(data.release());
     }
     void Open(const QUrl&) override {}
     QString AskSaveFileName(const QString&, const QString&, const QString&) override { return {}; }

@@ -53,9 +53,10 @@ TEST_F(ExportToolTest, WarnsOnStandardErrorAndPrintsThePasteTextWithTerms) {
     const ToolRun run = Run({"export", "allegro", "--with-terms", "--html", "-"}, form);
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out,
-              "<h1>Rower</h1>\n<p>Opis sklep</p>\n<h2>Regulamin aukcji</h2>\n"
-              "<p>Zwrot w 14 dni</p>\n<h2>Koszty przesyłki</h2>\n<ul><li>Poczta 10 zł</li></ul>\n"
-              "\n1. http://x/1.jpg\n");
+              "<!-- sekcja 1 -->\n<h1>Rower</h1>\n<p>Opis sklep</p>\n"
+              "<!-- sekcja 2 -->\n<h2>Regulamin aukcji</h2>\n<p>Zwrot w 14 dni</p>\n"
+              "<!-- sekcja 3 -->\n<h2>Koszty przesyłki</h2>\n<ul><li>Poczta 10 zł</li></ul>\n"
+              "\n1. http://x/1.jpg (sekcja 1)\n");
     const auto lines = Lines(run.err);
     ASSERT_EQ(lines.size(), 3u) << run.err;
     for (const std::string& line : lines) {

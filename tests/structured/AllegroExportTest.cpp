@@ -196,12 +196,34 @@ TEST(AllegroExportTest, EachInputLeftOutIsReportedWhereItBelongs) {
     EXPECT_EQ(std::count(withTerms.begin(), withTerms.end(), "Edit7"), 0);
 }
 
-TEST(AllegroExportTest, PasteTextHasOneBlockALineThenThePictures) {
-    const AllegroOffer offer = ExportAllegro(
-        FormWith("Rower", "Opis<img src=https://x/1.jpg>\n- a\n- b<img src=https://x/2.jpg>"));
+TEST(AllegroExportTest, PasteTextMarksTheSectionsAndWherePicturesGo) {
+    const AllegroOffer offer =
+        ExportAllegro(FormWith("Rower",
+                               "Opis<img src=https://x/1.jpg>\n- a\n- b<img src=https://x/2.jpg>\n"
+                               "<img src=https://x/1.jpg>"));
     EXPECT_EQ(OfferToPasteText(offer),
-              "<h1>Rower</h1>\n<p>Opis</p>\n<ul><li>a</li><li>b</li></ul>\n"
-              "\n1. https://x/1.jpg\n2. https://x/2.jpg\n");
+              "<!-- sekcja 1 -->\n<h1>Rower</h1>\n<p>Opis</p>\n"
+              "<!-- sekcja 2 -->\n<ul><li>a</li><li>b</li></ul>\n"
+              "<!-- sekcja 3 -->\n"
+              "\n1. https://x/1.jpg (sekcje 1, 3)\n2. https://x/2.jpg (sekcja 2)\n");
+}
+
+TEST(AllegroExportTest, ClipboardHoldsTheTextAsHtmlAndWithoutTags) {
+    const AllegroOffer offer =
+        ExportAllegro(FormWith("Rower",
+                               "Opis <b>mocny & tani</b><img src=https://x/1.jpg>\n- a\n- b\n"
+                               "<ol><li>jeden<li>dwa</ol>"));
+    ASSERT_EQ(offer.description.sections.size(), 2u);
+    const ClipboardText whole = DescriptionClipboardText(offer.description);
+    EXPECT_EQ(whole.html,
+              "<meta charset=\"utf-8\"><h1>Rower</h1>\n<p>Opis <b>mocny &amp; tani</b></p>\n"
+              "<ul><li>a</li><li>b</li></ul>\n<ol><li>jeden</li><li>dwa</li></ol>\n");
+    EXPECT_EQ(whole.plain, "Rower\n\nOpis mocny & tani\n\n- a\n- b\n\n1. jeden\n2. dwa\n");
+
+    const ClipboardText second = SectionClipboardText(offer.description.sections[1]);
+    EXPECT_EQ(second.plain, "- a\n- b\n\n1. jeden\n2. dwa\n");
+    const ClipboardText picture = SectionClipboardText(Section{{{ItemType::Image, "https://x/1"}}});
+    EXPECT_EQ(picture.html + picture.plain, "");
 }
 
 }  // namespace

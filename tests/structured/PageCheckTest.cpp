@@ -137,5 +137,17 @@ TEST(PageCheck, ColumnsCountCharactersOfTheLineWithATabAsOne) {
               (std::vector<std::string>{"1:1 opis mobilny (warning)", "3:19 http://"}));
 }
 
+TEST(PageCheck, CountsEveryPlaceASummingUpLineStandsFor) {
+    // Allegro: three <i> alone, one line for two more, the script; eBay: the script, and a
+    // warning for the missing mobile description.
+    const auto findings = CheckPage("<i>1</i><i>2</i><i>3</i><i>4</i><i>5</i><script>x()</script>");
+    ASSERT_EQ(findings.size(), 7u);
+    const PageCounts counts = CountPageFindings(findings);
+    EXPECT_EQ(counts.errors, 7u);
+    EXPECT_EQ(counts.allegroErrors, 6u);
+    EXPECT_EQ(counts.ebayErrors, 1u);
+    EXPECT_EQ(counts.warnings, 1u);
+}
+
 }  // namespace
 }  // namespace licytek::structured
