@@ -32,6 +32,8 @@ constexpr std::size_t kChunkBytes = std::size_t{1} << 18;
 constexpr std::size_t kWriterThreads = 16;
 // A form is a few hundred kilobytes at most; a longer line is a mistake, not a form.
 constexpr std::size_t kMaxJsonLineBytes = std::size_t{64} << 20;
+constexpr std::string_view kOpenQuote =
+    "cudzysłów otwarty w tym wierszu nie zamyka się do końca pliku; wiersz pominięto";
 
 // The input, read chunk by chunk.
 class InputFile {
@@ -68,6 +70,24 @@ class InputFile {
     int fd_;
     int error_;
 };
+
+// What is wrong with a cell of a UTF-8 file whose byte at `at` is broken.
+std::string BrokenUtf8Message(std::string_view cell, std::size_t at) {
+    std::string where = "plik jest w UTF-8, ale ma bajty, które nim nie są";
+    if (at < cell.size()) {
+        std::size_t character = 1;
+        for (std::size_t i = 0; i < at; ++i) {
+            character += (static_cast<unsigned char>(cell[i]) & 0xC0) != 0x80 ? 1U : 0U;
+        }
+        static constexpr char kHex[] = "0123456789ABCDEF";
+        const auto byte = static_cast<unsigned char>(cell[at]);
+        where = "plik jest w UTF-8, ale bajt 0x" + std::string{kHex[byte >> 4], kHex[byte & 15]} +
+                " (znak " + std::to_string(character) + ". komórki) nim nie jest";
+    }
+    return where +
+           ": popraw go albo wskaż kodowanie pliku opcją --encoding utf-8 (wiersze z takimi "
+           "bajtami będą błędne) lub --encoding windows-1250";
+}
 
 bool EndsWithFolded(std::string_view text, std::string_view suffix) {
     return text.size() >= suffix.size() &&
@@ -115,7 +135,7 @@ class BatchRun {
           options_(options),
           observer_(observer),
           jsonLines_(EndsWithFolded(path, ".jsonl")),
-          writer_(kWriterThreads) {}
+          writer_(kWriterThreads, options.overwrite) {}
 
     BatchSummary Run();
 
@@ -125,8 +145,9 @@ class BatchRun {
         return summary_;
     }
     std::optional<std::string> PrepareFolder() const;
-    bool DecideUtf8(const InputFile& input, std::string_view start, bool bom) const;
+    bool DecideUtf8(const InputFile& input, std::string_view start, bool bom);
     void Prescan(char separator, bool findEncoding);
+    std::string LocateBrokenUtf8(char separator, std::string_view start, bool wholeFile) const;
     // Feeds `start` and then the rest of the input to `consume` until the end or a stop.
     std::optional<std::string> Stream(InputFile& input, std::string start,
                                       const std::function<void(std::string_view)>& consume);
@@ -162,6 +183,7 @@ class BatchRun {
     const BatchObserver& observer_;
     const bool jsonLines_;
     bool utf8_ = true;
+    bool brokenUtf8_ = false;  // UTF-8 text with a broken byte, when the encoding was guessed
 
     BatchSummary summary_;
     BatchProgress progress_;
@@ -171,7 +193,8 @@ class BatchRun {
     std::vector<Column> columns_;
     std::optional<std::size_t> fileColumn_;
     std::unordered_map<std::string, std::string> columnOfControl_;
-    // The name of every row sent to be written, with its row: only names grow with the rows.
+    // The name of every row sent to be written (in lower case), with its row: only names grow
+    // with the rows.
     std::unordered_map<std::string, std::size_t> names_;
     std::size_t begun_ = 0;                      // rows failed or sent to be written so far
     std::size_t told_ = 0;                       // rows told to the observer, in order
@@ -198,6 +221,9 @@ BatchSummary BatchRun::Run() {
         const bool findEncoding =
             !jsonLines_ && !bom && options_.encoding == InputEncoding::Automatic;
         Prescan(separator, findEncoding);
+    }
+    if (brokenUtf8_ && !stop_) {
+        return Fatal(LocateBrokenUtf8(separator, start, input.IsRegular()));
     }
     auto problem = jsonLines_ ? RunJsonLines(input, std::move(start))
                               : RunCsv(input, std::move(start), separator);
@@ -228,7 +254,7 @@ std::optional<std::string> BatchRun::PrepareFolder() const {
     return std::nullopt;
 }
 
-bool BatchRun::DecideUtf8(const InputFile& input, std::string_view start, bool bom) const {
+bool BatchRun::DecideUtf8(const InputFile& input, std::string_view start, bool bom) {
     if (jsonLines_ || options_.encoding == InputEncoding::Utf8) {
         return true;
     }
@@ -241,6 +267,7 @@ bool BatchRun::DecideUtf8(const InputFile& input, std::string_view start, bool b
     // A pipe is read once: its first chunk decides.
     Utf8Check check;
     check.Feed(start);
+    brokenUtf8_ = !check.Valid(false) && check.SawMultiByte();
     return check.Valid(false);
 }
 
@@ -263,7 +290,7 @@ void BatchRun::Prescan(char separator, bool findEncoding) {
     }
     std::string chunk;
     bool lineBlank = true;
-    while (true) {
+    while (!CheckCancel()) {
         chunk.clear();
         if (!input.ReadMore(chunk, kChunkBytes)) {
             return;  // the batch's own reading reports it
@@ -288,7 +315,9 @@ void BatchRun::Prescan(char separator, bool findEncoding) {
         }
     }
     if (records) {
-        records->Finish();
+        if (records->Finish() == CsvRecords::End::OpenQuote) {
+            ++rows;  // the row the open quote fails
+        }
         rows -= rows > 0 ? 1 : 0;  // the header
     } else {
         rows += lineBlank ? 0 : 1;
@@ -296,13 +325,52 @@ void BatchRun::Prescan(char separator, bool findEncoding) {
     progress_.rowsTotal = rows;
     if (findEncoding) {
         utf8_ = check.Valid(true);
+        brokenUtf8_ = !utf8_ && check.SawMultiByte();
     }
+}
+
+// Where the first broken byte of a UTF-8 file lies, as a message that refuses the file: read
+// as Windows-1250 every Polish letter in it would turn into two wrong ones.
+std::string BatchRun::LocateBrokenUtf8(char separator, std::string_view start,
+                                       bool wholeFile) const {
+    std::string found;
+    std::vector<std::string> header;
+    std::size_t record = 0;
+    CsvRecords records(separator, [&](std::span<const std::string> cells) {
+        if (++record == 1) {
+            header.assign(cells.begin(), cells.end());
+        }
+        for (std::size_t i = 0; i < cells.size() && found.empty(); ++i) {
+            if (const auto at = FirstBrokenUtf8(cells[i])) {
+                const std::string_view name = i < header.size() ? Trim(header[i]) : "";
+                const bool named = !name.empty() && !FirstBrokenUtf8(name);
+                found = Where(record, named ? name : "kolumna " + std::to_string(i + 1)) +
+                        BrokenUtf8Message(cells[i], *at);
+            }
+        }
+        if (!found.empty()) {
+            records.Stop();
+        }
+    });
+    if (wholeFile) {
+        InputFile input(path_);
+        std::string chunk;
+        while (found.empty() && input.ReadMore(chunk, kChunkBytes) && !chunk.empty()) {
+            records.Feed(chunk);
+            chunk.clear();
+        }
+    } else {
+        records.Feed(start);
+    }
+    records.Finish();
+    return found.empty() ? path_ + ": " + BrokenUtf8Message({}, 0) : found;
 }
 
 std::optional<std::string> BatchRun::Stream(InputFile& input, std::string start,
                                             const std::function<void(std::string_view)>& consume) {
     std::string chunk = std::move(start);
-    while (!chunk.empty() && !stop_) {
+    // Checked a chunk at a time too: one cell or line may be megabytes long.
+    while (!chunk.empty() && !CheckCancel()) {
         consume(chunk);
         chunk.clear();
         if (!input.ReadMore(chunk, kChunkBytes)) {
@@ -321,14 +389,18 @@ std::optional<std::string> BatchRun::RunCsv(InputFile& input, std::string start,
         outOfMemory = outOfMemory || !records.Feed(chunk);
         stop_ = stop_ || outOfMemory || records.Stopped();
     });
-    if (!problem && !stop_) {
-        outOfMemory = !records.Finish();
-    }
+    const auto end = !problem && !stop_ ? records.Finish() : CsvRecords::End::Complete;
     csv_ = nullptr;
-    if (outOfMemory) {
+    if (outOfMemory || end == CsvRecords::End::OutOfMemory) {
         return Where(record_ + 1, "") + "komórka za duża, by ją wczytać";
     }
-    if (!problem && record_ == 0 && !summary_.fatal) {
+    if (end == CsvRecords::End::OpenQuote) {
+        if (record_ == 0) {
+            return Where(1, "") + std::string(kOpenQuote);
+        }
+        Fail(record_ + 1, {{"", std::string(kOpenQuote)}});
+    }
+    if (!problem && record_ == 0 && !summary_.fatal && !summary_.cancelled) {
         return path_ + ": plik jest pusty, brak wiersza nagłówka";
     }
     return problem ? problem : summary_.fatal;
@@ -483,7 +555,10 @@ void BatchRun::Emit(std::size_t row, const AuctionForm& form, const std::string&
                     const std::string& name, const std::string& nameColumn) {
     RowOutput output{0, row, nameColumn, {}, {}};
     std::vector<Problem> problems;
-    if (auto same = names_.find(name); same != names_.end()) {
+    // Compared regardless of letter case: on the FAT and exFAT sticks sellers carry files
+    // between computers on, "Dup" and "dup" are one file.
+    std::string sameNameKey = FoldCase(name);
+    if (auto same = names_.find(sameNameKey); same != names_.end()) {
         problems.push_back({nameColumn, "plik „" + name + "” zapisuje już wiersz " +
                                             std::to_string(same->second)});
     }
@@ -493,17 +568,16 @@ void BatchRun::Emit(std::size_t row, const AuctionForm& form, const std::string&
     if (options_.format != OutputFormat::Classic) {
         AddAllegroFile(form, name, output, problems);
     }
-    for (auto& file : output.files) {
-        file.existed = PathExists(file.path);
-        if (file.existed && !options_.overwrite) {
-            problems.push_back({nameColumn, "plik „" + file.path + "” już istnieje"});
+    for (const auto& file : output.files) {
+        if (auto blocked = OutputBlocked(file.path, options_.overwrite)) {
+            problems.push_back({nameColumn, std::move(*blocked)});
         }
     }
     if (!problems.empty()) {
         Fail(row, std::move(problems));
         return;
     }
-    names_.emplace(name, row);
+    names_.emplace(std::move(sameNameKey), row);
     output.sequence = begun_++;
     writer_.Submit(std::move(output));
     Collect(writer_.TakeFinished(false));

@@ -25,8 +25,8 @@ char32_t LowerLatin(char32_t c) {
 }  // namespace
 
 void Utf8Check::Feed(std::string_view bytes) {
-    if (!valid_) {
-        return;
+    if (!valid_ && sawMultiByte_) {
+        return;  // the answer is known
     }
     std::string joined;
     if (!cut_.empty()) {
@@ -42,6 +42,7 @@ void Utf8Check::Feed(std::string_view bytes) {
         }
         const std::size_t length = ReadUtf8(bytes.substr(at), codePoint);
         if (length > 0) {
+            sawMultiByte_ = true;
             at += length;
             continue;
         }
@@ -50,11 +51,25 @@ void Utf8Check::Feed(std::string_view bytes) {
         const std::size_t needed = Utf8LengthOfLead(static_cast<unsigned char>(bytes[at]));
         if (needed > bytes.size() - at) {
             cut_ = std::string(bytes.substr(at));
-        } else {
-            valid_ = false;
+            return;
         }
-        return;
+        // Past a broken byte the check still looks for well-formed characters.
+        valid_ = false;
+        ++at;
     }
+}
+
+std::optional<std::size_t> FirstBrokenUtf8(std::string_view text) {
+    char32_t codePoint = 0;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t length =
+            static_cast<unsigned char>(text[at]) < 0x80 ? 1 : ReadUtf8(text.substr(at), codePoint);
+        if (length == 0) {
+            return at;
+        }
+        at += length;
+    }
+    return std::nullopt;
 }
 
 char DetectSeparator(std::string_view start) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,11 +19,18 @@ class Utf8Check {
     void Feed(std::string_view bytes);
     // Whether everything fed so far is UTF-8; `atEnd` counts a cut last character as wrong.
     bool Valid(bool atEnd) const { return valid_ && (!atEnd || cut_.empty()); }
+    // Whether a well-formed character of two or more bytes came: a file that has them and
+    // broken bytes too is UTF-8 with a fault, not Windows-1250.
+    bool SawMultiByte() const { return sawMultiByte_; }
 
   private:
     bool valid_ = true;
+    bool sawMultiByte_ = false;
     std::string cut_;  // the start of a character that the last chunk cut off
 };
+
+// Where the first byte that is not well-formed UTF-8 lies in `text`, if any.
+std::optional<std::size_t> FirstBrokenUtf8(std::string_view text);
 
 // The separator of a CSV whose text starts with `start`: the most frequent of ';', tab and ','
 // outside quotes on the first line; ';' (as a Polish spreadsheet writes) when there is none.

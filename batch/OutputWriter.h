@@ -18,8 +18,13 @@ namespace licytek::batch {
 struct OutputFile {
     std::string path;
     std::string bytes;
-    bool existed = false;  // a file stood there before; a failed row leaves it alone
 };
+
+// What stands in the way of writing `path` (Polish, with the path quoted), looked at without
+// following a link: the output folder may be shared, and a link planted there must not lead
+// the batch elsewhere. Without `overwrite` anything at all; with it anything but a regular
+// file. The writer decides again as it puts the file in place; this is for a clear message.
+std::optional<std::string> OutputBlocked(const std::string& path, bool overwrite);
 
 // The files of one row and what to tell when they are written.
 struct RowOutput {
@@ -37,8 +42,10 @@ struct RowWritten {
 
 class OutputWriter {
   public:
-    // With no threads every row is written at once, on the caller's thread.
-    explicit OutputWriter(std::size_t threads);
+    // With no threads every row is written at once, on the caller's thread. With
+    // `overwrite` regular files in the way are replaced; otherwise a row whose file name is
+    // taken fails.
+    OutputWriter(std::size_t threads, bool overwrite);
     ~OutputWriter();  // writes what is queued, then ends the threads
     OutputWriter(const OutputWriter&) = delete;
     OutputWriter& operator=(const OutputWriter&) = delete;
@@ -53,7 +60,7 @@ class OutputWriter {
 
   private:
     void Work();
-    static RowWritten Write(RowOutput row);
+    RowWritten Write(RowOutput row) const;
 
     std::mutex mutex_;
     std::condition_variable workToDo_;   // the writing threads wait here for rows
@@ -62,6 +69,7 @@ class OutputWriter {
     std::vector<RowWritten> finished_;
     std::size_t busy_ = 0;
     bool closing_ = false;
+    bool overwrite_;
     std::size_t maxWaiting_;
     std::vector<std::thread> threads_;
 };

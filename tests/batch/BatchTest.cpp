@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <set>
 
+#include "../model/ChildProcess.h"
 #include "../model/TempDir.h"
 #include "batch/Batch.h"
 #include "batch/InputText.h"
@@ -247,6 +248,90 @@ TEST_F(BatchTest, RefusesExistingFilesUnlessToldAndNamesWrittenTwice) {
     AuctionForm form;
     form.Edit2 = "a";
     EXPECT_EQ(Out("old.html"), PageOf(form));
+}
+
+// The output folder may be shared: a link planted there, dangling or not, is never written
+// through, with or without --overwrite, and only regular files are replaced.
+TEST_F(BatchTest, PlantedLinksInTheOutputFolderAreRefused) {
+    std::filesystem::create_directories(dir_.File("out/folder.html"));
+    std::filesystem::create_directory(dir_.File("elsewhere"));
+    WriteBytes(dir_.File("elsewhere/victim.html"), "victim");
+    std::filesystem::create_symlink("../elsewhere/planted.html", dir_.File("out/dangling.html"));
+    std::filesystem::create_symlink("../elsewhere/victim.html", dir_.File("out/linked.html"));
+    for (const bool overwrite : {false, true}) {
+        SCOPED_TRACE(overwrite);
+        errors_.clear();
+        BatchOptions options;
+        options.overwrite = overwrite;
+        const auto summary =
+            Run("offers.csv", "plik;Edit2\ndangling;a\nlinked;b\nfolder;c\nfine;d\n", options);
+        EXPECT_EQ(summary.written, 1U);
+        EXPECT_EQ(summary.failed, 3U);
+        EXPECT_TRUE(Contains(ErrorsOfRow(2), "dowiązanie symboliczne"));
+        EXPECT_TRUE(Contains(ErrorsOfRow(3), "dowiązanie symboliczne"));
+        EXPECT_TRUE(Contains(ErrorsOfRow(4), overwrite ? "nie jest zwykłym plikiem" : "istnieje"));
+        EXPECT_FALSE(std::filesystem::exists(dir_.File("elsewhere/planted.html")));
+        EXPECT_EQ(ReadBytes(dir_.File("elsewhere/victim.html")), "victim");
+        EXPECT_TRUE(std::filesystem::is_symlink(dir_.File("out/linked.html")));
+        std::filesystem::remove(dir_.File("out/fine.html"));
+    }
+}
+
+// On FAT and exFAT sticks names that differ in letter case are one file: such rows are
+// duplicates, Polish letters included, and the first of them keeps the name.
+TEST_F(BatchTest, NamesDifferingOnlyInCaseAreDuplicates) {
+    const auto summary =
+        Run("offers.csv", "plik;Edit2\ndup;1\n DUP ;2\nDup;3\nżółw;4\nŻÓŁW;5\nżółwie;6\n");
+    EXPECT_EQ(summary.written, 3U);
+    EXPECT_EQ(summary.failed, 3U);
+    EXPECT_TRUE(Contains(ErrorsOfRow(3), "wiersz 2"));
+    EXPECT_TRUE(Contains(ErrorsOfRow(4), "wiersz 2"));
+    EXPECT_TRUE(Contains(ErrorsOfRow(6), "wiersz 5"));
+    AuctionForm first;
+    first.Edit2 = "1";
+    EXPECT_EQ(Out("dup.html"), PageOf(first));
+    EXPECT_FALSE(Exists("DUP.html"));
+}
+
+// Under --overwrite a row whose second file cannot be written leaves its first file as it
+// was. Checked as nobody, for whom a read-only file stays read-only.
+TEST_F(BatchTest, AFailedRowLeavesEveryEarlierFileOfItsOwn) {
+    const auto nobody = licytek::testing::Nobody();
+    if (::geteuid() != 0 || !nobody) {
+        GTEST_SKIP() << "needs root to set up files for the user nobody";
+    }
+    const std::string out = dir_.File("out");
+    std::filesystem::create_directory(out);
+    WriteBytes(out + "/a.html", "old page");
+    WriteBytes(out + "/a.allegro.json", "old json");
+    for (const std::string& path :
+         {dir_.Path().string(), out, out + "/a.html", out + "/a.allegro.json"}) {
+        ASSERT_EQ(::chown(path.c_str(), nobody->uid, nobody->gid), 0);
+    }
+    ASSERT_EQ(::chmod((out + "/a.allegro.json").c_str(), 0444), 0);
+    WriteBytes(dir_.File("offers.csv"), "plik;Edit2;Memo1\na;Rower;opis\n");
+    const auto end = licytek::testing::RunInChild(
+        [&] { return licytek::testing::BecomeUser(*nobody); },
+        [&] {
+            BatchOptions options;
+            options.format = OutputFormat::Both;
+            options.overwrite = true;
+            options.outFolder = out;
+            std::string report;
+            BatchObserver observer;
+            observer.rowError = [&report](const std::string& line) {
+                report += line.substr(line.find(": ") + 2) + "\n";
+            };
+            RunBatch(dir_.File("offers.csv"), template_, "", options, observer);
+            return report;
+        });
+    ASSERT_NE(end.exitCode, licytek::testing::kChildCannotRun) << "cannot become nobody";
+    EXPECT_EQ(end.report, "a.allegro.json: File access denied\n");
+    EXPECT_EQ(Out("a.html"), "old page");
+    EXPECT_EQ(Out("a.allegro.json"), "old json");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out),
+                            std::filesystem::directory_iterator()),
+              2);
 }
 
 TEST_F(BatchTest, WritesWhatRenderAndExportGiveForTheSameForm) {
