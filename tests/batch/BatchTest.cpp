@@ -4,12 +4,14 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <set>
 
 #include "../model/ChildProcess.h"
 #include "../model/TempDir.h"
 #include "batch/Batch.h"
+#include "batch/Columns.h"
 #include "batch/InputText.h"
 #include "generator/Document.h"
 #include "model/FormFields.h"
@@ -334,6 +336,84 @@ TEST_F(BatchTest, AFailedRowLeavesEveryEarlierFileOfItsOwn) {
               2);
 }
 
+// A quote that never closes would take every later line into one cell: its row fails and
+// the rows before it stand.
+TEST_F(BatchTest, AnOpenQuoteFailsItsRowInsteadOfSwallowingTheFile) {
+    const auto summary = Run("offers.csv", "plik;Edit2\nok;a\nq1;\"unterminated\nq2;b\nq3;c\n");
+    EXPECT_EQ(summary.written, 1U);
+    EXPECT_EQ(summary.failed, 1U);
+    EXPECT_TRUE(Contains(ErrorsOfRow(3), "offers.csv:3: cudzysłów"));
+    EXPECT_TRUE(Exists("ok.html"));
+    EXPECT_FALSE(Exists("q1.html"));
+    EXPECT_FALSE(Exists("q2.html"));
+    ASSERT_FALSE(progress_.empty());
+    EXPECT_EQ(progress_.back().rowsTotal, 2U);
+    // A stray quote inside a cell is still text, as spreadsheet programs read it.
+    EXPECT_EQ(Run("inch.csv", "plik;Edit2\ninch;12\" monitor\n").written, 1U);
+}
+
+// A UTF-8 file with one broken byte is refused where it breaks; without any UTF-8 letter
+// it is a Windows-1250 file, as before.
+TEST_F(BatchTest, AUtf8FileWithABrokenByteIsRefusedAtThatByte) {
+    const auto broken =
+        Run("offers.csv", "plik;Edit2;Memo1\na;Zażółć;x\nb;jaźń;ok\nc;ab\xC3x;\xC3\n");
+    ASSERT_TRUE(broken.fatal);
+    EXPECT_TRUE(Contains(*broken.fatal, "offers.csv:4:Edit2: "));
+    EXPECT_TRUE(Contains(*broken.fatal, "0xC3 (znak 3."));
+    EXPECT_TRUE(Contains(*broken.fatal, "--encoding"));
+    EXPECT_EQ(broken.written + broken.failed, 0U);
+    EXPECT_FALSE(Exists("a.html"));
+
+    const auto cp1250 = Run("cp1250.csv", "plik;Edit2\nd;\xBF\xF3\xB3w\n");
+    EXPECT_EQ(cp1250.written, 1U);
+    // Told that it is UTF-8, only the row with the broken byte fails.
+    BatchOptions told;
+    told.encoding = InputEncoding::Utf8;
+    const auto rows = Run("offers.csv", "plik;Edit2\ne;jaźń\nf;x\xC3\n", told);
+    EXPECT_EQ(rows.written, 1U);
+    EXPECT_EQ(rows.failed, 1U);
+}
+
+// The header's duplicate check is one look-up a column: sixteen times the columns take about
+// sixteen times as long (a few times more as memory grows past the caches), where comparing
+// each with every earlier one took 256 times as long.
+TEST(BatchHeaderTest, ColumnsAreMappedInLinearTime) {
+    const auto header = [](std::size_t columns) {
+        std::vector<std::string> cells;
+        for (std::size_t i = 0; i < columns; ++i) {
+            cells.push_back(i % 2 == 0 ? "kolumna " + std::to_string(i) : "Edit2");
+        }
+        cells[1] = "plik";  // a different input each odd column would run out: one is enough
+        for (std::size_t i = 3; i < columns; i += 2) {
+            cells[i] = "c" + std::to_string(i);
+        }
+        return cells;
+    };
+    const auto fastest = [&](std::size_t columns) {
+        const auto cells = header(columns);
+        double best = 1e9;
+        for (int run = 0; run < 3; ++run) {
+            const auto start = std::chrono::steady_clock::now();
+            EXPECT_TRUE(std::holds_alternative<std::vector<Column>>(MapHeader(cells)));
+            best = std::min(
+                best,
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        }
+        return best;
+    };
+    const double small = fastest(2000);
+    const double large = fastest(32000);
+    EXPECT_LT(large / small, 80.0) << small << " s, then " << large << " s";
+
+    // A duplicate far apart is still found, naming the first column.
+    auto cells = header(1000);
+    cells.push_back("PLIK");
+    const auto twice = MapHeader(cells);
+    ASSERT_TRUE(std::holds_alternative<HeaderProblem>(twice));
+    EXPECT_EQ(std::get<HeaderProblem>(twice).column, 1000U);
+    EXPECT_TRUE(Contains(std::get<HeaderProblem>(twice).message, "„plik”"));
+}
+
 TEST_F(BatchTest, WritesWhatRenderAndExportGiveForTheSameForm) {
     template_.Edit14 = "#123456";
     BatchOptions both;
@@ -415,6 +495,13 @@ TEST_F(BatchTest, StopsWhenCancelledLeavingOnlyWholeFiles) {
     EXPECT_EQ(files, summary.written);
     EXPECT_TRUE(summary.Line().ends_with(" 0 z błędami, 0 ostrzeżeń (przerwano)"))
         << summary.Line();
+
+    // A cancel that comes while the file is first looked at writes nothing at all.
+    std::filesystem::remove_all(dir_.File("out"));
+    const auto early = RunBatch(dir_.File("offers.csv"), template_, "", options, observer);
+    EXPECT_TRUE(early.cancelled);
+    EXPECT_EQ(early.written + early.failed, 0U);
+    EXPECT_TRUE(std::filesystem::is_empty(dir_.File("out")));
 }
 
 TEST_F(BatchTest, TheShippedExampleGoesThroughAndRowsAreToldInOrder) {
@@ -454,6 +541,14 @@ TEST(BatchInputTest, ChecksUtf8AcrossChunksAndFindsTheSeparator) {
         check.Feed(bad);
         EXPECT_FALSE(check.Valid(true));
     }
+    // Past a broken byte the check still sees well-formed letters, even in the next chunk.
+    Utf8Check mixed;
+    mixed.Feed("a\xC3x");
+    EXPECT_FALSE(mixed.SawMultiByte());
+    mixed.Feed(" \xC5");
+    mixed.Feed("\xBC");
+    EXPECT_TRUE(mixed.SawMultiByte());
+    EXPECT_FALSE(mixed.Valid(true));
     EXPECT_EQ(DetectSeparator("a;b;c\nx,y,z,w,v"), ';');
     EXPECT_EQ(DetectSeparator("\"a;b\",c,d"), ',');
     EXPECT_EQ(DetectSeparator("a\tb"), '\t');
