@@ -32,6 +32,8 @@ constexpr std::size_t kChunkBytes = std::size_t{1} << 18;
 constexpr std::size_t kWriterThreads = 16;
 // A form is a few hundred kilobytes at most; a longer line is a mistake, not a form.
 constexpr std::size_t kMaxJsonLineBytes = std::size_t{64} << 20;
+constexpr std::string_view kZeroByte =
+    "komórka zawiera bajt zerowy (NUL), a tekst oferty nie może go mieć";
 constexpr std::string_view kOpenQuote =
     "cudzysłów otwarty w tym wierszu nie zamyka się do końca pliku; wiersz pominięto";
 
@@ -116,6 +118,57 @@ bool IsBlank(std::string_view line) {
 struct Problem {
     std::string column;  // empty for the row as a whole
     std::string message;
+    std::string kind = {};  // what makes two errors the same, when not their whole message
+};
+
+// After this many errors of one kind the rest are only counted: a hundred thousand rows
+// into a read-only folder are one problem, not a hundred thousand lines.
+constexpr std::size_t kErrorsShownOfAKind = 20;
+// Kinds beyond this many are not tracked, so that memory does not grow with the rows.
+constexpr std::size_t kErrorKindsTracked = 10000;
+
+// Counts the row errors of each kind, telling only the first few of each.
+class ErrorCollapse {
+  public:
+    bool Show(const Problem& problem) {
+        std::string key =
+            problem.column + '\n' + (problem.kind.empty() ? problem.message : problem.kind);
+        auto it = counts_.find(key);
+        if (it == counts_.end()) {
+            if (counts_.size() >= kErrorKindsTracked) {
+                return true;
+            }
+            it = counts_.emplace(std::move(key), Kind{0, problem.column, problem.message}).first;
+            order_.push_back(&*it);
+        }
+        return ++it->second.count <= kErrorsShownOfAKind;
+    }
+    // "… i jeszcze 99 980 takich samych błędów" for each kind told only in part.
+    std::vector<std::string> Hidden() const {
+        std::vector<std::string> lines;
+        for (const auto* entry : order_) {
+            const Kind& kind = entry->second;
+            if (kind.count <= kErrorsShownOfAKind) {
+                continue;
+            }
+            const std::size_t hidden = kind.count - kErrorsShownOfAKind;
+            std::string counted =
+                CountedNoun(hidden, "taki sam błąd", "takie same błędy", "takich samych błędów");
+            counted.replace(0, counted.find(' '), GroupedNumber(hidden));
+            lines.push_back("… i jeszcze " + counted + " (" +
+                            (kind.column.empty() ? "" : kind.column + ": ") + kind.sample + ")");
+        }
+        return lines;
+    }
+
+  private:
+    struct Kind {
+        std::size_t count;
+        std::string column;
+        std::string sample;
+    };
+    std::unordered_map<std::string, Kind> counts_;
+    std::vector<const std::pair<const std::string, Kind>*> order_;
 };
 
 // How a row ended: its problems when it failed, its warnings when it was written.
@@ -199,6 +252,7 @@ class BatchRun {
     std::size_t begun_ = 0;                      // rows failed or sent to be written so far
     std::size_t told_ = 0;                       // rows told to the observer, in order
     std::map<std::size_t, RowOutcome> settled_;  // ended but not yet told, by sequence
+    ErrorCollapse errorCollapse_;
     OutputWriter writer_;
 };
 
@@ -238,6 +292,11 @@ BatchSummary BatchRun::Run() {
     for (const auto& [sequence, outcome] : settled_) {
         Tell(outcome);
     }
+    for (const auto& line : errorCollapse_.Hidden()) {
+        if (observer_.rowError) {
+            observer_.rowError(VisibleText(path_ + ": " + line));
+        }
+    }
     if (problem) {
         summary_.fatal = std::move(problem);
     }
@@ -248,10 +307,21 @@ std::optional<std::string> BatchRun::PrepareFolder() const {
     std::error_code error;
     const std::filesystem::path folder(options_.outFolder.empty() ? "." : options_.outFolder);
     std::filesystem::create_directories(folder, error);
-    if (!std::filesystem::is_directory(folder)) {
-        return options_.outFolder + ": to nie jest folder i nie można go utworzyć";
+    std::error_code ignored;
+    if (std::filesystem::is_directory(folder, ignored)) {
+        return std::nullopt;
     }
-    return std::nullopt;
+    const std::string name = folder.string() + ": nie można utworzyć folderu: ";
+    if (error == std::errc::permission_denied || error == std::errc::operation_not_permitted) {
+        return name + "brak uprawnień";
+    }
+    if (error == std::errc::read_only_file_system) {
+        return name + "dysk jest tylko do odczytu";
+    }
+    if (error == std::errc::no_space_on_device) {
+        return name + "brak miejsca na dysku";
+    }
+    return folder.string() + ": to nie jest folder i nie można go utworzyć";
 }
 
 bool BatchRun::DecideUtf8(const InputFile& input, std::string_view start, bool bom) {
@@ -434,6 +504,11 @@ bool BatchRun::TakeHeader(std::span<const std::string> cells) {
     std::vector<std::string> names;
     names.reserve(cells.size());
     for (const auto& cell : cells) {
+        if (cell.find('\0') != std::string::npos) {
+            summary_.fatal =
+                Where(1, "kolumna " + std::to_string(names.size() + 1)) + std::string(kZeroByte);
+            return false;
+        }
         CellValue utf8 = CellToUtf8(cell, utf8_);
         names.push_back(utf8.ok() ? std::move(utf8.text) : cell);
     }
@@ -466,7 +541,9 @@ void BatchRun::OnCsvRow(std::span<const std::string> cells) {
         if (cells[i].empty()) {
             continue;
         }
-        if (i >= columns_.size()) {
+        if (cells[i].find('\0') != std::string::npos) {
+            problems.push_back({ColumnName(columns_, i), std::string(kZeroByte)});
+        } else if (i >= columns_.size()) {
             problems.push_back({ColumnName(columns_, i), "komórka poza kolumnami nagłówka"});
         } else if (auto message = applier.Apply(columns_[i], cells[i])) {
             problems.push_back({ColumnName(columns_, i), std::move(*message)});
@@ -570,7 +647,8 @@ void BatchRun::Emit(std::size_t row, const AuctionForm& form, const std::string&
     }
     for (const auto& file : output.files) {
         if (auto blocked = OutputBlocked(file.path, options_.overwrite)) {
-            problems.push_back({nameColumn, std::move(*blocked)});
+            problems.push_back(
+                {nameColumn, std::move(blocked->message), std::string(blocked->kind)});
         }
     }
     if (!problems.empty()) {
@@ -639,7 +717,8 @@ void BatchRun::Collect(std::vector<RowWritten> finished) {
     for (auto& written : finished) {
         RowOutcome outcome{written.row.row, {}, std::move(written.row.warnings)};
         if (written.error) {
-            outcome.problems.push_back({written.row.nameColumn, std::move(*written.error)});
+            outcome.problems.push_back(
+                {written.row.nameColumn, std::move(*written.error), std::move(written.errorKind)});
             outcome.warnings.clear();
         }
         Settle(written.row.sequence, std::move(outcome));
@@ -661,15 +740,16 @@ void BatchRun::Tell(const RowOutcome& outcome) {
         summary_.warnings += outcome.warnings.size();
         for (const auto& warning : outcome.warnings) {
             if (observer_.warning) {
-                observer_.warning(Where(outcome.row, "") + warning);
+                observer_.warning(VisibleText(Where(outcome.row, "") + warning));
             }
         }
     } else {
         ++summary_.failed;
         stop_ = stop_ || options_.stopOnError;
         for (const auto& problem : outcome.problems) {
-            if (observer_.rowError) {
-                observer_.rowError(Where(outcome.row, problem.column) + problem.message);
+            if (observer_.rowError && errorCollapse_.Show(problem)) {
+                observer_.rowError(
+                    VisibleText(Where(outcome.row, problem.column) + problem.message));
             }
         }
     }
@@ -708,7 +788,11 @@ std::string BatchSummary::Line() const {
 BatchSummary RunBatch(const std::string& offersPath, const AuctionForm& templateForm,
                       const std::string& sellerId, const BatchOptions& options,
                       const BatchObserver& observer) {
-    return BatchRun(offersPath, templateForm, sellerId, options, observer).Run();
+    BatchSummary summary = BatchRun(offersPath, templateForm, sellerId, options, observer).Run();
+    if (summary.fatal) {
+        summary.fatal = VisibleText(*summary.fatal);  // it may quote the input
+    }
+    return summary;
 }
 
 }  // namespace licytek::batch

@@ -5,6 +5,7 @@
 
 #include "batch/InputText.h"
 #include "model/Text.h"
+#include "model/Utf8.h"
 
 namespace licytek::batch {
 namespace {
@@ -262,13 +263,16 @@ CellValue OutputName(std::string_view utf8Cell) {
     if (name.find("..") != std::string_view::npos || name == ".") {
         return {{}, "nazwa pliku " + Quoted(name) + " nie może zawierać „..” ani być „.”"};
     }
-    for (const char c : name) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '/' || c == '\\' || byte < 0x20 || byte == 0x7F) {
+    char32_t c = 0;
+    for (std::size_t at = 0; at < name.size();) {
+        const std::size_t length = ReadUtf8(name.substr(at), c);  // the cell is UTF-8 by now
+        if (length == 0 || c == '/' || c == '\\' || IsInvisibleControl(c)) {
             return {{},
                     "nazwa pliku " + Quoted(name) +
-                        " nie może zawierać „/”, „\\” ani znaków sterujących"};
+                        " nie może zawierać „/”, „\\”, znaków sterujących ani zmieniających "
+                        "kierunek pisma"};
         }
+        at += length;
     }
     if (name.size() > kMaxOutputNameBytes) {
         return {{}, "nazwa pliku jest za długa"};

@@ -16,21 +16,23 @@ std::string FileNameOf(const std::string& path) {
 
 }  // namespace
 
-std::optional<std::string> OutputBlocked(const std::string& path, bool overwrite) {
+std::optional<Blocked> OutputBlocked(const std::string& path, bool overwrite) {
     struct stat info {};
     if (::lstat(path.c_str(), &info) != 0) {
         return std::nullopt;  // nothing there, or the writer says what is wrong
     }
     const std::string quoted = "„" + path + "”";
     if (S_ISLNK(info.st_mode)) {
-        return "w folderze jest już dowiązanie symboliczne " + quoted +
-               "; nie zapisuję przez dowiązania, usuń je albo wybierz inny folder";
+        return Blocked{"w folderze jest już dowiązanie symboliczne " + quoted +
+                           "; nie zapisuję przez dowiązania, usuń je albo wybierz inny folder",
+                       "link"};
     }
     if (!overwrite) {
-        return "plik " + quoted + " już istnieje (--overwrite go zastąpi)";
+        return Blocked{"plik " + quoted + " już istnieje (--overwrite go zastąpi)", "exists"};
     }
     if (!S_ISREG(info.st_mode)) {
-        return quoted + " nie jest zwykłym plikiem, więc nie zostanie zastąpiony";
+        return Blocked{quoted + " nie jest zwykłym plikiem, więc nie zostanie zastąpiony",
+                       "not regular"};
     }
     return std::nullopt;
 }
@@ -113,6 +115,7 @@ RowWritten OutputWriter::Write(RowOutput row) const {
         file.bytes = std::string();
         if (auto* error = std::get_if<FileError>(&stage)) {
             written.error = FileNameOf(file.path) + ": " + error->message;
+            written.errorKind = error->message;
             break;
         }
         staged.push_back(std::move(std::get<StagedFile>(stage)));
@@ -122,6 +125,7 @@ RowWritten OutputWriter::Write(RowOutput row) const {
         auto place = PlaceStaged(staged[i], existing);
         if (auto* error = std::get_if<FileError>(&place)) {
             written.error = FileNameOf(staged[i].path()) + ": " + error->message;
+            written.errorKind = error->message;
         } else {
             placed.push_back(std::move(std::get<PlacedFile>(place)));
         }

@@ -10,6 +10,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -24,7 +25,11 @@ struct OutputFile {
 // following a link: the output folder may be shared, and a link planted there must not lead
 // the batch elsewhere. Without `overwrite` anything at all; with it anything but a regular
 // file. The writer decides again as it puts the file in place; this is for a clear message.
-std::optional<std::string> OutputBlocked(const std::string& path, bool overwrite);
+struct Blocked {
+    std::string message;
+    std::string_view kind;  // the same for every file blocked the same way
+};
+std::optional<Blocked> OutputBlocked(const std::string& path, bool overwrite);
 
 // The files of one row and what to tell when they are written.
 struct RowOutput {
@@ -38,6 +43,7 @@ struct RowOutput {
 struct RowWritten {
     RowOutput row;                     // its files' bytes already released
     std::optional<std::string> error;  // why the row's files are not there
+    std::string errorKind;             // the error without the file's name
 };
 
 class OutputWriter {

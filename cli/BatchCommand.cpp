@@ -137,6 +137,10 @@ std::variant<BatchArguments, Failure> ParseBatchArguments(std::span<const std::s
         return UsageFailure("batch needs OFFERS.csv or OFFERS.jsonl and --out FOLDER",
                             kHelpCommand);
     }
+    if (!parsed.help && parsed.options.outFolder.empty()) {
+        // An empty name is a mistake of the script, such as an unset variable, not ".".
+        return UsageFailure("--out needs a folder name, not an empty one", kHelpCommand);
+    }
     return parsed;
 }
 
@@ -190,7 +194,9 @@ class ProgressLine {
         lastDrawn_ = now;
         const double seconds = std::chrono::duration<double>(now - start_).count();
         const double rate = seconds > 0 ? static_cast<double>(progress.rowsDone) / seconds : 0;
-        std::string line = "\r" + std::to_string(progress.rowsDone);
+        // Appended piece by piece: GCC 12 misreads a literal plus a string here (-Wrestrict).
+        std::string line = "\r";
+        line += std::to_string(progress.rowsDone);
         if (progress.rowsTotal) {
             line += " z " + std::to_string(*progress.rowsTotal);
         }

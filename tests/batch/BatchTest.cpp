@@ -4,7 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
+#include <ctime>
 #include <filesystem>
 #include <set>
 
@@ -374,6 +374,12 @@ TEST_F(BatchTest, AUtf8FileWithABrokenByteIsRefusedAtThatByte) {
     EXPECT_EQ(rows.failed, 1U);
 }
 
+double ThreadSeconds() {
+    timespec now{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
 // The header's duplicate check is one look-up a column: sixteen times the columns take about
 // sixteen times as long (a few times more as memory grows past the caches), where comparing
 // each with every earlier one took 256 times as long.
@@ -392,18 +398,17 @@ TEST(BatchHeaderTest, ColumnsAreMappedInLinearTime) {
     const auto fastest = [&](std::size_t columns) {
         const auto cells = header(columns);
         double best = 1e9;
-        for (int run = 0; run < 3; ++run) {
-            const auto start = std::chrono::steady_clock::now();
+        // Time on the processor, not on the clock: other programs on the machine don't count.
+        for (int run = 0; run < 5; ++run) {
+            const double start = ThreadSeconds();
             EXPECT_TRUE(std::holds_alternative<std::vector<Column>>(MapHeader(cells)));
-            best = std::min(
-                best,
-                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+            best = std::min(best, ThreadSeconds() - start);
         }
         return best;
     };
     const double small = fastest(2000);
     const double large = fastest(32000);
-    EXPECT_LT(large / small, 80.0) << small << " s, then " << large << " s";
+    EXPECT_LT(large / small, 64.0) << small << " s, then " << large << " s";
 
     // A duplicate far apart is still found, naming the first column.
     auto cells = header(1000);
@@ -412,6 +417,92 @@ TEST(BatchHeaderTest, ColumnsAreMappedInLinearTime) {
     ASSERT_TRUE(std::holds_alternative<HeaderProblem>(twice));
     EXPECT_EQ(std::get<HeaderProblem>(twice).column, 1000U);
     EXPECT_TRUE(Contains(std::get<HeaderProblem>(twice).message, "„plik”"));
+}
+
+// Input that could fool the terminal or the page: a zero byte is refused in a cell and in the
+// header, control and bidirectional characters never reach an error line raw and cannot be
+// in a file name.
+TEST_F(BatchTest, HostileCharactersAreRefusedAndNeverShownRaw) {
+    const auto summary = Run("offers.csv", std::string("plik;Edit2\nzero;a\0b\n", 20) +
+                                               "ev\u202Elmth.exe;x\n"
+                                               "esc\x1B[2J;x\n"
+                                               "c1\u0085;x\n"
+                                               "ok;\u2066\n");
+    EXPECT_EQ(summary.written, 0U);
+    EXPECT_EQ(summary.failed, 5U);
+    EXPECT_TRUE(Contains(ErrorsOfRow(2), "offers.csv:2:Edit2: komórka zawiera bajt zerowy"));
+    EXPECT_TRUE(Contains(ErrorsOfRow(3), "„evU+202Elmth.exe”"));
+    EXPECT_TRUE(Contains(ErrorsOfRow(4), "„esc\\x1B[2J”"));
+    EXPECT_TRUE(Contains(ErrorsOfRow(5), "„c1U+0085”"));
+    // In a text it is refused by Windows-1250, in which the page is written, and shown so.
+    EXPECT_TRUE(Contains(ErrorsOfRow(6), "U+2066"));
+    for (const auto& line : errors_) {
+        for (const std::string_view raw : {"\x1B", "\u202E", "\u2066", "\u0085"}) {
+            EXPECT_EQ(line.find(raw), std::string::npos) << line;
+        }
+    }
+    EXPECT_EQ(VisibleText("a\x7F\t\xC3(\u2069ż"), "a\\x7F\\x09\\xC3(U+2069ż");
+
+    const auto header = Run("header.csv", std::string("plik;Ed\0it2\na;b\n", 16));
+    ASSERT_TRUE(header.fatal);
+    EXPECT_TRUE(Contains(*header.fatal, "header.csv:1:kolumna 2: komórka zawiera bajt zerowy"));
+}
+
+// Twenty errors of one kind are told; the rest are counted in one line.
+TEST_F(BatchTest, IdenticalRowErrorsAreCollapsedAfterTwenty) {
+    std::string csv = "plik;układ\n";
+    for (int i = 0; i < 45; ++i) {
+        csv += "n" + std::to_string(i) + ";9\n";
+    }
+    const auto summary = Run("offers.csv", csv + "n45;0\n");
+    EXPECT_EQ(summary.failed, 46U);
+    ASSERT_EQ(errors_.size(), 22U);
+    EXPECT_TRUE(Contains(errors_[20], "offers.csv:47:układ: "));
+    EXPECT_EQ(errors_[21],
+              dir_.File("offers.csv") +
+                  ": … i jeszcze 25 takich samych błędów (układ: układ to numer od 1 do 8, "
+                  "nie „9”)");
+}
+
+// As nobody: a folder that cannot be created says why, and a hundred rows into a folder
+// nobody may write give twenty lines and a count, not a hundred lines.
+TEST_F(BatchTest, AFolderWithoutPermissionSaysSo) {
+    const auto nobody = licytek::testing::Nobody();
+    if (::geteuid() != 0 || !nobody) {
+        GTEST_SKIP() << "needs root to set up a folder the user nobody may not write";
+    }
+    std::string csv = "plik;Edit2\n";
+    for (int i = 0; i < 100; ++i) {
+        csv += "n" + std::to_string(i) + ";a\n";
+    }
+    WriteBytes(dir_.File("offers.csv"), csv);
+    std::filesystem::create_directory(dir_.File("closed"));  // root's, closed to others
+    ASSERT_EQ(::chown(dir_.Path().c_str(), nobody->uid, nobody->gid), 0);
+    const auto end = licytek::testing::RunInChild(
+        [&] { return licytek::testing::BecomeUser(*nobody); },
+        [&] {
+            std::string report;
+            BatchOptions options;
+            options.outFolder = dir_.File("closed/new");
+            report += RunBatch(dir_.File("offers.csv"), template_, "", options, {})
+                          .fatal.value_or("created") +
+                      "\n";
+            std::size_t lines = 0;
+            BatchObserver observer;
+            observer.rowError = [&](const std::string& line) {
+                if (++lines > 20) {
+                    report += line.substr(line.find(": ") + 2) + "\n";
+                }
+            };
+            options.outFolder = dir_.File("closed");
+            RunBatch(dir_.File("offers.csv"), template_, "", options, observer);
+            return report;
+        });
+    ASSERT_NE(end.exitCode, licytek::testing::kChildCannotRun) << "cannot become nobody";
+    EXPECT_EQ(end.report, dir_.File("closed/new") +
+                              ": nie można utworzyć folderu: brak uprawnień\n"
+                              "… i jeszcze 80 takich samych błędów (plik: n0.html: File access "
+                              "denied)\n");
 }
 
 TEST_F(BatchTest, WritesWhatRenderAndExportGiveForTheSameForm) {
