@@ -425,7 +425,9 @@ std::string BatchRun::LocateBrokenUtf8(char separator, std::string_view start,
     if (wholeFile) {
         InputFile input(path_);
         std::string chunk;
-        while (found.empty() && input.ReadMore(chunk, kChunkBytes) && !chunk.empty()) {
+        const auto cancelled = [this] { return observer_.cancel && observer_.cancel->load(); };
+        while (found.empty() && !cancelled() && input.ReadMore(chunk, kChunkBytes) &&
+               !chunk.empty()) {
             records.Feed(chunk);
             chunk.clear();
         }

@@ -572,7 +572,9 @@ TEST_F(BatchTest, StopsWhenCancelledLeavingOnlyWholeFiles) {
     options.outFolder = dir_.File("out");
     const auto summary = RunBatch(dir_.File("offers.csv"), template_, "", options, observer);
     EXPECT_TRUE(summary.cancelled);
-    EXPECT_LT(summary.written, 50U);  // the rows being written when it was cancelled, at most
+    // At most the rows told and those in flight when it was cancelled: 16 being written and
+    // 32 waiting, which may all have finished before the slow third row was told.
+    EXPECT_LE(summary.written, 3U + 16U + 32U + 1U);
     std::size_t files = 0;
     for (const auto& entry : std::filesystem::directory_iterator(dir_.File("out"))) {
         const std::string name = entry.path().filename().string();
