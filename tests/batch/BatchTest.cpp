@@ -295,15 +295,17 @@ TEST_F(BatchTest, NamesDifferingOnlyInCaseAreDuplicates) {
     EXPECT_FALSE(Exists("DUP.html"));
 }
 
-// Under --overwrite a row whose second file cannot be written leaves its first file as it
-// was. Checked as nobody, for whom a read-only file stays read-only.
-TEST_F(BatchTest, AFailedRowLeavesEveryEarlierFileOfItsOwn) {
+// As nobody, for whom a read-only file stays read-only: under --overwrite a row whose second
+// file cannot be written leaves its first file as it was; a folder that cannot be created
+// says why; a hundred rows into a closed folder give twenty lines and a count.
+TEST_F(BatchTest, FailuresAsAnotherUserLeaveTheFilesAndSayWhy) {
     const auto nobody = licytek::testing::Nobody();
     if (::geteuid() != 0 || !nobody) {
         GTEST_SKIP() << "needs root to set up files for the user nobody";
     }
     const std::string out = dir_.File("out");
     std::filesystem::create_directory(out);
+    std::filesystem::create_directory(dir_.File("closed"));  // root's, closed to others
     WriteBytes(out + "/a.html", "old page");
     WriteBytes(out + "/a.allegro.json", "old json");
     for (const std::string& path :
@@ -312,23 +314,41 @@ TEST_F(BatchTest, AFailedRowLeavesEveryEarlierFileOfItsOwn) {
     }
     ASSERT_EQ(::chmod((out + "/a.allegro.json").c_str(), 0444), 0);
     WriteBytes(dir_.File("offers.csv"), "plik;Edit2;Memo1\na;Rower;opis\n");
+    std::string many = "plik;Edit2\n";
+    for (int i = 0; i < 100; ++i) {
+        many += "n" + std::to_string(i) + ";a\n";
+    }
+    WriteBytes(dir_.File("many.csv"), many);
     const auto end = licytek::testing::RunInChild(
         [&] { return licytek::testing::BecomeUser(*nobody); },
         [&] {
+            std::string report;
+            std::size_t lines = 0;
+            BatchObserver observer;
+            observer.rowError = [&](const std::string& line) {
+                if (++lines == 1 || lines > 21) {
+                    report += line.substr(line.find(": ") + 2) + "\n";
+                }
+            };
             BatchOptions options;
             options.format = OutputFormat::Both;
             options.overwrite = true;
             options.outFolder = out;
-            std::string report;
-            BatchObserver observer;
-            observer.rowError = [&report](const std::string& line) {
-                report += line.substr(line.find(": ") + 2) + "\n";
-            };
             RunBatch(dir_.File("offers.csv"), template_, "", options, observer);
+            options = {};
+            options.outFolder = dir_.File("closed/new");
+            report += RunBatch(dir_.File("many.csv"), template_, "", options, {})
+                          .fatal.value_or("created") +
+                      "\n";
+            options.outFolder = dir_.File("closed");
+            RunBatch(dir_.File("many.csv"), template_, "", options, observer);
             return report;
         });
     ASSERT_NE(end.exitCode, licytek::testing::kChildCannotRun) << "cannot become nobody";
-    EXPECT_EQ(end.report, "a.allegro.json: File access denied\n");
+    EXPECT_EQ(end.report, "a.allegro.json: File access denied\n" + dir_.File("closed/new") +
+                              ": nie można utworzyć folderu: brak uprawnień\n"
+                              "… i jeszcze 80 takich samych błędów (plik: n0.html: File access "
+                              "denied)\n");
     EXPECT_EQ(Out("a.html"), "old page");
     EXPECT_EQ(Out("a.allegro.json"), "old json");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out),
@@ -462,47 +482,6 @@ TEST_F(BatchTest, IdenticalRowErrorsAreCollapsedAfterTwenty) {
               dir_.File("offers.csv") +
                   ": … i jeszcze 25 takich samych błędów (układ: układ to numer od 1 do 8, "
                   "nie „9”)");
-}
-
-// As nobody: a folder that cannot be created says why, and a hundred rows into a folder
-// nobody may write give twenty lines and a count, not a hundred lines.
-TEST_F(BatchTest, AFolderWithoutPermissionSaysSo) {
-    const auto nobody = licytek::testing::Nobody();
-    if (::geteuid() != 0 || !nobody) {
-        GTEST_SKIP() << "needs root to set up a folder the user nobody may not write";
-    }
-    std::string csv = "plik;Edit2\n";
-    for (int i = 0; i < 100; ++i) {
-        csv += "n" + std::to_string(i) + ";a\n";
-    }
-    WriteBytes(dir_.File("offers.csv"), csv);
-    std::filesystem::create_directory(dir_.File("closed"));  // root's, closed to others
-    ASSERT_EQ(::chown(dir_.Path().c_str(), nobody->uid, nobody->gid), 0);
-    const auto end = licytek::testing::RunInChild(
-        [&] { return licytek::testing::BecomeUser(*nobody); },
-        [&] {
-            std::string report;
-            BatchOptions options;
-            options.outFolder = dir_.File("closed/new");
-            report += RunBatch(dir_.File("offers.csv"), template_, "", options, {})
-                          .fatal.value_or("created") +
-                      "\n";
-            std::size_t lines = 0;
-            BatchObserver observer;
-            observer.rowError = [&](const std::string& line) {
-                if (++lines > 20) {
-                    report += line.substr(line.find(": ") + 2) + "\n";
-                }
-            };
-            options.outFolder = dir_.File("closed");
-            RunBatch(dir_.File("offers.csv"), template_, "", options, observer);
-            return report;
-        });
-    ASSERT_NE(end.exitCode, licytek::testing::kChildCannotRun) << "cannot become nobody";
-    EXPECT_EQ(end.report, dir_.File("closed/new") +
-                              ": nie można utworzyć folderu: brak uprawnień\n"
-                              "… i jeszcze 80 takich samych błędów (plik: n0.html: File access "
-                              "denied)\n");
 }
 
 TEST_F(BatchTest, WritesWhatRenderAndExportGiveForTheSameForm) {
