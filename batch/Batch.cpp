@@ -32,6 +32,10 @@ constexpr std::size_t kChunkBytes = std::size_t{1} << 18;
 constexpr std::size_t kWriterThreads = 16;
 // A form is a few hundred kilobytes at most; a longer line is a mistake, not a form.
 constexpr std::size_t kMaxJsonLineBytes = std::size_t{64} << 20;
+constexpr std::string_view kZeroByte =
+    "komórka zawiera bajt zerowy (NUL), a tekst oferty nie może go mieć";
+constexpr std::string_view kOpenQuote =
+    "cudzysłów otwarty w tym wierszu nie zamyka się do końca pliku; wiersz pominięto";
 
 // The input, read chunk by chunk.
 class InputFile {
@@ -69,6 +73,24 @@ class InputFile {
     int error_;
 };
 
+// What is wrong with a cell of a UTF-8 file whose byte at `at` is broken.
+std::string BrokenUtf8Message(std::string_view cell, std::size_t at) {
+    std::string where = "plik jest w UTF-8, ale ma bajty, które nim nie są";
+    if (at < cell.size()) {
+        std::size_t character = 1;
+        for (std::size_t i = 0; i < at; ++i) {
+            character += (static_cast<unsigned char>(cell[i]) & 0xC0) != 0x80 ? 1U : 0U;
+        }
+        static constexpr char kHex[] = "0123456789ABCDEF";
+        const auto byte = static_cast<unsigned char>(cell[at]);
+        where = "plik jest w UTF-8, ale bajt 0x" + std::string{kHex[byte >> 4], kHex[byte & 15]} +
+                " (znak " + std::to_string(character) + ". komórki) nim nie jest";
+    }
+    return where +
+           ": popraw go albo wskaż kodowanie pliku opcją --encoding utf-8 (wiersze z takimi "
+           "bajtami będą błędne) lub --encoding windows-1250";
+}
+
 bool EndsWithFolded(std::string_view text, std::string_view suffix) {
     return text.size() >= suffix.size() &&
            FoldCase(text.substr(text.size() - suffix.size())) == suffix;
@@ -96,6 +118,57 @@ bool IsBlank(std::string_view line) {
 struct Problem {
     std::string column;  // empty for the row as a whole
     std::string message;
+    std::string kind = {};  // what makes two errors the same, when not their whole message
+};
+
+// After this many errors of one kind the rest are only counted: a hundred thousand rows
+// into a read-only folder are one problem, not a hundred thousand lines.
+constexpr std::size_t kErrorsShownOfAKind = 20;
+// Kinds beyond this many are not tracked, so that memory does not grow with the rows.
+constexpr std::size_t kErrorKindsTracked = 10000;
+
+// Counts the row errors of each kind, telling only the first few of each.
+class ErrorCollapse {
+  public:
+    bool Show(const Problem& problem) {
+        std::string key =
+            problem.column + '\n' + (problem.kind.empty() ? problem.message : problem.kind);
+        auto it = counts_.find(key);
+        if (it == counts_.end()) {
+            if (counts_.size() >= kErrorKindsTracked) {
+                return true;
+            }
+            it = counts_.emplace(std::move(key), Kind{0, problem.column, problem.message}).first;
+            order_.push_back(&*it);
+        }
+        return ++it->second.count <= kErrorsShownOfAKind;
+    }
+    // "… i jeszcze 99 980 takich samych błędów" for each kind told only in part.
+    std::vector<std::string> Hidden() const {
+        std::vector<std::string> lines;
+        for (const auto* entry : order_) {
+            const Kind& kind = entry->second;
+            if (kind.count <= kErrorsShownOfAKind) {
+                continue;
+            }
+            const std::size_t hidden = kind.count - kErrorsShownOfAKind;
+            std::string counted =
+                CountedNoun(hidden, "taki sam błąd", "takie same błędy", "takich samych błędów");
+            counted.replace(0, counted.find(' '), GroupedNumber(hidden));
+            lines.push_back("… i jeszcze " + counted + " (" +
+                            (kind.column.empty() ? "" : kind.column + ": ") + kind.sample + ")");
+        }
+        return lines;
+    }
+
+  private:
+    struct Kind {
+        std::size_t count;
+        std::string column;
+        std::string sample;
+    };
+    std::unordered_map<std::string, Kind> counts_;
+    std::vector<const std::pair<const std::string, Kind>*> order_;
 };
 
 // How a row ended: its problems when it failed, its warnings when it was written.
@@ -115,7 +188,7 @@ class BatchRun {
           options_(options),
           observer_(observer),
           jsonLines_(EndsWithFolded(path, ".jsonl")),
-          writer_(kWriterThreads) {}
+          writer_(kWriterThreads, options.overwrite) {}
 
     BatchSummary Run();
 
@@ -125,8 +198,9 @@ class BatchRun {
         return summary_;
     }
     std::optional<std::string> PrepareFolder() const;
-    bool DecideUtf8(const InputFile& input, std::string_view start, bool bom) const;
+    bool DecideUtf8(const InputFile& input, std::string_view start, bool bom);
     void Prescan(char separator, bool findEncoding);
+    std::string LocateBrokenUtf8(char separator, std::string_view start, bool wholeFile) const;
     // Feeds `start` and then the rest of the input to `consume` until the end or a stop.
     std::optional<std::string> Stream(InputFile& input, std::string start,
                                       const std::function<void(std::string_view)>& consume);
@@ -162,6 +236,7 @@ class BatchRun {
     const BatchObserver& observer_;
     const bool jsonLines_;
     bool utf8_ = true;
+    bool brokenUtf8_ = false;  // UTF-8 text with a broken byte, when the encoding was guessed
 
     BatchSummary summary_;
     BatchProgress progress_;
@@ -171,11 +246,13 @@ class BatchRun {
     std::vector<Column> columns_;
     std::optional<std::size_t> fileColumn_;
     std::unordered_map<std::string, std::string> columnOfControl_;
-    // The name of every row sent to be written, with its row: only names grow with the rows.
+    // The name of every row sent to be written (in lower case), with its row: only names grow
+    // with the rows.
     std::unordered_map<std::string, std::size_t> names_;
     std::size_t begun_ = 0;                      // rows failed or sent to be written so far
     std::size_t told_ = 0;                       // rows told to the observer, in order
     std::map<std::size_t, RowOutcome> settled_;  // ended but not yet told, by sequence
+    ErrorCollapse errorCollapse_;
     OutputWriter writer_;
 };
 
@@ -199,6 +276,9 @@ BatchSummary BatchRun::Run() {
             !jsonLines_ && !bom && options_.encoding == InputEncoding::Automatic;
         Prescan(separator, findEncoding);
     }
+    if (brokenUtf8_ && !stop_) {
+        return Fatal(LocateBrokenUtf8(separator, start, input.IsRegular()));
+    }
     auto problem = jsonLines_ ? RunJsonLines(input, std::move(start))
                               : RunCsv(input, std::move(start), separator);
     Drain();
@@ -212,6 +292,11 @@ BatchSummary BatchRun::Run() {
     for (const auto& [sequence, outcome] : settled_) {
         Tell(outcome);
     }
+    for (const auto& line : errorCollapse_.Hidden()) {
+        if (observer_.rowError) {
+            observer_.rowError(VisibleText(path_ + ": " + line));
+        }
+    }
     if (problem) {
         summary_.fatal = std::move(problem);
     }
@@ -222,13 +307,24 @@ std::optional<std::string> BatchRun::PrepareFolder() const {
     std::error_code error;
     const std::filesystem::path folder(options_.outFolder.empty() ? "." : options_.outFolder);
     std::filesystem::create_directories(folder, error);
-    if (!std::filesystem::is_directory(folder)) {
-        return options_.outFolder + ": to nie jest folder i nie można go utworzyć";
+    std::error_code ignored;
+    if (std::filesystem::is_directory(folder, ignored)) {
+        return std::nullopt;
     }
-    return std::nullopt;
+    const std::string name = folder.string() + ": nie można utworzyć folderu: ";
+    if (error == std::errc::permission_denied || error == std::errc::operation_not_permitted) {
+        return name + "brak uprawnień";
+    }
+    if (error == std::errc::read_only_file_system) {
+        return name + "dysk jest tylko do odczytu";
+    }
+    if (error == std::errc::no_space_on_device) {
+        return name + "brak miejsca na dysku";
+    }
+    return folder.string() + ": to nie jest folder i nie można go utworzyć";
 }
 
-bool BatchRun::DecideUtf8(const InputFile& input, std::string_view start, bool bom) const {
+bool BatchRun::DecideUtf8(const InputFile& input, std::string_view start, bool bom) {
     if (jsonLines_ || options_.encoding == InputEncoding::Utf8) {
         return true;
     }
@@ -241,6 +337,7 @@ bool BatchRun::DecideUtf8(const InputFile& input, std::string_view start, bool b
     // A pipe is read once: its first chunk decides.
     Utf8Check check;
     check.Feed(start);
+    brokenUtf8_ = !check.Valid(false) && check.SawMultiByte();
     return check.Valid(false);
 }
 
@@ -263,7 +360,7 @@ void BatchRun::Prescan(char separator, bool findEncoding) {
     }
     std::string chunk;
     bool lineBlank = true;
-    while (true) {
+    while (!CheckCancel()) {
         chunk.clear();
         if (!input.ReadMore(chunk, kChunkBytes)) {
             return;  // the batch's own reading reports it
@@ -288,7 +385,9 @@ void BatchRun::Prescan(char separator, bool findEncoding) {
         }
     }
     if (records) {
-        records->Finish();
+        if (records->Finish() == CsvRecords::End::OpenQuote) {
+            ++rows;  // the row the open quote fails
+        }
         rows -= rows > 0 ? 1 : 0;  // the header
     } else {
         rows += lineBlank ? 0 : 1;
@@ -296,13 +395,54 @@ void BatchRun::Prescan(char separator, bool findEncoding) {
     progress_.rowsTotal = rows;
     if (findEncoding) {
         utf8_ = check.Valid(true);
+        brokenUtf8_ = !utf8_ && check.SawMultiByte();
     }
+}
+
+// Where the first broken byte of a UTF-8 file lies, as a message that refuses the file: read
+// as Windows-1250 every Polish letter in it would turn into two wrong ones.
+std::string BatchRun::LocateBrokenUtf8(char separator, std::string_view start,
+                                       bool wholeFile) const {
+    std::string found;
+    std::vector<std::string> header;
+    std::size_t record = 0;
+    CsvRecords records(separator, [&](std::span<const std::string> cells) {
+        if (++record == 1) {
+            header.assign(cells.begin(), cells.end());
+        }
+        for (std::size_t i = 0; i < cells.size() && found.empty(); ++i) {
+            if (const auto at = FirstBrokenUtf8(cells[i])) {
+                const std::string_view name = i < header.size() ? Trim(header[i]) : "";
+                const bool named = !name.empty() && !FirstBrokenUtf8(name);
+                found = Where(record, named ? name : "kolumna " + std::to_string(i + 1)) +
+                        BrokenUtf8Message(cells[i], *at);
+            }
+        }
+        if (!found.empty()) {
+            records.Stop();
+        }
+    });
+    if (wholeFile) {
+        InputFile input(path_);
+        std::string chunk;
+        const auto cancelled = [this] { return observer_.cancel && observer_.cancel->load(); };
+        while (found.empty() && !cancelled() && input.ReadMore(chunk, kChunkBytes) &&
+               !chunk.empty()) {
+            records.Feed(chunk);
+            chunk.clear();
+        }
+    } else {
+        records.Feed(start);
+    }
+    records.Finish();
+    return found.empty() ? path_ + ": " + BrokenUtf8Message({}, 0) : found;
 }
 
 std::optional<std::string> BatchRun::Stream(InputFile& input, std::string start,
                                             const std::function<void(std::string_view)>& consume) {
     std::string chunk = std::move(start);
-    while (!chunk.empty() && !stop_) {
+    // Checked a chunk at a time too: one cell or line may be megabytes long.
+    while (!chunk.empty() && !CheckCancel()) {
         consume(chunk);
         chunk.clear();
         if (!input.ReadMore(chunk, kChunkBytes)) {
@@ -321,14 +461,18 @@ std::optional<std::string> BatchRun::RunCsv(InputFile& input, std::string start,
         outOfMemory = outOfMemory || !records.Feed(chunk);
         stop_ = stop_ || outOfMemory || records.Stopped();
     });
-    if (!problem && !stop_) {
-        outOfMemory = !records.Finish();
-    }
+    const auto end = !problem && !stop_ ? records.Finish() : CsvRecords::End::Complete;
     csv_ = nullptr;
-    if (outOfMemory) {
+    if (outOfMemory || end == CsvRecords::End::OutOfMemory) {
         return Where(record_ + 1, "") + "komórka za duża, by ją wczytać";
     }
-    if (!problem && record_ == 0 && !summary_.fatal) {
+    if (end == CsvRecords::End::OpenQuote) {
+        if (record_ == 0) {
+            return Where(1, "") + std::string(kOpenQuote);
+        }
+        Fail(record_ + 1, {{"", std::string(kOpenQuote)}});
+    }
+    if (!problem && record_ == 0 && !summary_.fatal && !summary_.cancelled) {
         return path_ + ": plik jest pusty, brak wiersza nagłówka";
     }
     return problem ? problem : summary_.fatal;
@@ -362,6 +506,11 @@ bool BatchRun::TakeHeader(std::span<const std::string> cells) {
     std::vector<std::string> names;
     names.reserve(cells.size());
     for (const auto& cell : cells) {
+        if (cell.find('\0') != std::string::npos) {
+            summary_.fatal =
+                Where(1, "kolumna " + std::to_string(names.size() + 1)) + std::string(kZeroByte);
+            return false;
+        }
         CellValue utf8 = CellToUtf8(cell, utf8_);
         names.push_back(utf8.ok() ? std::move(utf8.text) : cell);
     }
@@ -394,7 +543,9 @@ void BatchRun::OnCsvRow(std::span<const std::string> cells) {
         if (cells[i].empty()) {
             continue;
         }
-        if (i >= columns_.size()) {
+        if (cells[i].find('\0') != std::string::npos) {
+            problems.push_back({ColumnName(columns_, i), std::string(kZeroByte)});
+        } else if (i >= columns_.size()) {
             problems.push_back({ColumnName(columns_, i), "komórka poza kolumnami nagłówka"});
         } else if (auto message = applier.Apply(columns_[i], cells[i])) {
             problems.push_back({ColumnName(columns_, i), std::move(*message)});
@@ -483,7 +634,10 @@ void BatchRun::Emit(std::size_t row, const AuctionForm& form, const std::string&
                     const std::string& name, const std::string& nameColumn) {
     RowOutput output{0, row, nameColumn, {}, {}};
     std::vector<Problem> problems;
-    if (auto same = names_.find(name); same != names_.end()) {
+    // Compared regardless of letter case: on the FAT and exFAT sticks sellers carry files
+    // between computers on, "Dup" and "dup" are one file.
+    std::string sameNameKey = FoldCase(name);
+    if (auto same = names_.find(sameNameKey); same != names_.end()) {
         problems.push_back({nameColumn, "plik „" + name + "” zapisuje już wiersz " +
                                             std::to_string(same->second)});
     }
@@ -493,17 +647,17 @@ void BatchRun::Emit(std::size_t row, const AuctionForm& form, const std::string&
     if (options_.format != OutputFormat::Classic) {
         AddAllegroFile(form, name, output, problems);
     }
-    for (auto& file : output.files) {
-        file.existed = PathExists(file.path);
-        if (file.existed && !options_.overwrite) {
-            problems.push_back({nameColumn, "plik „" + file.path + "” już istnieje"});
+    for (const auto& file : output.files) {
+        if (auto blocked = OutputBlocked(file.path, options_.overwrite)) {
+            problems.push_back(
+                {nameColumn, std::move(blocked->message), std::string(blocked->kind)});
         }
     }
     if (!problems.empty()) {
         Fail(row, std::move(problems));
         return;
     }
-    names_.emplace(name, row);
+    names_.emplace(std::move(sameNameKey), row);
     output.sequence = begun_++;
     writer_.Submit(std::move(output));
     Collect(writer_.TakeFinished(false));
@@ -565,7 +719,8 @@ void BatchRun::Collect(std::vector<RowWritten> finished) {
     for (auto& written : finished) {
         RowOutcome outcome{written.row.row, {}, std::move(written.row.warnings)};
         if (written.error) {
-            outcome.problems.push_back({written.row.nameColumn, std::move(*written.error)});
+            outcome.problems.push_back(
+                {written.row.nameColumn, std::move(*written.error), std::move(written.errorKind)});
             outcome.warnings.clear();
         }
         Settle(written.row.sequence, std::move(outcome));
@@ -587,15 +742,16 @@ void BatchRun::Tell(const RowOutcome& outcome) {
         summary_.warnings += outcome.warnings.size();
         for (const auto& warning : outcome.warnings) {
             if (observer_.warning) {
-                observer_.warning(Where(outcome.row, "") + warning);
+                observer_.warning(VisibleText(Where(outcome.row, "") + warning));
             }
         }
     } else {
         ++summary_.failed;
         stop_ = stop_ || options_.stopOnError;
         for (const auto& problem : outcome.problems) {
-            if (observer_.rowError) {
-                observer_.rowError(Where(outcome.row, problem.column) + problem.message);
+            if (observer_.rowError && errorCollapse_.Show(problem)) {
+                observer_.rowError(
+                    VisibleText(Where(outcome.row, problem.column) + problem.message));
             }
         }
     }
@@ -634,7 +790,11 @@ std::string BatchSummary::Line() const {
 BatchSummary RunBatch(const std::string& offersPath, const AuctionForm& templateForm,
                       const std::string& sellerId, const BatchOptions& options,
                       const BatchObserver& observer) {
-    return BatchRun(offersPath, templateForm, sellerId, options, observer).Run();
+    BatchSummary summary = BatchRun(offersPath, templateForm, sellerId, options, observer).Run();
+    if (summary.fatal) {
+        summary.fatal = VisibleText(*summary.fatal);  // it may quote the input
+    }
+    return summary;
 }
 
 }  // namespace licytek::batch

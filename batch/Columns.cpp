@@ -5,6 +5,7 @@
 
 #include "batch/InputText.h"
 #include "model/Text.h"
+#include "model/Utf8.h"
 
 namespace licytek::batch {
 namespace {
@@ -57,12 +58,22 @@ Column ColumnFor(std::string_view header) {
     return column;
 }
 
-// The same thing set twice: one input, or the file name, or the layout.
-bool SetsSameAs(const Column& a, const Column& b) {
-    if (a.role == ColumnRole::Unknown || a.role != b.role) {
-        return false;
+// What a column sets, so that two columns setting one thing meet under one key: the input's
+// field, or the file name, or the layout. Unknown columns set nothing.
+const void* WhatItSets(const Column& column) {
+    static const char fileName = 0;
+    static const char layout = 0;
+    switch (column.role) {
+        case ColumnRole::Input:
+            return column.field;
+        case ColumnRole::FileName:
+            return &fileName;
+        case ColumnRole::Layout:
+            return &layout;
+        case ColumnRole::Unknown:
+            break;
     }
-    return a.role != ColumnRole::Input || a.field == b.field;
+    return nullptr;
 }
 
 std::optional<bool> SwitchValue(std::string_view value) {
@@ -125,12 +136,16 @@ std::string ColumnName(std::span<const Column> columns, std::size_t index) {
 
 std::variant<std::vector<Column>, HeaderProblem> MapHeader(std::span<const std::string> cells) {
     std::vector<Column> columns;
+    columns.reserve(cells.size());
+    // One look-up a column: a header of a million columns is read in a moment.
+    std::unordered_map<const void*, std::size_t> columnSetting;
     for (std::size_t i = 0; i < cells.size(); ++i) {
         Column column = ColumnFor(cells[i]);
-        for (std::size_t j = 0; j < columns.size(); ++j) {
-            if (SetsSameAs(columns[j], column)) {
-                return HeaderProblem{
-                    i, "kolumna ustawia to samo co kolumna „" + ColumnName(columns, j) + "”"};
+        if (const void* sets = WhatItSets(column)) {
+            const auto [earlier, first] = columnSetting.emplace(sets, i);
+            if (!first) {
+                return HeaderProblem{i, "kolumna ustawia to samo co kolumna „" +
+                                            ColumnName(columns, earlier->second) + "”"};
             }
         }
         columns.push_back(std::move(column));
@@ -248,13 +263,16 @@ CellValue OutputName(std::string_view utf8Cell) {
     if (name.find("..") != std::string_view::npos || name == ".") {
         return {{}, "nazwa pliku " + Quoted(name) + " nie może zawierać „..” ani być „.”"};
     }
-    for (const char c : name) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '/' || c == '\\' || byte < 0x20 || byte == 0x7F) {
+    char32_t c = 0;
+    for (std::size_t at = 0; at < name.size();) {
+        const std::size_t length = ReadUtf8(name.substr(at), c);  // the cell is UTF-8 by now
+        if (length == 0 || c == '/' || c == '\\' || IsInvisibleControl(c)) {
             return {{},
                     "nazwa pliku " + Quoted(name) +
-                        " nie może zawierać „/”, „\\” ani znaków sterujących"};
+                        " nie może zawierać „/”, „\\”, znaków sterujących ani zmieniających "
+                        "kierunek pisma"};
         }
+        at += length;
     }
     if (name.size() > kMaxOutputNameBytes) {
         return {{}, "nazwa pliku jest za długa"};

@@ -33,10 +33,16 @@ bool CsvRecords::Feed(std::string_view bytes) {
     return parsed == bytes.size();
 }
 
-bool CsvRecords::Finish() {
+CsvRecords::End CsvRecords::Finish() {
+    // Strict only now: a stray quote inside a cell stays text, but libcsv's strict end
+    // refuses a quoted cell that never closed.
+    csv_set_opts(&parser_, CSV_STRICT | CSV_STRICT_FINI);
     const int result = csv_fini(&parser_, OnField, OnRecordEnd, this);
     Rethrow();
-    return result == 0;
+    if (result == 0) {
+        return End::Complete;
+    }
+    return csv_error(&parser_) == CSV_EPARSE ? End::OpenQuote : End::OutOfMemory;
 }
 
 void CsvRecords::OnField(void* data, std::size_t size, void* self) {

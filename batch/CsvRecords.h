@@ -29,8 +29,10 @@ class CsvRecords {
     // Parses the next chunk; false when libcsv ran out of memory. A record handler's exception
     // comes out of here, after libcsv has returned.
     bool Feed(std::string_view bytes);
-    // Ends the text: a last record without a line break comes out now.
-    bool Finish();
+    // Ends the text: a last record without a line break comes out now. A quote still open
+    // at the end would have taken every later line into one cell: that record is dropped.
+    enum class End { Complete, OutOfMemory, OpenQuote };
+    End Finish();
     // No more records come out, whatever is fed.
     void Stop() { stopped_ = true; }
     bool Stopped() const { return stopped_; }

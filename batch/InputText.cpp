@@ -25,8 +25,8 @@ char32_t LowerLatin(char32_t c) {
 }  // namespace
 
 void Utf8Check::Feed(std::string_view bytes) {
-    if (!valid_) {
-        return;
+    if (!valid_ && sawMultiByte_) {
+        return;  // the answer is known
     }
     std::string joined;
     if (!cut_.empty()) {
@@ -42,6 +42,7 @@ void Utf8Check::Feed(std::string_view bytes) {
         }
         const std::size_t length = ReadUtf8(bytes.substr(at), codePoint);
         if (length > 0) {
+            sawMultiByte_ = true;
             at += length;
             continue;
         }
@@ -50,11 +51,25 @@ void Utf8Check::Feed(std::string_view bytes) {
         const std::size_t needed = Utf8LengthOfLead(static_cast<unsigned char>(bytes[at]));
         if (needed > bytes.size() - at) {
             cut_ = std::string(bytes.substr(at));
-        } else {
-            valid_ = false;
+            return;
         }
-        return;
+        // Past a broken byte the check still looks for well-formed characters.
+        valid_ = false;
+        ++at;
     }
+}
+
+std::optional<std::size_t> FirstBrokenUtf8(std::string_view text) {
+    char32_t codePoint = 0;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t length =
+            static_cast<unsigned char>(text[at]) < 0x80 ? 1 : ReadUtf8(text.substr(at), codePoint);
+        if (length == 0) {
+            return at;
+        }
+        at += length;
+    }
+    return std::nullopt;
 }
 
 char DetectSeparator(std::string_view start) {
@@ -101,6 +116,43 @@ std::string FoldCase(std::string_view utf8) {
         ++i;
     }
     return out;
+}
+
+bool IsInvisibleControl(char32_t c) {
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || (c >= 0x202A && c <= 0x202E) ||
+           (c >= 0x2066 && c <= 0x2069);
+}
+
+std::string VisibleText(std::string_view utf8) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string shown;
+    shown.reserve(utf8.size());
+    char32_t c = 0;
+    for (std::size_t at = 0; at < utf8.size();) {
+        const auto byte = static_cast<unsigned char>(utf8[at]);
+        std::size_t length = 1;
+        c = byte;
+        if (byte >= 0x80) {
+            length = ReadUtf8(utf8.substr(at), c);
+        }
+        if (length == 0) {
+            shown += std::string{'\\', 'x', kHex[byte >> 4], kHex[byte & 15]};
+            ++at;
+            continue;
+        }
+        if (c < 0x80 && IsInvisibleControl(c)) {
+            shown += std::string{'\\', 'x', kHex[byte >> 4], kHex[byte & 15]};
+        } else if (IsInvisibleControl(c)) {
+            shown += "U+";
+            for (int shift = 12; shift >= 0; shift -= 4) {
+                shown.push_back(kHex[(c >> shift) & 15]);
+            }
+        } else {
+            shown.append(utf8.substr(at, length));
+        }
+        at += length;
+    }
+    return shown;
 }
 
 std::string_view Trim(std::string_view text) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,11 +19,18 @@ class Utf8Check {
     void Feed(std::string_view bytes);
     // Whether everything fed so far is UTF-8; `atEnd` counts a cut last character as wrong.
     bool Valid(bool atEnd) const { return valid_ && (!atEnd || cut_.empty()); }
+    // Whether a well-formed character of two or more bytes came: a file that has them and
+    // broken bytes too is UTF-8 with a fault, not Windows-1250.
+    bool SawMultiByte() const { return sawMultiByte_; }
 
   private:
     bool valid_ = true;
+    bool sawMultiByte_ = false;
     std::string cut_;  // the start of a character that the last chunk cut off
 };
+
+// Where the first byte that is not well-formed UTF-8 lies in `text`, if any.
+std::optional<std::size_t> FirstBrokenUtf8(std::string_view text);
 
 // The separator of a CSV whose text starts with `start`: the most frequent of ';', tab and ','
 // outside quotes on the first line; ';' (as a Polish spreadsheet writes) when there is none.
@@ -31,6 +39,15 @@ char DetectSeparator(std::string_view start);
 // The text with ASCII letters and the letters of Latin-1 and Latin Extended-A (every letter
 // of Windows-1250, Polish ones among them) in lower case. Other bytes stay as they are.
 std::string FoldCase(std::string_view utf8);
+
+// Whether a character could change what a terminal or a line of text shows: a control
+// character (C0, DEL, C1) or a bidirectional override or isolate (U+202A to U+202E, U+2066
+// to U+2069), which can make a name read backwards.
+bool IsInvisibleControl(char32_t c);
+
+// The text as it may go to a terminal: such characters and bytes that are not UTF-8 are shown
+// as \x1B or U+202E, never raw.
+std::string VisibleText(std::string_view utf8);
 
 // Without blanks and tabs at either end.
 std::string_view Trim(std::string_view text);

@@ -1,6 +1,6 @@
 #include "batch/OutputWriter.h"
 
-#include <unistd.h>
+#include <sys/stat.h>
 
 #include <utility>
 
@@ -16,7 +16,29 @@ std::string FileNameOf(const std::string& path) {
 
 }  // namespace
 
-OutputWriter::OutputWriter(std::size_t threads) : maxWaiting_(2 * threads) {
+std::optional<Blocked> OutputBlocked(const std::string& path, bool overwrite) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0) {
+        return std::nullopt;  // nothing there, or the writer says what is wrong
+    }
+    const std::string quoted = "„" + path + "”";
+    if (S_ISLNK(info.st_mode)) {
+        return Blocked{"w folderze jest już dowiązanie symboliczne " + quoted +
+                           "; nie zapisuję przez dowiązania, usuń je albo wybierz inny folder",
+                       "link"};
+    }
+    if (!overwrite) {
+        return Blocked{"plik " + quoted + " już istnieje (--overwrite go zastąpi)", "exists"};
+    }
+    if (!S_ISREG(info.st_mode)) {
+        return Blocked{quoted + " nie jest zwykłym plikiem, więc nie zostanie zastąpiony",
+                       "not regular"};
+    }
+    return std::nullopt;
+}
+
+OutputWriter::OutputWriter(std::size_t threads, bool overwrite)
+    : overwrite_(overwrite), maxWaiting_(2 * threads) {
     threads_.reserve(threads);
     for (std::size_t i = 0; i < threads; ++i) {
         threads_.emplace_back([this] { Work(); });
@@ -82,19 +104,34 @@ void OutputWriter::Work() {
     }
 }
 
-RowWritten OutputWriter::Write(RowOutput row) {
+RowWritten OutputWriter::Write(RowOutput row) const {
+    const Existing existing = overwrite_ ? Existing::ReplaceRegularFile : Existing::Refuse;
     RowWritten written;
-    for (std::size_t i = 0; i < row.files.size() && !written.error; ++i) {
-        const OutputFile& file = row.files[i];
-        if (auto error = WriteFileAtomically(file.path, file.bytes, Flush::Later)) {
+    // A row writes all its files or none: every file is written before any takes its name,
+    // and the ones placed before a failure are taken back, restoring what stood there.
+    std::vector<StagedFile> staged;
+    for (auto& file : row.files) {
+        auto stage = StageFile(file.path, file.bytes, existing);
+        file.bytes = std::string();
+        if (auto* error = std::get_if<FileError>(&stage)) {
             written.error = FileNameOf(file.path) + ": " + error->message;
-            // A row writes all its files or none: take back the new ones already written.
-            for (std::size_t j = 0; j < i; ++j) {
-                if (!row.files[j].existed) {
-                    ::unlink(row.files[j].path.c_str());
-                }
-            }
+            written.errorKind = error->message;
+            break;
         }
+        staged.push_back(std::move(std::get<StagedFile>(stage)));
+    }
+    std::vector<PlacedFile> placed;
+    for (std::size_t i = 0; i < staged.size() && !written.error; ++i) {
+        auto place = PlaceStaged(staged[i], existing);
+        if (auto* error = std::get_if<FileError>(&place)) {
+            written.error = FileNameOf(staged[i].path()) + ": " + error->message;
+            written.errorKind = error->message;
+        } else {
+            placed.push_back(std::move(std::get<PlacedFile>(place)));
+        }
+    }
+    for (auto it = placed.rbegin(); it != placed.rend(); ++it) {
+        written.error ? UndoPlaced(*it) : KeepPlaced(*it);
     }
     for (auto& file : row.files) {
         file.bytes = std::string();

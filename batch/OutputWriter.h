@@ -10,6 +10,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -18,8 +19,17 @@ namespace licytek::batch {
 struct OutputFile {
     std::string path;
     std::string bytes;
-    bool existed = false;  // a file stood there before; a failed row leaves it alone
 };
+
+// What stands in the way of writing `path` (Polish, with the path quoted), looked at without
+// following a link: the output folder may be shared, and a link planted there must not lead
+// the batch elsewhere. Without `overwrite` anything at all; with it anything but a regular
+// file. The writer decides again as it puts the file in place; this is for a clear message.
+struct Blocked {
+    std::string message;
+    std::string_view kind;  // the same for every file blocked the same way
+};
+std::optional<Blocked> OutputBlocked(const std::string& path, bool overwrite);
 
 // The files of one row and what to tell when they are written.
 struct RowOutput {
@@ -33,12 +43,15 @@ struct RowOutput {
 struct RowWritten {
     RowOutput row;                     // its files' bytes already released
     std::optional<std::string> error;  // why the row's files are not there
+    std::string errorKind;             // the error without the file's name
 };
 
 class OutputWriter {
   public:
-    // With no threads every row is written at once, on the caller's thread.
-    explicit OutputWriter(std::size_t threads);
+    // With no threads every row is written at once, on the caller's thread. With
+    // `overwrite` regular files in the way are replaced; otherwise a row whose file name is
+    // taken fails.
+    OutputWriter(std::size_t threads, bool overwrite);
     ~OutputWriter();  // writes what is queued, then ends the threads
     OutputWriter(const OutputWriter&) = delete;
     OutputWriter& operator=(const OutputWriter&) = delete;
@@ -53,7 +66,7 @@ class OutputWriter {
 
   private:
     void Work();
-    static RowWritten Write(RowOutput row);
+    RowWritten Write(RowOutput row) const;
 
     std::mutex mutex_;
     std::condition_variable workToDo_;   // the writing threads wait here for rows
@@ -62,6 +75,7 @@ class OutputWriter {
     std::vector<RowWritten> finished_;
     std::size_t busy_ = 0;
     bool closing_ = false;
+    bool overwrite_;
     std::size_t maxWaiting_;
     std::vector<std::thread> threads_;
 };

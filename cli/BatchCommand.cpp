@@ -36,14 +36,16 @@ constexpr std::string_view kBatchHelp =
     "  - switches: 1 or 0, tak or nie, true or false, x for ticked;\n"
     "  - list positions: the item's text, or its number from 0 (-1 for none).\n"
     "The separator (';', ',' or a tab) is taken from the header line; quoted cells may hold\n"
-    "separators, doubled quotes and line breaks. The file is UTF-8 (with or without a\n"
-    "byte-order mark), or Windows-1250 when it is not valid UTF-8. Rows are numbered as a\n"
-    "spreadsheet numbers them: the header is row 1.\n"
+    "separators, doubled quotes and line breaks; a quote left open fails its row. The file\n"
+    "is UTF-8 (with or without a byte-order mark), or Windows-1250 when it holds no UTF-8\n"
+    "letter; a UTF-8 file with a broken byte is refused (see --encoding). Rows are numbered\n"
+    "as a spreadsheet numbers them: the header is row 1.\n"
     "\n"
     "OFFERS.jsonl holds one JSON form a line, as render reads it; rows are its lines.\n"
     "\n"
     "A row with a bad cell writes nothing and is reported on standard error as\n"
-    "FILE:ROW:COLUMN: message; the next row goes on. At the end one line counts the offers\n"
+    "FILE:ROW:COLUMN: message; the next row goes on. After 20 errors of one kind the rest\n"
+    "are counted in one line. At the end one line counts the offers\n"
     "written, the rows with errors and the warnings. On a terminal, standard error shows\n"
     "the progress. Ctrl+C stops after the rows being written; no file is left half written.\n"
     "\n"
@@ -52,7 +54,9 @@ constexpr std::string_view kBatchHelp =
     "  --form FORM.json   then apply the JSON form FORM.json\n"
     "  --format FORMAT    classic (the default), allegro, or both\n"
     "  --utf8             write the classic pages as UTF-8 instead of Windows-1250\n"
-    "  --overwrite        replace files that exist (otherwise such a row is an error)\n"
+    "  --overwrite        replace regular files that exist (otherwise such a row is an\n"
+    "                     error); a symbolic link in FOLDER is never written through, and\n"
+    "                     a row that fails leaves the files it would have replaced\n"
     "  --stop-on-error    stop at the first row with an error\n"
     "  --encoding ENC     read OFFERS.csv as utf-8 or windows-1250 whatever its bytes\n"
     "  --out FOLDER       the folder for the files, created if missing\n"
@@ -137,6 +141,10 @@ std::variant<BatchArguments, Failure> ParseBatchArguments(std::span<const std::s
         return UsageFailure("batch needs OFFERS.csv or OFFERS.jsonl and --out FOLDER",
                             kHelpCommand);
     }
+    if (!parsed.help && parsed.options.outFolder.empty()) {
+        // An empty name is a mistake of the script, such as an unset variable, not ".".
+        return UsageFailure("--out needs a folder name, not an empty one", kHelpCommand);
+    }
     return parsed;
 }
 
@@ -190,7 +198,9 @@ class ProgressLine {
         lastDrawn_ = now;
         const double seconds = std::chrono::duration<double>(now - start_).count();
         const double rate = seconds > 0 ? static_cast<double>(progress.rowsDone) / seconds : 0;
-        std::string line = "\r" + std::to_string(progress.rowsDone);
+        // Appended piece by piece: GCC 12 misreads a literal plus a string here (-Wrestrict).
+        std::string line = "\r";
+        line += std::to_string(progress.rowsDone);
         if (progress.rowsTotal) {
             line += " z " + std::to_string(*progress.rowsTotal);
         }

@@ -1,6 +1,7 @@
 #include "model/FileIo.h"
 
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -272,6 +273,8 @@ FileError FileErrorFromErrno(int errnoValue) {
         case EROFS:
         case ENOTDIR:
             return {"File access denied"};
+        case EEXIST:
+            return {"File already exists"};
         case ENOSPC:
         case EDQUOT:
         case EFBIG:
@@ -339,6 +342,186 @@ std::optional<FileError> WriteFileAtomically(const std::string& path, std::strin
         return *result;
     }
     return WriteThroughNamedFile(file, bytes, replaced, flush);
+}
+
+namespace {
+
+// What a staged file takes over from the regular file it will replace; a link, a folder or
+// a device in its place is refused before any byte is written.
+std::variant<Replaced, FileError> CheckReplaceableHere(const std::string& path, Existing existing) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0) {
+        return errno == ENOENT ? std::variant<Replaced, FileError>(Replaced{})
+                               : FileErrorFromErrno(errno);
+    }
+    if (existing == Existing::Refuse) {
+        return FileErrorFromErrno(EEXIST);
+    }
+    if (!S_ISREG(info.st_mode)) {
+        return AccessDenied();
+    }
+    if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) {
+        return FileErrorFromErrno(errno);
+    }
+    return Replaced{true, info.st_mode & 07777, info.st_uid, info.st_gid};
+}
+
+// Whether an unnamed file can be given a name here: through /proc, or directly as root.
+bool CanNameUnnamedFiles() {
+    return ::access("/proc/self/fd", F_OK) == 0 || ::geteuid() == 0;
+}
+
+// Renames without replacing anything; where the file system cannot say so in one step, a
+// hard link does the same, and only where it has neither is the name looked at first.
+int RenameNoReplace(const std::string& from, const std::string& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+        return 0;
+    }
+    if (errno != EINVAL && errno != ENOSYS) {
+        return -1;
+    }
+    if (::link(from.c_str(), to.c_str()) == 0) {
+        ::unlink(from.c_str());
+        return 0;
+    }
+    if (errno != EPERM && errno != EOPNOTSUPP) {
+        return -1;
+    }
+    struct stat info {};
+    if (::lstat(to.c_str(), &info) == 0) {
+        errno = EEXIST;
+        return -1;
+    }
+    return ::rename(from.c_str(), to.c_str());
+}
+
+// Gives the staged bytes a temporary name beside `path`, for a rename over the old file.
+std::optional<FileError> NameTemporarily(int fd, const std::string& path, std::string& name) {
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        name = TemporaryNameBeside(path);
+        if (LinkUnnamed(fd, name) == 0) {
+            return std::nullopt;
+        }
+        if (errno != EEXIST) {
+            break;
+        }
+    }
+    name.clear();
+    return FileErrorFromErrno(errno);
+}
+
+// Replaces the regular file at `path` with `temporary`, keeping the old one aside.
+std::variant<PlacedFile, FileError> ReplaceKeepingOld(const std::string& temporary,
+                                                      const std::string& path) {
+    // One atomic swap where the file system has it: the old file takes the temporary name.
+    if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path.c_str(), RENAME_EXCHANGE) == 0) {
+        return PlacedFile{path, temporary};
+    }
+    if (errno != EINVAL && errno != ENOSYS) {
+        return FileErrorFromErrno(errno);
+    }
+    std::string aside = TemporaryNameBeside(path);
+    if (::link(path.c_str(), aside.c_str()) != 0 && ::rename(path.c_str(), aside.c_str()) != 0) {
+        return FileErrorFromErrno(errno);
+    }
+    if (::rename(temporary.c_str(), path.c_str()) != 0) {
+        const FileError error = FileErrorFromErrno(errno);
+        ::rename(aside.c_str(), path.c_str());
+        return error;
+    }
+    return PlacedFile{path, std::move(aside)};
+}
+
+}  // namespace
+
+StagedFile::StagedFile(StagedFile&& other) noexcept
+    : path_(std::move(other.path_)),
+      fd_(std::exchange(other.fd_, -1)),
+      temporary_(std::move(other.temporary_)) {
+    other.temporary_.clear();
+}
+
+StagedFile::~StagedFile() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+    }
+    if (!temporary_.empty()) {
+        ::unlink(temporary_.c_str());
+    }
+}
+
+std::variant<StagedFile, FileError> StageFile(const std::string& path, std::string_view bytes,
+                                              Existing existing) {
+    auto replaceable = CheckReplaceableHere(path, existing);
+    if (auto* error = std::get_if<FileError>(&replaceable)) {
+        return *error;
+    }
+    const Replaced& replaced = std::get<Replaced>(replaceable);
+    StagedFile staged(path);
+    if (CanNameUnnamedFiles()) {
+        staged.fd_ = ::open(DirectoryOf(path).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+        if (staged.fd_ < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+            return FileErrorFromErrno(errno);
+        }
+    }
+    if (staged.fd_ < 0) {
+        std::string temporary = path + ".XXXXXX";
+        staged.fd_ = ::mkstemp(temporary.data());
+        if (staged.fd_ < 0) {
+            return FileErrorFromErrno(errno);
+        }
+        staged.temporary_ = std::move(temporary);
+    }
+    if (auto error = FillAndFlush(staged.fd_, bytes, replaced, Flush::Later)) {
+        return *error;
+    }
+    if (!staged.temporary_.empty() && ::close(std::exchange(staged.fd_, -1)) != 0) {
+        return FileErrorFromErrno(errno);
+    }
+    return staged;
+}
+
+std::variant<PlacedFile, FileError> PlaceStaged(StagedFile& staged, Existing existing) {
+    const std::string& path = staged.path_;
+    struct stat info {};
+    const bool standing = ::lstat(path.c_str(), &info) == 0;
+    if (standing && (existing == Existing::Refuse || !S_ISREG(info.st_mode))) {
+        return existing == Existing::Refuse ? FileErrorFromErrno(EEXIST) : AccessDenied();
+    }
+    if (!standing) {
+        // Nothing to replace: a new name, and whatever appeared there meanwhile is kept.
+        const int result = staged.temporary_.empty() ? LinkUnnamed(staged.fd_, path)
+                                                     : RenameNoReplace(staged.temporary_, path);
+        if (result != 0) {
+            return FileErrorFromErrno(errno);
+        }
+        staged.temporary_.clear();
+        return PlacedFile{path, {}};
+    }
+    if (staged.temporary_.empty()) {
+        if (auto error = NameTemporarily(staged.fd_, path, staged.temporary_)) {
+            return *error;
+        }
+    }
+    auto placed = ReplaceKeepingOld(staged.temporary_, path);
+    if (std::holds_alternative<PlacedFile>(placed)) {
+        staged.temporary_.clear();
+    }
+    return placed;
+}
+
+void KeepPlaced(const PlacedFile& placed) {
+    if (!placed.keptAside.empty()) {
+        ::unlink(placed.keptAside.c_str());
+    }
+}
+
+void UndoPlaced(const PlacedFile& placed) {
+    if (placed.keptAside.empty()) {
+        ::unlink(placed.path.c_str());
+    } else {
+        ::rename(placed.keptAside.c_str(), placed.path.c_str());
+    }
 }
 
 std::optional<FileError> FlushFolder(const std::string& folder) {

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 
 namespace licytek {
@@ -42,6 +43,54 @@ bool PathExists(const std::string& path);
 enum class Flush { EachFile, Later };
 std::optional<FileError> WriteFileAtomically(const std::string& path, std::string_view bytes,
                                              Flush flush = Flush::EachFile);
+
+// ---- Several files put in place together, in a folder that others may share ----
+// There a symbolic link is never followed, nothing but a regular file is replaced, and a
+// group of files (one batch row's) appears whole or not at all:
+// 1. StageFile writes the bytes into an unnamed file in the folder of `path` (a named
+//    temporary file beside it where the file system cannot make unnamed ones);
+// 2. PlaceStaged gives it its name. With Existing::Refuse only when nothing of any kind
+//    stands there, a dangling link included, as decided by the system in the same step as the
+//    naming: a clash nobody foresaw is "File already exists", never a silent overwrite. With
+//    Existing::ReplaceRegularFile a regular file is replaced and kept aside, and anything
+//    else (a link, a folder, a device) is refused;
+// 3. KeepPlaced removes what was kept aside, or UndoPlaced puts back what stood there.
+// The files are not flushed one by one: the caller flushes the folder with FlushFolder.
+enum class Existing { Refuse, ReplaceRegularFile };
+
+struct PlacedFile;
+
+class StagedFile {
+  public:
+    StagedFile(StagedFile&& other) noexcept;
+    StagedFile& operator=(StagedFile&& other) = delete;
+    StagedFile(const StagedFile&) = delete;
+    StagedFile& operator=(const StagedFile&) = delete;
+    ~StagedFile();  // the bytes vanish unless they were placed
+
+    const std::string& path() const { return path_; }
+
+  private:
+    friend std::variant<StagedFile, FileError> StageFile(const std::string&, std::string_view,
+                                                         Existing);
+    friend std::variant<PlacedFile, FileError> PlaceStaged(StagedFile&, Existing);
+    explicit StagedFile(std::string path) : path_(std::move(path)) {}
+
+    std::string path_;
+    int fd_ = -1;            // the unnamed file, until it is placed
+    std::string temporary_;  // or the named temporary file
+};
+
+struct PlacedFile {
+    std::string path;
+    std::string keptAside;  // where the replaced file waits; empty when nothing was replaced
+};
+
+std::variant<StagedFile, FileError> StageFile(const std::string& path, std::string_view bytes,
+                                              Existing existing);
+std::variant<PlacedFile, FileError> PlaceStaged(StagedFile& staged, Existing existing);
+void KeepPlaced(const PlacedFile& placed);
+void UndoPlaced(const PlacedFile& placed);
 
 // Flushes to disk everything written on the file system that holds `folder`.
 std::optional<FileError> FlushFolder(const std::string& folder);

@@ -103,6 +103,7 @@ TEST_F(BatchToolTest, RefusesWrongUsage) {
              {"batch", "--out", "out"},
              {"batch", "--format", "pdf", "offers.csv", "--out", "out"},
              {"batch", "--encoding", "latin2", "offers.csv", "--out", "out"},
+             {"batch", "offers.csv", "--out", ""},
          }) {
         const ToolRun run = Run(args);
         EXPECT_EQ(run.status, 2) << args[1];

@@ -363,3 +363,72 @@ TEST(SellersFiles, WritesThatRunOutOfRoomLeaveTheOldFile) {
 
 }  // namespace
 }  // namespace licytek
+
+namespace licytek {
+namespace {
+
+// Staged files go into a shared folder: a name taken or a link planted after the check stops
+// the placing, and nothing is written through the link.
+TEST(StagedFiles, NeverReplaceWhatAppearedAndNeverFollowLinks) {
+    TempDir dir;
+    std::filesystem::create_directory(dir.File("elsewhere"));
+    const std::string taken = dir.File("a.html");
+    const std::string dangling = dir.File("b.html");
+
+    // The name is free when staged and taken before placing, as on a disk that ignores
+    // letter case a second name can turn out to be the same file.
+    auto stagedA = StageFile(taken, "new", Existing::Refuse);
+    ASSERT_TRUE(std::holds_alternative<StagedFile>(stagedA));
+    WriteBytes(taken, "first");
+    auto placed = PlaceStaged(std::get<StagedFile>(stagedA), Existing::Refuse);
+    ASSERT_TRUE(std::holds_alternative<FileError>(placed));
+    EXPECT_EQ(std::get<FileError>(placed).message, "File already exists");
+    EXPECT_EQ(ReadBytes(taken), "first");
+
+    // A dangling link planted after staging is not written through either.
+    auto stagedB = StageFile(dangling, "new", Existing::ReplaceRegularFile);
+    ASSERT_TRUE(std::holds_alternative<StagedFile>(stagedB));
+    ASSERT_EQ(::symlink("elsewhere/planted", dangling.c_str()), 0);
+    EXPECT_TRUE(std::holds_alternative<FileError>(
+        PlaceStaged(std::get<StagedFile>(stagedB), Existing::ReplaceRegularFile)));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("elsewhere/planted")));
+
+    // A free name takes the new file; nothing is left beside it.
+    {
+        auto fresh = StageFile(dir.File("d.html"), "fresh", Existing::Refuse);
+        ASSERT_TRUE(std::holds_alternative<StagedFile>(fresh));
+        auto put = PlaceStaged(std::get<StagedFile>(fresh), Existing::Refuse);
+        ASSERT_TRUE(std::holds_alternative<PlacedFile>(put));
+        KeepPlaced(std::get<PlacedFile>(put));
+    }
+    EXPECT_EQ(ReadBytes(dir.File("d.html")), "fresh");
+    EXPECT_EQ(dir.EntryCount(), 4u);
+}
+
+// Files placed together are taken back together: the replaced file returns byte for byte
+// with its mode, a new one vanishes, and no temporary file is left.
+TEST(StagedFiles, UndoPutsBackWhatStoodThere) {
+    TempDir dir;
+    const std::string old = dir.File("a.html");
+    WriteBytes(old, "old page");
+    ASSERT_EQ(::chmod(old.c_str(), 0640), 0);
+    std::vector<PlacedFile> placed;
+    for (const std::string& path : {old, dir.File("a.allegro.json")}) {
+        auto staged = StageFile(path, "new", Existing::ReplaceRegularFile);
+        ASSERT_TRUE(std::holds_alternative<StagedFile>(staged));
+        auto put = PlaceStaged(std::get<StagedFile>(staged), Existing::ReplaceRegularFile);
+        ASSERT_TRUE(std::holds_alternative<PlacedFile>(put));
+        placed.push_back(std::get<PlacedFile>(put));
+    }
+    EXPECT_EQ(ReadBytes(old), "new");
+    EXPECT_EQ(ModeOf(old) & 07777, 0640u);
+    for (const auto& file : placed) {
+        UndoPlaced(file);
+    }
+    EXPECT_EQ(ReadBytes(old), "old page");
+    EXPECT_EQ(ModeOf(old) & 07777, 0640u);
+    EXPECT_EQ(dir.EntryCount(), 1u);
+}
+
+}  // namespace
+}  // namespace licytek
