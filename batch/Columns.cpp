@@ -3,6 +3,7 @@
 #include <charconv>
 #include <unordered_map>
 
+#include "batch/CellLines.h"
 #include "batch/InputText.h"
 #include "model/Text.h"
 
@@ -67,10 +68,12 @@ bool SetsSameAs(const Column& a, const Column& b) {
 
 std::optional<bool> SwitchValue(std::string_view value) {
     const std::string folded = FoldCase(Trim(value));
-    if (folded == "1" || folded == "tak" || folded == "true" || folded == "x") {
+    // "prawda" and "fałsz" are how a Polish spreadsheet shows and saves a logical value.
+    if (folded == "1" || folded == "tak" || folded == "true" || folded == "x" ||
+        folded == "prawda") {
         return true;
     }
-    if (folded == "0" || folded == "nie" || folded == "false") {
+    if (folded == "0" || folded == "nie" || folded == "false" || folded == "fałsz") {
         return false;
     }
     return std::nullopt;
@@ -190,6 +193,9 @@ std::optional<std::string> RowApplier::ApplyText(const FormField& field, std::st
         return text.problem;
     }
     form_.*field.text = ToCrLf(text.text);
+    if (BreaksCellLines(field.name)) {
+        form_.*field.text = BreakCellLines(form_.*field.text);
+    }
     return std::nullopt;
 }
 
