@@ -10,6 +10,7 @@
 #include "../model/TempDir.h"
 #include "batch/Batch.h"
 #include "batch/CellLines.h"
+#include "batch/SheetRecords.h"
 #include "model/Text.h"
 
 namespace licytek::batch {
@@ -133,6 +134,36 @@ TEST_F(SheetTest, AFileThatIsNoSheetGetsOneLineAndWritesNothing) {
         EXPECT_TRUE(errors_.empty()) << ::testing::PrintToString(errors_);
         EXPECT_FALSE(std::filesystem::exists(dir_.File("out-" + name)));
     }
+}
+
+using Rows = std::vector<std::vector<std::string>>;
+
+Rows ReadSheet(const std::string& path) {
+    Rows rows;
+    SheetRecords records([&rows](std::span<const std::string> cells) {
+        rows.emplace_back(cells.begin(), cells.end());
+    });
+    EXPECT_TRUE(records.Read(path));
+    return rows;
+}
+
+// The hand-made sheets of make-edge-sheets.py: what spreadsheet programs write now and then.
+TEST(SheetRecordsTest, ReadsTheFirstSheetAsItShowsWithItsRowNumbers) {
+    const Rows xlsx = {
+        {"Nagłówek", "", "W wierszu"},
+        {},
+        {"12,99", "13", "1", "0", "wynik", "#N/A", "Zażółć ", "linia 1\r\nlinia 2 & _x", "0,3",
+         "-2,5", "5901234567890"},
+        {"7", "0,001"},
+    };
+    EXPECT_EQ(ReadSheet(DataFile("krawedzie.xlsx")), xlsx);
+    // Beyond the last column and the last row a spreadsheet has, nothing is read.
+    const Rows ods = {
+        {"a  b\tc", "x\ny\nz", "widać"},
+        {"r", "r", "r"},
+        {"r", "r", "r"},
+    };
+    EXPECT_EQ(ReadSheet(DataFile("krawedzie.ods")), ods);
 }
 
 TEST(CellLinesTest, EachLineEndsWithABreakUnlessItEndsTheLineItself) {
