@@ -243,12 +243,17 @@ std::optional<std::string> BatchRun::RunText(InputFile& input, std::string start
 // damaged archive is found before anything is written.
 bool BatchRun::CountSheetRows() {
     std::size_t rows = 0;
-    SheetRecords counter([&rows](std::span<const std::string> cells) {
+    SheetRecords* self = nullptr;
+    SheetRecords counter([&](std::span<const std::string> cells) {
+        if (observer_.cancel != nullptr && observer_.cancel->load()) {
+            self->Stop();  // the batch itself sees the cancel at its first row
+        }
         if (std::any_of(cells.begin(), cells.end(),
                         [](const std::string& cell) { return !cell.empty(); })) {
             ++rows;
         }
     });
+    self = &counter;
     if (!counter.Read(path_)) {
         return false;
     }

@@ -278,7 +278,9 @@ std::string Quoted(std::string_view utf8) {
             shown += "…";
             break;
         }
-        shown += utf8[i] == '\r' || utf8[i] == '\n' ? ' ' : utf8[i];
+        // No control character reaches the terminal that shows the message.
+        const auto byte = static_cast<unsigned char>(utf8[i]);
+        shown += byte < 0x20 || byte == 0x7F ? ' ' : utf8[i];
     }
     return "„" + shown + "”";
 }

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <climits>
 #include <memory>
 #include <optional>
 #include <system_error>
@@ -529,11 +528,12 @@ InputKind KindOfInput(std::string_view start) {
     if (start.starts_with("PK\x03\x04")) {
         return InputKind::Archive;
     }
-    // No text a spreadsheet saves holds control characters other than these; a CSV in UTF-16
+    // No text a spreadsheet saves holds other control characters; a CSV in UTF-16
     // holds zero bytes, and every binary format holds some in its first kilobytes.
     for (const char c : start.substr(0, 4096)) {
         const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f') {
+        // Old programs end a text with Ctrl+Z (0x1A); it is text all the same.
+        if (byte < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f' && byte != 0x1A) {
             return InputKind::Unreadable;
         }
     }

@@ -119,7 +119,7 @@ TEST_F(SheetTest, AFileThatIsNoSheetGetsOneLineAndWritesNothing) {
         damaged[i] = static_cast<char>(~damaged[i]);
     }
     const std::map<std::string, std::string> inputs = {
-        {"obraz.png", "\x89PNG\r\n\x1A\n\0\0\0\rIHDR\xFF\xFE"},
+        {"obraz.png", std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\xFF\xFE", 18)},
         {"utf16.csv", std::string("\xFF\xFEp\0l\0i\0k\0\n\0", 12)},
         {"uciety.xlsx", xlsx.substr(0, xlsx.size() / 2)},
         {"zepsuty.xlsx", damaged},
