@@ -533,7 +533,8 @@ InputKind KindOfInput(std::string_view start) {
     for (const char c : start.substr(0, 4096)) {
         const auto byte = static_cast<unsigned char>(c);
         // Old programs end a text with Ctrl+Z (0x1A); it is text all the same.
-        if (byte < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f' && byte != 0x1A) {
+        if (byte < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f' && c != '\v' &&
+            byte != 0x1A) {
             return InputKind::Unreadable;
         }
     }
