@@ -40,7 +40,7 @@ void TForm1::BatchButtonClick() {
     }
     const QString offers = desktop_.AskOpenFileName(
         QStringLiteral("Wybierz arkusz ofert"),
-        QStringLiteral("Arkusz ofert (*.csv *.jsonl);;Wszystkie pliki (*)"));
+        QStringLiteral("Arkusz ofert (*.csv *.xlsx *.ods *.jsonl);;Wszystkie pliki (*)"));
     if (offers.isEmpty()) {
         return;
     }

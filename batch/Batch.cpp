@@ -18,6 +18,8 @@
 #include "batch/CsvRecords.h"
 #include "batch/InputText.h"
 #include "batch/OutputWriter.h"
+#include "batch/SheetRecords.h"
+#include "batch/TemplateWarnings.h"
 #include "cli/FormJson.h"
 #include "generator/Document.h"
 #include "model/FileIo.h"
@@ -206,6 +208,11 @@ class BatchRun {
                                       const std::function<void(std::string_view)>& consume);
     std::optional<std::string> RunCsv(InputFile& input, std::string start, char separator);
     std::optional<std::string> RunJsonLines(InputFile& input, std::string start);
+    std::optional<std::string> RunText(InputFile& input, std::string start);
+    bool CountSheetRows();
+    std::optional<std::string> RunSheet();
+    void StopReading();
+    void TellTemplateWarnings();
 
     void OnCsvRecord(std::span<const std::string> cells);
     bool TakeHeader(std::span<const std::string> cells);
@@ -242,6 +249,8 @@ class BatchRun {
     BatchProgress progress_;
     bool stop_ = false;
     CsvRecords* csv_ = nullptr;
+    SheetRecords* sheet_ = nullptr;
+    std::optional<TemplateWarnings> templateWarnings_;
     std::size_t record_ = 0;  // the CSV record or the line being read, from 1
     std::vector<Column> columns_;
     std::optional<std::size_t> fileColumn_;
@@ -262,25 +271,18 @@ BatchSummary BatchRun::Run() {
     if (input.error() != 0 || !ReadStart(input, start)) {
         return Fatal(path_ + ": " + FileErrorFromErrno(input.error()).message);
     }
+    const InputKind kind = KindOfInput(start);
+    if (kind == InputKind::Unreadable || (kind == InputKind::Archive && !CountSheetRows())) {
+        summary_.unreadableInput = true;
+        return Fatal(UnreadableInputMessage(path_));
+    }
     if (auto problem = PrepareFolder()) {
         return Fatal(*problem);
     }
-    const bool bom = start.starts_with(kUtf8Bom);
-    if (bom) {
-        start.erase(0, kUtf8Bom.size());
+    if (jsonLines_ && kind == InputKind::Text) {
+        TellTemplateWarnings();  // a sheet tells them after its header
     }
-    const char separator = DetectSeparator(start);
-    utf8_ = DecideUtf8(input, start, bom);
-    if (input.IsRegular()) {
-        const bool findEncoding =
-            !jsonLines_ && !bom && options_.encoding == InputEncoding::Automatic;
-        Prescan(separator, findEncoding);
-    }
-    if (brokenUtf8_ && !stop_) {
-        return Fatal(LocateBrokenUtf8(separator, start, input.IsRegular()));
-    }
-    auto problem = jsonLines_ ? RunJsonLines(input, std::move(start))
-                              : RunCsv(input, std::move(start), separator);
+    auto problem = kind == InputKind::Archive ? RunSheet() : RunText(input, std::move(start));
     Drain();
     // The files were written without a flush each, which would cost more than the rest of
     // the batch; they all reach the disk here, before the summary counts them as written.
@@ -301,6 +303,89 @@ BatchSummary BatchRun::Run() {
         summary_.fatal = std::move(problem);
     }
     return summary_;
+}
+
+std::optional<std::string> BatchRun::RunText(InputFile& input, std::string start) {
+    const bool bom = start.starts_with(kUtf8Bom);
+    if (bom) {
+        start.erase(0, kUtf8Bom.size());
+    }
+    const char separator = DetectSeparator(start);
+    utf8_ = DecideUtf8(input, start, bom);
+    if (input.IsRegular()) {
+        const bool findEncoding =
+            !jsonLines_ && !bom && options_.encoding == InputEncoding::Automatic;
+        Prescan(separator, findEncoding);
+    }
+    if (brokenUtf8_ && !stop_) {
+        return LocateBrokenUtf8(separator, start, input.IsRegular());
+    }
+    return jsonLines_ ? RunJsonLines(input, std::move(start))
+                      : RunCsv(input, std::move(start), separator);
+}
+
+// A sheet is read once before the batch: its rows are counted for the progress, and a
+// damaged archive is found before anything is written.
+bool BatchRun::CountSheetRows() {
+    std::size_t rows = 0;
+    SheetRecords* self = nullptr;
+    SheetRecords counter([&](std::span<const std::string> cells) {
+        if (observer_.cancel != nullptr && observer_.cancel->load()) {
+            self->Stop();  // the batch itself sees the cancel at its first row
+        }
+        if (std::any_of(cells.begin(), cells.end(),
+                        [](const std::string& cell) { return !cell.empty(); })) {
+            ++rows;
+        }
+    });
+    self = &counter;
+    if (!counter.Read(path_)) {
+        return false;
+    }
+    progress_.rowsTotal = rows - (rows > 0 ? 1 : 0);  // the header
+    return true;
+}
+
+std::optional<std::string> BatchRun::RunSheet() {
+    utf8_ = true;  // a sheet's XML is UTF-8
+    SheetRecords records([this](std::span<const std::string> cells) { OnCsvRecord(cells); });
+    sheet_ = &records;
+    const bool read = records.Read(path_);
+    sheet_ = nullptr;
+    if (!read) {
+        summary_.unreadableInput = true;
+        return UnreadableInputMessage(path_);
+    }
+    if (record_ == 0 && !summary_.fatal) {
+        return path_ + ": plik jest pusty, brak wiersza nagłówka";
+    }
+    return summary_.fatal;
+}
+
+void BatchRun::StopReading() {
+    if (csv_ != nullptr) {
+        csv_->Stop();
+    }
+    if (sheet_ != nullptr) {
+        sheet_->Stop();
+    }
+}
+
+// Only the structured export warns; what the template alone gives is told once, here, before
+// the rows, but for the inputs that a column sets.
+void BatchRun::TellTemplateWarnings() {
+    if (options_.format == OutputFormat::Classic) {
+        return;
+    }
+    templateWarnings_.emplace(template_);
+    templateWarnings_->LeaveOut(
+        [this](const std::string& control) { return columnOfControl_.contains(control); });
+    for (const auto& line : templateWarnings_->Lines()) {
+        ++summary_.warnings;
+        if (observer_.warning) {
+            observer_.warning("szablon: " + line);
+        }
+    }
 }
 
 std::optional<std::string> BatchRun::PrepareFolder() const {
@@ -483,7 +568,7 @@ void BatchRun::OnCsvRecord(std::span<const std::string> cells) {
     if (record_ == 1) {
         if (!TakeHeader(cells)) {
             stop_ = true;
-            csv_->Stop();
+            StopReading();
         }
         return;
     }
@@ -493,12 +578,12 @@ void BatchRun::OnCsvRecord(std::span<const std::string> cells) {
         return;  // a spreadsheet's empty row
     }
     if (CheckCancel()) {
-        csv_->Stop();
+        StopReading();
         return;
     }
     OnCsvRow(cells);
     if (stop_) {
-        csv_->Stop();
+        StopReading();
     }
 }
 
@@ -532,6 +617,7 @@ bool BatchRun::TakeHeader(std::span<const std::string> cells) {
             }
         }
     }
+    TellTemplateWarnings();
     return true;
 }
 
@@ -687,9 +773,9 @@ void BatchRun::AddAllegroFile(const AuctionForm& form, const std::string& name, 
         if (finding.severity == structured::Severity::Error) {
             problems.push_back({column != columnOfControl_.end() ? column->second : finding.control,
                                 finding.message});
-        } else if (finding.severity == structured::Severity::Warning) {
-            output.warnings.push_back((finding.control.empty() ? "" : finding.control + ": ") +
-                                      finding.message);
+        } else if (finding.severity == structured::Severity::Warning &&
+                   (!templateWarnings_ || !templateWarnings_->IsTemplates(form, finding))) {
+            output.warnings.push_back(WarningLine(finding));
         }
     }
     if (!offer.HasErrors()) {

@@ -50,16 +50,20 @@ struct BatchSummary {
     std::size_t warnings = 0;  // warnings of the written rows
     bool cancelled = false;
     std::optional<std::string> fatal;  // the input or the folder could not be used at all
+    bool unreadableInput = false;      // the input is no sheet this batch reads (see fatal)
 
     // "N ofert zapisanych, M z błędami, K ostrzeżeń", UTF-8.
     std::string Line() const;
 };
 
-// Runs the batch over `offersPath` (.csv or .jsonl) with `templateForm` and `sellerId` as the
-// start of every row. A CSV names its inputs in a header row; a JSON-lines file holds one JSON
+// Runs the batch over `offersPath` (CSV, JSON lines, .xlsx or .ods, told by its content) with
+// `templateForm` and `sellerId` as the start of every row. A CSV names its inputs in a header
+// row, and so does the first sheet of an .xlsx or .ods file; a JSON-lines file holds one JSON
 // form a line (UTF-8, as `render` reads it; its "SellerId" counts for its row). The rows are
 // numbered as a spreadsheet numbers them (the header is row 1) or by line; a row's files are
 // named by its "plik" cell, or else by that number. The output folder is created if missing.
+// The structured export's warnings that the template alone gives are told once, before the
+// rows, as "szablon: CONTROL: message"; a row tells only the warnings of its own cells.
 BatchSummary RunBatch(const std::string& offersPath, const AuctionForm& templateForm,
                       const std::string& sellerId, const BatchOptions& options,
                       const BatchObserver& observer = {});

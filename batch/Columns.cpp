@@ -3,6 +3,7 @@
 #include <charconv>
 #include <unordered_map>
 
+#include "batch/CellLines.h"
 #include "batch/InputText.h"
 #include "model/Text.h"
 #include "model/Utf8.h"
@@ -78,10 +79,12 @@ const void* WhatItSets(const Column& column) {
 
 std::optional<bool> SwitchValue(std::string_view value) {
     const std::string folded = FoldCase(Trim(value));
-    if (folded == "1" || folded == "tak" || folded == "true" || folded == "x") {
+    // "prawda" and "fałsz" are how a Polish spreadsheet shows and saves a logical value.
+    if (folded == "1" || folded == "tak" || folded == "true" || folded == "x" ||
+        folded == "prawda") {
         return true;
     }
-    if (folded == "0" || folded == "nie" || folded == "false") {
+    if (folded == "0" || folded == "nie" || folded == "false" || folded == "fałsz") {
         return false;
     }
     return std::nullopt;
@@ -205,6 +208,9 @@ std::optional<std::string> RowApplier::ApplyText(const FormField& field, std::st
         return text.problem;
     }
     form_.*field.text = ToCrLf(text.text);
+    if (BreaksCellLines(field.name)) {
+        form_.*field.text = BreakCellLines(form_.*field.text);
+    }
     return std::nullopt;
 }
 
@@ -290,7 +296,9 @@ std::string Quoted(std::string_view utf8) {
             shown += "…";
             break;
         }
-        shown += utf8[i] == '\r' || utf8[i] == '\n' ? ' ' : utf8[i];
+        // No control character reaches the terminal that shows the message.
+        const auto byte = static_cast<unsigned char>(utf8[i]);
+        shown += byte < 0x20 || byte == 0x7F ? ' ' : utf8[i];
     }
     return "„" + shown + "”";
 }

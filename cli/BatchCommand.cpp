@@ -18,8 +18,7 @@ namespace {
 constexpr std::string_view kBatchHelp =
     "Usage: licytek-cli batch [--project FILE] [--form FORM.json] [--format classic|allegro|both]\n"
     "                         [--utf8] [--overwrite] [--stop-on-error]\n"
-    "                         [--encoding utf-8|windows-1250] OFFERS.csv|OFFERS.jsonl --out "
-    "FOLDER\n"
+    "                         [--encoding utf-8|windows-1250] OFFERS --out FOLDER\n"
     "\n"
     "Writes one description for every row of OFFERS: FOLDER/NAME.html, the classic page\n"
     "exactly as render gives it, and/or FOLDER/NAME.allegro.json, the structured description\n"
@@ -41,13 +40,21 @@ constexpr std::string_view kBatchHelp =
     "letter; a UTF-8 file with a broken byte is refused (see --encoding). Rows are numbered\n"
     "as a spreadsheet numbers them: the header is row 1.\n"
     "\n"
+    "OFFERS may also be saved as .xlsx or .ods: its first sheet is read the same way.\n"
+    "Numbers come out with a decimal comma, true and false as 1 and 0; switches also\n"
+    "take prawda and fałsz, as Polish spreadsheets save them.\n"
+    "In the item description and the terms, each line of a cell ends with <br>, unless it\n"
+    "ends in a break or a block element already.\n"
+    "\n"
     "OFFERS.jsonl holds one JSON form a line, as render reads it; rows are its lines.\n"
     "\n"
     "A row with a bad cell writes nothing and is reported on standard error as\n"
     "FILE:ROW:COLUMN: message; the next row goes on. After 20 errors of one kind the rest\n"
-    "are counted in one line. At the end one line counts the offers\n"
-    "written, the rows with errors and the warnings. On a terminal, standard error shows\n"
-    "the progress. Ctrl+C stops after the rows being written; no file is left half written.\n"
+    "are counted in one line. A warning of the structured description that the template\n"
+    "alone gives is printed once, before the rows, as szablon: CONTROL: message; a row's\n"
+    "own as FILE:ROW: CONTROL: message. At the end one line counts the offers written, the\n"
+    "rows with errors and the warnings. On a terminal, standard error shows the progress.\n"
+    "Ctrl+C stops after the rows being written; no file is left half written.\n"
     "\n"
     "Options:\n"
     "  --project FILE     start every row from the inputs saved in the project file FILE\n"
@@ -63,7 +70,8 @@ constexpr std::string_view kBatchHelp =
     "  -h, --help         show this help\n"
     "\n"
     "Exit status: 0 every row written; 1 a row failed, or a file could not be read or\n"
-    "written; 2 wrong usage or a wrong template; 128 + the signal when interrupted.\n";
+    "written; 2 wrong usage, a wrong template, or OFFERS in no format above; 128 + the\n"
+    "signal when interrupted.\n";
 
 constexpr std::string_view kHelpCommand = "batch ";
 
@@ -261,7 +269,7 @@ std::optional<Failure> RunBatchCommand(std::span<const std::string_view> args) {
     }
     progress.Clear();
     if (summary.fatal && summary.written + summary.failed == 0) {
-        return Failure{kExitFileError, *summary.fatal};
+        return Failure{summary.unreadableInput ? kExitInputError : kExitFileError, *summary.fatal};
     }
     if (summary.fatal) {
         WriteDiagnostic(*summary.fatal);

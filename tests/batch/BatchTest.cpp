@@ -80,7 +80,7 @@ class BatchTest : public ::testing::Test {
 AuctionForm DialectForm() {
     AuctionForm form;
     form.Edit2 = "Za\xBF\xF3\xB3\xE6 \"g\xEA\x9Cl\xB9\"; ja\x9F\xF1";  // Zażółć "gęślą"; jaźń
-    form.Memo1 = "linia 1\r\nlinia 2";
+    form.Memo1 = "linia 1<br>\r\nlinia 2";
     return form;
 }
 
@@ -499,7 +499,7 @@ TEST_F(BatchTest, WritesWhatRenderAndExportGiveForTheSameForm) {
     EXPECT_EQ(summary.written, 1U);
     AuctionForm form = template_;
     form.Edit2 = "\xAF\xF3\xB3w";
-    form.Memo1 = "<b>Opis</b>\r\n<img src=\"http://x.pl/a.jpg\">";
+    form.Memo1 = "<b>Opis</b><br>\r\n<img src=\"http://x.pl/a.jpg\">";
     EXPECT_EQ(Out("a.html"), Cp1250ToUtf8(PageOf(form)));
     const auto offer = structured::ExportAllegro(form);
     EXPECT_EQ(Out("a.allegro.json"), structured::OfferToJson(offer) + "\n");
