@@ -60,9 +60,9 @@ struct OfferPage {
 };
 
 struct PublishOptions {
-    bool title = false;      // also set the offer's title to the form's auction header
-    bool withTerms = false;  // the auction terms and shipping costs as two more sections
-    bool dryRun = false;     // only GETs: read the offer and build the body, send nothing
+    bool title = false;               // also set the offer's title to the form's auction header
+    bool withTerms = false;           // the auction terms and shipping costs as two more sections
+    bool dryRun = false;              // only GETs: read the offer and build the body, send nothing
     std::string projectFolder = ".";  // relative picture paths start here
 };
 
@@ -91,6 +91,7 @@ struct PublishResult {
     std::optional<PublishPlan> plan;            // once the offer was read
     std::string body;                           // the PATCH body (for a dry run)
     std::string offerPage;                      // https://allegro.pl/oferta/ID
+    std::vector<std::string> warnings;          // e.g. the offer read back differs
     bool sentUpdate = false;                    // whether a PATCH went out
     std::size_t picturesUploaded = 0;
 };

@@ -33,11 +33,11 @@ struct HttpResponse {
 };
 
 enum class TransportError {
-    Network,         // no answer: refused, reset, timed out, TLS failed ...
-    TooLarge,        // the answer went over the cap
-    UntrustedHost,   // the request was not sent: its credentials would leave the trusted hosts
-    NotRepeated,     // the connection dropped after the body went out; libcurl was not allowed
-                     // to send it again on its own
+    Network,        // no answer: refused, reset, timed out, TLS failed ...
+    TooLarge,       // the answer went over the cap
+    UntrustedHost,  // the request was not sent: its credentials would leave the trusted hosts
+    NotRepeated,    // the connection dropped after the body went out; libcurl was not allowed
+                    // to send it again on its own
 };
 
 struct TransportFailure {

@@ -101,10 +101,10 @@ struct OfferState {
 std::variant<OfferState, std::string> ParseOffer(std::string_view body);
 
 struct UpdateRequest {
-    structured::Description description;  // with the uploaded addresses in place
-    std::vector<std::string> currentImages;   // the offer's gallery as it is
-    std::vector<std::string> newImages;       // the description's pictures, uploaded
-    std::optional<std::string> name;          // only when the title is to change
+    structured::Description description;     // with the uploaded addresses in place
+    std::vector<std::string> currentImages;  // the offer's gallery as it is
+    std::vector<std::string> newImages;      // the description's pictures, uploaded
+    std::optional<std::string> name;         // only when the title is to change
 };
 
 struct UpdateBody {
@@ -132,8 +132,9 @@ enum class Outcome {
 
 struct Failure {
     Outcome outcome = Outcome::Refused;
-    std::string message;  // Polish, one or more sentences, never a token
-    std::string traceId;  // the answer's Trace-Id, for Allegro's support
+    std::string message;     // Polish, one or more sentences, never a token
+    std::string traceId;     // the answer's Trace-Id, for Allegro's support
+    bool cancelled = false;  // the seller stopped it
 };
 
 inline constexpr std::string_view kSignInAgain = "Zaloguj się: licytek-cli allegro login";

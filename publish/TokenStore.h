@@ -31,6 +31,9 @@ std::string ConfigFolder();
 // The folder of the program's data: $XDG_DATA_HOME/licytek (else ~/.local/share/licytek).
 std::string DataFolder();
 
+// Makes `folder` and its parents where missing (new ones readable by the seller alone).
+void MakeFolders(const std::string& folder);
+
 // The tokens in a file (mode 0600) inside `folder`, made when needed.
 std::unique_ptr<TokenStore> MakeFileTokenStore(const std::string& folder);
 // The keyring when a Secret Service answers on the session bus within a moment (nothing is
