@@ -701,6 +701,9 @@ PublishResult AllegroSession::Publish(const std::string& offerId, const AuctionF
     plan.bodyBytes = std::get<UpdateBody>(planned).json.size();
     result.plan = plan;
     result.body = std::get<UpdateBody>(planned).json;
+    if (observer.planned) {
+        observer.planned(plan);
+    }
     if (options.dryRun) {
         result.message = "Próba: nic nie zostało wysłane do Allegro.";
         return result;

@@ -66,8 +66,12 @@ struct PublishOptions {
     std::string projectFolder = ".";  // relative picture paths start here
 };
 
+struct PublishPlan;
+
 // What the seller sees while a publish runs.
 struct PublishObserver {
+    // Once the offer was read, before anything is sent.
+    std::function<void(const PublishPlan& plan)> planned;
     std::function<void(std::size_t step, std::size_t steps, const std::string& what)> progress;
     std::function<void(Seconds seconds, const std::string& why)> waiting;
 };
