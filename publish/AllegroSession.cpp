@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cctype>
 #include <nlohmann/json.hpp>
 
 #include "model/FileIo.h"
@@ -66,6 +67,32 @@ std::string_view ContentTypeOf(std::string_view bytes) {
         return "image/webp";
     }
     return {};
+}
+
+// A file:// address or a path as a path on the disk: the scheme dropped, %XX decoded.
+std::string DiskPath(std::string_view source, const std::string& projectFolder) {
+    std::string lower(source.substr(0, 7));
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
+    if (lower != "file://") {
+        return source.starts_with("/") ? std::string(source)
+                                       : projectFolder + "/" + std::string(source);
+    }
+    std::string path;
+    for (std::size_t i = 7; i < source.size(); ++i) {
+        const auto hex = [](char c) {
+            return std::string_view("0123456789abcdef0123456789ABCDEF").find(c) % 16;
+        };
+        if (source[i] == '%' && i + 2 < source.size() &&
+            std::isxdigit(static_cast<unsigned char>(source[i + 1])) != 0 &&
+            std::isxdigit(static_cast<unsigned char>(source[i + 2])) != 0) {
+            path += static_cast<char>(hex(source[i + 1]) * 16 + hex(source[i + 2]));
+            i += 2;
+        } else {
+            path += source[i];
+        }
+    }
+    return path;
 }
 
 bool IsOnAllegroImages(std::string_view address) {
@@ -315,14 +342,7 @@ struct AllegroSession::Impl {
             if (IsOnAllegroImages(source)) {
                 picture.location = source;
             } else if (structured::IsLocalPictureSource(source)) {
-                std::string path = source;
-                if (path.size() >= 7 &&
-                    (path.starts_with("file://") || path.starts_with("FILE://"))) {
-                    path = path.substr(7);
-                }
-                if (!path.starts_with("/")) {
-                    path = projectFolder + "/" + path;
-                }
+                const std::string path = DiskPath(source, projectFolder);
                 auto read = ReadFilePrefix(path, kMaxPictureBytes + 1);
                 if (auto* error = std::get_if<FileError>(&read)) {
                     return Failure{Outcome::Refused,

@@ -331,6 +331,13 @@ Failure DescribeAnswer(Purpose purpose, std::string_view offerId, long status,
             failure.message = what + ": Allegro odrzuciło zapytanie." + because;
             break;
         case 401:
+            if (purpose == Purpose::SignIn) {  // the Basic header itself was refused
+                failure.outcome = Outcome::BadUse;
+                failure.message =
+                    "Allegro nie przyjęło klucza aplikacji tej kompilacji programu "
+                    "(Client ID i Client Secret).";
+                break;
+            }
             failure.outcome = Outcome::SignedOut;
             failure.message =
                 "Sesja Allegro wygasła albo została cofnięta. " + std::string(kSignInAgain);

@@ -3,6 +3,7 @@
 
 #include "publish/Endpoints.h"
 #include "publish/Protocol.h"
+#include "structured/AllegroExport.h"
 
 namespace licytek::publish {
 namespace {
@@ -133,3 +134,30 @@ TEST(EndpointsTest, OneBaseReplacesAllHostsAndPlainHttpOnlyOnLoopback) {
 
 }  // namespace
 }  // namespace licytek::publish
+
+namespace licytek::structured {
+namespace {
+
+TEST(LocalPicturesTest, PicturesFromTheDiskPassWithANoteOnlyWhenTheCallerUploadsThem) {
+    for (const char* local : {"/home/ja/rower.jpg", "file:///home/ja/rower.jpg",
+                              "zdjecia/rower 1.jpg", "FILE:///x.png"}) {
+        EXPECT_TRUE(IsLocalPictureSource(local)) << local;
+    }
+    for (const char* web :
+         {"https://x/a.jpg", "http://x/a.jpg", "//x/a.jpg", "data:image/png,1", "", "a\nb.jpg"}) {
+        EXPECT_FALSE(IsLocalPictureSource(web)) << web;
+    }
+    AuctionForm form;
+    form.Edit2 = "Rower";
+    form.Memo1 = "Opis<img src=\"zdjecia/rower.jpg\">";
+    EXPECT_TRUE(ExportAllegro(form).HasErrors());
+    const AllegroOffer offer =
+        ExportAllegro(form, {.withTerms = false, .acceptLocalPictures = true});
+    EXPECT_FALSE(offer.HasErrors());
+    EXPECT_EQ(offer.images, std::vector<std::string>{"zdjecia/rower.jpg"});
+    ASSERT_FALSE(offer.findings.empty());
+    EXPECT_NE(offer.findings.back().message.find("zostanie wysłane do Allegro"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace licytek::structured
