@@ -672,7 +672,12 @@ PublishResult AllegroSession::Publish(const std::string& offerId, const AuctionF
         return result;
     }
     std::vector<Picture>& pictures = std::get<std::vector<Picture>>(gathered);
-    const std::size_t steps = 3 + pictures.size();
+    // Reading, each picture not yet on Allegro, the update, reading back; a dry run reads only.
+    std::size_t steps = options.dryRun
+                            ? 1
+                            : 3 + static_cast<std::size_t>(std::count_if(
+                                      pictures.begin(), pictures.end(),
+                                      [](const Picture& p) { return p.location.empty(); }));
     std::size_t step = 0;
     const auto progress = [&](const std::string& what) {
         if (observer.progress) {
@@ -732,6 +737,7 @@ PublishResult AllegroSession::Publish(const std::string& offerId, const AuctionF
     std::size_t number = 0;
     const std::size_t toUpload = static_cast<std::size_t>(std::count_if(
         pictures.begin(), pictures.end(), [](const Picture& p) { return p.location.empty(); }));
+    steps = 3 + toUpload;  // pictures remembered from before need no upload
     for (Picture& picture : pictures) {
         if (!picture.location.empty()) {
             continue;
