@@ -33,14 +33,16 @@ int main(int argc, char** argv) {
     for (int i = 0; i < kOffers; ++i) {
         const std::string path = "/sale/product-offers/" + std::to_string(100000 + i);
         fake.Script("GET", path,
-                    {200, testing::OfferJson(std::to_string(100000 + i), "Rower", {}, description),
-                     {}, false});
+                    {200,
+                     testing::OfferJson(std::to_string(100000 + i), "Rower", {}, description),
+                     {},
+                     false});
         fake.Script("PATCH", path, {200, "{}", {}, false});
     }
 
     auto tokens = publish::MakeFileTokenStore((folder / "config").string());
-    const auto endpoints = std::get<publish::Endpoints>(publish::ChooseEndpoints(
-        false, [&](const char* name) -> std::optional<std::string> {
+    const auto endpoints = std::get<publish::Endpoints>(
+        publish::ChooseEndpoints(false, [&](const char* name) -> std::optional<std::string> {
             return std::string(name) == "LICYTEK_ALLEGRO_URL" ? std::optional(fake.Base())
                                                               : std::nullopt;
         }));
@@ -66,8 +68,7 @@ int main(int argc, char** argv) {
         }
     }
     const double totalMs =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-            .count();
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     const auto requests = static_cast<double>(fake.Requests().size());
     const double overheadMs = (totalMs - requests * delayMs) / requests;
     std::printf(
