@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "model/FileIo.h"
+#include "model/PolishNumbers.h"
 #include "structured/AllegroExport.h"
 
 namespace licytek::publish {
@@ -619,8 +620,8 @@ std::string WhatWasSent(std::size_t uploaded, bool patched) {
         return "zmiana opisu została wysłana do Allegro; sprawdź ofertę na stronie Allegro.";
     }
     if (uploaded > 0) {
-        return "wysłano " + std::to_string(uploaded) +
-               " zdjęć do Allegro, ale opis oferty nie został zmieniony.";
+        return "wysłano " + CountedNoun(uploaded, "zdjęcie", "zdjęcia", "zdjęć") +
+               " do Allegro, ale opis oferty nie został zmieniony.";
     }
     return "nic nie zostało wysłane do Allegro.";
 }

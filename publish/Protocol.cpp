@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <nlohmann/json.hpp>
 
+#include "model/PolishNumbers.h"
+
 namespace licytek::publish {
 namespace {
 
@@ -294,11 +296,12 @@ std::variant<UpdateBody, std::string> BuildUpdateBody(const UpdateRequest& reque
         }
     }
     if (body.images.size() > structured::kMaxOfferImages) {
-        return "Galeria oferty miałaby " + std::to_string(body.images.size()) + " zdjęć (" +
-               std::to_string(request.currentImages.size()) + " już w ofercie i " +
+        return "Galeria oferty miałaby " +
+               CountedNoun(body.images.size(), "zdjęcie", "zdjęcia", "zdjęć") +
+               " (w ofercie: " + std::to_string(request.currentImages.size()) +
+               ", nowych z opisu: " +
                std::to_string(body.images.size() - request.currentImages.size()) +
-               " nowych z opisu), a Allegro przyjmuje najwyżej " +
-               std::to_string(structured::kMaxOfferImages) +
+               "), a Allegro przyjmuje najwyżej " + std::to_string(structured::kMaxOfferImages) +
                ". Usuń część zdjęć z opisu albo z galerii oferty.";
     }
     json images = json::array();

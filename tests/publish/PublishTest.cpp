@@ -145,6 +145,22 @@ TEST_F(PublishTest, DryRunOnlyReadsAndTooManyPicturesStopBeforeAnythingIsSent) {
     }
 }
 
+TEST_F(PublishTest, CtrlCBeforeTheUpdateSaysThePicturesWentButTheOfferIsUnchanged) {
+    fake.Script("GET", kOfferPath, Answer(200, OldOffer()));
+    fake.Script("POST", "/sale/images",
+                Answer(201, R"({"location":"https://a.allegroimg.com/u"})"));
+    std::atomic<bool> cancel{false};
+    publish::PublishObserver observer;
+    observer.progress = [&](std::size_t, std::size_t, const std::string& what) {
+        cancel = what.starts_with("zmiana");
+    };
+    auto result = Session().Publish("555", Form("Opis<img src=\"https://sklep.pl/b.png\">"),
+                                    options, observer, &cancel);
+    EXPECT_EQ(result.message,
+              "Przerwano: wysłano 1 zdjęcie do Allegro, ale opis oferty nie został zmieniony.");
+    EXPECT_TRUE(fake.Requests("PATCH", kOfferPath).empty());
+}
+
 TEST_F(PublishTest, AcceptedUpdateIsFollowedThroughItsOperationToTheOffer) {
     fake.Script("GET", kOfferPath, Answer(200, OldOffer()));
     fake.Script(

@@ -109,6 +109,21 @@ TEST_F(SessionTest, RejectedTokenIsRefreshedOnceTheNewPairKeptAndTheRequestRepea
     EXPECT_EQ(kept->refresh, "refresh-2");
 }
 
+TEST_F(SessionTest, ASecondProgramTakesThePairTheFirstRefreshedInsteadOfSpendingTheOldOne) {
+    SignedIn();
+    fake.Script("GET", "/me", {200, R"({"id":"42","login":"sklep"})", {}, false});
+    auto& first = Session();
+    ASSERT_TRUE(std::holds_alternative<publish::Account>(first.WhoAmI()));  // holds access-1
+    // Meanwhile another program refreshed and kept the new pair.
+    tokens->Save("custom " + fake.Base(),
+                 publish::Tokens{"access-2", "refresh-2", clock.Now() + 43200});
+    fake.Script("GET", "/me", {401, R"({"error":"invalid_token"})", {}, false});
+    fake.Script("GET", "/me", {200, R"({"id":"42","login":"sklep"})", {}, false});
+    ASSERT_TRUE(std::holds_alternative<publish::Account>(first.WhoAmI()));
+    EXPECT_TRUE(fake.Requests("POST", "/auth/oauth/token").empty());
+    EXPECT_EQ(fake.Requests("GET", "/me").back().Header("Authorization"), "Bearer access-2");
+}
+
 TEST_F(SessionTest, SpentRefreshTokenAsksToSignInAgainAndForgetsThePair) {
     SignedIn(60);  // within the refresh margin
     ScriptToken(fake, 400, R"({"error":"invalid_grant"})");
