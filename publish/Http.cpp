@@ -253,8 +253,15 @@ HttpResult HttpClient::Send(const HttpRequest& request) {
     long connects = 0;
     curl_easy_getinfo(curl, CURLINFO_NUM_CONNECTS, &connects);
     connectionsOpened_ += connects;
+    // Nothing of this request may outlive it in the kept handle.
     curl_easy_setopt(curl, CURLOPT_HTTPHEADER, nullptr);
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, nullptr);
+    curl_easy_setopt(curl, CURLOPT_READFUNCTION, nullptr);
+    curl_easy_setopt(curl, CURLOPT_READDATA, nullptr);
+    curl_easy_setopt(curl, CURLOPT_SEEKFUNCTION, nullptr);
+    curl_easy_setopt(curl, CURLOPT_SEEKDATA, nullptr);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, nullptr);
+    curl_easy_setopt(curl, CURLOPT_HEADERDATA, nullptr);
     curl_slist_free_all(headers);
 
     if (download.overflowed) {
