@@ -5,6 +5,7 @@
 #include <string>
 #include <variant>
 
+#include "cli/AllegroCommand.h"
 #include "cli/CommandSupport.h"
 #include "cli/FormJson.h"
 #include "generator/Document.h"
@@ -40,12 +41,20 @@ constexpr std::string_view kToolHelp =
     "                  write the structured description that today's Allegro accepts\n"
     "  check [--for allegro|ebay|all] [FILE.html | -]\n"
     "                  list what today's Allegro and eBay would refuse in a page\n"
+    "  allegro login|logout [--sandbox]\n"
+    "                  sign in to Allegro through its own page, or forget the sign-in\n"
+    "  allegro offers [--sandbox] [--status active|inactive|ended] [--name TEXT] [--json]\n"
+    "                  list the seller's offers on Allegro\n"
+    "  allegro publish OFFER_ID [--sandbox] [--title] [--with-terms] [--dry-run]\n"
+    "                  [--project FILE] [FORM.json | -]\n"
+    "                  send the structured description and its pictures into an offer\n"
     "\n"
     "\"licytek-cli render --help\" and \"licytek-cli project --help\" describe the commands\n"
     "and every key of the JSON form.\n"
     "\n"
     "Exit status: 0 done; 1 a file could not be read or written; 2 wrong usage or a wrong\n"
-    "JSON form. A failure writes one line to standard error and nothing to standard output.\n";
+    "JSON form. A failure writes one line to standard error and nothing to standard output.\n"
+    "\"licytek-cli allegro --help\" lists the further statuses of the allegro commands.\n";
 
 constexpr std::string_view kRenderHelp =
     "Usage: licytek-cli render [--utf8] [--project FILE] [FORM.json | -]\n"
@@ -195,6 +204,9 @@ std::optional<Failure> Dispatch(std::span<const std::string_view> args) {
     }
     if (command == "check") {
         return cli::RunCheckCommand(args.subspan(1));
+    }
+    if (command == "allegro") {
+        return cli::RunAllegroCommand(args.subspan(1));
     }
     return UsageFailure("unknown command " + std::string(command), "");
 }

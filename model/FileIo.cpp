@@ -327,7 +327,7 @@ bool PathExists(const std::string& path) {
 }
 
 std::optional<FileError> WriteFileAtomically(const std::string& path, std::string_view bytes,
-                                             Flush flush) {
+                                             Flush flush, Access access) {
     auto behind = FileBehindLinks(path);
     if (auto* error = std::get_if<FileError>(&behind)) {
         return *error;
@@ -337,7 +337,10 @@ std::optional<FileError> WriteFileAtomically(const std::string& path, std::strin
     if (auto* error = std::get_if<FileError>(&replaceable)) {
         return *error;
     }
-    const Replaced& replaced = std::get<Replaced>(replaceable);
+    Replaced& replaced = std::get<Replaced>(replaceable);
+    if (access == Access::OwnerOnly) {
+        replaced.mode = 0600;
+    }
     if (auto result = WriteThroughUnnamedFile(file, bytes, replaced, flush)) {
         return *result;
     }

@@ -40,9 +40,13 @@ bool PathExists(const std::string& path);
 // The rename gives the name a new file: other hard links to the old one keep the old bytes.
 // With Flush::Later the file and its folder are not flushed one by one: a caller writing
 // thousands of files flushes them all at once with FlushFolder before it reports success.
+// With Access::OwnerOnly the new file is readable by its owner alone (mode 0600), whatever
+// mode the old one had: for secrets such as sign-in tokens.
 enum class Flush { EachFile, Later };
+enum class Access { KeepOrDefault, OwnerOnly };
 std::optional<FileError> WriteFileAtomically(const std::string& path, std::string_view bytes,
-                                             Flush flush = Flush::EachFile);
+                                             Flush flush = Flush::EachFile,
+                                             Access access = Access::KeepOrDefault);
 
 // ---- Several files put in place together, in a folder that others may share ----
 // There a symbolic link is never followed, nothing but a regular file is replaced, and a

@@ -183,14 +183,22 @@ class Report {
     std::vector<Finding> findings_;
 };
 
-// Reports each picture address once; returns whether one was unusable.
-bool CheckPictures(const Part& part, std::set<std::string>& seen, Report& report) {
+// Reports each picture address once; returns whether one was not a web address (a picture
+// from the disk that the caller uploads counts too, as the validator cannot take it yet).
+bool CheckPictures(const Part& part, const ExportOptions& options, std::set<std::string>& seen,
+                   Report& report) {
     bool unusable = false;
     for (const Block& block : part.blocks) {
         if (block.IsText() || !seen.insert(block.address).second) {
             continue;
         }
         const std::string& address = block.address;
+        if (options.acceptLocalPictures && IsLocalPictureSource(address)) {
+            report.Note(part.control, "Zdjęcie z dysku " + Quote(address) +
+                                          " zostanie wysłane do Allegro razem z opisem.");
+            unusable = true;
+            continue;
+        }
         switch (ClassifyAddress(address)) {
             case AddressKind::Https:
                 continue;
@@ -338,6 +346,34 @@ std::string JsonString(std::string_view text) {
 
 }  // namespace
 
+bool IsLocalPictureSource(std::string_view utf8Source) {
+    if (utf8Source.empty() || utf8Source.starts_with("//")) {
+        return false;  // nothing, or a web address without its scheme
+    }
+    for (const char c : utf8Source) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+            return false;
+        }
+    }
+    if (utf8Source.front() == '/') {
+        return true;
+    }
+    // A scheme is letters, digits, "+", "-" or "." before the first ":", starting with a letter.
+    constexpr std::string_view kLetters = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    const std::size_t colon = utf8Source.find(':');
+    const std::size_t schemeEnd = utf8Source.find_first_not_of(
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789+-.");
+    const bool hasScheme = colon != std::string_view::npos && colon > 0 && schemeEnd == colon &&
+                           kLetters.find(utf8Source.front()) != std::string_view::npos;
+    if (!hasScheme) {
+        return true;
+    }
+    std::string scheme(utf8Source.substr(0, colon));
+    std::transform(scheme.begin(), scheme.end(), scheme.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
+    return scheme == "file" && utf8Source.substr(colon).starts_with("://");
+}
+
 bool AllegroOffer::HasErrors() const {
     return std::any_of(findings.begin(), findings.end(),
                        [](const Finding& finding) { return finding.severity == Severity::Error; });
@@ -359,7 +395,7 @@ AllegroOffer ExportAllegro(const AuctionForm& form, const ExportOptions& options
     ReportedLimits reported = CheckLimits(offer, report);
     std::set<std::string> seenPictures;
     for (const Part& part : parts) {
-        reported.pictureAddress |= CheckPictures(part, seenPictures, report);
+        reported.pictureAddress |= CheckPictures(part, options, seenPictures, report);
         ReportLinksAndGallery(part, report);
     }
     report.Append(LeftOutInputs(form, options));

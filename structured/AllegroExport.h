@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/AuctionForm.h"
@@ -14,7 +15,15 @@ namespace licytek::structured {
 
 struct ExportOptions {
     bool withTerms = false;  // add the auction terms and the shipping costs as two sections
+    // Keep a picture from the seller's disk (see IsLocalPictureSource) as an IMAGE item with
+    // its source as content, with a note instead of an error: for a caller that uploads it
+    // and puts the uploaded address in its place before anything reaches Allegro.
+    bool acceptLocalPictures = false;
 };
+
+// Whether a picture's source names a file on the seller's disk: an absolute path, a file://
+// address, or a path without a scheme (relative to the project's folder).
+bool IsLocalPictureSource(std::string_view utf8Source);
 
 // One offer for Allegro: its title, its pictures and its description.
 struct AllegroOffer {

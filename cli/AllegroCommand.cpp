@@ -1,0 +1,436 @@
+// licytek-cli allegro login|logout|offers|publish: the command-line face of publish/.
+#include "cli/AllegroCommand.h"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <variant>
+
+#include "model/PolishNumbers.h"
+#include "publish/AllegroSession.h"
+
+namespace licytek::cli {
+namespace {
+
+namespace pub = licytek::publish;
+
+constexpr std::string_view kAllegroHelp =
+    "Usage: licytek-cli allegro login [--sandbox]\n"
+    "       licytek-cli allegro logout [--sandbox]\n"
+    "       licytek-cli allegro offers [--sandbox] [--status active|inactive|ended]\n"
+    "                                  [--name TEXT] [--json]\n"
+    "       licytek-cli allegro publish OFFER_ID [--sandbox] [--title] [--with-terms]\n"
+    "                                  [--dry-run] [--project FILE] [FORM.json | -]\n"
+    "\n"
+    "login    signs in through Allegro's own page: prints \"Otwórz stronę ADRES i potwierdź\n"
+    "         kod KOD\", waits while the seller confirms, and prints \"Zalogowano jako LOGIN\".\n"
+    "         The tokens go to the desktop's keyring, or, where there is none, to\n"
+    "         $XDG_CONFIG_HOME/licytek/allegro.json (readable by the seller alone).\n"
+    "logout   forgets the tokens.\n"
+    "offers   prints every offer of the seller, one a line: ID<TAB>STATUS<TAB>TITLE, or one\n"
+    "         JSON object a line with --json.\n"
+    "publish  sends the form's structured description (as export allegro makes it) into\n"
+    "         the offer OFFER_ID: uploads its pictures (files from the disk, relative to the\n"
+    "         project file's folder, and web addresses), adds them to the offer's gallery\n"
+    "         after the pictures it has, replaces the description, and reads the offer back.\n"
+    "         It first prints what will change. The last line is\n"
+    "         \"Oferta ID: opis zaktualizowany — ADDRESS\".\n"
+    "\n"
+    "Options:\n"
+    "  --sandbox       use Allegro's sandbox instead of allegro.pl\n"
+    "  --status S      only offers that are active, inactive or ended\n"
+    "  --name TEXT     only offers whose title holds TEXT\n"
+    "  --json          one JSON object a line: {\"id\", \"status\", \"name\", \"primaryImage\"}\n"
+    "  --title         also set the offer's title to the form's auction header\n"
+    "  --with-terms    add the auction terms and the shipping costs as two more sections\n"
+    "  --dry-run       read the offer and print the update's JSON body on standard output\n"
+    "                  (what will change goes to standard error); send and upload nothing.\n"
+    "                  Pictures not yet on Allegro stand there under their own address.\n"
+    "  --project FILE  start from the inputs saved in the project file FILE\n"
+    "  -h, --help      show this help\n"
+    "\n"
+    "Environment: LICYTEK_ALLEGRO_URL (one base address in place of Allegro's three hosts,\n"
+    "plain http:// only to 127.0.0.1, ::1 and localhost), LICYTEK_ALLEGRO_TIMEOUT (seconds a\n"
+    "transfer may take, 30), LICYTEK_ALLEGRO_CLIENT_ID and LICYTEK_ALLEGRO_CLIENT_SECRET (and\n"
+    "the _SANDBOX_ pair) in place of the keys built in.\n"
+    "\n"
+    "Ctrl+C stops at the next safe point and says what was and was not sent.\n"
+    "\n"
+    "Exit status: 0 done; 1 refused by Allegro or by a limit (the message names the offer,\n"
+    "the section and item, Allegro's message and the Trace-Id), or a file could not be read;\n"
+    "2 wrong usage or no keys; 3 not signed in, or the session expired; 4 no answer from\n"
+    "Allegro after the retries; 130 stopped with Ctrl+C.\n";
+
+std::atomic<bool> interrupted{false};
+
+extern "C" void OnInterrupt(int) {
+    interrupted.store(true);
+}
+
+// Ctrl+C sets a flag that the session checks at its safe points, while this lives.
+class InterruptGuard {
+  public:
+    InterruptGuard() {
+        struct sigaction action {};
+        action.sa_handler = OnInterrupt;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGINT, &action, &previous_);
+    }
+    ~InterruptGuard() { sigaction(SIGINT, &previous_, nullptr); }
+    InterruptGuard(const InterruptGuard&) = delete;
+    InterruptGuard& operator=(const InterruptGuard&) = delete;
+
+  private:
+    struct sigaction previous_ {};
+};
+
+int StatusOf(const pub::Failure& failure) {
+    if (failure.cancelled) {
+        return kExitInterrupted;
+    }
+    return static_cast<int>(failure.outcome);
+}
+
+Failure ToFailure(const pub::Failure& failure) {
+    return Failure{StatusOf(failure), pub::FullMessage(failure)};
+}
+
+void WriteLine(const std::string& line) {
+    std::fprintf(stdout, "%s\n", line.c_str());
+    std::fflush(stdout);
+}
+
+// Options every allegro command takes.
+struct Common {
+    bool help = false;
+    bool sandbox = false;
+};
+
+std::variant<pub::SessionParts, Failure> Open(bool sandbox) {
+    auto parts = pub::OpenSession(sandbox);
+    if (auto* failure = std::get_if<pub::Failure>(&parts)) {
+        return ToFailure(*failure);
+    }
+    return std::get<pub::SessionParts>(std::move(parts));
+}
+
+std::string TimeLeft(pub::Seconds seconds) {
+    const pub::Seconds minutes = seconds / 60;
+    const pub::Seconds rest = seconds % 60;
+    return std::to_string(minutes) + ":" + (rest < 10 ? "0" : "") + std::to_string(rest);
+}
+
+// ---- login / logout ----
+
+std::optional<Failure> Login(const Common& common) {
+    auto opened = Open(common.sandbox);
+    if (auto* failure = std::get_if<Failure>(&opened)) {
+        return *failure;
+    }
+    auto& parts = std::get<pub::SessionParts>(opened);
+    InterruptGuard guard;
+    const bool terminal = ::isatty(STDERR_FILENO) == 1;
+    bool first = true;
+    pub::Seconds lastMinute = -1;
+    const auto shown = [&](const pub::DeviceFlow& flow) {
+        const pub::Seconds left = flow.SecondsLeft(pub::SystemClock().Now());
+        if (first) {
+            first = false;
+            WriteLine("Otwórz stronę " + flow.code().verificationAddress + " i potwierdź kod " +
+                      pub::GroupUserCode(flow.code().userCode));
+        }
+        if (terminal) {
+            std::fprintf(stderr, "\rZostało %s na potwierdzenie kodu ", TimeLeft(left).c_str());
+        } else if (left / 60 != lastMinute) {
+            lastMinute = left / 60;
+            WriteDiagnostic("zostało " + TimeLeft(left) + " na potwierdzenie kodu");
+        }
+    };
+    auto account = parts.session->SignIn(shown, &interrupted);
+    if (terminal) {
+        std::fprintf(stderr, "\n");
+    }
+    if (auto* failure = std::get_if<pub::Failure>(&account)) {
+        return ToFailure(*failure);
+    }
+    if (auto warning = parts.tokens->Warning()) {
+        WriteDiagnostic("warning: " + *warning);
+    }
+    WriteLine("Zalogowano jako " + std::get<pub::Account>(account).login);
+    return std::nullopt;
+}
+
+std::optional<Failure> Logout(const Common& common) {
+    auto opened = Open(common.sandbox);
+    if (auto* failure = std::get_if<Failure>(&opened)) {
+        return *failure;
+    }
+    auto& parts = std::get<pub::SessionParts>(opened);
+    if (auto failure = parts.session->SignOut()) {
+        return ToFailure(*failure);
+    }
+    WriteLine("Wylogowano: program zapomniał dane logowania do Allegro (" + parts.tokens->Where() +
+              ").");
+    WriteLine("Dostęp programu do konta możesz też odebrać na stronie " + parts.endpoints.site +
+              ", w ustawieniach konta, wśród aplikacji powiązanych z kontem.");
+    return std::nullopt;
+}
+
+// ---- offers ----
+
+std::string OneLine(std::string text) {
+    for (char& c : text) {
+        if (c == '\t' || c == '\n' || c == '\r') {
+            c = ' ';
+        }
+    }
+    return text;
+}
+
+std::optional<Failure> Offers(const Common& common, const pub::OfferQuery& first, bool json) {
+    auto opened = Open(common.sandbox);
+    if (auto* failure = std::get_if<Failure>(&opened)) {
+        return *failure;
+    }
+    auto& parts = std::get<pub::SessionParts>(opened);
+    InterruptGuard guard;
+    pub::OfferQuery query = first;
+    for (;;) {
+        if (interrupted.load()) {
+            return Failure{kExitInterrupted, "Przerwano."};
+        }
+        auto page = parts.session->ListOffers(query);
+        if (auto* failure = std::get_if<pub::Failure>(&page)) {
+            return ToFailure(*failure);
+        }
+        const auto& offers = std::get<pub::OfferPage>(page);
+        std::string lines;
+        for (const pub::OfferSummary& offer : offers.offers) {
+            if (json) {
+                lines += nlohmann::json{{"id", offer.id},
+                                        {"status", offer.status},
+                                        {"name", offer.name},
+                                        {"primaryImage", offer.primaryImage}}
+                             .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+            } else {
+                lines += offer.id + "\t" + offer.status + "\t" + OneLine(offer.name);
+            }
+            lines += "\n";
+        }
+        if (auto failure = WriteToStandardOutput(lines)) {
+            return failure;
+        }
+        query.offset += offers.offers.size();
+        if (offers.offers.empty() || query.offset >= offers.totalCount) {
+            return std::nullopt;
+        }
+    }
+}
+
+// ---- publish ----
+
+std::string_view SeverityName(structured::Severity severity) {
+    switch (severity) {
+        case structured::Severity::Error:
+            return "error";
+        case structured::Severity::Warning:
+            return "warning";
+        case structured::Severity::Note:
+            break;
+    }
+    return "note";
+}
+
+void PrintPlan(const pub::PublishPlan& plan, bool title, bool toStandardError) {
+    std::string text;
+    if (title) {
+        text += "Tytuł: „" + plan.oldTitle + "” → „" + plan.newTitle + "”\n";
+    }
+    text += "Sekcje opisu: " + std::to_string(plan.sectionsBefore) + " → " +
+            std::to_string(plan.sectionsAfter) + "\n";
+    text += "Zdjęcia w ofercie: " + std::to_string(plan.picturesBefore) + " → " +
+            std::to_string(plan.picturesAfter) + "\n";
+    text += "Rozmiar zmiany: " + GroupedNumber(plan.bodyBytes) + " bajtów\n";
+    std::fputs(text.c_str(), toStandardError ? stderr : stdout);
+    std::fflush(toStandardError ? stderr : stdout);
+}
+
+struct PublishArguments {
+    Common common;
+    std::string offerId;
+    pub::PublishOptions options;
+    FormSource source;
+};
+
+std::optional<Failure> Publish(const PublishArguments& arguments) {
+    if (arguments.offerId.empty()) {
+        return UsageFailure("allegro publish needs OFFER_ID", "allegro ");
+    }
+    AuctionForm form;
+    std::string ignoredSellerId;
+    if (auto failure = LoadFormFrom(arguments.source, form, ignoredSellerId)) {
+        return failure;
+    }
+    auto opened = Open(arguments.common.sandbox);
+    if (auto* failure = std::get_if<Failure>(&opened)) {
+        return *failure;
+    }
+    auto& parts = std::get<pub::SessionParts>(opened);
+    pub::PublishOptions options = arguments.options;
+    if (arguments.source.project) {
+        const std::string& project = *arguments.source.project;
+        const std::size_t slash = project.find_last_of('/');
+        options.projectFolder = slash == std::string::npos ? "." : project.substr(0, slash + 1);
+    }
+    pub::PublishObserver observer;
+    observer.planned = [&](const pub::PublishPlan& plan) {
+        PrintPlan(plan, options.title, options.dryRun);
+    };
+    observer.progress = [](std::size_t step, std::size_t steps, const std::string& what) {
+        WriteDiagnostic(std::to_string(step) + " z " + std::to_string(steps) + ": " + what);
+    };
+    observer.waiting = [](pub::Seconds seconds, const std::string& why) {
+        WriteDiagnostic("czekam " + std::to_string(seconds) + " s: " + why);
+    };
+    InterruptGuard guard;
+    const pub::PublishResult result =
+        parts.session->Publish(arguments.offerId, form, options, observer, &interrupted);
+    for (const structured::Finding& finding : result.findings) {
+        std::string line(SeverityName(finding.severity));
+        line += ": ";
+        if (!finding.control.empty()) {
+            line += finding.control + ": ";
+        }
+        WriteDiagnostic(line + finding.message);
+    }
+    for (const std::string& warning : result.warnings) {
+        WriteDiagnostic("warning: " + warning);
+    }
+    if (result.outcome != pub::Outcome::Done) {
+        pub::Failure failure{result.outcome, result.message, result.traceId};
+        failure.cancelled = interrupted.load() && result.message.starts_with("Przerwano");
+        return ToFailure(failure);
+    }
+    if (options.dryRun) {
+        return WriteToStandardOutput(result.body + "\n");
+    }
+    return WriteToStandardOutput(result.message + "\n");
+}
+
+// ---- arguments ----
+
+std::optional<Failure> RunAllegro(std::span<const std::string_view> args) {
+    if (args.empty()) {
+        return UsageFailure("allegro needs a command: login, logout, offers or publish",
+                            "allegro ");
+    }
+    const std::string_view action = args[0];
+    if (action == "--help" || action == "-h") {
+        return WriteToStandardOutput(kAllegroHelp);
+    }
+    const auto rest = args.subspan(1);
+    PublishArguments parsed;
+    pub::OfferQuery query;
+    bool json = false;
+    const auto takeOption = [&](std::size_t& index) -> std::variant<bool, Failure> {
+        const std::string_view arg = rest[index];
+        if (arg == "--sandbox") {
+            parsed.common.sandbox = true;
+            return true;
+        }
+        if (action == "offers") {
+            if (arg == "--json") {
+                json = true;
+                return true;
+            }
+            auto status = OptionValue(rest, index, "--status", "allegro ");
+            if (auto* failure = std::get_if<Failure>(&status)) {
+                return std::move(*failure);
+            }
+            if (auto& value = std::get<std::optional<std::string>>(status)) {
+                if (*value == "active") {
+                    query.status = pub::OfferStatus::Active;
+                } else if (*value == "inactive") {
+                    query.status = pub::OfferStatus::Inactive;
+                } else if (*value == "ended") {
+                    query.status = pub::OfferStatus::Ended;
+                } else {
+                    return UsageFailure("--status takes active, inactive or ended", "allegro ");
+                }
+                return true;
+            }
+            auto name = OptionValue(rest, index, "--name", "allegro ");
+            if (auto* failure = std::get_if<Failure>(&name)) {
+                return std::move(*failure);
+            }
+            if (auto& value = std::get<std::optional<std::string>>(name)) {
+                query.name = *value;
+                return true;
+            }
+            return false;
+        }
+        if (action == "publish") {
+            if (arg == "--title") {
+                parsed.options.title = true;
+                return true;
+            }
+            if (arg == "--with-terms") {
+                parsed.options.withTerms = true;
+                return true;
+            }
+            if (arg == "--dry-run") {
+                parsed.options.dryRun = true;
+                return true;
+            }
+            return TakeProjectOption(rest, index, parsed.source, "allegro ");
+        }
+        return false;
+    };
+    const auto takeOperand = [&](std::string_view operand) -> std::optional<Failure> {
+        if (action == "publish") {
+            if (parsed.offerId.empty()) {
+                parsed.offerId = std::string(operand);
+                return std::nullopt;
+            }
+            return TakeFormOperand(operand, parsed.source, "allegro ");
+        }
+        return UsageFailure("unexpected argument " + std::string(operand), "allegro ");
+    };
+    if (action != "login" && action != "logout" && action != "offers" && action != "publish") {
+        return UsageFailure("unknown allegro command " + std::string(action), "allegro ");
+    }
+    if (auto failure =
+            WalkArguments(rest, "allegro ", parsed.common.help, takeOption, takeOperand)) {
+        return failure;
+    }
+    if (parsed.common.help) {
+        return WriteToStandardOutput(action == "publish" ? std::string(kAllegroHelp) + FormHelp()
+                                                         : std::string(kAllegroHelp));
+    }
+    if (action == "login") {
+        return Login(parsed.common);
+    }
+    if (action == "logout") {
+        return Logout(parsed.common);
+    }
+    if (action == "offers") {
+        return Offers(parsed.common, query, json);
+    }
+    if (parsed.offerId.find_first_not_of("0123456789") != std::string::npos) {
+        return UsageFailure("OFFER_ID is the offer's number, not " + parsed.offerId, "allegro ");
+    }
+    return Publish(parsed);
+}
+
+}  // namespace
+
+std::optional<Failure> RunAllegroCommand(std::span<const std::string_view> args) {
+    interrupted.store(false);
+    return RunAllegro(args);
+}
+
+}  // namespace licytek::cli

@@ -1,0 +1,156 @@
+// A signed-in conversation with Allegro over one kept-alive connection: sign-in step by
+// step, the seller's account and offers, and the update of an offer's description with its
+// pictures. Reusable for many publishes; not for use from two threads at once.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "model/AuctionForm.h"
+#include "publish/Clock.h"
+#include "publish/Endpoints.h"
+#include "publish/Http.h"
+#include "publish/PictureMemory.h"
+#include "publish/Protocol.h"
+#include "publish/TokenStore.h"
+#include "structured/Description.h"
+
+namespace licytek::publish {
+
+struct SessionSettings {
+    Endpoints endpoints;
+    ClientKeys keys;
+    TokenStore* tokens = nullptr;  // outlives the session
+    Clock* clock = nullptr;        // outlives the session; SystemClock() when null
+    long timeoutSeconds = 30;
+    std::string configFolder;  // the refresh lock lives here
+    std::string dataFolder;    // the picture memory lives here
+};
+
+struct Account {
+    std::string id;
+    std::string login;
+};
+
+enum class OfferStatus { Any, Active, Inactive, Ended };
+
+struct OfferQuery {
+    OfferStatus status = OfferStatus::Any;
+    std::string name;  // part of the title, or empty
+    std::size_t offset = 0;
+    std::size_t limit = 100;
+};
+
+struct OfferSummary {
+    std::string id;
+    std::string name;
+    std::string status;  // publication.status: ACTIVE, INACTIVE, ENDED ...
+    std::string primaryImage;
+};
+
+struct OfferPage {
+    std::vector<OfferSummary> offers;
+    std::size_t totalCount = 0;
+};
+
+struct PublishOptions {
+    bool title = false;               // also set the offer's title to the form's auction header
+    bool withTerms = false;           // the auction terms and shipping costs as two more sections
+    bool dryRun = false;              // only GETs: read the offer and build the body, send nothing
+    std::string projectFolder = ".";  // relative picture paths start here
+};
+
+struct PublishPlan;
+
+// What the seller sees while a publish runs.
+struct PublishObserver {
+    // Once the offer was read, before anything is sent.
+    std::function<void(const PublishPlan& plan)> planned;
+    std::function<void(std::size_t step, std::size_t steps, const std::string& what)> progress;
+    std::function<void(Seconds seconds, const std::string& why)> waiting;
+};
+
+// What the update will change, known before anything is sent.
+struct PublishPlan {
+    std::string oldTitle;
+    std::string newTitle;  // the same as oldTitle unless PublishOptions::title
+    std::size_t sectionsBefore = 0;
+    std::size_t sectionsAfter = 0;
+    std::size_t picturesBefore = 0;
+    std::size_t picturesAfter = 0;
+    std::size_t bodyBytes = 0;
+};
+
+struct PublishResult {
+    Outcome outcome = Outcome::Done;
+    std::string message;  // Polish; for Done the final line
+    std::string traceId;
+    std::vector<structured::Finding> findings;  // the export's, for the seller
+    std::optional<PublishPlan> plan;            // once the offer was read
+    std::string body;                           // the PATCH body (for a dry run)
+    std::string offerPage;                      // https://allegro.pl/oferta/ID
+    std::vector<std::string> warnings;          // e.g. the offer read back differs
+    bool sentUpdate = false;                    // whether a PATCH went out
+    std::size_t picturesUploaded = 0;
+};
+
+// One step of the sign-in for a front end that drives it: wait `waitSeconds` and poll again,
+// or it is over (signed in, or a failure).
+struct SignInStep {
+    std::optional<Seconds> waitSeconds;
+    std::optional<Account> account;  // signed in, tokens kept
+    std::optional<Failure> failure;
+};
+
+class AllegroSession {
+  public:
+    explicit AllegroSession(SessionSettings settings);
+    ~AllegroSession();
+    AllegroSession(const AllegroSession&) = delete;
+    AllegroSession& operator=(const AllegroSession&) = delete;
+
+    // ---- Sign-in: StartSignIn, then PollSignIn after each wait it asks for.
+    std::variant<DeviceFlow, Failure> StartSignIn();
+    SignInStep PollSignIn(DeviceFlow& flow);
+    // The whole sign-in with the clock's waits; `shown` gets the code once.
+    std::variant<Account, Failure> SignIn(const std::function<void(const DeviceFlow&)>& shown,
+                                          const std::atomic<bool>* cancel = nullptr);
+    // Forgets the tokens of this environment.
+    std::optional<Failure> SignOut();
+    bool HasTokens();
+
+    // ---- The seller's account and offers (need tokens).
+    std::variant<Account, Failure> WhoAmI();
+    std::variant<OfferPage, Failure> ListOffers(const OfferQuery& query);
+    std::variant<OfferState, Failure> GetOffer(const std::string& offerId);
+
+    // Sends the form's structured description (and title, when asked) to the offer: reads
+    // it, uploads the pictures, updates it, waits for Allegro to apply it and reads it back.
+    // `cancel` is honoured at safe points, and the result then says what was sent.
+    PublishResult Publish(const std::string& offerId, const AuctionForm& form,
+                          const PublishOptions& options, const PublishObserver& observer = {},
+                          const std::atomic<bool>* cancel = nullptr);
+
+    long ConnectionsOpened() const;
+
+  private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+// The session for the process's environment: endpoints (`sandbox` or LICYTEK_ALLEGRO_URL),
+// keys, timeout, the token store and folders. A failure says what is missing (exit 2).
+struct SessionParts {
+    std::unique_ptr<TokenStore> tokens;
+    std::unique_ptr<AllegroSession> session;
+    Endpoints endpoints;
+};
+std::variant<SessionParts, Failure> OpenSession(bool sandbox);
+
+}  // namespace licytek::publish

@@ -1,0 +1,430 @@
+#include "publish/Protocol.h"
+
+#include <algorithm>
+#include <nlohmann/json.hpp>
+
+#include "model/PolishNumbers.h"
+
+namespace licytek::publish {
+namespace {
+
+using nlohmann::json;
+
+std::optional<json> ParseJson(std::string_view body) {
+    json value = json::parse(body, nullptr, false);
+    if (value.is_discarded()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::string StringField(const json& object, const char* key) {
+    if (object.is_object()) {
+        if (auto it = object.find(key); it != object.end() && it->is_string()) {
+            return it->get<std::string>();
+        }
+    }
+    return {};
+}
+
+Seconds NumberField(const json& object, const char* key, Seconds fallback) {
+    if (object.is_object()) {
+        if (auto it = object.find(key); it != object.end() && it->is_number_integer()) {
+            return it->get<Seconds>();
+        }
+    }
+    return fallback;
+}
+
+std::string FormEncoded(std::string_view text) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
+            (byte >= '0' && byte <= '9') || c == '-' || c == '.' || c == '_' || c == '~') {
+            out += c;
+        } else {
+            out += '%';
+            out += kHex[byte >> 4];
+            out += kHex[byte & 15];
+        }
+    }
+    return out;
+}
+
+std::string Base64(std::string_view bytes) {
+    static constexpr char kDigits[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    std::size_t i = 0;
+    for (; i + 2 < bytes.size(); i += 3) {
+        const unsigned n = static_cast<unsigned>(static_cast<unsigned char>(bytes[i])) << 16 |
+                           static_cast<unsigned>(static_cast<unsigned char>(bytes[i + 1])) << 8 |
+                           static_cast<unsigned char>(bytes[i + 2]);
+        out += {kDigits[n >> 18], kDigits[(n >> 12) & 63], kDigits[(n >> 6) & 63], kDigits[n & 63]};
+    }
+    if (const std::size_t rest = bytes.size() - i; rest > 0) {
+        unsigned n = static_cast<unsigned>(static_cast<unsigned char>(bytes[i])) << 16;
+        if (rest == 2) {
+            n |= static_cast<unsigned>(static_cast<unsigned char>(bytes[i + 1])) << 8;
+        }
+        out += kDigits[n >> 18];
+        out += kDigits[(n >> 12) & 63];
+        out += rest == 2 ? kDigits[(n >> 6) & 63] : '=';
+        out += '=';
+    }
+    return out;
+}
+
+// "description.sections[2].items[0].content" as "sekcja 3, element 1".
+std::string PlaceOf(std::string_view path) {
+    std::string place;
+    const auto number = [&](std::string_view key) -> std::optional<unsigned long> {
+        const std::size_t at = path.find(key);
+        if (at == std::string_view::npos) {
+            return std::nullopt;
+        }
+        const std::size_t start = at + key.size();
+        const std::size_t end = path.find(']', start);
+        try {
+            return std::stoul(std::string(path.substr(start, end - start))) + 1;
+        } catch (const std::exception&) {
+            return std::nullopt;
+        }
+    };
+    if (auto section = number("sections[")) {
+        place = "sekcja " + std::to_string(*section);
+        if (auto item = number("items[")) {
+            place += ", element " + std::to_string(*item);
+        }
+    } else if (path.starts_with("images")) {
+        place = "galeria zdjęć";
+        if (auto image = number("images[")) {
+            place += ", zdjęcie " + std::to_string(*image);
+        }
+    } else if (path == "name") {
+        place = "tytuł";
+    } else if (!path.empty()) {
+        place = std::string(path);
+    }
+    return place;
+}
+
+// The errors of a 4xx answer, "place: userMessage", joined.
+std::string ErrorList(std::string_view body) {
+    const auto value = ParseJson(body);
+    if (!value || !value->is_object() || !value->contains("errors") ||
+        !(*value)["errors"].is_array()) {
+        return {};
+    }
+    std::string list;
+    for (const json& error : (*value)["errors"]) {
+        std::string text = StringField(error, "userMessage");
+        if (text.empty()) {
+            text = StringField(error, "message");
+        }
+        if (text.empty()) {
+            text = StringField(error, "code");
+        }
+        const std::string place = PlaceOf(StringField(error, "path"));
+        if (!list.empty()) {
+            list += "; ";
+        }
+        list += place.empty() ? text : place + ": " + text;
+    }
+    return list;
+}
+
+std::string OfferNamed(std::string_view offerId) {
+    return offerId.empty() ? "oferty" : "oferty " + std::string(offerId);
+}
+
+std::string WhatFailed(Purpose purpose, std::string_view offerId) {
+    switch (purpose) {
+        case Purpose::SignIn:
+            return "Logowanie do Allegro";
+        case Purpose::Account:
+            return "Odczyt konta Allegro";
+        case Purpose::Offers:
+            return "Odczyt listy ofert";
+        case Purpose::ReadOffer:
+            return "Odczyt " + OfferNamed(offerId);
+        case Purpose::Picture:
+            return "Wysłanie zdjęcia do " + OfferNamed(offerId);
+        case Purpose::Update:
+            break;
+    }
+    return "Zmiana " + OfferNamed(offerId);
+}
+
+}  // namespace
+
+std::variant<DeviceCode, std::string> ParseDeviceCode(std::string_view body) {
+    const auto value = ParseJson(body);
+    DeviceCode code;
+    if (value) {
+        code.userCode = StringField(*value, "user_code");
+        code.deviceCode = StringField(*value, "device_code");
+        code.verificationAddress = StringField(*value, "verification_uri_complete");
+        code.expiresIn = NumberField(*value, "expires_in", 0);
+        code.interval = std::max<Seconds>(NumberField(*value, "interval", 5), 1);
+    }
+    if (code.userCode.empty() || code.deviceCode.empty() || code.verificationAddress.empty()) {
+        return std::string("Allegro nie podało kodu logowania.");
+    }
+    return code;
+}
+
+std::string GroupUserCode(std::string_view userCode) {
+    std::string grouped;
+    for (std::size_t i = 0; i < userCode.size(); ++i) {
+        if (i > 0 && i % 3 == 0) {
+            grouped += ' ';
+        }
+        grouped += userCode[i];
+    }
+    return grouped;
+}
+
+std::optional<Tokens> ParseTokens(std::string_view body, Seconds now) {
+    const auto value = ParseJson(body);
+    if (!value) {
+        return std::nullopt;
+    }
+    Tokens tokens{StringField(*value, "access_token"), StringField(*value, "refresh_token"),
+                  now + NumberField(*value, "expires_in", 0)};
+    if (tokens.access.empty() || tokens.refresh.empty()) {
+        return std::nullopt;
+    }
+    return tokens;
+}
+
+bool NeedsRefresh(const Tokens& tokens, Seconds now) {
+    return now + kRefreshMargin >= tokens.expiresAt;
+}
+
+DeviceFlow::DeviceFlow(DeviceCode code, Seconds started)
+    : code_(std::move(code)), deadline_(started + code_.expiresIn), interval_(code_.interval) {}
+
+DeviceFlow::Action DeviceFlow::First() const {
+    return PollAt{deadline_ - code_.expiresIn + interval_};
+}
+
+Seconds DeviceFlow::SecondsLeft(Seconds now) const {
+    return std::max<Seconds>(deadline_ - now, 0);
+}
+
+DeviceFlow::Action DeviceFlow::OnAnswer(long status, std::string_view body, Seconds now) {
+    if (status == 200) {
+        if (auto tokens = ParseTokens(body, now)) {
+            return SignedIn{std::move(*tokens)};
+        }
+        return Stop::Failed;
+    }
+    if (status != 400) {
+        return Stop::Failed;
+    }
+    const auto value = ParseJson(body);
+    const std::string error = value ? StringField(*value, "error") : std::string();
+    if (error == "access_denied") {
+        return Stop::Denied;
+    }
+    if (error == "slow_down") {
+        interval_ += 5;
+    } else if (error != "authorization_pending") {
+        return Stop::Expired;  // invalid_request, invalid_grant, expired_token ...
+    }
+    if (now + interval_ > deadline_) {
+        return Stop::Expired;
+    }
+    return PollAt{now + interval_};
+}
+
+std::string DeviceRequestBody(std::string_view clientId) {
+    return "client_id=" + FormEncoded(clientId);
+}
+
+std::string DevicePollBody(std::string_view deviceCode) {
+    return "grant_type=" + FormEncoded("urn:ietf:params:oauth:grant-type:device_code") +
+           "&device_code=" + FormEncoded(deviceCode);
+}
+
+std::string RefreshBody(std::string_view refreshToken) {
+    return "grant_type=refresh_token&refresh_token=" + FormEncoded(refreshToken);
+}
+
+std::string BasicAuthorization(std::string_view id, std::string_view secret) {
+    return "Basic " + Base64(std::string(id) + ":" + std::string(secret));
+}
+
+std::variant<OfferState, std::string> ParseOffer(std::string_view body) {
+    const auto value = ParseJson(body);
+    if (!value || !value->is_object()) {
+        return std::string("Allegro podało ofertę w nieznanej postaci.");
+    }
+    OfferState offer;
+    offer.id = StringField(*value, "id");
+    offer.name = StringField(*value, "name");
+    if (auto images = value->find("images"); images != value->end() && images->is_array()) {
+        for (const json& image : *images) {
+            std::string url =
+                image.is_string() ? image.get<std::string>() : StringField(image, "url");
+            if (!url.empty()) {
+                offer.images.push_back(std::move(url));
+            }
+        }
+    }
+    if (auto description = value->find("description");
+        description != value->end() && description->is_object()) {
+        offer.descriptionJson = description->dump();
+        if (auto sections = description->find("sections");
+            sections != description->end() && sections->is_array()) {
+            offer.sections = sections->size();
+        }
+    }
+    return offer;
+}
+
+std::variant<UpdateBody, std::string> BuildUpdateBody(const UpdateRequest& request) {
+    UpdateBody body;
+    for (const auto* list : {&request.currentImages, &request.newImages}) {
+        for (const std::string& image : *list) {
+            if (std::find(body.images.begin(), body.images.end(), image) == body.images.end()) {
+                body.images.push_back(image);
+            }
+        }
+    }
+    if (body.images.size() > structured::kMaxOfferImages) {
+        return "Galeria oferty miałaby " +
+               CountedNoun(body.images.size(), "zdjęcie", "zdjęcia", "zdjęć") +
+               " (w ofercie: " + std::to_string(request.currentImages.size()) +
+               ", nowych z opisu: " +
+               std::to_string(body.images.size() - request.currentImages.size()) +
+               "), a Allegro przyjmuje najwyżej " + std::to_string(structured::kMaxOfferImages) +
+               ". Usuń część zdjęć z opisu albo z galerii oferty.";
+    }
+    json images = json::array();
+    for (const std::string& image : body.images) {
+        images.push_back(image);
+    }
+    body.json = "{\"description\":" + structured::DescriptionToJson(request.description) +
+                ",\"images\":" + images.dump();
+    if (request.name) {
+        body.json += ",\"name\":" + json(*request.name).dump();
+    }
+    body.json += "}";
+    return body;
+}
+
+bool SameDescription(std::string_view sentDescriptionJson, std::string_view offerDescriptionJson) {
+    const auto sent = ParseJson(sentDescriptionJson);
+    const auto offer = ParseJson(offerDescriptionJson);
+    return sent && offer && *sent == *offer;
+}
+
+Failure DescribeAnswer(Purpose purpose, std::string_view offerId, long status,
+                       std::string_view body, std::string_view traceId) {
+    Failure failure{Outcome::Refused, {}, std::string(traceId)};
+    const std::string what = WhatFailed(purpose, offerId);
+    const std::string errors = ErrorList(body);
+    const std::string because = errors.empty() ? "" : " Allegro: " + errors;
+    switch (status) {
+        case 400:
+            failure.message = what + ": Allegro odrzuciło zapytanie." + because;
+            break;
+        case 401:
+            if (purpose == Purpose::SignIn) {  // the Basic header itself was refused
+                failure.outcome = Outcome::BadUse;
+                failure.message =
+                    "Allegro nie przyjęło klucza aplikacji tej kompilacji programu "
+                    "(Client ID i Client Secret).";
+                break;
+            }
+            failure.outcome = Outcome::SignedOut;
+            failure.message =
+                "Sesja Allegro wygasła albo została cofnięta. " + std::string(kSignInAgain);
+            break;
+        case 403:
+            failure.message = what +
+                              ": Allegro odmówiło dostępu. Przez API oferty mogą "
+                              "zmieniać tylko konta firmowe (od lipca 2022 r.) i tylko "
+                              "swoje własne oferty." +
+                              because;
+            break;
+        case 404:
+            failure.message = purpose == Purpose::Account || purpose == Purpose::Offers
+                                  ? what + ": Allegro nie zna tego adresu."
+                                  : "Oferta " + std::string(offerId) +
+                                        " nie istnieje: została usunięta albo przeniesiona do "
+                                        "archiwum.";
+            break;
+        case 409:
+            failure.message = what +
+                              ": Allegro wciąż przetwarza poprzednią zmianę tej oferty. "
+                              "Spróbuj ponownie za kilka minut.";
+            break;
+        case 413:
+            failure.message = what + ": zdjęcie jest za duże dla Allegro." + because;
+            break;
+        case 415:
+            failure.message = what +
+                              ": Allegro nie przyjmuje tego rodzaju pliku jako zdjęcia "
+                              "(tylko JPEG, PNG i WebP)." +
+                              because;
+            break;
+        case 422:
+            failure.message = what + ": Allegro nie przyjęło danych." + because;
+            break;
+        case 429:
+            failure.message = what +
+                              ": Allegro chwilowo ogranicza liczbę zapytań. Spróbuj "
+                              "ponownie później.";
+            break;
+        default:
+            if (status >= 500) {
+                failure.outcome = Outcome::Network;
+                failure.message = what + ": serwer Allegro nie działa poprawnie (kod " +
+                                  std::to_string(status) + "). Spróbuj ponownie później.";
+            } else {
+                failure.message = what + ": Allegro odpowiedziało kodem " + std::to_string(status) +
+                                  "." + because;
+            }
+            break;
+    }
+    return failure;
+}
+
+Failure DescribeNoAnswer(Purpose purpose, std::string_view detail) {
+    return Failure{
+        Outcome::Network,
+        WhatFailed(purpose, "") + ": brak połączenia z Allegro (" + std::string(detail) + ").",
+        {}};
+}
+
+std::string FullMessage(const Failure& failure) {
+    if (failure.traceId.empty()) {
+        return failure.message;
+    }
+    return failure.message + " (Trace-Id: " + failure.traceId + ")";
+}
+
+bool IsInvalidToken(long status, std::string_view body) {
+    if (status != 401) {
+        return false;
+    }
+    const auto value = ParseJson(body);
+    // Allegro names it "invalid_token"; a 401 without a body means the same.
+    return !value || StringField(*value, "error") == "invalid_token" ||
+           StringField(*value, "error").empty();
+}
+
+Seconds RetryAfter(std::string_view header, Seconds fallback) {
+    if (header.empty() || header.size() > 6 ||
+        header.find_first_not_of("0123456789") != std::string_view::npos) {
+        return fallback;
+    }
+    return std::stoll(std::string(header));
+}
+
+}  // namespace licytek::publish

@@ -1,0 +1,154 @@
+// Sign-in, the token's refresh and where the tokens are kept, against the fake Allegro.
+#include <sys/stat.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "SessionFixture.h"
+
+namespace licytek::testing {
+namespace {
+
+using publish::Outcome;
+
+constexpr const char* kDevice =
+    R"({"device_code":"dev-1","user_code":"cbt3zdu4g","expires_in":3600,"interval":5,)"
+    R"("verification_uri_complete":"http://allegro/skojarz?code=cbt3zdu4g"})";
+
+void ScriptToken(FakeAllegro& fake, int status, const std::string& body) {
+    fake.Script("POST", "/auth/oauth/token", {status, body, {}, false});
+}
+
+std::string Slurp(const std::filesystem::path& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+TEST_F(SessionTest, DeviceFlowSignsInWithBasicPollsOnTheClockAndKeepsTokensPrivately) {
+    fake.Script("POST", "/auth/oauth/device", {200, kDevice, {}, false});
+    ScriptToken(fake, 400, R"({"error":"authorization_pending"})");
+    ScriptToken(fake, 400, R"({"error":"slow_down"})");
+    ScriptToken(fake, 200,
+                R"({"access_token":"acc-XYZ","refresh_token":"ref-XYZ","expires_in":43199})");
+    fake.Script("GET", "/me", {200, R"({"id":"42","login":"sklep_rowerowy"})", {}, false});
+
+    std::string shownCode;
+    auto account = Session().SignIn([&](const publish::DeviceFlow& flow) {
+        shownCode = publish::GroupUserCode(flow.code().userCode);
+    });
+    ASSERT_TRUE(std::holds_alternative<publish::Account>(account))
+        << std::get<publish::Failure>(account).message;
+    EXPECT_EQ(std::get<publish::Account>(account).login, "sklep_rowerowy");
+    EXPECT_EQ(shownCode, "cbt 3zd u4g");
+    EXPECT_EQ(clock.waits, (std::vector<publish::Seconds>{5, 5, 10}));
+
+    const auto device = fake.Requests("POST", "/auth/oauth/device");
+    ASSERT_EQ(device.size(), 1u);
+    EXPECT_EQ(device[0].Header("Authorization"), kBasic);
+    EXPECT_EQ(device[0].Header("Content-Type"), "application/x-www-form-urlencoded");
+    EXPECT_EQ(device[0].body, "client_id=test-client");
+    const auto polls = fake.Requests("POST", "/auth/oauth/token");
+    ASSERT_EQ(polls.size(), 3u);
+    for (const auto& poll : polls) {
+        EXPECT_EQ(poll.Header("Authorization"), kBasic);
+        EXPECT_EQ(poll.Param("grant_type"), "urn:ietf:params:oauth:grant-type:device_code");
+        EXPECT_EQ(poll.Param("device_code"), "dev-1");
+    }
+    const auto me = fake.Requests("GET", "/me");
+    ASSERT_EQ(me.size(), 1u);
+    EXPECT_EQ(me[0].Header("Authorization"), "Bearer acc-XYZ");
+    EXPECT_EQ(me[0].Header("Accept"), kMedia);
+    EXPECT_EQ(me[0].Header("Accept-Language"), "pl-PL");
+
+    const auto file = folder / "config" / "allegro.json";
+    struct stat info {};
+    ASSERT_EQ(::stat(file.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_NE(Slurp(file).find("ref-XYZ"), std::string::npos);
+}
+
+TEST_F(SessionTest, RefusedAndRunOutCodesEndTheSignInAsSignedOut) {
+    fake.Script("POST", "/auth/oauth/device", {200, kDevice, {}, false});
+    ScriptToken(fake, 400, R"({"error":"access_denied"})");
+    ScriptToken(fake, 400, R"({"error":"invalid_grant"})");
+    auto denied = Session().SignIn(nullptr);
+    ASSERT_TRUE(std::holds_alternative<publish::Failure>(denied));
+    EXPECT_EQ(std::get<publish::Failure>(denied).outcome, Outcome::SignedOut);
+    EXPECT_NE(std::get<publish::Failure>(denied).message.find("odrzucone"), std::string::npos);
+
+    // A front end polls step by step; a used code is over.
+    auto flow = std::get<publish::DeviceFlow>(Session().StartSignIn());
+    const auto step = Session().PollSignIn(flow);
+    ASSERT_TRUE(step.failure.has_value());
+    EXPECT_NE(step.failure->message.find("wygasł"), std::string::npos);
+    EXPECT_FALSE(Session().HasTokens());
+}
+
+TEST_F(SessionTest, RejectedTokenIsRefreshedOnceTheNewPairKeptAndTheRequestRepeated) {
+    SignedIn();
+    fake.Script("GET", "/me", {401, R"({"error":"invalid_token"})", {}, false});
+    fake.Script("GET", "/me", {200, R"({"id":"42","login":"sklep"})", {}, false});
+    ScriptToken(fake, 200,
+                R"({"access_token":"access-2","refresh_token":"refresh-2",)"
+                R"("expires_in":43199})");
+    auto account = Session().WhoAmI();
+    ASSERT_TRUE(std::holds_alternative<publish::Account>(account));
+    const auto me = fake.Requests("GET", "/me");
+    ASSERT_EQ(me.size(), 2u);
+    EXPECT_EQ(me[0].Header("Authorization"), "Bearer access-1");
+    EXPECT_EQ(me[1].Header("Authorization"), "Bearer access-2");
+    const auto refresh = fake.Requests("POST", "/auth/oauth/token");
+    ASSERT_EQ(refresh.size(), 1u);
+    EXPECT_EQ(refresh[0].Header("Authorization"), kBasic);
+    EXPECT_EQ(refresh[0].Param("grant_type"), "refresh_token");
+    EXPECT_EQ(refresh[0].Param("refresh_token"), "refresh-1");
+    const auto kept = tokens->Load("custom " + fake.Base());
+    ASSERT_TRUE(kept.has_value());
+    EXPECT_EQ(kept->refresh, "refresh-2");
+}
+
+TEST_F(SessionTest, ASecondProgramTakesThePairTheFirstRefreshedInsteadOfSpendingTheOldOne) {
+    SignedIn();
+    fake.Script("GET", "/me", {200, R"({"id":"42","login":"sklep"})", {}, false});
+    auto& first = Session();
+    ASSERT_TRUE(std::holds_alternative<publish::Account>(first.WhoAmI()));  // holds access-1
+    // Meanwhile another program refreshed and kept the new pair.
+    tokens->Save("custom " + fake.Base(),
+                 publish::Tokens{"access-2", "refresh-2", clock.Now() + 43200});
+    fake.Script("GET", "/me", {401, R"({"error":"invalid_token"})", {}, false});
+    fake.Script("GET", "/me", {200, R"({"id":"42","login":"sklep"})", {}, false});
+    ASSERT_TRUE(std::holds_alternative<publish::Account>(first.WhoAmI()));
+    EXPECT_TRUE(fake.Requests("POST", "/auth/oauth/token").empty());
+    EXPECT_EQ(fake.Requests("GET", "/me").back().Header("Authorization"), "Bearer access-2");
+}
+
+TEST_F(SessionTest, SpentRefreshTokenAsksToSignInAgainAndForgetsThePair) {
+    SignedIn(60);  // within the refresh margin
+    ScriptToken(fake, 400, R"({"error":"invalid_grant"})");
+    auto account = Session().WhoAmI();
+    ASSERT_TRUE(std::holds_alternative<publish::Failure>(account));
+    EXPECT_EQ(std::get<publish::Failure>(account).outcome, Outcome::SignedOut);
+    EXPECT_NE(std::get<publish::Failure>(account).message.find("licytek-cli allegro login"),
+              std::string::npos);
+    EXPECT_TRUE(fake.Requests("GET", "/me").empty());
+    EXPECT_FALSE(tokens->Load("custom " + fake.Base()).has_value());
+}
+
+TEST(TokenFileTest, AnExistingFileOpenToOthersBecomesOwnerOnly) {
+    char pattern[] = "/tmp/licytek-tokens-XXXXXX";
+    const std::filesystem::path folder = ::mkdtemp(pattern);
+    std::ofstream(folder / "allegro.json") << "{}";
+    ::chmod((folder / "allegro.json").c_str(), 0644);
+    auto store = publish::MakeFileTokenStore(folder.string());
+    ASSERT_FALSE(store->Save("production", {"a", "r", 1}).has_value());
+    struct stat info {};
+    ASSERT_EQ(::stat((folder / "allegro.json").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_EQ(store->Load("production")->refresh, "r");
+    std::filesystem::remove_all(folder);
+}
+
+}  // namespace
+}  // namespace licytek::testing

@@ -1,0 +1,139 @@
+// licytek-cli allegro run as a process against the fake Allegro, with its settings and data
+// in a temporary folder.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <nlohmann/json.hpp>
+
+#include "FakeAllegro.h"
+#include "ToolProcess.h"
+#include "publish/TokenStore.h"
+
+namespace licytek::testing {
+namespace {
+
+constexpr const char* kOfferPath = "/sale/product-offers/555";
+
+ToolRunOptions WithInput(const std::string& input) {
+    ToolRunOptions options;
+    options.input = input;
+    return options;
+}
+
+class AllegroToolTest : public ::testing::Test {
+  protected:
+    AllegroToolTest() {
+        Set("LICYTEK_ALLEGRO_URL", fake.Base());
+        Set("LICYTEK_ALLEGRO_CLIENT_ID", "test-client");
+        Set("LICYTEK_ALLEGRO_CLIENT_SECRET", "test-secret");
+        Set("XDG_CONFIG_HOME", (folder.path() / "config").string());
+        Set("XDG_DATA_HOME", (folder.path() / "data").string());
+        Set("DBUS_SESSION_BUS_ADDRESS", "");  // the token file, never a real keyring
+    }
+    ~AllegroToolTest() override {
+        for (const auto& [name, value] : saved_) {
+            if (value) {
+                ::setenv(name.c_str(), value->c_str(), 1);
+            } else {
+                ::unsetenv(name.c_str());
+            }
+        }
+    }
+    void Set(const std::string& name, const std::string& value) {
+        const char* old = std::getenv(name.c_str());
+        saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+        ::setenv(name.c_str(), value.c_str(), 1);
+    }
+    void SignIn() {
+        auto store = publish::MakeFileTokenStore((folder.path() / "config" / "licytek").string());
+        store->Save("custom " + fake.Base(),
+                    publish::Tokens{"secret-access-token", "secret-refresh-token",
+                                    std::int64_t{4'000'000'000}});
+    }
+
+    FakeAllegro fake;
+    TemporaryDirectory folder;
+
+  private:
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
+
+TEST_F(AllegroToolTest, OffersArePagedThroughAndPrintedAsLinesOrJson) {
+    SignIn();
+    fake.Script(
+        "GET", "/sale/offers",
+        {200,
+         R"({"offers":[{"id":"1","name":"Rower\tczerwony","publication":{"status":"ACTIVE"}},)"
+         R"({"id":"2","name":"Kask","publication":{"status":"ENDED"}}],"count":2,"totalCount":3})",
+         {},
+         false});
+    fake.Script(
+        "GET", "/sale/offers",
+        {200,
+         R"({"offers":[{"id":"3","name":"Pompka","publication":{"status":"ACTIVE"},)"
+         R"("primaryImage":{"url":"https://a.allegroimg.com/p"}}],"count":1,"totalCount":3})",
+         {},
+         false});
+    const ToolRun run = RunTool({"allegro", "offers", "--status", "active", "--name", "rower x"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(Lines(run.out), (std::vector<std::string>{"1\tACTIVE\tRower czerwony",
+                                                        "2\tENDED\tKask", "3\tACTIVE\tPompka"}));
+    const auto pages = fake.Requests("GET", "/sale/offers");
+    ASSERT_EQ(pages.size(), 2u);
+    EXPECT_EQ(pages[0].Param("offset"), "0");
+    EXPECT_EQ(pages[1].Param("offset"), "2");
+    EXPECT_EQ(pages[1].Param("publication.status"), "ACTIVE");
+    EXPECT_EQ(pages[1].Param("name"), "rower x");
+    EXPECT_EQ(pages[0].Header("Authorization"), "Bearer secret-access-token");
+
+    const ToolRun json = RunTool({"allegro", "offers", "--json"});
+    ASSERT_EQ(json.status, 0) << json.err;
+    const auto lines = Lines(json.out);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(nlohmann::json::parse(lines[2])["primaryImage"], "https://a.allegroimg.com/p");
+}
+
+TEST_F(AllegroToolTest, PublishPrintsTheChangeAndTheOffersAddressAndNeverAToken) {
+    fake.Script("GET", kOfferPath,
+                {200,
+                 OfferJson("555", "Stary", {},
+                           R"({"sections":[{"items":[{"type":"TEXT","content":"<p>a</p>"}]}]})"),
+                 {},
+                 false});
+    fake.Script("PATCH", kOfferPath, {200, "{}", {}, false});
+    const std::string form = R"({"Edit2": "Rower", "Memo1": "Opis roweru"})";
+
+    const ToolRun signedOut = RunTool({"allegro", "publish", "555", "-"}, WithInput(form));
+    EXPECT_EQ(signedOut.status, 3);
+    EXPECT_NE(signedOut.err.find("licytek-cli allegro login"), std::string::npos);
+
+    SignIn();
+    const ToolRun dry =
+        RunTool({"allegro", "publish", "555", "--dry-run", "--title", "-"}, WithInput(form));
+    ASSERT_EQ(dry.status, 0) << dry.err;
+    EXPECT_EQ(nlohmann::json::parse(dry.out)["name"], "Rower");
+    EXPECT_NE(dry.err.find("Tytuł: „Stary” → „Rower”"), std::string::npos) << dry.err;
+    EXPECT_TRUE(fake.Requests("PATCH", kOfferPath).empty());
+
+    const ToolRun run = RunTool({"allegro", "publish", "555", "-"}, WithInput(form));
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(Lines(run.out).back(),
+              "Oferta 555: opis zaktualizowany — " + fake.Base() + "/oferta/555");
+    EXPECT_NE(run.out.find("Sekcje opisu: 1 → 1"), std::string::npos) << run.out;
+
+    fake.Script("PATCH", kOfferPath, {403, "{}", {}, false});
+    const ToolRun refused = RunTool({"allegro", "publish", "555", "-"}, WithInput(form));
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("Trace-Id: trace-"), std::string::npos) << refused.err;
+
+    for (const ToolRun* each : {&signedOut, &dry, &run, &refused}) {
+        for (const std::string& text : {each->out, each->err}) {
+            EXPECT_EQ(text.find("secret-access-token"), std::string::npos);
+            EXPECT_EQ(text.find("secret-refresh-token"), std::string::npos);
+        }
+    }
+    EXPECT_EQ(RunTool({"allegro", "publish", "abc", "-"}, WithInput(form)).status, 2);
+}
+
+}  // namespace
+}  // namespace licytek::testing
