@@ -20,7 +20,7 @@
 #include "batch/OutputWriter.h"
 #include "batch/SheetRecords.h"
 #include "batch/TemplateWarnings.h"
-#include "cli/FormJson.h"
+#include "formjson/FormJson.h"
 #include "generator/Document.h"
 #include "model/FileIo.h"
 #include "model/PolishNumbers.h"

@@ -1,9 +1,10 @@
 #include "cli/CommandSupport.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <iterator>
 
-#include "cli/FormJson.h"
+#include "formjson/FormJson.h"
 #include "model/ProjectFile.h"
 #include "model/SellerIdFile.h"
 #include "model/Text.h"
@@ -28,6 +29,41 @@ constexpr std::string_view kFormHelp =
     "    empty when that file does not exist.\n"
     "\n"
     "Keys:\n";
+
+// Every key of the JSON form with its type, one key a line.
+std::string DescribeFormKeys() {
+    std::string text;
+    auto line = [&text](std::string_view key, std::string_view type, std::string_view label) {
+        std::string padded(key);
+        padded.resize(std::max<std::size_t>(padded.size() + 2, 15), ' ');
+        std::string typeColumn(type);
+        typeColumn.resize(std::max<std::size_t>(typeColumn.size() + 2, 24), ' ');
+        text += "  " + padded + typeColumn + std::string(label) + "\n";
+    };
+    for (const auto& field : FormFields()) {
+        switch (field.kind) {
+            case FieldKind::Text:
+                line(field.name, "string", field.label);
+                break;
+            case FieldKind::MultiLineText:
+                line(field.name, "string, several lines", field.label);
+                break;
+            case FieldKind::ListText:
+                line(field.name, "string (list text)", field.label);
+                break;
+            case FieldKind::ListPosition:
+                line(field.name, "integer -1.." + std::to_string(field.listSize - 1), field.label);
+                break;
+            case FieldKind::Switch:
+                line(field.name,
+                     field.group == SwitchGroup::None ? "boolean" : "boolean, one of group",
+                     field.label);
+                break;
+        }
+    }
+    line(kSellerIdKey, "string", "the seller's auction-site ID (default: id.ltk)");
+    return text;
+}
 
 // The window restores the saved switches in file order, and choosing a radio button
 // unchooses the others of its group: of several chosen, the last one stays.

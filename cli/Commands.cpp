@@ -7,7 +7,7 @@
 
 #include "cli/AllegroCommand.h"
 #include "cli/CommandSupport.h"
-#include "cli/FormJson.h"
+#include "formjson/FormJson.h"
 #include "generator/Document.h"
 #include "model/ProjectFile.h"
 #include "model/Text.h"

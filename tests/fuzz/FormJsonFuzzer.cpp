@@ -10,7 +10,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "cli/FormJson.h"
+#include "formjson/FormJson.h"
 #include "model/FormFields.h"
 #include "model/Text.h"
 

@@ -1,4 +1,4 @@
-#include "cli/FormJson.h"
+#include "formjson/FormJson.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "cli/JsonText.h"
+#include "formjson/JsonText.h"
 #include "model/FormFields.h"
 
 namespace licytek {

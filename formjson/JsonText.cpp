@@ -1,4 +1,4 @@
-#include "cli/JsonText.h"
+#include "formjson/JsonText.h"
 
 #include <algorithm>
 #include <cstdint>

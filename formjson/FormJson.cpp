@@ -1,4 +1,4 @@
-#include "cli/FormJson.h"
+#include "formjson/FormJson.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -7,7 +7,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "cli/JsonText.h"
+#include "formjson/JsonText.h"
 #include "model/Text.h"
 
 namespace licytek {
@@ -673,40 +673,6 @@ std::span<const FormField* const> AllFormFields() {
         return fields;
     }();
     return all;
-}
-
-std::string DescribeFormKeys() {
-    std::string text;
-    auto line = [&text](std::string_view key, std::string_view type, std::string_view label) {
-        std::string padded(key);
-        padded.resize(std::max<std::size_t>(padded.size() + 2, 15), ' ');
-        std::string typeColumn(type);
-        typeColumn.resize(std::max<std::size_t>(typeColumn.size() + 2, 24), ' ');
-        text += "  " + padded + typeColumn + std::string(label) + "\n";
-    };
-    for (const auto& field : FormFields()) {
-        switch (field.kind) {
-            case FieldKind::Text:
-                line(field.name, "string", field.label);
-                break;
-            case FieldKind::MultiLineText:
-                line(field.name, "string, several lines", field.label);
-                break;
-            case FieldKind::ListText:
-                line(field.name, "string (list text)", field.label);
-                break;
-            case FieldKind::ListPosition:
-                line(field.name, "integer -1.." + LastPosition(field), field.label);
-                break;
-            case FieldKind::Switch:
-                line(field.name,
-                     field.group == SwitchGroup::None ? "boolean" : "boolean, one of group",
-                     field.label);
-                break;
-        }
-    }
-    line(kSellerIdKey, "string", "the seller's auction-site ID (default: id.ltk)");
-    return text;
 }
 
 }  // namespace licytek

@@ -33,7 +33,4 @@ std::string FormToJson(const AuctionForm& form, std::span<const FormField* const
 // Every input of the table, in table order.
 std::span<const FormField* const> AllFormFields();
 
-// A description of every key of the JSON form with its type, one key a line, for the help.
-std::string DescribeFormKeys();
-
 }  // namespace licytek

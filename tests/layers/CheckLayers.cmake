@@ -1,0 +1,41 @@
+# Fails when a library includes a header of a folder it may not: the layers run from model/ at
+# the ground up to the two front ends, cli/ and app/, and arrows point down only.
+# Run as: cmake -DROOT=<source folder> -P CheckLayers.cmake
+cmake_minimum_required(VERSION 3.25)
+set(allowed_model model)
+set(allowed_formjson model formjson)
+set(allowed_generator model generator)
+set(allowed_editor model generator editor)
+set(allowed_structured model structured)
+set(allowed_publish model formjson generator editor structured publish)
+set(allowed_batch model formjson generator editor structured publish batch)
+set(allowed_cli model formjson generator editor structured publish batch cli)
+set(allowed_app model formjson generator editor structured publish batch app)
+set(libraries model formjson generator editor structured publish batch cli app)
+
+set(faults "")
+foreach(library IN LISTS libraries)
+    file(GLOB_RECURSE sources "${ROOT}/${library}/*.h" "${ROOT}/${library}/*.cpp")
+    foreach(source IN LISTS sources)
+        file(STRINGS "${source}" includes REGEX "^[ \t]*#[ \t]*include[ \t]+\"[^\"]+\"")
+        foreach(line IN LISTS includes)
+            string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]+\"([^\"]+)\".*$" "\\1" header "${line}")
+            if(NOT header MATCHES "/")
+                continue()  # a header beside the source, or a generated one
+            endif()
+            string(REGEX REPLACE "/.*$" "" folder "${header}")
+            if(NOT folder IN_LIST libraries)
+                continue()  # not one of ours
+            endif()
+            if(NOT folder IN_LIST allowed_${library})
+                file(RELATIVE_PATH name "${ROOT}" "${source}")
+                string(APPEND faults "  ${name} includes ${header}: ${library}/ may not use ${folder}/\n")
+            endif()
+        endforeach()
+    endforeach()
+endforeach()
+
+if(faults)
+    message(FATAL_ERROR "Includes that run against the layers:\n${faults}")
+endif()
+message(STATUS "Every include runs down the layers.")
