@@ -296,9 +296,8 @@ std::string Quoted(std::string_view utf8) {
             shown += "…";
             break;
         }
-        // No control character reaches the terminal that shows the message.
-        const auto byte = static_cast<unsigned char>(utf8[i]);
-        shown += byte < 0x20 || byte == 0x7F ? ' ' : utf8[i];
+        // Control characters stay: every line is made visible as a whole before it is shown.
+        shown += utf8[i];
     }
     return "„" + shown + "”";
 }

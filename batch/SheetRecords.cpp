@@ -524,19 +524,37 @@ void ReadOds(zip_t* archive, RowSink& rows) {
 
 }  // namespace
 
+// Up to this many control characters a text may hold before it counts as binary.
+constexpr std::size_t kFewControls = 4;
+// The first bytes of files sellers might take for a spreadsheet: an old .xls, pictures, a
+// PDF, a packed file, and text in UTF-16.
+constexpr std::string_view kBinarySignatures[] = {
+    "\xD0\xCF\x11\xE0", "\x89PNG",  "\xFF\xD8\xFF", "GIF8", "%PDF",
+    "\x1F\x8B",         "\xFF\xFE", "\xFE\xFF",
+};
+
 InputKind KindOfInput(std::string_view start) {
     if (start.starts_with("PK\x03\x04")) {
         return InputKind::Archive;
     }
-    // No text a spreadsheet saves holds other control characters; a CSV in UTF-16
-    // holds zero bytes, and every binary format holds some in its first kilobytes.
-    for (const char c : start.substr(0, 4096)) {
-        const auto byte = static_cast<unsigned char>(c);
-        // Old programs end a text with Ctrl+Z (0x1A); it is text all the same.
-        if (byte < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f' && c != '\v' &&
-            byte != 0x1A) {
+    // A spreadsheet's text holds few other control characters, if any: a stray one in a
+    // cell is that row's fault, told with its row. A CSV in UTF-16 holds zero bytes at every
+    // other place, and every binary format holds many in its first kilobytes.
+    for (const std::string_view signature : kBinarySignatures) {
+        if (start.starts_with(signature)) {
             return InputKind::Unreadable;
         }
+    }
+    const std::string_view sample = start.substr(0, 4096);
+    std::size_t controls = 0;
+    for (const char c : sample) {
+        const auto byte = static_cast<unsigned char>(c);
+        // Old programs end a text with Ctrl+Z (0x1A); it is text all the same.
+        controls += byte < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f' && c != '\v' &&
+                    byte != 0x1A;
+    }
+    if (controls >= std::max<std::size_t>(kFewControls, sample.size() / 32)) {
+        return InputKind::Unreadable;
     }
     return InputKind::Text;
 }
