@@ -374,7 +374,7 @@ std::optional<Failure> PullOne(const PullArguments& arguments) {
     const pub::PublishObserver observer = WaitsShown();
     auto pulled = pub::PullOneOffer(*parts.session, arguments.offerId, &observer, &interrupted);
     if (auto* failure = std::get_if<pub::Failure>(&pulled)) {
-        return ToFailure(*failure);
+        return failure->cancelled ? Failure{kExitInterrupted, "Przerwano."} : ToFailure(*failure);
     }
     AuctionForm form;
     structured::PutIntoForm(std::get<structured::PulledOffer>(pulled), form);
@@ -449,12 +449,7 @@ std::optional<Failure> PullAll(const PullArguments& arguments) {
     if (result.stopped) {
         return ToFailure(*result.stopped);
     }
-    std::string summary =
-        CountedNoun(result.written, "oferta zapisana", "oferty zapisane", "ofert zapisanych") +
-        " w pliku " + *arguments.out;
-    if (result.failed > 0) {
-        summary += ", " + std::to_string(result.failed) + " z błędami";
-    }
+    const std::string summary = pub::PullSummaryLine(result, *arguments.out);
     if (auto failure = WriteToStandardOutput(summary + "\n")) {
         return failure;
     }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "model/FileIo.h"
+#include "model/PolishNumbers.h"
 #include "model/Text.h"
 #include "model/Utf8.h"
 
@@ -150,7 +151,7 @@ std::variant<std::vector<OfferSummary>, Failure> ListAll(AllegroSession& session
     std::vector<OfferSummary> offers;
     for (;;) {
         if (cancel != nullptr && cancel->load()) {
-            Failure failure{Outcome::Refused, "Przerwano: nic nie zostało zapisane.", {}};
+            Failure failure{Outcome::Refused, {}, {}};
             failure.cancelled = true;
             return failure;
         }
@@ -174,6 +175,14 @@ std::variant<std::vector<OfferSummary>, Failure> ListAll(AllegroSession& session
 bool EndsTheRun(const Failure& failure) {
     return failure.cancelled || failure.outcome == Outcome::SignedOut ||
            failure.outcome == Outcome::BadUse;
+}
+
+// The failure that ended a run, which wrote nothing.
+Failure Stopped(Failure failure) {
+    if (failure.cancelled) {
+        failure.message = "Przerwano: nic nie zostało zapisane.";
+    }
+    return failure;
 }
 
 }  // namespace
@@ -268,7 +277,7 @@ PullAllResult PullAllOffers(AllegroSession& session, const OfferQuery& filter,
     waits.waiting = observer.waiting;
     auto listed = ListAll(session, filter, waits, cancel);
     if (auto* failure = std::get_if<Failure>(&listed)) {
-        result.stopped = std::move(*failure);
+        result.stopped = Stopped(std::move(*failure));
         return result;
     }
     const auto& offers = std::get<std::vector<OfferSummary>>(listed);
@@ -278,10 +287,7 @@ PullAllResult PullAllOffers(AllegroSession& session, const OfferQuery& filter,
         auto pulled = PullOneOffer(session, offers[i].id, &waits, cancel);
         if (auto* failure = std::get_if<Failure>(&pulled)) {
             if (EndsTheRun(*failure)) {
-                if (failure->cancelled) {
-                    failure->message = "Przerwano: nic nie zostało zapisane.";
-                }
-                result.stopped = std::move(*failure);
+                result.stopped = Stopped(std::move(*failure));
                 return result;
             }
             ++result.failed;
@@ -307,6 +313,16 @@ PullAllResult PullAllOffers(AllegroSession& session, const OfferQuery& filter,
 std::string PullProgressLine(std::size_t done, std::size_t total) {
     return std::to_string(done) + " z " + std::to_string(total) +
            (total == 1 ? " oferty" : " ofert");
+}
+
+std::string PullSummaryLine(const PullAllResult& result, std::string_view outPath) {
+    std::string line =
+        CountedNoun(result.written, "oferta zapisana", "oferty zapisane", "ofert zapisanych") +
+        " w pliku " + std::string(outPath);
+    if (result.failed > 0) {
+        line += ", " + std::to_string(result.failed) + " z błędami";
+    }
+    return line;
 }
 
 }  // namespace licytek::publish

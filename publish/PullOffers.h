@@ -94,4 +94,7 @@ PullAllResult PullAllOffers(AllegroSession& session, const OfferQuery& filter,
 // "120 z 340 ofert".
 std::string PullProgressLine(std::size_t done, std::size_t total);
 
+// "340 ofert zapisanych w pliku OUT, 2 z błędami" for a run that was not stopped.
+std::string PullSummaryLine(const PullAllResult& result, std::string_view outPath);
+
 }  // namespace licytek::publish
