@@ -7,53 +7,15 @@
 #include <QSignalSpy>
 
 #include <cstdlib>
-#include <optional>
 #include <string>
 #include <utility>
-#include <vector>
 
-#include "../publish/FakeAllegro.h"
+#include "../publish/FakeEnvironment.h"
 #include "TestSupport.h"
 #include "app/BatchDialog.h"
-#include "publish/TokenStore.h"
 
 namespace licytek::test {
 namespace {
-
-// The process's environment pointed at the fake and a token file in `folder`, put back after.
-class SignedInToFake {
-  public:
-    SignedInToFake(const testing::FakeAllegro& fake, const QString& folder) {
-        Set("LICYTEK_ALLEGRO_URL", fake.Base());
-        Set("LICYTEK_ALLEGRO_CLIENT_ID", "test-client");
-        Set("LICYTEK_ALLEGRO_CLIENT_SECRET", "test-secret");
-        Set("XDG_CONFIG_HOME", (folder + "/config").toStdString());
-        Set("XDG_DATA_HOME", (folder + "/data").toStdString());
-        Set("DBUS_SESSION_BUS_ADDRESS", "");  // the token file, never a real keyring
-        auto store = publish::MakeFileTokenStore((folder + "/config/licytek").toStdString());
-        store->Save("custom " + fake.Base(),
-                    publish::Tokens{"access", "refresh", std::int64_t{4'000'000'000}});
-    }
-    ~SignedInToFake() {
-        for (const auto& [name, value] : saved_) {
-            if (value) {
-                ::setenv(name.c_str(), value->c_str(), 1);
-            } else {
-                ::unsetenv(name.c_str());
-            }
-        }
-    }
-    SignedInToFake(const SignedInToFake&) = delete;
-    SignedInToFake& operator=(const SignedInToFake&) = delete;
-
-  private:
-    void Set(const std::string& name, const std::string& value) {
-        const char* old = std::getenv(name.c_str());
-        saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
-        ::setenv(name.c_str(), value.c_str(), 1);
-    }
-    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
-};
 
 BatchDialog* OpenDialog(Session& session) {
     session.desktop.fileAnswers = {session.folder.Path("oferty.csv"), session.folder.Path("opisy")};
@@ -88,7 +50,8 @@ class BatchPullTest : public QObject {
     void pullsEveryOfferIntoTheSheetAndListsTheFailedOne() {
         Session session;
         testing::FakeAllegro fake;
-        const SignedInToFake signedIn(fake, session.folder.Path("."));
+        const testing::FakeEnvironment environment(fake, session.folder.Path(".").toStdString());
+        environment.SignIn();
         fake.Script("GET", "/sale/offers", {200, kOffers, {}, false});
         for (const auto& [id, name] : {std::pair{"11", "Rower"}, std::pair{"13", "Lampa"}}) {
             fake.Script("GET", std::string("/sale/product-offers/") + id,
@@ -123,7 +86,8 @@ class BatchPullTest : public QObject {
     void cancelDuringAWaitWritesNothing() {
         Session session;
         testing::FakeAllegro fake;
-        const SignedInToFake signedIn(fake, session.folder.Path("."));
+        const testing::FakeEnvironment environment(fake, session.folder.Path(".").toStdString());
+        environment.SignIn();
         fake.Script("GET", "/sale/offers", {429, "{}", {{"Retry-After", "600"}}, false});
         BatchDialog* dialog = OpenDialog(session);
         QVERIFY(dialog != nullptr);

@@ -55,38 +55,17 @@ class Offers {
   private:
     std::size_t Pick(std::size_t n) { return random_() % n; }
     std::string Text() { return kTexts[Pick(kTexts.size())]; }
-    std::string Runs() {
-        switch (Pick(3)) {
-            case 0:
-                return Text();
-            case 1:
-                return "<b>" + Text() + "</b>";
-            default:
-                return Text() + " <b>" + Text() + "</b> " + Text();
-        }
-    }
+    std::string Runs() { return Pick(2) == 0 ? Text() : Text() + " <b>" + Text() + "</b>"; }
     std::string TextItem() {
+        static const std::vector<std::string> kBlocks = {"h1", "h2", "p", "ul", "ol"};
         std::string item;
         for (std::size_t i = 0, n = 1 + Pick(4); i < n; ++i) {
-            switch (Pick(5)) {
-                case 0:
-                    item += "<h1>" + Text() + "</h1>";
-                    break;
-                case 1:
-                    item += "<h2>" + Text() + "</h2>";
-                    break;
-                case 2:
-                    item += "<p>" + Runs() + "</p>";
-                    break;
-                default: {
-                    const std::string list = Pick(2) == 0 ? "ul" : "ol";
-                    item += "<" + list + ">";
-                    for (std::size_t k = 0, m = 1 + Pick(3); k < m; ++k) {
-                        item += "<li>" + Runs() + "</li>";
-                    }
-                    item += "</" + list + ">";
-                }
-            }
+            const std::string& tag = kBlocks[Pick(kBlocks.size())];
+            const std::string inner = tag.starts_with('h') ? Text()
+                                      : tag == "p"
+                                          ? Runs()
+                                          : "<li>" + Runs() + "</li><li><b>" + Text() + "</b></li>";
+            item += "<" + tag + ">" + inner + "</" + tag + ">";
         }
         return item;
     }
