@@ -101,6 +101,9 @@ struct BatchDialog::Run {
             done = pulled;
         };
         observer.failed = [this](const std::string& line) { Keep(errors, unlistedErrors, line); };
+        observer.warning = [this](const std::string& line) {
+            Keep(warnings, unlistedWarnings, line);
+        };
         std::string line;
         auto opened = publish::OpenSession(false);
         if (auto* failure = std::get_if<publish::Failure>(&opened)) {

@@ -439,6 +439,10 @@ std::optional<Failure> PullAll(const PullArguments& arguments) {
         progress.Interrupt();
         WriteDiagnostic(message);
     };
+    observer.warning = [&](const std::string& message) {
+        progress.Interrupt();
+        WriteDiagnostic("warning: " + message);
+    };
     observer.waiting = [&](pub::Seconds seconds, const std::string& why) {
         progress.Interrupt();
         WriteDiagnostic("czekam " + std::to_string(seconds) + " s: " + why);

@@ -140,6 +140,16 @@ std::string CellText(std::string_view cp1250) {
     return cell;
 }
 
+// How many characters a spreadsheet counts in a UTF-8 text: two for one beyond U+FFFF.
+std::size_t Utf16Length(std::string_view utf8) {
+    std::size_t length = 0;
+    for (const char c : utf8) {
+        const auto byte = static_cast<unsigned char>(c);
+        length += (byte & 0xC0) == 0x80 ? 0 : byte >= 0xF0 ? 2 : 1;
+    }
+    return length;
+}
+
 // Every offer the filter selects, page by page.
 std::variant<std::vector<OfferSummary>, Failure> ListAll(AllegroSession& session,
                                                          const OfferQuery& filter,
@@ -247,9 +257,10 @@ OfferSheet::OfferSheet(SheetKind kind) : kind_(kind) {
     }
 }
 
-void OfferSheet::Add(std::string_view fileName, std::string_view offerId,
-                     const structured::PulledOffer& pulled) {
+std::size_t OfferSheet::Add(std::string_view fileName, std::string_view offerId,
+                            const structured::PulledOffer& pulled) {
     ++rows_;
+    const std::string description = CellText(pulled.description);
     if (kind_ == SheetKind::JsonLines) {
         const nlohmann::ordered_json line = {{"plik", fileName},
                                              {"oferta", offerId},
@@ -257,7 +268,7 @@ void OfferSheet::Add(std::string_view fileName, std::string_view offerId,
                                              {"Memo1", Cp1250ToUtf8(pulled.description)}};
         text_ += line.dump(-1, ' ', false, nlohmann::json::error_handler_t::strict);
         text_ += '\n';
-        return;
+        return Utf16Length(description);
     }
     AppendCsvCell(text_, fileName);
     text_ += ';';
@@ -265,8 +276,9 @@ void OfferSheet::Add(std::string_view fileName, std::string_view offerId,
     text_ += ';';
     AppendCsvCell(text_, CellText(pulled.title));
     text_ += ';';
-    AppendCsvCell(text_, CellText(pulled.description));
+    AppendCsvCell(text_, description);
     text_ += "\r\n";
+    return Utf16Length(description);
 }
 
 PullAllResult PullAllOffers(AllegroSession& session, const OfferQuery& filter,
@@ -296,7 +308,14 @@ PullAllResult PullAllOffers(AllegroSession& session, const OfferQuery& filter,
             }
         } else {
             const auto& offer = std::get<structured::PulledOffer>(pulled);
-            sheet.Add(names.Next(Cp1250ToUtf8(offer.title)), offers[i].id, offer);
+            const std::size_t characters =
+                sheet.Add(names.Next(Cp1250ToUtf8(offer.title)), offers[i].id, offer);
+            if (characters > kExcelCellCharacters && observer.warning) {
+                observer.warning("Oferta " + offers[i].id + ": opis ma " +
+                                 GroupedNumber(characters) +
+                                 " znaków, a Excel ucina komórki dłuższe niż 32 767 znaków: "
+                                 "poprawiaj ten arkusz w LibreOffice Calc albo tę ofertę osobno");
+            }
         }
         if (observer.progress) {
             observer.progress(i + 1, offers.size());

@@ -49,12 +49,16 @@ class FileNames {
     std::unordered_set<std::string> used_;
 };
 
+// Excel cuts a cell longer than this many characters (UTF-16 units) when it opens a file.
+inline constexpr std::size_t kExcelCellCharacters = 32767;
+
 // A sheet of pulled offers, built row by row.
 class OfferSheet {
   public:
     explicit OfferSheet(SheetKind kind);
-    void Add(std::string_view fileName, std::string_view offerId,
-             const structured::PulledOffer& pulled);
+    // Adds the row; answers the description cell's length in characters (UTF-16 units).
+    std::size_t Add(std::string_view fileName, std::string_view offerId,
+                    const structured::PulledOffer& pulled);
     const std::string& Text() const { return text_; }
     std::size_t Rows() const { return rows_; }
 
@@ -70,6 +74,8 @@ struct PullAllObserver {
     std::function<void(std::size_t done, std::size_t total)> progress;
     // An offer that could not be pulled: the message names it ("Oferta ID: ...").
     std::function<void(const std::string& message)> failed;
+    // Something the seller should know about a row that was written ("Oferta ID: ...").
+    std::function<void(const std::string& message)> warning;
     // A wait before the next request (a 429's Retry-After, a retry).
     std::function<void(Seconds seconds, const std::string& why)> waiting;
 };
