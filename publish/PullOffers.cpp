@@ -1,6 +1,7 @@
 #include "publish/PullOffers.h"
 
 #include <array>
+#include <filesystem>
 #include <nlohmann/json.hpp>
 #include <utility>
 #include <vector>
@@ -285,6 +286,14 @@ PullAllResult PullAllOffers(AllegroSession& session, const OfferQuery& filter,
                             const std::string& outPath, SheetKind kind,
                             const PullAllObserver& observer, const std::atomic<bool>* cancel) {
     PullAllResult result;
+    // Hundreds of offers are not read for a file that cannot be written in the end.
+    const std::filesystem::path folder = std::filesystem::path(outPath).parent_path();
+    std::error_code ignored;
+    if (!folder.empty() && !std::filesystem::is_directory(folder, ignored)) {
+        result.stopped =
+            Failure{Outcome::Refused, outPath + ": nie ma folderu " + folder.string(), {}};
+        return result;
+    }
     PublishObserver waits;
     waits.waiting = observer.waiting;
     auto listed = ListAll(session, filter, waits, cancel);
