@@ -23,6 +23,7 @@
 
 #include "app/Desktop.h"
 #include "batch/Batch.h"
+#include "publish/PullOffers.h"
 
 namespace licytek {
 namespace {
@@ -58,6 +59,7 @@ struct BatchDialog::Run {
     std::size_t unlistedErrors = 0;
     std::size_t unlistedWarnings = 0;
     batch::BatchSummary summary;
+    std::string pullSummary;  // set when the run pulled offers instead
 
     void Keep(std::vector<std::string>& lines, std::size_t& unlisted, const std::string& line) {
         const std::lock_guard lock(mutex);
@@ -89,6 +91,37 @@ struct BatchDialog::Run {
         }
         const std::lock_guard lock(mutex);
         summary = std::move(result);
+    }
+
+    // Runs on the worker thread: every offer of the signed-in seller into `sheetPath`.
+    void ExecutePull(const std::string& sheetPath, publish::SheetKind kind) {
+        publish::PullAllObserver observer;
+        observer.progress = [this](std::size_t pulled, std::size_t offers) {
+            total = offers;
+            done = pulled;
+        };
+        observer.failed = [this](const std::string& line) { Keep(errors, unlistedErrors, line); };
+        observer.warning = [this](const std::string& line) {
+            Keep(warnings, unlistedWarnings, line);
+        };
+        std::string line;
+        auto opened = publish::OpenSession(false);
+        if (auto* failure = std::get_if<publish::Failure>(&opened)) {
+            line = "Nie udało się: " + publish::FullMessage(*failure);
+        } else {
+            auto& parts = std::get<publish::SessionParts>(opened);
+            const publish::PullAllResult result =
+                publish::PullAllOffers(*parts.session, {}, sheetPath, kind, observer, &cancel);
+            if (!result.stopped) {
+                line = publish::PullSummaryLine(result, sheetPath);
+            } else if (result.stopped->cancelled) {
+                line = publish::FullMessage(*result.stopped);
+            } else {
+                line = "Nie udało się: " + publish::FullMessage(*result.stopped);
+            }
+        }
+        const std::lock_guard lock(mutex);
+        pullSummary = std::move(line);
     }
 };
 
@@ -128,6 +161,12 @@ BatchDialog::BatchDialog(const QString& offersPath, const QString& outFolder,
     start_->setObjectName(QStringLiteral("startButton"));
     start_->setToolTip(QStringLiteral("Tworzy opisy wszystkich ofert z arkusza"));
     start_->setDefault(true);
+    pull_ = new QPushButton(QStringLiteral("&Pobierz oferty do arkusza…"), this);
+    pull_->setObjectName(QStringLiteral("pullOffersButton"));
+    pull_->setToolTip(QStringLiteral(
+        "Zapisuje tytuły i opisy wszystkich ofert z Allegro w arkuszu: popraw je w arkuszu "
+        "i wyślij z powrotem"));
+    connect(pull_, &QPushButton::clicked, this, &BatchDialog::PullOffers);
     cancel_ = new QPushButton(QStringLiteral("Anuluj"), this);
     cancel_->setObjectName(QStringLiteral("cancelButton"));
     cancel_->setToolTip(QStringLiteral("Zatrzymuje pracę; zapisane już pliki zostają całe"));
@@ -142,6 +181,7 @@ BatchDialog::BatchDialog(const QString& offersPath, const QString& outFolder,
     connect(close_, &QPushButton::clicked, this, &BatchDialog::accept);
 
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(pull_);
     buttons->addStretch(1);
     for (QPushButton* button : {start_, cancel_, copy_, close_}) {
         buttons->addWidget(button);
@@ -221,6 +261,7 @@ void BatchDialog::Start() {
 
     options_->setEnabled(false);
     start_->hide();
+    pull_->hide();
     progress_->show();
     progressText_->show();
     progress_->setRange(0, 0);
@@ -229,6 +270,32 @@ void BatchDialog::Start() {
     worker_.reset(QThread::create(
         [run = run_, offers = QFile::encodeName(offersPath_).toStdString(), form = templateForm_,
          sellerId = sellerId_, options] { run->Execute(offers, form, sellerId, options); }));
+    connect(worker_.get(), &QThread::finished, this, &BatchDialog::ShowReport);
+    worker_->start();
+    progressTimer_.start();
+    ShowProgress();
+}
+
+void BatchDialog::PullOffers() {
+    QString sheet = desktop_.AskSaveFileName(
+        QStringLiteral("Pobierz oferty do arkusza"), QStringLiteral("oferty.csv"),
+        QStringLiteral("Arkusz CSV (*.csv);;JSON lines (*.jsonl)"));
+    if (sheet.isEmpty()) {
+        return;
+    }
+    std::string path = QFile::encodeName(sheet).toStdString();
+    if (!publish::SheetKindOf(path)) {
+        path += ".csv";
+    }
+    options_->setEnabled(false);
+    start_->hide();
+    pull_->hide();
+    progress_->show();
+    progressText_->show();
+    progress_->setRange(0, 0);
+    run_->running = true;
+    worker_.reset(QThread::create(
+        [run = run_, path, kind = *publish::SheetKindOf(path)] { run->ExecutePull(path, kind); }));
     connect(worker_.get(), &QThread::finished, this, &BatchDialog::ShowReport);
     worker_->start();
     progressTimer_.start();
@@ -259,8 +326,9 @@ void BatchDialog::ShowReport() {
 
     const std::lock_guard lock(run_->mutex);
     const batch::BatchSummary& summary = run_->summary;
-    summary_->setText(summary.fatal ? QStringLiteral("Nie udało się: ") + FromUtf8(*summary.fatal)
-                                    : FromUtf8(summary.Line()));
+    summary_->setText(!run_->pullSummary.empty() ? FromUtf8(run_->pullSummary)
+                      : summary.fatal ? QStringLiteral("Nie udało się: ") + FromUtf8(*summary.fatal)
+                                      : FromUtf8(summary.Line()));
 
     QStringList text;
     auto list = [&text](const QString& heading, const std::vector<std::string>& lines,

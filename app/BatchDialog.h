@@ -51,6 +51,8 @@ class BatchDialog final : public QDialog {
 
     QGroupBox* BuildOptions();
     void Start();
+    // Asks where, then writes every offer on Allegro into a sheet that this dialog reads back.
+    void PullOffers();
     void ShowProgress();
     void ShowReport();
     void CopyReport();
@@ -74,6 +76,7 @@ class BatchDialog final : public QDialog {
     QLabel* summary_ = nullptr;
     QPlainTextEdit* report_ = nullptr;
     QPushButton* start_ = nullptr;
+    QPushButton* pull_ = nullptr;
     QPushButton* cancel_ = nullptr;
     QPushButton* copy_ = nullptr;
     QPushButton* close_ = nullptr;

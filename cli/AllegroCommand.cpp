@@ -1,4 +1,4 @@
-// licytek-cli allegro login|logout|offers|publish: the command-line face of publish/.
+// licytek-cli allegro login|logout|offers|publish|pull: the command-line face of publish/.
 #include "cli/AllegroCommand.h"
 
 #include <unistd.h>
@@ -10,8 +10,11 @@
 #include <string>
 #include <variant>
 
+#include "cli/FormJson.h"
 #include "model/PolishNumbers.h"
+#include "model/ProjectFile.h"
 #include "publish/AllegroSession.h"
+#include "publish/PullOffers.h"
 
 namespace licytek::cli {
 namespace {
@@ -25,6 +28,9 @@ constexpr std::string_view kAllegroHelp =
     "                                  [--name TEXT] [--json]\n"
     "       licytek-cli allegro publish OFFER_ID [--sandbox] [--title] [--with-terms]\n"
     "                                  [--dry-run] [--project FILE] [FORM.json | -]\n"
+    "       licytek-cli allegro pull OFFER_ID [--sandbox] [--project FILE]\n"
+    "       licytek-cli allegro pull --all [--sandbox] [--status active|inactive|ended]\n"
+    "                                  [--name TEXT] --out OFFERS.csv|OFFERS.jsonl\n"
     "\n"
     "login    signs in through Allegro's own page: prints \"Otwórz stronę ADRES i potwierdź\n"
     "         kod KOD\", waits while the seller confirms, and prints \"Zalogowano jako LOGIN\".\n"
@@ -39,10 +45,25 @@ constexpr std::string_view kAllegroHelp =
     "         after the pictures it has, replaces the description, and reads the offer back.\n"
     "         It first prints what will change. The last line is\n"
     "         \"Oferta ID: opis zaktualizowany — ADDRESS\".\n"
+    "pull     reads the offer OFFER_ID into a form: its title becomes the auction header\n"
+    "         (Edit2) and its description the item description (Memo1), as markup that\n"
+    "         export allegro turns back into the same description. It prints the form as\n"
+    "         JSON, as project load does, or with --project writes the project file FILE.\n"
+    "         Characters that Windows-1250 lacks stay in the markup as &#NNNN;. A text\n"
+    "         longer than its place in the project file is refused, naming the offer.\n"
+    "pull --all  reads every offer (or those --status and --name choose) into one sheet\n"
+    "         with the columns \"plik\", \"oferta\", \"Nagłówek aukcji\" and \"Opis\n"
+    "         przedmiotu\". OFFERS.csv, which batch reads back as it is, is UTF-8 with a\n"
+    "         byte-order mark, ';' and CR LF, as a Polish spreadsheet opens it; OFFERS.jsonl\n"
+    "         holds one object a line with \"plik\", \"oferta\", \"Edit2\" and \"Memo1\".\n"
+    "         \"plik\" is made from the title (ASCII letters and digits, unique). Progress\n"
+    "         (\"120 z 340 ofert\") goes to standard error; an offer that cannot be read is\n"
+    "         reported with its number and the rest go on (exit status 1 at the end). The\n"
+    "         file is written whole at the end, or not at all.\n"
     "\n"
     "Options:\n"
     "  --sandbox       use Allegro's sandbox instead of allegro.pl\n"
-    "  --status S      only offers that are active, inactive or ended\n"
+    "  --status S      only offers that are active, inactive or ended (offers, pull --all)\n"
     "  --name TEXT     only offers whose title holds TEXT\n"
     "  --json          one JSON object a line: {\"id\", \"status\", \"name\", \"primaryImage\"}\n"
     "  --title         also set the offer's title to the form's auction header\n"
@@ -50,7 +71,10 @@ constexpr std::string_view kAllegroHelp =
     "  --dry-run       read the offer and print the update's JSON body on standard output\n"
     "                  (what will change goes to standard error); send and upload nothing.\n"
     "                  Pictures not yet on Allegro stand there under their own address.\n"
-    "  --project FILE  start from the inputs saved in the project file FILE\n"
+    "  --project FILE  publish: start from the inputs saved in the project file FILE;\n"
+    "                  pull: write the offer into the project file FILE\n"
+    "  --all           pull every offer of the seller into one sheet\n"
+    "  --out FILE      the sheet pull --all writes: a .csv or a .jsonl file\n"
     "  -h, --help      show this help\n"
     "\n"
     "Environment: LICYTEK_ALLEGRO_URL (one base address in place of Allegro's three hosts,\n"
@@ -321,11 +345,206 @@ std::optional<Failure> Publish(const PublishArguments& arguments) {
     return WriteToStandardOutput(result.message + "\n");
 }
 
+// ---- pull ----
+
+struct PullArguments {
+    Common common;
+    std::string offerId;
+    bool all = false;
+    pub::OfferQuery filter;
+    std::optional<std::string> out;
+    std::optional<std::string> project;
+};
+
+pub::PublishObserver WaitsShown() {
+    pub::PublishObserver observer;
+    observer.waiting = [](pub::Seconds seconds, const std::string& why) {
+        WriteDiagnostic("czekam " + std::to_string(seconds) + " s: " + why);
+    };
+    return observer;
+}
+
+std::optional<Failure> PullOne(const PullArguments& arguments) {
+    auto opened = Open(arguments.common.sandbox);
+    if (auto* failure = std::get_if<Failure>(&opened)) {
+        return *failure;
+    }
+    auto& parts = std::get<pub::SessionParts>(opened);
+    InterruptGuard guard;
+    const pub::PublishObserver observer = WaitsShown();
+    auto pulled = pub::PullOneOffer(*parts.session, arguments.offerId, &observer, &interrupted);
+    if (auto* failure = std::get_if<pub::Failure>(&pulled)) {
+        return failure->cancelled ? Failure{kExitInterrupted, "Przerwano."} : ToFailure(*failure);
+    }
+    AuctionForm form;
+    structured::PutIntoForm(std::get<structured::PulledOffer>(pulled), form);
+    if (!arguments.project) {
+        return WriteToStandardOutput(FormToJson(form, ProjectFields()) + "\n");
+    }
+    auto saved = SaveProject(form, *arguments.project);
+    if (auto* error = std::get_if<FileError>(&saved)) {
+        return FileFailure(*arguments.project, *error);
+    }
+    if (auto* refusal = std::get_if<SlotOverflow>(&saved)) {
+        return Failure{static_cast<int>(pub::Outcome::Refused),
+                       "Oferta " + arguments.offerId + ": " + std::string(refusal->control) + ": " +
+                           refusal->Message() + " Nic nie zostało zapisane."};
+    }
+    return WriteToStandardOutput("Oferta " + arguments.offerId + " zapisana w pliku " +
+                                 *arguments.project + "\n");
+}
+
+// Progress on standard error: one line rewritten on a terminal, else a line now and then.
+class PullProgress {
+  public:
+    void Show(std::size_t done, std::size_t total) {
+        const std::string line = pub::PullProgressLine(done, total);
+        if (terminal_) {
+            std::fprintf(stderr, "\r%s ", line.c_str());
+            std::fflush(stderr);
+            open_ = done < total;
+            if (!open_) {
+                std::fprintf(stderr, "\n");
+            }
+        } else if (done % kEvery == 0 || done == total) {
+            WriteDiagnostic(line);
+        }
+    }
+    // Before any other line, so that it does not land in the middle of the progress.
+    void Interrupt() {
+        if (open_) {
+            std::fprintf(stderr, "\n");
+            open_ = false;
+        }
+    }
+
+  private:
+    static constexpr std::size_t kEvery = 50;
+    bool terminal_ = ::isatty(STDERR_FILENO) == 1;
+    bool open_ = false;
+};
+
+std::optional<Failure> PullAll(const PullArguments& arguments) {
+    const auto kind = pub::SheetKindOf(*arguments.out);
+    auto opened = Open(arguments.common.sandbox);
+    if (auto* failure = std::get_if<Failure>(&opened)) {
+        return *failure;
+    }
+    auto& parts = std::get<pub::SessionParts>(opened);
+    InterruptGuard guard;
+    PullProgress progress;
+    pub::PullAllObserver observer;
+    observer.progress = [&](std::size_t done, std::size_t total) { progress.Show(done, total); };
+    observer.failed = [&](const std::string& message) {
+        progress.Interrupt();
+        WriteDiagnostic(message);
+    };
+    observer.warning = [&](const std::string& message) {
+        progress.Interrupt();
+        WriteDiagnostic("warning: " + message);
+    };
+    observer.waiting = [&](pub::Seconds seconds, const std::string& why) {
+        progress.Interrupt();
+        WriteDiagnostic("czekam " + std::to_string(seconds) + " s: " + why);
+    };
+    const pub::PullAllResult result = pub::PullAllOffers(
+        *parts.session, arguments.filter, *arguments.out, *kind, observer, &interrupted);
+    progress.Interrupt();
+    if (result.stopped) {
+        return ToFailure(*result.stopped);
+    }
+    const std::string summary = pub::PullSummaryLine(result, *arguments.out);
+    if (auto failure = WriteToStandardOutput(summary + "\n")) {
+        return failure;
+    }
+    if (result.failed > 0) {
+        return Failure{static_cast<int>(pub::Outcome::Refused), ""};
+    }
+    return std::nullopt;
+}
+
+std::optional<Failure> Pull(const PullArguments& arguments) {
+    if (arguments.all) {
+        if (!arguments.offerId.empty() || arguments.project) {
+            return UsageFailure("allegro pull --all takes no OFFER_ID and no --project",
+                                "allegro ");
+        }
+        if (!arguments.out || !pub::SheetKindOf(*arguments.out)) {
+            return UsageFailure("allegro pull --all needs --out OFFERS.csv or --out OFFERS.jsonl",
+                                "allegro ");
+        }
+        return PullAll(arguments);
+    }
+    if (arguments.out || arguments.filter.status != pub::OfferStatus::Any ||
+        !arguments.filter.name.empty()) {
+        return UsageFailure("--out, --status and --name go with allegro pull --all", "allegro ");
+    }
+    if (arguments.offerId.empty()) {
+        return UsageFailure("allegro pull needs OFFER_ID or --all", "allegro ");
+    }
+    if (arguments.offerId.find_first_not_of("0123456789") != std::string::npos) {
+        return UsageFailure("OFFER_ID is the offer's number, not " + arguments.offerId, "allegro ");
+    }
+    return PullOne(arguments);
+}
+
 // ---- arguments ----
+
+// "--status S" and "--name TEXT" into `query`; false for any other option.
+std::variant<bool, Failure> TakeFilterOption(std::span<const std::string_view> args,
+                                             std::size_t& index, pub::OfferQuery& query) {
+    auto status = OptionValue(args, index, "--status", "allegro ");
+    if (auto* failure = std::get_if<Failure>(&status)) {
+        return std::move(*failure);
+    }
+    if (auto& value = std::get<std::optional<std::string>>(status)) {
+        if (*value == "active") {
+            query.status = pub::OfferStatus::Active;
+        } else if (*value == "inactive") {
+            query.status = pub::OfferStatus::Inactive;
+        } else if (*value == "ended") {
+            query.status = pub::OfferStatus::Ended;
+        } else {
+            return UsageFailure("--status takes active, inactive or ended", "allegro ");
+        }
+        return true;
+    }
+    auto name = OptionValue(args, index, "--name", "allegro ");
+    if (auto* failure = std::get_if<Failure>(&name)) {
+        return std::move(*failure);
+    }
+    if (auto& value = std::get<std::optional<std::string>>(name)) {
+        query.name = *value;
+        return true;
+    }
+    return false;
+}
+
+// An option of allegro pull; false for one it does not know.
+std::variant<bool, Failure> TakePullOption(std::span<const std::string_view> args,
+                                           std::size_t& index, PullArguments& pull) {
+    if (args[index] == "--all") {
+        pull.all = true;
+        return true;
+    }
+    const std::pair<std::string_view, std::optional<std::string>*> files[] = {
+        {"--out", &pull.out}, {"--project", &pull.project}};
+    for (const auto& [name, target] : files) {
+        auto value = OptionValue(args, index, name, "allegro ");
+        if (auto* failure = std::get_if<Failure>(&value)) {
+            return std::move(*failure);
+        }
+        if (auto& given = std::get<std::optional<std::string>>(value)) {
+            *target = std::move(*given);
+            return true;
+        }
+    }
+    return TakeFilterOption(args, index, pull.filter);
+}
 
 std::optional<Failure> RunAllegro(std::span<const std::string_view> args) {
     if (args.empty()) {
-        return UsageFailure("allegro needs a command: login, logout, offers or publish",
+        return UsageFailure("allegro needs a command: login, logout, offers, publish or pull",
                             "allegro ");
     }
     const std::string_view action = args[0];
@@ -334,6 +553,7 @@ std::optional<Failure> RunAllegro(std::span<const std::string_view> args) {
     }
     const auto rest = args.subspan(1);
     PublishArguments parsed;
+    PullArguments pull;
     pub::OfferQuery query;
     bool json = false;
     const auto takeOption = [&](std::size_t& index) -> std::variant<bool, Failure> {
@@ -347,31 +567,10 @@ std::optional<Failure> RunAllegro(std::span<const std::string_view> args) {
                 json = true;
                 return true;
             }
-            auto status = OptionValue(rest, index, "--status", "allegro ");
-            if (auto* failure = std::get_if<Failure>(&status)) {
-                return std::move(*failure);
-            }
-            if (auto& value = std::get<std::optional<std::string>>(status)) {
-                if (*value == "active") {
-                    query.status = pub::OfferStatus::Active;
-                } else if (*value == "inactive") {
-                    query.status = pub::OfferStatus::Inactive;
-                } else if (*value == "ended") {
-                    query.status = pub::OfferStatus::Ended;
-                } else {
-                    return UsageFailure("--status takes active, inactive or ended", "allegro ");
-                }
-                return true;
-            }
-            auto name = OptionValue(rest, index, "--name", "allegro ");
-            if (auto* failure = std::get_if<Failure>(&name)) {
-                return std::move(*failure);
-            }
-            if (auto& value = std::get<std::optional<std::string>>(name)) {
-                query.name = *value;
-                return true;
-            }
-            return false;
+            return TakeFilterOption(rest, index, query);
+        }
+        if (action == "pull") {
+            return TakePullOption(rest, index, pull);
         }
         if (action == "publish") {
             if (arg == "--title") {
@@ -391,6 +590,10 @@ std::optional<Failure> RunAllegro(std::span<const std::string_view> args) {
         return false;
     };
     const auto takeOperand = [&](std::string_view operand) -> std::optional<Failure> {
+        if (action == "pull" && pull.offerId.empty()) {
+            pull.offerId = std::string(operand);
+            return std::nullopt;
+        }
         if (action == "publish") {
             if (parsed.offerId.empty()) {
                 parsed.offerId = std::string(operand);
@@ -400,7 +603,8 @@ std::optional<Failure> RunAllegro(std::span<const std::string_view> args) {
         }
         return UsageFailure("unexpected argument " + std::string(operand), "allegro ");
     };
-    if (action != "login" && action != "logout" && action != "offers" && action != "publish") {
+    if (action != "login" && action != "logout" && action != "offers" && action != "publish" &&
+        action != "pull") {
         return UsageFailure("unknown allegro command " + std::string(action), "allegro ");
     }
     if (auto failure =
@@ -419,6 +623,10 @@ std::optional<Failure> RunAllegro(std::span<const std::string_view> args) {
     }
     if (action == "offers") {
         return Offers(parsed.common, query, json);
+    }
+    if (action == "pull") {
+        pull.common = parsed.common;
+        return Pull(pull);
     }
     if (parsed.offerId.find_first_not_of("0123456789") != std::string::npos) {
         return UsageFailure("OFFER_ID is the offer's number, not " + parsed.offerId, "allegro ");

@@ -532,7 +532,9 @@ std::variant<Account, Failure> AllegroSession::WhoAmI() {
     return account;
 }
 
-std::variant<OfferPage, Failure> AllegroSession::ListOffers(const OfferQuery& query) {
+std::variant<OfferPage, Failure> AllegroSession::ListOffers(const OfferQuery& query,
+                                                            const PublishObserver* observer,
+                                                            const std::atomic<bool>* cancel) {
     std::string url = impl_->settings.endpoints.api +
                       "/sale/offers?limit=" + std::to_string(query.limit) +
                       "&offset=" + std::to_string(query.offset);
@@ -552,7 +554,7 @@ std::variant<OfferPage, Failure> AllegroSession::ListOffers(const OfferQuery& qu
     if (!query.name.empty()) {
         url += "&name=" + UrlEncoded(query.name);
     }
-    auto answer = impl_->Get(url, Purpose::Offers, "");
+    auto answer = impl_->Get(url, Purpose::Offers, "", observer, cancel);
     if (auto* failure = std::get_if<Failure>(&answer)) {
         return std::move(*failure);
     }
@@ -579,11 +581,13 @@ std::variant<OfferPage, Failure> AllegroSession::ListOffers(const OfferQuery& qu
     return page;
 }
 
-std::variant<OfferState, Failure> AllegroSession::GetOffer(const std::string& offerId) {
+std::variant<OfferState, Failure> AllegroSession::GetOffer(const std::string& offerId,
+                                                           const PublishObserver* observer,
+                                                           const std::atomic<bool>* cancel) {
     if (!IsOfferId(offerId)) {
         return Failure{Outcome::BadUse, "„" + offerId + "” nie jest numerem oferty Allegro.", {}};
     }
-    return impl_->ReadOffer(impl_->OfferUrl(offerId), offerId, nullptr, nullptr);
+    return impl_->ReadOffer(impl_->OfferUrl(offerId), offerId, observer, cancel);
 }
 
 namespace {

@@ -127,8 +127,13 @@ class AllegroSession {
 
     // ---- The seller's account and offers (need tokens).
     std::variant<Account, Failure> WhoAmI();
-    std::variant<OfferPage, Failure> ListOffers(const OfferQuery& query);
-    std::variant<OfferState, Failure> GetOffer(const std::string& offerId);
+    // The observer hears of waits (a 429's Retry-After, retries); `cancel` stops them.
+    std::variant<OfferPage, Failure> ListOffers(const OfferQuery& query,
+                                                const PublishObserver* observer = nullptr,
+                                                const std::atomic<bool>* cancel = nullptr);
+    std::variant<OfferState, Failure> GetOffer(const std::string& offerId,
+                                               const PublishObserver* observer = nullptr,
+                                               const std::atomic<bool>* cancel = nullptr);
 
     // Sends the form's structured description (and title, when asked) to the offer: reads
     // it, uploads the pictures, updates it, waits for Allegro to apply it and reads it back.

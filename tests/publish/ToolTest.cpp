@@ -5,9 +5,7 @@
 #include <cstdlib>
 #include <nlohmann/json.hpp>
 
-#include "FakeAllegro.h"
-#include "ToolProcess.h"
-#include "publish/TokenStore.h"
+#include "ToolFixture.h"
 
 namespace licytek::testing {
 namespace {
@@ -19,44 +17,6 @@ ToolRunOptions WithInput(const std::string& input) {
     options.input = input;
     return options;
 }
-
-class AllegroToolTest : public ::testing::Test {
-  protected:
-    AllegroToolTest() {
-        Set("LICYTEK_ALLEGRO_URL", fake.Base());
-        Set("LICYTEK_ALLEGRO_CLIENT_ID", "test-client");
-        Set("LICYTEK_ALLEGRO_CLIENT_SECRET", "test-secret");
-        Set("XDG_CONFIG_HOME", (folder.path() / "config").string());
-        Set("XDG_DATA_HOME", (folder.path() / "data").string());
-        Set("DBUS_SESSION_BUS_ADDRESS", "");  // the token file, never a real keyring
-    }
-    ~AllegroToolTest() override {
-        for (const auto& [name, value] : saved_) {
-            if (value) {
-                ::setenv(name.c_str(), value->c_str(), 1);
-            } else {
-                ::unsetenv(name.c_str());
-            }
-        }
-    }
-    void Set(const std::string& name, const std::string& value) {
-        const char* old = std::getenv(name.c_str());
-        saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
-        ::setenv(name.c_str(), value.c_str(), 1);
-    }
-    void SignIn() {
-        auto store = publish::MakeFileTokenStore((folder.path() / "config" / "licytek").string());
-        store->Save("custom " + fake.Base(),
-                    publish::Tokens{"secret-access-token", "secret-refresh-token",
-                                    std::int64_t{4'000'000'000}});
-    }
-
-    FakeAllegro fake;
-    TemporaryDirectory folder;
-
-  private:
-    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
-};
 
 TEST_F(AllegroToolTest, OffersArePagedThroughAndPrintedAsLinesOrJson) {
     SignIn();

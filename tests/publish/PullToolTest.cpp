@@ -1,0 +1,293 @@
+// licytek-cli allegro pull against the fake Allegro: one offer into a form or a project file,
+// every offer into a sheet, and the sheet read back by the batch into the same descriptions.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <random>
+#include <sstream>
+
+#include "ToolFixture.h"
+#include "structured/Description.h"
+
+namespace licytek::testing {
+namespace {
+
+using structured::Description;
+using structured::Item;
+using structured::ItemType;
+using structured::Section;
+
+std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Texts in the export's own spelling: escapes, quotes and ';' for the CSV, text outside
+// Windows-1250, and paragraph starts that look like typed list lines.
+const std::vector<std::string> kTexts = {
+    "Rower",          "zażółć gęślą jaźń", "a &amp; b &lt;c&gt;", "cudzysłów \"x\"; średnik",
+    "✔ gotowe 😀",     "Привет 中文",       "- myślnik",           "1. numer",
+    "cena 10 zł; 5%", "€ i „cytat”"};
+
+// Descriptions Allegro accepts, of every arrangement and element, from a fixed seed.
+class Offers {
+  public:
+    Description Next() {
+        static const std::vector<std::string> kArrangements = {"T", "I", "TI", "IT", "II"};
+        Description description;
+        for (std::size_t s = 0, n = 1 + Pick(4); s < n; ++s) {
+            description.sections.emplace_back();
+            for (const char type : kArrangements[Pick(kArrangements.size())]) {
+                description.sections.back().items.push_back(
+                    type == 'I' ? Item{ItemType::Image, "https://a.allegroimg.com/original/" +
+                                                            std::to_string(++pictures_) + ".jpg"}
+                                : Item{ItemType::Text, TextItem()});
+            }
+        }
+        return description;
+    }
+
+  private:
+    std::size_t Pick(std::size_t n) { return random_() % n; }
+    std::string Text() { return kTexts[Pick(kTexts.size())]; }
+    std::string Runs() { return Pick(2) == 0 ? Text() : Text() + " <b>" + Text() + "</b>"; }
+    std::string TextItem() {
+        static const std::vector<std::string> kBlocks = {"h1", "h2", "p", "ul", "ol"};
+        std::string item;
+        for (std::size_t i = 0, n = 1 + Pick(4); i < n; ++i) {
+            const std::string& tag = kBlocks[Pick(kBlocks.size())];
+            const std::string inner = tag.starts_with('h') ? Text()
+                                      : tag == "p"
+                                          ? Runs()
+                                          : "<li>" + Runs() + "</li><li><b>" + Text() + "</b></li>";
+            item += "<" + tag + ">" + inner + "</" + tag + ">";
+        }
+        return item;
+    }
+
+    std::mt19937 random_{2020};
+    int pictures_ = 0;
+};
+
+std::string Escaped(const std::string& text) {
+    std::string out;
+    for (const char c : text) {
+        out += c == '&' ? "&amp;" : c == '<' ? "&lt;" : c == '>' ? "&gt;" : std::string(1, c);
+    }
+    return out;
+}
+
+// What the export writes for an offer named `name`: its description with the title heading
+// where the description lacks it (before the first TEXT item's elements, or as a section of
+// its own before a first picture).
+std::string ExpectedExport(const std::string& name, Description description) {
+    const std::string heading = "<h1>" + Escaped(name) + "</h1>";
+    Item& first = description.sections.front().items.front();
+    if (first.type == ItemType::Image) {
+        description.sections.insert(description.sections.begin(),
+                                    Section{{Item{ItemType::Text, heading}}});
+    } else if (!first.content.starts_with(heading)) {
+        first.content.insert(0, heading);
+    }
+    return structured::DescriptionToJson(description);
+}
+
+struct FakeOffer {
+    std::string id;
+    std::string name;
+    Description description;
+};
+
+class PullToolTest : public AllegroToolTest {
+  protected:
+    // Lists `offers` in pages of 100 and answers each one's GET (an offer without sections
+    // is listed but not found).
+    void Serve(const std::vector<FakeOffer>& offers) {
+        ServeList(offers);
+        for (const FakeOffer& offer : offers) {
+            if (offer.description.sections.empty()) {
+                continue;
+            }
+            fake.Script("GET", "/sale/product-offers/" + offer.id,
+                        {200,
+                         OfferJson(offer.id, offer.name, {},
+                                   structured::DescriptionToJson(offer.description)),
+                         {},
+                         false});
+        }
+    }
+    void ServeList(const std::vector<FakeOffer>& offers) {
+        for (std::size_t start = 0; start < offers.size(); start += 100) {
+            nlohmann::json page{{"offers", nlohmann::json::array()}, {"totalCount", offers.size()}};
+            for (std::size_t i = start; i < std::min(offers.size(), start + 100); ++i) {
+                page["offers"].push_back({{"id", offers[i].id},
+                                          {"name", offers[i].name},
+                                          {"publication", {{"status", "ACTIVE"}}}});
+            }
+            fake.Script("GET", "/sale/offers", {200, page.dump(), {}, false});
+        }
+    }
+    ToolRunOptions InFolder() const {
+        ToolRunOptions options;
+        options.workingDirectory = folder.path();
+        return options;
+    }
+};
+
+TEST_F(PullToolTest, OneOfferBecomesTheFormOrAProjectFileAndNothingIsCut) {
+    SignIn();
+    Offers generator;
+    const Description description = generator.Next();
+    // 6,000 emoji fit Allegro's 40,000 bytes, but as &#128512; they need 54,007 bytes of the
+    // description's 52,001 in the project file.
+    std::string emoji;
+    for (int i = 0; i < 6000; ++i) {
+        emoji += "😀";
+    }
+    Serve({{"700", "Rower górski ✔", description},
+           {"701", "Rower górski", description},
+           {"702", "Emotki",
+            Description{{Section{{Item{ItemType::Text, "<p>" + emoji + "</p>"}}}}}}});
+
+    // A title that Windows-1250 cannot hold is refused, naming the offer and the input.
+    const ToolRun refused = RunTool({"allegro", "pull", "700"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("700"), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("„✔”"), std::string::npos) << refused.err;
+
+    const ToolRun printed = RunTool({"allegro", "pull", "701"});
+    ASSERT_EQ(printed.status, 0) << printed.err;
+    const ToolRun saved = RunTool({"allegro", "pull", "701", "--project", "p.ltk"}, InFolder());
+    ASSERT_EQ(saved.status, 0) << saved.err;
+    const ToolRun loaded = RunTool({"project", "load", (folder.path() / "p.ltk").string()});
+    ASSERT_EQ(loaded.status, 0) << loaded.err;
+    EXPECT_EQ(printed.out, loaded.out);
+    const auto form = nlohmann::json::parse(printed.out);
+    EXPECT_EQ(form["Edit2"], "Rower górski");
+    EXPECT_EQ(form["Edit1"], "");
+
+    const ToolRun tooLong = RunTool({"allegro", "pull", "702", "--project", "q.ltk"}, InFolder());
+    EXPECT_EQ(tooLong.status, 1);
+    EXPECT_NE(tooLong.err.find("Oferta 702: Memo1"), std::string::npos) << tooLong.err;
+    EXPECT_FALSE(std::filesystem::exists(folder.path() / "q.ltk"));
+    const ToolRun asJson = RunTool({"allegro", "pull", "702"});
+    ASSERT_EQ(asJson.status, 0) << asJson.err;
+    EXPECT_EQ(nlohmann::json::parse(asJson.out)["Memo1"].get<std::string>().size(), 54007u);
+    // In a sheet the cell holds it, but Excel would cut it at 32,767 characters.
+    const ToolRun sheet = RunTool({"allegro", "pull", "--all", "--out", "e.csv"}, InFolder());
+    EXPECT_EQ(sheet.status, 1) << sheet.err;  // 700
+    EXPECT_NE(sheet.err.find("warning: Oferta 702: opis ma 54 007 znaków"), std::string::npos)
+        << sheet.err;
+}
+
+TEST_F(PullToolTest, EveryOfferGoesIntoASheetThatTheBatchTurnsBackIntoItsDescription) {
+    SignIn();
+    Offers generator;
+    std::vector<FakeOffer> offers;
+    const std::vector<std::string> titles = {"Rower górski 26\"", "ROWER GÓRSKI 26", "CON", "»«",
+                                             "Kask; rozmiar L",   "Zażółć & gęślą"};
+    for (std::size_t i = 0; i < 130; ++i) {
+        const std::string name =
+            i < titles.size() ? titles[i] : "Oferta nr " + std::to_string(i % 97);
+        offers.push_back({std::to_string(1000 + i), name, generator.Next()});
+    }
+    offers[7].name = "Rower 😀";  // a title the form cannot hold
+    offers[8].description = {};  // gone
+    // A 429 is waited out (Retry-After 0 here) and the offer is read again.
+    fake.Script("GET", "/sale/product-offers/1009", {429, "{}", {{"Retry-After", "0"}}, false});
+    Serve(offers);
+
+    const ToolRun csv = RunTool(
+        {"allegro", "pull", "--all", "--status", "active", "--out", "oferty.csv"}, InFolder());
+    EXPECT_EQ(csv.status, 1) << csv.err;
+    EXPECT_EQ(csv.out, "128 ofert zapisanych w pliku oferty.csv, 2 z błędami\n");
+    EXPECT_NE(csv.err.find("Oferta 1007: "), std::string::npos) << csv.err;
+    EXPECT_NE(csv.err.find("Oferta 1008 nie istnieje"), std::string::npos) << csv.err;
+    EXPECT_NE(csv.err.find("130 z 130 ofert"), std::string::npos) << csv.err;
+    const auto lists = fake.Requests("GET", "/sale/offers");
+    ASSERT_EQ(lists.size(), 2u);
+    EXPECT_EQ(lists[1].Param("offset"), "100");
+    EXPECT_EQ(lists[1].Param("publication.status"), "ACTIVE");
+    EXPECT_EQ(fake.Requests("GET", "/sale/product-offers/1009").size(), 2u);
+
+    const std::string sheet = ReadFile(folder.path() / "oferty.csv");
+    ASSERT_TRUE(sheet.starts_with("\xEF\xBB\xBFplik;oferta;Nagłówek aukcji;Opis przedmiotu\r\n"))
+        << sheet.substr(0, 80);
+
+    // The same offers as JSON lines: the cells that any CSV reader must find.
+    ServeList(offers);
+    const ToolRun jsonl =
+        RunTool({"allegro", "pull", "--all", "--out", "oferty.jsonl"}, InFolder());
+    EXPECT_EQ(jsonl.status, 1) << jsonl.err;
+    std::vector<std::vector<std::string>> cells;
+    std::map<std::string, std::string> fileOf;
+    std::istringstream lines(ReadFile(folder.path() / "oferty.jsonl"));
+    for (std::string line; std::getline(lines, line);) {
+        const auto row = nlohmann::json::parse(line);
+        std::string description = row["Memo1"];
+        std::erase(description, '\r');
+        cells.push_back({row["plik"], row["oferta"], row["Edit2"], description});
+        fileOf[row["oferta"]] = row["plik"];
+    }
+    ASSERT_EQ(cells.size(), 128u);
+    EXPECT_EQ(fileOf["1000"], "rower-gorski-26");
+    EXPECT_EQ(fileOf["1001"], "rower-gorski-26-2");
+    EXPECT_EQ(fileOf["1002"], "con-2");
+    EXPECT_EQ(fileOf["1003"], "oferta");
+    EXPECT_EQ(fileOf["1004"], "kask-rozmiar-l");
+    EXPECT_EQ(fileOf["1005"], "zazolc-gesla");
+    EXPECT_EQ(fileOf["1009"], "oferta-nr-9");
+    EXPECT_EQ(fileOf["1106"], "oferta-nr-9-2");
+
+    if (std::system("python3 -c 'import csv' >/dev/null 2>&1") == 0) {
+        std::ofstream(folder.path() / "read.py")
+            << "import csv, json\n"
+               "with open('oferty.csv', encoding='utf-8-sig', newline='') as f:\n"
+               "    rows = list(csv.reader(f, delimiter=';'))\n"
+               "with open('rows.json', 'w', encoding='utf-8') as f:\n"
+               "    json.dump(rows, f)\n";
+        const std::string command = "cd '" + folder.path().string() + "' && python3 read.py";
+        ASSERT_EQ(std::system(command.c_str()), 0);
+        const auto rows = nlohmann::json::parse(ReadFile(folder.path() / "rows.json"));
+        ASSERT_EQ(rows.size(), cells.size() + 1);
+        for (std::size_t i = 0; i < cells.size(); ++i) {
+            EXPECT_EQ(rows[i + 1].get<std::vector<std::string>>(), cells[i]) << "row " << i + 2;
+        }
+    }
+
+    // The batch reads the sheet as it is and exports each offer's own description. (Until the
+    // batch knows the column "oferta", which `batch --publish` reads, its copy leaves it out:
+    // it is the second cell of the header and of every line that does not go on a
+    // description, whose lines all begin with an element.)
+    std::string withoutNumbers;
+    std::istringstream rows(sheet);
+    for (std::string line; std::getline(rows, line);) {
+        const auto first = line.find(';');
+        const auto second = line.find(';', first + 1);
+        const bool opensRow = !line.starts_with('<') && second != std::string::npos;
+        withoutNumbers += opensRow ? line.substr(0, first) + line.substr(second) : line;
+        withoutNumbers += '\n';
+    }
+    std::ofstream(folder.path() / "kopia.csv", std::ios::binary) << withoutNumbers;
+    const ToolRun batch =
+        RunTool({"batch", "--format", "allegro", "kopia.csv", "--out", "opisy"}, InFolder());
+    ASSERT_EQ(batch.status, 0) << batch.err;
+    for (const FakeOffer& offer : offers) {
+        if (!fileOf.contains(offer.id)) {
+            continue;
+        }
+        const auto written = nlohmann::json::parse(
+            ReadFile(folder.path() / "opisy" / (fileOf[offer.id] + ".allegro.json")));
+        EXPECT_EQ(written["description"],
+                  nlohmann::json::parse(ExpectedExport(offer.name, offer.description)))
+            << offer.id;
+    }
+}
+
+}  // namespace
+}  // namespace licytek::testing
