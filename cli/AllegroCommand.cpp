@@ -10,7 +10,7 @@
 #include <string>
 #include <variant>
 
-#include "cli/FormJson.h"
+#include "formjson/FormJson.h"
 #include "model/PolishNumbers.h"
 #include "model/ProjectFile.h"
 #include "publish/AllegroSession.h"
