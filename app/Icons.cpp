@@ -38,7 +38,9 @@ QIcon ColourPickerIcon() {
                                   QColor(245, 200, 20)};
         for (int i = 0; i < 4; ++i) {
             painter.setBrush(colours[i]);
-            painter.drawRect(QRectF(1.5 + (i % 2) * 7.0, 1.5 + (i / 2) * 7.0, 6.0, 6.0));
+            const int column = i % 2;
+            const int row = i / 2;
+            painter.drawRect(QRectF(1.5 + column * 7.0, 1.5 + row * 7.0, 6.0, 6.0));
         }
     });
 }

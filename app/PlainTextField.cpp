@@ -43,7 +43,7 @@ QString TextOfKey(const QKeyEvent& event, bool tabChangesFocus) {
         !(event.modifiers() & Qt::ControlModifier)) {
         return QStringLiteral("\n");
     }
-    const QString typed = event.text();
+    QString typed = event.text();
     if (typed.isEmpty() || event.matches(QKeySequence::Paste)) {
         return {};
     }

@@ -597,7 +597,11 @@ bool BatchRun::TakeHeader(std::span<const std::string> cells) {
             return false;
         }
         CellValue utf8 = CellToUtf8(cell, utf8_);
-        names.push_back(utf8.ok() ? std::move(utf8.text) : cell);
+        if (utf8.ok()) {
+            names.push_back(std::move(utf8.text));
+        } else {
+            names.push_back(cell);
+        }
     }
     auto mapped = MapHeader(names);
     if (auto* problem = std::get_if<HeaderProblem>(&mapped)) {

@@ -38,6 +38,8 @@ class Cp1250Tables {
   public:
     Cp1250Tables() {
         iconv_t cd = iconv_open("UTF-8", "CP1250");
+        // iconv's own failure value is a pointer made of -1.
+        // NOLINTNEXTLINE(performance-no-int-to-ptr)
         if (cd == reinterpret_cast<iconv_t>(-1)) {
             throw std::runtime_error("iconv cannot convert between UTF-8 and Windows-1250");
         }

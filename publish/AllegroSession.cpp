@@ -346,10 +346,10 @@ struct AllegroSession::Impl {
                 const std::string path = DiskPath(source, projectFolder);
                 auto read = ReadFilePrefix(path, kMaxPictureBytes + 1);
                 if (auto* error = std::get_if<FileError>(&read)) {
-                    return Failure{Outcome::Refused,
-                                   "Zdjęcie „" + source + "”: " + error->message + " (" + path +
-                                       "). Nic nie zostało wysłane do Allegro.",
-                                   {}};
+                    std::string message = "Zdjęcie „" + source + "”: ";
+                    message.append(error->message).append(" (").append(path);
+                    message += "). Nic nie zostało wysłane do Allegro.";
+                    return Failure{Outcome::Refused, std::move(message), {}};
                 }
                 picture.bytes = std::get<std::string>(std::move(read));
                 picture.type = ContentTypeOf(picture.bytes);
@@ -613,6 +613,7 @@ structured::Description WithLocations(structured::Description description,
 
 std::vector<std::string> Locations(const std::vector<Picture>& pictures) {
     std::vector<std::string> locations;
+    locations.reserve(pictures.size());
     for (const Picture& picture : pictures) {
         locations.push_back(picture.location.empty() ? picture.source : picture.location);
     }

@@ -168,7 +168,7 @@ std::string HostOf(std::string_view url) {
     return host;
 }
 
-HttpClient::HttpClient(std::vector<std::string> trustedBases, long timeoutSeconds,
+HttpClient::HttpClient(const std::vector<std::string>& trustedBases, long timeoutSeconds,
                        std::size_t maxAnswerBytes)
     : handle_(std::make_unique<Handle>()),
       timeoutSeconds_(timeoutSeconds),

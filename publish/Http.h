@@ -57,7 +57,7 @@ class HttpClient {
   public:
     // `trustedOrigins` are base addresses ("https://api.allegro.pl"); `timeoutSeconds`
     // bounds each transfer as a whole.
-    HttpClient(std::vector<std::string> trustedBases, long timeoutSeconds,
+    HttpClient(const std::vector<std::string>& trustedBases, long timeoutSeconds,
                std::size_t maxAnswerBytes = kMaxAnswerBytes);
     ~HttpClient();
     HttpClient(const HttpClient&) = delete;

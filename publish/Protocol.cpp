@@ -131,7 +131,10 @@ std::string ErrorList(std::string_view body) {
         if (!list.empty()) {
             list += "; ";
         }
-        list += place.empty() ? text : place + ": " + text;
+        if (!place.empty()) {
+            list.append(place).append(": ");
+        }
+        list += text;
     }
     return list;
 }

@@ -249,7 +249,7 @@ class TreeModel {
             CloseItem(OpenIndex("li"));
         } else if (name == "dd" || name == "dt") {
             CloseItem(Nearer(OpenIndex("dd"), OpenIndex("dt")));
-        } else if (IsHeading(name) && !stack_.empty() && IsHeading(names_[NameOf(Top())])) {
+        } else if (ClosesOpenTop(name)) {
             PopTo(stack_.size() - 1);
         } else if (name == "td" || name == "th") {
             CloseInTable(Nearer(OpenIndex("td"), OpenIndex("th")));
@@ -258,10 +258,17 @@ class TreeModel {
         } else if (IsOneOf(name, {"tbody", "thead", "tfoot"})) {
             CloseInTable(
                 Nearer(Nearer(OpenIndex("tbody"), OpenIndex("thead")), OpenIndex("tfoot")));
-        } else if ((name == "option" || name == "optgroup") && !stack_.empty() &&
-                   names_[NameOf(Top())] == "option") {
-            PopTo(stack_.size() - 1);
         }
+    }
+
+    // A heading closes an open heading, and an option (or its group) an open option.
+    bool ClosesOpenTop(std::string_view name) const {
+        if (stack_.empty()) {
+            return false;
+        }
+        const std::string_view top = names_[NameOf(Top())];
+        return (IsHeading(name) && IsHeading(top)) ||
+               ((name == "option" || name == "optgroup") && top == "option");
     }
 
     void CloseItem(std::size_t item) {

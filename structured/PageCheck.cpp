@@ -260,7 +260,7 @@ class PageWalker {
             "zdj\u0119cie " + Quoted(ShortAddress(address)) +
             " to plik na dysku: strona aukcji potrzebuje adresu internetowego https://";
         for (const auto& [wanted, target] : {std::pair{targets_.allegro, Target::Allegro},
-                                            std::pair{targets_.ebay, Target::Ebay}}) {
+                                             std::pair{targets_.ebay, Target::Ebay}}) {
             if (wanted) {
                 Add(offset, target, SubjectKind::Page, "plik na dysku", message);
             }
@@ -350,7 +350,8 @@ class PageWalker {
                StartsWithIgnoringCase(TrimmedStart(value), "http://");
     }
 
-    void AddInsecureAddress(std::size_t offset, std::string_view address, std::string where) {
+    void AddInsecureAddress(std::size_t offset, std::string_view address,
+                            const std::string& where) {
         const std::string_view shown = address.substr(0, address.find_first_of(" \t\r\n\"')"));
         Add(offset, Target::Ebay, SubjectKind::Attribute, "http://",
             "adres " + Quoted(ShortAddress(shown)) + " w " + where +
