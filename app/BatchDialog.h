@@ -20,6 +20,7 @@ class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class QThread;
+class QVBoxLayout;
 
 namespace licytek {
 
@@ -50,6 +51,7 @@ class BatchDialog final : public QDialog {
     struct Run;
 
     QGroupBox* BuildOptions();
+    void AddSendingOptions(QGroupBox& group, QVBoxLayout& layout);
     void Start();
     void ShowProgress();
     void ShowReport();
@@ -69,6 +71,8 @@ class BatchDialog final : public QDialog {
     QRadioButton* allegro_ = nullptr;
     QRadioButton* both_ = nullptr;
     QCheckBox* overwrite_ = nullptr;
+    QCheckBox* publish_ = nullptr;  // send each row's description to its offer
+    QCheckBox* sandbox_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QLabel* progressText_ = nullptr;
     QLabel* summary_ = nullptr;
