@@ -24,14 +24,14 @@ SendAnswer AllegroSender::Send(const std::string& offerId, const AuctionForm& fo
                 observer_.waiting(left, "Allegro przetwarza poprzednią zmianę oferty " + offerId);
             }
             if (!clock_.Wait(left, cancel)) {
-                return {SendAnswer::Status::Failed, "Przerwano.", {}, true};
+                return {SendAnswer::Status::Failed, "Przerwano.", {}, true, {}};
             }
         }
     }
     const publish::PublishResult result =
         session_.Publish(offerId, form, options_, observer_, cancel);
     if (result.outcome == publish::Outcome::Done) {
-        return {SendAnswer::Status::Sent, {}, result.body, false};
+        return {SendAnswer::Status::Sent, {}, result.body, false, result.warnings};
     }
     std::string message = publish::FullMessage({result.outcome, result.message, result.traceId});
     for (const structured::Finding& finding : result.findings) {
@@ -42,16 +42,16 @@ SendAnswer AllegroSender::Send(const std::string& offerId, const AuctionForm& fo
     }
     if (result.conflictWait) {
         busyUntil_[offerId] = clock_.Now() + *result.conflictWait;
-        return {SendAnswer::Status::Conflict, std::move(message), {}, false};
+        return {SendAnswer::Status::Conflict, std::move(message), {}, false, {}};
     }
     const bool cancelled = cancel != nullptr && cancel->load() && !result.sentUpdate &&
                            result.message.starts_with("Przerwano");
     if (result.outcome == publish::Outcome::SignedOut ||
         result.outcome == publish::Outcome::BadUse) {
         stoppedBy_ = result.outcome;
-        return {SendAnswer::Status::Stop, std::move(message), {}, false};
+        return {SendAnswer::Status::Stop, std::move(message), {}, false, {}};
     }
-    return {SendAnswer::Status::Failed, std::move(message), {}, cancelled};
+    return {SendAnswer::Status::Failed, std::move(message), {}, cancelled, result.warnings};
 }
 
 }  // namespace licytek::batch

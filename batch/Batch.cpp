@@ -310,6 +310,11 @@ BatchSummary BatchRun::Run() {
     if (auto problem = PrepareFolder()) {
         return Fatal(*problem);
     }
+    if (jsonLines_ && kind == InputKind::Text && options_.sender != nullptr) {
+        return Fatal(path_ +
+                     ": plik JSON lines nie ma kolumny „oferta”; opisy do ofert wysyła "
+                     "się z arkusza (CSV, .xlsx, .ods)");
+    }
     if (jsonLines_ && kind == InputKind::Text) {
         TellTemplateWarnings();  // a sheet tells them after its header
     }
@@ -652,6 +657,12 @@ bool BatchRun::TakeHeader(std::span<const std::string> cells) {
             }
         }
     }
+    if (options_.sender != nullptr && !offerColumn_) {
+        summary_.fatal = Where(1, "") +
+                         "brak kolumny „oferta” (albo „numer oferty”) z numerami ofert, do "
+                         "których wysłać opisy";
+        return false;
+    }
     TellTemplateWarnings();
     return true;
 }
@@ -893,6 +904,12 @@ void BatchRun::SendRow(std::size_t row, PendingSend send) {
         return;
     }
     const SendAnswer answer = options_.sender->Send(send.offerId, send.form, observer_.cancel);
+    for (const auto& warning : answer.warnings) {
+        ++summary_.warnings;
+        if (observer_.warning) {
+            observer_.warning(VisibleText(Where(row, "") + offer + warning));
+        }
+    }
     switch (answer.status) {
         case SendAnswer::Status::Sent:
             ++summary_.sent;
@@ -923,10 +940,9 @@ void BatchRun::SendRow(std::size_t row, PendingSend send) {
 
 void BatchRun::SendFailed(std::size_t row, const std::string& offerId, const std::string& message) {
     ++summary_.sendFailed;
-    // Collapsed by the message without the offer: a batch refused as a whole is one problem.
-    const Problem problem{"", "oferta " + offerId + ": " + message, message};
-    if (observer_.rowError && errorCollapse_.Show(problem)) {
-        observer_.rowError(VisibleText(Where(row, "") + problem.message));
+    // Every row tells how its sending went, so these are never collapsed.
+    if (observer_.rowError) {
+        observer_.rowError(VisibleText(Where(row, "") + "oferta " + offerId + ": " + message));
     }
 }
 

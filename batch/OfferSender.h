@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <string>
+#include <vector>
 
 #include "model/AuctionForm.h"
 
@@ -18,9 +19,10 @@ struct SendAnswer {
         Stop,      // no later row can be sent either (e.g. the session ended)
     };
     Status status = Status::Sent;
-    std::string message;     // Polish, UTF-8: why it failed
-    std::string body;        // a dry run's update body
-    bool cancelled = false;  // the cancel stopped it before anything reached the offer
+    std::string message;                // Polish, UTF-8: why it failed
+    std::string body;                   // a dry run's update body
+    bool cancelled = false;             // the cancel stopped it before anything reached the offer
+    std::vector<std::string> warnings;  // Polish, UTF-8: e.g. the offer read back differs
 };
 
 class OfferSender {

@@ -30,7 +30,7 @@ class ScriptedSender final : public OfferSender {
         pageWritten.push_back(std::filesystem::exists(outFolder_ + "/" + form.Edit2 + ".html"));
         auto& answers = script[offerId];
         if (answers.empty()) {
-            return {SendAnswer::Status::Sent, {}, "{\"body\":" + offerId + "}", false};
+            return {SendAnswer::Status::Sent, {}, "{\"body\":" + offerId + "}", false, {}};
         }
         SendAnswer answer = answers.front();
         answers.erase(answers.begin());
@@ -52,10 +52,12 @@ class ScriptedSender final : public OfferSender {
 struct Heard {
     std::vector<std::string> errors;
     std::vector<std::string> sent;
+    std::vector<std::string> warnings;
     BatchObserver Observer() {
         BatchObserver observer;
         observer.rowError = [this](const std::string& line) { errors.push_back(line); };
         observer.sent = [this](const std::string& line) { sent.push_back(line); };
+        observer.warning = [this](const std::string& line) { warnings.push_back(line); };
         return observer;
     }
 };
@@ -74,8 +76,8 @@ TEST(BatchSendTest, SendsWrittenRowsInOrderAndPutsBusyOffersAfterTheRest) {
     WriteBytes(dir.File("o.csv"),
                Sheet({{"a", "11"}, {"b", ""}, {"c", "12x"}, {"d", " 13 "}, {"e", "14"}}));
     ScriptedSender sender(dir.File("out"));
-    sender.script["13"] = {{SendAnswer::Status::Conflict, "zajęta.", {}, false}};
-    sender.script["14"] = {{SendAnswer::Status::Failed, "Odmowa (Trace-Id: t1).", {}, false}};
+    sender.script["13"] = {{SendAnswer::Status::Conflict, "zajęta.", {}, false, {}}};
+    sender.script["14"] = {{SendAnswer::Status::Failed, "Odmowa (Trace-Id: t1).", {}, false, {}}};
     BatchOptions options;
     options.outFolder = dir.File("out");
     options.sender = &sender;
@@ -105,13 +107,20 @@ TEST(BatchSendTest, SendsWrittenRowsInOrderAndPutsBusyOffersAfterTheRest) {
     // An offer that stays busy fails after a few rounds; nothing is left waiting.
     sender.calls.clear();
     sender.script["21"] =
-        std::vector<SendAnswer>(5, {SendAnswer::Status::Conflict, "zajęta.", {}, false});
+        std::vector<SendAnswer>(5, {SendAnswer::Status::Conflict, "zajęta.", {}, false, {}});
     WriteBytes(dir.File("o.csv"), Sheet({{"f", "21"}}));
     heard = {};
     const auto busy = RunBatch(dir.File("o.csv"), {}, "", options, heard.Observer());
     EXPECT_EQ(sender.calls, (std::vector<std::string>{"21", "21", "21", "21"}));
     EXPECT_EQ(heard.errors, std::vector<std::string>{file + ":2: oferta 21: zajęta."});
     EXPECT_EQ(busy.sendFailed, 1U);
+
+    // Sending from a sheet that names no offers is a mistake, told before anything is written.
+    WriteBytes(dir.File("bez.csv"), "plik;Memo1\ng;opis\n");
+    const auto without = RunBatch(dir.File("bez.csv"), {}, "", options, heard.Observer());
+    ASSERT_TRUE(without.fatal);
+    EXPECT_NE(without.fatal->find("brak kolumny „oferta”"), std::string::npos) << *without.fatal;
+    EXPECT_FALSE(std::filesystem::exists(dir.File("out/g.html")));
 }
 
 TEST(BatchSendTest, ACancelOrAStopSendsNothingMoreAndNamesTheRowsNotSent) {
@@ -124,7 +133,7 @@ TEST(BatchSendTest, ACancelOrAStopSendsNothingMoreAndNamesTheRowsNotSent) {
     std::atomic<bool> cancel{false};
     ScriptedSender sender(dir.File("out"));
     sender.cancel = &cancel;
-    sender.script["101"] = {{SendAnswer::Status::Failed, "Przerwano.", {}, true}};
+    sender.script["101"] = {{SendAnswer::Status::Failed, "Przerwano.", {}, true, {}}};
     BatchOptions options;
     options.outFolder = dir.File("out");
     options.sender = &sender;
@@ -143,7 +152,7 @@ TEST(BatchSendTest, ACancelOrAStopSendsNothingMoreAndNamesTheRowsNotSent) {
     // The session ended: that row fails, and no later row is sent.
     cancel = false;
     sender.calls.clear();
-    sender.script["100"] = {{SendAnswer::Status::Stop, "Nie jesteś zalogowany.", {}, false}};
+    sender.script["100"] = {{SendAnswer::Status::Stop, "Nie jesteś zalogowany.", {}, false, {}}};
     options.overwrite = true;
     heard = {};
     const auto stopped = RunBatch(dir.File("o.csv"), {}, "", options, heard.Observer());
@@ -156,7 +165,7 @@ TEST(BatchSendTest, ADryRunWritesEachBodyWithItsRowWholeOrNotAtAll) {
     TempDir dir;
     WriteBytes(dir.File("o.csv"), Sheet({{"a", "11"}, {"b", "12"}, {"c", ""}}));
     ScriptedSender sender(dir.File("out"));
-    sender.script["12"] = {{SendAnswer::Status::Failed, "Oferta 12 nie istnieje.", {}, false}};
+    sender.script["12"] = {{SendAnswer::Status::Failed, "Oferta 12 nie istnieje.", {}, false, {}}};
     BatchOptions options;
     options.outFolder = dir.File("out");
     options.sender = &sender;
@@ -232,8 +241,14 @@ TEST_F(BatchAllegroTest, TwoHundredRowsGoOverOneConnectionInRowOrder) {
     EXPECT_EQ(Patched(), expected);
     EXPECT_EQ(Session().ConnectionsOpened(), 1);
     EXPECT_EQ(heard.sent.size(), 200U);
+    // The fake still gives the old description when the offer is read back: each row says so.
     EXPECT_EQ(summary.Line(),
-              "200 ofert zapisanych, 0 z błędami, 0 ostrzeżeń, 200 opisów wysłanych, 0 z błędami");
+              "200 ofert zapisanych, 0 z błędami, 200 ostrzeżeń, 200 opisów "
+              "wysłanych, 0 z błędami");
+    ASSERT_EQ(heard.warnings.size(), 200U);
+    EXPECT_EQ(heard.warnings[1], dir.File("o.csv") +
+                                     ":3: oferta 1001: Opis odczytany z oferty 1001 różni się od "
+                                     "wysłanego; sprawdź ofertę na stronie Allegro.");
 }
 
 TEST_F(BatchAllegroTest, A429PausesTheRunAndA409RowIsSentAfterTheOthers) {
