@@ -1,8 +1,16 @@
 #include "batch/AllegroSender.h"
 
+#include <string>
 #include <utility>
 
 namespace licytek::batch {
+namespace {
+
+// Each row that Allegro does not answer costs the retries and their timeouts; after this many
+// in a row the rest would only cost the same.
+constexpr int kUnansweredRowsToStop = 3;
+
+}  // namespace
 
 AllegroSender::AllegroSender(publish::AllegroSession& session, publish::Clock& clock,
                              publish::PublishOptions options, publish::PublishObserver observer)
@@ -46,6 +54,16 @@ SendAnswer AllegroSender::Send(const std::string& offerId, const AuctionForm& fo
     }
     const bool cancelled = cancel != nullptr && cancel->load() && !result.sentUpdate &&
                            result.message.starts_with("Przerwano");
+    unanswered_ = result.outcome == publish::Outcome::Network ? unanswered_ + 1 : 0;
+    if (unanswered_ >= kUnansweredRowsToStop) {
+        stoppedBy_ = result.outcome;
+        return {SendAnswer::Status::Stop,
+                message + " Allegro nie odpowiada od " + std::to_string(unanswered_) +
+                    " wierszy: dalsze opisy nie zostaną wysłane.",
+                {},
+                false,
+                {}};
+    }
     if (result.outcome == publish::Outcome::SignedOut ||
         result.outcome == publish::Outcome::BadUse) {
         stoppedBy_ = result.outcome;

@@ -23,7 +23,8 @@ class AllegroSender final : public OfferSender {
     SendAnswer Send(const std::string& offerId, const AuctionForm& form,
                     const std::atomic<bool>* cancel) override;
 
-    // What made the sending stop (not signed in, the session ended, keys refused), if it did.
+    // What made the sending stop (not signed in, the session ended, keys refused, Allegro not
+    // answering row after row), if it did.
     std::optional<publish::Outcome> StoppedBy() const { return stoppedBy_; }
 
   private:
@@ -34,6 +35,7 @@ class AllegroSender final : public OfferSender {
     // Offers that answered 409, and when they may be tried again.
     std::map<std::string, publish::Seconds> busyUntil_;
     std::optional<publish::Outcome> stoppedBy_;
+    int unanswered_ = 0;  // rows in a row that Allegro did not answer
 };
 
 }  // namespace licytek::batch

@@ -20,8 +20,8 @@ namespace {
 constexpr std::string_view kBatchHelp =
     "Usage: licytek-cli batch [--project FILE] [--form FORM.json] [--format classic|allegro|both]\n"
     "                         [--utf8] [--overwrite] [--stop-on-error]\n"
-    "                         [--encoding utf-8|windows-1250] [--publish [--sandbox] [--dry-run]]\n"
-    "                         OFFERS --out FOLDER\n"
+    "                         [--encoding utf-8|windows-1250]\n"
+    "                         [--publish [--sandbox] [--dry-run]] OFFERS --out FOLDER\n"
     "\n"
     "Writes one description for every row of OFFERS: FOLDER/NAME.html, the classic page\n"
     "exactly as render gives it, and/or FOLDER/NAME.allegro.json, the structured description\n"
@@ -91,7 +91,8 @@ constexpr std::string_view kBatchHelp =
     "Exit status: 0 every row written (and sent); 1 a row failed, a description was not\n"
     "sent, or a file could not be read or written; 2 wrong usage, a wrong template, OFFERS\n"
     "in no format above, or a build without Allegro keys; 3 not signed in to Allegro, or the\n"
-    "session expired; 128 + the signal when interrupted.\n";
+    "session expired; 4 Allegro did not answer 3 rows in a row, and the sending stopped;\n"
+    "128 + the signal when interrupted.\n";
 
 constexpr std::string_view kHelpCommand = "batch ";
 

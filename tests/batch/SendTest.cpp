@@ -277,6 +277,22 @@ TEST_F(BatchAllegroTest, A429PausesTheRunAndA409RowIsSentAfterTheOthers) {
     EXPECT_EQ(Session().ConnectionsOpened(), 1);
 }
 
+TEST_F(BatchAllegroTest, AllegroSilentRowAfterRowStopsTheSending) {
+    for (int id = 1; id <= 3; ++id) {
+        fake.Script("GET", "/sale/product-offers/" + std::to_string(id), {0, "", {}, true});
+    }
+    Offers(4, 1);
+    const auto summary = Run(Sheet({{"a", "1"}, {"b", "2"}, {"c", "3"}, {"d", "4"}}));
+    EXPECT_TRUE(summary.sendingStopped);
+    EXPECT_EQ(summary.sendFailed, 3U);
+    EXPECT_EQ(summary.sent, 0U);
+    EXPECT_TRUE(fake.Requests("GET", "/sale/product-offers/4").empty());
+    // Then, if the last row was read by then, a line that names it as not sent.
+    ASSERT_GE(heard.errors.size(), 3U);
+    EXPECT_NE(heard.errors[2].find("dalsze opisy nie zostaną wysłane"), std::string::npos)
+        << heard.errors[2];
+}
+
 TEST_F(BatchAllegroTest, ADryRunOnlyReadsAndWritesTheBodies) {
     Offers(7, 1);
     publish::PublishOptions dry;
