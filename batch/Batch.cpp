@@ -940,6 +940,7 @@ void BatchRun::SendRow(std::size_t row, PendingSend send) {
 
 void BatchRun::SendFailed(std::size_t row, const std::string& offerId, const std::string& message) {
     ++summary_.sendFailed;
+    stop_ = stop_ || options_.stopOnError;
     // Every row tells how its sending went, so these are never collapsed.
     if (observer_.rowError) {
         observer_.rowError(VisibleText(Where(row, "") + "oferta " + offerId + ": " + message));
