@@ -1,5 +1,5 @@
 // A batch that sends each row's description to its offer: first with a scripted sender (the
-// order, the put-off rows, a stop), then through the fake Allegro over one session.
+// order, the put-off rows, a cancel), then through the fake Allegro over one session.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -13,7 +13,6 @@
 namespace licytek::batch {
 namespace {
 
-using licytek::testing::FakeAnswer;
 using licytek::testing::ReadBytes;
 using licytek::testing::TempDir;
 using licytek::testing::WriteBytes;
@@ -104,26 +103,15 @@ TEST(BatchSendTest, SendsWrittenRowsInOrderAndPutsBusyOffersAfterTheRest) {
     EXPECT_EQ(summary.Line(),
               "4 oferty zapisane, 1 z błędami, 0 ostrzeżeń, 2 opisy wysłane, 1 z błędami");
 
-    // An offer that stays busy fails after a few rounds; nothing is left waiting.
-    sender.calls.clear();
-    sender.script["21"] =
-        std::vector<SendAnswer>(5, {SendAnswer::Status::Conflict, "zajęta.", {}, false, {}});
-    WriteBytes(dir.File("o.csv"), Sheet({{"f", "21"}}));
-    heard = {};
-    const auto busy = RunBatch(dir.File("o.csv"), {}, "", options, heard.Observer());
-    EXPECT_EQ(sender.calls, (std::vector<std::string>{"21", "21", "21", "21"}));
-    EXPECT_EQ(heard.errors, std::vector<std::string>{file + ":2: oferta 21: zajęta."});
-    EXPECT_EQ(busy.sendFailed, 1U);
-
     // Sending from a sheet that names no offers is a mistake, told before anything is written.
     WriteBytes(dir.File("bez.csv"), "plik;Memo1\ng;opis\n");
-    const auto without = RunBatch(dir.File("bez.csv"), {}, "", options, heard.Observer());
+    const auto without = RunBatch(dir.File("bez.csv"), {}, "", options);
     ASSERT_TRUE(without.fatal);
     EXPECT_NE(without.fatal->find("brak kolumny „oferta”"), std::string::npos) << *without.fatal;
     EXPECT_FALSE(std::filesystem::exists(dir.File("out/g.html")));
 }
 
-TEST(BatchSendTest, ACancelOrAStopSendsNothingMoreAndNamesTheRowsNotSent) {
+TEST(BatchSendTest, ACancelSendsNothingMoreAndNamesTheRowsNotSent) {
     TempDir dir;
     std::vector<std::pair<std::string, std::string>> rows;
     for (int i = 0; i < 6; ++i) {
@@ -148,39 +136,6 @@ TEST(BatchSendTest, ACancelOrAStopSendsNothingMoreAndNamesTheRowsNotSent) {
     ASSERT_FALSE(heard.errors.empty());
     EXPECT_NE(heard.errors.back().find("nie został"), std::string::npos) << heard.errors.back();
     EXPECT_NE(heard.errors.back().find("wiersze: 3"), std::string::npos) << heard.errors.back();
-
-    // The session ended: that row fails, and no later row is sent.
-    cancel = false;
-    sender.calls.clear();
-    sender.script["100"] = {{SendAnswer::Status::Stop, "Nie jesteś zalogowany.", {}, false, {}}};
-    options.overwrite = true;
-    heard = {};
-    const auto stopped = RunBatch(dir.File("o.csv"), {}, "", options, heard.Observer());
-    EXPECT_TRUE(stopped.sendingStopped);
-    EXPECT_EQ(sender.calls, std::vector<std::string>{"100"});
-    EXPECT_EQ(stopped.sendFailed, 1U);
-}
-
-TEST(BatchSendTest, ADryRunWritesEachBodyWithItsRowWholeOrNotAtAll) {
-    TempDir dir;
-    WriteBytes(dir.File("o.csv"), Sheet({{"a", "11"}, {"b", "12"}, {"c", ""}}));
-    ScriptedSender sender(dir.File("out"));
-    sender.script["12"] = {{SendAnswer::Status::Failed, "Oferta 12 nie istnieje.", {}, false, {}}};
-    BatchOptions options;
-    options.outFolder = dir.File("out");
-    options.sender = &sender;
-    options.dryRun = true;
-    Heard heard;
-    const auto summary = RunBatch(dir.File("o.csv"), {}, "", options, heard.Observer());
-    EXPECT_EQ(ReadBytes(dir.File("out/a.allegro-update.json")), "{\"body\":11}\n");
-    EXPECT_FALSE(std::filesystem::exists(dir.File("out/b.html")));  // its offer failed
-    EXPECT_FALSE(std::filesystem::exists(dir.File("out/b.allegro-update.json")));
-    EXPECT_TRUE(std::filesystem::exists(dir.File("out/c.html")));
-    EXPECT_EQ(heard.errors, std::vector<std::string>{dir.File("o.csv") +
-                                                     ":3: oferta 12: Oferta 12 nie istnieje."});
-    EXPECT_EQ(summary.Line(),
-              "2 oferty zapisane, 1 z błędami, 0 ostrzeżeń, 1 zmiana opisu "
-              "przygotowana (próba), 0 z błędami");
 }
 
 // ---- Through the fake Allegro ----------------------------------------------------------
@@ -293,19 +248,25 @@ TEST_F(BatchAllegroTest, AllegroSilentRowAfterRowStopsTheSending) {
         << heard.errors[2];
 }
 
-TEST_F(BatchAllegroTest, ADryRunOnlyReadsAndWritesTheBodies) {
-    Offers(7, 1);
+TEST_F(BatchAllegroTest, ADryRunOnlyReadsAndWritesEachBodyWithItsRowWholeOrNotAtAll) {
+    Offers(7, 1);  // offer 8 is not scripted: the fake answers 404
     publish::PublishOptions dry;
     dry.dryRun = true;
-    const auto summary = Run(Sheet({{"a", "7"}, {"b", ""}}), dry);
-    EXPECT_EQ(summary.sent, 1U) << ::testing::PrintToString(heard.errors);
+    const auto summary = Run(Sheet({{"a", "7"}, {"b", "8"}, {"c", ""}}), dry);
     for (const auto& request : fake.Requests()) {
         EXPECT_EQ(request.method, "GET") << request.path;
     }
     const auto body = nlohmann::json::parse(ReadBytes(dir.File("out/a.allegro-update.json")));
     EXPECT_EQ(body["description"]["sections"][0]["items"][0]["content"], "<h1>a</h1><p>Opis a</p>");
-    EXPECT_TRUE(std::filesystem::exists(dir.File("out/b.allegro.json")));
-    EXPECT_FALSE(std::filesystem::exists(dir.File("out/b.allegro-update.json")));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("out/b.allegro.json")));  // its offer failed
+    EXPECT_TRUE(std::filesystem::exists(dir.File("out/c.allegro.json")));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("out/c.allegro-update.json")));
+    ASSERT_EQ(heard.errors.size(), 1U);
+    EXPECT_TRUE(heard.errors[0].starts_with(dir.File("o.csv") + ":3: oferta 8: Oferta 8 nie "))
+        << heard.errors[0];
+    EXPECT_EQ(summary.Line(),
+              "2 oferty zapisane, 1 z błędami, 0 ostrzeżeń, 1 zmiana opisu "
+              "przygotowana (próba), 0 z błędami");
 }
 
 }  // namespace

@@ -124,27 +124,20 @@ TEST_F(BatchToolTest, RefusesWrongUsage) {
     EXPECT_NE(missing.err.find("missing.csv: File not found"), std::string::npos) << missing.err;
 }
 
-// Sets the variables for its lifetime, then puts back what was there.
-class Environment {
-  public:
+// Sets variables for its lifetime, then puts back what was there.
+struct Environment {
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved;
     void Set(const char* name, const char* value) {
         const char* old = std::getenv(name);
-        saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
-        if (value != nullptr) {
-            ::setenv(name, value, 1);
-        } else {
-            ::unsetenv(name);
-        }
+        saved.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+        value ? ::setenv(name, value, 1) : ::unsetenv(name);
     }
     ~Environment() {
-        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
+        for (auto it = saved.rbegin(); it != saved.rend(); ++it) {
             it->second ? ::setenv(it->first.c_str(), it->second->c_str(), 1)
                        : ::unsetenv(it->first.c_str());
         }
     }
-
-  private:
-    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
 };
 
 TEST_F(BatchToolTest, PublishingWithoutKeysOrSignInSaysSoAsTheAllegroCommandsDo) {
