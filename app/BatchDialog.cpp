@@ -14,15 +14,19 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <climits>
 #include <cstddef>
 #include <exception>
 #include <mutex>
+#include <optional>
 #include <utility>
 #include <vector>
 
 #include "app/Desktop.h"
+#include "batch/AllegroSender.h"
 #include "batch/Batch.h"
+#include "publish/AllegroSession.h"
 #include "publish/PullOffers.h"
 
 namespace licytek {
@@ -44,6 +48,24 @@ QLabel* PathLabel(const QString& caption, const QString& path, QWidget* parent) 
     return label;
 }
 
+// Why this build cannot send to Allegro, or nothing when it can.
+std::optional<QString> WhyNoSending() {
+    auto endpoints = publish::ChooseEndpoints(false);
+    if (const auto* message = std::get_if<std::string>(&endpoints)) {
+        return FromUtf8(*message);
+    }
+    if (!publish::ChooseKeys(std::get<publish::Endpoints>(endpoints))) {
+        return FromUtf8(std::string(publish::kNoKeysMessage));
+    }
+    return std::nullopt;
+}
+
+// Where the spreadsheet lies: pictures named by a relative path are looked for there.
+std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? "." : path.substr(0, slash + 1);
+}
+
 }  // namespace
 
 // What the worker thread and the dialog share. The worker writes, the dialog reads.
@@ -52,12 +74,18 @@ struct BatchDialog::Run {
     std::atomic<bool> running{false};
     std::atomic<std::size_t> done{0};
     std::atomic<std::size_t> total{0};  // 0 while not known
+    std::atomic<std::size_t> sent{0};
 
     std::mutex mutex;  // guards what follows
     std::vector<std::string> errors;
     std::vector<std::string> warnings;
+    std::vector<std::string> sentLines;
     std::size_t unlistedErrors = 0;
     std::size_t unlistedWarnings = 0;
+    std::size_t unlistedSent = 0;
+    // A wait of the whole run (Allegro limits the requests), while it lasts.
+    std::string waitReason;
+    std::chrono::steady_clock::time_point waitEnd;
     batch::BatchSummary summary;
     std::string pullSummary;  // set when the run pulled offers instead
 
@@ -72,11 +100,56 @@ struct BatchDialog::Run {
 
     // Runs on the worker thread.
     void Execute(const std::string& offers, const AuctionForm& form, const std::string& sellerId,
+                 batch::BatchOptions options, std::optional<bool> sendToSandbox) {
+        // One session, so one kept-alive connection, for the whole run.
+        std::optional<publish::SessionParts> parts;
+        std::optional<batch::AllegroSender> sender;
+        if (sendToSandbox) {
+            if (auto failure = OpenSending(*sendToSandbox, parts)) {
+                const std::lock_guard lock(mutex);
+                summary.fatal = std::move(*failure);
+                return;
+            }
+            publish::PublishOptions publishOptions;
+            publishOptions.projectFolder = FolderOf(offers);
+            publish::PublishObserver observer;
+            observer.waiting = [this](publish::Seconds seconds, const std::string& why) {
+                const std::lock_guard lock(mutex);
+                waitReason = why;
+                waitEnd = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+            };
+            sender.emplace(*parts->session, publish::SystemClock(), publishOptions, observer);
+            options.sender = &*sender;
+        }
+        Execute(offers, form, sellerId, options);
+    }
+
+    // The session for sending, or why there is none (no keys, not signed in).
+    static std::optional<std::string> OpenSending(bool sandbox,
+                                                  std::optional<publish::SessionParts>& parts) {
+        auto opened = publish::OpenSession(sandbox);
+        if (const auto* failure = std::get_if<publish::Failure>(&opened)) {
+            return publish::FullMessage(*failure);
+        }
+        parts = std::get<publish::SessionParts>(std::move(opened));
+        if (!parts->session->HasTokens()) {
+            return "Nie jesteś zalogowany do Allegro. " + std::string(publish::kSignInAgain);
+        }
+        return std::nullopt;
+    }
+
+    void Execute(const std::string& offers, const AuctionForm& form, const std::string& sellerId,
                  const batch::BatchOptions& options) {
         batch::BatchObserver observer;
         observer.progress = [this](const batch::BatchProgress& progress) {
             total = progress.rowsTotal.value_or(0);
             done = progress.rowsDone;
+            sent = progress.sent;
+        };
+        observer.sent = [this](const std::string& line) {
+            Keep(sentLines, unlistedSent, line);
+            const std::lock_guard lock(mutex);
+            waitReason.clear();  // a row went through: no longer waiting
         };
         observer.rowError = [this](const std::string& line) { Keep(errors, unlistedErrors, line); };
         observer.warning = [this](const std::string& line) {
@@ -234,7 +307,31 @@ QGroupBox* BatchDialog::BuildOptions() {
                             static_cast<QWidget*>(both_), static_cast<QWidget*>(overwrite_)}) {
         layout->addWidget(option);
     }
+    AddSendingOptions(*group, *layout);
     return group;
+}
+
+void BatchDialog::AddSendingOptions(QGroupBox& group, QVBoxLayout& layout) {
+    publish_ = new QCheckBox(QStringLiteral("&Wyślij opisy do ofert (kolumna „oferta”)"), &group);
+    publish_->setObjectName(QStringLiteral("publishToOffers"));
+    sandbox_ = new QCheckBox(QStringLiteral("Konto &testowe (sandbox)"), &group);
+    sandbox_->setObjectName(QStringLiteral("publishToSandbox"));
+    sandbox_->setEnabled(false);
+    connect(publish_, &QCheckBox::toggled, sandbox_, &QWidget::setEnabled);
+    if (const auto why = WhyNoSending()) {
+        publish_->setEnabled(false);
+        publish_->setToolTip(*why);
+    } else {
+        publish_->setToolTip(QStringLiteral(
+            "Po zapisaniu plików wiersza wysyła jego opis do oferty Allegro o numerze z kolumny "
+            "„oferta”, wiersz po wierszu; wiersz bez numeru dostaje tylko pliki. Zdjęcia z "
+            "dysku są szukane obok arkusza."));
+    }
+    auto* indented = new QHBoxLayout;
+    indented->addSpacing(24);
+    indented->addWidget(sandbox_);
+    layout.addWidget(publish_);
+    layout.addLayout(indented);
 }
 
 bool BatchDialog::IsRunning() const {
@@ -258,6 +355,10 @@ void BatchDialog::Start() {
                                            : batch::OutputFormat::Classic;
     options.overwrite = overwrite_->isChecked();
     options.outFolder = QFile::encodeName(outFolder_).toStdString();
+    std::optional<bool> sendToSandbox;
+    if (publish_->isChecked()) {
+        sendToSandbox = sandbox_->isChecked();
+    }
 
     options_->setEnabled(false);
     start_->hide();
@@ -267,9 +368,11 @@ void BatchDialog::Start() {
     progress_->setRange(0, 0);
     run_->running = true;
     // The worker owns copies of everything it reads, and the shared state outlives it.
-    worker_.reset(QThread::create(
-        [run = run_, offers = QFile::encodeName(offersPath_).toStdString(), form = templateForm_,
-         sellerId = sellerId_, options] { run->Execute(offers, form, sellerId, options); }));
+    worker_.reset(
+        QThread::create([run = run_, offers = QFile::encodeName(offersPath_).toStdString(),
+                         form = templateForm_, sellerId = sellerId_, options, sendToSandbox] {
+            run->Execute(offers, form, sellerId, options, sendToSandbox);
+        }));
     connect(worker_.get(), &QThread::finished, this, &BatchDialog::ShowReport);
     worker_->start();
     progressTimer_.start();
@@ -305,12 +408,27 @@ void BatchDialog::PullOffers() {
 void BatchDialog::ShowProgress() {
     const std::size_t done = run_->done;
     const std::size_t total = run_->total;
+    QString text;
     if (total > 0) {
         progress_->setRange(0, static_cast<int>(std::min<std::size_t>(total, INT_MAX)));
         progress_->setValue(static_cast<int>(std::min(done, total)));
-        progressText_->setText(QStringLiteral("%1 z %2").arg(done).arg(total));
+        text = QStringLiteral("%1 z %2").arg(done).arg(total);
     } else {
-        progressText_->setText(QString::number(done));
+        text = QString::number(done);
+    }
+    if (publish_->isChecked()) {
+        text += QStringLiteral(", wysłano %1").arg(run_->sent.load());
+        const std::lock_guard lock(run_->mutex);
+        const auto left = std::chrono::ceil<std::chrono::seconds>(run_->waitEnd -
+                                                                  std::chrono::steady_clock::now());
+        if (!run_->waitReason.empty() && left.count() > 0 && IsRunning()) {
+            text += QStringLiteral(" — czekam %1 s: %2")
+                        .arg(left.count())
+                        .arg(FromUtf8(run_->waitReason));
+        }
+    }
+    if (!run_->cancel || !IsRunning()) {
+        progressText_->setText(text);
     }
 }
 
@@ -347,6 +465,7 @@ void BatchDialog::ShowReport() {
     };
     list(QStringLiteral("Błędy:"), run_->errors, run_->unlistedErrors);
     list(QStringLiteral("Ostrzeżenia:"), run_->warnings, run_->unlistedWarnings);
+    list(QStringLiteral("Wysłane do Allegro:"), run_->sentLines, run_->unlistedSent);
     report_->setPlainText(text.isEmpty() ? QStringLiteral("Bez błędów i ostrzeżeń.")
                                          : text.join(QLatin1Char('\n')).trimmed());
 

@@ -20,6 +20,7 @@ class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class QThread;
+class QVBoxLayout;
 
 namespace licytek {
 
@@ -50,6 +51,7 @@ class BatchDialog final : public QDialog {
     struct Run;
 
     QGroupBox* BuildOptions();
+    void AddSendingOptions(QGroupBox& group, QVBoxLayout& layout);
     void Start();
     // Asks where, then writes every offer on Allegro into a sheet that this dialog reads back.
     void PullOffers();
@@ -71,6 +73,8 @@ class BatchDialog final : public QDialog {
     QRadioButton* allegro_ = nullptr;
     QRadioButton* both_ = nullptr;
     QCheckBox* overwrite_ = nullptr;
+    QCheckBox* publish_ = nullptr;  // send each row's description to its offer
+    QCheckBox* sandbox_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QLabel* progressText_ = nullptr;
     QLabel* summary_ = nullptr;

@@ -36,6 +36,9 @@ constexpr std::size_t kWriterThreads = 16;
 constexpr std::size_t kMaxJsonLineBytes = std::size_t{64} << 20;
 constexpr std::string_view kZeroByte =
     "komórka zawiera bajt zerowy (NUL), a tekst oferty nie może go mieć";
+// A row whose offer is still busy with an earlier change is tried again after the other rows,
+// this many times at most.
+constexpr int kConflictRounds = 3;
 constexpr std::string_view kOpenQuote =
     "cudzysłów otwarty w tym wierszu nie zamyka się do końca pliku; wiersz pominięto";
 
@@ -173,6 +176,20 @@ class ErrorCollapse {
     std::vector<const std::pair<const std::string, Kind>*> order_;
 };
 
+// A row whose files are on their way, waiting to be sent to its offer once they are written.
+struct PendingSend {
+    std::string offerId;
+    AuctionForm form;          // not kept in a dry run, whose body is written already
+    std::string preparedFile;  // a dry run's body file
+};
+
+// A row the offer refused for now (409): sent again after the other rows.
+struct PutOff {
+    std::size_t row = 0;
+    PendingSend send;
+    std::string message;
+};
+
 // How a row ended: its problems when it failed, its warnings when it was written.
 struct RowOutcome {
     std::size_t row = 0;
@@ -221,7 +238,17 @@ class BatchRun {
 
     bool CheckCancel();
     void Emit(std::size_t row, const AuctionForm& form, const std::string& sellerId,
-              const std::string& name, const std::string& nameColumn);
+              const std::string& name, const std::string& nameColumn,
+              const std::string& offerId = {});
+    std::optional<std::string> OfferIdOf(std::span<const std::string> cells,
+                                         std::vector<Problem>& problems) const;
+    void PrepareUpdate(const std::string& offerId, const AuctionForm& form, const std::string& name,
+                       RowOutput& output, std::vector<Problem>& problems);
+    void SendRow(std::size_t row, PendingSend send);
+    void RetryPutOff();
+    void TellNotSent();
+    void SendFailed(std::size_t row, const std::string& offerId, const std::string& message);
+    bool Cancelled() const { return observer_.cancel != nullptr && observer_.cancel->load(); }
     void AddClassicPage(const AuctionForm& form, const std::string& sellerId,
                         const std::string& name, RowOutput& output) const;
     void AddAllegroFile(const AuctionForm& form, const std::string& name, RowOutput& output,
@@ -232,7 +259,7 @@ class BatchRun {
     void Drain();
     // Rows are told in the order they began, though their files are written side by side.
     void Settle(std::size_t sequence, RowOutcome outcome);
-    void Tell(const RowOutcome& outcome);
+    void Tell(std::size_t sequence, const RowOutcome& outcome);
     std::string Where(std::size_t row, std::string_view column) const;
     std::string PathFor(const std::string& name, std::string_view extension) const;
 
@@ -254,6 +281,10 @@ class BatchRun {
     std::size_t record_ = 0;  // the CSV record or the line being read, from 1
     std::vector<Column> columns_;
     std::optional<std::size_t> fileColumn_;
+    std::optional<std::size_t> offerColumn_;
+    std::unordered_map<std::size_t, PendingSend> pendingSends_;  // by sequence
+    std::vector<PutOff> putOff_;
+    bool sendingStopped_ = false;
     std::unordered_map<std::string, std::string> columnOfControl_;
     // The name of every row sent to be written (in lower case), with its row: only names grow
     // with the rows.
@@ -279,6 +310,11 @@ BatchSummary BatchRun::Run() {
     if (auto problem = PrepareFolder()) {
         return Fatal(*problem);
     }
+    if (jsonLines_ && kind == InputKind::Text && options_.sender != nullptr) {
+        return Fatal(path_ +
+                     ": plik JSON lines nie ma kolumny „oferta”; opisy do ofert wysyła "
+                     "się z arkusza (CSV, .xlsx, .ods)");
+    }
     if (jsonLines_ && kind == InputKind::Text) {
         TellTemplateWarnings();  // a sheet tells them after its header
     }
@@ -292,8 +328,10 @@ BatchSummary BatchRun::Run() {
     }
     // Rows dropped by a cancel leave gaps; the rows after them are told all the same.
     for (const auto& [sequence, outcome] : settled_) {
-        Tell(outcome);
+        Tell(sequence, outcome);
     }
+    RetryPutOff();
+    TellNotSent();
     for (const auto& line : errorCollapse_.Hidden()) {
         if (observer_.rowError) {
             observer_.rowError(VisibleText(path_ + ": " + line));
@@ -613,6 +651,8 @@ bool BatchRun::TakeHeader(std::span<const std::string> cells) {
         const Column& column = columns_[i];
         if (column.role == ColumnRole::FileName) {
             fileColumn_ = i;
+        } else if (column.role == ColumnRole::OfferId) {
+            offerColumn_ = i;
         } else if (column.role == ColumnRole::Input) {
             columnOfControl_.emplace(column.field->name, column.header);
         } else if (column.role == ColumnRole::Layout) {
@@ -620,6 +660,12 @@ bool BatchRun::TakeHeader(std::span<const std::string> cells) {
                 columnOfControl_.emplace("RadioButton" + std::to_string(layout), column.header);
             }
         }
+    }
+    if (options_.sender != nullptr && !offerColumn_) {
+        summary_.fatal = Where(1, "") +
+                         "brak kolumny „oferta” (albo „numer oferty”) z numerami ofert, do "
+                         "których wysłać opisy";
+        return false;
     }
     TellTemplateWarnings();
     return true;
@@ -655,11 +701,28 @@ void BatchRun::OnCsvRow(std::span<const std::string> cells) {
             problems.push_back({nameColumn, checked.problem});
         }
     }
+    const auto offerId = OfferIdOf(cells, problems);
     if (!problems.empty()) {
         Fail(record_, std::move(problems));
         return;
     }
-    Emit(record_, form, sellerId_, name, nameColumn);
+    Emit(record_, form, sellerId_, name, nameColumn, offerId.value_or(""));
+}
+
+// The row's offer number, when the batch sends and the row names one.
+std::optional<std::string> BatchRun::OfferIdOf(std::span<const std::string> cells,
+                                               std::vector<Problem>& problems) const {
+    if (options_.sender == nullptr || !offerColumn_ || *offerColumn_ >= cells.size() ||
+        Trim(cells[*offerColumn_]).empty()) {
+        return std::nullopt;
+    }
+    const CellValue utf8 = CellToUtf8(cells[*offerColumn_], utf8_);
+    const CellValue number = utf8.ok() ? OfferNumber(utf8.text) : utf8;
+    if (!number.ok()) {
+        problems.push_back({columns_[*offerColumn_].header, number.problem});
+        return std::nullopt;
+    }
+    return number.text;
 }
 
 std::optional<std::string> BatchRun::RunJsonLines(InputFile& input, std::string start) {
@@ -721,7 +784,8 @@ bool BatchRun::CheckCancel() {
 }
 
 void BatchRun::Emit(std::size_t row, const AuctionForm& form, const std::string& sellerId,
-                    const std::string& name, const std::string& nameColumn) {
+                    const std::string& name, const std::string& nameColumn,
+                    const std::string& offerId) {
     RowOutput output{0, row, nameColumn, {}, {}};
     std::vector<Problem> problems;
     // Compared regardless of letter case: on the FAT and exFAT sticks sellers carry files
@@ -743,12 +807,24 @@ void BatchRun::Emit(std::size_t row, const AuctionForm& form, const std::string&
                 {nameColumn, std::move(blocked->message), std::string(blocked->kind)});
         }
     }
+    if (problems.empty() && !offerId.empty() && options_.dryRun) {
+        PrepareUpdate(offerId, form, name, output, problems);
+    }
     if (!problems.empty()) {
         Fail(row, std::move(problems));
         return;
     }
     names_.emplace(std::move(sameNameKey), row);
     output.sequence = begun_++;
+    if (!offerId.empty()) {
+        PendingSend send{offerId, {}, {}};
+        if (options_.dryRun) {
+            send.preparedFile = output.files.back().path;
+        } else {
+            send.form = form;
+        }
+        pendingSends_.emplace(output.sequence, std::move(send));
+    }
     writer_.Submit(std::move(output));
     Collect(writer_.TakeFinished(false));
 }
@@ -789,6 +865,125 @@ void BatchRun::AddAllegroFile(const AuctionForm& form, const std::string& name, 
     }
 }
 
+// A dry run asks for the update body as the row is built, so that it is written with the
+// row's files, whole or not at all. Only reads go out, one row after another as they are.
+void BatchRun::PrepareUpdate(const std::string& offerId, const AuctionForm& form,
+                             const std::string& name, RowOutput& output,
+                             std::vector<Problem>& problems) {
+    const std::string column;  // the message names the offer
+    if (sendingStopped_ || Cancelled()) {
+        problems.push_back({column, "oferta " + offerId + ": przerwano przed odczytem oferty"});
+        return;
+    }
+    const SendAnswer answer = options_.sender->Send(offerId, form, observer_.cancel);
+    if (answer.status != SendAnswer::Status::Sent) {
+        problems.push_back({column, "oferta " + offerId + ": " + answer.message, answer.message});
+        if (answer.status == SendAnswer::Status::Stop) {
+            sendingStopped_ = summary_.sendingStopped = true;
+            stop_ = true;
+        }
+        return;
+    }
+    std::string path = PathFor(name, ".allegro-update.json");
+    if (auto blocked = OutputBlocked(path, options_.overwrite)) {
+        problems.push_back({column, std::move(blocked->message), std::string(blocked->kind)});
+        return;
+    }
+    output.files.push_back({std::move(path), answer.body + "\n"});
+}
+
+// Sends a row whose files are written; a stop or a cancel leaves it among the rows not sent.
+void BatchRun::SendRow(std::size_t row, PendingSend send) {
+    const std::string offer = "oferta " + send.offerId + ": ";
+    if (!send.preparedFile.empty()) {
+        ++summary_.sent;
+        if (observer_.sent) {
+            observer_.sent(VisibleText(Where(row, "") + offer + "próba, zmiana zapisana w " +
+                                       send.preparedFile));
+        }
+        return;
+    }
+    if (sendingStopped_ || Cancelled()) {
+        summary_.notSent.push_back(row);
+        return;
+    }
+    const SendAnswer answer = options_.sender->Send(send.offerId, send.form, observer_.cancel);
+    for (const auto& warning : answer.warnings) {
+        ++summary_.warnings;
+        if (observer_.warning) {
+            observer_.warning(VisibleText(Where(row, "") + offer + warning));
+        }
+    }
+    switch (answer.status) {
+        case SendAnswer::Status::Sent:
+            ++summary_.sent;
+            if (observer_.sent) {
+                observer_.sent(VisibleText(Where(row, "") + offer + "opis zaktualizowany"));
+            }
+            return;
+        case SendAnswer::Status::Conflict:
+            if (observer_.sent) {
+                observer_.sent(VisibleText(Where(row, "") + offer + answer.message +
+                                           " Ten wiersz zostanie wysłany ponownie później."));
+            }
+            putOff_.push_back({row, std::move(send), answer.message});
+            return;
+        case SendAnswer::Status::Stop:
+            sendingStopped_ = summary_.sendingStopped = true;
+            stop_ = true;
+            break;
+        case SendAnswer::Status::Failed:
+            if (answer.cancelled) {
+                summary_.notSent.push_back(row);
+                return;
+            }
+            break;
+    }
+    SendFailed(row, send.offerId, answer.message);
+}
+
+void BatchRun::SendFailed(std::size_t row, const std::string& offerId, const std::string& message) {
+    ++summary_.sendFailed;
+    stop_ = stop_ || options_.stopOnError;
+    // Every row tells how its sending went, so these are never collapsed.
+    if (observer_.rowError) {
+        observer_.rowError(VisibleText(Where(row, "") + "oferta " + offerId + ": " + message));
+    }
+}
+
+// The rows whose offers were busy, after all the others: a few rounds, then they fail.
+void BatchRun::RetryPutOff() {
+    for (int round = 0; round < kConflictRounds && !putOff_.empty(); ++round) {
+        auto rows = std::move(putOff_);
+        putOff_.clear();
+        for (auto& entry : rows) {
+            SendRow(entry.row, std::move(entry.send));
+        }
+    }
+    for (const auto& entry : putOff_) {
+        SendFailed(entry.row, entry.send.offerId, entry.message);
+    }
+    putOff_.clear();
+}
+
+// After a cancel or a stop: the rows that have their files but not their update.
+void BatchRun::TellNotSent() {
+    std::vector<std::size_t>& rows = summary_.notSent;
+    if (rows.empty() || !observer_.rowError) {
+        return;
+    }
+    std::sort(rows.begin(), rows.end());
+    std::string list;
+    for (const std::size_t row : rows) {
+        list += (list.empty() ? "" : ", ") + std::to_string(row);
+    }
+    observer_.rowError(
+        VisibleText(path_ + ": " +
+                    CountedNoun(rows.size(), "opis nie został wysłany", "opisy nie zostały wysłane",
+                                "opisów nie zostało wysłanych") +
+                    " (pliki są zapisane), wiersze: " + list));
+}
+
 void BatchRun::Fail(std::size_t row, std::vector<Problem> problems) {
     stop_ = stop_ || options_.stopOnError;
     Settle(begun_++, {row, std::move(problems), {}});
@@ -820,13 +1015,14 @@ void BatchRun::Collect(std::vector<RowWritten> finished) {
 void BatchRun::Settle(std::size_t sequence, RowOutcome outcome) {
     settled_.emplace(sequence, std::move(outcome));
     while (!settled_.empty() && settled_.begin()->first == told_) {
-        Tell(settled_.begin()->second);
+        Tell(told_, settled_.begin()->second);
         settled_.erase(settled_.begin());
         ++told_;
     }
 }
 
-void BatchRun::Tell(const RowOutcome& outcome) {
+void BatchRun::Tell(std::size_t sequence, const RowOutcome& outcome) {
+    auto pending = pendingSends_.extract(sequence);
     if (outcome.problems.empty()) {
         ++summary_.written;
         summary_.warnings += outcome.warnings.size();
@@ -834,6 +1030,9 @@ void BatchRun::Tell(const RowOutcome& outcome) {
             if (observer_.warning) {
                 observer_.warning(VisibleText(Where(outcome.row, "") + warning));
             }
+        }
+        if (!pending.empty()) {
+            SendRow(outcome.row, std::move(pending.mapped()));
         }
     } else {
         ++summary_.failed;
@@ -846,6 +1045,7 @@ void BatchRun::Tell(const RowOutcome& outcome) {
         }
     }
     ++progress_.rowsDone;
+    progress_.sent = summary_.sent;
     if (observer_.progress) {
         observer_.progress(progress_);
     }
@@ -874,6 +1074,15 @@ std::string BatchSummary::Line() const {
         CountedNoun(written, "oferta zapisana", "oferty zapisane", "ofert zapisanych") + ", " +
         std::to_string(failed) + " z błędami, " +
         CountedNoun(warnings, "ostrzeżenie", "ostrzeżenia", "ostrzeżeń");
+    if (sending && dryRun) {
+        line += ", " +
+                CountedNoun(sent, "zmiana opisu przygotowana", "zmiany opisu przygotowane",
+                            "zmian opisu przygotowanych") +
+                " (próba), " + std::to_string(sendFailed) + " z błędami";
+    } else if (sending) {
+        line += ", " + CountedNoun(sent, "opis wysłany", "opisy wysłane", "opisów wysłanych") +
+                ", " + std::to_string(sendFailed) + " z błędami";
+    }
     return cancelled ? line + " (przerwano)" : line;
 }
 
@@ -881,6 +1090,8 @@ BatchSummary RunBatch(const std::string& offersPath, const AuctionForm& template
                       const std::string& sellerId, const BatchOptions& options,
                       const BatchObserver& observer) {
     BatchSummary summary = BatchRun(offersPath, templateForm, sellerId, options, observer).Run();
+    summary.sending = options.sender != nullptr;
+    summary.dryRun = options.dryRun;
     if (summary.fatal) {
         summary.fatal = VisibleText(*summary.fatal);  // it may quote the input
     }

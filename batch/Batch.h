@@ -8,7 +8,9 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "batch/OfferSender.h"
 #include "model/AuctionForm.h"
 
 namespace licytek::batch {
@@ -23,12 +25,20 @@ struct BatchOptions {
     bool stopOnError = false;  // stop at the first row with an error
     InputEncoding encoding = InputEncoding::Automatic;
     std::string outFolder;
+    // Sends each row's description to the offer its "oferta" cell names, once its files are
+    // written: one row after another, in the order of the rows. A row without a number only
+    // gets its files. Not owned; none: the column is left alone.
+    OfferSender* sender = nullptr;
+    // With a sender: nothing is sent; the sender prepares each row's update body, which is
+    // written with the row's files as NAME.allegro-update.json.
+    bool dryRun = false;
 };
 
 // How the batch is going; called after every row.
 struct BatchProgress {
     std::size_t rowsDone = 0;
     std::optional<std::size_t> rowsTotal;  // when known
+    std::size_t sent = 0;                  // descriptions sent to their offers
 };
 
 // What the caller hears while the batch runs. Every callback may be empty. They are called
@@ -39,6 +49,9 @@ struct BatchObserver {
     std::function<void(const std::string&)> rowError;
     // "FILE:ROW: CONTROL: message" (UTF-8) for each warning of a written row.
     std::function<void(const std::string&)> warning;
+    // "FILE:ROW: oferta ID: opis zaktualizowany" (UTF-8) for each description sent, and
+    // a note for a row put off to be sent again later.
+    std::function<void(const std::string&)> sent;
     // Checked before each row; the batch stops cleanly when set: a row whose files are being
     // written is finished whole, and no later row writes anything.
     const std::atomic<bool>* cancel = nullptr;
@@ -52,7 +65,15 @@ struct BatchSummary {
     std::optional<std::string> fatal;  // the input or the folder could not be used at all
     bool unreadableInput = false;      // the input is no sheet this batch reads (see fatal)
 
-    // "N ofert zapisanych, M z błędami, K ostrzeżeń", UTF-8.
+    bool sending = false;              // a sender was given
+    bool dryRun = false;               // ... only to prepare the bodies
+    std::size_t sent = 0;              // descriptions sent (in a dry run: prepared)
+    std::size_t sendFailed = 0;        // rows whose files were written but whose sending failed
+    bool sendingStopped = false;       // the sender said that no later row could be sent
+    std::vector<std::size_t> notSent;  // rows with files and a number, not sent (a stop)
+
+    // "N ofert zapisanych, M z błędami, K ostrzeżeń" and, when sending, "N opisów
+    // wysłanych, M z błędami", UTF-8.
     std::string Line() const;
 };
 

@@ -13,6 +13,10 @@ namespace {
 
 constexpr std::string_view kFileColumn = "plik";
 constexpr std::string_view kLayoutColumn = "układ";
+constexpr std::string_view kOfferColumn = "oferta";
+constexpr std::string_view kOfferNumberColumn = "numer oferty";
+// Allegro's offer numbers are 11 digits today; room to grow, but not a pasted text.
+constexpr std::size_t kMaxOfferNumberDigits = 32;
 constexpr std::size_t kLayoutCount = 8;
 // Room for ".allegro.json" within the 255 bytes a file name may have.
 constexpr std::size_t kMaxOutputNameBytes = 240;
@@ -52,6 +56,8 @@ Column ColumnFor(std::string_view header) {
         column.role = ColumnRole::FileName;
     } else if (key == kLayoutColumn) {
         column.role = ColumnRole::Layout;
+    } else if (key == kOfferColumn || key == kOfferNumberColumn) {
+        column.role = ColumnRole::OfferId;
     } else if (auto it = InputsByName().find(key); it != InputsByName().end()) {
         column.role = ColumnRole::Input;
         column.field = it->second;
@@ -64,6 +70,7 @@ Column ColumnFor(std::string_view header) {
 const void* WhatItSets(const Column& column) {
     static const char fileName = 0;
     static const char layout = 0;
+    static const char offer = 0;
     switch (column.role) {
         case ColumnRole::Input:
             return column.field;
@@ -71,6 +78,8 @@ const void* WhatItSets(const Column& column) {
             return &fileName;
         case ColumnRole::Layout:
             return &layout;
+        case ColumnRole::OfferId:
+            return &offer;
         case ColumnRole::Unknown:
             break;
     }
@@ -180,9 +189,9 @@ CellValue CellToUtf8(std::string_view raw, bool utf8Input) {
 std::optional<std::string> RowApplier::Apply(const Column& column, std::string_view raw) {
     if (column.role == ColumnRole::Unknown) {
         return "nieznana kolumna: to nie jest nazwa pola (Edit2, Memo1…), jego etykieta, "
-               "„plik” ani „układ”";
+               "„plik”, „układ” ani „oferta”";
     }
-    if (column.role == ColumnRole::FileName) {
+    if (column.role == ColumnRole::FileName || column.role == ColumnRole::OfferId) {
         return std::nullopt;  // read by the caller, which names the files
     }
     if (column.role == ColumnRole::Input && IsTextKind(column.field->kind)) {
@@ -284,6 +293,17 @@ CellValue OutputName(std::string_view utf8Cell) {
         return {{}, "nazwa pliku jest za długa"};
     }
     return {std::string(name), {}};
+}
+
+CellValue OfferNumber(std::string_view utf8Cell) {
+    const std::string_view number = Trim(utf8Cell);
+    if (number.empty() || number.size() > kMaxOfferNumberDigits ||
+        number.find_first_not_of("0123456789") != std::string_view::npos) {
+        return {
+            {},
+            "numer oferty to same cyfry (jak w adresie oferty na Allegro), nie " + Quoted(number)};
+    }
+    return {std::string(number), {}};
 }
 
 std::string Quoted(std::string_view utf8) {

@@ -1,6 +1,7 @@
 // The columns of a spreadsheet of offers, and what a cell does to the form: a column is named
 // by an input's control name or its Polish label in any letter case, or it is "plik" (the
-// output file's name) or "układ" (the layout, 1 to 8).
+// output file's name), "układ" (the layout, 1 to 8) or "oferta" (the Allegro offer to send
+// the description to; also "numer oferty").
 #pragma once
 
 #include <array>
@@ -17,7 +18,7 @@
 
 namespace licytek::batch {
 
-enum class ColumnRole { Input, FileName, Layout, Unknown };
+enum class ColumnRole { Input, FileName, Layout, OfferId, Unknown };
 
 struct Column {
     std::string header;  // as the file names it, UTF-8, without blanks at the ends
@@ -74,6 +75,9 @@ class RowApplier {
 
 // The output file's base name from the cell of "plik" (UTF-8).
 CellValue OutputName(std::string_view utf8Cell);
+
+// The Allegro offer number from the cell of "oferta" (UTF-8): digits, blanks around allowed.
+CellValue OfferNumber(std::string_view utf8Cell);
 
 // The value quoted for a message: „value”, cut short and on one line.
 std::string Quoted(std::string_view utf8);

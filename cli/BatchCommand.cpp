@@ -9,8 +9,10 @@
 #include <string>
 #include <variant>
 
+#include "batch/AllegroSender.h"
 #include "batch/Batch.h"
 #include "cli/CommandSupport.h"
+#include "publish/AllegroSession.h"
 
 namespace licytek::cli {
 namespace {
@@ -18,7 +20,8 @@ namespace {
 constexpr std::string_view kBatchHelp =
     "Usage: licytek-cli batch [--project FILE] [--form FORM.json] [--format classic|allegro|both]\n"
     "                         [--utf8] [--overwrite] [--stop-on-error]\n"
-    "                         [--encoding utf-8|windows-1250] OFFERS --out FOLDER\n"
+    "                         [--encoding utf-8|windows-1250]\n"
+    "                         [--publish [--sandbox] [--dry-run]] OFFERS --out FOLDER\n"
     "\n"
     "Writes one description for every row of OFFERS: FOLDER/NAME.html, the classic page\n"
     "exactly as render gives it, and/or FOLDER/NAME.allegro.json, the structured description\n"
@@ -56,6 +59,18 @@ constexpr std::string_view kBatchHelp =
     "rows with errors and the warnings. On a terminal, standard error shows the progress.\n"
     "Ctrl+C stops after the rows being written; no file is left half written.\n"
     "\n"
+    "With --publish, a column \"oferta\" (or \"numer oferty\") holds each row's Allegro\n"
+    "offer number (digits; another value fails the row). Once a row's files are written,\n"
+    "its structured description goes to that offer, as allegro publish sends it (pictures\n"
+    "on the disk are relative to the project file's folder): one row after another, in row\n"
+    "order, over one connection. Each row reports FILE:ROW: oferta ID: opis zaktualizowany,\n"
+    "or its error; a row without a number only gets its files. When Allegro limits the\n"
+    "requests (429), the whole run waits, and the progress shows the wait; a row whose\n"
+    "offer is busy with an earlier change (409) is sent again after the other rows, up to\n"
+    "3 times. The last line adds the descriptions sent and the ones that failed. Ctrl+C\n"
+    "stops after the request under way and names the rows whose descriptions were not\n"
+    "sent. Sign in first with licytek-cli allegro login.\n"
+    "\n"
     "Options:\n"
     "  --project FILE     start every row from the inputs saved in the project file FILE\n"
     "  --form FORM.json   then apply the JSON form FORM.json\n"
@@ -67,11 +82,17 @@ constexpr std::string_view kBatchHelp =
     "  --stop-on-error    stop at the first row with an error\n"
     "  --encoding ENC     read OFFERS.csv as utf-8 or windows-1250 whatever its bytes\n"
     "  --out FOLDER       the folder for the files, created if missing\n"
+    "  --publish          send each row's description to the offer of its \"oferta\" cell\n"
+    "  --sandbox          send to Allegro's sandbox instead of allegro.pl\n"
+    "  --dry-run          with --publish: read the offers and write each row's update body\n"
+    "                     as FOLDER/NAME.allegro-update.json with its files; send nothing\n"
     "  -h, --help         show this help\n"
     "\n"
-    "Exit status: 0 every row written; 1 a row failed, or a file could not be read or\n"
-    "written; 2 wrong usage, a wrong template, or OFFERS in no format above; 128 + the\n"
-    "signal when interrupted.\n";
+    "Exit status: 0 every row written (and sent); 1 a row failed, a description was not\n"
+    "sent, or a file could not be read or written; 2 wrong usage, a wrong template, OFFERS\n"
+    "in no format above, or a build without Allegro keys; 3 not signed in to Allegro, or the\n"
+    "session expired; 4 Allegro did not answer 3 rows in a row, and the sending stopped;\n"
+    "128 + the signal when interrupted.\n";
 
 constexpr std::string_view kHelpCommand = "batch ";
 
@@ -81,6 +102,9 @@ struct BatchArguments {
     std::string offers;
     batch::BatchOptions options;
     bool outGiven = false;
+    bool publish = false;
+    bool sandbox = false;
+    bool dryRun = false;
 };
 
 std::optional<Failure> TakeValueOption(std::string_view name, const std::string& value,
@@ -110,6 +134,12 @@ std::optional<Failure> TakeValueOption(std::string_view name, const std::string&
 std::variant<bool, Failure> TakeOption(std::span<const std::string_view> args, std::size_t& index,
                                        BatchArguments& parsed) {
     const std::string_view arg = args[index];
+    if (arg == "--publish" || arg == "--sandbox" || arg == "--dry-run") {
+        (arg == "--publish"   ? parsed.publish
+         : arg == "--sandbox" ? parsed.sandbox
+                              : parsed.dryRun) = true;
+        return true;
+    }
     if (arg == "--utf8" || arg == "--overwrite" || arg == "--stop-on-error") {
         (arg == "--utf8"        ? parsed.options.utf8
          : arg == "--overwrite" ? parsed.options.overwrite
@@ -148,6 +178,11 @@ std::variant<BatchArguments, Failure> ParseBatchArguments(std::span<const std::s
     if (!parsed.help && (parsed.offers.empty() || !parsed.outGiven)) {
         return UsageFailure("batch needs OFFERS.csv or OFFERS.jsonl and --out FOLDER",
                             kHelpCommand);
+    }
+    if (!parsed.help && !parsed.publish && (parsed.sandbox || parsed.dryRun)) {
+        return UsageFailure(
+            std::string(parsed.sandbox ? "--sandbox" : "--dry-run") + " goes with --publish",
+            kHelpCommand);
     }
     if (!parsed.help && parsed.options.outFolder.empty()) {
         // An empty name is a mistake of the script, such as an unset variable, not ".".
@@ -212,9 +247,26 @@ class ProgressLine {
         if (progress.rowsTotal) {
             line += " z " + std::to_string(*progress.rowsTotal);
         }
-        line += " wierszy, " + std::to_string(static_cast<long long>(rate)) + " na sekundę\x1b[K";
+        line += " wierszy, " + std::to_string(static_cast<long long>(rate)) + " na sekundę";
+        if (sending_) {
+            line += ", wysłano " + std::to_string(progress.sent);
+        }
+        line += "\x1b[K";
         std::fputs(line.c_str(), stderr);
         drawn_ = true;
+    }
+    void ShowSending() { sending_ = true; }
+    // A wait of the whole run (Allegro limits the requests), shown at once: on a terminal in
+    // the progress line, elsewhere as a line of its own.
+    void Waiting(long long seconds, const std::string& why) {
+        const std::string text = "czekam " + std::to_string(seconds) + " s: " + why;
+        if (!shown_) {
+            WriteDiagnostic(text);
+            return;
+        }
+        std::fputs(("\r" + text + "\x1b[K").c_str(), stderr);
+        drawn_ = true;
+        lastDrawn_ = Clock::now();
     }
     // Takes the progress off its line so that a message can have it.
     void Clear() {
@@ -228,6 +280,7 @@ class ProgressLine {
     using Clock = std::chrono::steady_clock;
     bool shown_;
     bool drawn_ = false;
+    bool sending_ = false;
     Clock::time_point start_;
     Clock::time_point lastDrawn_{};
 };
@@ -256,16 +309,49 @@ std::optional<Failure> RunBatchCommand(std::span<const std::string_view> args) {
         return failure;
     }
     ProgressLine progress;
+    batch::BatchOptions options = parsed.options;
+    // One session, so one kept-alive connection, for the whole run.
+    std::optional<publish::SessionParts> session;
+    std::optional<batch::AllegroSender> sender;
+    if (parsed.publish) {
+        auto opened = publish::OpenSession(parsed.sandbox);
+        if (auto* failure = std::get_if<publish::Failure>(&opened)) {
+            return Failure{static_cast<int>(failure->outcome), publish::FullMessage(*failure)};
+        }
+        session = std::get<publish::SessionParts>(std::move(opened));
+        if (!session->session->HasTokens()) {
+            return Failure{
+                static_cast<int>(publish::Outcome::SignedOut),
+                "Nie jesteś zalogowany do Allegro. " + std::string(publish::kSignInAgain)};
+        }
+        publish::PublishOptions publishOptions;
+        publishOptions.dryRun = parsed.dryRun;
+        if (parsed.source.project) {
+            const std::string& project = *parsed.source.project;
+            const std::size_t slash = project.find_last_of('/');
+            publishOptions.projectFolder =
+                slash == std::string::npos ? "." : project.substr(0, slash + 1);
+        }
+        publish::PublishObserver publishObserver;
+        publishObserver.waiting = [&progress](publish::Seconds seconds, const std::string& why) {
+            progress.Waiting(seconds, why);
+        };
+        sender.emplace(*session->session, publish::SystemClock(), publishOptions, publishObserver);
+        options.sender = &*sender;
+        options.dryRun = parsed.dryRun;
+        progress.ShowSending();
+    }
     batch::BatchObserver observer;
     observer.progress = [&progress](const batch::BatchProgress& now) { progress.Update(now); };
     observer.rowError = [&progress](const std::string& line) { PrintLine(progress, line); };
     observer.warning = [&progress](const std::string& line) { PrintLine(progress, line); };
+    observer.sent = [&progress](const std::string& line) { PrintLine(progress, line); };
     observer.cancel = &gCancel;
     gCancel.store(false);
     batch::BatchSummary summary;
     {
         CancelOnSignals signals;
-        summary = batch::RunBatch(parsed.offers, templateForm, sellerId, parsed.options, observer);
+        summary = batch::RunBatch(parsed.offers, templateForm, sellerId, options, observer);
     }
     progress.Clear();
     if (summary.fatal && summary.written + summary.failed == 0) {
@@ -278,7 +364,10 @@ std::optional<Failure> RunBatchCommand(std::span<const std::string_view> args) {
     if (summary.cancelled) {
         return Failure{128 + gSignal, ""};
     }
-    if (summary.failed > 0 || summary.fatal) {
+    if (sender && sender->StoppedBy()) {
+        return Failure{static_cast<int>(*sender->StoppedBy()), ""};  // the row said why
+    }
+    if (summary.failed > 0 || summary.sendFailed > 0 || summary.fatal) {
         return Failure{kExitFileError, ""};  // the rows have said what went wrong
     }
     return std::nullopt;

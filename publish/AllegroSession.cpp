@@ -838,6 +838,13 @@ PublishResult AllegroSession::Publish(const std::string& offerId, const AuctionF
             result.sentUpdate = false;
             return result;
         }
+        if (response->status == 409 && !options.waitOnConflict) {
+            result.sentUpdate = false;  // refused: the offer is as it was
+            result.conflictWait = RetryAfter(response->Header("Retry-After"), kConflictWait);
+            Finish(result, DescribeAnswer(Purpose::Update, offerId, response->status,
+                                          response->body, response->Header("Trace-Id")));
+            return result;
+        }
         if (response->status == 409 && conflicts < kMaxRetries) {
             ++conflicts;
             if (!impl.Wait(RetryAfter(response->Header("Retry-After"), kConflictWait),

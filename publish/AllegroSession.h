@@ -60,9 +60,12 @@ struct OfferPage {
 };
 
 struct PublishOptions {
-    bool title = false;               // also set the offer's title to the form's auction header
-    bool withTerms = false;           // the auction terms and shipping costs as two more sections
-    bool dryRun = false;              // only GETs: read the offer and build the body, send nothing
+    bool title = false;      // also set the offer's title to the form's auction header
+    bool withTerms = false;  // the auction terms and shipping costs as two more sections
+    bool dryRun = false;     // only GETs: read the offer and build the body, send nothing
+    // On 409 (the offer busy with an earlier change) wait and send again; without it the
+    // result says how long to wait (conflictWait), for a caller with other work meanwhile.
+    bool waitOnConflict = true;
     std::string projectFolder = ".";  // relative picture paths start here
 };
 
@@ -98,6 +101,7 @@ struct PublishResult {
     std::vector<std::string> warnings;          // e.g. the offer read back differs
     bool sentUpdate = false;                    // whether a PATCH went out
     std::size_t picturesUploaded = 0;
+    std::optional<Seconds> conflictWait;  // 409 without waitOnConflict: try again after this
 };
 
 // One step of the sign-in for a front end that drives it: wait `waitSeconds` and poll again,

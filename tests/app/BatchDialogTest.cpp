@@ -8,9 +8,13 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 
+#include <QCheckBox>
+
+#include "../publish/FakeAllegro.h"
 #include "TestSupport.h"
 #include "app/BatchDialog.h"
 #include "batch/Batch.h"
+#include "publish/TokenStore.h"
 
 namespace licytek::test {
 namespace {
@@ -36,6 +40,28 @@ T* Part(BatchDialog& dialog, const char* name) {
 QStringList FilesIn(const QString& folder) {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
 }
+
+// Sets environment variables for its lifetime, then puts back what was there.
+class ScopedEnvironment {
+  public:
+    void Set(const char* name, const QByteArray& value) {
+        saved_.push_back({name, qgetenv(name), qEnvironmentVariableIsSet(name)});
+        qputenv(name, value);
+    }
+    ~ScopedEnvironment() {
+        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
+            it->wasSet ? qputenv(it->name, it->value) : qunsetenv(it->name);
+        }
+    }
+
+  private:
+    struct Saved {
+        const char* name;
+        QByteArray value;
+        bool wasSet;
+    };
+    std::vector<Saved> saved_;
+};
 
 const QByteArray kOffers =
     "plik;Nag\xc5\x82\xc3\xb3wek aukcji;Opis przedmiotu;uk\xc5\x82\x61\x64\r\n"
@@ -130,6 +156,47 @@ class BatchDialogTest : public QObject {
             QVERIFY2(name.endsWith(QStringLiteral(".html")), qPrintable(name));  // no leftovers
             QVERIFY(session.folder.Read("opisy/" + name).contains("xxxxx"));
         }
+    }
+
+    void sendsEachRowToItsOfferAndReportsIt() {
+        Session session;
+        testing::FakeAllegro fake;
+        ScopedEnvironment environment;
+        environment.Set("LICYTEK_ALLEGRO_URL", fake.Base().c_str());
+        environment.Set("LICYTEK_ALLEGRO_CLIENT_ID", "test-client");
+        environment.Set("LICYTEK_ALLEGRO_CLIENT_SECRET", "test-secret");
+        environment.Set("XDG_CONFIG_HOME", session.folder.Path("config").toUtf8());
+        environment.Set("XDG_DATA_HOME", session.folder.Path("data").toUtf8());
+        environment.Set("DBUS_SESSION_BUS_ADDRESS", "");  // the token file, never a keyring
+        publish::MakeFileTokenStore(session.folder.Path("config/licytek").toStdString())
+            ->Save("custom " + fake.Base(), publish::Tokens{"a", "r", 4'000'000'000});
+        const std::string description =
+            R"({"sections":[{"items":[{"type":"TEXT","content":"<p>x</p>"}]}]})";
+        fake.Script("GET", "/sale/product-offers/11",
+                    {200, testing::OfferJson("11", "Rower", {}, description), {}, false});
+        fake.Script("PATCH", "/sale/product-offers/11", {200, "{}", {}, false});
+        session.folder.Write(QStringLiteral("oferty.csv"),
+                             "plik;Edit2;Memo1;oferta\nrower;Rower;Opis;11\nlampa;Lampa;Opis;\n");
+        const QString out = session.folder.Path(QStringLiteral("opisy"));
+        BatchDialog* dialog = OpenBatch(session, session.folder.Path("oferty.csv"), out);
+        QVERIFY(dialog != nullptr);
+        auto* publish = Part<QCheckBox>(*dialog, "publishToOffers");
+        QVERIFY(publish->isEnabled());
+        QVERIFY(!Part<QCheckBox>(*dialog, "publishToSandbox")->isEnabled());
+        publish->setChecked(true);
+
+        QSignalSpy finished(dialog, &BatchDialog::batchFinished);
+        QTest::mouseClick(Part<QPushButton>(*dialog, "startButton"), Qt::LeftButton);
+        QVERIFY(finished.count() == 1 || finished.wait(30000));
+        const QString summary = Part<QLabel>(*dialog, "summary")->text();
+        // The fake gives the old description back when the offer is read: one warning.
+        QCOMPARE(summary, QStringLiteral("2 oferty zapisane, 0 z błędami, 1 ostrzeżenie, 1 opis "
+                                         "wysłany, 0 z błędami"));
+        const QString report = Part<QPlainTextEdit>(*dialog, "report")->toPlainText();
+        QVERIFY2(report.contains(QStringLiteral("oferty.csv:2: oferta 11: opis zaktualizowany")),
+                 qPrintable(report));
+        QCOMPARE(fake.Requests("PATCH", "/sale/product-offers/11").size(), std::size_t{1});
+        QCOMPARE(FilesIn(out), (QStringList{"lampa.html", "rower.html"}));
     }
 
     void cancellingAQuestionStartsNothing() {

@@ -2,8 +2,10 @@
 // what its render command gives for the template with the row's values applied.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 #include "ToolProcess.h"
@@ -108,6 +110,7 @@ TEST_F(BatchToolTest, RefusesWrongUsage) {
              {"batch", "--format", "pdf", "offers.csv", "--out", "out"},
              {"batch", "--encoding", "latin2", "offers.csv", "--out", "out"},
              {"batch", "offers.csv", "--out", ""},
+             {"batch", "--dry-run", "offers.csv", "--out", "out"},
          }) {
         const ToolRun run = Run(args);
         EXPECT_EQ(run.status, 2) << args[1];
@@ -119,6 +122,49 @@ TEST_F(BatchToolTest, RefusesWrongUsage) {
     const ToolRun missing = Run({"batch", "missing.csv", "--out", "out"});
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.err.find("missing.csv: File not found"), std::string::npos) << missing.err;
+}
+
+// Sets variables for its lifetime, then puts back what was there.
+struct Environment {
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved;
+    void Set(const char* name, const char* value) {
+        const char* old = std::getenv(name);
+        saved.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+        value ? ::setenv(name, value, 1) : ::unsetenv(name);
+    }
+    ~Environment() {
+        for (auto it = saved.rbegin(); it != saved.rend(); ++it) {
+            it->second ? ::setenv(it->first.c_str(), it->second->c_str(), 1)
+                       : ::unsetenv(it->first.c_str());
+        }
+    }
+};
+
+TEST_F(BatchToolTest, PublishingWithoutKeysOrSignInSaysSoAsTheAllegroCommandsDo) {
+    WriteFile("offers.csv", "plik;Opis przedmiotu;oferta\na;opis;123\n");
+    WriteFile("form.json", R"({"Memo1": "opis"})");
+    TemporaryDirectory home;
+    Environment environment;
+    environment.Set("XDG_CONFIG_HOME", (home.path() / "config").c_str());
+    environment.Set("XDG_DATA_HOME", (home.path() / "data").c_str());
+    environment.Set("DBUS_SESSION_BUS_ADDRESS", "");  // the token file, never a real keyring
+    // Nothing answers there: neither run may get as far as a request.
+    environment.Set("LICYTEK_ALLEGRO_URL", "http://127.0.0.1:9");
+    environment.Set("LICYTEK_ALLEGRO_CLIENT_ID", nullptr);
+    environment.Set("LICYTEK_ALLEGRO_CLIENT_SECRET", nullptr);
+    for (const int status : {2, 3}) {
+        if (status == 3) {
+            environment.Set("LICYTEK_ALLEGRO_CLIENT_ID", "test-client");
+            environment.Set("LICYTEK_ALLEGRO_CLIENT_SECRET", "test-secret");
+        }
+        const ToolRun batch = Run({"batch", "--publish", "offers.csv", "--out", "out"});
+        const ToolRun publish = Run({"allegro", "publish", "123", "form.json"});
+        EXPECT_EQ(batch.status, status) << batch.err;
+        EXPECT_EQ(publish.status, status) << publish.err;
+        // The same last line (publish tells its steps before it).
+        EXPECT_TRUE(!batch.err.empty() && publish.err.ends_with(batch.err)) << batch.err;
+        EXPECT_FALSE(Exists("out/a.html"));  // refused before any row
+    }
 }
 
 }  // namespace

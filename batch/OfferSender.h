@@ -1,0 +1,38 @@
+// What the batch asks of whoever sends a row's description to its Allegro offer. The batch
+// knows nothing of the network: a front end gives it a sender (batch/AllegroSender.h over
+// publish/), and tests give it a scripted one.
+#pragma once
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "model/AuctionForm.h"
+
+namespace licytek::batch {
+
+struct SendAnswer {
+    enum class Status {
+        Sent,      // done (in a dry run: the body is ready)
+        Failed,    // this row failed; the next rows go on
+        Conflict,  // the offer is busy with an earlier change: try this row again later
+        Stop,      // no later row can be sent either (e.g. the session ended)
+    };
+    Status status = Status::Sent;
+    std::string message;                // Polish, UTF-8: why it failed
+    std::string body;                   // a dry run's update body
+    bool cancelled = false;             // the cancel stopped it before anything reached the offer
+    std::vector<std::string> warnings;  // Polish, UTF-8: e.g. the offer read back differs
+};
+
+class OfferSender {
+  public:
+    virtual ~OfferSender() = default;
+    // Sends the description of `form` to offer `offerId` (digits). Called on the batch's
+    // thread, one row at a time, in the order of the rows. `cancel` is honoured between
+    // requests.
+    virtual SendAnswer Send(const std::string& offerId, const AuctionForm& form,
+                            const std::atomic<bool>* cancel) = 0;
+};
+
+}  // namespace licytek::batch

@@ -1,0 +1,273 @@
+// A batch that sends each row's description to its offer: first with a scripted sender (the
+// order, the put-off rows, a cancel), then through the fake Allegro over one session.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <nlohmann/json.hpp>
+
+#include "../model/TempDir.h"
+#include "SessionFixture.h"
+#include "batch/AllegroSender.h"
+#include "batch/Batch.h"
+
+namespace licytek::batch {
+namespace {
+
+using licytek::testing::ReadBytes;
+using licytek::testing::TempDir;
+using licytek::testing::WriteBytes;
+
+// Answers each offer from a script, and records what it was asked and whether the row's page
+// was already on the disk by then.
+class ScriptedSender final : public OfferSender {
+  public:
+    explicit ScriptedSender(std::string outFolder) : outFolder_(std::move(outFolder)) {}
+
+    SendAnswer Send(const std::string& offerId, const AuctionForm& form,
+                    const std::atomic<bool>*) override {
+        calls.push_back(offerId);
+        pageWritten.push_back(std::filesystem::exists(outFolder_ + "/" + form.Edit2 + ".html"));
+        auto& answers = script[offerId];
+        if (answers.empty()) {
+            return {SendAnswer::Status::Sent, {}, "{\"body\":" + offerId + "}", false, {}};
+        }
+        SendAnswer answer = answers.front();
+        answers.erase(answers.begin());
+        if (answer.cancelled && cancel != nullptr) {
+            *cancel = true;
+        }
+        return answer;
+    }
+
+    std::map<std::string, std::vector<SendAnswer>> script;
+    std::vector<std::string> calls;
+    std::vector<bool> pageWritten;
+    std::atomic<bool>* cancel = nullptr;
+
+  private:
+    std::string outFolder_;
+};
+
+struct Heard {
+    std::vector<std::string> errors;
+    std::vector<std::string> sent;
+    std::vector<std::string> warnings;
+    BatchObserver Observer() {
+        BatchObserver observer;
+        observer.rowError = [this](const std::string& line) { errors.push_back(line); };
+        observer.sent = [this](const std::string& line) { sent.push_back(line); };
+        observer.warning = [this](const std::string& line) { warnings.push_back(line); };
+        return observer;
+    }
+};
+
+// Rows named after their title (Edit2), which the scripted sender looks for on the disk.
+std::string Sheet(const std::vector<std::pair<std::string, std::string>>& rows) {
+    std::string csv = "plik;Nagłówek aukcji;Memo1;oferta\n";
+    for (const auto& [name, offer] : rows) {
+        csv += name + ";" + name + ";Opis " + name + ";" + offer + "\n";
+    }
+    return csv;
+}
+
+TEST(BatchSendTest, SendsWrittenRowsInOrderAndPutsBusyOffersAfterTheRest) {
+    TempDir dir;
+    WriteBytes(dir.File("o.csv"),
+               Sheet({{"a", "11"}, {"b", ""}, {"c", "12x"}, {"d", " 13 "}, {"e", "14"}}));
+    ScriptedSender sender(dir.File("out"));
+    sender.script["13"] = {{SendAnswer::Status::Conflict, "zajęta.", {}, false, {}}};
+    sender.script["14"] = {{SendAnswer::Status::Failed, "Odmowa (Trace-Id: t1).", {}, false, {}}};
+    BatchOptions options;
+    options.outFolder = dir.File("out");
+    options.sender = &sender;
+    Heard heard;
+    const auto summary = RunBatch(dir.File("o.csv"), {}, "", options, heard.Observer());
+
+    // One after another in row order, the busy one again after the others, each only once
+    // its page is written; the row without a number and the bad one are never sent.
+    EXPECT_EQ(sender.calls, (std::vector<std::string>{"11", "13", "14", "13"}));
+    EXPECT_EQ(sender.pageWritten, (std::vector<bool>{true, true, true, true}));
+    const std::string file = dir.File("o.csv");
+    EXPECT_EQ(heard.sent,
+              (std::vector<std::string>{
+                  file + ":2: oferta 11: opis zaktualizowany",
+                  file + ":5: oferta 13: zajęta. Ten wiersz zostanie wysłany ponownie później.",
+                  file + ":5: oferta 13: opis zaktualizowany"}));
+    EXPECT_EQ(heard.errors,
+              (std::vector<std::string>{
+                  file + ":4:oferta: numer oferty to same cyfry (jak w adresie oferty na "
+                         "Allegro), nie „12x”",
+                  file + ":6: oferta 14: Odmowa (Trace-Id: t1)."}));
+    EXPECT_TRUE(std::filesystem::exists(dir.File("out/b.html")));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("out/c.html")));
+    EXPECT_EQ(summary.Line(),
+              "4 oferty zapisane, 1 z błędami, 0 ostrzeżeń, 2 opisy wysłane, 1 z błędami");
+
+    // Sending from a sheet that names no offers is a mistake, told before anything is written.
+    WriteBytes(dir.File("bez.csv"), "plik;Memo1\ng;opis\n");
+    const auto without = RunBatch(dir.File("bez.csv"), {}, "", options);
+    ASSERT_TRUE(without.fatal);
+    EXPECT_NE(without.fatal->find("brak kolumny „oferta”"), std::string::npos) << *without.fatal;
+    EXPECT_FALSE(std::filesystem::exists(dir.File("out/g.html")));
+}
+
+TEST(BatchSendTest, ACancelSendsNothingMoreAndNamesTheRowsNotSent) {
+    TempDir dir;
+    std::vector<std::pair<std::string, std::string>> rows;
+    for (int i = 0; i < 6; ++i) {
+        rows.emplace_back("r" + std::to_string(i), std::to_string(100 + i));
+    }
+    WriteBytes(dir.File("o.csv"), Sheet(rows));
+    std::atomic<bool> cancel{false};
+    ScriptedSender sender(dir.File("out"));
+    sender.cancel = &cancel;
+    sender.script["101"] = {{SendAnswer::Status::Failed, "Przerwano.", {}, true, {}}};
+    BatchOptions options;
+    options.outFolder = dir.File("out");
+    options.sender = &sender;
+    Heard heard;
+    BatchObserver observer = heard.Observer();
+    observer.cancel = &cancel;
+    const auto summary = RunBatch(dir.File("o.csv"), {}, "", options, observer);
+    EXPECT_TRUE(summary.cancelled);
+    EXPECT_EQ(sender.calls, (std::vector<std::string>{"100", "101"}));
+    ASSERT_FALSE(summary.notSent.empty());
+    EXPECT_EQ(summary.notSent.front(), 3U);  // the row whose request was stopped
+    ASSERT_FALSE(heard.errors.empty());
+    EXPECT_NE(heard.errors.back().find("nie został"), std::string::npos) << heard.errors.back();
+    EXPECT_NE(heard.errors.back().find("wiersze: 3"), std::string::npos) << heard.errors.back();
+}
+
+// ---- Through the fake Allegro ----------------------------------------------------------
+
+using licytek::testing::OfferJson;
+constexpr const char* kOldDescription =
+    R"({"sections":[{"items":[{"type":"TEXT","content":"<p>stary</p>"}]}]})";
+
+class BatchAllegroTest : public licytek::testing::SessionTest {
+  protected:
+    BatchAllegroTest() { SignedIn(); }
+
+    void Offers(int first, int count) {
+        for (int id = first; id < first + count; ++id) {
+            const std::string path = "/sale/product-offers/" + std::to_string(id);
+            fake.Script("GET", path,
+                        {200, OfferJson(std::to_string(id), "Stary", {}, kOldDescription), {}});
+            fake.Script("PATCH", path, {200, "{}", {}});
+        }
+    }
+
+    BatchSummary Run(const std::string& csv, publish::PublishOptions publishOptions = {}) {
+        WriteBytes(dir.File("o.csv"), csv);
+        AllegroSender sender(Session(), clock, publishOptions, observer);
+        BatchOptions options;
+        options.outFolder = dir.File("out");
+        options.format = OutputFormat::Allegro;
+        options.sender = &sender;
+        options.dryRun = publishOptions.dryRun;
+        return RunBatch(dir.File("o.csv"), {}, "", options, heard.Observer());
+    }
+
+    std::vector<std::string> Patched() const {
+        std::vector<std::string> paths;
+        for (const auto& request : fake.Requests()) {
+            if (request.method == "PATCH") {
+                paths.push_back(request.path);
+            }
+        }
+        return paths;
+    }
+
+    TempDir dir;
+    Heard heard;
+    publish::PublishObserver observer;
+};
+
+TEST_F(BatchAllegroTest, TwoHundredRowsGoOverOneConnectionInRowOrder) {
+    Offers(1000, 200);
+    std::vector<std::pair<std::string, std::string>> rows;
+    std::vector<std::string> expected;
+    for (int i = 0; i < 200; ++i) {
+        rows.emplace_back("w" + std::to_string(i), std::to_string(1000 + i));
+        expected.push_back("/sale/product-offers/" + std::to_string(1000 + i));
+    }
+    const auto summary = Run(Sheet(rows));
+    EXPECT_EQ(summary.sent, 200U) << ::testing::PrintToString(heard.errors);
+    EXPECT_EQ(Patched(), expected);
+    EXPECT_EQ(Session().ConnectionsOpened(), 1);
+    EXPECT_EQ(heard.sent.size(), 200U);
+    // The fake still gives the old description when the offer is read back: each row says so.
+    EXPECT_EQ(summary.Line(),
+              "200 ofert zapisanych, 0 z błędami, 200 ostrzeżeń, 200 opisów "
+              "wysłanych, 0 z błędami");
+    ASSERT_EQ(heard.warnings.size(), 200U);
+    EXPECT_EQ(heard.warnings[1], dir.File("o.csv") +
+                                     ":3: oferta 1001: Opis odczytany z oferty 1001 różni się od "
+                                     "wysłanego; sprawdź ofertę na stronie Allegro.");
+}
+
+TEST_F(BatchAllegroTest, A429PausesTheRunAndA409RowIsSentAfterTheOthers) {
+    // Offer 1 is read only after a 429; offer 2 is busy at first.
+    fake.Script("GET", "/sale/product-offers/1", {429, "{}", {{"Retry-After", "30"}}});
+    fake.Script("PATCH", "/sale/product-offers/2", {409, "{}", {{"Retry-After", "20"}}});
+    Offers(1, 3);
+    std::vector<std::string> waits;
+    observer.waiting = [&waits](publish::Seconds seconds, const std::string& why) {
+        waits.push_back(std::to_string(seconds) + " " + why);
+    };
+    const auto summary = Run(Sheet({{"a", "1"}, {"b", "2"}, {"c", "3"}}));
+    EXPECT_EQ(summary.sent, 3U) << ::testing::PrintToString(heard.errors);
+    EXPECT_EQ(Patched(),
+              (std::vector<std::string>{"/sale/product-offers/1", "/sale/product-offers/2",
+                                        "/sale/product-offers/3", "/sale/product-offers/2"}));
+    const auto requests = fake.Requests();
+    ASSERT_GE(requests.size(), 2U);
+    EXPECT_EQ(requests[1].clock - requests[0].clock, 30);  // nothing went out during the wait
+    ASSERT_FALSE(waits.empty());
+    EXPECT_EQ(waits.front(), "30 Allegro ogranicza liczbę zapytań");
+    // The busy offer is tried again only once its 20 seconds have passed.
+    const auto patches = fake.Requests("PATCH", "/sale/product-offers/2");
+    ASSERT_EQ(patches.size(), 2U);
+    EXPECT_GE(patches[1].clock - patches[0].clock, 20);
+    EXPECT_EQ(Session().ConnectionsOpened(), 1);
+}
+
+TEST_F(BatchAllegroTest, AllegroSilentRowAfterRowStopsTheSending) {
+    for (int id = 1; id <= 3; ++id) {
+        fake.Script("GET", "/sale/product-offers/" + std::to_string(id), {0, "", {}, true});
+    }
+    Offers(4, 1);
+    const auto summary = Run(Sheet({{"a", "1"}, {"b", "2"}, {"c", "3"}, {"d", "4"}}));
+    EXPECT_TRUE(summary.sendingStopped);
+    EXPECT_EQ(summary.sendFailed, 3U);
+    EXPECT_EQ(summary.sent, 0U);
+    EXPECT_TRUE(fake.Requests("GET", "/sale/product-offers/4").empty());
+    // Then, if the last row was read by then, a line that names it as not sent.
+    ASSERT_GE(heard.errors.size(), 3U);
+    EXPECT_NE(heard.errors[2].find("dalsze opisy nie zostaną wysłane"), std::string::npos)
+        << heard.errors[2];
+}
+
+TEST_F(BatchAllegroTest, ADryRunOnlyReadsAndWritesEachBodyWithItsRowWholeOrNotAtAll) {
+    Offers(7, 1);  // offer 8 is not scripted: the fake answers 404
+    publish::PublishOptions dry;
+    dry.dryRun = true;
+    const auto summary = Run(Sheet({{"a", "7"}, {"b", "8"}, {"c", ""}}), dry);
+    for (const auto& request : fake.Requests()) {
+        EXPECT_EQ(request.method, "GET") << request.path;
+    }
+    const auto body = nlohmann::json::parse(ReadBytes(dir.File("out/a.allegro-update.json")));
+    EXPECT_EQ(body["description"]["sections"][0]["items"][0]["content"], "<h1>a</h1><p>Opis a</p>");
+    EXPECT_FALSE(std::filesystem::exists(dir.File("out/b.allegro.json")));  // its offer failed
+    EXPECT_TRUE(std::filesystem::exists(dir.File("out/c.allegro.json")));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("out/c.allegro-update.json")));
+    ASSERT_EQ(heard.errors.size(), 1U);
+    EXPECT_TRUE(heard.errors[0].starts_with(dir.File("o.csv") + ":3: oferta 8: Oferta 8 nie "))
+        << heard.errors[0];
+    EXPECT_EQ(summary.Line(),
+              "2 oferty zapisane, 1 z błędami, 0 ostrzeżeń, 1 zmiana opisu "
+              "przygotowana (próba), 0 z błędami");
+}
+
+}  // namespace
+}  // namespace licytek::batch
