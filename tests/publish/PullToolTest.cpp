@@ -260,29 +260,18 @@ TEST_F(PullToolTest, EveryOfferGoesIntoASheetThatTheBatchTurnsBackIntoItsDescrip
         }
     }
 
-    // The batch reads the sheet as it is and exports each offer's own description. (Until the
-    // batch knows the column "oferta", which `batch --publish` reads, its copy leaves it out:
-    // it is the second cell of the header and of every line that does not go on a
-    // description, whose lines all begin with an element.)
-    std::string withoutNumbers;
-    std::istringstream rows(sheet);
-    for (std::string line; std::getline(rows, line);) {
-        const auto first = line.find(';');
-        const auto second = line.find(';', first + 1);
-        const bool opensRow = !line.starts_with('<') && second != std::string::npos;
-        withoutNumbers += opensRow ? line.substr(0, first) + line.substr(second) : line;
-        withoutNumbers += '\n';
-    }
-    std::ofstream(folder.path() / "kopia.csv", std::ios::binary) << withoutNumbers;
-    const ToolRun batch =
-        RunTool({"batch", "--format", "allegro", "kopia.csv", "--out", "opisy"}, InFolder());
+    // Sent back unchanged, the sheet gives every offer its own description again: a dry run
+    // of `batch --publish` writes the body each offer would get.
+    const ToolRun batch = RunTool(
+        {"batch", "--publish", "--dry-run", "--format", "allegro", "oferty.csv", "--out", "opisy"},
+        InFolder());
     ASSERT_EQ(batch.status, 0) << batch.err;
     for (const FakeOffer& offer : offers) {
         if (!fileOf.contains(offer.id)) {
             continue;
         }
         const auto written = nlohmann::json::parse(
-            ReadFile(folder.path() / "opisy" / (fileOf[offer.id] + ".allegro.json")));
+            ReadFile(folder.path() / "opisy" / (fileOf[offer.id] + ".allegro-update.json")));
         EXPECT_EQ(written["description"],
                   nlohmann::json::parse(ExpectedExport(offer.name, offer.description)))
             << offer.id;
