@@ -310,11 +310,6 @@ BatchSummary BatchRun::Run() {
     if (auto problem = PrepareFolder()) {
         return Fatal(*problem);
     }
-    if (jsonLines_ && kind == InputKind::Text && options_.sender != nullptr) {
-        return Fatal(path_ +
-                     ": plik JSON lines nie ma kolumny „oferta”; opisy do ofert wysyła "
-                     "się z arkusza (CSV, .xlsx, .ods)");
-    }
     if (jsonLines_ && kind == InputKind::Text) {
         TellTemplateWarnings();  // a sheet tells them after its header
     }
@@ -765,11 +760,43 @@ void BatchRun::OnJsonLine(std::string_view line) {
     }
     AuctionForm form = template_;
     std::optional<std::string> rowSellerId;
-    if (auto error = ApplyFormJson(line, form, rowSellerId)) {
+    // A line may name its files and its offer as a sheet's columns do.
+    static constexpr std::string_view kRowKeys[] = {"plik", "oferta", "numer oferty"};
+    ExtraKeys rowKeys{kRowKeys, {}};
+    if (auto error = ApplyFormJson(line, form, rowSellerId, rowKeys)) {
         Fail(record_, {{"", error->message}});
         return;
     }
-    Emit(record_, form, rowSellerId.value_or(sellerId_), std::to_string(record_), "");
+    std::vector<Problem> problems;
+    std::string name = std::to_string(record_);
+    if (const auto file = rowKeys.values.find("plik"); file != rowKeys.values.end()) {
+        const CellValue checked = OutputName(file->second);
+        if (checked.ok()) {
+            name = checked.text;
+        } else {
+            problems.push_back({"plik", checked.problem});
+        }
+    }
+    std::string offerId;
+    for (const std::string_view key : {"oferta", "numer oferty"}) {
+        const auto offer = rowKeys.values.find(key);
+        if (options_.sender == nullptr || offer == rowKeys.values.end() ||
+            Trim(offer->second).empty()) {
+            continue;
+        }
+        const CellValue number = OfferNumber(offer->second);
+        if (number.ok()) {
+            offerId = number.text;
+        } else {
+            problems.push_back({std::string(key), number.problem});
+        }
+    }
+    if (!problems.empty()) {
+        Fail(record_, std::move(problems));
+        return;
+    }
+    Emit(record_, form, rowSellerId.value_or(sellerId_), name,
+         rowKeys.values.contains("plik") ? "plik" : "", offerId);
 }
 
 bool BatchRun::CheckCancel() {

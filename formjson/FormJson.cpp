@@ -374,8 +374,12 @@ class FormReader {
     using Library = nlohmann::json;
 
     FormReader(const SurveyedText& text, const AuctionForm& form,
-               const std::optional<std::string>& sellerId)
-        : text_(text), loneLineFeeds_(text.json), next_(form), nextSellerId_(sellerId) {}
+               const std::optional<std::string>& sellerId, ExtraKeys* extra)
+        : text_(text),
+          loneLineFeeds_(text.json),
+          next_(form),
+          nextSellerId_(sellerId),
+          extra_(extra) {}
 
     std::optional<FormJsonError>& fault() { return fault_; }
     AuctionForm& form() { return next_; }
@@ -398,7 +402,7 @@ class FormReader {
         if (!keys_.insert(name).second) {
             return Refuse(Fault(Quoted(name), "given more than once"));
         }
-        if (name != kSellerIdKey && FindFormField(name) == nullptr) {
+        if (name != kSellerIdKey && FindFormField(name) == nullptr && !IsExtraKey(name)) {
             return Refuse(FormJsonError{"unknown key " + Quoted(name) +
                                         " (the keys are the control names and SellerId)"});
         }
@@ -412,6 +416,13 @@ class FormReader {
         }
         if (depth_ == 0) {
             return Refuse(NotAnObject(Json(std::string())));
+        }
+        if (IsExtraKey(key_)) {
+            if (value.find('\0') != std::string::npos) {
+                return Refuse(Fault(key_, "holds a zero character, which no text can hold"));
+            }
+            extra_->values.insert_or_assign(key_, std::move(value));
+            return true;
         }
         const FormField* field = FindFormField(key_);
         std::string* target = key_ == kSellerIdKey                          ? &sellerIdText_
@@ -444,6 +455,11 @@ class FormReader {
     bool notAnObject() const { return notAnObject_; }
 
   private:
+    bool IsExtraKey(std::string_view name) const {
+        return extra_ != nullptr &&
+               std::find(extra_->names.begin(), extra_->names.end(), name) != extra_->names.end();
+    }
+
     // The library gave a long string as ""; its value is decoded here from the text.
     bool TakeLongString(std::string& text) {
         const std::size_t number = strings_++;
@@ -492,7 +508,7 @@ class FormReader {
         if (depth_ == 0) {
             return Refuse(NotAnObject(value));
         }
-        if (key_ == kSellerIdKey) {
+        if (key_ == kSellerIdKey || IsExtraKey(key_)) {
             return Refuse(WrongType(key_, "a string", value));
         }
         if (auto error = ApplyField(*FindFormField(key_), value, next_, groups_)) {
@@ -511,6 +527,7 @@ class FormReader {
     std::map<SwitchGroup, GroupChoice> groups_;
     std::unordered_set<std::string> keys_;
     std::string key_;
+    ExtraKeys* extra_;
     int depth_ = 0;
     bool notAnObject_ = false;
     std::optional<FormJsonError> fault_;
@@ -571,13 +588,15 @@ std::optional<FormJsonError> ZeroByteAfterTheForm(std::string_view json) {
 
 }  // namespace
 
-std::optional<FormJsonError> ApplyFormJson(std::string_view json, AuctionForm& form,
-                                           std::optional<std::string>& sellerId) {
+namespace {
+
+std::optional<FormJsonError> ReadForm(std::string_view json, AuctionForm& form,
+                                      std::optional<std::string>& sellerId, ExtraKeys* extra) {
     const SurveyedText text{json, json_text::SurveyText(json)};
     if (text.survey.fault) {
         return FormJsonError{*text.survey.fault};
     }
-    FormReader reader(text, form, sellerId);
+    FormReader reader(text, form, sellerId, extra);
     const bool read = nlohmann::json::sax_parse(text.begin(), text.end(), &reader);
     if (!read) {
         if (reader.notAnObject()) {
@@ -597,6 +616,19 @@ std::optional<FormJsonError> ApplyFormJson(std::string_view json, AuctionForm& f
     form = std::move(reader.form());
     sellerId = std::move(reader.sellerId());
     return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<FormJsonError> ApplyFormJson(std::string_view json, AuctionForm& form,
+                                           std::optional<std::string>& sellerId) {
+    return ReadForm(json, form, sellerId, nullptr);
+}
+
+std::optional<FormJsonError> ApplyFormJson(std::string_view json, AuctionForm& form,
+                                           std::optional<std::string>& sellerId, ExtraKeys& extra) {
+    extra.values.clear();
+    return ReadForm(json, form, sellerId, &extra);
 }
 
 // Stands for a lone LF byte while the form is written: U+E000 lies outside the code page,

@@ -2,6 +2,8 @@
 // input table (plus "SellerId") and whose values are UTF-8 strings, booleans or list positions.
 #pragma once
 
+#include <functional>
+#include <map>
 #include <optional>
 #include <span>
 #include <string>
@@ -25,6 +27,17 @@ struct FormJsonError {
 // key when the form holds one. On an error neither `form` nor `sellerId` changes.
 std::optional<FormJsonError> ApplyFormJson(std::string_view json, AuctionForm& form,
                                            std::optional<std::string>& sellerId);
+
+// Keys that a row of a batch carries beside the form ("plik", "oferta"): string values, kept
+// as UTF-8 and not applied to the form. A key not given stays out of `values`.
+struct ExtraKeys {
+    std::span<const std::string_view> names;
+    std::map<std::string, std::string, std::less<>> values;
+};
+
+// The same, also taking the keys of `extra`.
+std::optional<FormJsonError> ApplyFormJson(std::string_view json, AuctionForm& form,
+                                           std::optional<std::string>& sellerId, ExtraKeys& extra);
 
 // The JSON form of the given inputs of `form`, in the order given, pretty-printed with no
 // final line break. Texts become UTF-8 with their line breaks as they are held (CR LF).

@@ -111,6 +111,31 @@ TEST(BatchSendTest, SendsWrittenRowsInOrderAndPutsBusyOffersAfterTheRest) {
     EXPECT_FALSE(std::filesystem::exists(dir.File("out/g.html")));
 }
 
+// A JSON-lines file, as `allegro pull --all` writes one, names each row's files and offer by
+// the keys "plik" and "oferta"; other unknown keys are still refused.
+TEST(BatchSendTest, JsonLinesNameTheirFilesAndOffers) {
+    TempDir dir;
+    WriteBytes(dir.File("o.jsonl"),
+               "{\"plik\": \"a\", \"oferta\": \"21\", \"Edit2\": \"a\"}\n"
+               "{\"plik\": \"b\", \"Edit2\": \"b\"}\n"
+               "{\"plik\": \"c\", \"oferta\": \"2x\", \"Edit2\": \"c\"}\n"
+               "{\"plik\": \"d\", \"numer\": \"23\", \"Edit2\": \"d\"}\n");
+    ScriptedSender sender(dir.File("out"));
+    BatchOptions options;
+    options.outFolder = dir.File("out");
+    options.sender = &sender;
+    Heard heard;
+    const auto summary = RunBatch(dir.File("o.jsonl"), {}, "", options, heard.Observer());
+    EXPECT_EQ(sender.calls, (std::vector<std::string>{"21"}));
+    EXPECT_EQ(sender.pageWritten, (std::vector<bool>{true}));
+    EXPECT_TRUE(std::filesystem::exists(dir.File("out/b.html")));
+    EXPECT_EQ(summary.written, 2U);
+    ASSERT_EQ(heard.errors.size(), 2U);
+    EXPECT_NE(heard.errors[0].find(":3:oferta: numer oferty to same cyfry"), std::string::npos)
+        << heard.errors[0];
+    EXPECT_NE(heard.errors[1].find("unknown key \"numer\""), std::string::npos) << heard.errors[1];
+}
+
 TEST(BatchSendTest, ACancelSendsNothingMoreAndNamesTheRowsNotSent) {
     TempDir dir;
     std::vector<std::pair<std::string, std::string>> rows;
