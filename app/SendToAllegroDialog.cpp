@@ -592,14 +592,19 @@ void SendToAllegroDialog::AddOffers(int generation, const publish::OfferPage& pa
     LoadMoreWhenScrolledDown();
 }
 
-// The next page comes when the seller nears the end of the list, or when the list does not
-// fill its view yet.
+// The next page comes when the seller nears the end of the list, or while the list does not
+// fill its view yet (the scroll bar may not know the new rows yet, the row heights do).
 void SendToAllegroDialog::LoadMoreWhenScrolledDown() {
-    const QScrollBar* bar = offers_->verticalScrollBar();
-    if (loadingOffers_ || offersLoaded_ >= offersTotal_ || bar->value() < bar->maximum() - 5) {
+    if (loadingOffers_ || offersLoaded_ >= offersTotal_) {
         return;
     }
-    LoadOffers(false);
+    const QScrollBar* bar = offers_->verticalScrollBar();
+    const bool fillsView =
+        offers_->topLevelItemCount() * offers_->sizeHintForRow(0) > offers_->viewport()->height();
+    const bool nearEnd = bar->maximum() > 0 && bar->value() >= bar->maximum() - 5;
+    if (!fillsView || nearEnd) {
+        LoadOffers(false);
+    }
 }
 
 std::string SendToAllegroDialog::ChosenOffer() const {
