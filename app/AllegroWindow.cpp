@@ -610,6 +610,19 @@ void AllegroWindow::SaveJson() {
     if (offer == nullptr) {
         return;
     }
+    // The file is for tools that hand it to Allegro as it is: a path on this disk means
+    // nothing there.
+    const auto local = std::find_if(
+        offer->images.begin(), offer->images.end(),
+        [](const std::string& source) { return structured::IsLocalPictureSource(source); });
+    if (local != offer->images.end()) {
+        desktop_.ShowError(
+            QStringLiteral("Zdjęcie z dysku „%1” nie ma adresu w internecie, więc plik JSON nie "
+                           "nadałby się dla Allegro. Wyślij opis przyciskiem „Wyślij do "
+                           "Allegro…”, który wyśle też zdjęcie, albo wstaw adres zdjęcia.")
+                .arg(FromUtf8(*local)));
+        return;
+    }
     // Taken before the dialog, whose event loop may refresh the offer.
     const std::string json = structured::OfferToJson(*offer);
     const QString path =

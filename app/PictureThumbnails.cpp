@@ -15,7 +15,8 @@
 namespace licytek {
 namespace {
 
-constexpr int kThumbnailSide = 160;
+// Small enough for the narrower of two items side by side.
+constexpr int kThumbnailSide = 120;
 
 }  // namespace
 

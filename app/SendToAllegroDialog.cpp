@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLocale>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSettings>
@@ -69,18 +70,27 @@ QString StatusWord(const std::string& status) {
 }
 
 // Allegro's list of errors after "Allegro: " one a line, so that each shows its section and
-// item on its own.
-QString OneErrorALine(const QString& message) {
+// item on its own, and what already reached Allegro ("Stan: ...") on a line of its own.
+QString OneErrorALine(QString message) {
+    QString state;
+    if (const qsizetype at = message.lastIndexOf(QStringLiteral(" Stan: ")); at >= 0) {
+        state = QStringLiteral("\n") + message.mid(at + 1);
+        message.truncate(at);
+    }
     const QString marker = QStringLiteral(" Allegro: ");
     const qsizetype at = message.indexOf(marker);
     if (at < 0) {
-        return message;
+        return message + state;
     }
     QString text = message.left(at) + QStringLiteral("\nAllegro:");
     for (const QString& error : message.mid(at + marker.size()).split(QStringLiteral("; "))) {
         text += QStringLiteral("\n• ") + error;
     }
-    return text;
+    return text + state;
+}
+
+QString Count(std::size_t number) {
+    return QLocale(QLocale::Polish, QLocale::Poland).toString(static_cast<qulonglong>(number));
 }
 
 QLabel* WrappedLabel(const QString& text, QWidget* parent) {
@@ -182,7 +192,8 @@ QWidget* SendToAllegroDialog::BuildSignInPage() {
     auto* openPage = Button("openAllegroPage", QStringLiteral("&Otwórz stronę Allegro"), codeBox_);
     connect(openPage, &QPushButton::clicked, this,
             [this] { desktop_.Open(QUrl(verificationAddress_)); });
-    timeLeft_ = WrappedLabel({}, codeBox_);
+    timeLeft_ = new QLabel(codeBox_);
+    timeLeft_->setTextFormat(Qt::PlainText);
     timeLeft_->setObjectName(QStringLiteral("timeLeft"));
     auto* cancel = Button("cancelSignIn", QStringLiteral("&Anuluj"), codeBox_);
     connect(cancel, &QPushButton::clicked, this, [this] { worker_->Cancel(); });
@@ -747,8 +758,8 @@ void SendToAllegroDialog::ShowChanges() {
             counts_->setText(QStringLiteral("Zdjęcia: %1/%2 · rozmiar opisu: %3 / %4 bajtów")
                                  .arg(pictures)
                                  .arg(structured::kMaxOfferImages)
-                                 .arg(exported.descriptionBytes)
-                                 .arg(structured::kMaxDescriptionBytes));
+                                 .arg(Count(exported.descriptionBytes),
+                                      Count(structured::kMaxDescriptionBytes)));
 
             problems_->clear();
             for (const std::string& error : current.validationErrors) {

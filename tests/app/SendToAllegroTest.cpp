@@ -394,7 +394,7 @@ class SendToAllegroTest : public QObject {
         QTRY_VERIFY(Text(*dialog, "result").contains(QStringLiteral("nie przyjęło danych")));
         const QString invalid = Text(*dialog, "result");
         QVERIFY2(invalid.contains(QStringLiteral("\n• sekcja 2, element 1: Niedozwolony znacznik."
-                                                 "\n• sekcja 1, element 1: Za długi.")),
+                                                 "\n• sekcja 1, element 1: Za długi.\nStan: ")),
                  qPrintable(invalid));
         Grab(*dialog, "send-7-refused");
     }
@@ -487,6 +487,11 @@ class SendToAllegroTest : public QObject {
                      ->findItems(QStringLiteral("zostanie wysłane do Allegro razem z opisem"),
                                  Qt::MatchContains)
                      .isEmpty());
+        // Nor is it saved as JSON for other tools, where its path would mean nothing.
+        session.desktop.fileAnswers = {session.folder.Path(QStringLiteral("oferta.json"))};
+        QTest::mouseClick(Part<QPushButton>(*window, "saveButton"), Qt::LeftButton);
+        QCOMPARE(session.desktop.errors.size(), std::size_t{1});
+        QVERIFY(!QFile::exists(session.folder.Path(QStringLiteral("oferta.json"))));
         // A build without keys cannot send, and says why.
         const auto* send = Part<QPushButton>(*window, "sendButton");
         QVERIFY(!send->isEnabled());
