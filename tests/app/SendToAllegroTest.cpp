@@ -336,6 +336,13 @@ class SendToAllegroTest : public QObject {
         list = Part<QTreeWidget>(*dialog, "offers");
         QTRY_VERIFY(list->currentItem() != nullptr);
         QCOMPARE(list->currentItem()->text(0), QStringLiteral("1002"));
+
+        // A search asks Allegro afresh and shows only its answer.
+        QTest::keyClicks(Part<QLineEdit>(*dialog, "search"), QStringLiteral("Oferta 105"));
+        QTRY_COMPARE(fake.Requests("GET", "/sale/offers").back().Param("name"),
+                     std::string("Oferta 105"));
+        QTRY_COMPARE(list->topLevelItemCount(), 3);
+        QCOMPARE(list->topLevelItem(0)->text(0), QStringLiteral("1050"));
     }
 
     void refusalsAndCancelAreShownInPlainWords() {
@@ -364,7 +371,7 @@ class SendToAllegroTest : public QObject {
         // Cancelled during the first picture: the second is not sent, nor the update.
         fake.Script("POST", "/sale/images",
                     {201, "{\"location\":\"https://a.allegroimg.com/s/1.png\"}", {}, false});
-        fake.SetDelayMicroseconds(100'000);
+        fake.SetDelayMicroseconds(300'000);  // room to press "Anuluj" within the upload
         sendOnce();
         QTRY_VERIFY(Part<QPushButton>(*dialog, "cancelSending")->isVisible());
         QTRY_COMPARE(fake.Requests("POST", "/sale/images").size(), std::size_t{1});
