@@ -48,8 +48,17 @@ QString FromUtf8(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// The library's message as the window says it: a sign-in is the first step here, not a
+// command to type.
+QString Said(std::string_view message) {
+    return FromUtf8(message)
+        .replace(FromUtf8(publish::kSignInAgain),
+                 QStringLiteral("Zaloguj się ponownie w pierwszym kroku tego okna."))
+        .replace(QStringLiteral(": licytek-cli allegro login"), QString());
+}
+
 QString FailureText(const Failure& failure) {
-    return FromUtf8(publish::FullMessage(failure));
+    return Said(publish::FullMessage(failure));
 }
 
 // "Aktywna", "Szkic", "Zakończona": the offer's state as the seller's pages name it.
@@ -772,7 +781,7 @@ void SendToAllegroDialog::ShowChanges() {
             }
             changesReady_ = plan.outcome == publish::Outcome::Done;
             if (!changesReady_) {
-                problems_->addItem(OneErrorALine(FromUtf8(plan.message)));
+                problems_->addItem(OneErrorALine(Said(plan.message)));
             }
             if (problems_->count() == 0) {
                 problems_->addItem(QStringLiteral("Brak uwag: opis można wysłać."));
@@ -853,7 +862,7 @@ void SendToAllegroDialog::ShowResult(const publish::PublishResult& result) {
         openOffer_->setText(QStringLiteral("Otwórz ofertę: ") + offerAddress_);
         openOffer_->show();
     } else {
-        lines << OneErrorALine(FromUtf8(result.message));
+        lines << OneErrorALine(Said(result.message));
         for (const structured::Finding& finding : result.findings) {
             if (finding.severity == structured::Severity::Error) {
                 lines << QStringLiteral("• ") + FromUtf8(finding.message);
@@ -863,6 +872,11 @@ void SendToAllegroDialog::ShowResult(const publish::PublishResult& result) {
             lines << QStringLiteral("Trace-Id: ") + FromUtf8(result.traceId);
         }
         copyDetails_->show();
+        if (result.outcome == publish::Outcome::SignedOut) {
+            signedIn_ = false;  // the first step signs in again
+            account_->setText(QStringLiteral("Nie jesteś zalogowany do Allegro."));
+            UpdateButtons();
+        }
     }
     for (const std::string& warning : result.warnings) {
         lines << QStringLiteral("Uwaga: ") + FromUtf8(warning);
