@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QHBoxLayout>
 #include <QKeySequence>
@@ -33,6 +34,8 @@
 #include "app/CodePage.h"
 #include "app/Desktop.h"
 #include "app/FormBinding.h"
+#include "app/PictureThumbnails.h"
+#include "app/SendToAllegroDialog.h"
 #include "generator/Document.h"
 #include "model/FileIo.h"
 #include "model/FormFields.h"
@@ -212,8 +215,13 @@ QListWidget* FindingsList(const QString& name, QWidget* parent) {
 }  // namespace
 
 AllegroWindow::AllegroWindow(const FormBinding& form, std::function<std::string()> sellerId,
-                             Desktop& desktop, QWidget* parent)
-    : QWidget(parent, Qt::Window), form_(form), sellerId_(std::move(sellerId)), desktop_(desktop) {
+                             std::function<bool()> hasUnsavedChanges, Desktop& desktop,
+                             QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      form_(form),
+      sellerId_(std::move(sellerId)),
+      hasUnsavedChanges_(std::move(hasUnsavedChanges)),
+      desktop_(desktop) {
     setObjectName(QStringLiteral("AllegroWindow"));
     setWindowTitle(QStringLiteral("Opis dla Allegro"));
     setAccessibleName(windowTitle());
@@ -360,17 +368,26 @@ QLayout* AllegroWindow::BuildButtons() {
                                QStringLiteral("Kopiuje tekst opisu do schowka, z nagłówkami, "
                                               "pogrubieniami i listami, by wkleić go w edytorze "
                                               "opisu Allegro"));
+    QPushButton* send = button("sendButton", QStringLiteral("&Wyślij do Allegro…"),
+                               QStringLiteral("Zmienia opis jednej z Twoich ofert na Allegro na "
+                                              "ten opis, razem ze zdjęciami"));
+    if (const auto why = SendToAllegroDialog::WhyUnavailable()) {
+        send->setEnabled(false);
+        send->setToolTip(*why);
+    }
     QPushButton* save = button("saveButton", QStringLiteral("&Zapisz JSON…"),
                                QStringLiteral("Zapisuje tytuł, zdjęcia i opis w sekcjach jako "
                                               "plik JSON"));
     QPushButton* close =
         button("closeButton", QStringLiteral("Za&mknij"), QStringLiteral("Zamyka to okno"));
     connect(copy, &QPushButton::clicked, this, &AllegroWindow::CopyDescription);
+    connect(send, &QPushButton::clicked, this, &AllegroWindow::OpenSendDialog);
     connect(save, &QPushButton::clicked, this, &AllegroWindow::SaveJson);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
     auto* row = new QHBoxLayout;
     row->addStretch(1);
     row->addWidget(copy);
+    row->addWidget(send);
     row->addWidget(save);
     row->addWidget(close);
     auto* rows = new QVBoxLayout;
@@ -381,18 +398,7 @@ QLayout* AllegroWindow::BuildButtons() {
 
 // Every input of the form, whatever its kind, restarts the wait for a new export.
 void AllegroWindow::WatchInputs(const FormBinding& form) {
-    for (const auto& [field, control] : form.Bindings()) {
-        if (auto* edit = qobject_cast<QLineEdit*>(control)) {
-            connect(edit, &QLineEdit::textChanged, this, &AllegroWindow::ScheduleRefresh);
-        } else if (auto* text = qobject_cast<QPlainTextEdit*>(control)) {
-            connect(text, &QPlainTextEdit::textChanged, this, &AllegroWindow::ScheduleRefresh);
-        } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
-            connect(button, &QAbstractButton::toggled, this, &AllegroWindow::ScheduleRefresh);
-        } else if (auto* list = qobject_cast<QComboBox*>(control)) {
-            connect(list, &QComboBox::currentIndexChanged, this, &AllegroWindow::ScheduleRefresh);
-            connect(list, &QComboBox::editTextChanged, this, &AllegroWindow::ScheduleRefresh);
-        }
-    }
+    form.OnAnyChange(this, [this] { ScheduleRefresh(); });
 }
 
 void AllegroWindow::ScheduleRefresh() {
@@ -421,7 +427,9 @@ void AllegroWindow::Refresh() {
     }
     unreadable_.clear();
     const AuctionForm& form = std::get<AuctionForm>(snapshot);
-    offer_ = structured::ExportAllegro(form, {.withTerms = withTerms_->isChecked()});
+    // A picture from the disk is shown, and sent to Allegro by "Wyślij do Allegro…".
+    offer_ = structured::ExportAllegro(
+        form, {.withTerms = withTerms_->isChecked(), .acceptLocalPictures = true});
     ShowOffer(*offer_);
     const std::string page = Cp1250ToUtf8(BuildDocument(form, sellerId_()));
     ShowPageFindings(structured::CheckPage(page));
@@ -437,6 +445,7 @@ void AllegroWindow::ShowOffer(const structured::AllegroOffer& offer) {
             .arg(Count(offer.descriptionBytes), Count(structured::kMaxDescriptionBytes)));
     MarkOver(*size_, offer.descriptionBytes > structured::kMaxDescriptionBytes);
     preview_->setHtml(FromUtf8(structured::DescriptionPreviewHtml(offer.description)));
+    ShowLocalThumbnails(*preview_->document(), offer.description, QDir::currentPath());
     ShowSectionButtons(offer.description.sections.size());
     ShowFindings(offer.findings);
 }
@@ -601,6 +610,19 @@ void AllegroWindow::SaveJson() {
     if (offer == nullptr) {
         return;
     }
+    // The file is for tools that hand it to Allegro as it is: a path on this disk means
+    // nothing there.
+    const auto local = std::find_if(
+        offer->images.begin(), offer->images.end(),
+        [](const std::string& source) { return structured::IsLocalPictureSource(source); });
+    if (local != offer->images.end()) {
+        desktop_.ShowError(
+            QStringLiteral("Zdjęcie z dysku „%1” nie ma adresu w internecie, więc plik JSON nie "
+                           "nadałby się dla Allegro. Wyślij opis przyciskiem „Wyślij do "
+                           "Allegro…”, który wyśle też zdjęcie, albo wstaw adres zdjęcia.")
+                .arg(FromUtf8(*local)));
+        return;
+    }
     // Taken before the dialog, whose event loop may refresh the offer.
     const std::string json = structured::OfferToJson(*offer);
     const QString path =
@@ -614,6 +636,17 @@ void AllegroWindow::SaveJson() {
         return;
     }
     status_->setText(QStringLiteral("Zapisano: ") + path);
+}
+
+void AllegroWindow::OpenSendDialog() {
+    if (sendDialog_ == nullptr) {
+        sendDialog_ = new SendToAllegroDialog(
+            form_, {[this] { return withTerms_->isChecked(); }, hasUnsavedChanges_}, desktop_,
+            this);
+    }
+    sendDialog_->show();
+    sendDialog_->raise();
+    sendDialog_->activateWindow();
 }
 
 }  // namespace licytek

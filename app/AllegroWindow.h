@@ -26,6 +26,7 @@ namespace licytek {
 
 class Desktop;
 class FormBinding;
+class SendToAllegroDialog;
 
 class AllegroWindow final : public QWidget {
     Q_OBJECT
@@ -34,9 +35,10 @@ class AllegroWindow final : public QWidget {
     // How long the window waits after the last edit before it exports again.
     static constexpr int kRefreshDelayMs = 300;
 
-    // `sellerId` tells the seller's ID (Windows-1250) for the classic page at each refresh.
-    AllegroWindow(const FormBinding& form, std::function<std::string()> sellerId, Desktop& desktop,
-                  QWidget* parent);
+    // `sellerId` tells the seller's ID (Windows-1250) for the classic page at each refresh;
+    // `hasUnsavedChanges` whether the form changed since its project was saved or loaded.
+    AllegroWindow(const FormBinding& form, std::function<std::string()> sellerId,
+                  std::function<bool()> hasUnsavedChanges, Desktop& desktop, QWidget* parent);
     ~AllegroWindow() override;
 
     // Exports the form as it stands now and shows the result.
@@ -67,12 +69,15 @@ class AllegroWindow final : public QWidget {
     void CopyDescription();
     void CopySection(std::size_t index);
     void SaveJson();
+    // "Wyślij do Allegro…": one dialog, made on first use.
+    void OpenSendDialog();
     // The offer of the form as it stands, or nothing when it cannot be used (the seller has then
     // been told why).
     const structured::AllegroOffer* UsableOffer();
 
     const FormBinding& form_;
     std::function<std::string()> sellerId_;
+    std::function<bool()> hasUnsavedChanges_;
     Desktop& desktop_;
     QTimer refreshTimer_;
     bool stale_ = true;  // an edit came while the window was hidden
@@ -91,6 +96,7 @@ class AllegroWindow final : public QWidget {
     QLabel* pageSummary_ = nullptr;
     QListWidget* pageFindings_ = nullptr;
     QLabel* status_ = nullptr;
+    SendToAllegroDialog* sendDialog_ = nullptr;
 };
 
 }  // namespace licytek

@@ -24,6 +24,9 @@ class Desktop {
     // The error message box of a command that failed; returns when the seller closes it.
     virtual void ShowError(const QString& text) = 0;
 
+    // A question with "Tak" and "Nie"; true when the seller answers "Tak".
+    virtual bool Confirm(const QString& caption, const QString& question) = 0;
+
     // Runs the shared colour dialog opened on `start`; the confirmed colour, or nothing when
     // the seller cancels.
     virtual std::optional<QColor> PickColour(const QColor& start) = 0;

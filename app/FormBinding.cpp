@@ -4,6 +4,7 @@
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QWidget>
 
 #include <algorithm>
@@ -201,6 +202,27 @@ QWidget* FormBinding::Control(std::string_view name) const {
         }
     }
     return nullptr;
+}
+
+void FormBinding::OnAnyChange(QObject* context, const std::function<void()>& reaction,
+                              std::span<const std::string_view> names) const {
+    for (const Binding& binding : bindings_) {
+        if (!names.empty() &&
+            std::find(names.begin(), names.end(), binding.field->name) == names.end()) {
+            continue;
+        }
+        QWidget* control = binding.control;
+        if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+            QObject::connect(edit, &QLineEdit::textChanged, context, reaction);
+        } else if (auto* text = qobject_cast<QPlainTextEdit*>(control)) {
+            QObject::connect(text, &QPlainTextEdit::textChanged, context, reaction);
+        } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+            QObject::connect(button, &QAbstractButton::toggled, context, reaction);
+        } else if (auto* list = qobject_cast<QComboBox*>(control)) {
+            QObject::connect(list, &QComboBox::currentIndexChanged, context, reaction);
+            QObject::connect(list, &QComboBox::editTextChanged, context, reaction);
+        }
+    }
 }
 
 }  // namespace licytek

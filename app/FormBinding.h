@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <span>
 #include <string_view>
 #include <variant>
@@ -13,6 +14,7 @@
 #include "model/AuctionForm.h"
 #include "model/FormFields.h"
 
+class QObject;
 class QWidget;
 
 namespace licytek {
@@ -45,6 +47,11 @@ class FormBinding {
     // Writes the named inputs, in the order given. A switch that changes runs its reactions
     // as a click would; setting a list position runs none.
     void Restore(const AuctionForm& form, std::span<const std::string_view> names) const;
+
+    // Runs `reaction` whenever any of the named inputs (all when none are named) changes,
+    // whatever its kind, for as long as `context` lives.
+    void OnAnyChange(QObject* context, const std::function<void()>& reaction,
+                     std::span<const std::string_view> names = {}) const;
 
     // The control of an input, or nullptr for a name that is no input.
     QWidget* Control(std::string_view name) const;

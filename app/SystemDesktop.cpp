@@ -30,6 +30,13 @@ void SystemDesktop::ShowError(const QString& text) {
     box.exec();
 }
 
+bool SystemDesktop::Confirm(const QString& caption, const QString& question) {
+    QMessageBox box(QMessageBox::Question, caption, question, QMessageBox::Yes | QMessageBox::No,
+                    DialogParent());
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 std::optional<QColor> SystemDesktop::PickColour(const QColor& start) {
     if (!colourDialog_) {
         colourDialog_ = new QColorDialog(owner_.data());

@@ -20,6 +20,7 @@ class SystemDesktop final : public Desktop {
 
     void ShowMessage(const QString& caption, const QString& text) override;
     void ShowError(const QString& text) override;
+    bool Confirm(const QString& caption, const QString& question) override;
     std::optional<QColor> PickColour(const QColor& start) override;
     void CopyToClipboard(const QString& text) override;
     void PutOnClipboard(std::unique_ptr<QMimeData> data) override;

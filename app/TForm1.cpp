@@ -171,6 +171,7 @@ TForm1::TForm1(Desktop& desktop, QWidget* parent)
     WireColourPickers();
     FormCreate();
     InstallKeyboard(*this);
+    TrackUnsavedChanges();
 }
 
 TForm1::~TForm1() = default;
@@ -346,6 +347,7 @@ void TForm1::WireReactions() {
 
     onClick(ui_->Button15, &TForm1::Button15Click);
     onClick(ui_->Button16, &TForm1::Button16Click);
+    onClick(ui_->choosePictureFile, &TForm1::ChoosePictureFile);
     onToggle(ui_->RadioButton9, &TForm1::RadioButton9Click);
     onToggle(ui_->RadioButton10, &TForm1::RadioButton10Click);
     onToggle(ui_->CheckBox18, &TForm1::CheckBox18Click);

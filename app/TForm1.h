@@ -47,6 +47,10 @@ class TForm1 : public QWidget {
     // The inputs, found by their control names, for the commands that read or write the form.
     const FormBinding& Form() const { return *form_; }
 
+    // Whether an input the project file holds changed since the project was last saved or
+    // loaded (or, before either, since the window started).
+    bool HasUnsavedChanges() const { return unsaved_; }
+
   signals:
     // Typed or pasted characters were refused because the code page cannot hold them.
     void inputRefused(QWidget* field, const QString& message);
@@ -68,6 +72,7 @@ class TForm1 : public QWidget {
     void LoadSellerIdAtStart();
     void WireReactions();
     void WireColourPickers();
+    void TrackUnsavedChanges();
 
     // Where the side panels lie: over the group they serve, or the middle of the window.
     void PlacePanels();
@@ -92,6 +97,7 @@ class TForm1 : public QWidget {
     // Picture panel Panel2.
     void Button15Click();                  // "Wstaw": insert the picture
     void Button16Click();                  // "Anuluj"
+    void ChoosePictureFile();              // "Wybierz plik…": a picture from the disk
     void RadioButton9Click(bool chosen);   // picture from a web server
     void RadioButton10Click(bool chosen);  // picture from the gallery
     void CheckBox18Click(bool ticked);     // the picture opens an address
@@ -173,6 +179,7 @@ class TForm1 : public QWidget {
     // The colour dialog opens on the colour last confirmed in it by any picker.
     QColor lastPickedColour_ = Qt::black;
     bool shownBefore_ = false;
+    bool unsaved_ = false;
     AllegroWindow* allegroWindow_ = nullptr;  // made on first use, a child of this window
     QPointer<BatchDialog> batchDialog_;       // while a batch's dialog is open
 };

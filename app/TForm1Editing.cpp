@@ -126,6 +126,17 @@ void TForm1::Button16Click() {
     ui_->Panel2->hide();
 }
 
+// The path goes where the address would, so that "Wstaw" inserts it with the panel's other
+// choices; the window "Opis dla Allegro" shows the picture and sends it with the description.
+void TForm1::ChoosePictureFile() {
+    const QString path = desktop_.AskOpenFileName(
+        QStringLiteral("Wybierz zdjęcie"),
+        QStringLiteral("Zdjęcia (*.jpg *.jpeg *.png *.webp);;Wszystkie pliki (*)"));
+    if (!path.isEmpty()) {
+        ui_->Edit17->setText(path);
+    }
+}
+
 // The source switches act only on the click that chooses them. Switching to the gallery
 // leaves the size fields as they are: they count only with the web-server source anyway.
 void TForm1::RadioButton9Click(bool chosen) {
@@ -142,8 +153,8 @@ void TForm1::RadioButton10Click(bool chosen) {
 // The link address comes back with the web-server source whether or not the picture opens
 // it; the next click on its check box sets it right.
 void TForm1::EnableWebServerControls(bool enabled) {
-    for (QWidget* control : std::initializer_list<QWidget*>{ui_->Edit17, ui_->CheckBox18,
-                                                            ui_->Edit22, ui_->CheckBox19}) {
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             ui_->Edit17, ui_->choosePictureFile, ui_->CheckBox18, ui_->Edit22, ui_->CheckBox19}) {
         control->setEnabled(enabled);
     }
 }

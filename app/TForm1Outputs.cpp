@@ -15,7 +15,7 @@ namespace licytek {
 void TForm1::AllegroButtonClick() {
     if (allegroWindow_ == nullptr) {
         allegroWindow_ = new AllegroWindow(
-            *form_, [this] { return sellerId_; }, desktop_, this);
+            *form_, [this] { return sellerId_; }, [this] { return unsaved_; }, desktop_, this);
         // It first opens over the middle of the form it follows.
         allegroWindow_->move(geometry().center() - allegroWindow_->rect().center());
     }

@@ -24,6 +24,14 @@ const std::vector<std::string_view>& SavedInputs() {
 
 }  // namespace
 
+// A change to an input that the project file holds is a change not yet saved; a load's own
+// changes are not, as the load clears the mark once they are in.
+void TForm1::TrackUnsavedChanges() {
+    form_->OnAnyChange(
+        this, [this] { unsaved_ = true; }, SavedInputs());
+    unsaved_ = false;
+}
+
 // A text too long for its slot is refused whole, so the file that was there stays as it was.
 void TForm1::SpeedButton10Click() {
     const auto form = ReadInputs(SavedInputs());
@@ -35,6 +43,8 @@ void TForm1::SpeedButton10Click() {
         desktop_.ShowError(QString::fromStdString(error->message));
     } else if (const auto* overflow = std::get_if<SlotOverflow>(&saved)) {
         desktop_.ShowError(QString::fromStdString(overflow->Message()));
+    } else {
+        unsaved_ = false;
     }
 }
 
@@ -49,6 +59,7 @@ void TForm1::SpeedButton11Click() {
         return;
     }
     form_->Restore(loaded, SavedInputs());
+    unsaved_ = false;
 }
 
 }  // namespace licytek

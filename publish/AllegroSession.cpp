@@ -917,7 +917,7 @@ PublishResult AllegroSession::Publish(const std::string& offerId, const AuctionF
     return result;
 }
 
-std::variant<SessionParts, Failure> OpenSession(bool sandbox) {
+std::variant<SessionParts, Failure> OpenSession(bool sandbox, Clock* clock) {
     auto endpoints = ChooseEndpoints(sandbox);
     if (auto* message = std::get_if<std::string>(&endpoints)) {
         return Failure{Outcome::BadUse, *message, {}};
@@ -933,6 +933,7 @@ std::variant<SessionParts, Failure> OpenSession(bool sandbox) {
     settings.endpoints = parts.endpoints;
     settings.keys = *keys;
     settings.tokens = parts.tokens.get();
+    settings.clock = clock;
     settings.timeoutSeconds = ChooseTimeoutSeconds();
     settings.configFolder = ConfigFolder();
     settings.dataFolder = DataFolder();

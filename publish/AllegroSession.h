@@ -154,12 +154,13 @@ class AllegroSession {
 };
 
 // The session for the process's environment: endpoints (`sandbox` or LICYTEK_ALLEGRO_URL),
-// keys, timeout, the token store and folders. A failure says what is missing (exit 2).
+// keys, timeout, the token store and folders, and `clock` (the system's when null). A failure
+// says what is missing (exit 2).
 struct SessionParts {
     std::unique_ptr<TokenStore> tokens;
     std::unique_ptr<AllegroSession> session;
     Endpoints endpoints;
 };
-std::variant<SessionParts, Failure> OpenSession(bool sandbox);
+std::variant<SessionParts, Failure> OpenSession(bool sandbox, Clock* clock = nullptr);
 
 }  // namespace licytek::publish

@@ -111,28 +111,42 @@ std::string PlaceOf(std::string_view path) {
     return place;
 }
 
+// One error of Allegro's answer as the seller reads it: its place, then its message.
+std::string ErrorText(const json& error) {
+    std::string text = StringField(error, "userMessage");
+    if (text.empty()) {
+        text = StringField(error, "message");
+    }
+    if (text.empty()) {
+        text = StringField(error, "code");
+    }
+    std::string place = PlaceOf(StringField(error, "path"));
+    if (place.empty()) {
+        return text;
+    }
+    return place.append(": ").append(text);
+}
+
+std::vector<std::string> ErrorTexts(const json& errors) {
+    std::vector<std::string> texts;
+    if (errors.is_array()) {
+        for (const json& error : errors) {
+            texts.push_back(ErrorText(error));
+        }
+    }
+    return texts;
+}
+
 // The errors of a 4xx answer, "place: userMessage", joined.
 std::string ErrorList(std::string_view body) {
     const auto value = ParseJson(body);
-    if (!value || !value->is_object() || !value->contains("errors") ||
-        !(*value)["errors"].is_array()) {
+    if (!value || !value->is_object() || !value->contains("errors")) {
         return {};
     }
     std::string list;
-    for (const json& error : (*value)["errors"]) {
-        std::string text = StringField(error, "userMessage");
-        if (text.empty()) {
-            text = StringField(error, "message");
-        }
-        if (text.empty()) {
-            text = StringField(error, "code");
-        }
-        const std::string place = PlaceOf(StringField(error, "path"));
+    for (const std::string& text : ErrorTexts((*value)["errors"])) {
         if (!list.empty()) {
             list += "; ";
-        }
-        if (!place.empty()) {
-            list.append(place).append(": ");
         }
         list += text;
     }
@@ -285,6 +299,10 @@ std::variant<OfferState, std::string> ParseOffer(std::string_view body) {
             sections != description->end() && sections->is_array()) {
             offer.sections = sections->size();
         }
+    }
+    if (auto validation = value->find("validation");
+        validation != value->end() && validation->is_object() && validation->contains("errors")) {
+        offer.validationErrors = ErrorTexts((*validation)["errors"]);
     }
     return offer;
 }

@@ -96,6 +96,9 @@ struct OfferState {
     std::vector<std::string> images;
     std::string descriptionJson;  // the "description" object as Allegro gave it, compact
     std::size_t sections = 0;
+    // What Allegro itself finds wrong with the offer (validation.errors), each with its
+    // place ("sekcja 2, element 1: ...") where Allegro names one.
+    std::vector<std::string> validationErrors;
 };
 
 std::variant<OfferState, std::string> ParseOffer(std::string_view body);

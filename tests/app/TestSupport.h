@@ -42,6 +42,16 @@ class FakeDesktop final : public Desktop {
         messages.push_back({caption, text});
     }
     void ShowError(const QString& text) override { errors.push_back(text); }
+    // Records the question; the answer comes from a queue, "Nie" when it is empty.
+    bool Confirm(const QString&, const QString& question) override {
+        questions.push_back(question);
+        if (confirmAnswers.empty()) {
+            return false;
+        }
+        const bool answer = confirmAnswers.front();
+        confirmAnswers.pop_front();
+        return answer;
+    }
     std::optional<QColor> PickColour(const QColor& start) override {
         dialogStarts.push_back(start);
         if (colourAnswers.empty()) {
@@ -74,6 +84,8 @@ class FakeDesktop final : public Desktop {
 
     std::vector<Message> messages;
     std::vector<QString> errors;
+    std::vector<QString> questions;
+    std::deque<bool> confirmAnswers;
     std::vector<QColor> dialogStarts;
     std::deque<std::optional<QColor>> colourAnswers;
     std::vector<QString> clipboard;

@@ -32,6 +32,7 @@ class QuietDesktop final : public licytek::Desktop {
     void ShowError(const QString& text) override {
         std::fprintf(stderr, "error: %s\n", qPrintable(text));
     }
+    bool Confirm(const QString&, const QString&) override { return false; }
     std::optional<QColor> PickColour(const QColor&) override { return std::nullopt; }
     void CopyToClipboard(const QString& text) override {
         QGuiApplication::clipboard()->setText(text);
