@@ -938,7 +938,7 @@ void BatchRun::SendRow(std::size_t row, PendingSend send) {
     for (const auto& warning : answer.warnings) {
         ++summary_.warnings;
         if (observer_.warning) {
-            observer_.warning(VisibleText(Where(row, "") + offer + warning));
+            observer_.warning(VisibleText(Where(row, "").append(offer).append(warning)));
         }
     }
     switch (answer.status) {

@@ -77,7 +77,7 @@ std::string FileNameStem(std::string_view utf8Title) {
         char32_t c = 0;
         const std::size_t length = ReadUtf8(utf8Title.substr(at), c);
         at += length == 0 ? 1 : length;
-        const char ascii = length == 0 ? 0 : AsciiLetterOrDigit(c);
+        const char ascii = length == 0 ? '\0' : AsciiLetterOrDigit(c);
         if (ascii == 0) {
             gap = !stem.empty();
             continue;
