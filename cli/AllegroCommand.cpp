@@ -257,18 +257,6 @@ std::optional<Failure> Offers(const Common& common, const pub::OfferQuery& first
 
 // ---- publish ----
 
-std::string_view SeverityName(structured::Severity severity) {
-    switch (severity) {
-        case structured::Severity::Error:
-            return "error";
-        case structured::Severity::Warning:
-            return "warning";
-        case structured::Severity::Note:
-            break;
-    }
-    return "note";
-}
-
 void PrintPlan(const pub::PublishPlan& plan, bool title, bool toStandardError) {
     std::string text;
     if (title) {
@@ -323,14 +311,7 @@ std::optional<Failure> Publish(const PublishArguments& arguments) {
     InterruptGuard guard;
     const pub::PublishResult result =
         parts.session->Publish(arguments.offerId, form, options, observer, &interrupted);
-    for (const structured::Finding& finding : result.findings) {
-        std::string line(SeverityName(finding.severity));
-        line += ": ";
-        if (!finding.control.empty()) {
-            line += finding.control + ": ";
-        }
-        WriteDiagnostic(line + finding.message);
-    }
+    ReportFindings(result.findings);
     for (const std::string& warning : result.warnings) {
         WriteDiagnostic("warning: " + warning);
     }

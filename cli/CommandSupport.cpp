@@ -98,6 +98,20 @@ std::string FormHelp() {
     return std::string(kFormHelp) + DescribeFormKeys();
 }
 
+void ReportFindings(const std::vector<structured::Finding>& findings) {
+    // In the order of Severity.
+    static constexpr std::string_view kSeverityNames[] = {"error", "warning", "note"};
+    for (const structured::Finding& finding : findings) {
+        std::string line(kSeverityNames[static_cast<std::size_t>(finding.severity)]);
+        line += ": ";
+        if (!finding.control.empty()) {
+            line.append(finding.control).append(": ");
+        }
+        line += finding.message;
+        WriteDiagnostic(line);
+    }
+}
+
 std::optional<Failure> WriteToStandardOutput(std::string_view bytes) {
     if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size() ||
         std::fflush(stdout) != 0) {

@@ -16,6 +16,7 @@
 #include "model/AuctionForm.h"
 #include "model/FileIo.h"
 #include "model/FormFields.h"
+#include "structured/Description.h"
 
 namespace licytek::cli {
 
@@ -42,6 +43,8 @@ std::optional<Failure> WriteToStandardOutput(std::string_view bytes);
 std::optional<Failure> WriteTextToStandardOutput(std::string_view cp1250, bool utf8);
 // One line to standard error, "licytek-cli: " and `line`, for warnings along the way.
 void WriteDiagnostic(std::string_view line);
+// Each finding of an export as one such line: "error: Edit2: message".
+void ReportFindings(const std::vector<structured::Finding>& findings);
 
 // The whole of `stream` up to `maxBytes`, or a failure named after `name`.
 std::variant<std::string, Failure> ReadWhole(std::FILE* stream, std::string_view name,

@@ -72,30 +72,6 @@ std::variant<ExportArguments, Failure> ParseExportArguments(
     return parsed;
 }
 
-std::string_view SeverityName(structured::Severity severity) {
-    switch (severity) {
-        case structured::Severity::Error:
-            return "error";
-        case structured::Severity::Warning:
-            return "warning";
-        case structured::Severity::Note:
-            break;
-    }
-    return "note";
-}
-
-void ReportFindings(const structured::AllegroOffer& offer) {
-    for (const structured::Finding& finding : offer.findings) {
-        std::string line(SeverityName(finding.severity));
-        line += ": ";
-        if (!finding.control.empty()) {
-            line += finding.control + ": ";
-        }
-        line += finding.message;
-        WriteDiagnostic(line);
-    }
-}
-
 std::optional<Failure> ExportForAllegro(std::span<const std::string_view> args) {
     auto parsedArgs = ParseExportArguments(args);
     if (auto* failure = std::get_if<Failure>(&parsedArgs)) {
@@ -111,7 +87,7 @@ std::optional<Failure> ExportForAllegro(std::span<const std::string_view> args) 
         return failure;
     }
     const structured::AllegroOffer offer = structured::ExportAllegro(form, arguments.options);
-    ReportFindings(offer);
+    ReportFindings(offer.findings);
     if (offer.HasErrors()) {
         return Failure{kExitFileError, ""};  // every broken limit has its line already
     }

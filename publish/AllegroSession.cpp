@@ -24,23 +24,6 @@ constexpr Seconds kConflictWait = 10;
 // Allegro takes pictures of a few megabytes; a file far larger is not a picture to send.
 constexpr std::size_t kMaxPictureBytes = std::size_t{32} << 20;
 
-std::string UrlEncoded(std::string_view text) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if ((byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
-            (byte >= '0' && byte <= '9') || c == '-' || c == '.' || c == '_' || c == '~') {
-            out += c;
-        } else {
-            out += '%';
-            out += kHex[byte >> 4];
-            out += kHex[byte & 15];
-        }
-    }
-    return out;
-}
-
 bool IsOfferId(std::string_view id) {
     return !id.empty() && id.size() <= 32 &&
            id.find_first_not_of("0123456789") == std::string_view::npos;
@@ -552,7 +535,7 @@ std::variant<OfferPage, Failure> AllegroSession::ListOffers(const OfferQuery& qu
             break;
     }
     if (!query.name.empty()) {
-        url += "&name=" + UrlEncoded(query.name);
+        url += "&name=" + FormEncoded(query.name);
     }
     auto answer = impl_->Get(url, Purpose::Offers, "", observer, cancel);
     if (auto* failure = std::get_if<Failure>(&answer)) {

@@ -80,6 +80,9 @@ class DeviceFlow {
     Seconds interval_;
 };
 
+// `text` percent-encoded for a form body or a query: all but letters, digits and "-._~".
+std::string FormEncoded(std::string_view text);
+
 // The form bodies of the token endpoint (client_id goes in the device request's body).
 std::string DeviceRequestBody(std::string_view clientId);
 std::string DevicePollBody(std::string_view deviceCode);
