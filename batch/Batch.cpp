@@ -764,7 +764,7 @@ void BatchRun::OnJsonLine(std::string_view line) {
     static constexpr std::string_view kRowKeys[] = {"plik", "oferta", "numer oferty"};
     ExtraKeys rowKeys{kRowKeys, {}};
     if (auto error = ApplyFormJson(line, form, rowSellerId, rowKeys)) {
-        Fail(record_, {{"", error->message}});
+        Fail(record_, {{"", error->polish}});
         return;
     }
     std::vector<Problem> problems;

@@ -24,8 +24,9 @@ std::string OneLine(std::string text) {
     return text;
 }
 
-FormJsonError Fault(std::string_view key, std::string_view what) {
-    return {OneLine(std::string(key) + ": " + std::string(what))};
+FormJsonError Fault(std::string_view key, std::string_view what, std::string_view polishWhat) {
+    return {OneLine(std::string(key) + ": " + std::string(what)),
+            OneLine(std::string(key) + ": " + std::string(polishWhat))};
 }
 
 // The most of the bytes the library stopped at that a message repeats.
@@ -98,23 +99,55 @@ std::string Describe(const Json& value) {
     }
 }
 
+// The value as the end of "ma być …, nie …".
+std::string DescribePolish(const Json& value) {
+    switch (value.type()) {
+        case Json::value_t::null:
+            return "wartością null";
+        case Json::value_t::boolean:
+            return value.get<bool>() ? "wartością true" : "wartością false";
+        case Json::value_t::string:
+            return "tekstem";
+        case Json::value_t::object:
+            return "obiektem {…}";
+        case Json::value_t::array:
+            return "listą […]";
+        case Json::value_t::number_integer:
+        case Json::value_t::number_unsigned:
+        case Json::value_t::number_float:
+            return "liczbą " + value.dump();
+        default:
+            return "wartością binarną";
+    }
+}
+
 std::string LastPosition(const FormField& field) {
     return std::to_string(field.listSize - 1);
 }
 
-std::string ExpectedType(const FormField& field) {
+// What a key's value must be, in English and as the middle of "ma być …, nie …".
+struct Expected {
+    std::string english;
+    std::string polish;
+};
+
+const Expected kString{"a string", "tekstem w cudzysłowie"};
+
+Expected ExpectedType(const FormField& field) {
     switch (field.kind) {
         case FieldKind::Switch:
-            return "true or false";
+            return {"true or false", "wartością true albo false"};
         case FieldKind::ListPosition:
-            return "an integer from -1 (no item) to " + LastPosition(field);
+            return {"an integer from -1 (no item) to " + LastPosition(field),
+                    "numerem pozycji listy od 0 do " + LastPosition(field) + " (-1 to żadna)"};
         default:
-            return "a string";
+            return kString;
     }
 }
 
-FormJsonError WrongType(std::string_view key, std::string_view expected, const Json& value) {
-    return Fault(key, "must be " + std::string(expected) + ", not " + Describe(value));
+FormJsonError WrongType(std::string_view key, const Expected& expected, const Json& value) {
+    return Fault(key, "must be " + expected.english + ", not " + Describe(value),
+                 "ma być " + expected.polish + ", nie " + DescribePolish(value));
 }
 
 // The code point that starts at `offset` of a valid UTF-8 text.
@@ -160,9 +193,11 @@ std::optional<FormJsonError> ApplyListPosition(const FormField& field, const Jso
             : value.get<std::int64_t>() >= kNoListItem &&
                   value.get<std::int64_t>() < field.listSize;
     if (!inRange) {
-        return Fault(field.name, value.dump() +
-                                     " is not a position of its list (-1 for no item, 0 to " +
-                                     LastPosition(field) + ")");
+        return Fault(field.name,
+                     value.dump() + " is not a position of its list (-1 for no item, 0 to " +
+                         LastPosition(field) + ")",
+                     value.dump() + " to nie pozycja tej listy: wpisz numer od 0 do " +
+                         LastPosition(field) + " (-1 to żadna)");
     }
     form.*field.position = static_cast<int>(value.get<std::int64_t>());
     return std::nullopt;
@@ -219,7 +254,9 @@ std::optional<FormJsonError> ApplyGroups(const std::map<SwitchGroup, GroupChoice
     for (const auto& [group, choice] : groups) {
         if (choice.chosen.size() > 1) {
             return Fault(std::string(choice.chosen[0]) + ", " + std::string(choice.chosen[1]),
-                         "only one of " + GroupMembers(group) + " can be true");
+                         "only one of " + GroupMembers(group) + " can be true",
+                         "tylko jedno z pól " + GroupMembers(group) +
+                             " może mieć true: zostaw true przy jednym");
         }
     }
     for (const auto& field : FormFields()) {
@@ -251,17 +288,26 @@ struct SurveyedText {
         }
         return json_text::PositionOf(json, offset);
     }
+
+    // Where the library stopped, in the whole text, as "wiersz L, kolumna C".
+    std::string PolishPositionOf(std::size_t seen) const {
+        return json_text::PolishPositionOf(json, json_text::OffsetInText(survey.hidden, seen));
+    }
 };
 
-// The library's report of a fault in the text, with `key` the last key read.
+// The library's report of a fault at `seen` bytes of what it read, with `key` the last key
+// read. The Polish text gives the position but not the library's English detail.
 FormJsonError LibraryFault(const nlohmann::detail::exception& error, std::string_view key,
-                           const std::optional<std::string>& position) {
+                           const SurveyedText& text, std::size_t seen) {
     // A number beyond every type is no fault of the JSON's form: name the key holding it.
     if (dynamic_cast<const nlohmann::detail::out_of_range*>(&error) != nullptr) {
         const std::string where = key.empty() ? std::string("JSON") : Quoted(key);
-        return Fault(where, LibraryMessage(error));
+        return Fault(where, LibraryMessage(error),
+                     "liczba jest za duża (albo za mała), by ją odczytać: wpisz mniejszą");
     }
-    return FormJsonError{OneLine("malformed JSON: " + LibraryMessage(error, position))};
+    return FormJsonError{OneLine("malformed JSON: " + LibraryMessage(error, text.PositionOf(seen))),
+                         "błędny JSON (" + text.PolishPositionOf(seen) +
+                             "): sprawdź cudzysłowy, przecinki i nawiasy"};
 }
 
 // Which line feeds of the form's strings were written as the escape \u000a: those stand for
@@ -344,15 +390,21 @@ void LineBreaksToCrLf(std::string& text, LoneLineFeeds& loneLineFeeds) {
 std::optional<FormJsonError> ConvertText(std::string_view key, std::string& utf8,
                                          LoneLineFeeds& loneLineFeeds, std::string& out) {
     if (const auto zero = utf8.find('\0'); zero != std::string::npos) {
-        return Fault(key, "holds a zero character (character " +
-                              std::to_string(CharacterNumber(utf8, zero)) +
-                              "), which no text can hold");
+        const std::string number = std::to_string(CharacterNumber(utf8, zero));
+        return Fault(key,
+                     "holds a zero character (character " + number + "), which no text can hold",
+                     "zawiera znak zerowy (znak nr " + number +
+                         "), którego nie może mieć żaden tekst: usuń go");
     }
     std::size_t badOffset = 0;
     if (!Utf8ToCp1250InPlace(utf8, &badOffset)) {
-        return Fault(key, CodePointName(CodePointAt(utf8, badOffset)) + " (character " +
-                              std::to_string(CharacterNumber(utf8, badOffset)) +
-                              ") cannot be written in Windows-1250");
+        const std::string character = CodePointName(CodePointAt(utf8, badOffset));
+        const std::string number = std::to_string(CharacterNumber(utf8, badOffset));
+        return Fault(key,
+                     character + " (character " + number + ") cannot be written in Windows-1250",
+                     "znak " + character + " (znak nr " + number +
+                         ") nie istnieje w Windows-1250, w którym powstaje strona: zamień go "
+                         "albo usuń");
     }
     LineBreaksToCrLf(utf8, loneLineFeeds);
     out = std::move(utf8);
@@ -360,9 +412,9 @@ std::optional<FormJsonError> ConvertText(std::string_view key, std::string& utf8
 }
 
 // The expected type of the value of a known key, for a fault.
-std::string ExpectedTypeOf(std::string_view key) {
+Expected ExpectedTypeOf(std::string_view key) {
     const FormField* field = FindFormField(key);
-    return field != nullptr ? ExpectedType(*field) : std::string("a string");
+    return field != nullptr ? ExpectedType(*field) : kString;
 }
 
 // Reads the form as the parser meets it, without building a document: an unknown key, a
@@ -400,11 +452,14 @@ class FormReader {
         }
         loneLineFeeds_.Skip(name);
         if (!keys_.insert(name).second) {
-            return Refuse(Fault(Quoted(name), "given more than once"));
+            return Refuse(Fault(Quoted(name), "given more than once",
+                                "klucz podany więcej niż raz: zostaw jeden"));
         }
         if (name != kSellerIdKey && FindFormField(name) == nullptr && !IsExtraKey(name)) {
-            return Refuse(FormJsonError{"unknown key " + Quoted(name) +
-                                        " (the keys are the control names and SellerId)"});
+            return Refuse(FormJsonError{
+                "unknown key " + Quoted(name) + " (the keys are the control names and SellerId)",
+                OneLine("nieznany klucz " + Quoted(name) + ": klucze to nazwy pól (Edit2, Memo1…)" +
+                        ExtraKeyNames() + " i SellerId")});
         }
         key_ = std::move(name);
         return true;
@@ -419,7 +474,9 @@ class FormReader {
         }
         if (IsExtraKey(key_)) {
             if (value.find('\0') != std::string::npos) {
-                return Refuse(Fault(key_, "holds a zero character, which no text can hold"));
+                return Refuse(Fault(key_, "holds a zero character, which no text can hold",
+                                    "zawiera znak zerowy, którego nie może mieć żaden tekst: "
+                                    "usuń go"));
             }
             extra_->values.insert_or_assign(key_, std::move(value));
             return true;
@@ -448,7 +505,7 @@ class FormReader {
 
     bool parse_error(std::size_t position, const std::string& /*lastToken*/,
                      const nlohmann::detail::exception& error) {
-        return Refuse(LibraryFault(error, key_, text_.PositionOf(position)));
+        return Refuse(LibraryFault(error, key_, text_, position));
     }
 
     // Whether the text was refused for not being an object at all.
@@ -458,6 +515,15 @@ class FormReader {
     bool IsExtraKey(std::string_view name) const {
         return extra_ != nullptr &&
                std::find(extra_->names.begin(), extra_->names.end(), name) != extra_->names.end();
+    }
+
+    // The keys of `extra`, as ", „plik”, „oferta”" after the names of the inputs.
+    std::string ExtraKeyNames() const {
+        std::string names;
+        for (std::size_t i = 0; extra_ != nullptr && i < extra_->names.size(); ++i) {
+            names += ", „" + std::string(extra_->names[i]) + "”";
+        }
+        return names;
     }
 
     // The library gave a long string as ""; its value is decoded here from the text.
@@ -471,9 +537,12 @@ class FormReader {
         auto decoded =
             json_text::DecodeString(text_.json.substr(content.begin, content.end - content.begin));
         if (decoded.index() == 1) {
-            return Refuse(FormJsonError{"malformed JSON: invalid string at " +
-                                        json_text::PositionOf(text_.json, content.begin) + ": " +
-                                        std::get<1>(decoded)});
+            return Refuse(FormJsonError{
+                "malformed JSON: invalid string at " +
+                    json_text::PositionOf(text_.json, content.begin) + ": " + std::get<1>(decoded),
+                "błędny JSON (" + json_text::PolishPositionOf(text_.json, content.begin) +
+                    "): tekst w cudzysłowie ma znak sterujący, błędne \\u albo bajty spoza "
+                    "UTF-8"});
         }
         text = std::move(std::get<0>(decoded));
         return true;
@@ -488,8 +557,9 @@ class FormReader {
 
     FormJsonError NotAnObject(const Json& value) {
         notAnObject_ = true;
-        return FormJsonError{"the JSON form must be an object of control names, not " +
-                             Describe(value)};
+        return FormJsonError{
+            "the JSON form must be an object of control names, not " + Describe(value),
+            "formularz JSON ma być obiektem {…} z nazwami pól, nie " + DescribePolish(value)};
     }
 
     // Only the form itself is an object; no value may nest.
@@ -509,7 +579,7 @@ class FormReader {
             return Refuse(NotAnObject(value));
         }
         if (key_ == kSellerIdKey || IsExtraKey(key_)) {
-            return Refuse(WrongType(key_, "a string", value));
+            return Refuse(WrongType(key_, kString, value));
         }
         if (auto error = ApplyField(*FindFormField(key_), value, next_, groups_)) {
             return Refuse(std::move(*error));
@@ -555,7 +625,7 @@ class SyntaxReader : public nlohmann::json_sax<nlohmann::json> {
     bool end_array() override { return More(); }
     bool parse_error(std::size_t position, const std::string& /*lastToken*/,
                      const nlohmann::detail::exception& error) override {
-        fault = LibraryFault(error, "", text_.PositionOf(position));
+        fault = LibraryFault(error, "", text_, position);
         return false;
     }
     std::optional<FormJsonError> fault;
@@ -582,8 +652,11 @@ std::optional<FormJsonError> ZeroByteAfterTheForm(std::string_view json) {
     if (zero == std::string_view::npos) {
         return std::nullopt;
     }
-    return FormJsonError{"malformed JSON: a zero byte at byte " + std::to_string(zero + 1) +
-                         " after the object; only white space may follow it"};
+    const std::string byte = std::to_string(zero + 1);
+    return FormJsonError{"malformed JSON: a zero byte at byte " + byte +
+                             " after the object; only white space may follow it",
+                         "błędny JSON: bajt zerowy (bajt nr " + byte +
+                             ") po obiekcie; po nim mogą być tylko odstępy"};
 }
 
 }  // namespace
@@ -594,7 +667,7 @@ std::optional<FormJsonError> ReadForm(std::string_view json, AuctionForm& form,
                                       std::optional<std::string>& sellerId, ExtraKeys* extra) {
     const SurveyedText text{json, json_text::SurveyText(json)};
     if (text.survey.fault) {
-        return FormJsonError{*text.survey.fault};
+        return FormJsonError{*text.survey.fault, text.survey.polishFault};
     }
     FormReader reader(text, form, sellerId, extra);
     const bool read = nlohmann::json::sax_parse(text.begin(), text.end(), &reader);
@@ -605,7 +678,8 @@ std::optional<FormJsonError> ReadForm(std::string_view json, AuctionForm& form,
             }
         }
         return reader.fault() ? *reader.fault()
-                              : FormJsonError{"malformed JSON: the form could not be read"};
+                              : FormJsonError{"malformed JSON: the form could not be read",
+                                              "błędny JSON: nie da się odczytać formularza"};
     }
     if (auto error = ZeroByteAfterTheForm(json)) {
         return error;

@@ -19,6 +19,8 @@ inline constexpr std::string_view kSellerIdKey = "SellerId";
 // What is wrong with a JSON form, as one line that names the key or the position in the JSON.
 struct FormJsonError {
     std::string message;
+    // The same for the batch, whose other messages are all Polish.
+    std::string polish = {};
 };
 
 // Applies the JSON form `json` onto `form`: every key it names replaces that input, every

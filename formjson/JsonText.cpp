@@ -124,6 +124,8 @@ Survey SurveyText(std::string_view json) {
                 if (end == json.size()) {
                     survey.fault = "malformed JSON: the string at " + PositionOf(json, at + 1) +
                                    " has no closing quote";
+                    survey.polishFault = "błędny JSON (" + PolishPositionOf(json, at + 1) +
+                                         "): tekst nie ma cudzysłowu zamykającego";
                     return survey;
                 }
                 survey.hidden.push_back({at + 1, end});
@@ -143,6 +145,9 @@ Survey SurveyText(std::string_view json) {
                 survey.fault = "malformed JSON: a number of " + std::to_string(end - at) +
                                " characters at " + PositionOf(json, at + 1) +
                                ", longer than any input takes";
+                survey.polishFault = "błędny JSON (" + PolishPositionOf(json, at + 1) +
+                                     "): liczba ma " + std::to_string(end - at) +
+                                     " znaków, więcej niż przyjmie jakiekolwiek pole";
                 return survey;
             }
             at = end;
@@ -199,14 +204,33 @@ std::variant<std::string, std::string> DecodeString(std::string_view content) {
     return Decoded(std::in_place_index<0>, std::move(out));
 }
 
-std::string PositionOf(std::string_view json, std::size_t offset) {
+namespace {
+
+struct LineColumn {
+    std::size_t line;
+    std::size_t column;
+};
+
+LineColumn LineColumnOf(std::string_view json, std::size_t offset) {
     const std::string_view before = json.substr(0, offset);
-    const auto lines = std::count(before.begin(), before.end(), '\n');
+    const auto lines = static_cast<std::size_t>(std::count(before.begin(), before.end(), '\n'));
     const auto lineStart = before.rfind('\n');
     // The library counts the end of the text as one more byte read.
     const std::size_t column =
         lineStart == std::string_view::npos ? offset : offset - lineStart - 1;
-    return "line " + std::to_string(lines + 1) + ", column " + std::to_string(column);
+    return {lines + 1, column};
+}
+
+}  // namespace
+
+std::string PositionOf(std::string_view json, std::size_t offset) {
+    const auto [line, column] = LineColumnOf(json, offset);
+    return "line " + std::to_string(line) + ", column " + std::to_string(column);
+}
+
+std::string PolishPositionOf(std::string_view json, std::size_t offset) {
+    const auto [line, column] = LineColumnOf(json, offset);
+    return "wiersz " + std::to_string(line) + ", kolumna " + std::to_string(column);
 }
 
 std::size_t OffsetInText(const std::vector<Stretch>& hidden, std::size_t seen) {

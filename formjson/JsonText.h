@@ -37,6 +37,7 @@ struct Survey {
     std::vector<Stretch> hidden;  // ascending
     std::vector<LongString> longStrings;
     std::optional<std::string> fault;  // the text cannot be a form; the whole message
+    std::string polishFault;           // the same in Polish, when there is a fault
 };
 Survey SurveyText(std::string_view json);
 
@@ -46,6 +47,8 @@ std::variant<std::string, std::string> DecodeString(std::string_view content);
 
 // "line L, column C" for the position after `offset` bytes, counted as the library counts.
 std::string PositionOf(std::string_view json, std::size_t offset);
+// The same as "wiersz L, kolumna C".
+std::string PolishPositionOf(std::string_view json, std::size_t offset);
 
 // The offset in the text of the library's position (bytes read of what it sees).
 std::size_t OffsetInText(const std::vector<Stretch>& hidden, std::size_t seen);

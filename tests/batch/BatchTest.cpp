@@ -532,6 +532,45 @@ TEST_F(BatchTest, ReadsOneJsonFormALine) {
     EXPECT_EQ(progress_.back().rowsDone, 3U);
 }
 
+// The batch's messages are Polish; a bad JSON line is told in Polish too, naming its key or
+// where the JSON breaks, and the good lines around it are still written.
+TEST_F(BatchTest, TellsWhatIsWrongWithAJsonLineInPolish) {
+    const auto summary = Run("offers.jsonl",
+                             "{\"Edit2\": 5}\n"
+                             "{\"ComboBox1\": 26}\n"
+                             "{\"RadioButton1\": true, \"RadioButton3\": true}\n"
+                             "{\"Edit2\": \"a\\u0000b\"}\n"
+                             "{\"Edit2\": \"ab☺\"}\n"
+                             "{\"Edit2\": \"a\", \"Edit2\": \"b\"}\n"
+                             "{\"Cena\": \"5\"}\n"
+                             "[1]\n"
+                             "{\"Edit2\": tru}\n"
+                             "{\"CheckBox1\": 1e999}\n"
+                             "{\"Edit2\": \"dobry\"}\n");
+    EXPECT_EQ(summary.written, 1U);
+    EXPECT_EQ(summary.failed, 10U);
+    const std::vector<std::string> expected = {
+        "Edit2: ma być tekstem w cudzysłowie, nie liczbą 5",
+        "ComboBox1: 26 to nie pozycja tej listy: wpisz numer od 0 do 25 (-1 to żadna)",
+        "RadioButton1, RadioButton3: tylko jedno z pól RadioButton1",
+        "Edit2: zawiera znak zerowy (znak nr 2)",
+        "Edit2: znak U+263A (znak nr 3) nie istnieje w Windows-1250",
+        "\"Edit2\": klucz podany więcej niż raz",
+        "nieznany klucz \"Cena\": klucze to nazwy pól (Edit2, Memo1…), „plik”, „oferta”",
+        "formularz JSON ma być obiektem {…} z nazwami pól, nie listą […]",
+        "błędny JSON (wiersz 1, kolumna 14): sprawdź",
+        "\"CheckBox1\": liczba jest za duża",
+    };
+    for (std::size_t row = 1; row <= expected.size(); ++row) {
+        const std::string told = ErrorsOfRow(row);
+        EXPECT_TRUE(
+            Contains(told, "offers.jsonl:" + std::to_string(row) + ": " + expected[row - 1]))
+            << told;
+        EXPECT_EQ(std::count(told.begin(), told.end(), '\n'), 1) << told;  // one line
+    }
+    EXPECT_TRUE(Exists("11.html"));
+}
+
 TEST_F(BatchTest, StopsWhenCancelledLeavingOnlyWholeFiles) {
     std::string csv = "plik;Edit2;Memo1\n";
     for (int i = 0; i < 100; ++i) {
