@@ -225,4 +225,10 @@ void FormBinding::OnAnyChange(QObject* context, const std::function<void()>& rea
     }
 }
 
+void FormBinding::StopReactions(QObject* context) const {
+    for (const Binding& binding : bindings_) {
+        QObject::disconnect(binding.control, nullptr, context, nullptr);
+    }
+}
+
 }  // namespace licytek

@@ -52,6 +52,10 @@ class FormBinding {
     // whatever its kind, for as long as `context` lives.
     void OnAnyChange(QObject* context, const std::function<void()>& reaction,
                      std::span<const std::string_view> names = {}) const;
+    // Ends every reaction of `context` to the inputs. A context that is being destroyed calls
+    // it first: Qt disconnects only once the QObject part goes, after the controls, which
+    // may still signal while they are destroyed.
+    void StopReactions(QObject* context) const;
 
     // The control of an input, or nullptr for a name that is no input.
     QWidget* Control(std::string_view name) const;

@@ -174,7 +174,9 @@ TForm1::TForm1(Desktop& desktop, QWidget* parent)
     TrackUnsavedChanges();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+    form_->StopReactions(this);
+}
 
 void TForm1::FormCreate() {
     QPalette skyBlue = palette();
