@@ -931,6 +931,8 @@ void BatchRun::SendRow(std::size_t row, PendingSend send) {
         return;
     }
     if (sendingStopped_ || Cancelled()) {
+        // A cancel may come after the last row was read, while the last rows are sent.
+        summary_.cancelled = summary_.cancelled || Cancelled();
         summary_.notSent.push_back(row);
         return;
     }
@@ -961,6 +963,7 @@ void BatchRun::SendRow(std::size_t row, PendingSend send) {
             break;
         case SendAnswer::Status::Failed:
             if (answer.cancelled) {
+                summary_.cancelled = true;
                 summary_.notSent.push_back(row);
                 return;
             }
