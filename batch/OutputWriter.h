@@ -1,7 +1,7 @@
-// Writes the files of the batch's rows on a few threads of its own. Every file is written
-// atomically and flushed to disk, and a disk takes far longer to confirm a flush than the
-// batch takes to build a page: with several rows in flight the flushes overlap instead of
-// queueing one behind the other. The queue is short, so memory stays that of a few rows.
+// Writes the files of the batch's rows on a few threads of its own. A row's files are staged
+// as unnamed files and put in place together, or not at all; they are not flushed one by
+// one, as the batch flushes the whole folder once at the end. The queue is short, so memory
+// stays that of a few rows.
 #pragma once
 
 #include <condition_variable>

@@ -1,5 +1,5 @@
-// The commands of licytek-cli: render a form into the auction's HTML, and save or load a
-// project file through the JSON form.
+// The commands of licytek-cli: render, project, export allegro, check, batch and allegro
+// (login, logout, offers, publish, pull). Each command's own file runs it.
 #pragma once
 
 #include <span>
