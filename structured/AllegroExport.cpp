@@ -13,10 +13,10 @@
 
 #include "model/PolishNumbers.h"
 #include "model/Text.h"
+#include "structured/JsonString.h"
 #include "structured/LeftOutInputs.h"
 #include "structured/MarkupReader.h"
 #include "structured/SubsetWriter.h"
-#include "structured/Utf8.h"
 #include "structured/Validation.h"
 
 namespace licytek::structured {

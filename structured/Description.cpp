@@ -5,7 +5,7 @@
 #include <variant>
 
 #include "model/PolishNumbers.h"
-#include "structured/Utf8.h"
+#include "structured/JsonString.h"
 #include "structured/Validation.h"
 
 namespace licytek::structured {

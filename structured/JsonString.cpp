@@ -1,4 +1,4 @@
-#include "structured/Utf8.h"
+#include "structured/JsonString.h"
 
 namespace licytek::structured {
 namespace {

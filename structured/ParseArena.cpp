@@ -4,8 +4,8 @@
 #include <array>
 #include <charconv>
 
+#include "structured/JsonString.h"
 #include "structured/TextFlow.h"
-#include "structured/Utf8.h"
 
 namespace licytek::structured {
 namespace {
