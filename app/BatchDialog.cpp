@@ -18,6 +18,7 @@
 #include <climits>
 #include <cstddef>
 #include <exception>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <utility>
@@ -360,6 +361,13 @@ void BatchDialog::Start() {
         sendToSandbox = sandbox_->isChecked();
     }
 
+    // The worker owns copies of everything it reads, and the shared state outlives it.
+    RunOnWorker([run = run_, offers = QFile::encodeName(offersPath_).toStdString(),
+                 form = templateForm_, sellerId = sellerId_, options,
+                 sendToSandbox] { run->Execute(offers, form, sellerId, options, sendToSandbox); });
+}
+
+void BatchDialog::RunOnWorker(std::function<void()> work) {
     options_->setEnabled(false);
     start_->hide();
     pull_->hide();
@@ -367,12 +375,7 @@ void BatchDialog::Start() {
     progressText_->show();
     progress_->setRange(0, 0);
     run_->running = true;
-    // The worker owns copies of everything it reads, and the shared state outlives it.
-    worker_.reset(
-        QThread::create([run = run_, offers = QFile::encodeName(offersPath_).toStdString(),
-                         form = templateForm_, sellerId = sellerId_, options, sendToSandbox] {
-            run->Execute(offers, form, sellerId, options, sendToSandbox);
-        }));
+    worker_.reset(QThread::create(std::move(work)));
     connect(worker_.get(), &QThread::finished, this, &BatchDialog::ShowReport);
     worker_->start();
     progressTimer_.start();
@@ -390,19 +393,8 @@ void BatchDialog::PullOffers() {
     if (!publish::SheetKindOf(path)) {
         path += ".csv";
     }
-    options_->setEnabled(false);
-    start_->hide();
-    pull_->hide();
-    progress_->show();
-    progressText_->show();
-    progress_->setRange(0, 0);
-    run_->running = true;
-    worker_.reset(QThread::create(
-        [run = run_, path, kind = *publish::SheetKindOf(path)] { run->ExecutePull(path, kind); }));
-    connect(worker_.get(), &QThread::finished, this, &BatchDialog::ShowReport);
-    worker_->start();
-    progressTimer_.start();
-    ShowProgress();
+    RunOnWorker(
+        [run = run_, path, kind = *publish::SheetKindOf(path)] { run->ExecutePull(path, kind); });
 }
 
 void BatchDialog::ShowProgress() {

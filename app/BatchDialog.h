@@ -7,6 +7,7 @@
 #include <QString>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -55,6 +56,8 @@ class BatchDialog final : public QDialog {
     void Start();
     // Asks where, then writes every offer on Allegro into a sheet that this dialog reads back.
     void PullOffers();
+    // Shows the progress in place of the options and runs `work` on the worker thread.
+    void RunOnWorker(std::function<void()> work);
     void ShowProgress();
     void ShowReport();
     void CopyReport();
