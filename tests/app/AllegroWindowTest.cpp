@@ -35,15 +35,6 @@ AllegroWindow* OpenAllegro(Session& session) {
     return window;
 }
 
-template <typename T>
-T* Part(AllegroWindow& window, const char* name) {
-    auto* part = window.findChild<T*>(QString::fromLatin1(name));
-    if (part == nullptr) {
-        qFatal("the Allegro window has no %s", name);
-    }
-    return part;
-}
-
 QString Text(AllegroWindow& window, const char* label) {
     return Part<QLabel>(window, label)->text();
 }

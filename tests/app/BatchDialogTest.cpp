@@ -28,15 +28,6 @@ BatchDialog* OpenBatch(Session& session, const QString& offers, const QString& f
     return session.window->findChild<BatchDialog*>();
 }
 
-template <typename T>
-T* Part(BatchDialog& dialog, const char* name) {
-    auto* part = dialog.findChild<T*>(QString::fromLatin1(name));
-    if (part == nullptr) {
-        qFatal("the batch dialog has no %s", name);
-    }
-    return part;
-}
-
 QStringList FilesIn(const QString& folder) {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
 }

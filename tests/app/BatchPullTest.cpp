@@ -24,15 +24,6 @@ BatchDialog* OpenDialog(Session& session) {
     return session.window->findChild<BatchDialog*>();
 }
 
-template <typename T>
-T* Part(BatchDialog& dialog, const char* name) {
-    auto* part = dialog.findChild<T*>(QString::fromLatin1(name));
-    if (part == nullptr) {
-        qFatal("the batch dialog has no %s", name);
-    }
-    return part;
-}
-
 // (No raw strings in this file: moc does not read them.)
 constexpr const char* kOffers =
     "{\"offers\":[{\"id\":\"11\",\"name\":\"Rower\"},{\"id\":\"12\",\"name\":\"Kask\"},"

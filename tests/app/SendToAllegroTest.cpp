@@ -139,15 +139,6 @@ std::unique_ptr<SendToAllegroDialog> OpenDialog(Session& session, TestClock& clo
     return dialog;
 }
 
-template <typename T>
-T* Part(QWidget& dialog, const char* name) {
-    auto* part = dialog.findChild<T*>(QString::fromLatin1(name));
-    if (part == nullptr) {
-        qFatal("the dialog has no %s", name);
-    }
-    return part;
-}
-
 QString Text(QWidget& dialog, const char* label) {
     return Part<QLabel>(dialog, label)->text();
 }

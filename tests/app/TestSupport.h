@@ -219,6 +219,16 @@ inline void TypeText(QWidget* widget, const QString& text) {
     }
 }
 
+// The child `name` of a dialog or side window; a test that cannot find it stops at once.
+template <typename T>
+T* Part(QWidget& parent, const char* name) {
+    auto* part = parent.findChild<T*>(QString::fromLatin1(name));
+    if (part == nullptr) {
+        qFatal("%s has no %s", qPrintable(parent.objectName()), name);
+    }
+    return part;
+}
+
 // The test classes of the window, run one by one by the test program.
 using TestFactory = std::function<std::unique_ptr<QObject>()>;
 std::map<std::string, TestFactory>& TestClasses();
