@@ -15,9 +15,6 @@ namespace {
 // Generous room for the literal parts of one tag; only an estimate for the reservation.
 constexpr std::size_t kTagLiteralsRoom = 128;
 
-// The index of the fragment line that ends the font start tag after its size.
-constexpr int kFontSizeEndFragment = 89;
-
 std::size_t TotalSize(std::initializer_list<std::string_view> pieces) {
     std::size_t total = 0;
     for (std::string_view piece : pieces) {
@@ -88,7 +85,7 @@ std::string InsertLink(const AuctionForm& form) {
 }
 
 std::string ChangeFont(const AuctionForm& form) {
-    const std::string_view sizeEnd = Fragment(kFontSizeEndFragment);
+    const std::string_view sizeEnd = Fragment(FragmentLine::FontSizeClosing);
     const std::initializer_list<std::string_view> pieces = {
         "<font face=\"",         form.ComboBox9, "\" color=\"", form.Edit31,
         "\" style=\"font-size:", form.ComboBox8, sizeEnd};

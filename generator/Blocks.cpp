@@ -7,6 +7,8 @@
 namespace licytek {
 namespace {
 
+using enum FragmentLine;
+
 // Items of a row stand on one line; items of a box stand under each other.
 enum class ContentVariant { Inline, Stacked };
 
@@ -29,31 +31,34 @@ const ItemEndings& EndingsOf(ContentVariant variant) {
 // address up to the key that takes the seller's ID; the closing piece carries the caption.
 struct SiteLink {
     bool AuctionForm::*shown;
-    int openingLine;
-    int inlineClosingLine;
-    int stackedClosingLine;
+    FragmentLine openingLine;
+    FragmentLine inlineClosingLine;
+    FragmentLine stackedClosingLine;
     std::string_view stackedBreak;
 };
 
 constexpr std::array<SiteLink, 4> kSellerLinks = {{
-    {&AuctionForm::CheckBox6, 52, 53, 77, "<br>"},      // about-me page
-    {&AuctionForm::CheckBox7, 54, 55, 78, "<br>"},      // other auctions
-    {&AuctionForm::CheckBox8, 56, 57, 79, "<br>"},      // comments
-    {&AuctionForm::CheckBox9, 58, 59, 59, "<br><br>"},  // add to favourites
+    {&AuctionForm::CheckBox6, AboutMeLinkOpening, AboutMeLinkInlineClosing,
+     AboutMeLinkStackedClosing, "<br>"},
+    {&AuctionForm::CheckBox7, OtherAuctionsLinkOpening, OtherAuctionsLinkInlineClosing,
+     OtherAuctionsLinkStackedClosing, "<br>"},
+    {&AuctionForm::CheckBox8, CommentsLinkOpening, CommentsLinkInlineClosing,
+     CommentsLinkStackedClosing, "<br>"},
+    {&AuctionForm::CheckBox9, AddToFavouritesLinkOpening, AddToFavouritesLinkClosing,
+     AddToFavouritesLinkClosing, "<br><br>"},
 }};
-constexpr SiteLink kAskQuestionLink = {&AuctionForm::CheckBox1, 61, 62, 76, "<br><br>"};
-
-constexpr int kMessengerLinkLine = 63;
-constexpr int kLabelRightOpenerLine = 70;
+constexpr SiteLink kAskQuestionLink = {&AuctionForm::CheckBox1, AskQuestionLinkOpening,
+                                       AskQuestionLinkInlineClosing, AskQuestionLinkStackedClosing,
+                                       "<br><br>"};
 
 constexpr std::string_view kLabelLeftCloserWithBreak = "</TD></TR></TABLE><BR>";
 constexpr std::string_view kLabelLeftCloserWithoutBreak = "</TD></TR></TABLE>";
 
 // The frames one block can stand in.
 struct BlockFrames {
-    int labelLeftOpeningLine;
-    int labelRightClosingLineWithBreak;
-    int labelRightClosingLineWithoutBreak;
+    FragmentLine labelLeftOpeningLine;
+    FragmentLine labelRightClosingLineWithBreak;
+    FragmentLine labelRightClosingLineWithoutBreak;
     std::string_view boxLeadingBreak;
     std::string_view boxOpener;  // without the leading break
     std::string_view boxCloser;
@@ -61,26 +66,29 @@ struct BlockFrames {
 
 // Titles in Windows-1250: \xB9 is "a with ogonek", \xB3 is "l with stroke".
 constexpr std::array<BlockFrames, kInfoBlocks.size()> kFrames = {{
-    {51, 71, 82, "",
+    {SellerRowLabelLeftOpening, SellerRowLabelRightClosingWithBreak, SellerRowLabelRightClosing, "",
      "<TABLE cellspacing=0 cellpadding=0 width=\"95%\"><TR><TD class=nag width=\"100%\" "
      "height=25><CENTER>Sprzedaj\xB9"
      "cy</TD></TR><TR><TD class=tabela><CENTER><BR>",
      "</TD></TR></TABLE><BR>"},
-    {60, 72, 83, "<br>",
+    {ContactRowLabelLeftOpening, ContactRowLabelRightClosingWithBreak, ContactRowLabelRightClosing,
+     "<br>",
      "<TABLE cellSpacing=0 cellPadding=0 width=\"95%\"><TR><TD class=nag width=\"100%\" "
      "height=25><CENTER>Kontakt </TD></TR><TR><TD class=tabela width=\"100%\"><BR><CENTER>",
      "</TD></TR></TABLE><BR>"},
-    {64, 73, 84, "<br>",
+    {TermsRowLabelLeftOpening, TermsRowLabelRightClosingWithBreak, TermsRowLabelRightClosing,
+     "<br>",
      "<TABLE cellSpacing=0 cellPadding=0 width=\"95%\"><TR><TD class=nag width=\"100%\" "
      "HEIGHT=25><CENTER>Regulamin aukcji </TD></TR><TR><TD class=tabela "
      "width=\"100%\"><BR><CENTER>",
      "<br><br></TD></TR></TABLE><BR>"},
-    {65, 74, 85, "<br>",
+    {BankRowLabelLeftOpening, BankRowLabelRightClosingWithBreak, BankRowLabelRightClosing, "<br>",
      "<TABLE  cellSpacing=0 cellPadding=0 width=\"95%\"><TR><TD class=nag width=\"100%\" "
      "HEIGHT=25><CENTER>Rachunek bankowy</TD></TR><TR><TD class=tabela "
      "width=\"100%\"><BR><CENTER>",
      "<br><br></TD></TR></TABLE><BR>"},
-    {66, 75, 86, "<BR>",
+    {ShippingRowLabelLeftOpening, ShippingRowLabelRightClosingWithBreak,
+     ShippingRowLabelRightClosing, "<BR>",
      "<TABLE  cellSpacing=0 cellPadding=0 width=\"95%\"><TR><TD class=nag width=\"100%\" "
      "height=25><CENTER>Koszty przesy\xB3"
      "ki </TD></TR><TR><TD class=tabela width=\"100%\"><BR><CENTER>",
@@ -139,8 +147,8 @@ void AppendContactContent(const BuildContext& context, ContentVariant variant) {
     }
     if (!form.Edit4.empty()) {
         // The number is both the messenger link's target and the status picture's key.
-        Append(context.out, {"<a href=\"gg:", form.Edit4, Fragment(kMessengerLinkLine), form.Edit4,
-                             endings.messenger});
+        Append(context.out, {"<a href=\"gg:", form.Edit4, Fragment(MessengerStatusPictureOpening),
+                             form.Edit4, endings.messenger});
     }
 }
 
@@ -192,12 +200,14 @@ bool InfoBlockIsWritten(const AuctionForm& form, InfoBlock block) {
 }
 
 void AppendAuctionHeaderBox(const BuildContext& context) {
-    // The centring and font that line 50 opens stay open: the page has always relied on it.
-    Append(context.out, {Fragment(49), Fragment(50), context.form.Edit2, "</TD></TR></TABLE>"});
+    // The centring and font that the header's opening opens stay open: the page has always
+    // relied on it.
+    Append(context.out, {Fragment(ThinBar), Fragment(AuctionHeaderOpening), context.form.Edit2,
+                         "</TD></TR></TABLE>"});
 }
 
 void AppendLowerBar(const BuildContext& context) {
-    Append(context.out, {Fragment(49), "<br><br>"});
+    Append(context.out, {Fragment(ThinBar), "<br><br>"});
 }
 
 bool AppendRow(const BuildContext& context, InfoBlock block, RowSide side, RowBreak rowBreak) {
@@ -211,7 +221,7 @@ bool AppendRow(const BuildContext& context, InfoBlock block, RowSide side, RowBr
         AppendContent(context, block, ContentVariant::Inline);
         context.out.append(withBreak ? kLabelLeftCloserWithBreak : kLabelLeftCloserWithoutBreak);
     } else {
-        context.out.append(Fragment(kLabelRightOpenerLine));
+        context.out.append(Fragment(RowLabelRightOpening));
         AppendContent(context, block, ContentVariant::Inline);
         context.out.append(Fragment(withBreak ? frames.labelRightClosingLineWithBreak
                                               : frames.labelRightClosingLineWithoutBreak));
@@ -235,7 +245,8 @@ bool AppendBox(const BuildContext& context, InfoBlock block, BoxBreak boxBreak) 
 
 void AppendDescription(const BuildContext& context, std::string_view opener,
                        std::string_view closer) {
-    Append(context.out, {opener, context.form.Edit1, Fragment(68), context.form.Memo1, closer});
+    Append(context.out, {opener, context.form.Edit1, Fragment(DescriptionTitleClosing),
+                         context.form.Memo1, closer});
 }
 
 }  // namespace licytek

@@ -12,6 +12,8 @@
 namespace licytek {
 namespace {
 
+using enum FragmentLine;
+
 // The right-click message goes between double quotes inside a script, so it is written as
 // a proper JavaScript string: a quote or backslash cannot end the string early and a line
 // break cannot break the script. Every "<" is written as \x3C: the browser's script-data
@@ -52,12 +54,12 @@ void AppendTitleAndMetaTags(const BuildContext& context) {
 void AppendLocks(const BuildContext& context) {
     const AuctionForm& form = context.form;
     if (form.CheckBox5) {
-        context.out.append(Fragment(0));
+        context.out.append(Fragment(CopyLockBody));
     }
     if (form.CheckBox3) {
-        context.out.append(Fragment(1));
+        context.out.append(Fragment(RightClickMessageOpening));
         AppendJavaScriptStringContent(context.out, form.Edit35);
-        context.out.append(Fragment(2));
+        context.out.append(Fragment(RightClickMessageClosing));
     }
 }
 
@@ -65,50 +67,48 @@ void AppendLocks(const BuildContext& context) {
 enum class StyleCondition { Always, BackgroundPicture, BackgroundColour, HoverHighlight, Gradient };
 
 // One row of the style block: its fragment line, then the colour (or address) it fills.
-// A gradient row writes the gradient suffix instead.
+// A gradient row writes the whole gradient suffix from its first line.
 struct StyleRow {
     StyleCondition condition;
-    int line;
+    FragmentLine line;
     std::string AuctionForm::*value;
     std::string_view after;
 };
 
-constexpr int kNoLine = -1;
-
 constexpr std::array<StyleRow, 33> kStyleRows = {{
-    {StyleCondition::BackgroundPicture, 36, &AuctionForm::Edit33, ")"},
-    {StyleCondition::BackgroundColour, 4, &AuctionForm::Edit14, ""},
-    {StyleCondition::Always, 5, &AuctionForm::Edit15, ""},
-    {StyleCondition::Always, 6, &AuctionForm::Edit15, ""},
-    {StyleCondition::Always, 7, &AuctionForm::Edit15, ""},
-    {StyleCondition::Always, 8, &AuctionForm::Edit15, ""},
-    {StyleCondition::Always, 9, &AuctionForm::Edit18, ""},
-    {StyleCondition::Always, 10, &AuctionForm::Edit15, ""},
-    {StyleCondition::Always, 11, &AuctionForm::Edit16, ""},
-    {StyleCondition::Always, 12, &AuctionForm::Edit20, ""},
-    {StyleCondition::Always, 13, &AuctionForm::Edit21, ""},
-    {StyleCondition::HoverHighlight, 14, &AuctionForm::Edit15, ""},
-    {StyleCondition::Always, 15, &AuctionForm::Edit15, ""},
-    {StyleCondition::Gradient, kNoLine, nullptr, ""},
-    {StyleCondition::Always, 16, &AuctionForm::Edit15, ""},
-    {StyleCondition::Always, 17, &AuctionForm::Edit15, ""},
-    {StyleCondition::Always, 18, &AuctionForm::Edit15, ""},
-    {StyleCondition::Always, 19, &AuctionForm::Edit16, ""},
-    {StyleCondition::Always, 20, &AuctionForm::Edit16, ""},
-    {StyleCondition::Gradient, kNoLine, nullptr, ""},
-    {StyleCondition::Always, 21, &AuctionForm::Edit15, ""},
-    {StyleCondition::Always, 22, &AuctionForm::Edit15, ""},
-    {StyleCondition::Always, 23, &AuctionForm::Edit16, ""},
-    {StyleCondition::Gradient, kNoLine, nullptr, ""},
-    {StyleCondition::Always, 24, &AuctionForm::Edit16, ""},
-    {StyleCondition::Gradient, kNoLine, nullptr, ""},
-    {StyleCondition::Always, 25, &AuctionForm::Edit15, ""},
-    {StyleCondition::Always, 26, &AuctionForm::Edit16, ""},
-    {StyleCondition::Gradient, kNoLine, nullptr, ""},
-    {StyleCondition::Always, 27, &AuctionForm::Edit15, ""},
-    {StyleCondition::Always, 28, &AuctionForm::Edit15, ""},
-    {StyleCondition::Always, 29, &AuctionForm::Edit15, ""},
-    {StyleCondition::Always, 30, nullptr, ""},
+    {StyleCondition::BackgroundPicture, StyleBodyBackgroundPicture, &AuctionForm::Edit33, ")"},
+    {StyleCondition::BackgroundColour, StyleBodyBackgroundColour, &AuctionForm::Edit14, ""},
+    {StyleCondition::Always, StyleScrollbarBaseColour, &AuctionForm::Edit15, ""},
+    {StyleCondition::Always, StyleScrollbarTrackColour, &AuctionForm::Edit15, ""},
+    {StyleCondition::Always, StyleScrollbarFaceColour, &AuctionForm::Edit15, ""},
+    {StyleCondition::Always, StyleNagBackground, &AuctionForm::Edit15, ""},
+    {StyleCondition::Always, StyleNagTextColour, &AuctionForm::Edit18, ""},
+    {StyleCondition::Always, StyleTabelaBorderColour, &AuctionForm::Edit15, ""},
+    {StyleCondition::Always, StyleTabelaBackground, &AuctionForm::Edit16, ""},
+    {StyleCondition::Always, StyleLinkColour, &AuctionForm::Edit20, ""},
+    {StyleCondition::Always, StyleVisitedLinkColour, &AuctionForm::Edit21, ""},
+    {StyleCondition::HoverHighlight, StyleHoverBackground, &AuctionForm::Edit15, ""},
+    {StyleCondition::Always, StyleNavbarBackground, &AuctionForm::Edit15, ""},
+    {StyleCondition::Gradient, GradientStartColour, nullptr, ""},
+    {StyleCondition::Always, StyleItemPageBackground, &AuctionForm::Edit15, ""},
+    {StyleCondition::Always, StyleItMainBackground, &AuctionForm::Edit15, ""},
+    {StyleCondition::Always, StyleItMainBorderColour, &AuctionForm::Edit15, ""},
+    {StyleCondition::Always, StyleItTdRBackground, &AuctionForm::Edit16, ""},
+    {StyleCondition::Always, StyleItTdBackground, &AuctionForm::Edit16, ""},
+    {StyleCondition::Gradient, GradientStartColour, nullptr, ""},
+    {StyleCondition::Always, StyleHeadcolorBackground, &AuctionForm::Edit15, ""},
+    {StyleCondition::Always, StyleNocolorBorderColour, &AuctionForm::Edit15, ""},
+    {StyleCondition::Always, StyleWhiteBackground, &AuctionForm::Edit16, ""},
+    {StyleCondition::Gradient, GradientStartColour, nullptr, ""},
+    {StyleCondition::Always, StyleTableInfoBackground, &AuctionForm::Edit16, ""},
+    {StyleCondition::Gradient, GradientStartColour, nullptr, ""},
+    {StyleCondition::Always, StyleTableInfoBorderColour, &AuctionForm::Edit15, ""},
+    {StyleCondition::Always, StyleBidWinBackground, &AuctionForm::Edit16, ""},
+    {StyleCondition::Gradient, GradientStartColour, nullptr, ""},
+    {StyleCondition::Always, StyleBidHistBackground, &AuctionForm::Edit15, ""},
+    {StyleCondition::Always, StyleBidInfoVdotBackground, &AuctionForm::Edit15, ""},
+    {StyleCondition::Always, StyleBidInfoHdotBackground, &AuctionForm::Edit15, ""},
+    {StyleCondition::Always, StyleEnd, nullptr, ""},
 }};
 
 bool StyleRowApplies(const AuctionForm& form, StyleCondition condition) {
@@ -129,8 +129,8 @@ bool StyleRowApplies(const AuctionForm& form, StyleCondition condition) {
 
 // The gradient runs from the table interior colour to the border colour.
 void AppendGradientSuffix(const BuildContext& context) {
-    Append(context.out,
-           {Fragment(32), context.form.Edit16, Fragment(33), context.form.Edit15, Fragment(34)});
+    Append(context.out, {Fragment(GradientStartColour), context.form.Edit16,
+                         Fragment(GradientEndColour), context.form.Edit15, Fragment(GradientType)});
 }
 
 void AppendStyleBlock(const BuildContext& context) {
@@ -156,10 +156,10 @@ void AppendFilledTitleAndMetaTags(const BuildContext& context) {
         Append(context.out, {"<title>", form.Edit34, "</title>"});
     }
     if (!form.Memo5.empty()) {
-        Append(context.out, {Fragment(37), form.Memo5, "\">"});
+        Append(context.out, {Fragment(KeywordsMetaOpening), form.Memo5, "\">"});
     }
     if (!form.Memo8.empty()) {
-        Append(context.out, {Fragment(38), form.Memo8, "\">"});
+        Append(context.out, {Fragment(DescriptionMetaOpening), form.Memo8, "\">"});
     }
 }
 
@@ -167,15 +167,15 @@ void AppendFilledTitleAndMetaTags(const BuildContext& context) {
 struct TransitionRow {
     int AuctionForm::*effect;
     std::string AuctionForm::*duration;
-    int blendLine;
-    int revealLine;
+    FragmentLine blendLine;
+    FragmentLine revealLine;
 };
 
 constexpr std::array<TransitionRow, 4> kTransitionRows = {{
-    {&AuctionForm::ComboBox1, &AuctionForm::Edit10, 40, 44},  // page enter
-    {&AuctionForm::ComboBox3, &AuctionForm::Edit12, 41, 45},  // page exit
-    {&AuctionForm::ComboBox2, &AuctionForm::Edit11, 42, 46},  // site enter
-    {&AuctionForm::ComboBox4, &AuctionForm::Edit13, 43, 47},  // site exit
+    {&AuctionForm::ComboBox1, &AuctionForm::Edit10, PageEnterBlend, PageEnterReveal},  // page enter
+    {&AuctionForm::ComboBox3, &AuctionForm::Edit12, PageExitBlend, PageExitReveal},    // page exit
+    {&AuctionForm::ComboBox2, &AuctionForm::Edit11, SiteEnterBlend, SiteEnterReveal},  // site enter
+    {&AuctionForm::ComboBox4, &AuctionForm::Edit13, SiteExitBlend, SiteExitReveal},    // site exit
 }};
 
 // List position 1 is the blend; positions from 2 on are the reveal transitions from 0 on.

@@ -11,7 +11,6 @@
 namespace licytek {
 namespace {
 
-constexpr int kDescriptionOpenerLine = 67;
 constexpr std::string_view kDescriptionCloser = "</TD></TR></TABLE><BR>";
 // The description opener of the column layouts 5 and 8: 98% wide instead of 95%.
 constexpr std::string_view kWideDescriptionOpener =
@@ -29,7 +28,7 @@ void AppendHeaderAndLowerBar(const BuildContext& context) {
 }
 
 void AppendStandardDescription(const BuildContext& context) {
-    AppendDescription(context, Fragment(kDescriptionOpenerLine), kDescriptionCloser);
+    AppendDescription(context, Fragment(FragmentLine::DescriptionOpening), kDescriptionCloser);
 }
 
 // Layouts 1 and 2: one column of rows with breaks, the label always on the same side.
@@ -55,7 +54,8 @@ void AppendBoxColumn(const BuildContext& context, const ColumnPlacement& placeme
 struct ConnectorStyle {
     std::string_view topBar;
     std::string_view firstStub;
-    int connectorLine;  // stands between two row places, whether or not the rows are written
+    FragmentLine
+        connectorLine;  // stands between two row places, whether or not the rows are written
     std::string_view lastConnector;
     RowSide side;
 };
@@ -67,7 +67,7 @@ constexpr ConnectorStyle kConnectorsOnTheLeft = {
     "<TABLE cellSpacing=0 cellPadding=0 width=\"95%\"><TR><TD width=\"14%\" height=30></TD><TD "
     "class=nag width=\"9%\" height=30></TD><TD width=75% width=30></TR><TR><TD "
     "height=2></TD></TR></TABLE>",
-    80,
+    FragmentLine::ConnectorOnTheLeft,
     "<TABLE cellSpacing=0 cellPadding=0 width=\"95%\"><TR><TD height=2></TD></TR><TR><TD "
     "width=\"14%\" height=20></TD><TD class=nag width=\"9%\" height=20></TD><TD width=75% "
     "hidth=20></TR><TR><TD height=2></TD></TR></TABLE>",
@@ -81,7 +81,7 @@ constexpr ConnectorStyle kConnectorsOnTheRight = {
     "<TABLE cellSpacing=0 cellPadding=0 width=\"95%\"><TR><TD width=\"77%\" height=30></TD><TD "
     "class=nag width=\"9%\" height=30></TD><TD width=75% width=30></TR><TR><TD "
     "height=2></TD></TR></TABLE>",
-    81,
+    FragmentLine::ConnectorOnTheRight,
     "<TABLE cellSpacing=0 cellPadding=0 width=\"95%\"><TR><TD height=2></TD></TR><TR><TD "
     "width=\"77%\" height=20></TD><TD class=nag width=\"9%\" height=20></TD><TD width=75% "
     "hidth=20></TR><TR><TD height=2></TD></TR></TABLE>",
@@ -133,7 +133,8 @@ void BuildLayout4(const BuildContext& context) {
     AppendBoxColumn(context, kEveryBlock, BoxBreak::Leading);
     context.out.append("</TD><TD width=82%>");
     // The closer also ends the outer table.
-    AppendDescription(context, Fragment(kDescriptionOpenerLine), "</TD></TR></TABLE><BR></TABLE>");
+    AppendDescription(context, Fragment(FragmentLine::DescriptionOpening),
+                      "</TD></TR></TABLE><BR></TABLE>");
 }
 
 void BuildLayout5(const BuildContext& context) {

@@ -11,6 +11,7 @@ namespace licytek {
 namespace {
 
 using generator_test::F;
+using enum FragmentLine;
 
 TEST(FragmentTable, MarkersStandAtTheirNumbersAndNowhereElse) {
     const std::string_view markers[] = {
@@ -42,32 +43,35 @@ TEST(FragmentTable, NumbersOutsideTheTableGiveNothing) {
 }
 
 TEST(FragmentTable, BlanksAroundTheBorderColourStayExact) {
-    EXPECT_EQ(F(10) + "#000000" + F(11),
+    EXPECT_EQ(F(StyleTabelaBorderColour) + "#000000" + F(StyleTabelaBackground),
               ";font-weight: bold;}.tabela {border:2px #000000 solid;background:");
 }
 
 TEST(FragmentTable, OddLooksAreKeptAsTheyStand) {
-    EXPECT_NE(F(2).find("bV  = parseInt(navigator.appVersion);"), std::string::npos);
-    EXPECT_EQ(F(59), "&amp;type=fav_sellers&amp;option=add_user\">Dodaj do ulubionych</A>");
-    EXPECT_TRUE(F(62).ends_with("</a>&nbsp&nbsp&nbsp;&nbsp;"));
-    EXPECT_TRUE(F(63).starts_with("\">Gadu-Gadu</a>&nbsp<img src=\""));
-    EXPECT_NE(F(80).find("<TD width=75% hidth=15>"), std::string::npos);
-    EXPECT_NE(F(81).find("<TD width=75% hidth=15>"), std::string::npos);
-    EXPECT_EQ(F(89), "pt;\">");
-    EXPECT_EQ(F(1), "<script language=\"Javascript1.2\">am = \"");
-    EXPECT_EQ(F(68), "</TD></TR><TR><TD class=tabela width=\"100%\" height=25>");
+    EXPECT_NE(F(RightClickMessageClosing).find("bV  = parseInt(navigator.appVersion);"),
+              std::string::npos);
+    EXPECT_EQ(F(AddToFavouritesLinkClosing),
+              "&amp;type=fav_sellers&amp;option=add_user\">Dodaj do ulubionych</A>");
+    EXPECT_TRUE(F(AskQuestionLinkInlineClosing).ends_with("</a>&nbsp&nbsp&nbsp;&nbsp;"));
+    EXPECT_TRUE(F(MessengerStatusPictureOpening).starts_with("\">Gadu-Gadu</a>&nbsp<img src=\""));
+    EXPECT_NE(F(ConnectorOnTheLeft).find("<TD width=75% hidth=15>"), std::string::npos);
+    EXPECT_NE(F(ConnectorOnTheRight).find("<TD width=75% hidth=15>"), std::string::npos);
+    EXPECT_EQ(F(FontSizeClosing), "pt;\">");
+    EXPECT_EQ(F(RightClickMessageOpening), "<script language=\"Javascript1.2\">am = \"");
+    EXPECT_EQ(F(DescriptionTitleClosing),
+              "</TD></TR><TR><TD class=tabela width=\"100%\" height=25>");
 }
 
 // The Polish letters are single Windows-1250 bytes: 0xB9 for a-ogonek, 0xB3 for l-stroke.
 TEST(FragmentTable, PolishLettersAreSingleWindows1250Bytes) {
-    EXPECT_EQ(F(51),
+    EXPECT_EQ(F(SellerRowLabelLeftOpening),
               "<TABLE height=25 cellSpacing=0 cellPadding=0 width=\"80%\"><TR><TD class=nag "
               "width=\"25%\"><CENTER>Sprzedaj\xB9"
               "cy </TD><TD class=tabela width=\"75%\"><CENTER>");
-    EXPECT_EQ(F(76),
+    EXPECT_EQ(F(AskQuestionLinkStackedClosing),
               "\">Zadaj pytanie sprzedaj\xB9"
               "cemu</a>");
-    EXPECT_EQ(F(86),
+    EXPECT_EQ(F(ShippingRowLabelRightClosing),
               "</TD><TD class=nag width=\"25%\"><CENTER>Koszty przesy\xB3"
               "ki </TD></TR></TABLE>");
     for (int line = 0; line < kFragmentCount; ++line) {
@@ -83,13 +87,15 @@ TEST(FragmentTable, PolishLettersAreSingleWindows1250Bytes) {
 
 TEST(FragmentTable, BaseAddressesStandInFullInTheirLines) {
     const std::string site(kAuctionSiteBase);
-    EXPECT_EQ(F(52), "<A href=\"" + site + "/my_page.php?uid=");
-    EXPECT_EQ(F(54), "<A href=\"" + site + "/show_user_auctions.php?uid=");
-    EXPECT_EQ(F(56), "<A href=\"" + site + "/show_user.php?uid=");
-    EXPECT_EQ(F(58), "<A href=\"" + site + "/my_favourites_change.php?add_me=");
-    EXPECT_EQ(F(61), "<a href=\"" + site + "/email_to_user.php?uid=");
-    EXPECT_EQ(F(63), "\">Gadu-Gadu</a>&nbsp<img src=\"" + std::string(kMessengerStatusBase) +
-                         "/users/status.asp?id=");
+    EXPECT_EQ(F(AboutMeLinkOpening), "<A href=\"" + site + "/my_page.php?uid=");
+    EXPECT_EQ(F(OtherAuctionsLinkOpening), "<A href=\"" + site + "/show_user_auctions.php?uid=");
+    EXPECT_EQ(F(CommentsLinkOpening), "<A href=\"" + site + "/show_user.php?uid=");
+    EXPECT_EQ(F(AddToFavouritesLinkOpening),
+              "<A href=\"" + site + "/my_favourites_change.php?add_me=");
+    EXPECT_EQ(F(AskQuestionLinkOpening), "<a href=\"" + site + "/email_to_user.php?uid=");
+    EXPECT_EQ(F(MessengerStatusPictureOpening), "\">Gadu-Gadu</a>&nbsp<img src=\"" +
+                                                    std::string(kMessengerStatusBase) +
+                                                    "/users/status.asp?id=");
     for (std::string_view base : {kAuctionSiteBase, kMessengerStatusBase}) {
         EXPECT_TRUE(base.starts_with("https://") || base.starts_with("http://")) << base;
         EXPECT_FALSE(base.ends_with("/")) << base;

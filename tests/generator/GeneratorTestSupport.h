@@ -12,7 +12,7 @@
 
 namespace licytek::generator_test {
 
-inline std::string F(int line) {
+inline std::string F(FragmentLine line) {
     return std::string(Fragment(line));
 }
 

@@ -13,6 +13,7 @@ namespace {
 using generator_test::Cat;
 using generator_test::CountOf;
 using generator_test::F;
+using enum FragmentLine;
 using generator_test::Render;
 
 // The head for a form left at its defaults, as the seller gets it on a fresh start.
@@ -68,9 +69,10 @@ TEST(Head, TitleAndMetaTagsStandTwiceOnlyWhenFilled) {
     EXPECT_TRUE(
         head.starts_with("<Title> </Title><META name=\"keywords\" content=\"rower\r\ng\xF3rski\">"
                          "<META name=\"description\" content=\"<b>opis</b>\">"));
-    EXPECT_NE(head.find(Cat({"</STYLE><title> </title>", F(37), "rower\r\ng\xF3rski\">", F(38),
-                             "<b>opis</b>\"><body><center>"})),
-              std::string::npos);
+    EXPECT_NE(
+        head.find(Cat({"</STYLE><title> </title>", F(KeywordsMetaOpening), "rower\r\ng\xF3rski\">",
+                       F(DescriptionMetaOpening), "<b>opis</b>\"><body><center>"})),
+        std::string::npos);
 }
 
 TEST(Head, EachColourFillsItsOwnProperties) {
@@ -105,9 +107,11 @@ TEST(Head, BackgroundPictureReplacesTheBackgroundColour) {
     form.CheckBox21 = true;
     form.Edit14 = "#ABCDEF";
     const std::string head = Head(form);
-    EXPECT_NE(head.find(Cat({F(36), "http://)", F(5)})), std::string::npos);
+    EXPECT_NE(
+        head.find(Cat({F(StyleBodyBackgroundPicture), "http://)", F(StyleScrollbarBaseColour)})),
+        std::string::npos);
     EXPECT_EQ(head.find("#ABCDEF"), std::string::npos);
-    EXPECT_EQ(head.find(F(4)), std::string::npos);
+    EXPECT_EQ(head.find(F(StyleBodyBackgroundColour)), std::string::npos);
 }
 
 TEST(Head, BannerFollowsTheBodyStart) {
@@ -123,8 +127,9 @@ TEST(Head, LocksStandBeforeTheStyleBlock) {
     form.CheckBox5 = true;
     form.CheckBox3 = true;
     const std::string head = Head(form);
-    EXPECT_NE(head.find(Cat(
-                  {"content=\"\">", F(0), F(1), "Blokada Prawego Przycisku Myszy", F(2), F(4)})),
+    EXPECT_NE(head.find(Cat({"content=\"\">", F(CopyLockBody), F(RightClickMessageOpening),
+                             "Blokada Prawego Przycisku Myszy", F(RightClickMessageClosing),
+                             F(StyleBodyBackgroundColour)})),
               std::string::npos);
 }
 
@@ -147,7 +152,10 @@ TEST(Head, RightClickMessageIsAProperScriptString) {
         AuctionForm form;
         form.CheckBox3 = true;
         form.Edit35 = std::string(c.message);
-        EXPECT_NE(Head(form).find(Cat({F(1), c.written, F(2)})), std::string::npos) << c.message;
+        EXPECT_NE(Head(form).find(
+                      Cat({F(RightClickMessageOpening), c.written, F(RightClickMessageClosing)})),
+                  std::string::npos)
+            << c.message;
     }
 }
 
@@ -205,10 +213,10 @@ TEST(Head, RightClickMessageKeepsMarkupOutOfThePage) {
         form.CheckBox3 = true;
         form.Edit35 = std::string(message);
         const std::string head = Head(form);
-        const std::size_t start = head.find(F(1));
+        const std::size_t start = head.find(F(RightClickMessageOpening));
         ASSERT_NE(start, std::string::npos) << message;
-        const std::size_t content = start + F(1).size();
-        const std::size_t end = head.find(F(2), content);
+        const std::size_t content = start + F(RightClickMessageOpening).size();
+        const std::size_t end = head.find(F(RightClickMessageClosing), content);
         ASSERT_NE(end, std::string::npos) << message;
         const std::string_view literal = std::string_view(head).substr(content, end - content);
         EXPECT_EQ(literal.find('<'), std::string_view::npos) << message;
@@ -235,8 +243,9 @@ TEST(Head, TransitionTagsComeInPageEnterPageExitSiteEnterSiteExitOrder) {
     form.Edit10 = "1,5";
     form.Edit11 = "x";
     form.Edit13 = "";
-    EXPECT_TRUE(Head(form).ends_with(Cat({"</STYLE>", F(44), "1,5,Transition=0)\">", F(42), "x)\">",
-                                          F(47), ",Transition=11)\">", "<body><center>"})));
+    EXPECT_TRUE(Head(form).ends_with(
+        Cat({"</STYLE>", F(PageEnterReveal), "1,5,Transition=0)\">", F(SiteEnterBlend), "x)\">",
+             F(SiteExitReveal), ",Transition=11)\">", "<body><center>"})));
 }
 
 TEST(Head, NoEffectChosenWritesNoTransitionTag) {

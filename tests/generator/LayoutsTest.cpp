@@ -15,6 +15,7 @@ using generator_test::Builder;
 using generator_test::Cat;
 using generator_test::CountOf;
 using generator_test::F;
+using enum FragmentLine;
 using generator_test::Render;
 
 constexpr std::string_view kNbsp4 = "&nbsp&nbsp&nbsp&nbsp";
@@ -79,19 +80,19 @@ constexpr Builder kLayouts[] = {BuildLayout1, BuildLayout2, BuildLayout3, BuildL
                                 BuildLayout5, BuildLayout6, BuildLayout7, BuildLayout8};
 
 std::string HeaderBox(const AuctionForm& form) {
-    return Cat({F(49), F(50), form.Edit2, "</TD></TR></TABLE>"});
+    return Cat({F(ThinBar), F(AuctionHeaderOpening), form.Edit2, "</TD></TR></TABLE>"});
 }
 
 std::string LowerBar() {
-    return F(49) + std::string(kLowerBarEnd);
+    return F(ThinBar) + std::string(kLowerBarEnd);
 }
 
 std::string Description(const AuctionForm& form, std::string_view opener, std::string_view closer) {
-    return Cat({opener, form.Edit1, F(68), form.Memo1, closer});
+    return Cat({opener, form.Edit1, F(DescriptionTitleClosing), form.Memo1, closer});
 }
 
 std::string StandardDescription(const AuctionForm& form) {
-    return Description(form, F(67), kCloser);
+    return Description(form, F(DescriptionOpening), kCloser);
 }
 
 // The expected page of each layout around the information part that a test fills in:
@@ -102,8 +103,9 @@ std::string ExpectedBody(int layout, const AuctionForm& form, std::string_view l
     const std::string top = HeaderBox(form) + LowerBar();
     switch (layout) {
         case 4:
-            return Cat({top, kOuterLeft18, left, "</TD><TD width=82%>",
-                        Description(form, F(67), "</TD></TR></TABLE><BR></TABLE>")});
+            return Cat(
+                {top, kOuterLeft18, left, "</TD><TD width=82%>",
+                 Description(form, F(DescriptionOpening), "</TD></TR></TABLE><BR></TABLE>")});
         case 5:
             return Cat({top, kOuterLeft82, Description(form, kWideOpener, kCloser),
                         "</TD><TD width=18%>", left, "</TABLE>"});
@@ -128,8 +130,9 @@ std::string Body(int layout, const AuctionForm& form, std::string_view sellerId 
 
 TEST(Layouts, DefaultLayout1BodyForADefaultForm) {
     const AuctionForm form;
-    EXPECT_EQ(Body(1, form), Cat({F(49), F(50), "</TD></TR></TABLE>", F(49), "<br><br>", F(67),
-                                  F(68), "</TD></TR></TABLE><BR>"}));
+    EXPECT_EQ(Body(1, form), Cat({F(ThinBar), F(AuctionHeaderOpening), "</TD></TR></TABLE>",
+                                  F(ThinBar), "<br><br>", F(DescriptionOpening),
+                                  F(DescriptionTitleClosing), "</TD></TR></TABLE><BR>"}));
 }
 
 TEST(Layouts, WithoutInformationOnlyTheFramesAndDescriptionRemain) {
@@ -144,8 +147,11 @@ TEST(Layouts, WithoutInformationOnlyTheFramesAndDescriptionRemain) {
     for (int layout = 1; layout <= 8; ++layout) {
         SCOPED_TRACE(layout);
         const std::string connectors =
-            layout == 6 ? F(80) + F(80) + F(80) + F(80)
-                        : (layout == 7 ? F(81) + F(81) + F(81) + F(81) : std::string());
+            layout == 6 ? F(ConnectorOnTheLeft) + F(ConnectorOnTheLeft) + F(ConnectorOnTheLeft) +
+                              F(ConnectorOnTheLeft)
+                        : (layout == 7 ? F(ConnectorOnTheRight) + F(ConnectorOnTheRight) +
+                                             F(ConnectorOnTheRight) + F(ConnectorOnTheRight)
+                                       : std::string());
         EXPECT_EQ(Body(layout, form), ExpectedBody(layout, form, connectors));
     }
 }
@@ -172,14 +178,21 @@ struct FullForm {
         form.Edit9 = " ";
         form.Edit1 = "Opis";
         form.Memo1 = "a\r\n<tt><GALERIA></tt>\r\n";
-        sellerInline =
-            Cat({F(52), id, F(53), F(54), id, F(55), F(56), id, F(57), F(58), id, F(59)});
-        sellerStacked = Cat({F(52), id, F(77), "<br>", F(54), id, F(78), "<br>", F(56), id, F(79),
-                             "<br>", F(58), id, F(59), "<br><br>"});
-        contactInline = Cat(
-            {F(61), id, F(62), "Telefon: 555 123", kNbsp4, "<a href=\"gg:4242", F(63), "4242\">"});
-        contactStacked = Cat({F(61), id, F(76), "<br><br>", "Telefon: 555 123<br><br>",
-                              "<a href=\"gg:4242", F(63), "4242\"><br><br>"});
+        sellerInline = Cat({F(AboutMeLinkOpening), id, F(AboutMeLinkInlineClosing),
+                            F(OtherAuctionsLinkOpening), id, F(OtherAuctionsLinkInlineClosing),
+                            F(CommentsLinkOpening), id, F(CommentsLinkInlineClosing),
+                            F(AddToFavouritesLinkOpening), id, F(AddToFavouritesLinkClosing)});
+        sellerStacked =
+            Cat({F(AboutMeLinkOpening), id, F(AboutMeLinkStackedClosing), "<br>",
+                 F(OtherAuctionsLinkOpening), id, F(OtherAuctionsLinkStackedClosing), "<br>",
+                 F(CommentsLinkOpening), id, F(CommentsLinkStackedClosing), "<br>",
+                 F(AddToFavouritesLinkOpening), id, F(AddToFavouritesLinkClosing), "<br><br>"});
+        contactInline =
+            Cat({F(AskQuestionLinkOpening), id, F(AskQuestionLinkInlineClosing), "Telefon: 555 123",
+                 kNbsp4, "<a href=\"gg:4242", F(MessengerStatusPictureOpening), "4242\">"});
+        contactStacked = Cat({F(AskQuestionLinkOpening), id, F(AskQuestionLinkStackedClosing),
+                              "<br><br>", "Telefon: 555 123<br><br>", "<a href=\"gg:4242",
+                              F(MessengerStatusPictureOpening), "4242\"><br><br>"});
         shippingInline = Cat({"Poczta", kNbsp4, kNbsp4, "Kurier", kNbsp4, " ", kNbsp4});
         shippingStacked = "Poczta<BR><BR>Kurier<BR> <BR><BR>";
     }
@@ -200,21 +213,34 @@ TEST(Layouts, EveryBlockWrittenInEachLayoutsFrames) {
     const std::string& memo2 = form.Memo2;
     const std::string& edit5 = form.Edit5;
     const std::string labelLeft =
-        Cat({F(51), full.sellerInline, kCloser, F(60), full.contactInline, kCloser, F(64), memo2,
-             kCloser, F(65), edit5, kCloser, F(66), full.shippingInline, kCloser});
-    const std::string labelRight =
-        Cat({F(70), full.sellerInline, F(71), F(70), full.contactInline, F(72), F(70), memo2, F(73),
-             F(70), edit5, F(74), F(70), full.shippingInline, F(75)});
-    const std::string zigZag =
-        Cat({F(51), full.sellerInline, kCloser, F(70), full.contactInline, F(72), F(64), memo2,
-             kCloser, F(70), edit5, F(74), F(66), full.shippingInline, kCloser});
+        Cat({F(SellerRowLabelLeftOpening), full.sellerInline, kCloser,
+             F(ContactRowLabelLeftOpening), full.contactInline, kCloser,
+             F(TermsRowLabelLeftOpening), memo2, kCloser, F(BankRowLabelLeftOpening), edit5,
+             kCloser, F(ShippingRowLabelLeftOpening), full.shippingInline, kCloser});
+    const std::string labelRight = Cat(
+        {F(RowLabelRightOpening), full.sellerInline, F(SellerRowLabelRightClosingWithBreak),
+         F(RowLabelRightOpening), full.contactInline, F(ContactRowLabelRightClosingWithBreak),
+         F(RowLabelRightOpening), memo2, F(TermsRowLabelRightClosingWithBreak),
+         F(RowLabelRightOpening), edit5, F(BankRowLabelRightClosingWithBreak),
+         F(RowLabelRightOpening), full.shippingInline, F(ShippingRowLabelRightClosingWithBreak)});
+    const std::string zigZag = Cat(
+        {F(SellerRowLabelLeftOpening), full.sellerInline, kCloser, F(RowLabelRightOpening),
+         full.contactInline, F(ContactRowLabelRightClosingWithBreak), F(TermsRowLabelLeftOpening),
+         memo2, kCloser, F(RowLabelRightOpening), edit5, F(BankRowLabelRightClosingWithBreak),
+         F(ShippingRowLabelLeftOpening), full.shippingInline, kCloser});
     const std::string connectedLeft =
-        Cat({F(51), full.sellerInline, kRowCloser, F(80), F(60), full.contactInline, kRowCloser,
-             F(80), F(64), memo2, kRowCloser, F(80), F(65), edit5, kRowCloser, F(80), F(66),
-             full.shippingInline, kRowCloser});
+        Cat({F(SellerRowLabelLeftOpening), full.sellerInline, kRowCloser, F(ConnectorOnTheLeft),
+             F(ContactRowLabelLeftOpening), full.contactInline, kRowCloser, F(ConnectorOnTheLeft),
+             F(TermsRowLabelLeftOpening), memo2, kRowCloser, F(ConnectorOnTheLeft),
+             F(BankRowLabelLeftOpening), edit5, kRowCloser, F(ConnectorOnTheLeft),
+             F(ShippingRowLabelLeftOpening), full.shippingInline, kRowCloser});
     const std::string connectedRight =
-        Cat({F(70), full.sellerInline, F(82), F(81), F(70), full.contactInline, F(83), F(81), F(70),
-             memo2, F(84), F(81), F(70), edit5, F(85), F(81), F(70), full.shippingInline, F(86)});
+        Cat({F(RowLabelRightOpening), full.sellerInline, F(SellerRowLabelRightClosing),
+             F(ConnectorOnTheRight), F(RowLabelRightOpening), full.contactInline,
+             F(ContactRowLabelRightClosing), F(ConnectorOnTheRight), F(RowLabelRightOpening), memo2,
+             F(TermsRowLabelRightClosing), F(ConnectorOnTheRight), F(RowLabelRightOpening), edit5,
+             F(BankRowLabelRightClosing), F(ConnectorOnTheRight), F(RowLabelRightOpening),
+             full.shippingInline, F(ShippingRowLabelRightClosing)});
     const std::string boxes = full.Boxes(true);
     const std::string expected[] = {labelLeft, labelRight,    zigZag,        boxes,
                                     boxes,     connectedLeft, connectedRight};
@@ -243,23 +269,28 @@ TEST(BlockContent, InlineItems) {
     };
     const std::vector<Case> cases = {
         {"favourites only", [](AuctionForm& f) { f.CheckBox9 = true; }, "7",
-         Cat({F(51), F(58), "7", F(59), kCloser})},
+         Cat({F(SellerRowLabelLeftOpening), F(AddToFavouritesLinkOpening), "7",
+              F(AddToFavouritesLinkClosing), kCloser})},
         {"about-me only", [](AuctionForm& f) { f.CheckBox6 = true; }, "7",
-         Cat({F(51), F(52), "7", F(53), kCloser})},
+         Cat({F(SellerRowLabelLeftOpening), F(AboutMeLinkOpening), "7", F(AboutMeLinkInlineClosing),
+              kCloser})},
         {"empty seller ID", [](AuctionForm& f) { f.CheckBox6 = true; }, "",
-         Cat({F(51), F(52), F(53), kCloser})},
+         Cat({F(SellerRowLabelLeftOpening), F(AboutMeLinkOpening), F(AboutMeLinkInlineClosing),
+              kCloser})},
         {"blank phone", [](AuctionForm& f) { f.Edit3 = "  "; }, "",
-         Cat({F(60), "Telefon:   ", kNbsp4, kCloser})},
+         Cat({F(ContactRowLabelLeftOpening), "Telefon:   ", kNbsp4, kCloser})},
         {"messenger only", [](AuctionForm& f) { f.Edit4 = "123"; }, "",
-         Cat({F(60), "<a href=\"gg:123", F(63), "123\">", kCloser})},
+         Cat({F(ContactRowLabelLeftOpening), "<a href=\"gg:123", F(MessengerStatusPictureOpening),
+              "123\">", kCloser})},
         {"ask link only", [](AuctionForm& f) { f.CheckBox1 = true; }, "9",
-         Cat({F(60), F(61), "9", F(62), kCloser})},
+         Cat({F(ContactRowLabelLeftOpening), F(AskQuestionLinkOpening), "9",
+              F(AskQuestionLinkInlineClosing), kCloser})},
         {"last shipping line only", [](AuctionForm& f) { f.Edit9 = "X"; }, "",
-         Cat({F(66), kNbsp4, kNbsp4, kNbsp4, "X", kNbsp4, kCloser})},
+         Cat({F(ShippingRowLabelLeftOpening), kNbsp4, kNbsp4, kNbsp4, "X", kNbsp4, kCloser})},
         {"terms of three lines", [](AuctionForm& f) { f.Memo2 = "a\r\nb\r\nc"; }, "",
-         Cat({F(64), "a\r\nb\r\nc", kCloser})},
+         Cat({F(TermsRowLabelLeftOpening), "a\r\nb\r\nc", kCloser})},
         {"bank as markup", [](AuctionForm& f) { f.Edit5 = "<b>"; }, "",
-         Cat({F(65), "<b>", kCloser})},
+         Cat({F(BankRowLabelLeftOpening), "<b>", kCloser})},
     };
     for (const Case& c : cases) {
         AuctionForm form;
@@ -278,11 +309,13 @@ TEST(BlockContent, StackedItems) {
     };
     const std::vector<Case> cases = {
         {"favourites only", 5, [](AuctionForm& f) { f.CheckBox9 = true; },
-         Cat({kSellerBox, F(58), "id", F(59), "<br><br>", kCloser})},
+         Cat({kSellerBox, F(AddToFavouritesLinkOpening), "id", F(AddToFavouritesLinkClosing),
+              "<br><br>", kCloser})},
         {"phone only", 4, [](AuctionForm& f) { f.Edit3 = "555"; },
          Cat({"<br>", kContactBox, "Telefon: 555<br><br>", kCloser})},
         {"messenger only", 5, [](AuctionForm& f) { f.Edit4 = "123"; },
-         Cat({"<br>", kContactBox, "<a href=\"gg:123", F(63), "123\"><br><br>", kCloser})},
+         Cat({"<br>", kContactBox, "<a href=\"gg:123", F(MessengerStatusPictureOpening),
+              "123\"><br><br>", kCloser})},
         {"third shipping line only", 5, [](AuctionForm& f) { f.Edit8 = "X"; },
          Cat({"<BR>", kShippingBox, "<BR><BR>X<BR><BR><BR>", kCloser})},
         {"terms only", 4, [](AuctionForm& f) { f.Memo2 = "Zasady"; },
@@ -308,23 +341,26 @@ TEST(Layout3, RowsZigZagOverTheBlocksWritten) {
              f.Edit3 = "1";
              f.Memo2 = "T";
          },
-         Cat({F(60), "Telefon: 1", kNbsp4, kCloser, F(70), "T", F(73)})},
+         Cat({F(ContactRowLabelLeftOpening), "Telefon: 1", kNbsp4, kCloser, F(RowLabelRightOpening),
+              "T", F(TermsRowLabelRightClosingWithBreak)})},
         {"bank and shipping",
          [](AuctionForm& f) {
              f.Edit5 = "B";
              f.Edit6 = "S";
          },
-         Cat({F(65), "B", kCloser, F(70), "S", kNbsp4, kNbsp4, kNbsp4, kNbsp4, F(75)})},
+         Cat({F(BankRowLabelLeftOpening), "B", kCloser, F(RowLabelRightOpening), "S", kNbsp4,
+              kNbsp4, kNbsp4, kNbsp4, F(ShippingRowLabelRightClosingWithBreak)})},
         {"shipping only", [](AuctionForm& f) { f.Edit6 = "S"; },
-         Cat({F(66), "S", kNbsp4, kNbsp4, kNbsp4, kNbsp4, kCloser})},
+         Cat({F(ShippingRowLabelLeftOpening), "S", kNbsp4, kNbsp4, kNbsp4, kNbsp4, kCloser})},
         {"seller, bank and shipping",
          [](AuctionForm& f) {
              f.CheckBox8 = true;
              f.Edit5 = "B";
              f.Edit6 = "S";
          },
-         Cat({F(51), F(56), F(57), kCloser, F(70), "B", F(74), F(66), "S", kNbsp4, kNbsp4, kNbsp4,
-              kNbsp4, kCloser})},
+         Cat({F(SellerRowLabelLeftOpening), F(CommentsLinkOpening), F(CommentsLinkInlineClosing),
+              kCloser, F(RowLabelRightOpening), "B", F(BankRowLabelRightClosingWithBreak),
+              F(ShippingRowLabelLeftOpening), "S", kNbsp4, kNbsp4, kNbsp4, kNbsp4, kCloser})},
     };
     for (const Case& c : cases) {
         AuctionForm form;
@@ -336,18 +372,24 @@ TEST(Layout3, RowsZigZagOverTheBlocksWritten) {
 TEST(ConnectedLayouts, ConnectorsStandWhetherOrNotRowsAreWritten) {
     AuctionForm terms;
     terms.Memo2 = "T";
-    EXPECT_EQ(Body(6, terms),
-              ExpectedBody(6, terms, Cat({F(80), F(80), F(64), "T", kRowCloser, F(80), F(80)})));
+    EXPECT_EQ(Body(6, terms), ExpectedBody(6, terms,
+                                           Cat({F(ConnectorOnTheLeft), F(ConnectorOnTheLeft),
+                                                F(TermsRowLabelLeftOpening), "T", kRowCloser,
+                                                F(ConnectorOnTheLeft), F(ConnectorOnTheLeft)})));
     AuctionForm bank;
     bank.Edit5 = "B";
     EXPECT_EQ(Body(7, bank),
-              ExpectedBody(7, bank, Cat({F(81), F(81), F(81), F(70), "B", F(85), F(81)})));
+              ExpectedBody(7, bank,
+                           Cat({F(ConnectorOnTheRight), F(ConnectorOnTheRight),
+                                F(ConnectorOnTheRight), F(RowLabelRightOpening), "B",
+                                F(BankRowLabelRightClosing), F(ConnectorOnTheRight)})));
     AuctionForm phone;
     phone.Edit3 = "555";
-    EXPECT_EQ(
-        Body(7, phone),
-        ExpectedBody(7, phone,
-                     Cat({F(81), F(70), "Telefon: 555", kNbsp4, F(83), F(81), F(81), F(81)})));
+    EXPECT_EQ(Body(7, phone),
+              ExpectedBody(7, phone,
+                           Cat({F(ConnectorOnTheRight), F(RowLabelRightOpening), "Telefon: 555",
+                                kNbsp4, F(ContactRowLabelRightClosing), F(ConnectorOnTheRight),
+                                F(ConnectorOnTheRight), F(ConnectorOnTheRight)})));
 }
 
 TEST(Layout8, PlacementSwitchesChooseTheColumnOnly) {
@@ -359,7 +401,8 @@ TEST(Layout8, PlacementSwitchesChooseTheColumnOnly) {
     AuctionForm seller;
     seller.CheckBox6 = true;
     seller.CheckBox23 = seller.CheckBox32 = true;
-    const std::string sellerBox = Cat({kSellerBox, F(52), "id", F(77), "<br>", kCloser});
+    const std::string sellerBox = Cat(
+        {kSellerBox, F(AboutMeLinkOpening), "id", F(AboutMeLinkStackedClosing), "<br>", kCloser});
     EXPECT_EQ(Body(8, seller, "id"), ExpectedBody(8, seller, sellerBox, sellerBox));
 
     AuctionForm contact;
@@ -380,7 +423,7 @@ TEST(Layout8, LeftColumnKeepsTheFixedOrder) {
     AuctionForm& form = full.form;
     form.CheckBox27 = form.CheckBox26 = form.CheckBox25 = form.CheckBox24 = form.CheckBox23 = true;
     EXPECT_EQ(Body(8, form, full.id), ExpectedBody(8, form, full.Boxes(true), ""));
-    EXPECT_EQ(CountOf(Body(8, form, full.id), F(52)), 1u);
+    EXPECT_EQ(CountOf(Body(8, form, full.id), F(AboutMeLinkOpening)), 1u);
 }
 
 }  // namespace
