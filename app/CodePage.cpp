@@ -69,6 +69,10 @@ QString FromCp1250(std::string_view bytes) {
     return QString::fromStdString(Cp1250ToUtf8(bytes));
 }
 
+QString FromUtf8View(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
 QString RefusedCharactersMessage(const QString& characters) {
     const QString quoted = QStringLiteral("„%1”").arg(characters);
     if (characters.size() == 1 || (characters.size() == 2 && characters[0].isHighSurrogate())) {

@@ -1,26 +1,23 @@
 #include "app/TForm1.h"
 
-#include <QAccessible>
-#include <QAccessibleWidget>
 #include <QCoreApplication>
 #include <QDir>
-#include <QGroupBox>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QScreen>
 #include <QTimer>
 #include <QToolTip>
 
 #include <array>
 #include <climits>
-#include <mutex>
 #include <utility>
 
+#include "app/AccessibleNames.h"
 #include "app/CodePage.h"
 #include "app/Desktop.h"
 #include "app/ExternalPages.h"
 #include "app/Icons.h"
 #include "app/Keyboard.h"
+#include "app/PanelPlacement.h"
 #include "app/PlainTextField.h"
 #include "app/Thumbnails.h"
 #include "generator/Document.h"
@@ -51,23 +48,6 @@ const QString kSwitchPanelStyle = QStringLiteral(
 // line breaks stored as CR LF, and the last byte stays free.
 constexpr int kTermsMaxLength = 2499;
 
-// What a screen reader calls each side panel.
-struct PanelName {
-    const char* panel;
-    std::string_view name;
-};
-constexpr std::array<PanelName, 9> kPanelNames = {{
-    {"Panel2", "Panel zdjęcia"},
-    {"Panel4", "Panel linku"},
-    {"Panel5", "Panel edytora tekstu"},
-    {"Panel13", "Panel zmiany czcionki"},
-    {"Panel14", "Panel bannera i tła"},
-    {"Panel15", "Panel słów kluczowych"},
-    {"Panel16", "Panel tekstu blokady prawego przycisku myszy"},
-    {"Panel17", "Panel wyglądu aukcji"},
-    {"Panel18", "Panel numeru ID sprzedającego"},
-}};
-
 const QString kGeneratedCaption = QStringLiteral("Wygenerowano aukcję !!!");
 const QString kGeneratedText =
     QStringLiteral("Kod znajduje się w schowku - wystawiając aukcję wklej go w miejsce opisu");
@@ -90,10 +70,6 @@ constexpr std::array<ColourPicker, 10> kColourPickers = {{
     {"SpeedButton12", "Edit27"},
     {"SpeedButton1", "Edit30"},
 }};
-
-QString FromUtf8View(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 template <std::size_t N>
 QStringList ItemsOf(const std::array<std::string_view, N>& items) {
@@ -140,26 +116,6 @@ void SelectTheItemShown(QComboBox& list) {
     });
 }
 
-QRect RectIn(const QWidget& ancestor, const QWidget& widget) {
-    return QRect(widget.mapTo(&ancestor, QPoint(0, 0)), widget.size());
-}
-
-// Qt takes a plain top-level widget for a filler; to a screen reader the main window is a
-// window, named by its title.
-QAccessibleInterface* MainWindowAccessible(const QString& className, QObject* object) {
-    if (className != QLatin1String(TForm1::staticMetaObject.className()) ||
-        !object->isWidgetType()) {
-        return nullptr;
-    }
-    return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
-}
-
-// Once for the program; the factory serves every main window.
-void InstallMainWindowAccessible() {
-    static std::once_flag installed;
-    std::call_once(installed, [] { QAccessible::installFactory(&MainWindowAccessible); });
-}
-
 }  // namespace
 
 TForm1::TForm1(Desktop& desktop, QWidget* parent)
@@ -192,7 +148,7 @@ void TForm1::FormCreate() {
     }
 
     FillLists();
-    NameControls();
+    NameControls(*this, *form_);
     GuardTexts();
     ShowThumbnails();
     DrawPictureButtons();
@@ -225,49 +181,6 @@ void TForm1::FillLists() {
     FillShowingItem(*ui_->ComboBox6, faces, QStringLiteral("Verdana"));
     FillShowingItem(*ui_->ComboBox8, sizes, QStringLiteral("12"));
     FillShowingItem(*ui_->ComboBox7, sizes, QStringLiteral("12"));
-}
-
-// Every input is named for screen readers by its label in the table of inputs, which is
-// unique where the visible labels repeat ("Nagłówek:", "Czas"). The label beside an input
-// carries the same name, since on Linux a screen reader speaks a list by its label.
-void TForm1::NameControls() {
-    for (const auto& [field, control] : form_->Bindings()) {
-        const QString name = FromUtf8View(field->label);
-        control->setAccessibleName(name);
-        if (auto* list = qobject_cast<QComboBox*>(control); list != nullptr && list->lineEdit()) {
-            list->lineEdit()->setAccessibleName(name);
-        }
-    }
-    for (QLabel* label : findChildren<QLabel*>()) {
-        QWidget* input = label->buddy();
-        if (input == nullptr) {
-            continue;
-        }
-        // A longer prompt than the name still reaches the seller, as the input's description.
-        if (label->text() != input->accessibleName()) {
-            input->setAccessibleDescription(label->text());
-        }
-        label->setAccessibleName(input->accessibleName());
-    }
-    for (int number = 1; number <= kLayoutCount; ++number) {
-        findChild<QLabel*>(QStringLiteral("Image%1").arg(number))
-            ->setAccessibleName(QStringLiteral("Miniatura układu %1").arg(number));
-    }
-    NameGroupsAndPanels();
-}
-
-// Qt names a group box inside another after the outer group's caption, so every inner group
-// would be heard as its parent; each group is named by its own caption instead. A panel is
-// named by what it is for, apart from the group it may hold.
-void TForm1::NameGroupsAndPanels() {
-    for (QGroupBox* group : findChildren<QGroupBox*>()) {
-        if (group->accessibleName().isEmpty()) {
-            group->setAccessibleName(QString(group->title()).remove(QLatin1Char('&')));
-        }
-    }
-    for (const auto& [panel, name] : kPanelNames) {
-        findChild<QWidget*>(QString::fromLatin1(panel))->setAccessibleName(FromUtf8View(name));
-    }
 }
 
 void TForm1::GuardTexts() {
@@ -416,7 +329,7 @@ void TForm1::WireColourPickers() {
 void TForm1::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     ui_->mainArea->setGeometry(rect());
-    PlacePanels();
+    PlacePanels(*this, *ui_);
 }
 
 void TForm1::showEvent(QShowEvent* event) {
@@ -425,65 +338,9 @@ void TForm1::showEvent(QShowEvent* event) {
         return;
     }
     shownBefore_ = true;
-    CentreOnScreen();
+    CentreOnScreen(*this);
     // The window manager adds its frame only after the window is shown.
-    QTimer::singleShot(0, this, &TForm1::KeepOuterSize);
-}
-
-void TForm1::CentreOnScreen() {
-    if (QScreen* display = screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(display->availableGeometry().center());
-        move(frame.topLeft());
-    }
-}
-
-// The window's outer size, frame included, is 795 by 591 when it first shows.
-void TForm1::KeepOuterSize() {
-    const QSize frameExtra = frameGeometry().size() - geometry().size();
-    if (frameExtra.isEmpty()) {
-        return;  // no frame (or not known yet): the window is its own outer size
-    }
-    resize(kOuterWidth - frameExtra.width(), kOuterHeight - frameExtra.height());
-    CentreOnScreen();
-}
-
-void TForm1::PlacePanels() {
-    ui_->mainArea->layout()->activate();
-    const QRect description = RectIn(*this, *ui_->descriptionGroup);
-    const QRect options = RectIn(*this, *ui_->optionsGroup);
-
-    for (QWidget* panel : {ui_->Panel2, ui_->Panel4, ui_->Panel14, ui_->Panel15}) {
-        panel->setGeometry(description);
-    }
-    const int fontHeight = ui_->Panel13->sizeHint().height();
-    ui_->Panel13->setGeometry(description.left(), description.center().y() - fontHeight / 2,
-                              description.width(), fontHeight);
-
-    constexpr int kEditorMarginX = 24;
-    constexpr int kEditorMarginY = 16;
-    ui_->Panel5->setGeometry(
-        rect().adjusted(kEditorMarginX, kEditorMarginY, -kEditorMarginX, -kEditorMarginY));
-
-    // The small panels lie over the middle of the window, centred on the further options.
-    for (QWidget* panel : {ui_->Panel16, ui_->Panel17, ui_->Panel18}) {
-        QRect area(QPoint(0, 0), panel->sizeHint().expandedTo(panel->minimumSizeHint()));
-        area.moveCenter(options.center());
-        panel->setGeometry(area);
-    }
-}
-
-// Shows the panel on top of the others and takes the keyboard to its first input.
-void TForm1::ShowPanel(QWidget* panel) {
-    panel->show();
-    panel->raise();
-    for (QWidget* next = panel->nextInFocusChain(); next != panel && panel->isAncestorOf(next);
-         next = next->nextInFocusChain()) {
-        if (next->isEnabled() && (next->focusPolicy() & Qt::TabFocus) != 0) {
-            next->setFocus(Qt::OtherFocusReason);
-            break;
-        }
-    }
+    QTimer::singleShot(0, this, [this] { KeepOuterSize(*this, QSize(kOuterWidth, kOuterHeight)); });
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {

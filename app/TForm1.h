@@ -64,8 +64,6 @@ class TForm1 : public QWidget {
     // Start-up: lists, names, guards and pictures, then the seller ID.
     void FormCreate();
     void FillLists();
-    void NameControls();
-    void NameGroupsAndPanels();
     void GuardTexts();
     void ShowThumbnails();
     void DrawPictureButtons();
@@ -73,12 +71,6 @@ class TForm1 : public QWidget {
     void WireReactions();
     void WireColourPickers();
     void TrackUnsavedChanges();
-
-    // Where the side panels lie: over the group they serve, or the middle of the window.
-    void PlacePanels();
-    void ShowPanel(QWidget* panel);
-    void CentreOnScreen();
-    void KeepOuterSize();
 
     // Description group: fixed markup as a new last line of the description.
     void Button9Click();  // "Wstaw galerię"

@@ -8,6 +8,7 @@
 
 #include "app/CodePage.h"
 #include "app/Desktop.h"
+#include "app/PanelPlacement.h"
 #include "app/PlainTextField.h"
 #include "app/TForm1.h"
 #include "editor/InsertPanels.h"

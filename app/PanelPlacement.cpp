@@ -1,0 +1,71 @@
+#include "app/PanelPlacement.h"
+
+#include <QLayout>
+#include <QScreen>
+
+#include "ui_TForm1.h"
+
+namespace licytek {
+namespace {
+
+QRect RectIn(const QWidget& ancestor, const QWidget& widget) {
+    return QRect(widget.mapTo(&ancestor, QPoint(0, 0)), widget.size());
+}
+
+}  // namespace
+
+void PlacePanels(QWidget& window, const Ui::TForm1& ui) {
+    ui.mainArea->layout()->activate();
+    const QRect description = RectIn(window, *ui.descriptionGroup);
+    const QRect options = RectIn(window, *ui.optionsGroup);
+
+    for (QWidget* panel : {ui.Panel2, ui.Panel4, ui.Panel14, ui.Panel15}) {
+        panel->setGeometry(description);
+    }
+    const int fontHeight = ui.Panel13->sizeHint().height();
+    ui.Panel13->setGeometry(description.left(), description.center().y() - fontHeight / 2,
+                            description.width(), fontHeight);
+
+    constexpr int kEditorMarginX = 24;
+    constexpr int kEditorMarginY = 16;
+    ui.Panel5->setGeometry(
+        window.rect().adjusted(kEditorMarginX, kEditorMarginY, -kEditorMarginX, -kEditorMarginY));
+
+    // The small panels lie over the middle of the window, centred on the further options.
+    for (QWidget* panel : {ui.Panel16, ui.Panel17, ui.Panel18}) {
+        QRect area(QPoint(0, 0), panel->sizeHint().expandedTo(panel->minimumSizeHint()));
+        area.moveCenter(options.center());
+        panel->setGeometry(area);
+    }
+}
+
+void ShowPanel(QWidget* panel) {
+    panel->show();
+    panel->raise();
+    for (QWidget* next = panel->nextInFocusChain(); next != panel && panel->isAncestorOf(next);
+         next = next->nextInFocusChain()) {
+        if (next->isEnabled() && (next->focusPolicy() & Qt::TabFocus) != 0) {
+            next->setFocus(Qt::OtherFocusReason);
+            break;
+        }
+    }
+}
+
+void CentreOnScreen(QWidget& window) {
+    if (QScreen* display = window.screen()) {
+        QRect frame = window.frameGeometry();
+        frame.moveCenter(display->availableGeometry().center());
+        window.move(frame.topLeft());
+    }
+}
+
+void KeepOuterSize(QWidget& window, QSize outer) {
+    const QSize frameExtra = window.frameGeometry().size() - window.geometry().size();
+    if (frameExtra.isEmpty()) {
+        return;  // no frame (or not known yet): the window is its own outer size
+    }
+    window.resize(outer - frameExtra);
+    CentreOnScreen(window);
+}
+
+}  // namespace licytek
