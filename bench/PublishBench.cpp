@@ -11,6 +11,7 @@
 #include "FakeAllegro.h"
 #include "TypicalForm.h"
 #include "publish/AllegroSession.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -23,8 +24,8 @@ constexpr double kBudgetMs = 10.0;
 
 int main(int argc, char** argv) {
     const int delayMs = argc > 1 ? std::atoi(argv[1]) : 5;
-    char pattern[] = "/tmp/licytek-publish-bench-XXXXXX";
-    const std::filesystem::path folder = ::mkdtemp(pattern);
+    const testing::TempDir scratch;
+    const std::filesystem::path& folder = scratch.Path();
 
     testing::FakeAllegro fake;
     fake.SetDelayMicroseconds(delayMs * 1000);
@@ -75,6 +76,5 @@ int main(int argc, char** argv) {
         "publish: %d offers, %.0f requests in %.0f ms with %d ms answers: %.2f ms per request "
         "above the answer time, %ld connection(s)\n",
         kOffers, requests, totalMs, delayMs, overheadMs, session.ConnectionsOpened());
-    std::filesystem::remove_all(folder);
     return overheadMs < kBudgetMs && session.ConnectionsOpened() == 1 ? 0 : 1;
 }

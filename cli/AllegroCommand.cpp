@@ -1,5 +1,5 @@
 // licytek-cli allegro login|logout|offers|publish|pull: the command-line face of publish/.
-#include "cli/AllegroCommand.h"
+#include "cli/CommandSupport.h"
 
 #include <unistd.h>
 

@@ -24,12 +24,6 @@ inline constexpr std::string_view kStandardInput = "-";
 // A form is a few hundred kilobytes at most; anything far larger is a mistake, not a form.
 inline constexpr std::size_t kMaxFormBytes = std::size_t{64} << 20;
 
-// Why a command ends early: its exit status and the one line for standard error.
-struct Failure {
-    int status;
-    std::string message;
-};
-
 Failure FileFailure(std::string_view name, const FileError& error);
 // A wrong command line, with a pointer to the help of `helpCommand` ("render ", or "").
 Failure UsageFailure(std::string_view what, std::string_view helpCommand);
@@ -100,17 +94,5 @@ std::optional<Failure> TakeFormOperand(std::string_view operand, FormSource& sou
 // `standardInputByDefault`). `sellerId` is the form's "SellerId", or else the one in "id.ltk".
 std::optional<Failure> LoadFormFrom(const FormSource& source, AuctionForm& form,
                                     std::string& sellerId, bool standardInputByDefault = true);
-
-// licytek-cli batch: a template form and a spreadsheet of offers into a folder of
-// descriptions. A failure with an empty message has already reported everything.
-std::optional<Failure> RunBatchCommand(std::span<const std::string_view> args);
-
-// licytek-cli export allegro: the structured description for today's Allegro. A refused
-// description has already reported each broken limit (the failure's message is empty).
-std::optional<Failure> RunExportCommand(std::span<const std::string_view> args);
-
-// licytek-cli check: what today's Allegro and eBay would refuse in a page, line by line. A
-// page with refusals has already been reported (the failure's message is empty).
-std::optional<Failure> RunCheckCommand(std::span<const std::string_view> args);
 
 }  // namespace licytek::cli

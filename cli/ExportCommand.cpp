@@ -72,7 +72,7 @@ std::variant<ExportArguments, Failure> ParseExportArguments(
     return parsed;
 }
 
-std::optional<Failure> ExportForAllegro(std::span<const std::string_view> args) {
+std::optional<Failure> ExportAllegro(std::span<const std::string_view> args) {
     auto parsedArgs = ParseExportArguments(args);
     if (auto* failure = std::get_if<Failure>(&parsedArgs)) {
         return *failure;
@@ -107,7 +107,7 @@ std::optional<Failure> RunExportCommand(std::span<const std::string_view> args) 
     if (args[0] != "allegro") {
         return UsageFailure("unknown export target " + std::string(args[0]), "export ");
     }
-    return ExportForAllegro(args.subspan(1));
+    return ExportAllegro(args.subspan(1));
 }
 
 }  // namespace licytek::cli

@@ -15,10 +15,10 @@ int main(int argc, char** argv) {
     std::signal(SIGXFSZ, SIG_IGN);
     try {
         const std::vector<std::string_view> args(argv + (argc > 0 ? 1 : 0), argv + argc);
-        return licytek::RunCommandLine(args);
+        return licytek::cli::RunCommandLine(args);
     } catch (const std::exception& error) {
         // Only running out of memory gets here; say so rather than end without a word.
         std::fprintf(stderr, "licytek-cli: %s\n", error.what());
-        return licytek::kExitFileError;
+        return licytek::cli::kExitFileError;
     }
 }

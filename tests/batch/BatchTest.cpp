@@ -8,8 +8,6 @@
 #include <filesystem>
 #include <set>
 
-#include "../model/ChildProcess.h"
-#include "../model/TempDir.h"
 #include "batch/Batch.h"
 #include "batch/Columns.h"
 #include "batch/InputText.h"
@@ -17,6 +15,8 @@
 #include "model/FormFields.h"
 #include "model/Text.h"
 #include "structured/AllegroExport.h"
+#include "support/ChildProcess.h"
+#include "support/TempDir.h"
 
 namespace licytek::batch {
 namespace {

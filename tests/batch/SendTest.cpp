@@ -5,10 +5,10 @@
 #include <filesystem>
 #include <nlohmann/json.hpp>
 
-#include "../model/TempDir.h"
 #include "SessionFixture.h"
 #include "batch/AllegroSender.h"
 #include "batch/Batch.h"
+#include "support/TempDir.h"
 
 namespace licytek::batch {
 namespace {

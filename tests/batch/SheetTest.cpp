@@ -7,11 +7,11 @@
 #include <filesystem>
 #include <map>
 
-#include "../model/TempDir.h"
 #include "batch/Batch.h"
 #include "batch/CellLines.h"
 #include "batch/SheetRecords.h"
 #include "model/Text.h"
+#include "support/TempDir.h"
 
 namespace licytek::batch {
 namespace {

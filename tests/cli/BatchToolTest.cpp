@@ -9,18 +9,19 @@
 #include <sstream>
 
 #include "ToolProcess.h"
+#include "support/TempDir.h"
 
 namespace licytek {
 namespace {
 
 using testing::RunTool;
-using testing::TemporaryDirectory;
+using testing::TempDir;
 using testing::ToolRun;
 
 class BatchToolTest : public ::testing::Test {
   protected:
     ToolRun Run(const std::vector<std::string>& args) {
-        return RunTool(args, {"", directory_.path(), std::nullopt});
+        return RunTool(args, {"", directory_.Path(), std::nullopt});
     }
     // Standard output of a successful run.
     std::string Output(const std::vector<std::string>& args) {
@@ -29,20 +30,20 @@ class BatchToolTest : public ::testing::Test {
         return run.out;
     }
     void WriteFile(const std::string& name, std::string_view bytes) const {
-        std::ofstream(directory_.path() / name, std::ios::binary) << bytes;
+        std::ofstream(directory_.Path() / name, std::ios::binary) << bytes;
     }
     std::string ReadFile(const std::string& name) const {
-        std::ifstream file(directory_.path() / name, std::ios::binary);
+        std::ifstream file(directory_.Path() / name, std::ios::binary);
         std::ostringstream bytes;
         bytes << file.rdbuf();
         return bytes.str();
     }
     bool Exists(const std::string& name) const {
-        return std::filesystem::exists(directory_.path() / name);
+        return std::filesystem::exists(directory_.Path() / name);
     }
 
   private:
-    TemporaryDirectory directory_;
+    TempDir directory_;
 };
 
 constexpr std::string_view kTemplate =
@@ -143,10 +144,10 @@ struct Environment {
 TEST_F(BatchToolTest, PublishingWithoutKeysOrSignInSaysSoAsTheAllegroCommandsDo) {
     WriteFile("offers.csv", "plik;Opis przedmiotu;oferta\na;opis;123\n");
     WriteFile("form.json", R"({"Memo1": "opis"})");
-    TemporaryDirectory home;
+    TempDir home;
     Environment environment;
-    environment.Set("XDG_CONFIG_HOME", (home.path() / "config").c_str());
-    environment.Set("XDG_DATA_HOME", (home.path() / "data").c_str());
+    environment.Set("XDG_CONFIG_HOME", (home.Path() / "config").c_str());
+    environment.Set("XDG_DATA_HOME", (home.Path() / "data").c_str());
     environment.Set("DBUS_SESSION_BUS_ADDRESS", "");  // the token file, never a real keyring
     // Nothing answers there: neither run may get as far as a request.
     environment.Set("LICYTEK_ALLEGRO_URL", "http://127.0.0.1:9");

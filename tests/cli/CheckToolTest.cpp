@@ -8,13 +8,14 @@
 
 #include "ToolProcess.h"
 #include "generator/Document.h"
+#include "support/TempDir.h"
 
 namespace licytek {
 namespace {
 
 using testing::Lines;
 using testing::RunTool;
-using testing::TemporaryDirectory;
+using testing::TempDir;
 using testing::ToolRun;
 
 class CheckToolTest : public ::testing::Test {
@@ -22,17 +23,17 @@ class CheckToolTest : public ::testing::Test {
     ToolRun Check(const std::vector<std::string>& args, std::string page = "") {
         std::vector<std::string> full = {"check"};
         full.insert(full.end(), args.begin(), args.end());
-        return RunTool(full, {std::move(page), directory_.path(), std::nullopt});
+        return RunTool(full, {std::move(page), directory_.Path(), std::nullopt});
     }
     ToolRun CheckFile(std::string_view bytes, const std::vector<std::string>& options = {}) {
-        std::ofstream(directory_.path() / "strona.html", std::ios::binary) << bytes;
+        std::ofstream(directory_.Path() / "strona.html", std::ios::binary) << bytes;
         std::vector<std::string> args = options;
         args.push_back("strona.html");
         return Check(args);
     }
 
   private:
-    TemporaryDirectory directory_;
+    TempDir directory_;
 };
 
 // Each line's start, up to the first "„" (the name of the attribute) or ":" after the

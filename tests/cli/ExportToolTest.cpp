@@ -7,26 +7,27 @@
 
 #include "ToolProcess.h"
 #include "structured/Description.h"
+#include "support/TempDir.h"
 
 namespace licytek {
 namespace {
 
 using testing::Lines;
 using testing::RunTool;
-using testing::TemporaryDirectory;
+using testing::TempDir;
 using testing::ToolRun;
 
 class ExportToolTest : public ::testing::Test {
   protected:
     ToolRun Run(const std::vector<std::string>& args, std::string input = "") {
-        return RunTool(args, {std::move(input), directory_.path(), std::nullopt});
+        return RunTool(args, {std::move(input), directory_.Path(), std::nullopt});
     }
     void WriteFile(const std::string& name, std::string_view bytes) const {
-        std::ofstream(directory_.path() / name, std::ios::binary) << bytes;
+        std::ofstream(directory_.Path() / name, std::ios::binary) << bytes;
     }
 
   private:
-    TemporaryDirectory directory_;
+    TempDir directory_;
 };
 
 TEST_F(ExportToolTest, PrintsTheOfferAsOneUtf8JsonObject) {

@@ -27,17 +27,4 @@ ToolRun RunTool(const std::vector<std::string>& args, const ToolRunOptions& opti
 // The lines of a tool's output, without their line breaks.
 std::vector<std::string> Lines(const std::string& text);
 
-// A fresh directory for one test, removed with everything in it afterwards.
-class TemporaryDirectory {
-  public:
-    TemporaryDirectory();
-    ~TemporaryDirectory();
-    TemporaryDirectory(const TemporaryDirectory&) = delete;
-    TemporaryDirectory& operator=(const TemporaryDirectory&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-
-  private:
-    std::filesystem::path path_;
-};
-
 }  // namespace licytek::testing

@@ -15,12 +15,13 @@
 #include "generator/Document.h"
 #include "model/FormFields.h"
 #include "model/Text.h"
+#include "support/TempDir.h"
 
 namespace licytek {
 namespace {
 
 using testing::RunTool;
-using testing::TemporaryDirectory;
+using testing::TempDir;
 using testing::ToolRun;
 
 // A form that reaches the header box, the description, the seller links and a transition.
@@ -54,9 +55,9 @@ std::string FormWith(std::string_view extraMember) {
 class ToolTest : public ::testing::Test {
   protected:
     ToolRun Run(const std::vector<std::string>& args, std::string input = "") {
-        return RunTool(args, {std::move(input), directory_.path(), std::nullopt});
+        return RunTool(args, {std::move(input), directory_.Path(), std::nullopt});
     }
-    std::filesystem::path PathOf(const std::string& name) const { return directory_.path() / name; }
+    std::filesystem::path PathOf(const std::string& name) const { return directory_.Path() / name; }
     void WriteFile(const std::string& name, std::string_view bytes) const {
         std::ofstream(PathOf(name), std::ios::binary) << bytes;
     }
@@ -68,7 +69,7 @@ class ToolTest : public ::testing::Test {
     }
 
   private:
-    TemporaryDirectory directory_;
+    TempDir directory_;
 };
 
 void ExpectSuccess(const ToolRun& run) {

@@ -15,6 +15,7 @@
 #include "model/ProjectFile.h"
 #include "model/SellerIdFile.h"
 #include "model/Text.h"
+#include "support/TempDir.h"
 
 namespace licytek {
 namespace {
@@ -29,17 +30,8 @@ void Check(bool ok, const char* what) {
 // One scratch file for the run, in TMPDIR, removed at the end.
 class ScratchFile {
   public:
-    ScratchFile() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "fuzz-XXXXXX").string();
-        Check(::mkdtemp(pattern.data()) != nullptr, "cannot create a scratch folder");
-        folder_ = pattern;
-    }
-    ~ScratchFile() {
-        std::error_code ignored;
-        std::filesystem::remove_all(folder_, ignored);
-    }
     std::string Holding(std::string_view bytes) const {
-        const std::string path = (folder_ / "file").string();
+        const std::string path = folder_.File("file");
         // A fresh file rather than a truncated one, which some file systems flush to disk.
         std::filesystem::remove(path);
         std::ofstream out(path, std::ios::binary);
@@ -50,7 +42,7 @@ class ScratchFile {
     }
 
   private:
-    std::filesystem::path folder_;
+    testing::TempDir folder_;
 };
 
 const ScratchFile& Scratch() {

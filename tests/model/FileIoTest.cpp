@@ -15,10 +15,10 @@
 #include <cstring>
 #include <filesystem>
 
-#include "ChildProcess.h"
-#include "TempDir.h"
 #include "model/ProjectFile.h"
 #include "model/SellerIdFile.h"
+#include "support/ChildProcess.h"
+#include "support/TempDir.h"
 
 namespace licytek {
 namespace {

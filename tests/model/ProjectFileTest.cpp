@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "TempDir.h"
 #include "model/FormFields.h"
+#include "support/TempDir.h"
 
 namespace licytek {
 namespace {

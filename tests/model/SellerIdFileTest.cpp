@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "TempDir.h"
+#include "support/TempDir.h"
 
 namespace licytek {
 namespace {

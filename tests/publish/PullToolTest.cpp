@@ -134,7 +134,7 @@ class PullToolTest : public AllegroToolTest {
     }
     ToolRunOptions InFolder() const {
         ToolRunOptions options;
-        options.workingDirectory = folder.path();
+        options.workingDirectory = folder.Path();
         return options;
     }
 };
@@ -164,7 +164,7 @@ TEST_F(PullToolTest, OneOfferBecomesTheFormOrAProjectFileAndNothingIsCut) {
     ASSERT_EQ(printed.status, 0) << printed.err;
     const ToolRun saved = RunTool({"allegro", "pull", "701", "--project", "p.ltk"}, InFolder());
     ASSERT_EQ(saved.status, 0) << saved.err;
-    const ToolRun loaded = RunTool({"project", "load", (folder.path() / "p.ltk").string()});
+    const ToolRun loaded = RunTool({"project", "load", (folder.Path() / "p.ltk").string()});
     ASSERT_EQ(loaded.status, 0) << loaded.err;
     EXPECT_EQ(printed.out, loaded.out);
     const auto form = nlohmann::json::parse(printed.out);
@@ -174,7 +174,7 @@ TEST_F(PullToolTest, OneOfferBecomesTheFormOrAProjectFileAndNothingIsCut) {
     const ToolRun tooLong = RunTool({"allegro", "pull", "702", "--project", "q.ltk"}, InFolder());
     EXPECT_EQ(tooLong.status, 1);
     EXPECT_NE(tooLong.err.find("Oferta 702: Memo1"), std::string::npos) << tooLong.err;
-    EXPECT_FALSE(std::filesystem::exists(folder.path() / "q.ltk"));
+    EXPECT_FALSE(std::filesystem::exists(folder.Path() / "q.ltk"));
     const ToolRun asJson = RunTool({"allegro", "pull", "702"});
     ASSERT_EQ(asJson.status, 0) << asJson.err;
     EXPECT_EQ(nlohmann::json::parse(asJson.out)["Memo1"].get<std::string>().size(), 54007u);
@@ -215,7 +215,7 @@ TEST_F(PullToolTest, EveryOfferGoesIntoASheetThatTheBatchTurnsBackIntoItsDescrip
     EXPECT_EQ(lists[1].Param("publication.status"), "ACTIVE");
     EXPECT_EQ(fake.Requests("GET", "/sale/product-offers/1009").size(), 2u);
 
-    const std::string sheet = ReadFile(folder.path() / "oferty.csv");
+    const std::string sheet = ReadFile(folder.Path() / "oferty.csv");
     ASSERT_TRUE(sheet.starts_with("\xEF\xBB\xBFplik;oferta;Nagłówek aukcji;Opis przedmiotu\r\n"))
         << sheet.substr(0, 80);
 
@@ -226,7 +226,7 @@ TEST_F(PullToolTest, EveryOfferGoesIntoASheetThatTheBatchTurnsBackIntoItsDescrip
     EXPECT_EQ(jsonl.status, 1) << jsonl.err;
     std::vector<std::vector<std::string>> cells;
     std::map<std::string, std::string> fileOf;
-    std::istringstream lines(ReadFile(folder.path() / "oferty.jsonl"));
+    std::istringstream lines(ReadFile(folder.Path() / "oferty.jsonl"));
     for (std::string line; std::getline(lines, line);) {
         const auto row = nlohmann::json::parse(line);
         std::string description = row["Memo1"];
@@ -245,15 +245,15 @@ TEST_F(PullToolTest, EveryOfferGoesIntoASheetThatTheBatchTurnsBackIntoItsDescrip
     EXPECT_EQ(fileOf["1106"], "oferta-nr-9-2");
 
     if (std::system("python3 -c 'import csv' >/dev/null 2>&1") == 0) {
-        std::ofstream(folder.path() / "read.py")
+        std::ofstream(folder.Path() / "read.py")
             << "import csv, json\n"
                "with open('oferty.csv', encoding='utf-8-sig', newline='') as f:\n"
                "    rows = list(csv.reader(f, delimiter=';'))\n"
                "with open('rows.json', 'w', encoding='utf-8') as f:\n"
                "    json.dump(rows, f)\n";
-        const std::string command = "cd '" + folder.path().string() + "' && python3 read.py";
+        const std::string command = "cd '" + folder.Path().string() + "' && python3 read.py";
         ASSERT_EQ(std::system(command.c_str()), 0);
-        const auto rows = nlohmann::json::parse(ReadFile(folder.path() / "rows.json"));
+        const auto rows = nlohmann::json::parse(ReadFile(folder.Path() / "rows.json"));
         ASSERT_EQ(rows.size(), cells.size() + 1);
         for (std::size_t i = 0; i < cells.size(); ++i) {
             EXPECT_EQ(rows[i + 1].get<std::vector<std::string>>(), cells[i]) << "row " << i + 2;
@@ -271,7 +271,7 @@ TEST_F(PullToolTest, EveryOfferGoesIntoASheetThatTheBatchTurnsBackIntoItsDescrip
             continue;
         }
         const auto written = nlohmann::json::parse(
-            ReadFile(folder.path() / "opisy" / (fileOf[offer.id] + ".allegro-update.json")));
+            ReadFile(folder.Path() / "opisy" / (fileOf[offer.id] + ".allegro-update.json")));
         EXPECT_EQ(written["description"],
                   nlohmann::json::parse(ExpectedExport(offer.name, offer.description)))
             << offer.id;

@@ -1,19 +1,14 @@
 #include "SessionFixture.h"
 
-#include <unistd.h>
-
 namespace licytek::testing {
 
 SessionTest::SessionTest() {
-    char pattern[] = "/tmp/licytek-publish-XXXXXX";
-    folder = ::mkdtemp(pattern);
     tokens = publish::MakeFileTokenStore((folder / "config").string());
     fake.StampWith([this] { return clock.Now(); });
 }
 
 SessionTest::~SessionTest() {
     session_.reset();
-    std::filesystem::remove_all(folder);
 }
 
 void SessionTest::SignedIn(long long seconds) {

@@ -12,6 +12,7 @@
 
 #include "FakeAllegro.h"
 #include "publish/AllegroSession.h"
+#include "support/TempDir.h"
 
 namespace licytek::testing {
 
@@ -41,9 +42,10 @@ class SessionTest : public ::testing::Test {
     publish::AllegroSession& Session();
     publish::AllegroSession& SessionWithTimeout(long seconds);
 
+    TempDir scratch;  // the first member, so the last to go
     FakeAllegro fake;
     FakeClock clock;
-    std::filesystem::path folder;
+    std::filesystem::path folder = scratch.Path();
     std::unique_ptr<publish::TokenStore> tokens;
 
   private:

@@ -137,8 +137,8 @@ TEST_F(SessionTest, SpentRefreshTokenAsksToSignInAgainAndForgetsThePair) {
 }
 
 TEST(TokenFileTest, AnExistingFileOpenToOthersBecomesOwnerOnly) {
-    char pattern[] = "/tmp/licytek-tokens-XXXXXX";
-    const std::filesystem::path folder = ::mkdtemp(pattern);
+    const TempDir scratch;
+    const std::filesystem::path& folder = scratch.Path();
     std::ofstream(folder / "allegro.json") << "{}";
     ::chmod((folder / "allegro.json").c_str(), 0644);
     auto store = publish::MakeFileTokenStore(folder.string());
@@ -147,7 +147,6 @@ TEST(TokenFileTest, AnExistingFileOpenToOthersBecomesOwnerOnly) {
     ASSERT_EQ(::stat((folder / "allegro.json").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
     EXPECT_EQ(store->Load("production")->refresh, "r");
-    std::filesystem::remove_all(folder);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "FakeAllegro.h"
 #include "FakeEnvironment.h"
 #include "ToolProcess.h"
+#include "support/TempDir.h"
 
 namespace licytek::testing {
 
@@ -15,8 +16,8 @@ class AllegroToolTest : public ::testing::Test {
     void SignIn() { environment.SignIn(); }
 
     FakeAllegro fake;
-    TemporaryDirectory folder;
-    FakeEnvironment environment{fake, folder.path()};
+    TempDir folder;
+    FakeEnvironment environment{fake, folder.Path()};
 };
 
 }  // namespace licytek::testing

@@ -1,4 +1,5 @@
-// A fresh directory for one test, removed with everything in it at the end.
+// A fresh folder for one test (in TMPDIR, or /tmp), removed with everything in it at the end;
+// and reading and writing whole files in it. The one such helper of the tests.
 #pragma once
 
 #include <cstdlib>
