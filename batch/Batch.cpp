@@ -22,6 +22,7 @@
 #include "batch/TemplateWarnings.h"
 #include "formjson/FormJson.h"
 #include "generator/Document.h"
+#include "model/FileDescriptor.h"
 #include "model/FileIo.h"
 #include "model/PolishNumbers.h"
 #include "model/Text.h"
@@ -46,19 +47,12 @@ constexpr std::string_view kOpenQuote =
 class InputFile {
   public:
     explicit InputFile(const std::string& path)
-        : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)), error_(fd_ < 0 ? errno : 0) {}
-    ~InputFile() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    InputFile(const InputFile&) = delete;
-    InputFile& operator=(const InputFile&) = delete;
+        : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)), error_(fd_.IsOpen() ? 0 : errno) {}
 
     int error() const { return error_; }
     bool IsRegular() const {
         struct stat info {};
-        return fd_ >= 0 && ::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode);
+        return fd_.IsOpen() && ::fstat(fd_.get(), &info) == 0 && S_ISREG(info.st_mode);
     }
     // Appends up to `limit` more bytes to `bytes`; false on a read error (see error()).
     bool ReadMore(std::string& bytes, std::size_t limit) {
@@ -66,7 +60,7 @@ class InputFile {
         bytes.resize(old + limit);
         ssize_t got = 0;
         do {
-            got = ::read(fd_, bytes.data() + old, limit);
+            got = ::read(fd_.get(), bytes.data() + old, limit);
         } while (got < 0 && errno == EINTR);
         bytes.resize(old + (got > 0 ? static_cast<std::size_t>(got) : 0));
         error_ = got < 0 ? errno : 0;
@@ -74,7 +68,7 @@ class InputFile {
     }
 
   private:
-    int fd_;
+    FileDescriptor fd_;
     int error_;
 };
 
