@@ -1,24 +1,19 @@
 #include "batch/Batch.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <functional>
-#include <map>
 #include <stdexcept>
 #include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "batch/Columns.h"
-#include "batch/CsvRecords.h"
+#include "batch/InputReading.h"
 #include "batch/InputText.h"
 #include "batch/OutputWriter.h"
-#include "batch/SheetRecords.h"
+#include "batch/ResultOrder.h"
 #include "batch/TemplateWarnings.h"
 #include "formjson/FormJson.h"
 #include "generator/Document.h"
@@ -30,101 +25,11 @@
 namespace licytek::batch {
 namespace {
 
-constexpr std::size_t kChunkBytes = std::size_t{1} << 18;
-constexpr std::size_t kWriterThreads = 16;
-// A form is a few hundred kilobytes at most; a longer line is a mistake, not a form.
-constexpr std::size_t kMaxJsonLineBytes = std::size_t{64} << 20;
 constexpr std::string_view kZeroByte =
     "komórka zawiera bajt zerowy (NUL), a tekst oferty nie może go mieć";
 // A row whose offer is still busy with an earlier change is tried again after the other rows,
 // this many times at most.
 constexpr int kConflictRounds = 3;
-constexpr std::string_view kOpenQuote =
-    "cudzysłów otwarty w tym wierszu nie zamyka się do końca pliku; wiersz pominięto";
-
-// The input, read chunk by chunk.
-class InputFile {
-  public:
-    explicit InputFile(const std::string& path)
-        : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)), error_(fd_ < 0 ? errno : 0) {}
-    ~InputFile() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    InputFile(const InputFile&) = delete;
-    InputFile& operator=(const InputFile&) = delete;
-
-    int error() const { return error_; }
-    bool IsRegular() const {
-        struct stat info {};
-        return fd_ >= 0 && ::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode);
-    }
-    // Appends up to `limit` more bytes to `bytes`; false on a read error (see error()).
-    bool ReadMore(std::string& bytes, std::size_t limit) {
-        const std::size_t old = bytes.size();
-        bytes.resize(old + limit);
-        ssize_t got = 0;
-        do {
-            got = ::read(fd_, bytes.data() + old, limit);
-        } while (got < 0 && errno == EINTR);
-        bytes.resize(old + (got > 0 ? static_cast<std::size_t>(got) : 0));
-        error_ = got < 0 ? errno : 0;
-        return got >= 0;
-    }
-
-  private:
-    int fd_;
-    int error_;
-};
-
-// What is wrong with a cell of a UTF-8 file whose byte at `at` is broken.
-std::string BrokenUtf8Message(std::string_view cell, std::size_t at) {
-    std::string where = "plik jest w UTF-8, ale ma bajty, które nim nie są";
-    if (at < cell.size()) {
-        std::size_t character = 1;
-        for (std::size_t i = 0; i < at; ++i) {
-            character += (static_cast<unsigned char>(cell[i]) & 0xC0) != 0x80 ? 1U : 0U;
-        }
-        static constexpr char kHex[] = "0123456789ABCDEF";
-        const auto byte = static_cast<unsigned char>(cell[at]);
-        where = "plik jest w UTF-8, ale bajt 0x" + std::string{kHex[byte >> 4], kHex[byte & 15]} +
-                " (znak " + std::to_string(character) + ". komórki) nim nie jest";
-    }
-    return where +
-           ": popraw go albo wskaż kodowanie pliku opcją --encoding utf-8 (wiersze z takimi "
-           "bajtami będą błędne) lub --encoding windows-1250";
-}
-
-bool EndsWithFolded(std::string_view text, std::string_view suffix) {
-    return text.size() >= suffix.size() &&
-           FoldCase(text.substr(text.size() - suffix.size())) == suffix;
-}
-
-// The start of the input: at least its first line, unless that is longer than a chunk.
-bool ReadStart(InputFile& input, std::string& start) {
-    while (start.size() < kChunkBytes && start.find('\n') == std::string::npos) {
-        const std::size_t before = start.size();
-        if (!input.ReadMore(start, kChunkBytes - before)) {
-            return false;
-        }
-        if (start.size() == before) {
-            break;
-        }
-    }
-    return true;
-}
-
-// Whether a line of a JSON-lines file holds anything.
-bool IsBlank(std::string_view line) {
-    return line.find_first_not_of(" \t\r") == std::string_view::npos;
-}
-
-struct Problem {
-    std::string column;  // empty for the row as a whole
-    std::string message;
-    std::string kind = {};  // what makes two errors the same, when not their whole message
-};
 
 // After this many errors of one kind the rest are only counted: a hundred thousand rows
 // into a read-only folder are one problem, not a hundred thousand lines.
@@ -135,7 +40,7 @@ constexpr std::size_t kErrorKindsTracked = 10000;
 // Counts the row errors of each kind, telling only the first few of each.
 class ErrorCollapse {
   public:
-    bool Show(const Problem& problem) {
+    bool Show(const RowProblem& problem) {
         std::string key =
             problem.column + '\n' + (problem.kind.empty() ? problem.message : problem.kind);
         auto it = counts_.find(key);
@@ -190,14 +95,7 @@ struct PutOff {
     std::string message;
 };
 
-// How a row ended: its problems when it failed, its warnings when it was written.
-struct RowOutcome {
-    std::size_t row = 0;
-    std::vector<Problem> problems;
-    std::vector<std::string> warnings;
-};
-
-class BatchRun {
+class BatchRun : private RecordSink {
   public:
     BatchRun(const std::string& path, const AuctionForm& templateForm, const std::string& sellerId,
              const BatchOptions& options, const BatchObserver& observer)
@@ -206,8 +104,10 @@ class BatchRun {
           sellerId_(sellerId),
           options_(options),
           observer_(observer),
-          jsonLines_(EndsWithFolded(path, ".jsonl")),
-          writer_(kWriterThreads, options.overwrite) {}
+          input_(path, options.encoding, observer.cancel, *this),
+          order_(
+              [this](std::size_t sequence, const RowOutcome& outcome) { Tell(sequence, outcome); }),
+          writer_(options.writerThreads, options.overwrite) {}
 
     BatchSummary Run();
 
@@ -217,33 +117,30 @@ class BatchRun {
         return summary_;
     }
     std::optional<std::string> PrepareFolder() const;
-    bool DecideUtf8(const InputFile& input, std::string_view start, bool bom);
-    void Prescan(char separator, bool findEncoding);
-    std::string LocateBrokenUtf8(char separator, std::string_view start, bool wholeFile) const;
-    // Feeds `start` and then the rest of the input to `consume` until the end or a stop.
-    std::optional<std::string> Stream(InputFile& input, std::string start,
-                                      const std::function<void(std::string_view)>& consume);
-    std::optional<std::string> RunCsv(InputFile& input, std::string start, char separator);
-    std::optional<std::string> RunJsonLines(InputFile& input, std::string start);
-    std::optional<std::string> RunText(InputFile& input, std::string start);
-    bool CountSheetRows();
-    std::optional<std::string> RunSheet();
-    void StopReading();
     void TellTemplateWarnings();
+    // Tells what is left once every row is read: the rows put off, those not sent, the
+    // errors told only in part.
+    void Finish();
 
-    void OnCsvRecord(std::span<const std::string> cells);
+    // What the input gives.
+    void OnRecord(std::size_t number, std::span<const std::string> cells) override;
+    void OnJsonLine(std::size_t number, std::string_view line) override;
+    void OnBadRow(std::size_t number, std::string message) override {
+        Fail(number, {{"", std::move(message)}});
+    }
+    bool CheckCancel() override;
+    bool Stopped() const override { return stop_; }
+    void Stop() override { stop_ = true; }
+
     bool TakeHeader(std::span<const std::string> cells);
-    void OnCsvRow(std::span<const std::string> cells);
-    void OnJsonLine(std::string_view line);
-
-    bool CheckCancel();
+    void OnCsvRow(std::size_t row, std::span<const std::string> cells);
     void Emit(std::size_t row, const AuctionForm& form, const std::string& sellerId,
               const std::string& name, const std::string& nameColumn,
               const std::string& offerId = {});
     std::optional<std::string> OfferIdOf(std::span<const std::string> cells,
-                                         std::vector<Problem>& problems) const;
+                                         std::vector<RowProblem>& problems) const;
     void PrepareUpdate(const std::string& offerId, const AuctionForm& form, const std::string& name,
-                       RowOutput& output, std::vector<Problem>& problems);
+                       RowOutput& output, std::vector<RowProblem>& problems);
     void SendRow(std::size_t row, PendingSend send);
     void RetryPutOff();
     void TellNotSent();
@@ -252,13 +149,11 @@ class BatchRun {
     void AddClassicPage(const AuctionForm& form, const std::string& sellerId,
                         const std::string& name, RowOutput& output) const;
     void AddAllegroFile(const AuctionForm& form, const std::string& name, RowOutput& output,
-                        std::vector<Problem>& problems) const;
-    void Fail(std::size_t row, std::vector<Problem> problems);
+                        std::vector<RowProblem>& problems) const;
+    void Fail(std::size_t row, std::vector<RowProblem> problems);
     // Takes the rows written so far; Drain waits for the last one (or a cancel).
     void Collect(std::vector<RowWritten> finished);
     void Drain();
-    // Rows are told in the order they began, though their files are written side by side.
-    void Settle(std::size_t sequence, RowOutcome outcome);
     void Tell(std::size_t sequence, const RowOutcome& outcome);
     std::string Where(std::size_t row, std::string_view column) const;
     std::string PathFor(const std::string& name, std::string_view extension) const;
@@ -268,17 +163,12 @@ class BatchRun {
     const std::string& sellerId_;
     const BatchOptions& options_;
     const BatchObserver& observer_;
-    const bool jsonLines_;
-    bool utf8_ = true;
-    bool brokenUtf8_ = false;  // UTF-8 text with a broken byte, when the encoding was guessed
+    InputReader input_;
 
     BatchSummary summary_;
     BatchProgress progress_;
     bool stop_ = false;
-    CsvRecords* csv_ = nullptr;
-    SheetRecords* sheet_ = nullptr;
     std::optional<TemplateWarnings> templateWarnings_;
-    std::size_t record_ = 0;  // the CSV record or the line being read, from 1
     std::vector<Column> columns_;
     std::optional<std::size_t> fileColumn_;
     std::optional<std::size_t> offerColumn_;
@@ -289,31 +179,31 @@ class BatchRun {
     // The name of every row sent to be written (in lower case), with its row: only names grow
     // with the rows.
     std::unordered_map<std::string, std::size_t> names_;
-    std::size_t begun_ = 0;                      // rows failed or sent to be written so far
-    std::size_t told_ = 0;                       // rows told to the observer, in order
-    std::map<std::size_t, RowOutcome> settled_;  // ended but not yet told, by sequence
+    ResultOrder order_;
     ErrorCollapse errorCollapse_;
     OutputWriter writer_;
 };
 
 BatchSummary BatchRun::Run() {
-    InputFile input(path_);
-    std::string start;
-    if (input.error() != 0 || !ReadStart(input, start)) {
-        return Fatal(path_ + ": " + FileErrorFromErrno(input.error()).message);
+    if (auto problem = input_.Open()) {
+        return Fatal(*problem);
     }
-    const InputKind kind = KindOfInput(start);
-    if (kind == InputKind::Unreadable || (kind == InputKind::Archive && !CountSheetRows())) {
+    const InputKind kind = input_.Kind();
+    if (kind == InputKind::Unreadable || (kind == InputKind::Archive && !input_.CountSheetRows())) {
         summary_.unreadableInput = true;
         return Fatal(UnreadableInputMessage(path_));
     }
     if (auto problem = PrepareFolder()) {
         return Fatal(*problem);
     }
-    if (jsonLines_ && kind == InputKind::Text) {
+    if (input_.IsJsonLines() && kind == InputKind::Text) {
         TellTemplateWarnings();  // a sheet tells them after its header
     }
-    auto problem = kind == InputKind::Archive ? RunSheet() : RunText(input, std::move(start));
+    auto problem = input_.Read();
+    summary_.unreadableInput = input_.Unreadable();
+    if (!problem) {
+        problem = summary_.fatal;  // a header the batch cannot use
+    }
     Drain();
     // The files were written without a flush each, which would cost more than the rest of
     // the batch; they all reach the disk here, before the summary counts them as written.
@@ -321,86 +211,21 @@ BatchSummary BatchRun::Run() {
     if (auto error = FlushFolder(folder); error && !problem) {
         problem = folder + ": " + error->message;
     }
-    // Rows dropped by a cancel leave gaps; the rows after them are told all the same.
-    for (const auto& [sequence, outcome] : settled_) {
-        Tell(sequence, outcome);
-    }
-    RetryPutOff();
-    TellNotSent();
-    for (const auto& line : errorCollapse_.Hidden()) {
-        if (observer_.rowError) {
-            observer_.rowError(VisibleText(path_ + ": " + line));
-        }
-    }
+    Finish();
     if (problem) {
         summary_.fatal = std::move(problem);
     }
     return summary_;
 }
 
-std::optional<std::string> BatchRun::RunText(InputFile& input, std::string start) {
-    const bool bom = start.starts_with(kUtf8Bom);
-    if (bom) {
-        start.erase(0, kUtf8Bom.size());
-    }
-    const char separator = DetectSeparator(start);
-    utf8_ = DecideUtf8(input, start, bom);
-    if (input.IsRegular()) {
-        const bool findEncoding =
-            !jsonLines_ && !bom && options_.encoding == InputEncoding::Automatic;
-        Prescan(separator, findEncoding);
-    }
-    if (brokenUtf8_ && !stop_) {
-        return LocateBrokenUtf8(separator, start, input.IsRegular());
-    }
-    return jsonLines_ ? RunJsonLines(input, std::move(start))
-                      : RunCsv(input, std::move(start), separator);
-}
-
-// A sheet is read once before the batch: its rows are counted for the progress, and a
-// damaged archive is found before anything is written.
-bool BatchRun::CountSheetRows() {
-    std::size_t rows = 0;
-    SheetRecords* self = nullptr;
-    SheetRecords counter([&](std::span<const std::string> cells) {
-        if (observer_.cancel != nullptr && observer_.cancel->load()) {
-            self->Stop();  // the batch itself sees the cancel at its first row
+void BatchRun::Finish() {
+    order_.TellRest();
+    RetryPutOff();
+    TellNotSent();
+    for (const auto& line : errorCollapse_.Hidden()) {
+        if (observer_.rowError) {
+            observer_.rowError(VisibleText(path_ + ": " + line));
         }
-        if (std::any_of(cells.begin(), cells.end(),
-                        [](const std::string& cell) { return !cell.empty(); })) {
-            ++rows;
-        }
-    });
-    self = &counter;
-    if (!counter.Read(path_)) {
-        return false;
-    }
-    progress_.rowsTotal = rows - (rows > 0 ? 1 : 0);  // the header
-    return true;
-}
-
-std::optional<std::string> BatchRun::RunSheet() {
-    utf8_ = true;  // a sheet's XML is UTF-8
-    SheetRecords records([this](std::span<const std::string> cells) { OnCsvRecord(cells); });
-    sheet_ = &records;
-    const bool read = records.Read(path_);
-    sheet_ = nullptr;
-    if (!read) {
-        summary_.unreadableInput = true;
-        return UnreadableInputMessage(path_);
-    }
-    if (record_ == 0 && !summary_.fatal) {
-        return path_ + ": plik jest pusty, brak wiersza nagłówka";
-    }
-    return summary_.fatal;
-}
-
-void BatchRun::StopReading() {
-    if (csv_ != nullptr) {
-        csv_->Stop();
-    }
-    if (sheet_ != nullptr) {
-        sheet_->Stop();
     }
 }
 
@@ -442,166 +267,10 @@ std::optional<std::string> BatchRun::PrepareFolder() const {
     return folder.string() + ": to nie jest folder i nie można go utworzyć";
 }
 
-bool BatchRun::DecideUtf8(const InputFile& input, std::string_view start, bool bom) {
-    if (jsonLines_ || options_.encoding == InputEncoding::Utf8) {
-        return true;
-    }
-    if (options_.encoding == InputEncoding::Cp1250) {
-        return false;
-    }
-    if (bom || input.IsRegular()) {
-        return true;  // a regular file is looked at whole by Prescan
-    }
-    // A pipe is read once: its first chunk decides.
-    Utf8Check check;
-    check.Feed(start);
-    brokenUtf8_ = !check.Valid(false) && check.SawMultiByte();
-    return check.Valid(false);
-}
-
-// One quick pass over a regular file before the batch: how many rows it holds, for the
-// progress, and (unless told) whether it is UTF-8 as a whole, for the encoding.
-void BatchRun::Prescan(char separator, bool findEncoding) {
-    InputFile input(path_);
-    Utf8Check check;
-    std::size_t rows = 0;
-    std::optional<CsvRecords> records;
-    if (!jsonLines_) {
-        records.emplace(separator, [&rows](std::span<const std::string> cells) {
-            for (const auto& cell : cells) {
-                if (!cell.empty()) {
-                    ++rows;
-                    return;
-                }
-            }
-        });
-    }
-    std::string chunk;
-    bool lineBlank = true;
-    while (!CheckCancel()) {
-        chunk.clear();
-        if (!input.ReadMore(chunk, kChunkBytes)) {
-            return;  // the batch's own reading reports it
-        }
-        if (chunk.empty()) {
-            break;
-        }
-        if (findEncoding) {
-            check.Feed(chunk);
-        }
-        if (records) {
-            records->Feed(chunk);
-            continue;
-        }
-        for (const char c : chunk) {
-            if (c == '\n') {
-                rows += lineBlank ? 0 : 1;
-                lineBlank = true;
-            } else if (c != ' ' && c != '\t' && c != '\r') {
-                lineBlank = false;
-            }
-        }
-    }
-    if (records) {
-        if (records->Finish() == CsvRecords::End::OpenQuote) {
-            ++rows;  // the row the open quote fails
-        }
-        rows -= rows > 0 ? 1 : 0;  // the header
-    } else {
-        rows += lineBlank ? 0 : 1;
-    }
-    progress_.rowsTotal = rows;
-    if (findEncoding) {
-        utf8_ = check.Valid(true);
-        brokenUtf8_ = !utf8_ && check.SawMultiByte();
-    }
-}
-
-// Where the first broken byte of a UTF-8 file lies, as a message that refuses the file: read
-// as Windows-1250 every Polish letter in it would turn into two wrong ones.
-std::string BatchRun::LocateBrokenUtf8(char separator, std::string_view start,
-                                       bool wholeFile) const {
-    std::string found;
-    std::vector<std::string> header;
-    std::size_t record = 0;
-    CsvRecords records(separator, [&](std::span<const std::string> cells) {
-        if (++record == 1) {
-            header.assign(cells.begin(), cells.end());
-        }
-        for (std::size_t i = 0; i < cells.size() && found.empty(); ++i) {
-            if (const auto at = FirstBrokenUtf8(cells[i])) {
-                const std::string_view name = i < header.size() ? Trim(header[i]) : "";
-                const bool named = !name.empty() && !FirstBrokenUtf8(name);
-                found = Where(record, named ? name : "kolumna " + std::to_string(i + 1)) +
-                        BrokenUtf8Message(cells[i], *at);
-            }
-        }
-        if (!found.empty()) {
-            records.Stop();
-        }
-    });
-    if (wholeFile) {
-        InputFile input(path_);
-        std::string chunk;
-        const auto cancelled = [this] { return observer_.cancel && observer_.cancel->load(); };
-        while (found.empty() && !cancelled() && input.ReadMore(chunk, kChunkBytes) &&
-               !chunk.empty()) {
-            records.Feed(chunk);
-            chunk.clear();
-        }
-    } else {
-        records.Feed(start);
-    }
-    records.Finish();
-    return found.empty() ? path_ + ": " + BrokenUtf8Message({}, 0) : found;
-}
-
-std::optional<std::string> BatchRun::Stream(InputFile& input, std::string start,
-                                            const std::function<void(std::string_view)>& consume) {
-    std::string chunk = std::move(start);
-    // Checked a chunk at a time too: one cell or line may be megabytes long.
-    while (!chunk.empty() && !CheckCancel()) {
-        consume(chunk);
-        chunk.clear();
-        if (!input.ReadMore(chunk, kChunkBytes)) {
-            return path_ + ": " + FileErrorFromErrno(input.error()).message;
-        }
-    }
-    return std::nullopt;
-}
-
-std::optional<std::string> BatchRun::RunCsv(InputFile& input, std::string start, char separator) {
-    CsvRecords records(separator,
-                       [this](std::span<const std::string> cells) { OnCsvRecord(cells); });
-    csv_ = &records;
-    bool outOfMemory = false;
-    auto problem = Stream(input, std::move(start), [&](std::string_view chunk) {
-        outOfMemory = outOfMemory || !records.Feed(chunk);
-        stop_ = stop_ || outOfMemory || records.Stopped();
-    });
-    const auto end = !problem && !stop_ ? records.Finish() : CsvRecords::End::Complete;
-    csv_ = nullptr;
-    if (outOfMemory || end == CsvRecords::End::OutOfMemory) {
-        return Where(record_ + 1, "") + "komórka za duża, by ją wczytać";
-    }
-    if (end == CsvRecords::End::OpenQuote) {
-        if (record_ == 0) {
-            return Where(1, "") + std::string(kOpenQuote);
-        }
-        Fail(record_ + 1, {{"", std::string(kOpenQuote)}});
-    }
-    if (!problem && record_ == 0 && !summary_.fatal && !summary_.cancelled) {
-        return path_ + ": plik jest pusty, brak wiersza nagłówka";
-    }
-    return problem ? problem : summary_.fatal;
-}
-
-void BatchRun::OnCsvRecord(std::span<const std::string> cells) {
-    ++record_;
-    if (record_ == 1) {
+void BatchRun::OnRecord(std::size_t number, std::span<const std::string> cells) {
+    if (number == 1) {
         if (!TakeHeader(cells)) {
             stop_ = true;
-            StopReading();
         }
         return;
     }
@@ -610,13 +279,8 @@ void BatchRun::OnCsvRecord(std::span<const std::string> cells) {
     if (blank) {
         return;  // a spreadsheet's empty row
     }
-    if (CheckCancel()) {
-        StopReading();
-        return;
-    }
-    OnCsvRow(cells);
-    if (stop_) {
-        StopReading();
+    if (!CheckCancel()) {
+        OnCsvRow(number, cells);
     }
 }
 
@@ -629,7 +293,7 @@ bool BatchRun::TakeHeader(std::span<const std::string> cells) {
                 Where(1, "kolumna " + std::to_string(names.size() + 1)) + std::string(kZeroByte);
             return false;
         }
-        CellValue utf8 = CellToUtf8(cell, utf8_);
+        CellValue utf8 = CellToUtf8(cell, input_.Utf8());
         if (utf8.ok()) {
             names.push_back(std::move(utf8.text));
         } else {
@@ -666,10 +330,10 @@ bool BatchRun::TakeHeader(std::span<const std::string> cells) {
     return true;
 }
 
-void BatchRun::OnCsvRow(std::span<const std::string> cells) {
+void BatchRun::OnCsvRow(std::size_t row, std::span<const std::string> cells) {
     AuctionForm form = template_;
-    RowApplier applier(form, utf8_);
-    std::vector<Problem> problems;
+    RowApplier applier(form, input_.Utf8());
+    std::vector<RowProblem> problems;
     for (std::size_t i = 0; i < cells.size(); ++i) {
         if (cells[i].empty()) {
             continue;
@@ -682,13 +346,13 @@ void BatchRun::OnCsvRow(std::span<const std::string> cells) {
             problems.push_back({ColumnName(columns_, i), std::move(*message)});
         }
     }
-    std::string name = std::to_string(record_);
+    std::string name = std::to_string(row);
     std::string nameColumn;
     if (fileColumn_) {
         nameColumn = columns_[*fileColumn_].header;
         const std::string_view cell =
             *fileColumn_ < cells.size() ? std::string_view(cells[*fileColumn_]) : "";
-        const CellValue utf8 = CellToUtf8(cell, utf8_);
+        const CellValue utf8 = CellToUtf8(cell, input_.Utf8());
         const CellValue checked = utf8.ok() ? OutputName(utf8.text) : utf8;
         if (checked.ok()) {
             name = checked.text;
@@ -698,20 +362,20 @@ void BatchRun::OnCsvRow(std::span<const std::string> cells) {
     }
     const auto offerId = OfferIdOf(cells, problems);
     if (!problems.empty()) {
-        Fail(record_, std::move(problems));
+        Fail(row, std::move(problems));
         return;
     }
-    Emit(record_, form, sellerId_, name, nameColumn, offerId.value_or(""));
+    Emit(row, form, sellerId_, name, nameColumn, offerId.value_or(""));
 }
 
 // The row's offer number, when the batch sends and the row names one.
 std::optional<std::string> BatchRun::OfferIdOf(std::span<const std::string> cells,
-                                               std::vector<Problem>& problems) const {
+                                               std::vector<RowProblem>& problems) const {
     if (options_.sender == nullptr || !offerColumn_ || *offerColumn_ >= cells.size() ||
         Trim(cells[*offerColumn_]).empty()) {
         return std::nullopt;
     }
-    const CellValue utf8 = CellToUtf8(cells[*offerColumn_], utf8_);
+    const CellValue utf8 = CellToUtf8(cells[*offerColumn_], input_.Utf8());
     const CellValue number = utf8.ok() ? OfferNumber(utf8.text) : utf8;
     if (!number.ok()) {
         problems.push_back({columns_[*offerColumn_].header, number.problem});
@@ -720,42 +384,8 @@ std::optional<std::string> BatchRun::OfferIdOf(std::span<const std::string> cell
     return number.text;
 }
 
-std::optional<std::string> BatchRun::RunJsonLines(InputFile& input, std::string start) {
-    std::string line;
-    bool tooLong = false;
-    const auto lineEnds = [&] {
-        if (tooLong) {
-            Fail(++record_, {{"", "wiersz dłuższy niż 64 MiB"}});
-        } else {
-            OnJsonLine(line);
-        }
-        line.clear();
-        tooLong = false;
-    };
-    auto problem = Stream(input, std::move(start), [&](std::string_view chunk) {
-        while (!chunk.empty() && !stop_) {
-            const auto end = chunk.find('\n');
-            const std::string_view piece = chunk.substr(0, end);
-            tooLong = tooLong || line.size() + piece.size() > kMaxJsonLineBytes;
-            if (!tooLong) {
-                line.append(piece);
-            }
-            if (end == std::string_view::npos) {
-                return;
-            }
-            chunk.remove_prefix(end + 1);
-            lineEnds();
-        }
-    });
-    if (!problem && !stop_ && (tooLong || !line.empty())) {
-        lineEnds();  // the last line, without a line break
-    }
-    return problem;
-}
-
-void BatchRun::OnJsonLine(std::string_view line) {
-    ++record_;
-    if (IsBlank(line) || CheckCancel()) {
+void BatchRun::OnJsonLine(std::size_t row, std::string_view line) {
+    if (CheckCancel()) {
         return;
     }
     AuctionForm form = template_;
@@ -764,11 +394,11 @@ void BatchRun::OnJsonLine(std::string_view line) {
     static constexpr std::string_view kRowKeys[] = {"plik", "oferta", "numer oferty"};
     ExtraKeys rowKeys{kRowKeys, {}};
     if (auto error = ApplyFormJson(line, form, rowSellerId, rowKeys)) {
-        Fail(record_, {{"", error->polish}});
+        Fail(row, {{"", error->polish}});
         return;
     }
-    std::vector<Problem> problems;
-    std::string name = std::to_string(record_);
+    std::vector<RowProblem> problems;
+    std::string name = std::to_string(row);
     if (const auto file = rowKeys.values.find("plik"); file != rowKeys.values.end()) {
         const CellValue checked = OutputName(file->second);
         if (checked.ok()) {
@@ -792,10 +422,10 @@ void BatchRun::OnJsonLine(std::string_view line) {
         }
     }
     if (!problems.empty()) {
-        Fail(record_, std::move(problems));
+        Fail(row, std::move(problems));
         return;
     }
-    Emit(record_, form, rowSellerId.value_or(sellerId_), name,
+    Emit(row, form, rowSellerId.value_or(sellerId_), name,
          rowKeys.values.contains("plik") ? "plik" : "", offerId);
 }
 
@@ -814,7 +444,7 @@ void BatchRun::Emit(std::size_t row, const AuctionForm& form, const std::string&
                     const std::string& name, const std::string& nameColumn,
                     const std::string& offerId) {
     RowOutput output{0, row, nameColumn, {}, {}};
-    std::vector<Problem> problems;
+    std::vector<RowProblem> problems;
     // Compared regardless of letter case: on the FAT and exFAT sticks sellers carry files
     // between computers on, "Dup" and "dup" are one file.
     std::string sameNameKey = FoldCase(name);
@@ -842,7 +472,7 @@ void BatchRun::Emit(std::size_t row, const AuctionForm& form, const std::string&
         return;
     }
     names_.emplace(std::move(sameNameKey), row);
-    output.sequence = begun_++;
+    output.sequence = order_.Begin();
     if (!offerId.empty()) {
         PendingSend send{offerId, {}, {}};
         if (options_.dryRun) {
@@ -866,7 +496,7 @@ void BatchRun::AddClassicPage(const AuctionForm& form, const std::string& seller
 }
 
 void BatchRun::AddAllegroFile(const AuctionForm& form, const std::string& name, RowOutput& output,
-                              std::vector<Problem>& problems) const {
+                              std::vector<RowProblem>& problems) const {
     structured::AllegroOffer offer;
     try {
         offer = structured::ExportAllegro(form);
@@ -896,7 +526,7 @@ void BatchRun::AddAllegroFile(const AuctionForm& form, const std::string& name, 
 // row's files, whole or not at all. Only reads go out, one row after another as they are.
 void BatchRun::PrepareUpdate(const std::string& offerId, const AuctionForm& form,
                              const std::string& name, RowOutput& output,
-                             std::vector<Problem>& problems) {
+                             std::vector<RowProblem>& problems) {
     const std::string column;  // the message names the offer
     if (sendingStopped_ || Cancelled()) {
         problems.push_back({column, "oferta " + offerId + ": przerwano przed odczytem oferty"});
@@ -1014,9 +644,9 @@ void BatchRun::TellNotSent() {
                     " (pliki są zapisane), wiersze: " + list));
 }
 
-void BatchRun::Fail(std::size_t row, std::vector<Problem> problems) {
+void BatchRun::Fail(std::size_t row, std::vector<RowProblem> problems) {
     stop_ = stop_ || options_.stopOnError;
-    Settle(begun_++, {row, std::move(problems), {}});
+    order_.Settle(order_.Begin(), {row, std::move(problems), {}});
 }
 
 void BatchRun::Drain() {
@@ -1032,22 +662,7 @@ void BatchRun::Drain() {
 
 void BatchRun::Collect(std::vector<RowWritten> finished) {
     for (auto& written : finished) {
-        RowOutcome outcome{written.row.row, {}, std::move(written.row.warnings)};
-        if (written.error) {
-            outcome.problems.push_back(
-                {written.row.nameColumn, std::move(*written.error), std::move(written.errorKind)});
-            outcome.warnings.clear();
-        }
-        Settle(written.row.sequence, std::move(outcome));
-    }
-}
-
-void BatchRun::Settle(std::size_t sequence, RowOutcome outcome) {
-    settled_.emplace(sequence, std::move(outcome));
-    while (!settled_.empty() && settled_.begin()->first == told_) {
-        Tell(told_, settled_.begin()->second);
-        settled_.erase(settled_.begin());
-        ++told_;
+        order_.Settle(std::move(written));
     }
 }
 
@@ -1075,6 +690,7 @@ void BatchRun::Tell(std::size_t sequence, const RowOutcome& outcome) {
         }
     }
     ++progress_.rowsDone;
+    progress_.rowsTotal = input_.RowsTotal();
     progress_.sent = summary_.sent;
     if (observer_.progress) {
         observer_.progress(progress_);
@@ -1082,11 +698,7 @@ void BatchRun::Tell(std::size_t sequence, const RowOutcome& outcome) {
 }
 
 std::string BatchRun::Where(std::size_t row, std::string_view column) const {
-    std::string where = path_ + ":" + std::to_string(row) + ":";
-    if (!column.empty()) {
-        where.append(column).append(":");
-    }
-    return where + " ";
+    return PlaceOfRow(path_, row, column);
 }
 
 std::string BatchRun::PathFor(const std::string& name, std::string_view extension) const {

@@ -25,6 +25,10 @@ struct BatchOptions {
     bool stopOnError = false;  // stop at the first row with an error
     InputEncoding encoding = InputEncoding::Automatic;
     std::string outFolder;
+    // The threads that write the rows' files side by side; none: the batch's own thread
+    // writes each row as it goes. Two were as fast as four or sixteen, and one much slower,
+    // once the files were no longer flushed one by one (bench/BatchThreads.cpp).
+    std::size_t writerThreads = 2;
     // Sends each row's description to the offer its "oferta" cell names, once its files are
     // written: one row after another, in the order of the rows. A row without a number only
     // gets its files. Not owned; none: the column is left alone.

@@ -8,31 +8,10 @@
 #include <cerrno>
 #include <random>
 
+#include "model/FileDescriptor.h"
+
 namespace licytek {
 namespace {
-
-// Closes the descriptor when it goes out of scope.
-class Descriptor {
-  public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-    // Closes now and reports the result, since a close can fail on a full disk.
-    int Close() {
-        const int result = ::close(fd_);
-        fd_ = -1;
-        return result;
-    }
-
-  private:
-    int fd_;
-};
 
 // As many links as the system itself follows before it gives up with ELOOP.
 constexpr int kMaxLinkHops = 40;
@@ -198,7 +177,7 @@ std::optional<FileError> PutInPlace(const std::string& temporary, const std::str
         return std::nullopt;
     }
     // Make the rename itself durable; a failure here leaves a complete file either way.
-    Descriptor directory(::open(DirectoryOf(file).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    FileDescriptor directory(::open(DirectoryOf(file).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (directory.get() >= 0) {
         ::fsync(directory.get());
     }
@@ -212,7 +191,7 @@ std::optional<std::optional<FileError>> WriteThroughUnnamedFile(const std::strin
                                                                 std::string_view bytes,
                                                                 const Replaced& replaced,
                                                                 Flush flush) {
-    Descriptor fd(::open(DirectoryOf(file).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+    FileDescriptor fd(::open(DirectoryOf(file).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
     if (fd.get() < 0) {
         if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL) {
             return std::nullopt;
@@ -245,7 +224,7 @@ std::optional<std::optional<FileError>> WriteThroughUnnamedFile(const std::strin
 std::optional<FileError> WriteThroughNamedFile(const std::string& file, std::string_view bytes,
                                                const Replaced& replaced, Flush flush) {
     std::string temporary = file + ".XXXXXX";
-    Descriptor fd(::mkstemp(temporary.data()));
+    FileDescriptor fd(::mkstemp(temporary.data()));
     if (fd.get() < 0) {
         // The folder refuses new files: report it as the file itself would have been refused.
         return FileErrorFromErrno(errno);
@@ -295,7 +274,7 @@ std::variant<std::string, FileError> ReadFilePrefix(const std::string& path, std
         return AccessDenied();
     }
     // Without blocking, and checked again, in case something else took the name meanwhile.
-    Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (fd.get() < 0) {
         return FileErrorFromErrno(errno);
     }
@@ -439,15 +418,12 @@ std::variant<PlacedFile, FileError> ReplaceKeepingOld(const std::string& tempora
 
 StagedFile::StagedFile(StagedFile&& other) noexcept
     : path_(std::move(other.path_)),
-      fd_(std::exchange(other.fd_, -1)),
+      fd_(std::move(other.fd_)),
       temporary_(std::move(other.temporary_)) {
     other.temporary_.clear();
 }
 
 StagedFile::~StagedFile() {
-    if (fd_ >= 0) {
-        ::close(fd_);
-    }
     if (!temporary_.empty()) {
         ::unlink(temporary_.c_str());
     }
@@ -462,23 +438,23 @@ std::variant<StagedFile, FileError> StageFile(const std::string& path, std::stri
     const Replaced& replaced = std::get<Replaced>(replaceable);
     StagedFile staged(path);
     if (CanNameUnnamedFiles()) {
-        staged.fd_ = ::open(DirectoryOf(path).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
-        if (staged.fd_ < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+        staged.fd_.Reset(::open(DirectoryOf(path).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+        if (!staged.fd_.IsOpen() && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
             return FileErrorFromErrno(errno);
         }
     }
-    if (staged.fd_ < 0) {
+    if (!staged.fd_.IsOpen()) {
         std::string temporary = path + ".XXXXXX";
-        staged.fd_ = ::mkstemp(temporary.data());
-        if (staged.fd_ < 0) {
+        staged.fd_.Reset(::mkstemp(temporary.data()));
+        if (!staged.fd_.IsOpen()) {
             return FileErrorFromErrno(errno);
         }
         staged.temporary_ = std::move(temporary);
     }
-    if (auto error = FillAndFlush(staged.fd_, bytes, replaced, Flush::Later)) {
+    if (auto error = FillAndFlush(staged.fd_.get(), bytes, replaced, Flush::Later)) {
         return *error;
     }
-    if (!staged.temporary_.empty() && ::close(std::exchange(staged.fd_, -1)) != 0) {
+    if (!staged.temporary_.empty() && staged.fd_.Close() != 0) {
         return FileErrorFromErrno(errno);
     }
     return staged;
@@ -493,7 +469,7 @@ std::variant<PlacedFile, FileError> PlaceStaged(StagedFile& staged, Existing exi
     }
     if (!standing) {
         // Nothing to replace: a new name, and whatever appeared there meanwhile is kept.
-        const int result = staged.temporary_.empty() ? LinkUnnamed(staged.fd_, path)
+        const int result = staged.temporary_.empty() ? LinkUnnamed(staged.fd_.get(), path)
                                                      : RenameNoReplace(staged.temporary_, path);
         if (result != 0) {
             return FileErrorFromErrno(errno);
@@ -502,7 +478,7 @@ std::variant<PlacedFile, FileError> PlaceStaged(StagedFile& staged, Existing exi
         return PlacedFile{path, {}};
     }
     if (staged.temporary_.empty()) {
-        if (auto error = NameTemporarily(staged.fd_, path, staged.temporary_)) {
+        if (auto error = NameTemporarily(staged.fd_.get(), path, staged.temporary_)) {
             return *error;
         }
     }
@@ -528,7 +504,7 @@ void UndoPlaced(const PlacedFile& placed) {
 }
 
 std::optional<FileError> FlushFolder(const std::string& folder) {
-    Descriptor directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    FileDescriptor directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (directory.get() < 0 || ::syncfs(directory.get()) != 0) {
         return FileErrorFromErrno(errno);
     }

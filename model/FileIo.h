@@ -9,6 +9,8 @@
 #include <utility>
 #include <variant>
 
+#include "model/FileDescriptor.h"
+
 namespace licytek {
 
 struct FileError {
@@ -81,7 +83,7 @@ class StagedFile {
     explicit StagedFile(std::string path) : path_(std::move(path)) {}
 
     std::string path_;
-    int fd_ = -1;            // the unnamed file, until it is placed
+    FileDescriptor fd_;      // the unnamed file, until it is placed
     std::string temporary_;  // or the named temporary file
 };
 

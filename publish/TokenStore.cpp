@@ -236,16 +236,10 @@ std::unique_ptr<TokenStore> MakeTokenStore() {
 RefreshLock::RefreshLock(const std::string& folder) {
     MakeFolders(folder);
     const std::string path = folder + "/allegro.lock";
-    fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd_ >= 0) {
-        while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+    fd_.Reset(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+    if (fd_.IsOpen()) {
+        while (::flock(fd_.get(), LOCK_EX) != 0 && errno == EINTR) {
         }
-    }
-}
-
-RefreshLock::~RefreshLock() {
-    if (fd_ >= 0) {
-        ::close(fd_);  // releases the lock
     }
 }
 

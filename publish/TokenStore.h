@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "model/FileDescriptor.h"
 #include "publish/Protocol.h"
 
 namespace licytek::publish {
@@ -45,12 +46,9 @@ std::unique_ptr<TokenStore> MakeTokenStore();
 class RefreshLock {
   public:
     explicit RefreshLock(const std::string& folder);
-    ~RefreshLock();
-    RefreshLock(const RefreshLock&) = delete;
-    RefreshLock& operator=(const RefreshLock&) = delete;
 
   private:
-    int fd_ = -1;
+    FileDescriptor fd_;  // closing it releases the lock
 };
 
 }  // namespace licytek::publish
