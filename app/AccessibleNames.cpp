@@ -13,7 +13,7 @@
 
 #include "app/CodePage.h"
 #include "app/FormBinding.h"
-#include "app/TForm1.h"
+#include "app/MainWindow.h"
 #include "app/Thumbnails.h"
 
 namespace licytek {
@@ -25,21 +25,21 @@ struct PanelName {
     std::string_view name;
 };
 constexpr std::array<PanelName, 9> kPanelNames = {{
-    {"Panel2", "Panel zdjęcia"},
-    {"Panel4", "Panel linku"},
-    {"Panel5", "Panel edytora tekstu"},
-    {"Panel13", "Panel zmiany czcionki"},
-    {"Panel14", "Panel bannera i tła"},
-    {"Panel15", "Panel słów kluczowych"},
-    {"Panel16", "Panel tekstu blokady prawego przycisku myszy"},
-    {"Panel17", "Panel wyglądu aukcji"},
-    {"Panel18", "Panel numeru ID sprzedającego"},
+    {"picturePanel", "Panel zdjęcia"},
+    {"linkPanel", "Panel linku"},
+    {"textEditorPanel", "Panel edytora tekstu"},
+    {"fontPanel", "Panel zmiany czcionki"},
+    {"bannerPanel", "Panel bannera i tła"},
+    {"keywordsPanel", "Panel słów kluczowych"},
+    {"rightClickPanel", "Panel tekstu blokady prawego przycisku myszy"},
+    {"arrangementPanel", "Panel wyglądu aukcji"},
+    {"sellerIdPanel", "Panel numeru ID sprzedającego"},
 }};
 
 // Qt takes a plain top-level widget for a filler; to a screen reader the main window is a
 // window, named by its title.
 QAccessibleInterface* MainWindowAccessible(const QString& className, QObject* object) {
-    if (className != QLatin1String(TForm1::staticMetaObject.className()) ||
+    if (className != QLatin1String(MainWindow::staticMetaObject.className()) ||
         !object->isWidgetType()) {
         return nullptr;
     }

@@ -32,45 +32,64 @@ struct TabStretch {
 const std::vector<TabStretch>& TabOrder() {
     static const std::vector<TabStretch> order = {
         {nullptr,
-         {"Edit2", "CheckBox1", "Edit3", "Edit4", "Memo2", "Edit5", "Edit6", "Edit7", "Edit8",
-          "Edit9", "CheckBox6", "CheckBox7", "CheckBox8", "CheckBox9"}},
-        {"Panel2",
-         {"RadioButton9", "RadioButton10", "Edit17", "choosePictureFile", "CheckBox18", "Edit22",
-          "CheckBox19", "Edit23", "Edit24", "Button15", "Button16"}},
-        {"Panel4", {"Edit25", "Edit26", "Button17", "Button18"}},
-        {"Panel14", {"CheckBox22", "Edit32", "CheckBox21", "Edit33", "Button28", "Button29"}},
-        {"Panel15", {"Edit34", "Memo5", "Memo8", "Button30", "Button31"}},
-        {nullptr, {"Edit1", "Memo1"}},
-        {"Panel13", {"ComboBox9", "ComboBox8", "Edit31", "SpeedButton14", "Button26", "Button27"}},
+         {"auctionHeader", "askSellerLink", "phone", "messengerNumber", "auctionTerms",
+          "bankAccount", "shippingLine1", "shippingLine2", "shippingLine3", "shippingLine4",
+          "aboutMeLink", "otherAuctionsLink", "commentsLink", "favouritesLink"}},
+        {"picturePanel",
+         {"pictureFromWeb", "pictureFromGallery", "pictureAddress", "choosePictureFile",
+          "pictureOpensAddress", "pictureLinkAddress", "pictureResized", "pictureWidth",
+          "pictureHeight", "pictureInsertButton", "pictureCancelButton"}},
+        {"linkPanel", {"linkText", "linkAddress", "linkInsertButton", "linkCancelButton"}},
+        {"bannerPanel",
+         {"bannerShown", "bannerAddress", "backgroundPictureShown", "backgroundPictureAddress",
+          "bannerInsertButton", "bannerCancelButton"}},
+        {"keywordsPanel",
+         {"pageTitle", "keywords", "searchDescription", "keywordsUseButton",
+          "keywordsCancelButton"}},
+        {nullptr, {"descriptionHeader", "itemDescription"}},
+        {"fontPanel",
+         {"fontFace", "fontSize", "fontColour", "fontColourPicker", "fontInsertButton",
+          "fontCancelButton"}},
         {nullptr,
-         {"Button8", "Button9", "Button10", "Button5", "Button6", "Button7", "Button1", "Button2",
-          "Button3", "Button4"}},
+         {"pictureButton", "galleryButton", "linkButton", "newLineButton", "fontButton",
+          "textEditorButton", "alignLeftButton", "alignCentreButton", "alignRightButton",
+          "justifyButton"}},
         {nullptr,
-         {"Edit14", "SpeedButton2", "Edit15", "SpeedButton3", "Edit16", "SpeedButton4", "Edit18",
-          "SpeedButton5", "Edit19", "SpeedButton6", "Edit20", "SpeedButton7", "Edit21",
-          "SpeedButton8", "ComboBox5"}},
-        {"Panel16", {"Edit35", "Button33"}},
-        {"Panel17",
-         {"CheckBox23", "CheckBox32", "CheckBox24", "CheckBox31", "CheckBox25", "CheckBox30",
-          "CheckBox26", "CheckBox29", "CheckBox27", "CheckBox28", "Button32"}},
-        {"Panel18", {"Edit37", "Button20", "Button22"}},
+         {"pageBackground", "pageBackgroundPicker", "borderColour", "borderColourPicker",
+          "tableInteriorColour", "tableInteriorColourPicker", "headerTextColour",
+          "headerTextColourPicker", "tableTextColour", "tableTextColourPicker", "activeLinkColour",
+          "activeLinkColourPicker", "visitedLinkColour", "visitedLinkColourPicker", "colourStyle"}},
+        {"rightClickPanel", {"rightClickMessage", "rightClickInsertButton"}},
+        {"arrangementPanel",
+         {"sellerBlockLeft", "sellerBlockRight", "contactBlockLeft", "contactBlockRight",
+          "termsBlockLeft", "termsBlockRight", "bankBlockLeft", "bankBlockRight",
+          "shippingBlockLeft", "shippingBlockRight", "arrangementOkButton"}},
+        {"sellerIdPanel", {"typedSellerId", "sellerIdSaveButton", "sellerIdHelpButton"}},
         {nullptr,
-         {"ComboBox1", "Edit10", "CheckBox2", "ComboBox2", "Edit11", "CheckBox3", "ComboBox3",
-          "Edit12", "CheckBox5", "ComboBox4", "Edit13", "CheckBox4", "Button13", "Button12",
-          "Button11", "SpeedButton9", "SpeedButton10", "SpeedButton11", "Button34"}},
+         {"pageEnterEffect", "pageEnterDuration", "backgroundGradient", "siteEnterEffect",
+          "siteEnterDuration", "rightClickLock", "pageExitEffect", "pageExitDuration",
+          "descriptionLock", "siteExitEffect", "siteExitDuration", "linkHighlight", "bannerButton",
+          "backgroundButton", "promotionButton", "previewButton", "saveProjectButton",
+          "loadProjectButton", "updateButton"}},
         {nullptr,
-         {"RadioButton1", "RadioButton2", "RadioButton3", "RadioButton4", "RadioButton5",
-          "RadioButton6", "RadioButton7", "RadioButton8", "Button14", "AllegroButton",
-          "BatchButton"}},
+         {"layout1", "layout2", "layout3", "layout4", "layout5", "layout6", "layout7", "layout8",
+          "generateButton", "allegroButton", "batchButton"}},
         // Within the text editor: the text and its formatting, then the moving text group by
         // group, then the ready code and the panel's buttons.
-        {"Panel5",
-         {"ComboBox6",     "ComboBox7",     "Edit27",        "SpeedButton12", "Memo3",
-          "Button19",      "Button21",      "Panel6",        "Panel7",        "Panel8",
-          "Panel9",        "Panel10",       "Panel11",       "Panel12",       "CheckBox20",
-          "RadioButton13", "RadioButton14", "RadioButton15", "RadioButton11", "RadioButton12",
-          "Edit28",        "Edit29",        "Edit30",        "SpeedButton1",  "Memo4",
-          "Button23",      "Button24",      "Button25"}},
+        {"textEditorPanel", {"editorFontFace",      "editorFontSize",
+                             "editorFontColour",    "editorFontColourPicker",
+                             "editorText",          "editorNewLineButton",
+                             "editorGalleryButton", "editorBold",
+                             "editorItalic",        "editorUnderline",
+                             "editorAlignLeft",     "editorAlignCentre",
+                             "editorAlignRight",    "editorJustify",
+                             "movingText",          "scrollingAnimation",
+                             "slidingAnimation",    "alternatingAnimation",
+                             "movesLeft",           "movesRight",
+                             "movingDelay",         "movingStep",
+                             "movingBackground",    "movingBackgroundPicker",
+                             "readyCode",           "editorInsertButton",
+                             "editorCancelButton",  "editorSaveButton"}},
     };
     return order;
 }
@@ -82,16 +101,18 @@ struct PanelKeys {
     const char* escape;
 };
 constexpr PanelKeys kPanelKeys[] = {
-    {"Panel2", "Button15", "Button16"},   // picture: "Wstaw", "Anuluj"
-    {"Panel4", "Button17", "Button18"},   // link: "Wstaw", "Anuluj"
-    {"Panel13", "Button26", "Button27"},  // font: "Zmień", "Anuluj"
-    {"Panel5", "Button23", "Button24"},   // text editor: "Wstaw" (a snippet), "Anuluj"
-    {"Panel14", "Button28", "Button29"},  // banner: "Wstaw", "Anuluj"
-    {"Panel15", "Button30", "Button31"},  // keywords: "Użyj", "Anuluj"
+    {"picturePanel", "pictureInsertButton", "pictureCancelButton"},  // picture: "Wstaw", "Anuluj"
+    {"linkPanel", "linkInsertButton", "linkCancelButton"},           // link: "Wstaw", "Anuluj"
+    {"fontPanel", "fontInsertButton", "fontCancelButton"},           // font: "Zmień", "Anuluj"
+    {"textEditorPanel", "editorInsertButton",
+     "editorCancelButton"},  // text editor: "Wstaw" (a snippet), "Anuluj"
+    {"bannerPanel", "bannerInsertButton", "bannerCancelButton"},     // banner: "Wstaw", "Anuluj"
+    {"keywordsPanel", "keywordsUseButton", "keywordsCancelButton"},  // keywords: "Użyj", "Anuluj"
     // The right-click message and the seller ID have no button that leaves them unchanged.
-    {"Panel16", "Button33", nullptr},     // "Wstaw"
-    {"Panel17", "Button32", "Button32"},  // arrangement: its one button, "OK"
-    {"Panel18", "Button20", nullptr},     // "Zapisz"
+    {"rightClickPanel", "rightClickInsertButton", nullptr},  // "Wstaw"
+    {"arrangementPanel", "arrangementOkButton",
+     "arrangementOkButton"},                           // arrangement: its one button, "OK"
+    {"sellerIdPanel", "sellerIdSaveButton", nullptr},  // "Zapisz"
 };
 
 template <typename T = QWidget>

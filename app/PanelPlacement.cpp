@@ -3,7 +3,7 @@
 #include <QLayout>
 #include <QScreen>
 
-#include "ui_TForm1.h"
+#include "ui_MainWindow.h"
 
 namespace licytek {
 namespace {
@@ -14,25 +14,25 @@ QRect RectIn(const QWidget& ancestor, const QWidget& widget) {
 
 }  // namespace
 
-void PlacePanels(QWidget& window, const Ui::TForm1& ui) {
+void PlacePanels(QWidget& window, const Ui::MainWindow& ui) {
     ui.mainArea->layout()->activate();
     const QRect description = RectIn(window, *ui.descriptionGroup);
     const QRect options = RectIn(window, *ui.optionsGroup);
 
-    for (QWidget* panel : {ui.Panel2, ui.Panel4, ui.Panel14, ui.Panel15}) {
+    for (QWidget* panel : {ui.picturePanel, ui.linkPanel, ui.bannerPanel, ui.keywordsPanel}) {
         panel->setGeometry(description);
     }
-    const int fontHeight = ui.Panel13->sizeHint().height();
-    ui.Panel13->setGeometry(description.left(), description.center().y() - fontHeight / 2,
-                            description.width(), fontHeight);
+    const int fontHeight = ui.fontPanel->sizeHint().height();
+    ui.fontPanel->setGeometry(description.left(), description.center().y() - fontHeight / 2,
+                              description.width(), fontHeight);
 
     constexpr int kEditorMarginX = 24;
     constexpr int kEditorMarginY = 16;
-    ui.Panel5->setGeometry(
+    ui.textEditorPanel->setGeometry(
         window.rect().adjusted(kEditorMarginX, kEditorMarginY, -kEditorMarginX, -kEditorMarginY));
 
     // The small panels lie over the middle of the window, centred on the further options.
-    for (QWidget* panel : {ui.Panel16, ui.Panel17, ui.Panel18}) {
+    for (QWidget* panel : {ui.rightClickPanel, ui.arrangementPanel, ui.sellerIdPanel}) {
         QRect area(QPoint(0, 0), panel->sizeHint().expandedTo(panel->minimumSizeHint()));
         area.moveCenter(options.center());
         panel->setGeometry(area);

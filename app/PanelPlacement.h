@@ -7,14 +7,14 @@
 class QWidget;
 
 namespace Ui {
-class TForm1;
+class MainWindow;
 }
 
 namespace licytek {
 
 // Lays the side panels of the window `ui` was set up on over their areas, for the window's
 // present size.
-void PlacePanels(QWidget& window, const Ui::TForm1& ui);
+void PlacePanels(QWidget& window, const Ui::MainWindow& ui);
 
 // Shows the panel on top of the others and takes the keyboard to its first input.
 void ShowPanel(QWidget* panel);

@@ -42,7 +42,8 @@ using Reply = AllegroWorker::Reply;
 
 const QString kCaption = QStringLiteral("Wyślij do Allegro");
 const QString kRememberedStatus = QStringLiteral("Ostatnio wysłana");
-constexpr std::array<std::string_view, 3> kPulledInputs = {"Edit2", "Edit1", "Memo1"};
+constexpr std::array<std::string_view, 3> kPulledInputs = {"auctionHeader", "descriptionHeader",
+                                                           "itemDescription"};
 
 QString FromUtf8(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));

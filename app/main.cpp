@@ -3,8 +3,8 @@
 #include <QIcon>
 #include <csignal>
 
+#include "app/MainWindow.h"
 #include "app/SystemDesktop.h"
-#include "app/TForm1.h"
 #include "app/Translations.h"
 
 int main(int argc, char* argv[]) {
@@ -21,7 +21,7 @@ int main(int argc, char* argv[]) {
 
     // Closing the window ends the program at once: nothing is asked, nothing is saved.
     licytek::SystemDesktop desktop;
-    licytek::TForm1 window(desktop);
+    licytek::MainWindow window(desktop);
     desktop.SetDialogOwner(&window);
     window.show();
     return QApplication::exec();

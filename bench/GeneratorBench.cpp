@@ -51,7 +51,7 @@ BENCHMARK(TypicalFormInLayout)->DenseRange(1, 8);
 
 void LongDescription(benchmark::State& state) {
     AuctionForm form = TypicalForm(Description(2000));
-    form.Memo1 = Description(static_cast<std::size_t>(state.range(0)));
+    form.itemDescription = Description(static_cast<std::size_t>(state.range(0)));
     Generate(state, form);
 }
 BENCHMARK(LongDescription)

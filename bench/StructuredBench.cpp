@@ -49,7 +49,7 @@ void Export(benchmark::State& state, const AuctionForm& form) {
         benchmark::ClobberMemory();
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
-                            static_cast<std::int64_t>(form.Memo1.size()));
+                            static_cast<std::int64_t>(form.itemDescription.size()));
     state.counters["sections"] = static_cast<double>(sections);
 }
 
@@ -60,7 +60,7 @@ BENCHMARK(TypicalFormForAllegro)->Unit(benchmark::kMicrosecond);
 
 void LongDescriptionForAllegro(benchmark::State& state) {
     AuctionForm form = TypicalForm(Description(2000));
-    form.Memo1 = Description(static_cast<std::size_t>(state.range(0)));
+    form.itemDescription = Description(static_cast<std::size_t>(state.range(0)));
     Export(state, form);
     state.SetComplexityN(state.range(0));
 }

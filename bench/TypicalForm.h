@@ -12,28 +12,29 @@ namespace licytek::bench {
 
 inline AuctionForm TypicalForm(std::string description, int layout = 1) {
     AuctionForm form;
-    form.Edit2 = "Rower g\xF3rski, stan bardzo dobry";
-    form.Edit1 = "Opis przedmiotu";
-    form.Memo1 = std::move(description);
-    form.CheckBox1 = form.CheckBox6 = form.CheckBox7 = form.CheckBox8 = form.CheckBox9 = true;
-    form.Edit3 = "601 234 567";
-    form.Edit4 = "1234567";
-    form.Memo2 =
+    form.auctionHeader = "Rower g\xF3rski, stan bardzo dobry";
+    form.descriptionHeader = "Opis przedmiotu";
+    form.itemDescription = std::move(description);
+    form.askSellerLink = form.aboutMeLink = form.otherAuctionsLink = form.commentsLink =
+        form.favouritesLink = true;
+    form.phone = "601 234 567";
+    form.messengerNumber = "1234567";
+    form.auctionTerms =
         "Wysy\xB3ka w ci\xB9gu 3 dni od wp\xB3"
         "aty.\r\nNie wysy\xB3"
         "am za pobraniem.";
-    form.Edit5 = "12 3456 7890 1234 5678 9012 3456";
-    form.Edit6 = "Poczta Polska: 15 z\xB3";
-    form.Edit7 = "Kurier: 25 z\xB3";
-    form.Edit34 = "Rower g\xF3rski";
-    form.Memo5 = "rower g\xF3rski 19 cali";
-    form.CheckBox2 = form.CheckBox4 = true;
-    form.ComboBox1 = 1;
-    form.CheckBox23 = form.CheckBox24 = form.CheckBox30 = form.CheckBox29 = form.CheckBox28 = true;
-    bool AuctionForm::*const radios[] = {&AuctionForm::RadioButton1, &AuctionForm::RadioButton2,
-                                         &AuctionForm::RadioButton3, &AuctionForm::RadioButton4,
-                                         &AuctionForm::RadioButton5, &AuctionForm::RadioButton6,
-                                         &AuctionForm::RadioButton7, &AuctionForm::RadioButton8};
+    form.bankAccount = "12 3456 7890 1234 5678 9012 3456";
+    form.shippingLine1 = "Poczta Polska: 15 z\xB3";
+    form.shippingLine2 = "Kurier: 25 z\xB3";
+    form.pageTitle = "Rower g\xF3rski";
+    form.keywords = "rower g\xF3rski 19 cali";
+    form.backgroundGradient = form.linkHighlight = true;
+    form.pageEnterEffect = 1;
+    form.sellerBlockLeft = form.contactBlockLeft = form.termsBlockRight = form.bankBlockRight =
+        form.shippingBlockRight = true;
+    bool AuctionForm::*const radios[] = {
+        &AuctionForm::layout1, &AuctionForm::layout2, &AuctionForm::layout3, &AuctionForm::layout4,
+        &AuctionForm::layout5, &AuctionForm::layout6, &AuctionForm::layout7, &AuctionForm::layout8};
     for (auto radio : radios) {
         form.*radio = false;
     }

@@ -37,7 +37,7 @@ std::optional<Failure> WriteToStandardOutput(std::string_view bytes);
 std::optional<Failure> WriteTextToStandardOutput(std::string_view cp1250, bool utf8);
 // One line to standard error, "licytek-cli: " and `line`, for warnings along the way.
 void WriteDiagnostic(std::string_view line);
-// Each finding of an export as one such line: "error: Edit2: message".
+// Each finding of an export as one such line: "error: auctionHeader: message".
 void ReportFindings(const std::vector<structured::Finding>& findings);
 
 // The whole of `stream` up to `maxBytes`, or a failure named after `name`.

@@ -43,20 +43,21 @@ void AddLinkOpening(std::string& memo1, std::string_view address) {
 
 void AddPictureTag(std::string& memo1, const AuctionForm& form) {
     AddLineTo(memo1, "<img src=\"");
-    std::string tag = Concatenate({form.Edit17, "\" border=0 "});
-    if (form.CheckBox19) {
-        tag += Concatenate({"width=\"", form.Edit23, "%\" height=\"", form.Edit24, "%\""});
+    std::string tag = Concatenate({form.pictureAddress, "\" border=0 "});
+    if (form.pictureResized) {
+        tag += Concatenate(
+            {"width=\"", form.pictureWidth, "%\" height=\"", form.pictureHeight, "%\""});
     }
     tag += ">";
-    if (form.CheckBox18) {
+    if (form.pictureOpensAddress) {
         tag += "</A>";
     }
     AppendTo(memo1, tag);
 }
 
 void AddWebPicture(std::string& memo1, const AuctionForm& form) {
-    if (form.CheckBox18) {
-        AddLinkOpening(memo1, form.Edit22);
+    if (form.pictureOpensAddress) {
+        AddLinkOpening(memo1, form.pictureLinkAddress);
     }
     AddPictureTag(memo1, form);
 }
@@ -64,32 +65,33 @@ void AddWebPicture(std::string& memo1, const AuctionForm& form) {
 }  // namespace
 
 std::string InsertPicture(const AuctionForm& form) {
-    const std::size_t room = TotalSize({form.Edit17, form.Edit22, form.Edit23, form.Edit24}) +
+    const std::size_t room = TotalSize({form.pictureAddress, form.pictureLinkAddress,
+                                        form.pictureWidth, form.pictureHeight}) +
                              kTagLiteralsRoom + kGalleryPlaceholder.size();
-    std::string memo1 = CopyWithRoom(form.Memo1, room);
-    if (form.RadioButton9) {
+    std::string memo1 = CopyWithRoom(form.itemDescription, room);
+    if (form.pictureFromWeb) {
         AddWebPicture(memo1, form);
     }
-    if (form.RadioButton10) {
+    if (form.pictureFromGallery) {
         AppendTo(memo1, kGalleryPlaceholder);
     }
     return memo1;
 }
 
 std::string InsertLink(const AuctionForm& form) {
-    std::string memo1 =
-        CopyWithRoom(form.Memo1, TotalSize({form.Edit25, form.Edit26}) + kTagLiteralsRoom);
-    AddLinkOpening(memo1, form.Edit26);
-    AppendTo(memo1, Concatenate({form.Edit25, "</A>"}));
+    std::string memo1 = CopyWithRoom(
+        form.itemDescription, TotalSize({form.linkText, form.linkAddress}) + kTagLiteralsRoom);
+    AddLinkOpening(memo1, form.linkAddress);
+    AppendTo(memo1, Concatenate({form.linkText, "</A>"}));
     return memo1;
 }
 
 std::string ChangeFont(const AuctionForm& form) {
     const std::string_view sizeEnd = Fragment(FragmentLine::FontSizeClosing);
     const std::initializer_list<std::string_view> pieces = {
-        "<font face=\"",         form.ComboBox9, "\" color=\"", form.Edit31,
-        "\" style=\"font-size:", form.ComboBox8, sizeEnd};
-    std::string memo1 = CopyWithRoom(form.Memo1, TotalSize(pieces));
+        "<font face=\"",         form.fontFace, "\" color=\"", form.fontColour,
+        "\" style=\"font-size:", form.fontSize, sizeEnd};
+    std::string memo1 = CopyWithRoom(form.itemDescription, TotalSize(pieces));
     for (std::string_view piece : pieces) {
         AppendTo(memo1, piece);
     }

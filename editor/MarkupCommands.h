@@ -1,6 +1,7 @@
 // The fixed pieces of markup that one click adds as a new line: the gallery placeholder, a
 // line break and the four paragraph alignments. The description group's buttons add them to
-// the item description Memo1, the text editor's "Nowy wiersz" and "Wstaw galerię" to Memo3.
+// the item description itemDescription, the text editor's "Nowy wiersz" and "Wstaw galerię" to
+// editorText.
 #pragma once
 
 #include <string>
@@ -9,12 +10,12 @@
 namespace licytek {
 
 enum class Markup {
-    Gallery,         // Button9 "Wstaw galerię" (Button21 in the text editor)
-    NewLine,         // Button5 "Nowy wiersz" (Button19 in the text editor)
-    AlignLeft,       // Button1 "Do lewej"
-    AlignCenter,     // Button2 "Wyśrodkuj"
-    AlignRight,      // Button3 "Do prawej"
-    AlignJustified,  // Button4 "Wyjustuj"
+    Gallery,         // galleryButton "Wstaw galerię" (editorGalleryButton in the text editor)
+    NewLine,         // newLineButton "Nowy wiersz" (editorNewLineButton in the text editor)
+    AlignLeft,       // alignLeftButton "Do lewej"
+    AlignCenter,     // alignCentreButton "Wyśrodkuj"
+    AlignRight,      // alignRightButton "Do prawej"
+    AlignJustified,  // justifyButton "Wyjustuj"
 };
 
 // Where the auction site shows the seller's own picture gallery.

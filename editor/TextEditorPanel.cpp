@@ -21,9 +21,9 @@ struct StyleElement {
 
 // Bold, italic, underline, in the order they open; they close in the reverse order.
 constexpr std::array<StyleElement, 3> kStyleElements = {{
-    {&AuctionForm::Panel6, "<B>", "</B>"},
-    {&AuctionForm::Panel7, "<I>", "</I>"},
-    {&AuctionForm::Panel8, "<U>", "</U>"},
+    {&AuctionForm::editorBold, "<B>", "</B>"},
+    {&AuctionForm::editorItalic, "<I>", "</I>"},
+    {&AuctionForm::editorUnderline, "<U>", "</U>"},
 }};
 
 struct AlignmentSwitch {
@@ -32,10 +32,10 @@ struct AlignmentSwitch {
 };
 
 constexpr std::array<AlignmentSwitch, 4> kAlignmentSwitches = {{
-    {&AuctionForm::Panel9, "left"},
-    {&AuctionForm::Panel10, "center"},
-    {&AuctionForm::Panel11, "right"},
-    {&AuctionForm::Panel12, "justify"},
+    {&AuctionForm::editorAlignLeft, "left"},
+    {&AuctionForm::editorAlignCentre, "center"},
+    {&AuctionForm::editorAlignRight, "right"},
+    {&AuctionForm::editorJustify, "justify"},
 }};
 
 std::string_view Alignment(const AuctionForm& form) {
@@ -49,51 +49,52 @@ std::string_view Alignment(const AuctionForm& form) {
 
 void AppendMovingTextOpening(std::string& snippet, const AuctionForm& form) {
     snippet += "<marquee scrollamount=\"";
-    snippet += form.Edit29;
+    snippet += form.movingStep;
     snippet += "\" scrolldelay=\"";
-    snippet += form.Edit28;
+    snippet += form.movingDelay;
     snippet += "\" bgcolor=\"";
-    snippet += form.Edit30;
+    snippet += form.movingBackground;
     // "W lewo" and "Przewijanie" are the browser's defaults and so write nothing.
-    if (form.RadioButton12) {
+    if (form.movesRight) {
         snippet += "\" direction=\"right";
     }
-    if (form.RadioButton14) {
+    if (form.slidingAnimation) {
         snippet += "\" behavior=\"slide";
     }
-    if (form.RadioButton15) {
+    if (form.alternatingAnimation) {
         snippet += "\" behavior=\"alternate";
     }
     snippet += "\">";
 }
 
 std::size_t SnippetSizeEstimate(const AuctionForm& form) {
-    return form.ComboBox6.size() + form.ComboBox7.size() + form.Edit27.size() + form.Edit28.size() +
-           form.Edit29.size() + form.Edit30.size() + form.Memo3.size() + kSnippetLiteralsRoom;
+    return form.editorFontFace.size() + form.editorFontSize.size() + form.editorFontColour.size() +
+           form.movingDelay.size() + form.movingStep.size() + form.movingBackground.size() +
+           form.editorText.size() + kSnippetLiteralsRoom;
 }
 
 void AppendSnippet(std::string& out, const AuctionForm& form) {
     out += "<p align=\"";
     out += Alignment(form);
     out += "\"><font face=\"";
-    out += form.ComboBox6;
+    out += form.editorFontFace;
     out += "\" style=\"font-size:";
-    out += form.ComboBox7;
+    out += form.editorFontSize;
     out += "pt;\" color=\"";
-    out += form.Edit27;
+    out += form.editorFontColour;
     out += "\">";
     for (const StyleElement& style : kStyleElements) {
         if (form.*style.pressed) {
             out += style.opening;
         }
     }
-    if (form.CheckBox20) {
+    if (form.movingText) {
         AppendMovingTextOpening(out, form);
     }
-    out += form.Memo3;
+    out += form.editorText;
     // Every element closes inside the one around it, so that the snippet's font, alignment
     // and moving text end with it and the rest of the description keeps its own.
-    if (form.CheckBox20) {
+    if (form.movingText) {
         out += "</marquee>";
     }
     for (auto style = kStyleElements.rbegin(); style != kStyleElements.rend(); ++style) {
@@ -114,13 +115,13 @@ std::string BuildSnippet(const AuctionForm& form) {
 }
 
 std::string AddSnippet(const AuctionForm& form) {
-    std::string memo4 = CopyWithRoom(form.Memo4, SnippetSizeEstimate(form));
+    std::string memo4 = CopyWithRoom(form.readyCode, SnippetSizeEstimate(form));
     AppendSnippet(memo4, form);
     return memo4;
 }
 
 std::string SaveReadyCode(const AuctionForm& form) {
-    return Append(form.Memo1, form.Memo4);
+    return Append(form.itemDescription, form.readyCode);
 }
 
 }  // namespace licytek

@@ -38,16 +38,16 @@ struct SiteLink {
 };
 
 constexpr std::array<SiteLink, 4> kSellerLinks = {{
-    {&AuctionForm::CheckBox6, AboutMeLinkOpening, AboutMeLinkInlineClosing,
+    {&AuctionForm::aboutMeLink, AboutMeLinkOpening, AboutMeLinkInlineClosing,
      AboutMeLinkStackedClosing, "<br>"},
-    {&AuctionForm::CheckBox7, OtherAuctionsLinkOpening, OtherAuctionsLinkInlineClosing,
+    {&AuctionForm::otherAuctionsLink, OtherAuctionsLinkOpening, OtherAuctionsLinkInlineClosing,
      OtherAuctionsLinkStackedClosing, "<br>"},
-    {&AuctionForm::CheckBox8, CommentsLinkOpening, CommentsLinkInlineClosing,
+    {&AuctionForm::commentsLink, CommentsLinkOpening, CommentsLinkInlineClosing,
      CommentsLinkStackedClosing, "<br>"},
-    {&AuctionForm::CheckBox9, AddToFavouritesLinkOpening, AddToFavouritesLinkClosing,
+    {&AuctionForm::favouritesLink, AddToFavouritesLinkOpening, AddToFavouritesLinkClosing,
      AddToFavouritesLinkClosing, "<br><br>"},
 }};
-constexpr SiteLink kAskQuestionLink = {&AuctionForm::CheckBox1, AskQuestionLinkOpening,
+constexpr SiteLink kAskQuestionLink = {&AuctionForm::askSellerLink, AskQuestionLinkOpening,
                                        AskQuestionLinkInlineClosing, AskQuestionLinkStackedClosing,
                                        "<br><br>"};
 
@@ -100,7 +100,8 @@ const BlockFrames& FramesOf(InfoBlock block) {
 }
 
 constexpr std::array<std::string AuctionForm::*, 4> kShippingLines = {
-    &AuctionForm::Edit6, &AuctionForm::Edit7, &AuctionForm::Edit8, &AuctionForm::Edit9};
+    &AuctionForm::shippingLine1, &AuctionForm::shippingLine2, &AuctionForm::shippingLine3,
+    &AuctionForm::shippingLine4};
 
 bool AnySellerLinkShown(const AuctionForm& form) {
     for (const SiteLink& link : kSellerLinks) {
@@ -142,13 +143,14 @@ void AppendContactContent(const BuildContext& context, ContentVariant variant) {
     const AuctionForm& form = context.form;
     const ItemEndings& endings = EndingsOf(variant);
     AppendSiteLink(context, kAskQuestionLink, variant);
-    if (!form.Edit3.empty()) {
-        Append(context.out, {"Telefon: ", form.Edit3, endings.phone});
+    if (!form.phone.empty()) {
+        Append(context.out, {"Telefon: ", form.phone, endings.phone});
     }
-    if (!form.Edit4.empty()) {
+    if (!form.messengerNumber.empty()) {
         // The number is both the messenger link's target and the status picture's key.
-        Append(context.out, {"<a href=\"gg:", form.Edit4, Fragment(MessengerStatusPictureOpening),
-                             form.Edit4, endings.messenger});
+        Append(context.out,
+               {"<a href=\"gg:", form.messengerNumber, Fragment(MessengerStatusPictureOpening),
+                form.messengerNumber, endings.messenger});
     }
 }
 
@@ -170,10 +172,10 @@ void AppendContent(const BuildContext& context, InfoBlock block, ContentVariant 
             AppendContactContent(context, variant);
             break;
         case InfoBlock::Terms:
-            context.out.append(context.form.Memo2);
+            context.out.append(context.form.auctionTerms);
             break;
         case InfoBlock::Bank:
-            context.out.append(context.form.Edit5);
+            context.out.append(context.form.bankAccount);
             break;
         case InfoBlock::Shipping:
             AppendShippingContent(context, variant);
@@ -188,11 +190,11 @@ bool InfoBlockIsWritten(const AuctionForm& form, InfoBlock block) {
         case InfoBlock::Seller:
             return AnySellerLinkShown(form);
         case InfoBlock::Contact:
-            return form.CheckBox1 || !form.Edit3.empty() || !form.Edit4.empty();
+            return form.askSellerLink || !form.phone.empty() || !form.messengerNumber.empty();
         case InfoBlock::Terms:
-            return !form.Memo2.empty();
+            return !form.auctionTerms.empty();
         case InfoBlock::Bank:
-            return !form.Edit5.empty();
+            return !form.bankAccount.empty();
         case InfoBlock::Shipping:
             return AnyShippingLineFilled(form);
     }
@@ -202,8 +204,8 @@ bool InfoBlockIsWritten(const AuctionForm& form, InfoBlock block) {
 void AppendAuctionHeaderBox(const BuildContext& context) {
     // The centring and font that the header's opening opens stay open: the page has always
     // relied on it.
-    Append(context.out, {Fragment(ThinBar), Fragment(AuctionHeaderOpening), context.form.Edit2,
-                         "</TD></TR></TABLE>"});
+    Append(context.out, {Fragment(ThinBar), Fragment(AuctionHeaderOpening),
+                         context.form.auctionHeader, "</TD></TR></TABLE>"});
 }
 
 void AppendLowerBar(const BuildContext& context) {
@@ -245,8 +247,8 @@ bool AppendBox(const BuildContext& context, InfoBlock block, BoxBreak boxBreak) 
 
 void AppendDescription(const BuildContext& context, std::string_view opener,
                        std::string_view closer) {
-    Append(context.out, {opener, context.form.Edit1, Fragment(DescriptionTitleClosing),
-                         context.form.Memo1, closer});
+    Append(context.out, {opener, context.form.descriptionHeader, Fragment(DescriptionTitleClosing),
+                         context.form.itemDescription, closer});
 }
 
 }  // namespace licytek

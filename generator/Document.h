@@ -10,7 +10,7 @@
 namespace licytek {
 
 // Runs BuildHead and then the builder of the first chosen layout radio button
-// (RadioButton1..8), or nothing more when none is chosen. Returns the output text in
+// (layout1..8), or nothing more when none is chosen. Returns the output text in
 // Windows-1250, exactly as it goes to the clipboard (no line break added).
 std::string BuildDocument(const AuctionForm& form, std::string_view sellerId);
 

@@ -46,19 +46,19 @@ void AppendJavaScriptStringContent(std::string& out, std::string_view text) {
 
 void AppendTitleAndMetaTags(const BuildContext& context) {
     const AuctionForm& form = context.form;
-    Append(context.out, {"<Title>", form.Edit34, "</Title>"});
-    Append(context.out, {"<META name=\"keywords\" content=\"", form.Memo5, "\">"});
-    Append(context.out, {"<META name=\"description\" content=\"", form.Memo8, "\">"});
+    Append(context.out, {"<Title>", form.pageTitle, "</Title>"});
+    Append(context.out, {"<META name=\"keywords\" content=\"", form.keywords, "\">"});
+    Append(context.out, {"<META name=\"description\" content=\"", form.searchDescription, "\">"});
 }
 
 void AppendLocks(const BuildContext& context) {
     const AuctionForm& form = context.form;
-    if (form.CheckBox5) {
+    if (form.descriptionLock) {
         context.out.append(Fragment(CopyLockBody));
     }
-    if (form.CheckBox3) {
+    if (form.rightClickLock) {
         context.out.append(Fragment(RightClickMessageOpening));
-        AppendJavaScriptStringContent(context.out, form.Edit35);
+        AppendJavaScriptStringContent(context.out, form.rightClickMessage);
         context.out.append(Fragment(RightClickMessageClosing));
     }
 }
@@ -76,38 +76,39 @@ struct StyleRow {
 };
 
 constexpr std::array<StyleRow, 33> kStyleRows = {{
-    {StyleCondition::BackgroundPicture, StyleBodyBackgroundPicture, &AuctionForm::Edit33, ")"},
-    {StyleCondition::BackgroundColour, StyleBodyBackgroundColour, &AuctionForm::Edit14, ""},
-    {StyleCondition::Always, StyleScrollbarBaseColour, &AuctionForm::Edit15, ""},
-    {StyleCondition::Always, StyleScrollbarTrackColour, &AuctionForm::Edit15, ""},
-    {StyleCondition::Always, StyleScrollbarFaceColour, &AuctionForm::Edit15, ""},
-    {StyleCondition::Always, StyleNagBackground, &AuctionForm::Edit15, ""},
-    {StyleCondition::Always, StyleNagTextColour, &AuctionForm::Edit18, ""},
-    {StyleCondition::Always, StyleTabelaBorderColour, &AuctionForm::Edit15, ""},
-    {StyleCondition::Always, StyleTabelaBackground, &AuctionForm::Edit16, ""},
-    {StyleCondition::Always, StyleLinkColour, &AuctionForm::Edit20, ""},
-    {StyleCondition::Always, StyleVisitedLinkColour, &AuctionForm::Edit21, ""},
-    {StyleCondition::HoverHighlight, StyleHoverBackground, &AuctionForm::Edit15, ""},
-    {StyleCondition::Always, StyleNavbarBackground, &AuctionForm::Edit15, ""},
+    {StyleCondition::BackgroundPicture, StyleBodyBackgroundPicture,
+     &AuctionForm::backgroundPictureAddress, ")"},
+    {StyleCondition::BackgroundColour, StyleBodyBackgroundColour, &AuctionForm::pageBackground, ""},
+    {StyleCondition::Always, StyleScrollbarBaseColour, &AuctionForm::borderColour, ""},
+    {StyleCondition::Always, StyleScrollbarTrackColour, &AuctionForm::borderColour, ""},
+    {StyleCondition::Always, StyleScrollbarFaceColour, &AuctionForm::borderColour, ""},
+    {StyleCondition::Always, StyleNagBackground, &AuctionForm::borderColour, ""},
+    {StyleCondition::Always, StyleNagTextColour, &AuctionForm::headerTextColour, ""},
+    {StyleCondition::Always, StyleTabelaBorderColour, &AuctionForm::borderColour, ""},
+    {StyleCondition::Always, StyleTabelaBackground, &AuctionForm::tableInteriorColour, ""},
+    {StyleCondition::Always, StyleLinkColour, &AuctionForm::activeLinkColour, ""},
+    {StyleCondition::Always, StyleVisitedLinkColour, &AuctionForm::visitedLinkColour, ""},
+    {StyleCondition::HoverHighlight, StyleHoverBackground, &AuctionForm::borderColour, ""},
+    {StyleCondition::Always, StyleNavbarBackground, &AuctionForm::borderColour, ""},
     {StyleCondition::Gradient, GradientStartColour, nullptr, ""},
-    {StyleCondition::Always, StyleItemPageBackground, &AuctionForm::Edit15, ""},
-    {StyleCondition::Always, StyleItMainBackground, &AuctionForm::Edit15, ""},
-    {StyleCondition::Always, StyleItMainBorderColour, &AuctionForm::Edit15, ""},
-    {StyleCondition::Always, StyleItTdRBackground, &AuctionForm::Edit16, ""},
-    {StyleCondition::Always, StyleItTdBackground, &AuctionForm::Edit16, ""},
+    {StyleCondition::Always, StyleItemPageBackground, &AuctionForm::borderColour, ""},
+    {StyleCondition::Always, StyleItMainBackground, &AuctionForm::borderColour, ""},
+    {StyleCondition::Always, StyleItMainBorderColour, &AuctionForm::borderColour, ""},
+    {StyleCondition::Always, StyleItTdRBackground, &AuctionForm::tableInteriorColour, ""},
+    {StyleCondition::Always, StyleItTdBackground, &AuctionForm::tableInteriorColour, ""},
     {StyleCondition::Gradient, GradientStartColour, nullptr, ""},
-    {StyleCondition::Always, StyleHeadcolorBackground, &AuctionForm::Edit15, ""},
-    {StyleCondition::Always, StyleNocolorBorderColour, &AuctionForm::Edit15, ""},
-    {StyleCondition::Always, StyleWhiteBackground, &AuctionForm::Edit16, ""},
+    {StyleCondition::Always, StyleHeadcolorBackground, &AuctionForm::borderColour, ""},
+    {StyleCondition::Always, StyleNocolorBorderColour, &AuctionForm::borderColour, ""},
+    {StyleCondition::Always, StyleWhiteBackground, &AuctionForm::tableInteriorColour, ""},
     {StyleCondition::Gradient, GradientStartColour, nullptr, ""},
-    {StyleCondition::Always, StyleTableInfoBackground, &AuctionForm::Edit16, ""},
+    {StyleCondition::Always, StyleTableInfoBackground, &AuctionForm::tableInteriorColour, ""},
     {StyleCondition::Gradient, GradientStartColour, nullptr, ""},
-    {StyleCondition::Always, StyleTableInfoBorderColour, &AuctionForm::Edit15, ""},
-    {StyleCondition::Always, StyleBidWinBackground, &AuctionForm::Edit16, ""},
+    {StyleCondition::Always, StyleTableInfoBorderColour, &AuctionForm::borderColour, ""},
+    {StyleCondition::Always, StyleBidWinBackground, &AuctionForm::tableInteriorColour, ""},
     {StyleCondition::Gradient, GradientStartColour, nullptr, ""},
-    {StyleCondition::Always, StyleBidHistBackground, &AuctionForm::Edit15, ""},
-    {StyleCondition::Always, StyleBidInfoVdotBackground, &AuctionForm::Edit15, ""},
-    {StyleCondition::Always, StyleBidInfoHdotBackground, &AuctionForm::Edit15, ""},
+    {StyleCondition::Always, StyleBidHistBackground, &AuctionForm::borderColour, ""},
+    {StyleCondition::Always, StyleBidInfoVdotBackground, &AuctionForm::borderColour, ""},
+    {StyleCondition::Always, StyleBidInfoHdotBackground, &AuctionForm::borderColour, ""},
     {StyleCondition::Always, StyleEnd, nullptr, ""},
 }};
 
@@ -116,21 +117,22 @@ bool StyleRowApplies(const AuctionForm& form, StyleCondition condition) {
         case StyleCondition::Always:
             return true;
         case StyleCondition::BackgroundPicture:
-            return form.CheckBox21;
+            return form.backgroundPictureShown;
         case StyleCondition::BackgroundColour:
-            return !form.CheckBox21;
+            return !form.backgroundPictureShown;
         case StyleCondition::HoverHighlight:
-            return form.CheckBox4;
+            return form.linkHighlight;
         case StyleCondition::Gradient:
-            return form.CheckBox2;
+            return form.backgroundGradient;
     }
     return false;
 }
 
 // The gradient runs from the table interior colour to the border colour.
 void AppendGradientSuffix(const BuildContext& context) {
-    Append(context.out, {Fragment(GradientStartColour), context.form.Edit16,
-                         Fragment(GradientEndColour), context.form.Edit15, Fragment(GradientType)});
+    Append(context.out,
+           {Fragment(GradientStartColour), context.form.tableInteriorColour,
+            Fragment(GradientEndColour), context.form.borderColour, Fragment(GradientType)});
 }
 
 void AppendStyleBlock(const BuildContext& context) {
@@ -152,14 +154,14 @@ void AppendStyleBlock(const BuildContext& context) {
 // The title, keywords and description once more, this time only when filled in.
 void AppendFilledTitleAndMetaTags(const BuildContext& context) {
     const AuctionForm& form = context.form;
-    if (!form.Edit34.empty()) {
-        Append(context.out, {"<title>", form.Edit34, "</title>"});
+    if (!form.pageTitle.empty()) {
+        Append(context.out, {"<title>", form.pageTitle, "</title>"});
     }
-    if (!form.Memo5.empty()) {
-        Append(context.out, {Fragment(KeywordsMetaOpening), form.Memo5, "\">"});
+    if (!form.keywords.empty()) {
+        Append(context.out, {Fragment(KeywordsMetaOpening), form.keywords, "\">"});
     }
-    if (!form.Memo8.empty()) {
-        Append(context.out, {Fragment(DescriptionMetaOpening), form.Memo8, "\">"});
+    if (!form.searchDescription.empty()) {
+        Append(context.out, {Fragment(DescriptionMetaOpening), form.searchDescription, "\">"});
     }
 }
 
@@ -172,10 +174,14 @@ struct TransitionRow {
 };
 
 constexpr std::array<TransitionRow, 4> kTransitionRows = {{
-    {&AuctionForm::ComboBox1, &AuctionForm::Edit10, PageEnterBlend, PageEnterReveal},  // page enter
-    {&AuctionForm::ComboBox3, &AuctionForm::Edit12, PageExitBlend, PageExitReveal},    // page exit
-    {&AuctionForm::ComboBox2, &AuctionForm::Edit11, SiteEnterBlend, SiteEnterReveal},  // site enter
-    {&AuctionForm::ComboBox4, &AuctionForm::Edit13, SiteExitBlend, SiteExitReveal},    // site exit
+    {&AuctionForm::pageEnterEffect, &AuctionForm::pageEnterDuration, PageEnterBlend,
+     PageEnterReveal},  // page enter
+    {&AuctionForm::pageExitEffect, &AuctionForm::pageExitDuration, PageExitBlend,
+     PageExitReveal},  // page exit
+    {&AuctionForm::siteEnterEffect, &AuctionForm::siteEnterDuration, SiteEnterBlend,
+     SiteEnterReveal},  // site enter
+    {&AuctionForm::siteExitEffect, &AuctionForm::siteExitDuration, SiteExitBlend,
+     SiteExitReveal},  // site exit
 }};
 
 // List position 1 is the blend; positions from 2 on are the reveal transitions from 0 on.
@@ -202,8 +208,9 @@ void AppendTransitionTags(const BuildContext& context) {
 
 void AppendBodyStart(const BuildContext& context) {
     context.out.append("<body><center>");
-    if (context.form.CheckBox22) {
-        Append(context.out, {"<br><img src=\"", context.form.Edit32, "\" border=0><br><br><br>"});
+    if (context.form.bannerShown) {
+        Append(context.out,
+               {"<br><img src=\"", context.form.bannerAddress, "\" border=0><br><br><br>"});
     }
 }
 

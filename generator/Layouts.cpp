@@ -158,10 +158,11 @@ void BuildLayout7(const BuildContext& context) {
 void BuildLayout8(const BuildContext& context) {
     const AuctionForm& form = context.form;
     // The right-hand switches are numbered from the bottom up.
-    const ColumnPlacement left = {form.CheckBox23, form.CheckBox24, form.CheckBox25,
-                                  form.CheckBox26, form.CheckBox27};
-    const ColumnPlacement right = {form.CheckBox32, form.CheckBox31, form.CheckBox30,
-                                   form.CheckBox29, form.CheckBox28};
+    const ColumnPlacement left = {form.sellerBlockLeft, form.contactBlockLeft, form.termsBlockLeft,
+                                  form.bankBlockLeft, form.shippingBlockLeft};
+    const ColumnPlacement right = {form.sellerBlockRight, form.contactBlockRight,
+                                   form.termsBlockRight, form.bankBlockRight,
+                                   form.shippingBlockRight};
     AppendHeaderAndLowerBar(context);
     context.out.append(
         "<TABLE cellspacing=0 cellpadding=0 width=96%><TR valign=top><TD width=18%>");

@@ -15,129 +15,130 @@ inline constexpr int kNoListItem = -1;
 
 struct AuctionForm {
     // --- Main area, "Informacje niezbędne" (required information) ---
-    std::string Edit2;       // auction header, the big title at the top of the page
-    bool CheckBox1 = false;  // write the ask-the-seller link ("Zadaj pytanie sprzedającemu")
-    std::string Edit3;       // phone number
-    std::string Edit4;       // Gadu-Gadu number
-    std::string Memo2;       // auction terms, several lines
-    std::string Edit5;       // bank account number
-    std::string Edit6;       // shipping costs, line 1
-    std::string Edit7;       // shipping costs, line 2
-    std::string Edit8;       // shipping costs, line 3
-    std::string Edit9;       // shipping costs, line 4
-    bool CheckBox6 = false;  // link to the seller's about-me page
-    bool CheckBox7 = false;  // link to the seller's other auctions
-    bool CheckBox8 = false;  // link to the seller's comments
-    bool CheckBox9 = false;  // add-the-seller-to-favourites link
+    std::string auctionHeader;    // auction header, the big title at the top of the page
+    bool askSellerLink = false;   // write the ask-the-seller link ("Zadaj pytanie sprzedającemu")
+    std::string phone;            // phone number
+    std::string messengerNumber;  // Gadu-Gadu number
+    std::string auctionTerms;     // auction terms, several lines
+    std::string bankAccount;      // bank account number
+    std::string shippingLine1;    // shipping costs, line 1
+    std::string shippingLine2;    // shipping costs, line 2
+    std::string shippingLine3;    // shipping costs, line 3
+    std::string shippingLine4;    // shipping costs, line 4
+    bool aboutMeLink = false;     // link to the seller's about-me page
+    bool otherAuctionsLink = false;  // link to the seller's other auctions
+    bool commentsLink = false;       // link to the seller's comments
+    bool favouritesLink = false;     // add-the-seller-to-favourites link
 
     // --- Main area, "Opis przedmiotu" (item description) ---
-    std::string Edit1;  // description header
-    std::string Memo1;  // item description, several lines, with the seller's markup
+    std::string descriptionHeader;  // description header
+    std::string itemDescription;    // item description, several lines, with the seller's markup
 
     // --- Main area, "Kolory" (page colours) ---
-    std::string Edit14 = "#FFFFFF";  // page background
-    std::string Edit15 = "#000000";  // borders, bars, scroll bars, gradient end
-    std::string Edit16 = "#FFFFFF";  // table interiors, gradient start
-    std::string Edit18 = "#FFFFFF";  // header text
-    std::string Edit19 = "#000000";  // text in the tables (no builder writes it)
-    std::string Edit20 = "#000000";  // active links
-    std::string Edit21 = "#000000";  // visited links
-    int ComboBox5 = kNoListItem;     // colour style list position
+    std::string pageBackground = "#FFFFFF";       // page background
+    std::string borderColour = "#000000";         // borders, bars, scroll bars, gradient end
+    std::string tableInteriorColour = "#FFFFFF";  // table interiors, gradient start
+    std::string headerTextColour = "#FFFFFF";     // header text
+    std::string tableTextColour = "#000000";      // text in the tables (no builder writes it)
+    std::string activeLinkColour = "#000000";     // active links
+    std::string visitedLinkColour = "#000000";    // visited links
+    int colourStyle = kNoListItem;                // colour style list position
 
     // --- Main area, "Dodatkowe opcje" (further options) ---
-    int ComboBox1 = kNoListItem;  // page-enter effect
-    std::string Edit10 = "2.0";   // page-enter duration
-    int ComboBox2 = kNoListItem;  // site-enter effect
-    std::string Edit11 = "2.0";   // site-enter duration
-    int ComboBox3 = kNoListItem;  // page-exit effect
-    std::string Edit12 = "2.0";   // page-exit duration
-    int ComboBox4 = kNoListItem;  // site-exit effect
-    std::string Edit13 = "2.0";   // site-exit duration
-    bool CheckBox2 = false;       // background gradient
-    bool CheckBox3 = false;       // right-click lock
-    bool CheckBox5 = false;       // description lock
-    bool CheckBox4 = false;       // link hover highlight
+    int pageEnterEffect = kNoListItem;      // page-enter effect
+    std::string pageEnterDuration = "2.0";  // page-enter duration
+    int siteEnterEffect = kNoListItem;      // site-enter effect
+    std::string siteEnterDuration = "2.0";  // site-enter duration
+    int pageExitEffect = kNoListItem;       // page-exit effect
+    std::string pageExitDuration = "2.0";   // page-exit duration
+    int siteExitEffect = kNoListItem;       // site-exit effect
+    std::string siteExitDuration = "2.0";   // site-exit duration
+    bool backgroundGradient = false;        // background gradient
+    bool rightClickLock = false;            // right-click lock
+    bool descriptionLock = false;           // description lock
+    bool linkHighlight = false;             // link hover highlight
 
     // --- Main area, "Aukcja" (page layout, one of eight) ---
-    bool RadioButton1 = true;  // layout 1
-    bool RadioButton2 = false;
-    bool RadioButton3 = false;
-    bool RadioButton4 = false;
-    bool RadioButton5 = false;
-    bool RadioButton6 = false;
-    bool RadioButton7 = false;
-    bool RadioButton8 = false;  // layout 8, arranged with Panel17
+    bool layout1 = true;  // layout 1
+    bool layout2 = false;
+    bool layout3 = false;
+    bool layout4 = false;
+    bool layout5 = false;
+    bool layout6 = false;
+    bool layout7 = false;
+    bool layout8 = false;  // layout 8, arranged with arrangementPanel
 
-    // --- Picture panel Panel2, "Wstaw zdjęcie" ---
-    bool RadioButton9 = true;        // picture from a web server
-    bool RadioButton10 = false;      // picture from the auction site's gallery
-    std::string Edit17 = "http://";  // picture address
-    bool CheckBox18 = false;         // the picture opens an address when clicked
-    std::string Edit22 = "http://";  // address the picture opens
-    bool CheckBox19 = false;         // give the picture a size
-    std::string Edit23 = "100";      // width in per cent
-    std::string Edit24 = "100";      // height in per cent
+    // --- Picture panel picturePanel, "Wstaw zdjęcie" ---
+    bool pictureFromWeb = true;                  // picture from a web server
+    bool pictureFromGallery = false;             // picture from the auction site's gallery
+    std::string pictureAddress = "http://";      // picture address
+    bool pictureOpensAddress = false;            // the picture opens an address when clicked
+    std::string pictureLinkAddress = "http://";  // address the picture opens
+    bool pictureResized = false;                 // give the picture a size
+    std::string pictureWidth = "100";            // width in per cent
+    std::string pictureHeight = "100";           // height in per cent
 
-    // --- Link panel Panel4, "Wstaw link" ---
-    std::string Edit25;              // link text
-    std::string Edit26 = "http://";  // link address
+    // --- Link panel linkPanel, "Wstaw link" ---
+    std::string linkText;                 // link text
+    std::string linkAddress = "http://";  // link address
 
-    // --- Font panel Panel13 ---
-    std::string ComboBox9 = "Verdana";  // font face
-    std::string ComboBox8 = "12";       // font size in points
-    std::string Edit31 = "#000000";     // font colour
+    // --- Font panel fontPanel ---
+    std::string fontFace = "Verdana";    // font face
+    std::string fontSize = "12";         // font size in points
+    std::string fontColour = "#000000";  // font colour
 
-    // --- Text editor panel Panel5, "Edytor tekstu" ---
-    std::string ComboBox6 = "Verdana";  // font face
-    std::string ComboBox7 = "12";       // font size in points
-    std::string Edit27 = "#000000";     // font colour
-    std::string Memo3;                  // the text to format
-    bool Panel6 = false;                // bold
-    bool Panel7 = false;                // italic
-    bool Panel8 = false;                // underline
-    bool Panel9 = true;                 // align left
-    bool Panel10 = false;               // align centre
-    bool Panel11 = false;               // align right
-    bool Panel12 = false;               // justify
-    bool CheckBox20 = false;            // make the text a moving text
-    bool RadioButton13 = false;         // animation: scrolling
-    bool RadioButton14 = false;         // animation: sliding in
-    bool RadioButton15 = false;         // animation: alternating
-    bool RadioButton11 = false;         // direction: left
-    bool RadioButton12 = false;         // direction: right
-    std::string Edit28 = "50";          // delay between steps
-    std::string Edit29 = "8";           // size of one step
-    std::string Edit30 = "#FFFFFF";     // background of the moving text
-    std::string Memo4;                  // ready code: the snippets built so far
+    // --- Text editor panel textEditorPanel, "Edytor tekstu" ---
+    std::string editorFontFace = "Verdana";    // font face
+    std::string editorFontSize = "12";         // font size in points
+    std::string editorFontColour = "#000000";  // font colour
+    std::string editorText;                    // the text to format
+    bool editorBold = false;                   // bold
+    bool editorItalic = false;                 // italic
+    bool editorUnderline = false;              // underline
+    bool editorAlignLeft = true;               // align left
+    bool editorAlignCentre = false;            // align centre
+    bool editorAlignRight = false;             // align right
+    bool editorJustify = false;                // justify
+    bool movingText = false;                   // make the text a moving text
+    bool scrollingAnimation = false;           // animation: scrolling
+    bool slidingAnimation = false;             // animation: sliding in
+    bool alternatingAnimation = false;         // animation: alternating
+    bool movesLeft = false;                    // direction: left
+    bool movesRight = false;                   // direction: right
+    std::string movingDelay = "50";            // delay between steps
+    std::string movingStep = "8";              // size of one step
+    std::string movingBackground = "#FFFFFF";  // background of the moving text
+    std::string readyCode;                     // ready code: the snippets built so far
 
-    // --- Banner panel Panel14, "Banner i grafika na tło" ---
-    bool CheckBox22 = false;         // show a banner picture after the body start
-    std::string Edit32 = "http://";  // banner picture address
-    bool CheckBox21 = false;         // background picture instead of the background colour
-    std::string Edit33 = "http://";  // background picture address
+    // --- Banner panel bannerPanel, "Banner i grafika na tło" ---
+    bool bannerShown = false;               // show a banner picture after the body start
+    std::string bannerAddress = "http://";  // banner picture address
+    bool backgroundPictureShown = false;    // background picture instead of the background colour
+    std::string backgroundPictureAddress = "http://";  // background picture address
 
-    // --- Keywords panel Panel15, "Słowa kluczowe" ---
-    std::string Edit34;  // page title
-    std::string Memo5;   // keywords
-    std::string Memo8;   // short description for search engines
+    // --- Keywords panel keywordsPanel, "Słowa kluczowe" ---
+    std::string pageTitle;          // page title
+    std::string keywords;           // keywords
+    std::string searchDescription;  // short description for search engines
 
-    // --- Right-click message panel Panel16 ---
-    std::string Edit35 = "Blokada Prawego Przycisku Myszy";  // message of the right-click lock
+    // --- Right-click message panel rightClickPanel ---
+    std::string rightClickMessage =
+        "Blokada Prawego Przycisku Myszy";  // message of the right-click lock
 
-    // --- Arrangement panel Panel17 (layout 8): left and right column switches ---
-    bool CheckBox23 = false;  // seller block, left
-    bool CheckBox24 = false;  // contact block, left
-    bool CheckBox25 = false;  // terms block, left
-    bool CheckBox26 = false;  // bank block, left
-    bool CheckBox27 = false;  // shipping block, left
-    bool CheckBox32 = false;  // seller block, right
-    bool CheckBox31 = false;  // contact block, right
-    bool CheckBox30 = false;  // terms block, right
-    bool CheckBox29 = false;  // bank block, right
-    bool CheckBox28 = false;  // shipping block, right
+    // --- Arrangement panel arrangementPanel (layout 8): left and right column switches ---
+    bool sellerBlockLeft = false;     // seller block, left
+    bool contactBlockLeft = false;    // contact block, left
+    bool termsBlockLeft = false;      // terms block, left
+    bool bankBlockLeft = false;       // bank block, left
+    bool shippingBlockLeft = false;   // shipping block, left
+    bool sellerBlockRight = false;    // seller block, right
+    bool contactBlockRight = false;   // contact block, right
+    bool termsBlockRight = false;     // terms block, right
+    bool bankBlockRight = false;      // bank block, right
+    bool shippingBlockRight = false;  // shipping block, right
 
-    // --- Seller ID panel Panel18 ---
-    std::string Edit37;  // the seller's auction-site ID as typed
+    // --- Seller ID panel sellerIdPanel ---
+    std::string typedSellerId;  // the seller's auction-site ID as typed
 
     bool operator==(const AuctionForm&) const = default;
 };

@@ -47,13 +47,13 @@ void ApplyColourStyle(AuctionForm& form, int position) {
     if (!style) {
         return;
     }
-    form.Edit14 = style->background;
-    form.Edit15 = style->border;
-    form.Edit16 = style->tableInside;
-    form.Edit18 = style->headerText;
-    form.Edit19 = style->tableText;
-    form.Edit20 = style->link;
-    form.Edit21 = style->visitedLink;
+    form.pageBackground = style->background;
+    form.borderColour = style->border;
+    form.tableInteriorColour = style->tableInside;
+    form.headerTextColour = style->headerText;
+    form.tableTextColour = style->tableText;
+    form.activeLinkColour = style->link;
+    form.visitedLinkColour = style->visitedLink;
 }
 
 std::string ColourText(int red, int green, int blue) {

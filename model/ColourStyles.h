@@ -1,4 +1,4 @@
-// The fourteen named colour styles of the style list ComboBox5.
+// The fourteen named colour styles of the style list colourStyle.
 #pragma once
 
 #include <array>
@@ -11,13 +11,13 @@ namespace licytek {
 
 // The seven page colours a style writes, in the order the "Kolory" group shows them.
 struct ColourStyle {
-    std::string_view background;   // Edit14
-    std::string_view border;       // Edit15
-    std::string_view tableInside;  // Edit16
-    std::string_view headerText;   // Edit18
-    std::string_view tableText;    // Edit19
-    std::string_view link;         // Edit20
-    std::string_view visitedLink;  // Edit21
+    std::string_view background;   // pageBackground
+    std::string_view border;       // borderColour
+    std::string_view tableInside;  // tableInteriorColour
+    std::string_view headerText;   // headerTextColour
+    std::string_view tableText;    // tableTextColour
+    std::string_view link;         // activeLinkColour
+    std::string_view visitedLink;  // visitedLinkColour
 };
 
 inline constexpr int kColourStyleCount = 14;

@@ -8,8 +8,9 @@
 
 namespace licytek {
 
-// Page-transition effects of ComboBox1 to ComboBox4; position 0 is "no effect", 1 a blend,
-// 2 and above the reveal transitions 0 to 23. Two items end in a blank, as the list shows them.
+// Page-transition effects of pageEnterEffect to siteExitEffect; position 0 is "no effect", 1 a
+// blend, 2 and above the reveal transitions 0 to 23. Two items end in a blank, as the list shows
+// them.
 inline constexpr std::array<std::string_view, 26> kEffectItems = {
     "Brak efektu",
     "Zmieszane",
@@ -39,13 +40,13 @@ inline constexpr std::array<std::string_view, 26> kEffectItems = {
     "Losowo",
 };
 
-// Colour styles of ComboBox5, in list order (see ColourStyles.h for their colours).
+// Colour styles of colourStyle, in list order (see ColourStyles.h for their colours).
 inline constexpr std::array<std::string_view, 14> kStyleItems = {
     "Arctic",    "Brązowy",      "Czerwony", "Fioletowy", "Gold",  "Kremowy",  "Lemon",
     "Niebieski", "Pomarańczowy", "Różowy",   "Silver",    "Szary", "Wrzosowy", "Zielony",
 };
 
-// Font faces of ComboBox6 and ComboBox9 ("Courier " keeps its trailing blank).
+// Font faces of editorFontFace and fontFace ("Courier " keeps its trailing blank).
 inline constexpr std::array<std::string_view, 20> kFontFaceItems = {
     "Arial",          "Arial Black",      "Arial Narrow",  "Book Antiqua", "Bookman Old Style",
     "Century Gothic", "Century",          "Comic Sans MS", "Courier ",     "Courier New",
@@ -53,7 +54,8 @@ inline constexpr std::array<std::string_view, 20> kFontFaceItems = {
     "Tahoma",         "Times New Roman",  "Verdana",       "Webdings",     "Wingdings",
 };
 
-// Font sizes of ComboBox7 and ComboBox8 ("56" stands before "52", as the list has always shown).
+// Font sizes of editorFontSize and fontSize ("56" stands before "52", as the list has always
+// shown).
 inline constexpr std::array<std::string_view, 27> kFontSizeItems = {
     "5",  "6",  "7",  "8",  "9",  "10", "11", "12", "14", "16", "18", "20", "22",  "24",
     "28", "32", "36", "42", "48", "56", "52", "60", "68", "76", "84", "92", "100",

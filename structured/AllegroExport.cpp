@@ -51,13 +51,13 @@ Block HeadingBlock(BlockKind kind, std::string_view text) {
 
 Part DescriptionPart(const AuctionForm& form) {
     Part part{"Memo1", {}, {}, false, {}, {}};
-    if (Line title = PlainTextLine(Cp1250ToUtf8(form.Edit2)); !title.empty()) {
+    if (Line title = PlainTextLine(Cp1250ToUtf8(form.auctionHeader)); !title.empty()) {
         part.blocks.push_back(HeadingBlock(BlockKind::MainHeading, std::move(title)));
     }
-    if (Line header = PlainTextLine(Cp1250ToUtf8(form.Edit1)); !header.empty()) {
+    if (Line header = PlainTextLine(Cp1250ToUtf8(form.descriptionHeader)); !header.empty()) {
         part.blocks.push_back(HeadingBlock(BlockKind::Heading, std::move(header)));
     }
-    MarkupReading memo1 = ReadMarkup(Cp1250ToUtf8(form.Memo1));
+    MarkupReading memo1 = ReadMarkup(Cp1250ToUtf8(form.itemDescription));
     part.blocks.reserve(part.blocks.size() + memo1.blocks.size());
     std::move(memo1.blocks.begin(), memo1.blocks.end(), std::back_inserter(part.blocks));
     part.links = std::move(memo1.linkAddresses);
@@ -68,8 +68,8 @@ Part DescriptionPart(const AuctionForm& form) {
 }
 
 std::optional<Part> TermsPart(const AuctionForm& form) {
-    MarkupReading terms =
-        ReadMarkup(Cp1250ToUtf8(form.Memo2), {.linesAreParagraphs = true, .name = "Regulamin"});
+    MarkupReading terms = ReadMarkup(Cp1250ToUtf8(form.auctionTerms),
+                                     {.linesAreParagraphs = true, .name = "Regulamin"});
     if (terms.blocks.empty() && terms.refusal.empty()) {
         return std::nullopt;
     }
@@ -84,7 +84,8 @@ std::optional<Part> TermsPart(const AuctionForm& form) {
 
 std::optional<Part> ShippingPart(const AuctionForm& form) {
     Block lines{BlockKind::BulletList, {}, {}};
-    for (const std::string* line : {&form.Edit6, &form.Edit7, &form.Edit8, &form.Edit9}) {
+    for (const std::string* line :
+         {&form.shippingLine1, &form.shippingLine2, &form.shippingLine3, &form.shippingLine4}) {
         if (Line item = PlainTextLine(Cp1250ToUtf8(*line)); !item.empty()) {
             lines.lines.push_back(std::move(item));
         }
@@ -386,7 +387,7 @@ AllegroOffer ExportAllegro(const AuctionForm& form, const ExportOptions& options
         AppendPieces(part, pieces);
     }
     AllegroOffer offer;
-    offer.name = LineText(PlainTextLine(Cp1250ToUtf8(form.Edit2)));
+    offer.name = LineText(PlainTextLine(Cp1250ToUtf8(form.auctionHeader)));
     offer.images = PicturesInOrder(parts);
     offer.description = GroupIntoSections(std::move(pieces));
     offer.descriptionBytes = DescriptionToJson(offer.description).size();

@@ -323,9 +323,9 @@ std::variant<PulledOffer, Finding> PullOffer(std::string_view utf8Name,
 }
 
 void PutIntoForm(const PulledOffer& pulled, AuctionForm& form) {
-    form.Edit2 = pulled.title;
-    form.Edit1.clear();
-    form.Memo1 = pulled.description;
+    form.auctionHeader = pulled.title;
+    form.descriptionHeader.clear();
+    form.itemDescription = pulled.description;
 }
 
 }  // namespace licytek::structured

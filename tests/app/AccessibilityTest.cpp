@@ -121,37 +121,37 @@ class AccessibilityTest : public QObject {
     void namesSayWhatTheControlIs_data() {
         QTest::addColumn<QString>("control");
         QTest::addColumn<QString>("name");
-        QTest::newRow("description") << "Memo1"
+        QTest::newRow("description") << "itemDescription"
                                      << "Opis przedmiotu";
-        QTest::newRow("shipping 1") << "Edit6"
+        QTest::newRow("shipping 1") << "shippingLine1"
                                     << "Koszty przesyłki 1";
-        QTest::newRow("shipping 4") << "Edit9"
+        QTest::newRow("shipping 4") << "shippingLine4"
                                     << "Koszty przesyłki 4";
-        QTest::newRow("background picker") << "SpeedButton2"
+        QTest::newRow("background picker") << "pageBackgroundPicker"
                                            << "Wybierz kolor: Kolor tła";
-        QTest::newRow("preview") << "SpeedButton9"
+        QTest::newRow("preview") << "previewButton"
                                  << "Podgląd";
-        QTest::newRow("save project") << "SpeedButton10"
+        QTest::newRow("save project") << "saveProjectButton"
                                       << "Zapisz projekt";
-        QTest::newRow("load project") << "SpeedButton11"
+        QTest::newRow("load project") << "loadProjectButton"
                                       << "Wczytaj projekt";
-        QTest::newRow("generate") << "Button14"
+        QTest::newRow("generate") << "generateButton"
                                   << "AUKCJA";
-        QTest::newRow("layout 3") << "RadioButton3"
+        QTest::newRow("layout 3") << "layout3"
                                   << "Układ 3";
-        QTest::newRow("picture cancel") << "Button16"
+        QTest::newRow("picture cancel") << "pictureCancelButton"
                                         << "Anuluj (zdjęcie)";
-        QTest::newRow("header") << "Edit2"
+        QTest::newRow("header") << "auctionHeader"
                                 << "Nagłówek aukcji";
-        QTest::newRow("description header") << "Edit1"
+        QTest::newRow("description header") << "descriptionHeader"
                                             << "Nagłówek opisu";
-        QTest::newRow("page enter time") << "Edit10"
+        QTest::newRow("page enter time") << "pageEnterDuration"
                                          << "Czas wejścia na stronę";
-        QTest::newRow("colour style") << "ComboBox5"
+        QTest::newRow("colour style") << "colourStyle"
                                       << "Styl kolorów";
-        QTest::newRow("editor font") << "ComboBox6"
+        QTest::newRow("editor font") << "editorFontFace"
                                      << "Czcionka edytora";
-        QTest::newRow("font panel font") << "ComboBox9"
+        QTest::newRow("font panel font") << "fontFace"
                                          << "Czcionka";
     }
     void namesSayWhatTheControlIs() {
@@ -171,7 +171,7 @@ class AccessibilityTest : public QObject {
     void longPromptsDescribeTheirInputs() {
         Session session;
         QAccessibleInterface* keywords =
-            QAccessible::queryAccessibleInterface(session.Get<QWidget>("Memo5"));
+            QAccessible::queryAccessibleInterface(session.Get<QWidget>("keywords"));
         QCOMPARE(keywords->text(QAccessible::Description),
                  QStringLiteral("Wpisz słowa kluczowe oddzielając je spacjami"));
     }

@@ -27,7 +27,7 @@ namespace {
 
 AllegroWindow* OpenAllegro(Session& session) {
     ShowWindow(session);
-    Click(session, "AllegroButton");
+    Click(session, "allegroButton");
     auto* window = session.window->findChild<AllegroWindow*>();
     if (window != nullptr && !QTest::qWaitForWindowExposed(window)) {
         return nullptr;
@@ -57,8 +57,8 @@ AuctionForm Snapshot(const Session& session) {
 }
 
 void SetTitleAndDescription(Session& session, const QString& title, const QString& text) {
-    session.Get<QLineEdit>("Edit2")->setText(title);
-    session.Get<PlainTextField>("Memo1")->setPlainText(text);
+    session.Get<QLineEdit>("auctionHeader")->setText(title);
+    session.Get<PlainTextField>("itemDescription")->setPlainText(text);
 }
 
 }  // namespace
@@ -85,13 +85,13 @@ class AllegroWindowTest : public QObject {
                           QLocale(QLocale::Polish).toString(40000)));
 
         // An edit shows after a short wait, not at every key.
-        session.Get<QLineEdit>("Edit2")->setText(QStringLiteral("Rower & kask"));
+        session.Get<QLineEdit>("auctionHeader")->setText(QStringLiteral("Rower & kask"));
         QCOMPARE(Text(*window, "titleCount"), QStringLiteral("5/75"));
         QTRY_COMPARE(Text(*window, "titleCount"), QStringLiteral("16/75"));  // "&" counts 5
 
         // Errors come first: a title over the limit, before the warning about the phone.
-        session.Get<QLineEdit>("Edit2")->setText(QString(80, QLatin1Char('x')));
-        session.Get<QLineEdit>("Edit3")->setText(QStringLiteral("600 100 200"));
+        session.Get<QLineEdit>("auctionHeader")->setText(QString(80, QLatin1Char('x')));
+        session.Get<QLineEdit>("phone")->setText(QStringLiteral("600 100 200"));
         QTRY_COMPARE(Text(*window, "titleCount"), QStringLiteral("80/75"));
         const QStringList findings = Items(*window, "findings");
         QVERIFY2(findings.size() >= 2 && findings.front().startsWith(QStringLiteral("Błąd")) &&
@@ -99,7 +99,8 @@ class AllegroWindowTest : public QObject {
                  qPrintable(findings.join('\n')));
 
         // The terms join as sections of their own when asked for.
-        session.Get<PlainTextField>("Memo2")->setPlainText(QStringLiteral("Płatność z góry"));
+        session.Get<PlainTextField>("auctionTerms")
+            ->setPlainText(QStringLiteral("Płatność z góry"));
         QTest::mouseClick(Part<QCheckBox>(*window, "withTerms"), Qt::LeftButton, {}, QPoint(6, 6));
         QVERIFY(Part<QTextBrowser>(*window, "preview")
                     ->toPlainText()
@@ -107,7 +108,7 @@ class AllegroWindowTest : public QObject {
 
         // A second click brings the same window back rather than another one.
         window->close();
-        Click(session, "AllegroButton");
+        Click(session, "allegroButton");
         QCOMPARE(session.window->findChildren<AllegroWindow*>().size(), qsizetype{1});
         QTRY_VERIFY(window->isVisible());
     }
@@ -146,7 +147,7 @@ class AllegroWindowTest : public QObject {
         QCOMPARE(session.desktop.errors.size(), std::size_t{1});
 
         // A description Allegro would refuse is neither copied nor saved; the seller is told.
-        session.Get<QLineEdit>("Edit2")->setText(QString(80, QLatin1Char('x')));
+        session.Get<QLineEdit>("auctionHeader")->setText(QString(80, QLatin1Char('x')));
         session.desktop.fileAnswers = {session.folder.Path(QStringLiteral("zly.json"))};
         ClickPart(*window, "copyButton");
         ClickPart(*window, "saveButton");
@@ -210,7 +211,7 @@ class AllegroWindowTest : public QObject {
                  qPrintable(advice));
 
         // Fewer sections, fewer buttons.
-        session.Get<PlainTextField>("Memo1")->setPlainText(QStringLiteral("Opis"));
+        session.Get<PlainTextField>("itemDescription")->setPlainText(QStringLiteral("Opis"));
         QTRY_VERIFY(window->findChild<QAbstractButton*>(QStringLiteral("copySection2")) == nullptr);
         QVERIFY(window->findChild<QAbstractButton*>(QStringLiteral("copySection1")) != nullptr);
     }
@@ -220,7 +221,8 @@ class AllegroWindowTest : public QObject {
         AllegroWindow* window = OpenAllegro(session);
         QVERIFY(window != nullptr);
         // The right-click lock puts a script and event attributes into the page.
-        QTest::mouseClick(session.Get<QCheckBox>("CheckBox3"), Qt::LeftButton, {}, QPoint(6, 6));
+        QTest::mouseClick(session.Get<QCheckBox>("rightClickLock"), Qt::LeftButton, {},
+                          QPoint(6, 6));
         const std::string page = Cp1250ToUtf8(BuildDocument(Snapshot(session), "seller"));
         const auto expected = structured::CheckPage(page);
         const auto script = std::find_if(expected.begin(), expected.end(), [](const auto& f) {
@@ -263,8 +265,8 @@ class AllegroWindowTest : public QObject {
                            "Wyposażenie:\n- rama 19\"\n- hamulce tarczowe\n\n"
                            "<b>Wysyłka w 24 h</b> <a href=\"http://example.com\">sklep</a>\n"
                            "<img src=\"http://example.com/kask.jpg\">"));
-        session.Get<QLineEdit>("Edit1")->setText(QStringLiteral("Stan bardzo dobry"));
-        session.Get<QLineEdit>("Edit3")->setText(QStringLiteral("600 100 200"));
+        session.Get<QLineEdit>("descriptionHeader")->setText(QStringLiteral("Stan bardzo dobry"));
+        session.Get<QLineEdit>("phone")->setText(QStringLiteral("600 100 200"));
         AllegroWindow* window = OpenAllegro(session);
         QVERIFY(window != nullptr);
         ClickPart(*window, "copySection1");  // with the advice that follows a copy

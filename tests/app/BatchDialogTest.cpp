@@ -24,7 +24,7 @@ BatchDialog* OpenBatch(Session& session, const QString& offers, const QString& f
     QDir().mkpath(folder);
     session.desktop.fileAnswers = {offers, folder};
     ShowWindow(session);
-    Click(session, "BatchButton");
+    Click(session, "batchButton");
     return session.window->findChild<BatchDialog*>();
 }
 
@@ -68,7 +68,7 @@ class BatchDialogTest : public QObject {
   private slots:
     void writesEveryGoodRowFromTheFormAndReports() {
         Session session;
-        session.Get<QLineEdit>("Edit3")->setText(QStringLiteral("600 100 200"));
+        session.Get<QLineEdit>("phone")->setText(QStringLiteral("600 100 200"));
         session.folder.Write(QStringLiteral("oferty.csv"), kOffers);
         const QString out = session.folder.Path(QStringLiteral("opisy"));
         BatchDialog* dialog = OpenBatch(session, session.folder.Path("oferty.csv"), out);
@@ -194,7 +194,7 @@ class BatchDialogTest : public QObject {
         Session session;
         session.desktop.fileAnswers = {session.folder.Path(QStringLiteral("oferty.csv"))};
         ShowWindow(session);
-        Click(session, "BatchButton");  // the folder question is cancelled
+        Click(session, "batchButton");  // the folder question is cancelled
         QCOMPARE(session.desktop.fileQuestions.size(), std::size_t{2});
         QVERIFY(session.window->findChild<BatchDialog*>() == nullptr);
     }

@@ -20,7 +20,7 @@ namespace {
 BatchDialog* OpenDialog(Session& session) {
     session.desktop.fileAnswers = {session.folder.Path("oferty.csv"), session.folder.Path("opisy")};
     ShowWindow(session);
-    Click(session, "BatchButton");
+    Click(session, "batchButton");
     return session.window->findChild<BatchDialog*>();
 }
 

@@ -10,9 +10,10 @@
 namespace licytek::test {
 namespace {
 
-const char* const kColourInputs[] = {"Edit14", "Edit15", "Edit16", "Edit18",
-                                     "Edit19", "Edit20", "Edit21"};
-const char* const kOtherColours[] = {"Edit27", "Edit30", "Edit31"};
+const char* const kColourInputs[] = {"pageBackground",   "borderColour",    "tableInteriorColour",
+                                     "headerTextColour", "tableTextColour", "activeLinkColour",
+                                     "visitedLinkColour"};
+const char* const kOtherColours[] = {"editorFontColour", "movingBackground", "fontColour"};
 
 QStringList Colours(const Session& session) {
     QStringList colours;
@@ -71,27 +72,27 @@ class ColourTest : public QObject {
         session.window->show();
         QVERIFY(QTest::qWaitForWindowExposed(session.window.get()));
         ChooseStyle(session, 0);  // Arctic
-        auto* background = session.Get<QLineEdit>("Edit14");
+        auto* background = session.Get<QLineEdit>("pageBackground");
         background->selectAll();
         QTest::keyClicks(background, QStringLiteral("#123456"));
         QCOMPARE(background->text(), QStringLiteral("#123456"));
         ChooseStyle(session, 4);  // Gold: black header text
-        QCOMPARE(session.Get<QLineEdit>("Edit18")->text(), QStringLiteral("#000000"));
+        QCOMPARE(session.Get<QLineEdit>("headerTextColour")->text(), QStringLiteral("#000000"));
         ChooseStyle(session, 7);  // Niebieski: white again
-        QCOMPARE(session.Get<QLineEdit>("Edit18")->text(), QStringLiteral("#FFFFFF"));
+        QCOMPARE(session.Get<QLineEdit>("headerTextColour")->text(), QStringLiteral("#FFFFFF"));
         ChooseStyle(session, 10);  // Silver
         QCOMPARE(background->text(), QStringLiteral("#E6E7E4"));
     }
 
     void settingThePositionAppliesNoStyle() {
         Session session;
-        auto* list = session.Get<QComboBox>("ComboBox5");
+        auto* list = session.Get<QComboBox>("colourStyle");
         const QStringList before = Colours(session);
         list->setCurrentIndex(3);  // as a loaded project sets it
         QCOMPARE(Colours(session), before);
         AuctionForm form;
-        form.ComboBox5 = 11;
-        const std::string_view names[] = {"ComboBox5"};
+        form.colourStyle = 11;
+        const std::string_view names[] = {"colourStyle"};
         session.window->Form().Restore(form, names);
         QCOMPARE(list->currentIndex(), 11);
         QCOMPARE(Colours(session), before);
@@ -102,7 +103,7 @@ class ColourTest : public QObject {
     void typedTextSelectsTheStyleItNames() {
         Session session;
         ShowWindow(session);
-        auto* list = session.Get<QComboBox>("ComboBox5");
+        auto* list = session.Get<QComboBox>("colourStyle");
         list->setCurrentIndex(3);
         const QStringList before = Colours(session);
         list->setFocus();
@@ -110,7 +111,7 @@ class ColourTest : public QObject {
         TypeText(list, QStringLiteral("Moje"));
         QCOMPARE(list->currentIndex(), -1);
         QCOMPARE(list->currentText(), QStringLiteral("Moje"));
-        QCOMPARE(std::get<AuctionForm>(session.window->Form().Snapshot()).ComboBox5, -1);
+        QCOMPARE(std::get<AuctionForm>(session.window->Form().Snapshot()).colourStyle, -1);
         list->lineEdit()->selectAll();
         TypeText(list, list->itemText(5));
         QCOMPARE(list->currentIndex(), 5);
@@ -119,8 +120,8 @@ class ColourTest : public QObject {
 
     void noSelectedStyleChangesNothing() {
         Session session;
-        auto* list = session.Get<QComboBox>("ComboBox5");
-        session.Get<QLineEdit>("Edit15")->setText(QStringLiteral("#ABCDEF"));
+        auto* list = session.Get<QComboBox>("colourStyle");
+        session.Get<QLineEdit>("borderColour")->setText(QStringLiteral("#ABCDEF"));
         const QStringList before = Colours(session);
         emit list->activated(-1);  // the seller confirms the list's text with no item selected
         QCOMPARE(Colours(session), before);
@@ -140,42 +141,43 @@ class ColourTest : public QObject {
         Session session;
         session.window->show();
         session.desktop.colourAnswers.push_back(picked);
-        PressPicker(session, "SpeedButton3");
-        QCOMPARE(session.Get<QLineEdit>("Edit15")->text(), text);
+        PressPicker(session, "borderColourPicker");
+        QCOMPARE(session.Get<QLineEdit>("borderColour")->text(), text);
     }
 
     void everyPickerWritesItsOwnInput_data() {
         QTest::addColumn<QString>("picker");
         QTest::addColumn<QString>("target");
-        QTest::newRow("background") << "SpeedButton2"
-                                    << "Edit14";
-        QTest::newRow("borders") << "SpeedButton3"
-                                 << "Edit15";
-        QTest::newRow("table inside") << "SpeedButton4"
-                                      << "Edit16";
-        QTest::newRow("header text") << "SpeedButton5"
-                                     << "Edit18";
-        QTest::newRow("table text") << "SpeedButton6"
-                                    << "Edit19";
-        QTest::newRow("link") << "SpeedButton7"
-                              << "Edit20";
-        QTest::newRow("visited link") << "SpeedButton8"
-                                      << "Edit21";
-        QTest::newRow("font panel") << "SpeedButton14"
-                                    << "Edit31";
-        QTest::newRow("editor font") << "SpeedButton12"
-                                     << "Edit27";
-        QTest::newRow("moving text background") << "SpeedButton1"
-                                                << "Edit30";
+        QTest::newRow("background") << "pageBackgroundPicker"
+                                    << "pageBackground";
+        QTest::newRow("borders") << "borderColourPicker"
+                                 << "borderColour";
+        QTest::newRow("table inside") << "tableInteriorColourPicker"
+                                      << "tableInteriorColour";
+        QTest::newRow("header text") << "headerTextColourPicker"
+                                     << "headerTextColour";
+        QTest::newRow("table text") << "tableTextColourPicker"
+                                    << "tableTextColour";
+        QTest::newRow("link") << "activeLinkColourPicker"
+                              << "activeLinkColour";
+        QTest::newRow("visited link") << "visitedLinkColourPicker"
+                                      << "visitedLinkColour";
+        QTest::newRow("font panel") << "fontColourPicker"
+                                    << "fontColour";
+        QTest::newRow("editor font") << "editorFontColourPicker"
+                                     << "editorFontColour";
+        QTest::newRow("moving text background") << "movingBackgroundPicker"
+                                                << "movingBackground";
     }
     void everyPickerWritesItsOwnInput() {
         QFETCH(QString, picker);
         QFETCH(QString, target);
         Session session;
         session.window->show();
-        session.Get<QWidget>("Panel5")->show();
-        session.Get<QWidget>("Panel13")->show();
-        session.Get<QAbstractButton>("CheckBox20")->setChecked(true);  // enables SpeedButton1
+        session.Get<QWidget>("textEditorPanel")->show();
+        session.Get<QWidget>("fontPanel")->show();
+        session.Get<QAbstractButton>("movingText")
+            ->setChecked(true);  // enables movingBackgroundPicker
         const QList<QLineEdit*> edits = session.window->findChildren<QLineEdit*>();
         QMap<QLineEdit*, QString> before;
         for (QLineEdit* edit : edits) {
@@ -193,13 +195,13 @@ class ColourTest : public QObject {
     void dialogOpensOnTheColourConfirmedLast() {
         Session session;
         session.window->show();
-        session.Get<QLineEdit>("Edit16")->setText(QStringLiteral("#00FF00"));
+        session.Get<QLineEdit>("tableInteriorColour")->setText(QStringLiteral("#00FF00"));
         session.desktop.colourAnswers = {QColor(10, 20, 30), std::nullopt, QColor(1, 1, 1)};
-        PressPicker(session, "SpeedButton2");
-        PressPicker(session, "SpeedButton4");  // cancelled: its input keeps its text
-        QCOMPARE(session.Get<QLineEdit>("Edit16")->text(), QStringLiteral("#00FF00"));
-        PressPicker(session, "SpeedButton5");
-        PressPicker(session, "SpeedButton6");
+        PressPicker(session, "pageBackgroundPicker");
+        PressPicker(session, "tableInteriorColourPicker");  // cancelled: its input keeps its text
+        QCOMPARE(session.Get<QLineEdit>("tableInteriorColour")->text(), QStringLiteral("#00FF00"));
+        PressPicker(session, "headerTextColourPicker");
+        PressPicker(session, "tableTextColourPicker");
         const std::vector<QColor> starts = {QColor(Qt::black), QColor(10, 20, 30),
                                             QColor(10, 20, 30), QColor(1, 1, 1)};
         QCOMPARE(session.desktop.dialogStarts, starts);

@@ -55,23 +55,25 @@ class EditingTest : public QObject {
         QTest::addColumn<QByteArray>("before");
         QTest::addColumn<QByteArray>("after");
         QTest::newRow("new line into empty")
-            << QStringList{"Button5"} << QByteArray() << QByteArray("<br>\r\n");
-        QTest::newRow("new line twice")
-            << QStringList{"Button5", "Button5"} << QByteArray() << QByteArray("<br>\r\n<br>\r\n");
+            << QStringList{"newLineButton"} << QByteArray() << QByteArray("<br>\r\n");
+        QTest::newRow("new line twice") << QStringList{"newLineButton", "newLineButton"}
+                                        << QByteArray() << QByteArray("<br>\r\n<br>\r\n");
         QTest::newRow("new line after text")
-            << QStringList{"Button5"} << QByteArray("abc") << QByteArray("abc\r\n<br>");
-        QTest::newRow("gallery after text")
-            << QStringList{"Button9"} << QByteArray("abc") << QByteArray("abc\r\n" + kGallery);
-        QTest::newRow("gallery after line break") << QStringList{"Button9"} << QByteArray("abc\r\n")
-                                                  << QByteArray("abc\r\n" + kGallery + "\r\n");
-        QTest::newRow("left") << QStringList{"Button1"} << QByteArray("a\r\nb")
+            << QStringList{"newLineButton"} << QByteArray("abc") << QByteArray("abc\r\n<br>");
+        QTest::newRow("gallery after text") << QStringList{"galleryButton"} << QByteArray("abc")
+                                            << QByteArray("abc\r\n" + kGallery);
+        QTest::newRow("gallery after line break")
+            << QStringList{"galleryButton"} << QByteArray("abc\r\n")
+            << QByteArray("abc\r\n" + kGallery + "\r\n");
+        QTest::newRow("left") << QStringList{"alignLeftButton"} << QByteArray("a\r\nb")
                               << QByteArray("a\r\nb\r\n<p align=\"left\">");
-        QTest::newRow("centre") << QStringList{"Button2"} << QByteArray("a")
+        QTest::newRow("centre") << QStringList{"alignCentreButton"} << QByteArray("a")
                                 << QByteArray("a\r\n<p align=\"center\">");
-        QTest::newRow("right") << QStringList{"Button3"} << QByteArray("\r\n")
+        QTest::newRow("right") << QStringList{"alignRightButton"} << QByteArray("\r\n")
                                << QByteArray("\r\n<p align=\"right\">\r\n");
         QTest::newRow("justify then new line")
-            << QStringList{"Button4", "Button5"} << QByteArray("\xbf\xf3\xb3w")  // "żółw"
+            << QStringList{"justifyButton", "newLineButton"}
+            << QByteArray("\xbf\xf3\xb3w")  // "żółw"
             << QByteArray("\xbf\xf3\xb3w\r\n<p align=\"justify\">\r\n<br>");
     }
     void markupButtonsAddALineAtTheEnd() {
@@ -80,44 +82,44 @@ class EditingTest : public QObject {
         QFETCH(QByteArray, after);
         Session session;
         ShowWindow(session);
-        SetMemo(session, "Memo1", before);
-        CaretToStart(session, "Memo1");
+        SetMemo(session, "itemDescription", before);
+        CaretToStart(session, "itemDescription");
         for (const QString& button : buttons) {
             Click(session, button.toLatin1());
         }
-        QCOMPARE(InputBytes(session, "Memo1"), after);
-        QVERIFY(ShowsItsEnd(session, "Memo1"));
+        QCOMPARE(InputBytes(session, "itemDescription"), after);
+        QVERIFY(ShowsItsEnd(session, "itemDescription"));
     }
 
     void pictureWithLinkAndSizeAfterALineOfText() {
         Session session;
         ShowWindow(session);
-        Memo(session, "Memo1")->setFocus();
-        TypeText(Memo(session, "Memo1"), QStringLiteral("Rower\nStan: bardzo dobry"));
-        CaretToStart(session, "Memo1");
-        Click(session, "Button8");
-        SetText(session, "Edit17", QStringLiteral("http://foto.pl/rower.jpg"));
-        Click(session, "CheckBox18");
-        SetText(session, "Edit22", QStringLiteral("http://foto.pl/duży.jpg"));
-        Click(session, "CheckBox19");
-        SetText(session, "Edit23", QStringLiteral("50"));
-        SetText(session, "Edit24", QStringLiteral("60"));
-        Click(session, "Button15");
+        Memo(session, "itemDescription")->setFocus();
+        TypeText(Memo(session, "itemDescription"), QStringLiteral("Rower\nStan: bardzo dobry"));
+        CaretToStart(session, "itemDescription");
+        Click(session, "pictureButton");
+        SetText(session, "pictureAddress", QStringLiteral("http://foto.pl/rower.jpg"));
+        Click(session, "pictureOpensAddress");
+        SetText(session, "pictureLinkAddress", QStringLiteral("http://foto.pl/duży.jpg"));
+        Click(session, "pictureResized");
+        SetText(session, "pictureWidth", QStringLiteral("50"));
+        SetText(session, "pictureHeight", QStringLiteral("60"));
+        Click(session, "pictureInsertButton");
 
-        QCOMPARE(InputBytes(session, "Memo1"),
+        QCOMPARE(InputBytes(session, "itemDescription"),
                  QByteArray("Rower\r\nStan: bardzo dobry\r\n"
                             "<A href=\"http://foto.pl/du\xbfy.jpg\" target=\"_o_opo\">\r\n"
                             "<img src=\"http://foto.pl/rower.jpg\" border=0 width=\"50%\" "
                             "height=\"60%\"></A>"));
-        QVERIFY(!Shown(session, "Panel2"));
-        QVERIFY(ShowsItsEnd(session, "Memo1"));
+        QVERIFY(!Shown(session, "picturePanel"));
+        QVERIFY(ShowsItsEnd(session, "itemDescription"));
         // every field keeps its value for the next picture
-        Click(session, "Button8");
-        QCOMPARE(session.Get<QLineEdit>("Edit22")->text(),
+        Click(session, "pictureButton");
+        QCOMPARE(session.Get<QLineEdit>("pictureLinkAddress")->text(),
                  QStringLiteral("http://foto.pl/duży.jpg"));
-        QCOMPARE(session.Get<QLineEdit>("Edit23")->text(), QStringLiteral("50"));
-        QVERIFY(session.Get<QCheckBox>("CheckBox18")->isChecked());
-        QVERIFY(session.Get<QCheckBox>("CheckBox19")->isChecked());
+        QCOMPARE(session.Get<QLineEdit>("pictureWidth")->text(), QStringLiteral("50"));
+        QVERIFY(session.Get<QCheckBox>("pictureOpensAddress")->isChecked());
+        QVERIFY(session.Get<QCheckBox>("pictureResized")->isChecked());
     }
 
     void pictureSources_data() {
@@ -126,10 +128,10 @@ class EditingTest : public QObject {
         QTest::newRow("all defaults")
             << QStringList{} << QByteArray("abc\r\n<img src=\"http://\" border=0 >");
         QTest::newRow("gallery ignores the web-server fields")
-            << QStringList{"CheckBox18", "CheckBox19", "RadioButton10"}
+            << QStringList{"pictureOpensAddress", "pictureResized", "pictureFromGallery"}
             << QByteArray("abc" + kGallery);
         QTest::newRow("back to the web server, link unticked")
-            << QStringList{"RadioButton10", "RadioButton9"}
+            << QStringList{"pictureFromGallery", "pictureFromWeb"}
             << QByteArray("abc\r\n<img src=\"http://\" border=0 >");
     }
     void pictureSources() {
@@ -137,52 +139,52 @@ class EditingTest : public QObject {
         QFETCH(QByteArray, after);
         Session session;
         ShowWindow(session);
-        SetMemo(session, "Memo1", "abc");
-        Click(session, "Button8");
+        SetMemo(session, "itemDescription", "abc");
+        Click(session, "pictureButton");
         for (const QString& name : clicks) {
             Click(session, name.toLatin1());
         }
-        Click(session, "Button15");
-        QCOMPARE(InputBytes(session, "Memo1"), after);
+        Click(session, "pictureInsertButton");
+        QCOMPARE(InputBytes(session, "itemDescription"), after);
     }
 
     void linkAfterALineBreakBreaksInsideTheAddress() {
         Session session;
         ShowWindow(session);
-        SetMemo(session, "Memo1", "abc\r\n");
-        Click(session, "Button10");
-        session.Get<QLineEdit>("Edit25")->setFocus();
-        TypeText(session.Get<QLineEdit>("Edit25"), QStringLiteral("Kup"));
-        Click(session, "Button17");
-        QCOMPARE(InputBytes(session, "Memo1"),
+        SetMemo(session, "itemDescription", "abc\r\n");
+        Click(session, "linkButton");
+        session.Get<QLineEdit>("linkText")->setFocus();
+        TypeText(session.Get<QLineEdit>("linkText"), QStringLiteral("Kup"));
+        Click(session, "linkInsertButton");
+        QCOMPARE(InputBytes(session, "itemDescription"),
                  QByteArray("abc\r\n<A href=\"\r\nhttp://\" target=\"_o_opo\">Kup</A>"));
-        QVERIFY(!Shown(session, "Panel4"));
+        QVERIFY(!Shown(session, "linkPanel"));
 
         // the same link once more, now after a line that holds text
-        Click(session, "Button10");
-        Click(session, "Button17");
-        QCOMPARE(InputBytes(session, "Memo1"),
+        Click(session, "linkButton");
+        Click(session, "linkInsertButton");
+        QCOMPARE(InputBytes(session, "itemDescription"),
                  QByteArray("abc\r\n<A href=\"\r\nhttp://\" target=\"_o_opo\">Kup</A>\r\n"
                             "<A href=\"http://\" target=\"_o_opo\">Kup</A>"));
-        QVERIFY(ShowsItsEnd(session, "Memo1"));
+        QVERIFY(ShowsItsEnd(session, "itemDescription"));
     }
 
     void cancelWritesNothingAndKeepsTheFields_data() {
         QTest::addColumn<QString>("opener");
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("cancel");
-        QTest::newRow("picture") << "Button8"
-                                 << "Edit17"
-                                 << "Button16";
-        QTest::newRow("link") << "Button10"
-                              << "Edit26"
-                              << "Button18";
-        QTest::newRow("font") << "Button6"
-                              << "Edit31"
-                              << "Button27";
-        QTest::newRow("text editor") << "Button7"
-                                     << "Edit27"
-                                     << "Button24";
+        QTest::newRow("picture") << "pictureButton"
+                                 << "pictureAddress"
+                                 << "pictureCancelButton";
+        QTest::newRow("link") << "linkButton"
+                              << "linkAddress"
+                              << "linkCancelButton";
+        QTest::newRow("font") << "fontButton"
+                              << "fontColour"
+                              << "fontCancelButton";
+        QTest::newRow("text editor") << "textEditorButton"
+                                     << "editorFontColour"
+                                     << "editorCancelButton";
     }
     void cancelWritesNothingAndKeepsTheFields() {
         QFETCH(QString, opener);
@@ -190,12 +192,12 @@ class EditingTest : public QObject {
         QFETCH(QString, cancel);
         Session session;
         ShowWindow(session);
-        SetMemo(session, "Memo1", "abc");
-        SetMemo(session, "Memo4", "<p>gotowe</p>");
+        SetMemo(session, "itemDescription", "abc");
+        SetMemo(session, "readyCode", "<p>gotowe</p>");
         Click(session, opener.toLatin1());
         SetText(session, field.toLatin1(), QStringLiteral("zmienione"));
         Click(session, cancel.toLatin1());
-        QCOMPARE(InputBytes(session, "Memo1"), QByteArray("abc"));
+        QCOMPARE(InputBytes(session, "itemDescription"), QByteArray("abc"));
         Click(session, opener.toLatin1());
         QCOMPARE(session.Get<QLineEdit>(field.toLatin1())->text(), QStringLiteral("zmienione"));
     }
@@ -203,25 +205,25 @@ class EditingTest : public QObject {
     void fontStartIsGluedToTheLastLine() {
         Session session;
         ShowWindow(session);
-        SetMemo(session, "Memo1", "abc");
-        Click(session, "Button6");
-        Click(session, "Button26");
-        QCOMPARE(InputBytes(session, "Memo1"),
+        SetMemo(session, "itemDescription", "abc");
+        Click(session, "fontButton");
+        Click(session, "fontInsertButton");
+        QCOMPARE(InputBytes(session, "itemDescription"),
                  QByteArray("abc<font face=\"Verdana\" color=\"#000000\" "
                             "style=\"font-size:12pt;\">"));
-        QVERIFY(!Shown(session, "Panel13"));
+        QVERIFY(!Shown(session, "fontPanel"));
 
         // a face chosen from the list, a size typed that the list lacks, a picked colour
-        Click(session, "Button6");
-        session.Get<QComboBox>("ComboBox9")->setCurrentIndex(8);  // "Courier ", blank included
-        auto* size = session.Get<QComboBox>("ComboBox8");
+        Click(session, "fontButton");
+        session.Get<QComboBox>("fontFace")->setCurrentIndex(8);  // "Courier ", blank included
+        auto* size = session.Get<QComboBox>("fontSize");
         size->lineEdit()->selectAll();
         TypeText(size->lineEdit(), QStringLiteral("13"));
         session.desktop.colourAnswers.push_back(QColor(0xAB, 0xCD, 0xEF));
-        Click(session, "SpeedButton14");
-        Click(session, "Button26");
+        Click(session, "fontColourPicker");
+        Click(session, "fontInsertButton");
         QCOMPARE(
-            InputBytes(session, "Memo1"),
+            InputBytes(session, "itemDescription"),
             QByteArray("abc<font face=\"Verdana\" color=\"#000000\" "
                        "style=\"font-size:12pt;\">"
                        "<font face=\"Courier \" color=\"#ABCDEF\" style=\"font-size:13pt;\">"));
@@ -242,75 +244,76 @@ class EditingTest : public QObject {
             "</font></p>";
         Session session;
         ShowWindow(session);
-        SetMemo(session, "Memo1", "Opis");
-        Click(session, "Button7");
-        PlainTextField* typed = Memo(session, "Memo3");
+        SetMemo(session, "itemDescription", "Opis");
+        Click(session, "textEditorButton");
+        PlainTextField* typed = Memo(session, "editorText");
         typed->setFocus();
         TypeText(typed, QStringLiteral("Hello"));
-        Click(session, "Button23");
-        QCOMPARE(InputBytes(session, "Memo4"), hello);
-        QCOMPARE(InputBytes(session, "Memo1"), QByteArray("Opis"));  // not yet handed over
+        Click(session, "editorInsertButton");
+        QCOMPARE(InputBytes(session, "readyCode"), hello);
+        QCOMPARE(InputBytes(session, "itemDescription"),
+                 QByteArray("Opis"));  // not yet handed over
 
         typed->clear();
         TypeText(typed, QStringLiteral("Hi"));
-        Click(session, "Panel6");
-        Click(session, "Panel8");
-        Click(session, "Panel10");
-        Click(session, "Button23");
-        QCOMPARE(InputBytes(session, "Memo4"), hello + boldUnderlined);
-        QVERIFY(ShowsItsEnd(session, "Memo4"));
+        Click(session, "editorBold");
+        Click(session, "editorUnderline");
+        Click(session, "editorAlignCentre");
+        Click(session, "editorInsertButton");
+        QCOMPARE(InputBytes(session, "readyCode"), hello + boldUnderlined);
+        QVERIFY(ShowsItsEnd(session, "readyCode"));
 
-        Click(session, "Button25");
-        QCOMPARE(InputBytes(session, "Memo1"), "Opis" + hello + boldUnderlined);
-        QVERIFY(!Shown(session, "Panel5"));
-        QVERIFY(ShowsItsEnd(session, "Memo1"));
+        Click(session, "editorSaveButton");
+        QCOMPARE(InputBytes(session, "itemDescription"), "Opis" + hello + boldUnderlined);
+        QVERIFY(!Shown(session, "textEditorPanel"));
+        QVERIFY(ShowsItsEnd(session, "itemDescription"));
 
         // reopened: everything is as it was left, and the ready code comes again
-        Click(session, "Button7");
-        QCOMPARE(InputBytes(session, "Memo3"), QByteArray("Hi"));
-        QCOMPARE(InputBytes(session, "Memo4"), hello + boldUnderlined);
-        QVERIFY(session.Get<QPushButton>("Panel10")->isChecked());
-        Click(session, "Panel6");  // released again
-        Click(session, "Panel8");
-        Click(session, "Panel9");
-        Click(session, "CheckBox20");
-        Click(session, "RadioButton12");
-        Click(session, "RadioButton15");
-        Click(session, "Button23");
-        Click(session, "Button25");
-        QCOMPARE(InputBytes(session, "Memo1"),
+        Click(session, "textEditorButton");
+        QCOMPARE(InputBytes(session, "editorText"), QByteArray("Hi"));
+        QCOMPARE(InputBytes(session, "readyCode"), hello + boldUnderlined);
+        QVERIFY(session.Get<QPushButton>("editorAlignCentre")->isChecked());
+        Click(session, "editorBold");  // released again
+        Click(session, "editorUnderline");
+        Click(session, "editorAlignLeft");
+        Click(session, "movingText");
+        Click(session, "movesRight");
+        Click(session, "alternatingAnimation");
+        Click(session, "editorInsertButton");
+        Click(session, "editorSaveButton");
+        QCOMPARE(InputBytes(session, "itemDescription"),
                  "Opis" + hello + boldUnderlined + hello + boldUnderlined + moving);
     }
 
     void typedTextKeepsItsLinesInTheSnippet() {
         Session session;
         ShowWindow(session);
-        Click(session, "Button7");
-        SetMemo(session, "Memo3", "Za\xbf\xf3\xb3\xe6");  // "Zażółć"
-        CaretToStart(session, "Memo3");
-        Click(session, "Button19");
-        Click(session, "Button21");
-        QCOMPARE(InputBytes(session, "Memo3"),
+        Click(session, "textEditorButton");
+        SetMemo(session, "editorText", "Za\xbf\xf3\xb3\xe6");  // "Zażółć"
+        CaretToStart(session, "editorText");
+        Click(session, "editorNewLineButton");
+        Click(session, "editorGalleryButton");
+        QCOMPARE(InputBytes(session, "editorText"),
                  QByteArray("Za\xbf\xf3\xb3\xe6\r\n<br>\r\n" + kGallery));
-        Click(session, "Panel12");
-        Click(session, "Panel7");
-        Click(session, "Button23");
-        Click(session, "Button23");  // the same snippet again, glued to the first
+        Click(session, "editorJustify");
+        Click(session, "editorItalic");
+        Click(session, "editorInsertButton");
+        Click(session, "editorInsertButton");  // the same snippet again, glued to the first
         const QByteArray snippet =
             "<p align=\"justify\"><font face=\"Verdana\" style=\"font-size:12pt;\" "
             "color=\"#000000\"><I>Za\xbf\xf3\xb3\xe6\r\n<br>\r\n" +
             kGallery + "</I></font></p>";
-        QCOMPARE(InputBytes(session, "Memo4"), snippet + snippet);
+        QCOMPARE(InputBytes(session, "readyCode"), snippet + snippet);
     }
 
     void emptyReadyCodeLeavesTheDescriptionAndCloses() {
         Session session;
         ShowWindow(session);
-        SetMemo(session, "Memo1", "abc\r\n");
-        Click(session, "Button7");
-        Click(session, "Button25");
-        QCOMPARE(InputBytes(session, "Memo1"), QByteArray("abc\r\n"));
-        QVERIFY(!Shown(session, "Panel5"));
+        SetMemo(session, "itemDescription", "abc\r\n");
+        Click(session, "textEditorButton");
+        Click(session, "editorSaveButton");
+        QCOMPARE(InputBytes(session, "itemDescription"), QByteArray("abc\r\n"));
+        QVERIFY(!Shown(session, "textEditorPanel"));
     }
 
     void aTextTheCodePageCannotHoldStopsTheInsert() {
@@ -318,11 +321,11 @@ class EditingTest : public QObject {
         ShowWindow(session);
         // only the program can put such a character into a field; the seller's typing cannot
         const QString held = QStringLiteral("abc 中");
-        Memo(session, "Memo1")->setPlainText(held);
-        Click(session, "Button10");
-        Click(session, "Button17");
-        QCOMPARE(Memo(session, "Memo1")->text(), held);
-        QVERIFY(Shown(session, "Panel4"));  // left open for the seller to mend
+        Memo(session, "itemDescription")->setPlainText(held);
+        Click(session, "linkButton");
+        Click(session, "linkInsertButton");
+        QCOMPARE(Memo(session, "itemDescription")->text(), held);
+        QVERIFY(Shown(session, "linkPanel"));  // left open for the seller to mend
         QCOMPARE(session.desktop.errors.size(), std::size_t{1});
         QVERIFY(session.desktop.errors.front().contains(QStringLiteral("中")));
     }
@@ -330,13 +333,13 @@ class EditingTest : public QObject {
     void insertIsOneStepTheSellerCanUndo() {
         Session session;
         ShowWindow(session);
-        PlainTextField* description = Memo(session, "Memo1");
+        PlainTextField* description = Memo(session, "itemDescription");
         description->setFocus();
         TypeText(description, QStringLiteral("abc"));
-        Click(session, "Button5");
-        QCOMPARE(InputBytes(session, "Memo1"), QByteArray("abc\r\n<br>"));
+        Click(session, "newLineButton");
+        QCOMPARE(InputBytes(session, "itemDescription"), QByteArray("abc\r\n<br>"));
         description->undo();
-        QCOMPARE(InputBytes(session, "Memo1"), QByteArray("abc"));
+        QCOMPARE(InputBytes(session, "itemDescription"), QByteArray("abc"));
     }
 
     // With LICYTEK_SCREENSHOT_DIR set: the description after a few inserts, and the text
@@ -348,23 +351,23 @@ class EditingTest : public QObject {
         }
         Session session;
         ShowWindow(session);
-        SetMemo(session, "Memo1",
+        SetMemo(session, "itemDescription",
                 QByteArray("Rower g\xf3rski w bardzo dobrym stanie.\r\n").repeated(12));
-        Click(session, "Button2");
-        Click(session, "Button10");
-        SetText(session, "Edit25", QStringLiteral("Moje aukcje"));
-        Click(session, "Button17");
-        Click(session, "Button6");
-        Click(session, "Button26");
+        Click(session, "alignCentreButton");
+        Click(session, "linkButton");
+        SetText(session, "linkText", QStringLiteral("Moje aukcje"));
+        Click(session, "linkInsertButton");
+        Click(session, "fontButton");
+        Click(session, "fontInsertButton");
         QVERIFY(session.window->grab().save(folder + QStringLiteral("/edited.png")));
-        Click(session, "Button7");
-        SetMemo(session, "Memo3", "Zapraszam do licytacji!");
-        Click(session, "Panel6");
-        Click(session, "Panel7");
-        Click(session, "Panel11");
-        Click(session, "CheckBox20");
-        Click(session, "RadioButton14");
-        Click(session, "Button23");
+        Click(session, "textEditorButton");
+        SetMemo(session, "editorText", "Zapraszam do licytacji!");
+        Click(session, "editorBold");
+        Click(session, "editorItalic");
+        Click(session, "editorAlignRight");
+        Click(session, "movingText");
+        Click(session, "slidingAnimation");
+        Click(session, "editorInsertButton");
         QVERIFY(session.window->grab().save(folder + QStringLiteral("/editor.png")));
     }
 };

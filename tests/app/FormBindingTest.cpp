@@ -34,11 +34,11 @@ AuctionForm EverythingChanged() {
                 break;
         }
     }
-    form.RadioButton6 = true;
-    form.RadioButton10 = true;
-    form.RadioButton12 = true;
-    form.RadioButton14 = true;
-    form.Panel11 = true;
+    form.layout6 = true;
+    form.pictureFromGallery = true;
+    form.movesRight = true;
+    form.slidingAnimation = true;
+    form.editorAlignRight = true;
     return form;
 }
 
@@ -78,54 +78,55 @@ class FormBindingTest : public QObject {
     void bytesWithoutACharacterSurviveTheTrip() {
         Session session;
         AuctionForm form;
-        form.Edit2 = "\x81\x83\x88\x90\x98";  // the code page's five undefined bytes
-        const std::string_view names[] = {"Edit2"};
+        form.auctionHeader = "\x81\x83\x88\x90\x98";  // the code page's five undefined bytes
+        const std::string_view names[] = {"auctionHeader"};
         session.window->Form().Restore(form, names);
-        QCOMPARE(std::get<AuctionForm>(session.window->Form().Snapshot()).Edit2, form.Edit2);
+        QCOMPARE(std::get<AuctionForm>(session.window->Form().Snapshot()).auctionHeader,
+                 form.auctionHeader);
     }
 
     void exclusiveSwitchesCanAllBeOff() {
         Session session;
         AuctionForm form;
-        form.RadioButton1 = false;
-        form.RadioButton9 = false;
-        form.Panel9 = false;
+        form.layout1 = false;
+        form.pictureFromWeb = false;
+        form.editorAlignLeft = false;
         session.window->Form().Restore(form);
         const auto back = std::get<AuctionForm>(session.window->Form().Snapshot());
-        QVERIFY(!back.RadioButton1 && !back.RadioButton9 && !back.Panel9);
+        QVERIFY(!back.layout1 && !back.pictureFromWeb && !back.editorAlignLeft);
         // and the groups stay exclusive afterwards
-        session.Get<QRadioButton>("RadioButton2")->setChecked(true);
-        session.Get<QRadioButton>("RadioButton3")->setChecked(true);
-        QVERIFY(!session.Get<QRadioButton>("RadioButton2")->isChecked());
+        session.Get<QRadioButton>("layout2")->setChecked(true);
+        session.Get<QRadioButton>("layout3")->setChecked(true);
+        QVERIFY(!session.Get<QRadioButton>("layout2")->isChecked());
     }
 
     void layoutsChosenInOrderLeaveTheLastOne() {
         Session session;
         AuctionForm form;
-        form.RadioButton2 = true;
-        form.RadioButton5 = true;  // a damaged project may mark two
+        form.layout2 = true;
+        form.layout5 = true;  // a damaged project may mark two
         session.window->Form().Restore(form);
         const auto back = std::get<AuctionForm>(session.window->Form().Snapshot());
-        QVERIFY(!back.RadioButton1 && !back.RadioButton2 && back.RadioButton5);
+        QVERIFY(!back.layout1 && !back.layout2 && back.layout5);
     }
 
     void aPartialSnapshotReadsOnlyTheNamedInputs() {
         Session session;
-        session.Get<QLineEdit>("Edit2")->setText(QStringLiteral("Rower"));
-        session.Get<PlainTextField>("Memo1")->setPlainText(QStringLiteral("a\nb"));
-        session.Get<QRadioButton>("RadioButton10")->setChecked(true);
-        const std::string_view names[] = {"Memo1", "RadioButton10"};
+        session.Get<QLineEdit>("auctionHeader")->setText(QStringLiteral("Rower"));
+        session.Get<PlainTextField>("itemDescription")->setPlainText(QStringLiteral("a\nb"));
+        session.Get<QRadioButton>("pictureFromGallery")->setChecked(true);
+        const std::string_view names[] = {"itemDescription", "pictureFromGallery"};
         const auto snapshot = session.window->Form().Snapshot(names);
         QVERIFY(std::holds_alternative<AuctionForm>(snapshot));
         AuctionForm expected;
-        expected.Memo1 = "a\r\nb";
-        expected.RadioButton10 = true;  // RadioButton9 was not read: it keeps its default
+        expected.itemDescription = "a\r\nb";
+        expected.pictureFromGallery = true;  // pictureFromWeb was not read: it keeps its default
         QVERIFY(std::get<AuctionForm>(snapshot) == expected);
 
-        session.Get<PlainTextField>("Memo1")->setPlainText(QStringLiteral("中"));
+        session.Get<PlainTextField>("itemDescription")->setPlainText(QStringLiteral("中"));
         const auto unheld = session.window->Form().Snapshot(names);
         QVERIFY(std::holds_alternative<UnheldText>(unheld));
-        QCOMPARE(std::get<UnheldText>(unheld).field->name, std::string_view("Memo1"));
+        QCOMPARE(std::get<UnheldText>(unheld).field->name, std::string_view("itemDescription"));
     }
 
     void positionsOutsideTheListSelectNothing_data() {
@@ -142,15 +143,15 @@ class FormBindingTest : public QObject {
         QFETCH(int, selected);
         Session session;
         AuctionForm form;
-        form.ComboBox5 = position;
-        const std::string_view names[] = {"ComboBox5"};
+        form.colourStyle = position;
+        const std::string_view names[] = {"colourStyle"};
         session.window->Form().Restore(form, names);
-        QCOMPARE(session.Get<QComboBox>("ComboBox5")->currentIndex(), selected);
+        QCOMPARE(session.Get<QComboBox>("colourStyle")->currentIndex(), selected);
     }
 
     void unknownNamesAndMissingControlsAreProgrammingErrors() {
         Session session;
-        const std::string_view names[] = {"Edit17", "Edit99"};
+        const std::string_view names[] = {"pictureAddress", "Edit99"};
         QVERIFY_THROWS_EXCEPTION(std::logic_error,
                                  session.window->Form().Restore(AuctionForm{}, names));
         QWidget empty;

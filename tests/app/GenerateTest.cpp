@@ -16,11 +16,11 @@ namespace {
 constexpr qsizetype kPageEnterEffectByte = 4009;  // the list position in the project file
 
 void Generate(Session& session) {
-    QTest::mouseClick(session.Get<QPushButton>("Button14"), Qt::LeftButton);
+    QTest::mouseClick(session.Get<QPushButton>("generateButton"), Qt::LeftButton);
 }
 
 void Preview(Session& session) {
-    QTest::mouseClick(session.Get<QToolButton>("SpeedButton9"), Qt::LeftButton);
+    QTest::mouseClick(session.Get<QToolButton>("previewButton"), Qt::LeftButton);
 }
 
 QByteArray Bytes(const std::string& text) {
@@ -45,24 +45,24 @@ AuctionForm FillForm(Session& session) {
         control->setFocus();
         TypeText(control, text);
     };
-    type("Edit2", QStringLiteral("Rower górski – okazja"));
-    type("Memo1", QStringLiteral("Linia 1\n<b>żółw</b>"));
-    type("Edit3", QStringLiteral("600 100 200"));
-    QTest::mouseClick(session.Get<QCheckBox>("CheckBox1"), Qt::LeftButton, {}, QPoint(6, 6));
-    QTest::mouseClick(session.Get<QRadioButton>("RadioButton3"), Qt::LeftButton, {}, QPoint(6, 6));
-    session.Get<QLineEdit>("Edit14")->setText(QStringLiteral("#123456"));
-    session.Get<QComboBox>("ComboBox1")->setCurrentIndex(3);
+    type("auctionHeader", QStringLiteral("Rower górski – okazja"));
+    type("itemDescription", QStringLiteral("Linia 1\n<b>żółw</b>"));
+    type("phone", QStringLiteral("600 100 200"));
+    QTest::mouseClick(session.Get<QCheckBox>("askSellerLink"), Qt::LeftButton, {}, QPoint(6, 6));
+    QTest::mouseClick(session.Get<QRadioButton>("layout3"), Qt::LeftButton, {}, QPoint(6, 6));
+    session.Get<QLineEdit>("pageBackground")->setText(QStringLiteral("#123456"));
+    session.Get<QComboBox>("pageEnterEffect")->setCurrentIndex(3);
 
     AuctionForm form;
-    form.Edit2 = "Rower g\xf3rski \x96 okazja";
-    form.Memo1 = "Linia 1\r\n<b>\xbf\xf3\xb3w</b>";
-    form.Edit3 = "600 100 200";
-    form.CheckBox1 = true;
-    form.RadioButton1 = false;
-    form.RadioButton3 = true;
-    form.Edit14 = "#123456";
-    form.ComboBox1 = 3;
-    form.Edit37 = "seller";
+    form.auctionHeader = "Rower g\xf3rski \x96 okazja";
+    form.itemDescription = "Linia 1\r\n<b>\xbf\xf3\xb3w</b>";
+    form.phone = "600 100 200";
+    form.askSellerLink = true;
+    form.layout1 = false;
+    form.layout3 = true;
+    form.pageBackground = "#123456";
+    form.pageEnterEffect = 3;
+    form.typedSellerId = "seller";
     return form;
 }
 
@@ -112,7 +112,7 @@ class GenerateTest : public QObject {
     void effectListWritesWhatItShows() {
         Session session;
         ShowWindow(session);
-        auto* list = session.Get<QComboBox>("ComboBox1");
+        auto* list = session.Get<QComboBox>("pageEnterEffect");
         list->setCurrentIndex(3);
         list->setFocus();
         list->lineEdit()->selectAll();
@@ -120,18 +120,18 @@ class GenerateTest : public QObject {
         QCOMPARE(list->currentText(), QStringLiteral("Moje"));
         QCOMPARE(list->currentIndex(), -1);
         AuctionForm expected;
-        expected.Edit37 = "seller";
+        expected.typedSellerId = "seller";
         Generate(session);
         QCOMPARE(ClipboardBytes(session), Bytes(BuildDocument(expected, "seller")));
         QVERIFY(!ClipboardBytes(session).contains("Page-Enter"));
-        QTest::mouseClick(session.Get<QToolButton>("SpeedButton10"), Qt::LeftButton);
+        QTest::mouseClick(session.Get<QToolButton>("saveProjectButton"), Qt::LeftButton);
         QCOMPARE(session.folder.Read(QStringLiteral("zapis.ltk")).at(kPageEnterEffectByte),
                  '\xff');  // no item
 
         list->lineEdit()->selectAll();
         TypeText(list, QStringLiteral("Czworokąt od środka"));
         QCOMPARE(list->currentIndex(), 3);
-        expected.ComboBox1 = 3;
+        expected.pageEnterEffect = 3;
         Generate(session);
         QCOMPARE(ClipboardBytes(session), Bytes(BuildDocument(expected, "seller")));
         QVERIFY(ClipboardBytes(session).contains("Page-Enter"));
@@ -146,7 +146,7 @@ class GenerateTest : public QObject {
         Generate(session);
         Generate(session);
         QCOMPARE(session.desktop.clipboard[0], session.desktop.clipboard[1]);
-        session.Get<QLineEdit>("Edit2")->setText(QStringLiteral("Nowy"));
+        session.Get<QLineEdit>("auctionHeader")->setText(QStringLiteral("Nowy"));
         Generate(session);
         QVERIFY(session.desktop.clipboard[2] != session.desktop.clipboard[1]);
         QVERIFY(session.desktop.clipboard[2].contains(QStringLiteral("Nowy")));
@@ -155,12 +155,12 @@ class GenerateTest : public QObject {
     void noLayoutChosenGivesTheHeadAlone() {
         Session session;
         AuctionForm form;
-        form.RadioButton1 = false;
-        const std::string_view names[] = {"RadioButton1"};
+        form.layout1 = false;
+        const std::string_view names[] = {"layout1"};
         session.window->Form().Restore(form, names);
-        QVERIFY(!session.Get<QRadioButton>("RadioButton1")->isChecked());
+        QVERIFY(!session.Get<QRadioButton>("layout1")->isChecked());
         Generate(session);
-        form.Edit37 = "seller";
+        form.typedSellerId = "seller";
         const QByteArray headAlone = Bytes(BuildDocument(form, "seller"));
         QCOMPARE(ClipboardBytes(session), headAlone);
         QVERIFY(Bytes(BuildDocument(AuctionForm{}, "seller")).startsWith(headAlone));
@@ -187,7 +187,7 @@ class GenerateTest : public QObject {
     void textTheCodePageCannotHoldStopsBothCommands() {
         Session session;
         // the program's own writes pass no guard; generation is the last line of defence
-        session.Get<PlainTextField>("Memo1")->setPlainText(QStringLiteral("Miło ☺ i €"));
+        session.Get<PlainTextField>("itemDescription")->setPlainText(QStringLiteral("Miło ☺ i €"));
         Generate(session);
         Preview(session);
         QCOMPARE(session.desktop.errors.size(), std::size_t{2});

@@ -162,9 +162,11 @@ void CheckTabCycle(QWidget& window) {
 
 // Every button on the side panels.
 constexpr const char* kPanelButtons[] = {
-    "Button15", "Button16", "Button17", "Button18", "Button26", "Button27",
-    "Button23", "Button24", "Button25", "Button28", "Button29", "Button30",
-    "Button31", "Button33", "Button32", "Button20", "Button22",
+    "pictureInsertButton",  "pictureCancelButton",    "linkInsertButton",    "linkCancelButton",
+    "fontInsertButton",     "fontCancelButton",       "editorInsertButton",  "editorCancelButton",
+    "editorSaveButton",     "bannerInsertButton",     "bannerCancelButton",  "keywordsUseButton",
+    "keywordsCancelButton", "rightClickInsertButton", "arrangementOkButton", "sellerIdSaveButton",
+    "sellerIdHelpButton",
 };
 
 // Counts the clicks on every button of every panel.
@@ -205,15 +207,15 @@ class KeyboardTest : public QObject {
     void tabVisitsTheGroupsInOrder() {
         Session session;
         ShowActive(session);
-        session.Get<QWidget>("Edit2")->setFocus();
+        session.Get<QWidget>("auctionHeader")->setFocus();
         const QList<QWidget*> visited = TabCycle();
         QCOMPARE(SectionRuns(*session.window, visited),
                  QStringList({"requiredGroup", "descriptionGroup", "coloursGroup", "optionsGroup",
                               "layoutGroup"}));
         CheckTabCycle(*session.window);
         // Tab left the multi-line texts on its way instead of typing into them.
-        QCOMPARE(session.Get<QPlainTextEdit>("Memo2")->toPlainText(), QString());
-        QCOMPARE(session.Get<QPlainTextEdit>("Memo1")->toPlainText(), QString());
+        QCOMPARE(session.Get<QPlainTextEdit>("auctionTerms")->toPlainText(), QString());
+        QCOMPARE(session.Get<QPlainTextEdit>("itemDescription")->toPlainText(), QString());
     }
 
     void tabEntersShownPanelsAndPassesWhatTheyHide_data() {
@@ -226,24 +228,25 @@ class KeyboardTest : public QObject {
                             const char* enteredFrom) {
             QTest::newRow(name) << openers << panels << QString::fromLatin1(enteredFrom);
         };
-        row("picture", {"Button8"}, {"Panel2"}, "CheckBox9");
-        row("link", {"Button10"}, {"Panel4"}, "CheckBox9");
-        row("font", {"Button6"}, {"Panel13"}, "Memo1");
-        row("text editor", {"Button7"}, {"Panel5"}, "BatchButton");
-        row("banner", {"Button13"}, {"Panel14"}, "CheckBox9");
-        row("keywords", {"Button11"}, {"Panel15"}, "CheckBox9");
-        row("right-click message", {"CheckBox3"}, {"Panel16"}, "ComboBox5");
-        row("arrangement", {"RadioButton8"}, {"Panel17"}, "ComboBox5");
-        row("seller ID", {}, {"Panel18"}, "ComboBox5");
-        row("link over picture", {"Button8", "Button10"}, {"Panel2", "Panel4"}, "CheckBox9");
-        row("editor over seller ID and font", {"Button6", "Button7"},
-            {"Panel18", "Panel13", "Panel5"}, "BatchButton");
+        row("picture", {"pictureButton"}, {"picturePanel"}, "favouritesLink");
+        row("link", {"linkButton"}, {"linkPanel"}, "favouritesLink");
+        row("font", {"fontButton"}, {"fontPanel"}, "itemDescription");
+        row("text editor", {"textEditorButton"}, {"textEditorPanel"}, "batchButton");
+        row("banner", {"bannerButton"}, {"bannerPanel"}, "favouritesLink");
+        row("keywords", {"promotionButton"}, {"keywordsPanel"}, "favouritesLink");
+        row("right-click message", {"rightClickLock"}, {"rightClickPanel"}, "colourStyle");
+        row("arrangement", {"layout8"}, {"arrangementPanel"}, "colourStyle");
+        row("seller ID", {}, {"sellerIdPanel"}, "colourStyle");
+        row("link over picture", {"pictureButton", "linkButton"}, {"picturePanel", "linkPanel"},
+            "favouritesLink");
+        row("editor over seller ID and font", {"fontButton", "textEditorButton"},
+            {"sellerIdPanel", "fontPanel", "textEditorPanel"}, "batchButton");
     }
     void tabEntersShownPanelsAndPassesWhatTheyHide() {
         QFETCH(QStringList, openers);
         QFETCH(QStringList, panels);
         QFETCH(QString, enteredFrom);
-        const bool withSellerId = !panels.contains(QStringLiteral("Panel18"));
+        const bool withSellerId = !panels.contains(QStringLiteral("sellerIdPanel"));
         Session session(withSellerId ? std::optional(QByteArray("seller")) : std::nullopt);
         ShowActive(session);
         for (const QString& opener : openers) {
@@ -278,30 +281,47 @@ class KeyboardTest : public QObject {
             QTest::newRow(name) << QString::fromLatin1(opener) << QString::fromLatin1(input) << key
                                 << QString::fromLatin1(pressed);
         };
-        row("picture address, Enter", "Button8", "Edit17", Qt::Key_Return, "Button15");
-        row("picture address, keypad Enter", "Button8", "Edit17", Qt::Key_Enter, "Button15");
-        row("picture address, Escape", "Button8", "Edit17", Qt::Key_Escape, "Button16");
-        row("picture source, Enter", "Button8", "RadioButton10", Qt::Key_Return, "Button15");
-        row("picture, focused cancel", "Button8", "Button16", Qt::Key_Return, "Button16");
-        row("link text, Enter", "Button10", "Edit25", Qt::Key_Return, "Button17");
-        row("link address, Escape", "Button10", "Edit26", Qt::Key_Escape, "Button18");
-        row("font face, Enter", "Button6", "ComboBox9", Qt::Key_Return, "Button26");
-        row("font size, Escape", "Button6", "ComboBox8", Qt::Key_Escape, "Button27");
-        row("editor colour, Enter", "Button7", "Edit27", Qt::Key_Return, "Button23");
-        row("editor size, Enter", "Button7", "ComboBox7", Qt::Key_Return, "Button23");
-        row("editor text, Enter", "Button7", "Memo3", Qt::Key_Return, "");
-        row("editor text, Escape", "Button7", "Memo3", Qt::Key_Escape, "Button24");
-        row("banner switch, Enter", "Button13", "CheckBox22", Qt::Key_Return, "Button28");
-        row("banner switch, Escape", "Button12", "CheckBox21", Qt::Key_Escape, "Button29");
-        row("page title, Enter", "Button11", "Edit34", Qt::Key_Return, "Button30");
-        row("keywords, Enter", "Button11", "Memo5", Qt::Key_Return, "");
-        row("page title, Escape", "Button11", "Edit34", Qt::Key_Escape, "Button31");
-        row("right-click message, Enter", "CheckBox3", "Edit35", Qt::Key_Return, "Button33");
-        row("right-click message, Escape", "CheckBox3", "Edit35", Qt::Key_Escape, "");
-        row("arrangement, Enter", "RadioButton8", "CheckBox23", Qt::Key_Return, "Button32");
-        row("arrangement, Escape", "RadioButton8", "CheckBox28", Qt::Key_Escape, "Button32");
-        row("seller ID, Escape", "", "Edit37", Qt::Key_Escape, "");
-        row("main area field, Enter", "Button8", "Edit2", Qt::Key_Return, "");
+        row("picture address, Enter", "pictureButton", "pictureAddress", Qt::Key_Return,
+            "pictureInsertButton");
+        row("picture address, keypad Enter", "pictureButton", "pictureAddress", Qt::Key_Enter,
+            "pictureInsertButton");
+        row("picture address, Escape", "pictureButton", "pictureAddress", Qt::Key_Escape,
+            "pictureCancelButton");
+        row("picture source, Enter", "pictureButton", "pictureFromGallery", Qt::Key_Return,
+            "pictureInsertButton");
+        row("picture, focused cancel", "pictureButton", "pictureCancelButton", Qt::Key_Return,
+            "pictureCancelButton");
+        row("link text, Enter", "linkButton", "linkText", Qt::Key_Return, "linkInsertButton");
+        row("link address, Escape", "linkButton", "linkAddress", Qt::Key_Escape,
+            "linkCancelButton");
+        row("font face, Enter", "fontButton", "fontFace", Qt::Key_Return, "fontInsertButton");
+        row("font size, Escape", "fontButton", "fontSize", Qt::Key_Escape, "fontCancelButton");
+        row("editor colour, Enter", "textEditorButton", "editorFontColour", Qt::Key_Return,
+            "editorInsertButton");
+        row("editor size, Enter", "textEditorButton", "editorFontSize", Qt::Key_Return,
+            "editorInsertButton");
+        row("editor text, Enter", "textEditorButton", "editorText", Qt::Key_Return, "");
+        row("editor text, Escape", "textEditorButton", "editorText", Qt::Key_Escape,
+            "editorCancelButton");
+        row("banner switch, Enter", "bannerButton", "bannerShown", Qt::Key_Return,
+            "bannerInsertButton");
+        row("banner switch, Escape", "backgroundButton", "backgroundPictureShown", Qt::Key_Escape,
+            "bannerCancelButton");
+        row("page title, Enter", "promotionButton", "pageTitle", Qt::Key_Return,
+            "keywordsUseButton");
+        row("keywords, Enter", "promotionButton", "keywords", Qt::Key_Return, "");
+        row("page title, Escape", "promotionButton", "pageTitle", Qt::Key_Escape,
+            "keywordsCancelButton");
+        row("right-click message, Enter", "rightClickLock", "rightClickMessage", Qt::Key_Return,
+            "rightClickInsertButton");
+        row("right-click message, Escape", "rightClickLock", "rightClickMessage", Qt::Key_Escape,
+            "");
+        row("arrangement, Enter", "layout8", "sellerBlockLeft", Qt::Key_Return,
+            "arrangementOkButton");
+        row("arrangement, Escape", "layout8", "shippingBlockRight", Qt::Key_Escape,
+            "arrangementOkButton");
+        row("seller ID, Escape", "", "typedSellerId", Qt::Key_Escape, "");
+        row("main area field, Enter", "pictureButton", "auctionHeader", Qt::Key_Return, "");
     }
     void enterAndEscapePressThePanelsButtons() {
         QFETCH(QString, opener);
@@ -327,50 +347,50 @@ class KeyboardTest : public QObject {
     void enterInAMultiLineTextStaysALineBreak() {
         Session session;
         ShowActive(session);
-        Click(session, "Button7");
-        auto* text = session.Get<QPlainTextEdit>("Memo3");
+        Click(session, "textEditorButton");
+        auto* text = session.Get<QPlainTextEdit>("editorText");
         text->setFocus();
         TypeText(text, QStringLiteral("Ala\nma kota"));
         QCOMPARE(text->toPlainText(), QStringLiteral("Ala\nma kota"));
-        QVERIFY(session.Get<QWidget>("Panel5")->isVisible());
-        QCOMPARE(session.Get<QPlainTextEdit>("Memo4")->toPlainText(), QString());
+        QVERIFY(session.Get<QWidget>("textEditorPanel")->isVisible());
+        QCOMPARE(session.Get<QPlainTextEdit>("readyCode")->toPlainText(), QString());
     }
 
     void enterInAListUsesTheTypedTextWithoutAddingIt() {
         Session session;
         ShowActive(session);
-        Click(session, "Button6");
-        auto* face = session.Get<QComboBox>("ComboBox9");
+        Click(session, "fontButton");
+        auto* face = session.Get<QComboBox>("fontFace");
         const int items = face->count();
         face->setFocus();
         face->lineEdit()->selectAll();
         TypeText(face, QStringLiteral("Moja czcionka"));
         const PanelClicks clicks(session);
         Press(Qt::Key_Return);
-        QTRY_COMPARE(clicks.Clicked(), QStringList(QStringLiteral("Button26")));
+        QTRY_COMPARE(clicks.Clicked(), QStringList(QStringLiteral("fontInsertButton")));
         QCOMPARE(face->count(), items);
         QCOMPARE(face->currentText(), QStringLiteral("Moja czcionka"));
-        QVERIFY(!session.Get<QWidget>("Panel13")->isVisible());
+        QVERIFY(!session.Get<QWidget>("fontPanel")->isVisible());
     }
 
     void enterSavesTheSellerId() {
         Session session(std::nullopt);
         ShowActive(session);
-        QCOMPARE(Focused(), session.Get<QWidget>("Edit37"));
+        QCOMPARE(Focused(), session.Get<QWidget>("typedSellerId"));
         TypeText(Focused(), QStringLiteral("kowalski"));
         Press(Qt::Key_Return);
-        QTRY_VERIFY(!session.Get<QWidget>("Panel18")->isVisible());
+        QTRY_VERIFY(!session.Get<QWidget>("sellerIdPanel")->isVisible());
         QCOMPARE(session.folder.Read(QStringLiteral("id.ltk")).left(8), QByteArray("kowalski"));
     }
 
     void aClosingPanelGivesTheKeyboardBack_data() {
         QTest::addColumn<QString>("opener");
         QTest::addColumn<int>("key");
-        QTest::newRow("picture, inserted") << "Button8" << int(Qt::Key_Return);
-        QTest::newRow("link, cancelled") << "Button10" << int(Qt::Key_Escape);
-        QTest::newRow("text editor, cancelled") << "Button7" << int(Qt::Key_Escape);
-        QTest::newRow("right-click message") << "CheckBox3" << int(Qt::Key_Return);
-        QTest::newRow("arrangement") << "RadioButton8" << int(Qt::Key_Escape);
+        QTest::newRow("picture, inserted") << "pictureButton" << int(Qt::Key_Return);
+        QTest::newRow("link, cancelled") << "linkButton" << int(Qt::Key_Escape);
+        QTest::newRow("text editor, cancelled") << "textEditorButton" << int(Qt::Key_Escape);
+        QTest::newRow("right-click message") << "rightClickLock" << int(Qt::Key_Return);
+        QTest::newRow("arrangement") << "layout8" << int(Qt::Key_Escape);
     }
     void aClosingPanelGivesTheKeyboardBack() {
         QFETCH(QString, opener);

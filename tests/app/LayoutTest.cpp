@@ -18,10 +18,12 @@
 namespace licytek::test {
 namespace {
 
-const char* const kPanels[] = {"Panel2",  "Panel4",  "Panel5",  "Panel13", "Panel14",
-                               "Panel15", "Panel16", "Panel17", "Panel18"};
+const char* const kPanels[] = {"picturePanel",    "linkPanel",        "textEditorPanel",
+                               "fontPanel",       "bannerPanel",      "keywordsPanel",
+                               "rightClickPanel", "arrangementPanel", "sellerIdPanel"};
 
-const char* const kEffectLists[] = {"ComboBox1", "ComboBox2", "ComboBox3", "ComboBox4"};
+const char* const kEffectLists[] = {"pageEnterEffect", "siteEnterEffect", "pageExitEffect",
+                                    "siteExitEffect"};
 constexpr int kLongestEffect = 3;  // "Czworokąt od środka"
 
 bool IsComposite(const QWidget& widget) {
@@ -135,23 +137,23 @@ class LayoutTest : public QObject {
     void eachPanelFitsAndLiesOverItsArea_data() {
         QTest::addColumn<QString>("panel");
         QTest::addColumn<QString>("area");  // the group it covers, or none for the middle
-        QTest::newRow("picture") << "Panel2"
+        QTest::newRow("picture") << "picturePanel"
                                  << "descriptionGroup";
-        QTest::newRow("link") << "Panel4"
+        QTest::newRow("link") << "linkPanel"
                               << "descriptionGroup";
-        QTest::newRow("banner") << "Panel14"
+        QTest::newRow("banner") << "bannerPanel"
                                 << "descriptionGroup";
-        QTest::newRow("keywords") << "Panel15"
+        QTest::newRow("keywords") << "keywordsPanel"
                                   << "descriptionGroup";
-        QTest::newRow("font") << "Panel13"
+        QTest::newRow("font") << "fontPanel"
                               << "";
-        QTest::newRow("text editor") << "Panel5"
+        QTest::newRow("text editor") << "textEditorPanel"
                                      << "";
-        QTest::newRow("right-click message") << "Panel16"
+        QTest::newRow("right-click message") << "rightClickPanel"
                                              << "";
-        QTest::newRow("arrangement") << "Panel17"
+        QTest::newRow("arrangement") << "arrangementPanel"
                                      << "";
-        QTest::newRow("seller ID") << "Panel18"
+        QTest::newRow("seller ID") << "sellerIdPanel"
                                    << "";
     }
     void eachPanelFitsAndLiesOverItsArea() {
@@ -175,12 +177,12 @@ class LayoutTest : public QObject {
                                     description->size());
         if (!area.isEmpty()) {
             QCOMPARE(shown->geometry(), descriptionArea);
-        } else if (panel == QLatin1String("Panel13")) {
+        } else if (panel == QLatin1String("fontPanel")) {
             // a strip across the middle of the description group
             QCOMPARE(shown->x(), descriptionArea.x());
             QCOMPARE(shown->width(), descriptionArea.width());
             QVERIFY(qAbs(shown->geometry().center().y() - descriptionArea.center().y()) <= 1);
-        } else if (panel == QLatin1String("Panel5")) {
+        } else if (panel == QLatin1String("textEditorPanel")) {
             // most of the window
             QVERIFY(shown->width() * shown->height() * 10 >=
                     session.window->width() * session.window->height() * 8);
@@ -242,7 +244,7 @@ class LayoutTest : public QObject {
             session.Get<QComboBox>(name)->setCurrentIndex(kLongestEffect);
         }
         QVERIFY(session.window->grab().save(folder + QStringLiteral("/effects.png")));
-        auto* list = session.Get<QComboBox>("ComboBox1");
+        auto* list = session.Get<QComboBox>("pageEnterEffect");
         list->showPopup();
         QTRY_VERIFY(list->view()->isVisible());
         QVERIFY(list->view()->window()->grab().save(folder + QStringLiteral("/effect-list.png")));

@@ -37,48 +37,48 @@ class PanelTest : public QObject {
         QTest::addColumn<QString>("panel");
         QTest::addColumn<QString>("opener");
         QTest::addColumn<QString>("closer");
-        QTest::newRow("picture, insert") << "Panel2"
-                                         << "Button8"
-                                         << "Button15";
-        QTest::newRow("picture, cancel") << "Panel2"
-                                         << "Button8"
-                                         << "Button16";
-        QTest::newRow("link, insert") << "Panel4"
-                                      << "Button10"
-                                      << "Button17";
-        QTest::newRow("link, cancel") << "Panel4"
-                                      << "Button10"
-                                      << "Button18";
-        QTest::newRow("font, change") << "Panel13"
-                                      << "Button6"
-                                      << "Button26";
-        QTest::newRow("font, cancel") << "Panel13"
-                                      << "Button6"
-                                      << "Button27";
-        QTest::newRow("editor, save and close") << "Panel5"
-                                                << "Button7"
-                                                << "Button25";
-        QTest::newRow("editor, cancel") << "Panel5"
-                                        << "Button7"
-                                        << "Button24";
-        QTest::newRow("banner, insert") << "Panel14"
-                                        << "Button13"
-                                        << "Button28";
-        QTest::newRow("background, cancel") << "Panel14"
-                                            << "Button12"
-                                            << "Button29";
-        QTest::newRow("keywords, use") << "Panel15"
-                                       << "Button11"
-                                       << "Button30";
-        QTest::newRow("keywords, cancel") << "Panel15"
-                                          << "Button11"
-                                          << "Button31";
-        QTest::newRow("right-click lock") << "Panel16"
-                                          << "CheckBox3"
-                                          << "Button33";
-        QTest::newRow("layout 8") << "Panel17"
-                                  << "RadioButton8"
-                                  << "Button32";
+        QTest::newRow("picture, insert") << "picturePanel"
+                                         << "pictureButton"
+                                         << "pictureInsertButton";
+        QTest::newRow("picture, cancel") << "picturePanel"
+                                         << "pictureButton"
+                                         << "pictureCancelButton";
+        QTest::newRow("link, insert") << "linkPanel"
+                                      << "linkButton"
+                                      << "linkInsertButton";
+        QTest::newRow("link, cancel") << "linkPanel"
+                                      << "linkButton"
+                                      << "linkCancelButton";
+        QTest::newRow("font, change") << "fontPanel"
+                                      << "fontButton"
+                                      << "fontInsertButton";
+        QTest::newRow("font, cancel") << "fontPanel"
+                                      << "fontButton"
+                                      << "fontCancelButton";
+        QTest::newRow("editor, save and close") << "textEditorPanel"
+                                                << "textEditorButton"
+                                                << "editorSaveButton";
+        QTest::newRow("editor, cancel") << "textEditorPanel"
+                                        << "textEditorButton"
+                                        << "editorCancelButton";
+        QTest::newRow("banner, insert") << "bannerPanel"
+                                        << "bannerButton"
+                                        << "bannerInsertButton";
+        QTest::newRow("background, cancel") << "bannerPanel"
+                                            << "backgroundButton"
+                                            << "bannerCancelButton";
+        QTest::newRow("keywords, use") << "keywordsPanel"
+                                       << "promotionButton"
+                                       << "keywordsUseButton";
+        QTest::newRow("keywords, cancel") << "keywordsPanel"
+                                          << "promotionButton"
+                                          << "keywordsCancelButton";
+        QTest::newRow("right-click lock") << "rightClickPanel"
+                                          << "rightClickLock"
+                                          << "rightClickInsertButton";
+        QTest::newRow("layout 8") << "arrangementPanel"
+                                  << "layout8"
+                                  << "arrangementOkButton";
     }
     void buttonsShowAndHidePanels() {
         QFETCH(QString, panel);
@@ -98,188 +98,202 @@ class PanelTest : public QObject {
     void panelsAreIndependentAndLeaveTheRestUsable() {
         Session session(std::nullopt);  // the seller ID panel is shown as well
         ShowWindow(session);
-        Click(session, "Button8");
-        Click(session, "Button10");
-        Click(session, "Button11");
-        QVERIFY(Shown(session, "Panel2") && Shown(session, "Panel4") && Shown(session, "Panel15"));
-        QVERIFY(Shown(session, "Panel18"));
-        QVERIFY(OnTop(session, "Panel15"));  // the last one shown lies on top
+        Click(session, "pictureButton");
+        Click(session, "linkButton");
+        Click(session, "promotionButton");
+        QVERIFY(Shown(session, "picturePanel") && Shown(session, "linkPanel") &&
+                Shown(session, "keywordsPanel"));
+        QVERIFY(Shown(session, "sellerIdPanel"));
+        QVERIFY(OnTop(session, "keywordsPanel"));  // the last one shown lies on top
         // the main area outside the panels still takes input
-        auto* header = session.Get<QLineEdit>("Edit2");
+        auto* header = session.Get<QLineEdit>("auctionHeader");
         QTest::mouseClick(header, Qt::LeftButton);
         QTest::keyClicks(header, QStringLiteral("Rower"));
         QCOMPARE(header->text(), QStringLiteral("Rower"));
-        Click(session, "Button18");
-        QVERIFY(!Shown(session, "Panel4"));
-        QVERIFY(Shown(session, "Panel2") && Shown(session, "Panel15"));
+        Click(session, "linkCancelButton");
+        QVERIFY(!Shown(session, "linkPanel"));
+        QVERIFY(Shown(session, "picturePanel") && Shown(session, "keywordsPanel"));
     }
 
     void panelInputsKeepTheirValuesAcrossHidingAndShowing() {
         Session session;
         ShowWindow(session);
-        Click(session, "Button10");
-        session.Get<QLineEdit>("Edit25")->setText(QStringLiteral("Kup"));
-        Click(session, "Button18");
-        Click(session, "Button10");
-        QCOMPARE(session.Get<QLineEdit>("Edit25")->text(), QStringLiteral("Kup"));
-        QCOMPARE(session.Get<QLineEdit>("Edit26")->text(), QStringLiteral("http://"));
+        Click(session, "linkButton");
+        session.Get<QLineEdit>("linkText")->setText(QStringLiteral("Kup"));
+        Click(session, "linkCancelButton");
+        Click(session, "linkButton");
+        QCOMPARE(session.Get<QLineEdit>("linkText")->text(), QStringLiteral("Kup"));
+        QCOMPARE(session.Get<QLineEdit>("linkAddress")->text(), QStringLiteral("http://"));
     }
 
     void bannerCancelUnticksBothPicturesButKeepsTheirAddresses() {
         Session session;
         ShowWindow(session);
-        Click(session, "Button13");
-        Click(session, "CheckBox22");
-        Click(session, "CheckBox21");
-        QVERIFY(Enabled(session, "Edit32") && Enabled(session, "Edit33"));
-        session.Get<QLineEdit>("Edit32")->setText(QStringLiteral("http://a/banner.png"));
-        session.Get<QLineEdit>("Edit33")->setText(QStringLiteral("http://a/tlo.png"));
-        Click(session, "Button29");
-        QVERIFY(!Shown(session, "Panel14"));
-        QVERIFY(!session.Get<QCheckBox>("CheckBox22")->isChecked());
-        QVERIFY(!session.Get<QCheckBox>("CheckBox21")->isChecked());
-        QVERIFY(!Enabled(session, "Edit32") && !Enabled(session, "Edit33"));
-        QCOMPARE(session.Get<QLineEdit>("Edit32")->text(), QStringLiteral("http://a/banner.png"));
-        QCOMPARE(session.Get<QLineEdit>("Edit33")->text(), QStringLiteral("http://a/tlo.png"));
+        Click(session, "bannerButton");
+        Click(session, "bannerShown");
+        Click(session, "backgroundPictureShown");
+        QVERIFY(Enabled(session, "bannerAddress") && Enabled(session, "backgroundPictureAddress"));
+        session.Get<QLineEdit>("bannerAddress")->setText(QStringLiteral("http://a/banner.png"));
+        session.Get<QLineEdit>("backgroundPictureAddress")
+            ->setText(QStringLiteral("http://a/tlo.png"));
+        Click(session, "bannerCancelButton");
+        QVERIFY(!Shown(session, "bannerPanel"));
+        QVERIFY(!session.Get<QCheckBox>("bannerShown")->isChecked());
+        QVERIFY(!session.Get<QCheckBox>("backgroundPictureShown")->isChecked());
+        QVERIFY(!Enabled(session, "bannerAddress") &&
+                !Enabled(session, "backgroundPictureAddress"));
+        QCOMPARE(session.Get<QLineEdit>("bannerAddress")->text(),
+                 QStringLiteral("http://a/banner.png"));
+        QCOMPARE(session.Get<QLineEdit>("backgroundPictureAddress")->text(),
+                 QStringLiteral("http://a/tlo.png"));
     }
 
     void bannerInsertKeepsEveryInput() {
         Session session;
         ShowWindow(session);
-        Click(session, "Button12");
-        Click(session, "CheckBox22");
-        Click(session, "Button28");
-        QVERIFY(!Shown(session, "Panel14"));
-        QVERIFY(session.Get<QCheckBox>("CheckBox22")->isChecked());
-        QVERIFY(Enabled(session, "Edit32"));
+        Click(session, "backgroundButton");
+        Click(session, "bannerShown");
+        Click(session, "bannerInsertButton");
+        QVERIFY(!Shown(session, "bannerPanel"));
+        QVERIFY(session.Get<QCheckBox>("bannerShown")->isChecked());
+        QVERIFY(Enabled(session, "bannerAddress"));
     }
 
     void keywordsCancelEmptiesWhatWasFilledBefore() {
         Session session;
         ShowWindow(session);
-        session.Get<QLineEdit>("Edit34")->setText(QStringLiteral("Rower"));
-        session.Get<PlainTextField>("Memo5")->setPlainText(QStringLiteral("rower góral"));
-        session.Get<PlainTextField>("Memo8")->setPlainText(QStringLiteral("Rower\ngórski"));
-        Click(session, "Button11");
-        Click(session, "Button31");
-        QVERIFY(session.Get<QLineEdit>("Edit34")->text().isEmpty());
-        QVERIFY(session.Get<PlainTextField>("Memo5")->text().isEmpty());
-        QVERIFY(session.Get<PlainTextField>("Memo8")->text().isEmpty());
+        session.Get<QLineEdit>("pageTitle")->setText(QStringLiteral("Rower"));
+        session.Get<PlainTextField>("keywords")->setPlainText(QStringLiteral("rower góral"));
+        session.Get<PlainTextField>("searchDescription")
+            ->setPlainText(QStringLiteral("Rower\ngórski"));
+        Click(session, "promotionButton");
+        Click(session, "keywordsCancelButton");
+        QVERIFY(session.Get<QLineEdit>("pageTitle")->text().isEmpty());
+        QVERIFY(session.Get<PlainTextField>("keywords")->text().isEmpty());
+        QVERIFY(session.Get<PlainTextField>("searchDescription")->text().isEmpty());
     }
 
     void keywordsUseKeepsTheInputs() {
         Session session;
         ShowWindow(session);
-        Click(session, "Button11");
-        session.Get<QLineEdit>("Edit34")->setText(QStringLiteral("Rower"));
-        Click(session, "Button30");
-        QCOMPARE(session.Get<QLineEdit>("Edit34")->text(), QStringLiteral("Rower"));
+        Click(session, "promotionButton");
+        session.Get<QLineEdit>("pageTitle")->setText(QStringLiteral("Rower"));
+        Click(session, "keywordsUseButton");
+        QCOMPARE(session.Get<QLineEdit>("pageTitle")->text(), QStringLiteral("Rower"));
     }
 
     void rightClickLockAsksForItsMessageOnEveryTick() {
         Session session;
         ShowWindow(session);
-        auto* lock = session.Get<QCheckBox>("CheckBox3");
-        Click(session, "CheckBox3");
-        QVERIFY(Shown(session, "Panel16"));
-        Click(session, "CheckBox3");  // unticking leaves the panel where it is
-        QVERIFY(Shown(session, "Panel16"));
-        Click(session, "Button33");
-        QCOMPARE(session.Get<QLineEdit>("Edit35")->text(),
+        auto* lock = session.Get<QCheckBox>("rightClickLock");
+        Click(session, "rightClickLock");
+        QVERIFY(Shown(session, "rightClickPanel"));
+        Click(session, "rightClickLock");  // unticking leaves the panel where it is
+        QVERIFY(Shown(session, "rightClickPanel"));
+        Click(session, "rightClickInsertButton");
+        QCOMPARE(session.Get<QLineEdit>("rightClickMessage")->text(),
                  QStringLiteral("Blokada Prawego Przycisku Myszy"));
         lock->setChecked(true);  // a program change runs the same reaction
-        QVERIFY(Shown(session, "Panel16"));
+        QVERIFY(Shown(session, "rightClickPanel"));
     }
 
     void layoutEightAsksForItsArrangement() {
         Session session;
         ShowWindow(session);
-        Click(session, "RadioButton8");
-        QVERIFY(Shown(session, "Panel17"));
-        Click(session, "CheckBox25");
-        Click(session, "RadioButton3");  // another layout does not hide the panel
-        QVERIFY(Shown(session, "Panel17"));
-        Click(session, "Button32");
-        QVERIFY(!Shown(session, "Panel17"));
-        QVERIFY(session.Get<QCheckBox>("CheckBox25")->isChecked());
+        Click(session, "layout8");
+        QVERIFY(Shown(session, "arrangementPanel"));
+        Click(session, "termsBlockLeft");
+        Click(session, "layout3");  // another layout does not hide the panel
+        QVERIFY(Shown(session, "arrangementPanel"));
+        Click(session, "arrangementOkButton");
+        QVERIFY(!Shown(session, "arrangementPanel"));
+        QVERIFY(session.Get<QCheckBox>("termsBlockLeft")->isChecked());
     }
 
     void restoredSwitchesRunTheirReactions() {
         Session session;
         AuctionForm form;
-        form.CheckBox3 = true;
-        form.RadioButton1 = false;
-        form.RadioButton8 = true;
-        form.CheckBox22 = true;
-        const std::string_view names[] = {"CheckBox3", "RadioButton1", "RadioButton8",
-                                          "CheckBox22"};
+        form.rightClickLock = true;
+        form.layout1 = false;
+        form.layout8 = true;
+        form.bannerShown = true;
+        const std::string_view names[] = {"rightClickLock", "layout1", "layout8", "bannerShown"};
         session.window->Form().Restore(form, names);
-        QVERIFY(Shown(session, "Panel16"));
-        QVERIFY(Shown(session, "Panel17"));
-        QVERIFY(Enabled(session, "Edit32"));
+        QVERIFY(Shown(session, "rightClickPanel"));
+        QVERIFY(Shown(session, "arrangementPanel"));
+        QVERIFY(Enabled(session, "bannerAddress"));
 
         // restoring a layout 8 that is chosen already is no new choice
-        session.Get<QWidget>("Panel17")->hide();
+        session.Get<QWidget>("arrangementPanel")->hide();
         session.window->Form().Restore(form, names);
-        QVERIFY(!Shown(session, "Panel17"));
+        QVERIFY(!Shown(session, "arrangementPanel"));
     }
 
     void bannerAddressesFollowTheirBoxesWhateverChangesThem() {
         Session session;
-        auto* banner = session.Get<QCheckBox>("CheckBox22");
-        auto* background = session.Get<QCheckBox>("CheckBox21");
+        auto* banner = session.Get<QCheckBox>("bannerShown");
+        auto* background = session.Get<QCheckBox>("backgroundPictureShown");
         banner->setChecked(true);
-        QVERIFY(Enabled(session, "Edit32") && !Enabled(session, "Edit33"));
+        QVERIFY(Enabled(session, "bannerAddress") && !Enabled(session, "backgroundPictureAddress"));
         background->setChecked(true);
-        QVERIFY(Enabled(session, "Edit33"));
+        QVERIFY(Enabled(session, "backgroundPictureAddress"));
         banner->setChecked(false);
-        QVERIFY(!Enabled(session, "Edit32"));
-        QCOMPARE(session.Get<QLineEdit>("Edit32")->text(), QStringLiteral("http://"));
+        QVERIFY(!Enabled(session, "bannerAddress"));
+        QCOMPARE(session.Get<QLineEdit>("bannerAddress")->text(), QStringLiteral("http://"));
     }
 
     void pictureControlsFollowTheClicks_data() {
         QTest::addColumn<QStringList>("clicks");
         QTest::addColumn<QStringList>(
-            "enabled");  // of Edit17 CheckBox18 Edit22 CheckBox19 Edit23 Edit24
+            "enabled");  // of pictureAddress pictureOpensAddress pictureLinkAddress pictureResized
+                         // pictureWidth pictureHeight
         QTest::newRow("start") << QStringList{}
-                               << QStringList{"Edit17", "CheckBox18", "CheckBox19"};
-        QTest::newRow("link ticked") << QStringList{"CheckBox18"}
-                                     << QStringList{"Edit17", "CheckBox18", "Edit22", "CheckBox19"};
+                               << QStringList{"pictureAddress", "pictureOpensAddress",
+                                              "pictureResized"};
+        QTest::newRow("link ticked") << QStringList{"pictureOpensAddress"}
+                                     << QStringList{"pictureAddress", "pictureOpensAddress",
+                                                    "pictureLinkAddress", "pictureResized"};
         QTest::newRow("size ticked")
-            << QStringList{"CheckBox19"}
-            << QStringList{"Edit17", "CheckBox18", "CheckBox19", "Edit23", "Edit24"};
+            << QStringList{"pictureResized"}
+            << QStringList{"pictureAddress", "pictureOpensAddress", "pictureResized",
+                           "pictureWidth", "pictureHeight"};
         QTest::newRow("link ticked and unticked")
-            << QStringList{"CheckBox18", "CheckBox18"}
-            << QStringList{"Edit17", "CheckBox18", "CheckBox19"};
-        QTest::newRow("gallery") << QStringList{"RadioButton10"} << QStringList{};
+            << QStringList{"pictureOpensAddress", "pictureOpensAddress"}
+            << QStringList{"pictureAddress", "pictureOpensAddress", "pictureResized"};
+        QTest::newRow("gallery") << QStringList{"pictureFromGallery"} << QStringList{};
         // the size fields stay as they were when the source changes
         QTest::newRow("gallery with the size ticked")
-            << QStringList{"CheckBox18", "CheckBox19", "RadioButton10"}
-            << QStringList{"Edit23", "Edit24"};
+            << QStringList{"pictureOpensAddress", "pictureResized", "pictureFromGallery"}
+            << QStringList{"pictureWidth", "pictureHeight"};
         // the link address comes back with the web server, ticked or not
         QTest::newRow("back to the web server")
-            << QStringList{"RadioButton10", "RadioButton9"}
-            << QStringList{"Edit17", "CheckBox18", "Edit22", "CheckBox19"};
+            << QStringList{"pictureFromGallery", "pictureFromWeb"}
+            << QStringList{"pictureAddress", "pictureOpensAddress", "pictureLinkAddress",
+                           "pictureResized"};
         QTest::newRow("back, then the link ticked and unticked")
-            << QStringList{"RadioButton10", "RadioButton9", "CheckBox18", "CheckBox18"}
-            << QStringList{"Edit17", "CheckBox18", "CheckBox19"};
+            << QStringList{"pictureFromGallery", "pictureFromWeb", "pictureOpensAddress",
+                           "pictureOpensAddress"}
+            << QStringList{"pictureAddress", "pictureOpensAddress", "pictureResized"};
         QTest::newRow("back with both ticked")
-            << QStringList{"CheckBox18", "CheckBox19", "RadioButton10", "RadioButton9"}
-            << QStringList{"Edit17", "CheckBox18", "Edit22", "CheckBox19", "Edit23", "Edit24"};
+            << QStringList{"pictureOpensAddress", "pictureResized", "pictureFromGallery",
+                           "pictureFromWeb"}
+            << QStringList{"pictureAddress", "pictureOpensAddress", "pictureLinkAddress",
+                           "pictureResized", "pictureWidth",        "pictureHeight"};
         QTest::newRow("the chosen source clicked again")
-            << QStringList{"RadioButton9"} << QStringList{"Edit17", "CheckBox18", "CheckBox19"};
+            << QStringList{"pictureFromWeb"}
+            << QStringList{"pictureAddress", "pictureOpensAddress", "pictureResized"};
     }
     void pictureControlsFollowTheClicks() {
         QFETCH(QStringList, clicks);
         QFETCH(QStringList, enabled);
         Session session;
         ShowWindow(session);
-        Click(session, "Button8");
+        Click(session, "pictureButton");
         for (const QString& name : clicks) {
             Click(session, name.toLatin1());
         }
-        for (const char* name :
-             {"Edit17", "CheckBox18", "Edit22", "CheckBox19", "Edit23", "Edit24"}) {
+        for (const char* name : {"pictureAddress", "pictureOpensAddress", "pictureLinkAddress",
+                                 "pictureResized", "pictureWidth", "pictureHeight"}) {
             QVERIFY2(Enabled(session, name) == enabled.contains(QLatin1String(name)), name);
         }
     }
@@ -287,44 +301,45 @@ class PanelTest : public QObject {
     void movingTextSwitchEnablesItsNineControls() {
         Session session;
         ShowWindow(session);
-        const char* const nine[] = {"RadioButton11", "RadioButton12", "RadioButton13",
-                                    "RadioButton14", "RadioButton15", "SpeedButton1",
-                                    "Edit30",        "Edit28",        "Edit29"};
-        Click(session, "Button7");
-        Click(session, "CheckBox20");
+        const char* const nine[] = {
+            "movesLeft",        "movesRight",           "scrollingAnimation",
+            "slidingAnimation", "alternatingAnimation", "movingBackgroundPicker",
+            "movingBackground", "movingDelay",          "movingStep"};
+        Click(session, "textEditorButton");
+        Click(session, "movingText");
         for (const char* name : nine) {
             QVERIFY2(Enabled(session, name), name);
         }
-        Click(session, "RadioButton12");
-        Click(session, "RadioButton15");
-        session.Get<QLineEdit>("Edit28")->setText(QStringLiteral("30"));
-        Click(session, "CheckBox20");
+        Click(session, "movesRight");
+        Click(session, "alternatingAnimation");
+        session.Get<QLineEdit>("movingDelay")->setText(QStringLiteral("30"));
+        Click(session, "movingText");
         for (const char* name : nine) {
             QVERIFY2(!Enabled(session, name), name);
         }
         // selections and texts stay as they were; the picker, enabled at start, follows now
-        QVERIFY(session.Get<QRadioButton>("RadioButton12")->isChecked());
-        QVERIFY(session.Get<QRadioButton>("RadioButton15")->isChecked());
-        QCOMPARE(session.Get<QLineEdit>("Edit28")->text(), QStringLiteral("30"));
+        QVERIFY(session.Get<QRadioButton>("movesRight")->isChecked());
+        QVERIFY(session.Get<QRadioButton>("alternatingAnimation")->isChecked());
+        QCOMPARE(session.Get<QLineEdit>("movingDelay")->text(), QStringLiteral("30"));
     }
 
     void switchPanelsPressAndRelease() {
         Session session;
         ShowWindow(session);
-        Click(session, "Button7");
+        Click(session, "textEditorButton");
         auto pressed = [&session](const char* name) {
             return session.Get<QPushButton>(name)->isChecked();
         };
-        Click(session, "Panel11");
-        QVERIFY(pressed("Panel11") && !pressed("Panel9") && !pressed("Panel10") &&
-                !pressed("Panel12"));
-        Click(session, "Panel11");  // a pressed alignment stays pressed
-        QVERIFY(pressed("Panel11"));
-        Click(session, "Panel6");
-        Click(session, "Panel8");
-        QVERIFY(pressed("Panel6") && !pressed("Panel7") && pressed("Panel8"));
-        Click(session, "Panel6");  // a style switch toggles
-        QVERIFY(!pressed("Panel6") && pressed("Panel11"));
+        Click(session, "editorAlignRight");
+        QVERIFY(pressed("editorAlignRight") && !pressed("editorAlignLeft") &&
+                !pressed("editorAlignCentre") && !pressed("editorJustify"));
+        Click(session, "editorAlignRight");  // a pressed alignment stays pressed
+        QVERIFY(pressed("editorAlignRight"));
+        Click(session, "editorBold");
+        Click(session, "editorUnderline");
+        QVERIFY(pressed("editorBold") && !pressed("editorItalic") && pressed("editorUnderline"));
+        Click(session, "editorBold");  // a style switch toggles
+        QVERIFY(!pressed("editorBold") && pressed("editorAlignRight"));
     }
 };
 

@@ -19,10 +19,10 @@ constexpr qsizetype kRightClickLockFlag = 4059;
 constexpr qsizetype kFirstLayoutFlag = 4999;  // then one every 10 bytes
 
 void Save(Session& session) {
-    Click(session, "SpeedButton10");
+    Click(session, "saveProjectButton");
 }
 void Load(Session& session) {
-    Click(session, "SpeedButton11");
+    Click(session, "loadProjectButton");
 }
 
 AuctionForm Snapshot(const Session& session) {
@@ -61,8 +61,8 @@ AuctionForm EverySavedInputChanged() {
                 form.*field.text = std::string(name) + " \xbf\xf3\xb3w";  // "żółw"
         }
     }
-    form.RadioButton1 = false;
-    form.RadioButton5 = true;
+    form.layout1 = false;
+    form.layout5 = true;
     return form;
 }
 
@@ -80,8 +80,8 @@ bool Shown(const Session& session, const char* panel) {
 }
 
 void HidePanels(const Session& session) {
-    session.Get<QWidget>("Panel16")->hide();
-    session.Get<QWidget>("Panel17")->hide();
+    session.Get<QWidget>("rightClickPanel")->hide();
+    session.Get<QWidget>("arrangementPanel")->hide();
 }
 
 // The chosen layout, 0 for none, -1 for several.
@@ -115,10 +115,10 @@ class ProjectTest : public QObject {
         HidePanels(session);
         Load(session);
         QVERIFY(Snapshot(session) == defaults);
-        QCOMPARE(session.Get<QComboBox>("ComboBox5")->currentIndex(), -1);
-        QCOMPARE(session.Get<QComboBox>("ComboBox5")->lineEdit()->placeholderText(),
+        QCOMPARE(session.Get<QComboBox>("colourStyle")->currentIndex(), -1);
+        QCOMPARE(session.Get<QComboBox>("colourStyle")->lineEdit()->placeholderText(),
                  QStringLiteral("Wybierz styl"));
-        QVERIFY(!Shown(session, "Panel16") && !Shown(session, "Panel17"));
+        QVERIFY(!Shown(session, "rightClickPanel") && !Shown(session, "arrangementPanel"));
         // no dialog, no message
         QVERIFY(session.desktop.errors.empty() && session.desktop.messages.empty());
     }
@@ -127,19 +127,20 @@ class ProjectTest : public QObject {
         Session session;
         ShowWindow(session);
         AuctionForm filled = EverySavedInputChanged();
-        filled.Edit2 = std::string(98, '\xb9');  // 98 letters "ą": one byte each, a full slot
-        filled.CheckBox1 = true;                 // the flag right after it
-        filled.Memo1 = "Linia 1\r\n<b>Linia 2</b>\r\nLinia 3";
+        filled.auctionHeader =
+            std::string(98, '\xb9');  // 98 letters "ą": one byte each, a full slot
+        filled.askSellerLink = true;  // the flag right after it
+        filled.itemDescription = "Linia 1\r\n<b>Linia 2</b>\r\nLinia 3";
         SetSaved(session, filled);
         ChooseStyle(session, 2);  // "Czerwony"
-        auto* background = session.Get<QLineEdit>("Edit14");
+        auto* background = session.Get<QLineEdit>("pageBackground");
         background->selectAll();
         QTest::keyClicks(background, QStringLiteral("#123456"));
-        filled.ComboBox5 = 2;
-        filled.Edit14 = "#123456";
-        filled.Edit15 = "#FF0000";
-        filled.Edit16 = filled.Edit18 = "#FFFFFF";
-        filled.Edit19 = filled.Edit20 = filled.Edit21 = "#000000";
+        filled.colourStyle = 2;
+        filled.pageBackground = "#123456";
+        filled.borderColour = "#FF0000";
+        filled.tableInteriorColour = filled.headerTextColour = "#FFFFFF";
+        filled.tableTextColour = filled.activeLinkColour = filled.visitedLinkColour = "#000000";
         Save(session);
 
         const QByteArray file = session.folder.Read(kProjectFile);
@@ -149,12 +150,14 @@ class ProjectTest : public QObject {
         QCOMPARE(file.at(3999), '\x02');
 
         session.window->Form().Restore(AuctionForm{});
-        session.Get<QLineEdit>("Edit10")->setText(QStringLiteral("3.5"));  // not in the file
+        session.Get<QLineEdit>("pageEnterDuration")
+            ->setText(QStringLiteral("3.5"));  // not in the file
         HidePanels(session);
         Load(session);
         AuctionForm expected = filled;
-        expected.Edit10 = "3.5";
-        expected.Edit37.clear();  // the seller ID field was reset above and is not in the file
+        expected.pageEnterDuration = "3.5";
+        expected.typedSellerId
+            .clear();  // the seller ID field was reset above and is not in the file
         const AuctionForm back = Snapshot(session);
         for (const FormField& field : FormFields()) {
             if (IsTextKind(field.kind)) {
@@ -162,8 +165,8 @@ class ProjectTest : public QObject {
             }
         }
         QVERIFY(back == expected);
-        QCOMPARE(session.Get<PlainTextField>("Memo1")->document()->blockCount(), 3);
-        QVERIFY(Shown(session, "Panel16"));  // the lock became ticked
+        QCOMPARE(session.Get<PlainTextField>("itemDescription")->document()->blockCount(), 3);
+        QVERIFY(Shown(session, "rightClickPanel"));  // the lock became ticked
     }
 
     void panelsShowOnlyWhenTheirStateChanges_data() {
@@ -196,10 +199,10 @@ class ProjectTest : public QObject {
         Session session;
         ShowWindow(session);
         AuctionForm before;
-        before.CheckBox3 = lockBefore;
-        before.RadioButton1 = layoutBefore == 1;
-        before.RadioButton2 = layoutBefore == 2;
-        before.RadioButton8 = layoutBefore == 8;
+        before.rightClickLock = lockBefore;
+        before.layout1 = layoutBefore == 1;
+        before.layout2 = layoutBefore == 2;
+        before.layout8 = layoutBefore == 8;
         SetSaved(session, before);
         HidePanels(session);
         QByteArray record = Record({{kRightClickLockFlag, lockFlag}});
@@ -208,8 +211,8 @@ class ProjectTest : public QObject {
         }
         session.folder.Write(kProjectFile, record);
         Load(session);
-        QCOMPARE(Shown(session, "Panel16"), lockPanel);
-        QCOMPARE(Shown(session, "Panel17"), arrangementPanel);
+        QCOMPARE(Shown(session, "rightClickPanel"), lockPanel);
+        QCOMPARE(Shown(session, "arrangementPanel"), arrangementPanel);
         QCOMPARE(ChosenLayout(session), layoutAfter);
         QVERIFY(session.desktop.errors.empty());
     }
@@ -219,13 +222,13 @@ class ProjectTest : public QObject {
         ShowWindow(session);
         SetSaved(session, EverySavedInputChanged());
         HidePanels(session);
-        session.Get<QLineEdit>("Edit10")->setText(QStringLiteral("3.5"));
-        session.Get<QLineEdit>("Edit35")->setText(QStringLiteral("Nie kopiuj"));
-        Click(session, "Button13");
-        Click(session, "CheckBox22");
-        Click(session, "Button28");
-        session.Get<QLineEdit>("Edit25")->setText(QStringLiteral("Kup"));
-        session.Get<PlainTextField>("Memo4")->setPlainText(QStringLiteral("<p>kod</p>"));
+        session.Get<QLineEdit>("pageEnterDuration")->setText(QStringLiteral("3.5"));
+        session.Get<QLineEdit>("rightClickMessage")->setText(QStringLiteral("Nie kopiuj"));
+        Click(session, "bannerButton");
+        Click(session, "bannerShown");
+        Click(session, "bannerInsertButton");
+        session.Get<QLineEdit>("linkText")->setText(QStringLiteral("Kup"));
+        session.Get<PlainTextField>("readyCode")->setPlainText(QStringLiteral("<p>kod</p>"));
         const AuctionForm before = Snapshot(session);
         session.folder.Write(kProjectFile, QByteArray());
         Load(session);
@@ -246,18 +249,18 @@ class ProjectTest : public QObject {
         }
         QVERIFY(Snapshot(session) == expected);
         // the first style is selected, but its colours are not applied
-        QCOMPARE(session.Get<QComboBox>("ComboBox5")->currentText(), QStringLiteral("Arctic"));
-        QVERIFY(session.Get<QLineEdit>("Edit14")->text().isEmpty());
+        QCOMPARE(session.Get<QComboBox>("colourStyle")->currentText(), QStringLiteral("Arctic"));
+        QVERIFY(session.Get<QLineEdit>("pageBackground")->text().isEmpty());
         QCOMPARE(ChosenLayout(session), 0);
         QVERIFY(session.desktop.errors.empty());
 
         // with no layout chosen, the description is the head alone
-        Click(session, "Button14");
+        Click(session, "generateButton");
         QCOMPARE(session.desktop.clipboard.size(), std::size_t{1});
         const std::string headAlone = BuildDocument(expected, "seller");
         QCOMPARE(ToCp1250(session.desktop.clipboard.back()).value(), headAlone);
         AuctionForm withLayout = expected;
-        withLayout.RadioButton1 = true;
+        withLayout.layout1 = true;
         QVERIFY(BuildDocument(withLayout, "seller").size() > headAlone.size());
     }
 
@@ -270,14 +273,14 @@ class ProjectTest : public QObject {
         Load(session);
         QCOMPARE(session.desktop.errors, std::vector<QString>{QStringLiteral("File not found")});
         QVERIFY(Snapshot(session) == before);
-        QVERIFY(!Shown(session, "Panel16") && !Shown(session, "Panel17"));
+        QVERIFY(!Shown(session, "rightClickPanel") && !Shown(session, "arrangementPanel"));
     }
 
     void unreadableOrUnwritableFileIsToldAndChangesNothing() {
         Session session;
         ShowWindow(session);
         QVERIFY(QDir().mkdir(kProjectFile));  // a folder where the file should be
-        session.Get<QLineEdit>("Edit2")->setText(QStringLiteral("Rower"));
+        session.Get<QLineEdit>("auctionHeader")->setText(QStringLiteral("Rower"));
         const AuctionForm before = Snapshot(session);
         Save(session);
         Load(session);
@@ -290,16 +293,16 @@ class ProjectTest : public QObject {
     void overLongTextIsRefusedAndTheOldFileStays_data() {
         QTest::addColumn<QString>("input");
         QTest::addColumn<int>("length");
-        QTest::newRow("auction header, one past its slot") << "Edit2" << 99;
-        QTest::newRow("phone number") << "Edit3" << 51;
-        QTest::newRow("description") << "Memo1" << 52002;
+        QTest::newRow("auction header, one past its slot") << "auctionHeader" << 99;
+        QTest::newRow("phone number") << "phone" << 51;
+        QTest::newRow("description") << "itemDescription" << 52002;
     }
     void overLongTextIsRefusedAndTheOldFileStays() {
         QFETCH(QString, input);
         QFETCH(int, length);
         Session session;
         ShowWindow(session);
-        session.Get<QLineEdit>("Edit2")->setText(QStringLiteral("Stary projekt"));
+        session.Get<QLineEdit>("auctionHeader")->setText(QStringLiteral("Stary projekt"));
         Save(session);
         const QByteArray old = session.folder.Read(kProjectFile);
         QCOMPARE(old.size(), static_cast<qsizetype>(kProjectRecordSize));
@@ -322,7 +325,7 @@ class ProjectTest : public QObject {
     void overLongTextWithNoOldFileWritesNone() {
         Session session;
         ShowWindow(session);
-        session.Get<QLineEdit>("Edit4")->setText(QString(51, QLatin1Char('1')));
+        session.Get<QLineEdit>("messengerNumber")->setText(QString(51, QLatin1Char('1')));
         Save(session);
         QCOMPARE(session.desktop.errors.size(), std::size_t{1});
         QVERIFY(!QFileInfo::exists(session.folder.Path(kProjectFile)));

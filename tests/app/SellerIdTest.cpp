@@ -12,13 +12,13 @@ namespace {
 
 void Save(Session& session, const QString& id) {
     session.window->show();
-    auto* field = session.Get<QLineEdit>("Edit37");
+    auto* field = session.Get<QLineEdit>("typedSellerId");
     field->setText(id);
-    QTest::mouseClick(session.Get<QPushButton>("Button20"), Qt::LeftButton);
+    QTest::mouseClick(session.Get<QPushButton>("sellerIdSaveButton"), Qt::LeftButton);
 }
 
 bool PanelShown(const Session& session) {
-    return session.Get<QWidget>("Panel18")->isVisibleTo(session.window.get());
+    return session.Get<QWidget>("sellerIdPanel")->isVisibleTo(session.window.get());
 }
 
 }  // namespace
@@ -31,14 +31,14 @@ class SellerIdTest : public QObject {
         WorkingFolder folder;
         {
             FakeDesktop desktop;
-            TForm1 window(desktop);
+            MainWindow window(desktop);
             window.show();
-            QVERIFY(window.findChild<QWidget*>(QStringLiteral("Panel18"))->isVisible());
-            window.findChild<QLineEdit*>(QStringLiteral("Edit37"))
+            QVERIFY(window.findChild<QWidget*>(QStringLiteral("sellerIdPanel"))->isVisible());
+            window.findChild<QLineEdit*>(QStringLiteral("typedSellerId"))
                 ->setText(QStringLiteral("1234567"));
-            QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("Button20")),
+            QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("sellerIdSaveButton")),
                               Qt::LeftButton);
-            QVERIFY(!window.findChild<QWidget*>(QStringLiteral("Panel18"))->isVisible());
+            QVERIFY(!window.findChild<QWidget*>(QStringLiteral("sellerIdPanel"))->isVisible());
             QCOMPARE(window.SellerId(), std::string("1234567"));
             QVERIFY(desktop.errors.empty());
         }
@@ -46,9 +46,10 @@ class SellerIdTest : public QObject {
                  QByteArray("1234567\0\0\0\0\0\0\0\0\0\0\0\0\0", 20));
         {
             FakeDesktop desktop;
-            TForm1 window(desktop);  // the next start
+            MainWindow window(desktop);  // the next start
             QCOMPARE(window.SellerId(), std::string("1234567"));
-            QVERIFY(!window.findChild<QWidget*>(QStringLiteral("Panel18"))->isVisibleTo(&window));
+            QVERIFY(
+                !window.findChild<QWidget*>(QStringLiteral("sellerIdPanel"))->isVisibleTo(&window));
         }
     }
 
@@ -90,13 +91,13 @@ class SellerIdTest : public QObject {
         QVERIFY(QDir().mkdir(session.folder.Path(QStringLiteral("instrukcja"))));
         session.folder.Write(QStringLiteral("instrukcja/index.html"), "<p>pomoc</p>");
         session.window->show();
-        session.Get<QLineEdit>("Edit37")->setText(QStringLiteral("42"));
-        QTest::mouseClick(session.Get<QPushButton>("Button22"), Qt::LeftButton);
+        session.Get<QLineEdit>("typedSellerId")->setText(QStringLiteral("42"));
+        QTest::mouseClick(session.Get<QPushButton>("sellerIdHelpButton"), Qt::LeftButton);
         QCOMPARE(session.desktop.opened.size(), std::size_t{1});
         QCOMPARE(session.desktop.opened[0],
                  QUrl::fromLocalFile(session.folder.Path(QStringLiteral("instrukcja/index.html"))));
         QVERIFY(PanelShown(session));  // the panel and its field stay as they are
-        QCOMPARE(session.Get<QLineEdit>("Edit37")->text(), QStringLiteral("42"));
+        QCOMPARE(session.Get<QLineEdit>("typedSellerId")->text(), QStringLiteral("42"));
     }
 
     void helpPageFallsBackToTheInstalledCopy() {
@@ -122,7 +123,7 @@ class SellerIdTest : public QObject {
     void updateButtonOpensTheUpdatePage() {
         Session session;
         session.window->show();
-        QTest::mouseClick(session.Get<QPushButton>("Button34"), Qt::LeftButton);
+        QTest::mouseClick(session.Get<QPushButton>("updateButton"), Qt::LeftButton);
         QCOMPARE(session.desktop.opened,
                  std::vector<QUrl>{QUrl(QStringLiteral("https://licytek.pl/allegro/ltk.html"))});
     }

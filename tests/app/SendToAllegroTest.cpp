@@ -235,9 +235,9 @@ class SendToAllegroTest : public QObject {
         fake.Script("GET", "/sale/offers", {200, OffersPage(1000, 50, 53), {}, false});
         fake.Script("GET", "/sale/offers", {200, OffersPage(1050, 3, 53), {}, false});
         session.folder.Write(QStringLiteral("rower.png"), PngBytes());
-        session.Get<QLineEdit>("Edit2")->setText(QStringLiteral("Rower miejski"));
-        session.Get<PlainTextField>("Memo1")->setPlainText(
-            QStringLiteral("Nowy opis\n<img src=\"rower.png\">"));
+        session.Get<QLineEdit>("auctionHeader")->setText(QStringLiteral("Rower miejski"));
+        session.Get<PlainTextField>("itemDescription")
+            ->setPlainText(QStringLiteral("Nowy opis\n<img src=\"rower.png\">"));
 
         auto dialog = OpenDialog(session, clock);
         QTRY_VERIFY(Part<QPushButton>(*dialog, "next")->isEnabled());
@@ -346,8 +346,8 @@ class SendToAllegroTest : public QObject {
         fake.Script("GET", kOfferPath, {200, Offer("Rower", kOldDescription), {}, false});
         session.folder.Write(QStringLiteral("a.png"), PngBytes());
         session.folder.Write(QStringLiteral("b.png"), PngBytes() + "x");
-        session.Get<PlainTextField>("Memo1")->setPlainText(
-            QStringLiteral("Opis\n<img src=\"a.png\">\n<img src=\"b.png\">"));
+        session.Get<PlainTextField>("itemDescription")
+            ->setPlainText(QStringLiteral("Opis\n<img src=\"a.png\">\n<img src=\"b.png\">"));
         auto dialog = OpenDialog(session, clock);
         QTRY_VERIFY(Part<QPushButton>(*dialog, "next")->isEnabled());
         Press(*dialog, "next");
@@ -411,7 +411,7 @@ class SendToAllegroTest : public QObject {
                      false});
         // Through the window, with the real clock: nothing here waits.
         ShowWindow(session);
-        Click(session, "AllegroButton");
+        Click(session, "allegroButton");
         auto* window = session.window->findChild<AllegroWindow*>();
         QVERIFY(window != nullptr);
         QTest::mouseClick(Part<QPushButton>(*window, "sendButton"), Qt::LeftButton);
@@ -424,26 +424,29 @@ class SendToAllegroTest : public QObject {
         // No unsaved changes: it fills the form at once.
         QVERIFY(!session.window->HasUnsavedChanges());
         Press(*dialog, "loadIntoForm");
-        QTRY_COMPARE(session.Get<QLineEdit>("Edit2")->text(), QStringLiteral("Rower miejski"));
-        QCOMPARE(session.Get<PlainTextField>("Memo1")->text(),
+        QTRY_COMPARE(session.Get<QLineEdit>("auctionHeader")->text(),
+                     QStringLiteral("Rower miejski"));
+        QCOMPARE(session.Get<PlainTextField>("itemDescription")->text(),
                  QStringLiteral("<h2>Stan</h2>\n<p>Jak nowy &#10004;</p>"));
         QVERIFY(session.desktop.questions.empty());
 
         // The seller's own edit, unsaved: asked first; "Nie" keeps it, "Tak" replaces it.
-        session.Get<PlainTextField>("Memo1")->setPlainText(QStringLiteral("Mój opis"));
+        session.Get<PlainTextField>("itemDescription")->setPlainText(QStringLiteral("Mój opis"));
         QVERIFY(session.window->HasUnsavedChanges());
         Press(*dialog, "loadIntoForm");
         QTRY_COMPARE(session.desktop.questions.size(), std::size_t{1});
         QCOMPARE(session.desktop.questions[0],
                  QStringLiteral("Zastąpić bieżący opis opisem oferty?"));
-        QCOMPARE(session.Get<PlainTextField>("Memo1")->text(), QStringLiteral("Mój opis"));
+        QCOMPARE(session.Get<PlainTextField>("itemDescription")->text(),
+                 QStringLiteral("Mój opis"));
         session.desktop.confirmAnswers = {true};
         QTRY_VERIFY(Part<QPushButton>(*dialog, "loadIntoForm")->isEnabled());
         Press(*dialog, "loadIntoForm");
-        QTRY_VERIFY(session.Get<PlainTextField>("Memo1")->text().startsWith("<h2>Stan</h2>"));
+        QTRY_VERIFY(
+            session.Get<PlainTextField>("itemDescription")->text().startsWith("<h2>Stan</h2>"));
 
         // Saving clears the mark; a description the project file cannot keep is refused whole.
-        Click(session, "SpeedButton10");
+        Click(session, "saveProjectButton");
         QVERIFY(!session.window->HasUnsavedChanges());
         const std::string longText(60'000, 'a');
         fake.Script("GET", kOfferPath,
@@ -458,7 +461,7 @@ class SendToAllegroTest : public QObject {
             Text(*dialog, "status").startsWith(QStringLiteral("Oferty 1002 nie wczytano: ")),
             qPrintable(Text(*dialog, "status")));
         QVERIFY(Text(*dialog, "status").contains(QStringLiteral("Opis przedmiotu")));
-        QCOMPARE(session.Get<QLineEdit>("Edit2")->text(), QStringLiteral("Rower miejski"));
+        QCOMPARE(session.Get<QLineEdit>("auctionHeader")->text(), QStringLiteral("Rower miejski"));
     }
 
     void aPictureFromTheDiskIsChosenShownAndNoted() {
@@ -466,13 +469,13 @@ class SendToAllegroTest : public QObject {
         Session session;
         session.folder.Write(QStringLiteral("kask.png"), PngBytes());
         ShowWindow(session);
-        Click(session, "Button8");
+        Click(session, "pictureButton");
         session.desktop.fileAnswers = {session.folder.Path(QStringLiteral("kask.png"))};
         Click(session, "choosePictureFile");
-        QCOMPARE(session.Get<QLineEdit>("Edit17")->text(),
+        QCOMPARE(session.Get<QLineEdit>("pictureAddress")->text(),
                  session.folder.Path(QStringLiteral("kask.png")));
-        Click(session, "Button15");
-        Click(session, "AllegroButton");
+        Click(session, "pictureInsertButton");
+        Click(session, "allegroButton");
         auto* window = session.window->findChild<AllegroWindow*>();
         QVERIFY(window != nullptr);
         auto* preview = Part<QTextBrowser>(*window, "preview");

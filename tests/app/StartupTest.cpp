@@ -14,8 +14,9 @@
 namespace licytek::test {
 namespace {
 
-const char* const kPanels[] = {"Panel2",  "Panel4",  "Panel5",  "Panel13", "Panel14",
-                               "Panel15", "Panel16", "Panel17", "Panel18"};
+const char* const kPanels[] = {"picturePanel",    "linkPanel",        "textEditorPanel",
+                               "fontPanel",       "bannerPanel",      "keywordsPanel",
+                               "rightClickPanel", "arrangementPanel", "sellerIdPanel"};
 
 QStringList VisiblePanels(const Session& session) {
     QStringList shown;
@@ -55,7 +56,7 @@ class StartupTest : public QObject {
         const auto snapshot = session.window->Form().Snapshot();
         QVERIFY(std::holds_alternative<AuctionForm>(snapshot));
         AuctionForm expected;
-        expected.Edit37 = "seller";  // loaded from the seller ID file
+        expected.typedSellerId = "seller";  // loaded from the seller ID file
         QVERIFY(std::get<AuctionForm>(snapshot) == expected);
     }
 
@@ -63,23 +64,23 @@ class StartupTest : public QObject {
         QTest::addColumn<QString>("list");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<int>("position");
-        QTest::newRow("page enter") << "ComboBox1"
+        QTest::newRow("page enter") << "pageEnterEffect"
                                     << "Brak efektu" << -1;
-        QTest::newRow("site enter") << "ComboBox2"
+        QTest::newRow("site enter") << "siteEnterEffect"
                                     << "Brak efektu" << -1;
-        QTest::newRow("page exit") << "ComboBox3"
+        QTest::newRow("page exit") << "pageExitEffect"
                                    << "Brak efektu" << -1;
-        QTest::newRow("site exit") << "ComboBox4"
+        QTest::newRow("site exit") << "siteExitEffect"
                                    << "Brak efektu" << -1;
-        QTest::newRow("colour style") << "ComboBox5"
+        QTest::newRow("colour style") << "colourStyle"
                                       << "Wybierz styl" << -1;
-        QTest::newRow("font panel face") << "ComboBox9"
+        QTest::newRow("font panel face") << "fontFace"
                                          << "Verdana" << 17;
-        QTest::newRow("font panel size") << "ComboBox8"
+        QTest::newRow("font panel size") << "fontSize"
                                          << "12" << 7;
-        QTest::newRow("editor face") << "ComboBox6"
+        QTest::newRow("editor face") << "editorFontFace"
                                      << "Verdana" << 17;
-        QTest::newRow("editor size") << "ComboBox7"
+        QTest::newRow("editor size") << "editorFontSize"
                                      << "12" << 7;
     }
     void listsShowTheirTextWithNoItemSelected() {
@@ -95,35 +96,45 @@ class StartupTest : public QObject {
 
     void listsHoldTheirItemsInOrder() {
         Session session;
-        for (const char* name : {"ComboBox1", "ComboBox2", "ComboBox3", "ComboBox4"}) {
+        for (const char* name :
+             {"pageEnterEffect", "siteEnterEffect", "pageExitEffect", "siteExitEffect"}) {
             QCOMPARE(ItemsOf(*session.Get<QComboBox>(name)), Expected(kEffectItems));
         }
-        QCOMPARE(ItemsOf(*session.Get<QComboBox>("ComboBox5")), Expected(kStyleItems));
-        for (const char* name : {"ComboBox6", "ComboBox9"}) {
+        QCOMPARE(ItemsOf(*session.Get<QComboBox>("colourStyle")), Expected(kStyleItems));
+        for (const char* name : {"editorFontFace", "fontFace"}) {
             QCOMPARE(ItemsOf(*session.Get<QComboBox>(name)), Expected(kFontFaceItems));
         }
-        for (const char* name : {"ComboBox7", "ComboBox8"}) {
+        for (const char* name : {"editorFontSize", "fontSize"}) {
             QCOMPARE(ItemsOf(*session.Get<QComboBox>(name)), Expected(kFontSizeItems));
         }
         // the blanks that end three items are part of them
-        QCOMPARE(session.Get<QComboBox>("ComboBox1")->itemText(17),
+        QCOMPARE(session.Get<QComboBox>("pageEnterEffect")->itemText(17),
                  QStringLiteral("Zwijanie poziome "));
-        QCOMPARE(session.Get<QComboBox>("ComboBox9")->itemText(8), QStringLiteral("Courier "));
+        QCOMPARE(session.Get<QComboBox>("fontFace")->itemText(8), QStringLiteral("Courier "));
     }
 
     void disabledAtStartAreTheDependentInputs() {
         Session session;
-        const QStringList disabled = {
-            "Edit22",        "Edit23",        "Edit24",        "Edit32",        "Edit33",
-            "RadioButton11", "RadioButton12", "RadioButton13", "RadioButton14", "RadioButton15",
-            "Edit28",        "Edit29",        "Edit30"};
+        const QStringList disabled = {"pictureLinkAddress",
+                                      "pictureWidth",
+                                      "pictureHeight",
+                                      "bannerAddress",
+                                      "backgroundPictureAddress",
+                                      "movesLeft",
+                                      "movesRight",
+                                      "scrollingAnimation",
+                                      "slidingAnimation",
+                                      "alternatingAnimation",
+                                      "movingDelay",
+                                      "movingStep",
+                                      "movingBackground"};
         for (const auto& [field, control] : session.window->Form().Bindings()) {
             const QString name =
                 QString::fromLatin1(field->name.data(), static_cast<qsizetype>(field->name.size()));
             QVERIFY2(control->isEnabled() == !disabled.contains(name), qPrintable(name));
         }
         // the moving text's colour picker starts enabled, unlike its colour field
-        QVERIFY(session.Get<QToolButton>("SpeedButton1")->isEnabled());
+        QVERIFY(session.Get<QToolButton>("movingBackgroundPicker")->isEnabled());
     }
 
     void thumbnailsAreDrawnBelowTheirButtons() {
@@ -148,18 +159,18 @@ class StartupTest : public QObject {
     void clickOnAThumbnailChoosesItsLayout() {
         Session session;
         session.window->show();
-        QTest::mouseClick(session.Get<QLabel>("Image5"), Qt::LeftButton);
-        QVERIFY(session.Get<QRadioButton>("RadioButton5")->isChecked());
-        QVERIFY(!session.Get<QRadioButton>("RadioButton1")->isChecked());
-        QTest::mouseClick(session.Get<QLabel>("Image8"), Qt::LeftButton);
-        QVERIFY(session.Get<QWidget>("Panel17")->isVisibleTo(session.window.get()));
+        QTest::mouseClick(session.Get<QLabel>("layout5Picture"), Qt::LeftButton);
+        QVERIFY(session.Get<QRadioButton>("layout5")->isChecked());
+        QVERIFY(!session.Get<QRadioButton>("layout1")->isChecked());
+        QTest::mouseClick(session.Get<QLabel>("layout8Picture"), Qt::LeftButton);
+        QVERIFY(session.Get<QWidget>("arrangementPanel")->isVisibleTo(session.window.get()));
     }
 
     void withSellerIdFileNoPanelShows() {
         Session session(QByteArray("1234567\0\0\0\0\0\0\0\0\0\0\0\0\0", 20));
         QVERIFY(VisiblePanels(session).isEmpty());
         QCOMPARE(session.window->SellerId(), std::string("1234567"));
-        QCOMPARE(session.Get<QLineEdit>("Edit37")->text(), QStringLiteral("1234567"));
+        QCOMPARE(session.Get<QLineEdit>("typedSellerId")->text(), QStringLiteral("1234567"));
         QVERIFY(session.desktop.errors.empty());
     }
 
@@ -179,27 +190,27 @@ class StartupTest : public QObject {
         Session session(file);
         QCOMPARE(QByteArray::fromStdString(session.window->SellerId()), id);
         QVERIFY(VisiblePanels(session).isEmpty());
-        QCOMPARE(session.Get<QLineEdit>("Edit37")->text(), FromCp1250(id.toStdString()));
+        QCOMPARE(session.Get<QLineEdit>("typedSellerId")->text(), FromCp1250(id.toStdString()));
     }
 
     void withoutSellerIdFileOnlyItsPanelShows() {
         Session session(std::nullopt);
-        QCOMPARE(VisiblePanels(session), QStringList{QStringLiteral("Panel18")});
+        QCOMPARE(VisiblePanels(session), QStringList{QStringLiteral("sellerIdPanel")});
         QVERIFY(session.window->SellerId().empty());
         // the rest of the window stays usable
-        QVERIFY(session.Get<QLineEdit>("Edit2")->isEnabled());
-        QVERIFY(session.Get<QPushButton>("Button14")->isEnabled());
+        QVERIFY(session.Get<QLineEdit>("auctionHeader")->isEnabled());
+        QVERIFY(session.Get<QPushButton>("generateButton")->isEnabled());
     }
 
     void unreadableSellerIdFileIsReportedAndStartGoesOn() {
         WorkingFolder folder;
         QVERIFY(QDir().mkdir(QStringLiteral("id.ltk")));  // a folder cannot be read as a file
         FakeDesktop desktop;
-        TForm1 window(desktop);
+        MainWindow window(desktop);
         QCOMPARE(desktop.errors.size(), std::size_t{1});
         QVERIFY(!desktop.errors.front().isEmpty());
         QVERIFY(window.SellerId().empty());
-        QVERIFY(!window.findChild<QWidget*>(QStringLiteral("Panel18"))->isVisibleTo(&window));
+        QVERIFY(!window.findChild<QWidget*>(QStringLiteral("sellerIdPanel"))->isVisibleTo(&window));
     }
 };
 

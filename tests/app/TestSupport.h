@@ -25,8 +25,8 @@
 
 #include "app/CodePage.h"
 #include "app/Desktop.h"
+#include "app/MainWindow.h"
 #include "app/PlainTextField.h"
-#include "app/TForm1.h"
 
 namespace licytek::test {
 
@@ -144,7 +144,7 @@ struct Session {
         if (sellerIdFile) {
             folder.Write(QStringLiteral("id.ltk"), *sellerIdFile);
         }
-        window = std::make_unique<TForm1>(desktop);
+        window = std::make_unique<MainWindow>(desktop);
     }
 
     template <typename T>
@@ -158,7 +158,7 @@ struct Session {
 
     WorkingFolder folder;
     FakeDesktop desktop;
-    std::unique_ptr<TForm1> window;
+    std::unique_ptr<MainWindow> window;
 };
 
 // Shows the window so that clicks reach its controls the way the seller's do.
@@ -180,7 +180,7 @@ inline void Click(Session& session, const char* name) {
 
 // The seller opens the style list and clicks the item at `position`.
 inline void ChooseStyle(Session& session, int position) {
-    auto* list = session.Get<QComboBox>("ComboBox5");
+    auto* list = session.Get<QComboBox>("colourStyle");
     list->showPopup();
     QAbstractItemView* view = list->view();
     QTRY_VERIFY(view->isVisible());

@@ -55,7 +55,8 @@ class TextGuardTest : public QObject {
     void unheldCharactersAreRefusedAndReported_data() {
         QTest::addColumn<QString>("field");
         QTest::addColumn<bool>("paste");
-        for (const char* field : {"Edit2", "Edit37", "ComboBox9", "Memo1", "Memo2"}) {
+        for (const char* field :
+             {"auctionHeader", "typedSellerId", "fontFace", "itemDescription", "auctionTerms"}) {
             QTest::addRow("%s typed", field) << field << false;
             QTest::addRow("%s pasted", field) << field << true;
         }
@@ -66,11 +67,11 @@ class TextGuardTest : public QObject {
         Session session;
         session.window->show();
         QVERIFY(QTest::qWaitForWindowExposed(session.window.get()));
-        session.Get<QWidget>("Panel13")->show();
-        session.Get<QWidget>("Panel18")->show();
+        session.Get<QWidget>("fontPanel")->show();
+        session.Get<QWidget>("sellerIdPanel")->show();
         QWidget* control = session.Get<QWidget>(field.toLatin1());
         Clear(control);
-        QSignalSpy refusals(session.window.get(), &TForm1::inputRefused);
+        QSignalSpy refusals(session.window.get(), &MainWindow::inputRefused);
         const QString offered = QStringLiteral("a☺b✓c😀d");
         if (paste) {
             Paste(control, offered);
@@ -93,25 +94,25 @@ class TextGuardTest : public QObject {
     void heldCharactersPassUnchanged() {
         Session session;
         session.window->show();
-        QSignalSpy refusals(session.window.get(), &TForm1::inputRefused);
-        auto* header = session.Get<QLineEdit>("Edit2");
+        QSignalSpy refusals(session.window.get(), &MainWindow::inputRefused);
+        auto* header = session.Get<QLineEdit>("auctionHeader");
         header->setFocus();
         TypeText(header, kPolish);
-        auto* description = session.Get<PlainTextField>("Memo1");
+        auto* description = session.Get<PlainTextField>("itemDescription");
         Paste(description, kPolish + QStringLiteral("\r\nnbsp:\u00a0;"));
         QVERIFY(refusals.isEmpty());
         const auto form = std::get<AuctionForm>(session.window->Form().Snapshot());
         const std::string polish = *ToCp1250(kPolish);
-        QCOMPARE(QByteArray::fromStdString(form.Edit2), QByteArray::fromStdString(polish));
+        QCOMPARE(QByteArray::fromStdString(form.auctionHeader), QByteArray::fromStdString(polish));
         // a pasted CR LF stays one line break, and a non-breaking space stays itself
-        QCOMPARE(QByteArray::fromStdString(form.Memo1),
+        QCOMPARE(QByteArray::fromStdString(form.itemDescription),
                  QByteArray::fromStdString(polish + "\r\nnbsp:\xa0;"));
     }
 
     void termsStopAt2499CharactersCountingLineBreaksAsTwo() {
         Session session;
         session.window->show();
-        auto* terms = session.Get<PlainTextField>("Memo2");
+        auto* terms = session.Get<PlainTextField>("auctionTerms");
         terms->setFocus();
         terms->setPlainText(Repeat(QLatin1Char('a'), 2496));
         terms->moveCursor(QTextCursor::End);
@@ -140,7 +141,7 @@ class TextGuardTest : public QObject {
     void termsStopAt2499CharactersThroughTheAccessibilityInterface() {
         Session session;
         session.window->show();
-        auto* terms = session.Get<PlainTextField>("Memo2");
+        auto* terms = session.Get<PlainTextField>("auctionTerms");
         QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(terms);
         QVERIFY(accessible->editableTextInterface() != nullptr);
 
@@ -162,22 +163,22 @@ class TextGuardTest : public QObject {
 
         // the page gets what the field shows
         const auto form = std::get<AuctionForm>(session.window->Form().Snapshot());
-        QCOMPARE(form.Memo2.size(), std::size_t{2498});
+        QCOMPARE(form.auctionTerms.size(), std::size_t{2498});
     }
 
     void longTextsAreNeverCut() {
         Session session;
         const QString long40k = Repeat(QLatin1Char('x'), 40000);
-        session.Get<QLineEdit>("Edit1")->setText(long40k);
+        session.Get<QLineEdit>("descriptionHeader")->setText(long40k);
         AuctionForm loaded;
-        loaded.Memo2 = std::string(2600, 'y');
-        const std::string_view terms[] = {"Memo2"};
+        loaded.auctionTerms = std::string(2600, 'y');
+        const std::string_view terms[] = {"auctionTerms"};
         session.window->Form().Restore(loaded, terms);
         const auto form = std::get<AuctionForm>(session.window->Form().Snapshot());
-        QCOMPARE(form.Edit1.size(), std::size_t{40000});
-        QCOMPARE(form.Memo2.size(), std::size_t{2600});  // a loaded project is not cut
+        QCOMPARE(form.descriptionHeader.size(), std::size_t{40000});
+        QCOMPARE(form.auctionTerms.size(), std::size_t{2600});  // a loaded project is not cut
 
-        auto* header = session.Get<QLineEdit>("Edit2");
+        auto* header = session.Get<QLineEdit>("auctionHeader");
         header->setText(long40k);
         header->end(false);
         TypeText(header, QStringLiteral("!"));

@@ -93,9 +93,9 @@ class TranslationTest : public QObject {
 
     void textFieldMenusArePolish_data() {
         QTest::addColumn<QString>("field");
-        QTest::newRow("line") << "Edit2";
-        QTest::newRow("multi-line") << "Memo1";
-        QTest::newRow("list") << "ComboBox9";
+        QTest::newRow("line") << "auctionHeader";
+        QTest::newRow("multi-line") << "itemDescription";
+        QTest::newRow("list") << "fontFace";
     }
     void textFieldMenusArePolish() {
         QFETCH(QString, field);

@@ -20,8 +20,8 @@
 #include <vector>
 
 #include "app/Desktop.h"
+#include "app/MainWindow.h"
 #include "app/PlainTextField.h"
-#include "app/TForm1.h"
 
 namespace {
 
@@ -90,8 +90,9 @@ double Milliseconds(Action&& action) {
     return static_cast<double>(timer.nsecsElapsed()) / 1e6;
 }
 
-void TimeEditing(licytek::TForm1& window, int repetitions) {
-    auto* description = window.findChild<licytek::PlainTextField*>(QStringLiteral("Memo1"));
+void TimeEditing(licytek::MainWindow& window, int repetitions) {
+    auto* description =
+        window.findChild<licytek::PlainTextField*>(QStringLiteral("itemDescription"));
     auto button = [&window](const char* name) {
         return window.findChild<QPushButton*>(QString::fromLatin1(name));
     };
@@ -103,9 +104,9 @@ void TimeEditing(licytek::TForm1& window, int repetitions) {
     const QString large = LargeDescription();
     for (int i = 0; i < repetitions; ++i) {
         wholeText.push_back(Milliseconds([&] { description->setPlainText(large); }));
-        newLine.push_back(Milliseconds([&] { button("Button5")->click(); }));
-        link.push_back(Milliseconds([&] { button("Button17")->click(); }));
-        snippet.push_back(Milliseconds([&] { button("Button23")->click(); }));
+        newLine.push_back(Milliseconds([&] { button("newLineButton")->click(); }));
+        link.push_back(Milliseconds([&] { button("linkInsertButton")->click(); }));
+        snippet.push_back(Milliseconds([&] { button("editorInsertButton")->click(); }));
         snapshot.push_back(Milliseconds([&] { (void)window.Form().Snapshot(); }));
     }
     std::printf(
@@ -123,7 +124,7 @@ int main(int argc, char* argv[]) {
     const int repetitions = argc > 1 ? std::max(1, std::stoi(argv[1])) : 10;
 
     QuietDesktop desktop;
-    licytek::TForm1 window(desktop);
+    licytek::MainWindow window(desktop);
     FirstPaint firstPaint(clock);
     window.installEventFilter(&firstPaint);
     window.show();
@@ -131,10 +132,10 @@ int main(int argc, char* argv[]) {
     window.removeEventFilter(&firstPaint);
     std::printf("start to first paint: %lld ms\n", static_cast<long long>(firstPaint.milliseconds));
 
-    window.findChild<licytek::PlainTextField*>(QStringLiteral("Memo1"))
+    window.findChild<licytek::PlainTextField*>(QStringLiteral("itemDescription"))
         ->setPlainText(LargeDescription());
-    auto* generate = window.findChild<QPushButton*>(QStringLiteral("Button14"));
-    auto* preview = window.findChild<QToolButton*>(QStringLiteral("SpeedButton9"));
+    auto* generate = window.findChild<QPushButton*>(QStringLiteral("generateButton"));
+    auto* preview = window.findChild<QToolButton*>(QStringLiteral("previewButton"));
     std::vector<double> generateTimes;
     std::vector<double> previewTimes;
     for (int i = 0; i < repetitions; ++i) {

@@ -79,8 +79,9 @@ class BatchTest : public ::testing::Test {
 // description on the template.
 AuctionForm DialectForm() {
     AuctionForm form;
-    form.Edit2 = "Za\xBF\xF3\xB3\xE6 \"g\xEA\x9Cl\xB9\"; ja\x9F\xF1";  // Zażółć "gęślą"; jaźń
-    form.Memo1 = "linia 1<br>\r\nlinia 2";
+    form.auctionHeader =
+        "Za\xBF\xF3\xB3\xE6 \"g\xEA\x9Cl\xB9\"; ja\x9F\xF1";  // Zażółć "gęślą"; jaźń
+    form.itemDescription = "linia 1<br>\r\nlinia 2";
     return form;
 }
 
@@ -121,7 +122,7 @@ TEST_F(BatchTest, ReadsTheDialectsSpreadsheetsWrite) {
     told.encoding = InputEncoding::Cp1250;
     Run("told.csv", "plik,Edit2\nb,\xC3\xB3\n", told);
     AuctionForm form;
-    form.Edit2 = "\xC3\xB3";
+    form.auctionHeader = "\xC3\xB3";
     EXPECT_EQ(Out("b.html"), PageOf(form));
 }
 
@@ -131,13 +132,13 @@ TEST_F(BatchTest, NamesColumnsByControlOrLabelInAnyCase) {
                              "Rower;opis;600 100 200;tak;3;okrąg od środka\n");
     ASSERT_EQ(summary.written, 1U) << ::testing::PrintToString(errors_);
     AuctionForm form;
-    form.Edit2 = "Rower";
-    form.Memo1 = "opis";
-    form.Edit3 = "600 100 200";
-    form.CheckBox6 = true;
-    form.RadioButton1 = false;
-    form.RadioButton3 = true;
-    form.ComboBox1 = 5;
+    form.auctionHeader = "Rower";
+    form.itemDescription = "opis";
+    form.phone = "600 100 200";
+    form.aboutMeLink = true;
+    form.layout1 = false;
+    form.layout3 = true;
+    form.pageEnterEffect = 5;
     EXPECT_EQ(Out("2.html"), PageOf(form));  // named by its row; the header is row 1
 
     // Every control name and label leads to one input only.
@@ -156,7 +157,7 @@ TEST_F(BatchTest, NamesColumnsByControlOrLabelInAnyCase) {
 }
 
 TEST_F(BatchTest, TakesEveryValueFormOfEachKind) {
-    template_.CheckBox7 = true;
+    template_.otherAuctionsLink = true;
     const auto summary = Run("offers.csv",
                              "plik;CheckBox6;CheckBox7;ComboBox1;ComboBox5;układ;Edit3\n"
                              "on1;1;0;4;;;\n"
@@ -167,25 +168,25 @@ TEST_F(BatchTest, TakesEveryValueFormOfEachKind) {
     ASSERT_EQ(summary.written, 5U) << ::testing::PrintToString(errors_);
     const auto expect = [this](const std::string& name, auto change) {
         AuctionForm form = template_;
-        form.CheckBox6 = true;
-        form.CheckBox7 = false;
+        form.aboutMeLink = true;
+        form.otherAuctionsLink = false;
         change(form);
         EXPECT_EQ(Out(name + ".html"), PageOf(form)) << name;
     };
-    expect("on1", [](AuctionForm& f) { f.ComboBox1 = 4; });
+    expect("on1", [](AuctionForm& f) { f.pageEnterEffect = 4; });
     expect("on2", [](AuctionForm& f) {
-        f.ComboBox1 = 17;  // the item ends in a blank nobody types
-        f.ComboBox5 = 4;
-        f.RadioButton1 = false;
-        f.RadioButton8 = true;
+        f.pageEnterEffect = 17;  // the item ends in a blank nobody types
+        f.colourStyle = 4;
+        f.layout1 = false;
+        f.layout8 = true;
     });
-    expect("on3", [](AuctionForm& f) { f.ComboBox5 = 13; });
+    expect("on3", [](AuctionForm& f) { f.colourStyle = 13; });
     expect("on4", [](AuctionForm& f) {
-        f.ComboBox1 = 6;
-        f.CheckBox7 = true;  // an empty cell keeps the template's value
+        f.pageEnterEffect = 6;
+        f.otherAuctionsLink = true;  // an empty cell keeps the template's value
     });
     AuctionForm text = template_;
-    text.Edit3 = "a\r\nb";
+    text.phone = "a\r\nb";
     EXPECT_EQ(Out("text.html"), PageOf(text));
 }
 
@@ -240,7 +241,7 @@ TEST_F(BatchTest, RefusesExistingFilesUnlessToldAndNamesWrittenTwice) {
     EXPECT_TRUE(Contains(ErrorsOfRow(2), "offers.csv:2:plik: "));
     EXPECT_TRUE(Contains(ErrorsOfRow(4), "wiersz 3"));
     AuctionForm first;
-    first.Edit2 = "b";
+    first.auctionHeader = "b";
     EXPECT_EQ(Out("new.html"), PageOf(first));  // the second row of that name wrote nothing
 
     BatchOptions overwrite;
@@ -248,7 +249,7 @@ TEST_F(BatchTest, RefusesExistingFilesUnlessToldAndNamesWrittenTwice) {
     const auto replaced = Run("again.csv", "plik;Edit2\nold;a\n", overwrite);
     EXPECT_EQ(replaced.written, 1U);
     AuctionForm form;
-    form.Edit2 = "a";
+    form.auctionHeader = "a";
     EXPECT_EQ(Out("old.html"), PageOf(form));
 }
 
@@ -290,7 +291,7 @@ TEST_F(BatchTest, NamesDifferingOnlyInCaseAreDuplicates) {
     EXPECT_TRUE(Contains(ErrorsOfRow(4), "wiersz 2"));
     EXPECT_TRUE(Contains(ErrorsOfRow(6), "wiersz 5"));
     AuctionForm first;
-    first.Edit2 = "1";
+    first.auctionHeader = "1";
     EXPECT_EQ(Out("dup.html"), PageOf(first));
     EXPECT_FALSE(Exists("DUP.html"));
 }
@@ -485,7 +486,7 @@ TEST_F(BatchTest, IdenticalRowErrorsAreCollapsedAfterTwenty) {
 }
 
 TEST_F(BatchTest, WritesWhatRenderAndExportGiveForTheSameForm) {
-    template_.Edit14 = "#123456";
+    template_.pageBackground = "#123456";
     BatchOptions both;
     both.format = OutputFormat::Both;
     both.utf8 = true;
@@ -498,8 +499,8 @@ TEST_F(BatchTest, WritesWhatRenderAndExportGiveForTheSameForm) {
                              both);
     EXPECT_EQ(summary.written, 1U);
     AuctionForm form = template_;
-    form.Edit2 = "\xAF\xF3\xB3w";
-    form.Memo1 = "<b>Opis</b><br>\r\n<img src=\"http://x.pl/a.jpg\">";
+    form.auctionHeader = "\xAF\xF3\xB3w";
+    form.itemDescription = "<b>Opis</b><br>\r\n<img src=\"http://x.pl/a.jpg\">";
     EXPECT_EQ(Out("a.html"), Cp1250ToUtf8(PageOf(form)));
     const auto offer = structured::ExportAllegro(form);
     EXPECT_EQ(Out("a.allegro.json"), structured::OfferToJson(offer) + "\n");
@@ -519,12 +520,12 @@ TEST_F(BatchTest, ReadsOneJsonFormALine) {
     EXPECT_EQ(summary.written, 2U);
     EXPECT_EQ(summary.failed, 1U);
     AuctionForm first;
-    first.Edit2 = "\xAF\xF3\xB3w";
-    first.RadioButton1 = false;
-    first.RadioButton2 = true;
+    first.auctionHeader = "\xAF\xF3\xB3w";
+    first.layout1 = false;
+    first.layout2 = true;
     EXPECT_EQ(Out("1.html"), PageOf(first));
     AuctionForm third;
-    third.Edit2 = "b";
+    third.auctionHeader = "b";
     EXPECT_EQ(Out("3.html"), BuildDocument(third, "77"));
     EXPECT_TRUE(Contains(ErrorsOfRow(4), "offers.jsonl:4: "));
     ASSERT_FALSE(progress_.empty());
@@ -598,8 +599,8 @@ TEST_F(BatchTest, StopsWhenCancelledLeavingOnlyWholeFiles) {
         const std::string name = entry.path().filename().string();
         ASSERT_TRUE(name.ends_with(".html")) << name;  // no temporary file left behind
         AuctionForm form;
-        form.Edit2 = "t" + name.substr(1, name.size() - 6);
-        form.Memo1 = std::string(5000, 'x');
+        form.auctionHeader = "t" + name.substr(1, name.size() - 6);
+        form.itemDescription = std::string(5000, 'x');
         EXPECT_EQ(ReadBytes(entry.path().string()), BuildDocument(form, "")) << name;
         ++files;
     }

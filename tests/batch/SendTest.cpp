@@ -26,7 +26,8 @@ class ScriptedSender final : public OfferSender {
     SendAnswer Send(const std::string& offerId, const AuctionForm& form,
                     const std::atomic<bool>*) override {
         calls.push_back(offerId);
-        pageWritten.push_back(std::filesystem::exists(outFolder_ + "/" + form.Edit2 + ".html"));
+        pageWritten.push_back(
+            std::filesystem::exists(outFolder_ + "/" + form.auctionHeader + ".html"));
         auto& answers = script[offerId];
         if (answers.empty()) {
             return {SendAnswer::Status::Sent, {}, "{\"body\":" + offerId + "}", false, {}};
@@ -61,7 +62,7 @@ struct Heard {
     }
 };
 
-// Rows named after their title (Edit2), which the scripted sender looks for on the disk.
+// Rows named after their title (auctionHeader), which the scripted sender looks for on the disk.
 std::string Sheet(const std::vector<std::pair<std::string, std::string>>& rows) {
     std::string csv = "plik;Nagłówek aukcji;Memo1;oferta\n";
     for (const auto& [name, offer] : rows) {

@@ -178,9 +178,9 @@ TEST(CellLinesTest, EachLineEndsWithABreakUnlessItEndsTheLineItself) {
 }
 
 TEST_F(SheetTest, TheTemplatesWarningsAreToldOnceAndRowsTellTheirOwn) {
-    template_.Edit3 = "600 100 200";  // a phone number, which Allegro does not take
-    template_.Memo2 = "Regulamin";
-    template_.Edit6 = "Kurier 15 zł";  // set by a column too: each row decides
+    template_.phone = "600 100 200";  // a phone number, which Allegro does not take
+    template_.auctionTerms = "Regulamin";
+    template_.shippingLine1 = "Kurier 15 zł";  // set by a column too: each row decides
     WriteBytes(dir_.File("offers.csv"),
                "plik;Nagłówek aukcji;Opis przedmiotu;Koszty przesyłki 1\n"
                "a;Rower;opis;\n"

@@ -50,9 +50,10 @@ std::vector<std::string> Places(const std::string& out) {
 
 TEST_F(CheckToolTest, LockedPageHasItsScriptsAndBodyEventsReportedWhereTheyStand) {
     AuctionForm form;
-    form.CheckBox3 = true;  // the right-click lock: a script
-    form.CheckBox5 = true;  // the description lock: event attributes on body and a script
-    form.Memo1 = "Opis\r\n\t\xBF\xF3\xB3w <script>x()</script>";  // "żółw" in Windows-1250
+    form.rightClickLock = true;   // the right-click lock: a script
+    form.descriptionLock = true;  // the description lock: event attributes on body and a script
+    form.itemDescription =
+        "Opis\r\n\t\xBF\xF3\xB3w <script>x()</script>";  // "żółw" in Windows-1250
     const ToolRun run = CheckFile(BuildDocument(form, ""), {"--for", "ebay"});
     EXPECT_EQ(run.status, 1) << run.err;
     EXPECT_EQ(run.err, "");

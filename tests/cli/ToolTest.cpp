@@ -37,13 +37,13 @@ constexpr std::string_view kForm = R"({
 
 AuctionForm ExpectedForm() {
     AuctionForm form;
-    form.Edit2 = "\xAF\xF3\xB3w";  // "Żółw" in Windows-1250
-    form.Memo1 = "Prawie nowy\r\nstan bdb";
-    form.RadioButton1 = false;
-    form.RadioButton3 = true;
-    form.CheckBox6 = form.CheckBox7 = true;
-    form.Edit3 = "600 100 200";
-    form.ComboBox1 = 4;
+    form.auctionHeader = "\xAF\xF3\xB3w";  // "Żółw" in Windows-1250
+    form.itemDescription = "Prawie nowy\r\nstan bdb";
+    form.layout1 = false;
+    form.layout3 = true;
+    form.aboutMeLink = form.otherAuctionsLink = true;
+    form.phone = "600 100 200";
+    form.pageEnterEffect = 4;
     return form;
 }
 
@@ -120,7 +120,7 @@ TEST_F(ToolTest, ALargeDescriptionPassesThroughThePipesWhole) {
     AuctionForm form;
     for (int i = 0; i < 40000; ++i) {
         inJson += "wiersz " + std::to_string(i) + "\\n";
-        form.Memo1 += "wiersz " + std::to_string(i) + "\r\n";
+        form.itemDescription += "wiersz " + std::to_string(i) + "\r\n";
     }
     const auto run = Run({"render"}, R"({"SellerId": "", "Memo1": ")" + inJson + "\"}");
     ExpectSuccess(run);
@@ -279,10 +279,10 @@ TEST_F(ToolTest, TheFormIsAppliedOnTopOfTheProject) {
                          R"({"Edit3": "", "RadioButton7": true, "Edit35": "stop"})");
     ExpectSuccess(run);
     AuctionForm form = ExpectedForm();
-    form.Edit3 = "";
-    form.RadioButton3 = false;
-    form.RadioButton7 = true;
-    form.Edit35 = "stop";
+    form.phone = "";
+    form.layout3 = false;
+    form.layout7 = true;
+    form.rightClickMessage = "stop";
     EXPECT_EQ(run.out, BuildDocument(form, ""));
 }
 

@@ -22,20 +22,20 @@ struct InsertCase {
 };
 
 void LinkText(AuctionForm& form) {
-    form.Edit25 = "Kup";
+    form.linkText = "Kup";
 }
 void LinkedSizedPicture(AuctionForm& form) {
-    form.CheckBox18 = true;
-    form.Edit22 = "LINK";
-    form.Edit17 = "PIC";
-    form.CheckBox19 = true;
-    form.Edit23 = "50";
-    form.Edit24 = "60";
+    form.pictureOpensAddress = true;
+    form.pictureLinkAddress = "LINK";
+    form.pictureAddress = "PIC";
+    form.pictureResized = true;
+    form.pictureWidth = "50";
+    form.pictureHeight = "60";
 }
 void GalleryWithWebFieldsSet(AuctionForm& form) {
     LinkedSizedPicture(form);
-    form.RadioButton9 = false;
-    form.RadioButton10 = true;
+    form.pictureFromWeb = false;
+    form.pictureFromGallery = true;
 }
 void Defaults(AuctionForm&) {}
 
@@ -48,7 +48,7 @@ class InsertTest : public testing::TestWithParam<InsertCase> {};
 TEST_P(InsertTest, AddsItsTagAtTheEnd) {
     AuctionForm form;
     GetParam().setPanel(form);
-    form.Memo1 = GetParam().before;
+    form.itemDescription = GetParam().before;
     EXPECT_EQ(GetParam().command(form), GetParam().after);
 }
 
@@ -70,9 +70,9 @@ INSTANTIATE_TEST_SUITE_P(
                    "<img src=\"PIC\" border=0 width=\"50%\" height=\"60%\"></A>"},
         InsertCase{"PictureSizedWithLetters", InsertPicture,
                    [](AuctionForm& form) {
-                       form.Edit17 = "";
-                       form.CheckBox19 = true;
-                       form.Edit23 = "duzo";
+                       form.pictureAddress = "";
+                       form.pictureResized = true;
+                       form.pictureWidth = "duzo";
                    },
                    "abc", "abc\r\n<img src=\"\" border=0 width=\"duzo%\" height=\"100%\">"},
         InsertCase{"GalleryIgnoresWebFields", InsertPicture, GalleryWithWebFieldsSet, "abc",
@@ -83,9 +83,9 @@ INSTANTIATE_TEST_SUITE_P(
                    "abc<font face=\"Verdana\" color=\"#000000\" style=\"font-size:12pt;\">"},
         InsertCase{"FontTypedValues", ChangeFont,
                    [](AuctionForm& form) {
-                       form.ComboBox9 = "Courier ";
-                       form.ComboBox8 = "duzy";
-                       form.Edit31 = "<red>";
+                       form.fontFace = "Courier ";
+                       form.fontSize = "duzy";
+                       form.fontColour = "<red>";
                    },
                    "", "<font face=\"Courier \" color=\"<red>\" style=\"font-size:duzypt;\">"}),
     [](const testing::TestParamInfo<InsertCase>& param) { return std::string(param.param.name); });

@@ -19,7 +19,8 @@ struct SnippetCase {
 };
 
 void AlignOnly(AuctionForm& form, bool AuctionForm::*alignment) {
-    form.Panel9 = form.Panel10 = form.Panel11 = form.Panel12 = false;
+    form.editorAlignLeft = form.editorAlignCentre = form.editorAlignRight = form.editorJustify =
+        false;
     form.*alignment = true;
 }
 
@@ -32,7 +33,7 @@ class SnippetTest : public testing::TestWithParam<SnippetCase> {};
 TEST_P(SnippetTest, BuildsTheSnippet) {
     AuctionForm form;
     GetParam().setPanel(form);
-    form.Memo3 = GetParam().text;
+    form.editorText = GetParam().text;
     EXPECT_EQ(BuildSnippet(form), GetParam().snippet);
 }
 
@@ -45,25 +46,28 @@ INSTANTIATE_TEST_SUITE_P(
                     "<p align=\"left\">" FONT "Hello</font></p>"},
         SnippetCase{"BoldUnderlineCentre",
                     [](AuctionForm& f) {
-                        f.Panel6 = f.Panel8 = true;
-                        AlignOnly(f, &AuctionForm::Panel10);
+                        f.editorBold = f.editorUnderline = true;
+                        AlignOnly(f, &AuctionForm::editorAlignCentre);
                     },
                     "Hi", "<p align=\"center\">" FONT "<B><U>Hi</U></B></font></p>"},
         SnippetCase{"AllStylesJustified",
                     [](AuctionForm& f) {
-                        f.Panel6 = f.Panel7 = f.Panel8 = true;
-                        AlignOnly(f, &AuctionForm::Panel12);
+                        f.editorBold = f.editorItalic = f.editorUnderline = true;
+                        AlignOnly(f, &AuctionForm::editorJustify);
                     },
                     "x", "<p align=\"justify\">" FONT "<B><I><U>x</U></I></B></font></p>"},
-        SnippetCase{"MovingRightAlternating",
-                    [](AuctionForm& f) { f.CheckBox20 = f.RadioButton12 = f.RadioButton15 = true; },
-                    "Hi",
-                    "<p align=\"left\">" FONT
-                    "<marquee scrollamount=\"8\" scrolldelay=\"50\" bgcolor=\"#FFFFFF\" "
-                    "direction=\"right\" behavior=\"alternate\">Hi</marquee></font></p>"},
+        SnippetCase{
+            "MovingRightAlternating",
+            [](AuctionForm& f) { f.movingText = f.movesRight = f.alternatingAnimation = true; },
+            "Hi",
+            "<p align=\"left\">" FONT
+            "<marquee scrollamount=\"8\" scrolldelay=\"50\" bgcolor=\"#FFFFFF\" "
+            "direction=\"right\" behavior=\"alternate\">Hi</marquee></font></p>"},
         // Each element closes inside the one around it, the moving text innermost.
         SnippetCase{"AllStylesMoving",
-                    [](AuctionForm& f) { f.Panel6 = f.Panel7 = f.Panel8 = f.CheckBox20 = true; },
+                    [](AuctionForm& f) {
+                        f.editorBold = f.editorItalic = f.editorUnderline = f.movingText = true;
+                    },
                     "Hi",
                     "<p align=\"left\">" FONT
                     "<B><I><U><marquee scrollamount=\"8\" scrolldelay=\"50\" bgcolor=\"#FFFFFF\">"
@@ -71,35 +75,35 @@ INSTANTIATE_TEST_SUITE_P(
         // "W lewo" and "Przewijanie" write nothing.
         SnippetCase{"MovingLeftScrollingSlide",
                     [](AuctionForm& f) {
-                        f.CheckBox20 = f.RadioButton11 = f.RadioButton14 = true;
-                        f.Edit28 = "DELAY";
-                        f.Edit29 = "STEP";
-                        AlignOnly(f, &AuctionForm::Panel11);
+                        f.movingText = f.movesLeft = f.slidingAnimation = true;
+                        f.movingDelay = "DELAY";
+                        f.movingStep = "STEP";
+                        AlignOnly(f, &AuctionForm::editorAlignRight);
                     },
                     "Hi",
                     "<p align=\"right\">" FONT
                     "<marquee scrollamount=\"STEP\" scrolldelay=\"DELAY\" bgcolor=\"#FFFFFF\" "
                     "behavior=\"slide\">Hi</marquee></font></p>"},
         SnippetCase{"MovingSettingsIgnoredWhileOff",
-                    [](AuctionForm& f) { f.RadioButton12 = f.RadioButton15 = true; }, "Hi",
+                    [](AuctionForm& f) { f.movesRight = f.alternatingAnimation = true; }, "Hi",
                     "<p align=\"left\">" FONT "Hi</font></p>"},
         SnippetCase{"EmptyText", [](AuctionForm&) {}, "", "<p align=\"left\">" FONT "</font></p>"},
         SnippetCase{"Verbatim",
                     [](AuctionForm& f) {
-                        f.ComboBox6 = "Courier ";
-                        f.ComboBox7 = "56";
-                        f.Edit27 = "zielony";
+                        f.editorFontFace = "Courier ";
+                        f.editorFontSize = "56";
+                        f.editorFontColour = "zielony";
                     },
                     "a <b>&</b>\r\nb\r\n",
                     "<p align=\"left\"><font face=\"Courier \" style=\"font-size:56pt;\" "
                     "color=\"zielony\">a <b>&</b>\r\nb\r\n</font></p>"},
         // The alignment attribute is always one complete value.
-        SnippetCase{"NoAlignmentPressed", [](AuctionForm& f) { f.Panel9 = false; }, "x",
+        SnippetCase{"NoAlignmentPressed", [](AuctionForm& f) { f.editorAlignLeft = false; }, "x",
                     "<p align=\"left\">" FONT "x</font></p>"},
         SnippetCase{"SeveralAlignmentsPressed",
                     [](AuctionForm& f) {
-                        f.Panel9 = false;
-                        f.Panel10 = f.Panel12 = true;
+                        f.editorAlignLeft = false;
+                        f.editorAlignCentre = f.editorJustify = true;
                     },
                     "x", "<p align=\"center\">" FONT "x</font></p>"}),
     [](const testing::TestParamInfo<SnippetCase>& param) { return std::string(param.param.name); });
@@ -108,21 +112,21 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ReadyCodeTest, SnippetsFollowEachOtherWithNothingBetween) {
     AuctionForm form;
-    form.Memo3 = "Hello";
+    form.editorText = "Hello";
     const std::string snippet = BuildSnippet(form);
-    form.Memo4 = AddSnippet(form);
-    EXPECT_EQ(form.Memo4, snippet);
-    form.Memo4 = AddSnippet(form);
-    EXPECT_EQ(form.Memo4, snippet + snippet);
+    form.readyCode = AddSnippet(form);
+    EXPECT_EQ(form.readyCode, snippet);
+    form.readyCode = AddSnippet(form);
+    EXPECT_EQ(form.readyCode, snippet + snippet);
 }
 
 TEST(ReadyCodeTest, SavingGluesTheReadyCodeToTheDescription) {
     AuctionForm form;
-    form.Memo1 = "abc\r\n";
+    form.itemDescription = "abc\r\n";
     EXPECT_EQ(SaveReadyCode(form), "abc\r\n");
 
-    form.Memo1 = "abc";
-    form.Memo4 = "<p>1</p>\r\n";
+    form.itemDescription = "abc";
+    form.readyCode = "<p>1</p>\r\n";
     EXPECT_EQ(SaveReadyCode(form), "abc<p>1</p>\r\n");
 }
 

@@ -32,7 +32,7 @@ std::string ErrorOf(std::string_view json) {
 
 TEST(FormJsonApply, EmptyObjectKeepsEveryInputAndGivesNoSellerId) {
     AuctionForm start;
-    start.Edit2 = "Rower";
+    start.auctionHeader = "Rower";
     const auto result = Apply("{}", start);
     ASSERT_FALSE(result.error);
     EXPECT_EQ(result.form, start);
@@ -43,11 +43,11 @@ TEST(FormJsonApply, TextsBecomeWindows1250WithCrLfLines) {
     const auto result = Apply(R"({"Edit2": "Żółw", "Memo1": "a\nb\r\nc\n", "ComboBox6": "Arial",
                                   "SellerId": "Łukasz"})");
     ASSERT_FALSE(result.error) << result.error->message;
-    EXPECT_EQ(result.form.Edit2, "\xAF\xF3\xB3w");
-    EXPECT_EQ(result.form.Memo1, "a\r\nb\r\nc\r\n");
-    EXPECT_EQ(result.form.ComboBox6, "Arial");
+    EXPECT_EQ(result.form.auctionHeader, "\xAF\xF3\xB3w");
+    EXPECT_EQ(result.form.itemDescription, "a\r\nb\r\nc\r\n");
+    EXPECT_EQ(result.form.editorFontFace, "Arial");
     EXPECT_EQ(result.sellerId, "\xA3ukasz");
-    EXPECT_EQ(result.form.Edit3, "");  // not named: keeps its value
+    EXPECT_EQ(result.form.phone, "");  // not named: keeps its value
 }
 
 TEST(FormJsonApply, SwitchesAndListPositions) {
@@ -55,17 +55,17 @@ TEST(FormJsonApply, SwitchesAndListPositions) {
         Apply(R"({"CheckBox1": true, "Panel6": true, "ComboBox1": 25, "ComboBox5": -1,
                   "ComboBox2": 0})");
     ASSERT_FALSE(result.error) << result.error->message;
-    EXPECT_TRUE(result.form.CheckBox1);
-    EXPECT_TRUE(result.form.Panel6);
-    EXPECT_EQ(result.form.ComboBox1, 25);
-    EXPECT_EQ(result.form.ComboBox5, kNoListItem);
-    EXPECT_EQ(result.form.ComboBox2, 0);
+    EXPECT_TRUE(result.form.askSellerLink);
+    EXPECT_TRUE(result.form.editorBold);
+    EXPECT_EQ(result.form.pageEnterEffect, 25);
+    EXPECT_EQ(result.form.colourStyle, kNoListItem);
+    EXPECT_EQ(result.form.siteEnterEffect, 0);
 }
 
 TEST(FormJsonApply, TheCodePagesUndefinedBytesComeBackFromTheirControlCharacters) {
     const auto result = Apply(R"({"Edit1": "a\u0081b\u0098"})");
     ASSERT_FALSE(result.error) << result.error->message;
-    EXPECT_EQ(result.form.Edit1,
+    EXPECT_EQ(result.form.descriptionHeader,
               "a\x81"
               "b\x98");
 }
@@ -205,32 +205,31 @@ TEST(FormJsonApply, DamagedFormsAreAcceptedOrRefusedOnOneLine) {
 TEST(FormJsonGroups, NamingAMemberChoosesExactlyTheMembersGivenTrue) {
     const auto layout3 = Apply(R"({"RadioButton3": true})");
     ASSERT_FALSE(layout3.error);
-    EXPECT_FALSE(layout3.form.RadioButton1);
-    EXPECT_TRUE(layout3.form.RadioButton3);
+    EXPECT_FALSE(layout3.form.layout1);
+    EXPECT_TRUE(layout3.form.layout3);
 
     const auto noLayout = Apply(R"({"RadioButton1": false})");
     ASSERT_FALSE(noLayout.error);
-    for (bool chosen :
-         {noLayout.form.RadioButton1, noLayout.form.RadioButton2, noLayout.form.RadioButton8}) {
+    for (bool chosen : {noLayout.form.layout1, noLayout.form.layout2, noLayout.form.layout8}) {
         EXPECT_FALSE(chosen);
     }
 
     const auto right = Apply(R"({"Panel11": true, "Panel12": false})");
     ASSERT_FALSE(right.error);
-    EXPECT_FALSE(right.form.Panel9);
-    EXPECT_TRUE(right.form.Panel11);
-    EXPECT_FALSE(right.form.Panel12);
+    EXPECT_FALSE(right.form.editorAlignLeft);
+    EXPECT_TRUE(right.form.editorAlignRight);
+    EXPECT_FALSE(right.form.editorJustify);
 }
 
 TEST(FormJsonGroups, GroupsAreIndependentOfEachOther) {
     const auto result = Apply(R"({"RadioButton10": true, "RadioButton12": true})");
     ASSERT_FALSE(result.error);
-    EXPECT_TRUE(result.form.RadioButton1);  // layout group not named: keeps its choice
-    EXPECT_TRUE(result.form.Panel9);
-    EXPECT_FALSE(result.form.RadioButton9);
-    EXPECT_TRUE(result.form.RadioButton10);
-    EXPECT_TRUE(result.form.RadioButton12);
-    EXPECT_FALSE(result.form.RadioButton11);
+    EXPECT_TRUE(result.form.layout1);  // layout group not named: keeps its choice
+    EXPECT_TRUE(result.form.editorAlignLeft);
+    EXPECT_FALSE(result.form.pictureFromWeb);
+    EXPECT_TRUE(result.form.pictureFromGallery);
+    EXPECT_TRUE(result.form.movesRight);
+    EXPECT_FALSE(result.form.movesLeft);
 }
 
 TEST(FormJsonGroups, TwoTrueInOneGroupIsAFault) {
@@ -239,7 +238,7 @@ TEST(FormJsonGroups, TwoTrueInOneGroupIsAFault) {
               std::string::npos);
     EXPECT_NE(ErrorOf(R"({"Panel9": true, "Panel10": true})").find("Panel9, Panel10: only one of"),
               std::string::npos);
-    // Panel6 to Panel8 (bold, italic, underline) are switches of their own.
+    // editorBold to editorUnderline (bold, italic, underline) are switches of their own.
     EXPECT_FALSE(Apply(R"({"Panel6": true, "Panel7": true, "Panel8": true})").error);
 }
 
@@ -260,8 +259,8 @@ AuctionForm FormAwayFromDefaults() {
                 form.*field.text = "\xAF\xF3\xB3w " + std::to_string(n) + "\r\nline 2\x81";
         }
     }
-    form.RadioButton8 = form.RadioButton10 = form.RadioButton11 = form.RadioButton15 = true;
-    form.Panel12 = true;
+    form.layout8 = form.pictureFromGallery = form.movesLeft = form.alternatingAnimation = true;
+    form.editorJustify = true;
     return form;
 }
 
@@ -274,8 +273,8 @@ TEST(FormJsonWrite, EveryInputSurvivesTheTripThroughJson) {
 
 TEST(FormJsonWrite, WritesUtf8TextsBooleansAndPositionsInTheOrderGiven) {
     AuctionForm form;
-    form.Memo1 = "\xAF\xF3\xB3w\r\nkot";
-    form.ComboBox1 = 3;
+    form.itemDescription = "\xAF\xF3\xB3w\r\nkot";
+    form.pageEnterEffect = 3;
     const FormField* fields[] = {FindFormField("Memo1"), FindFormField("CheckBox1"),
                                  FindFormField("ComboBox5"), FindFormField("ComboBox1")};
     const std::string text = FormToJson(form, fields);
@@ -364,11 +363,11 @@ TEST(FormJsonShapes, LongStretchesReadAsTheLibraryReadsThem) {
     ASSERT_FALSE(longText.error) << longText.error->message;
     std::string expected;
     const auto shortText = Apply(R"({"Memo1": ")" + unit + "\"}");
-    while (expected.size() < longText.form.Memo1.size()) {
-        expected += shortText.form.Memo1;
+    while (expected.size() < longText.form.itemDescription.size()) {
+        expected += shortText.form.itemDescription;
     }
-    EXPECT_EQ(longText.form.Memo1, expected);
-    EXPECT_EQ(longText.form.Edit2, "x");
+    EXPECT_EQ(longText.form.itemDescription, expected);
+    EXPECT_EQ(longText.form.auctionHeader, "x");
 
     // Where each fault stands, counted by hand: the byte after the token that breaks it.
     const std::string lastLine = std::to_string(json_text::kLongStretch + 6);
@@ -401,9 +400,9 @@ TEST(FormJsonShapes, LongStretchesReadAsTheLibraryReadsThem) {
 // \u000a, which is kept as it is, while "\n" in a hand-written form is a line break (CR LF).
 TEST(FormJsonWrite, LoneLineFeedsComeBackAsTheyWere) {
     AuctionForm form;
-    form.Memo1 = "a\nb\r\nc\rd\n\n";
-    form.Edit2 = "\n";
-    form.Memo2 = "\r\n\r\n";
+    form.itemDescription = "a\nb\r\nc\rd\n\n";
+    form.auctionHeader = "\n";
+    form.auctionTerms = "\r\n\r\n";
     const FormField* fields[] = {FindFormField("Memo1"), FindFormField("Edit2"),
                                  FindFormField("Memo2")};
     const std::string json = FormToJson(form, fields);
@@ -412,8 +411,8 @@ TEST(FormJsonWrite, LoneLineFeedsComeBackAsTheyWere) {
 
     const auto handWritten = Apply(R"({"Memo1": "a\nb\u000Ac\r\u000ad\r\ne", "Edit2": "\u000a"})");
     ASSERT_FALSE(handWritten.error);
-    EXPECT_EQ(handWritten.form.Memo1, "a\r\nb\nc\r\nd\r\ne");
-    EXPECT_EQ(handWritten.form.Edit2, "\n");
+    EXPECT_EQ(handWritten.form.itemDescription, "a\r\nb\nc\r\nd\r\ne");
+    EXPECT_EQ(handWritten.form.auctionHeader, "\n");
 }
 
 }  // namespace

@@ -34,11 +34,11 @@ constexpr std::string_view kReadAsItIs = "<!--\xEE\x80\x80-->";
 
 void FuzzExport(std::string_view bytes) {
     AuctionForm form;
-    form.Edit2 = "Rower";
-    form.Memo1 = std::string(bytes);
+    form.auctionHeader = "Rower";
+    form.itemDescription = std::string(bytes);
     const ExportOptions options{.withTerms = bytes.size() % 2 == 1};
     if (options.withTerms) {
-        form.Memo2 = form.Memo1;
+        form.auctionTerms = form.itemDescription;
     }
     const AllegroOffer offer = ExportAllegro(form, options);
     const auto findings = ValidateDescription(offer.description);
@@ -112,8 +112,8 @@ void FuzzPull(std::string_view bytes) {
     // The export's own description is in its spelling and begins with the title's heading:
     // it comes back byte for byte.
     AuctionForm form;
-    form.Edit2 = std::string(kName);
-    form.Memo1 = std::string(bytes);
+    form.auctionHeader = std::string(kName);
+    form.itemDescription = std::string(bytes);
     const Description own = ExportAllegro(form).description;
     bool refused = false;
     if (FollowsTheRules(own, false)) {

@@ -13,10 +13,9 @@ namespace {
 using generator_test::Builder;
 using generator_test::Render;
 
-bool AuctionForm::*const kRadioButtons[] = {&AuctionForm::RadioButton1, &AuctionForm::RadioButton2,
-                                            &AuctionForm::RadioButton3, &AuctionForm::RadioButton4,
-                                            &AuctionForm::RadioButton5, &AuctionForm::RadioButton6,
-                                            &AuctionForm::RadioButton7, &AuctionForm::RadioButton8};
+bool AuctionForm::*const kRadioButtons[] = {
+    &AuctionForm::layout1, &AuctionForm::layout2, &AuctionForm::layout3, &AuctionForm::layout4,
+    &AuctionForm::layout5, &AuctionForm::layout6, &AuctionForm::layout7, &AuctionForm::layout8};
 constexpr Builder kLayouts[] = {BuildLayout1, BuildLayout2, BuildLayout3, BuildLayout4,
                                 BuildLayout5, BuildLayout6, BuildLayout7, BuildLayout8};
 
@@ -32,10 +31,10 @@ AuctionForm WithLayout(AuctionForm form, int layout) {
 
 TEST(Document, IsTheHeadFollowedByTheChosenLayout) {
     AuctionForm filled;
-    filled.Edit2 = "Rower";
-    filled.Edit5 = "12 34";
-    filled.CheckBox6 = true;
-    filled.CheckBox23 = true;
+    filled.auctionHeader = "Rower";
+    filled.bankAccount = "12 34";
+    filled.aboutMeLink = true;
+    filled.sellerBlockLeft = true;
     for (int layout = 1; layout <= 8; ++layout) {
         const AuctionForm form = WithLayout(filled, layout);
         EXPECT_EQ(BuildDocument(form, "77"),
@@ -59,18 +58,37 @@ TEST(Document, NoLayoutChosenGivesTheHeadAlone) {
 
 TEST(Document, FirstChosenLayoutWinsWhenSeveralAreMarked) {
     AuctionForm form = WithLayout(AuctionForm{}, 6);
-    form.RadioButton3 = true;
+    form.layout3 = true;
     EXPECT_EQ(BuildDocument(form, ""), Render(BuildHead, form) + Render(BuildLayout3, form));
 }
 
-constexpr std::string AuctionForm::*kGeneratedTexts[] = {
-    &AuctionForm::Edit34, &AuctionForm::Memo5,  &AuctionForm::Memo8,  &AuctionForm::Edit35,
-    &AuctionForm::Edit33, &AuctionForm::Edit14, &AuctionForm::Edit15, &AuctionForm::Edit16,
-    &AuctionForm::Edit18, &AuctionForm::Edit20, &AuctionForm::Edit21, &AuctionForm::Edit10,
-    &AuctionForm::Edit11, &AuctionForm::Edit12, &AuctionForm::Edit13, &AuctionForm::Edit32,
-    &AuctionForm::Edit2,  &AuctionForm::Edit1,  &AuctionForm::Memo1,  &AuctionForm::Memo2,
-    &AuctionForm::Edit5,  &AuctionForm::Edit3,  &AuctionForm::Edit4,  &AuctionForm::Edit6,
-    &AuctionForm::Edit7,  &AuctionForm::Edit8,  &AuctionForm::Edit9};
+constexpr std::string AuctionForm::*kGeneratedTexts[] = {&AuctionForm::pageTitle,
+                                                         &AuctionForm::keywords,
+                                                         &AuctionForm::searchDescription,
+                                                         &AuctionForm::rightClickMessage,
+                                                         &AuctionForm::backgroundPictureAddress,
+                                                         &AuctionForm::pageBackground,
+                                                         &AuctionForm::borderColour,
+                                                         &AuctionForm::tableInteriorColour,
+                                                         &AuctionForm::headerTextColour,
+                                                         &AuctionForm::activeLinkColour,
+                                                         &AuctionForm::visitedLinkColour,
+                                                         &AuctionForm::pageEnterDuration,
+                                                         &AuctionForm::siteEnterDuration,
+                                                         &AuctionForm::pageExitDuration,
+                                                         &AuctionForm::siteExitDuration,
+                                                         &AuctionForm::bannerAddress,
+                                                         &AuctionForm::auctionHeader,
+                                                         &AuctionForm::descriptionHeader,
+                                                         &AuctionForm::itemDescription,
+                                                         &AuctionForm::auctionTerms,
+                                                         &AuctionForm::bankAccount,
+                                                         &AuctionForm::phone,
+                                                         &AuctionForm::messengerNumber,
+                                                         &AuctionForm::shippingLine1,
+                                                         &AuctionForm::shippingLine2,
+                                                         &AuctionForm::shippingLine3,
+                                                         &AuctionForm::shippingLine4};
 
 // Every text one byte long and every switch on: the most fixed text any layout writes.
 AuctionForm FullyOptionedForm() {
@@ -79,16 +97,20 @@ AuctionForm FullyOptionedForm() {
         form.*text = "x";
     }
     for (bool AuctionForm::*flag :
-         {&AuctionForm::CheckBox1,  &AuctionForm::CheckBox2,  &AuctionForm::CheckBox3,
-          &AuctionForm::CheckBox4,  &AuctionForm::CheckBox5,  &AuctionForm::CheckBox6,
-          &AuctionForm::CheckBox7,  &AuctionForm::CheckBox8,  &AuctionForm::CheckBox9,
-          &AuctionForm::CheckBox21, &AuctionForm::CheckBox22, &AuctionForm::CheckBox23,
-          &AuctionForm::CheckBox24, &AuctionForm::CheckBox25, &AuctionForm::CheckBox26,
-          &AuctionForm::CheckBox27, &AuctionForm::CheckBox28, &AuctionForm::CheckBox29,
-          &AuctionForm::CheckBox30, &AuctionForm::CheckBox31, &AuctionForm::CheckBox32}) {
+         {&AuctionForm::askSellerLink,      &AuctionForm::backgroundGradient,
+          &AuctionForm::rightClickLock,     &AuctionForm::linkHighlight,
+          &AuctionForm::descriptionLock,    &AuctionForm::aboutMeLink,
+          &AuctionForm::otherAuctionsLink,  &AuctionForm::commentsLink,
+          &AuctionForm::favouritesLink,     &AuctionForm::backgroundPictureShown,
+          &AuctionForm::bannerShown,        &AuctionForm::sellerBlockLeft,
+          &AuctionForm::contactBlockLeft,   &AuctionForm::termsBlockLeft,
+          &AuctionForm::bankBlockLeft,      &AuctionForm::shippingBlockLeft,
+          &AuctionForm::shippingBlockRight, &AuctionForm::bankBlockRight,
+          &AuctionForm::termsBlockRight,    &AuctionForm::contactBlockRight,
+          &AuctionForm::sellerBlockRight}) {
         form.*flag = true;
     }
-    form.ComboBox1 = form.ComboBox2 = form.ComboBox3 = form.ComboBox4 = 25;
+    form.pageEnterEffect = form.siteEnterEffect = form.pageExitEffect = form.siteExitEffect = 25;
     return form;
 }
 

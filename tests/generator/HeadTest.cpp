@@ -48,7 +48,7 @@ TEST(Head, DefaultFormGivesTheKnownHead) {
 
 TEST(Head, GradientAddsItsSuffixToFiveRules) {
     AuctionForm form;
-    form.CheckBox2 = true;
+    form.backgroundGradient = true;
     const std::string head = Head(form);
     EXPECT_EQ(head.size(), 1691u);
     EXPECT_EQ(CountOf(head, kDefaultGradient), 5u);
@@ -62,9 +62,9 @@ TEST(Head, GradientAddsItsSuffixToFiveRules) {
 
 TEST(Head, TitleAndMetaTagsStandTwiceOnlyWhenFilled) {
     AuctionForm form;
-    form.Edit34 = " ";
-    form.Memo5 = "rower\r\ng\xF3rski";
-    form.Memo8 = "<b>opis</b>";
+    form.pageTitle = " ";
+    form.keywords = "rower\r\ng\xF3rski";
+    form.searchDescription = "<b>opis</b>";
     const std::string head = Head(form);
     EXPECT_TRUE(
         head.starts_with("<Title> </Title><META name=\"keywords\" content=\"rower\r\ng\xF3rski\">"
@@ -77,13 +77,13 @@ TEST(Head, TitleAndMetaTagsStandTwiceOnlyWhenFilled) {
 
 TEST(Head, EachColourFillsItsOwnProperties) {
     AuctionForm form;
-    form.Edit14 = "bg";
-    form.Edit15 = "EDGE";
-    form.Edit16 = "FILL";
-    form.Edit18 = "headtext";
-    form.Edit19 = "tabletext";
-    form.Edit20 = "link";
-    form.Edit21 = "visited";
+    form.pageBackground = "bg";
+    form.borderColour = "EDGE";
+    form.tableInteriorColour = "FILL";
+    form.headerTextColour = "headtext";
+    form.tableTextColour = "tabletext";
+    form.activeLinkColour = "link";
+    form.visitedLinkColour = "visited";
     const std::string head = Head(form);
     EXPECT_NE(head.find("BODY{background-color:bg;"), std::string::npos);
     EXPECT_NE(head.find("font-size: 12px;color:headtext;"), std::string::npos);
@@ -96,7 +96,7 @@ TEST(Head, EachColourFillsItsOwnProperties) {
 
 TEST(Head, HoverHighlightAddsTheHoverRule) {
     AuctionForm form;
-    form.CheckBox4 = true;
+    form.linkHighlight = true;
     EXPECT_NE(Head(form).find("A:VISITED{color:#000000;}A:Hover { text-decoration : none; "
                               "background :#000000;}.navbar-background"),
               std::string::npos);
@@ -104,8 +104,8 @@ TEST(Head, HoverHighlightAddsTheHoverRule) {
 
 TEST(Head, BackgroundPictureReplacesTheBackgroundColour) {
     AuctionForm form;
-    form.CheckBox21 = true;
-    form.Edit14 = "#ABCDEF";
+    form.backgroundPictureShown = true;
+    form.pageBackground = "#ABCDEF";
     const std::string head = Head(form);
     EXPECT_NE(
         head.find(Cat({F(StyleBodyBackgroundPicture), "http://)", F(StyleScrollbarBaseColour)})),
@@ -116,16 +116,16 @@ TEST(Head, BackgroundPictureReplacesTheBackgroundColour) {
 
 TEST(Head, BannerFollowsTheBodyStart) {
     AuctionForm form;
-    form.CheckBox22 = true;
-    form.Edit32 = "http://x/b.png";
+    form.bannerShown = true;
+    form.bannerAddress = "http://x/b.png";
     EXPECT_TRUE(Head(form).ends_with(
         "<body><center><br><img src=\"http://x/b.png\" border=0><br><br><br>"));
 }
 
 TEST(Head, LocksStandBeforeTheStyleBlock) {
     AuctionForm form;
-    form.CheckBox5 = true;
-    form.CheckBox3 = true;
+    form.descriptionLock = true;
+    form.rightClickLock = true;
     const std::string head = Head(form);
     EXPECT_NE(head.find(Cat({"content=\"\">", F(CopyLockBody), F(RightClickMessageOpening),
                              "Blokada Prawego Przycisku Myszy", F(RightClickMessageClosing),
@@ -150,8 +150,8 @@ TEST(Head, RightClickMessageIsAProperScriptString) {
     };
     for (const Case& c : cases) {
         AuctionForm form;
-        form.CheckBox3 = true;
-        form.Edit35 = std::string(c.message);
+        form.rightClickLock = true;
+        form.rightClickMessage = std::string(c.message);
         EXPECT_NE(Head(form).find(
                       Cat({F(RightClickMessageOpening), c.written, F(RightClickMessageClosing)})),
                   std::string::npos)
@@ -210,8 +210,8 @@ TEST(Head, RightClickMessageKeepsMarkupOutOfThePage) {
         "a \"b\" \\\" c", "C:\\dane\\",      "linia\r\nnowa\nlinia\r", "<</<!<!-<!--"};
     for (const std::string_view message : messages) {
         AuctionForm form;
-        form.CheckBox3 = true;
-        form.Edit35 = std::string(message);
+        form.rightClickLock = true;
+        form.rightClickMessage = std::string(message);
         const std::string head = Head(form);
         const std::size_t start = head.find(F(RightClickMessageOpening));
         ASSERT_NE(start, std::string::npos) << message;
@@ -226,8 +226,8 @@ TEST(Head, RightClickMessageKeepsMarkupOutOfThePage) {
 
 TEST(Head, TransitionTagsFollowTheChosenItems) {
     AuctionForm form;
-    form.ComboBox1 = 1;
-    form.ComboBox3 = 25;
+    form.pageEnterEffect = 1;
+    form.pageExitEffect = 25;
     EXPECT_TRUE(Head(form).ends_with(
         "</STYLE><meta http-equiv=\"Page-Enter\" content=\"blendTrans(Duration=2.0)\"><meta "
         "http-equiv=\"Page-Exit\" "
@@ -236,13 +236,13 @@ TEST(Head, TransitionTagsFollowTheChosenItems) {
 
 TEST(Head, TransitionTagsComeInPageEnterPageExitSiteEnterSiteExitOrder) {
     AuctionForm form;
-    form.ComboBox1 = 2;
-    form.ComboBox2 = 1;
-    form.ComboBox3 = 0;
-    form.ComboBox4 = 13;
-    form.Edit10 = "1,5";
-    form.Edit11 = "x";
-    form.Edit13 = "";
+    form.pageEnterEffect = 2;
+    form.siteEnterEffect = 1;
+    form.pageExitEffect = 0;
+    form.siteExitEffect = 13;
+    form.pageEnterDuration = "1,5";
+    form.siteEnterDuration = "x";
+    form.siteExitDuration = "";
     EXPECT_TRUE(Head(form).ends_with(
         Cat({"</STYLE>", F(PageEnterReveal), "1,5,Transition=0)\">", F(SiteEnterBlend), "x)\">",
              F(SiteExitReveal), ",Transition=11)\">", "<body><center>"})));
@@ -250,14 +250,14 @@ TEST(Head, TransitionTagsComeInPageEnterPageExitSiteEnterSiteExitOrder) {
 
 TEST(Head, NoEffectChosenWritesNoTransitionTag) {
     AuctionForm form;
-    form.ComboBox1 = kNoListItem;
-    form.ComboBox2 = 0;
+    form.pageEnterEffect = kNoListItem;
+    form.siteEnterEffect = 0;
     EXPECT_TRUE(Head(form).ends_with("</STYLE><body><center>"));
 }
 
 TEST(Head, RunningAgainReplacesTheOutput) {
     AuctionForm form;
-    form.Edit34 = "Rower";
+    form.pageTitle = "Rower";
     std::string out = "stale text from before";
     const BuildContext context{form, "", out};
     BuildHead(context);

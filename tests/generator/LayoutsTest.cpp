@@ -80,7 +80,7 @@ constexpr Builder kLayouts[] = {BuildLayout1, BuildLayout2, BuildLayout3, BuildL
                                 BuildLayout5, BuildLayout6, BuildLayout7, BuildLayout8};
 
 std::string HeaderBox(const AuctionForm& form) {
-    return Cat({F(ThinBar), F(AuctionHeaderOpening), form.Edit2, "</TD></TR></TABLE>"});
+    return Cat({F(ThinBar), F(AuctionHeaderOpening), form.auctionHeader, "</TD></TR></TABLE>"});
 }
 
 std::string LowerBar() {
@@ -88,7 +88,8 @@ std::string LowerBar() {
 }
 
 std::string Description(const AuctionForm& form, std::string_view opener, std::string_view closer) {
-    return Cat({opener, form.Edit1, F(DescriptionTitleClosing), form.Memo1, closer});
+    return Cat(
+        {opener, form.descriptionHeader, F(DescriptionTitleClosing), form.itemDescription, closer});
 }
 
 std::string StandardDescription(const AuctionForm& form) {
@@ -137,13 +138,14 @@ TEST(Layouts, DefaultLayout1BodyForADefaultForm) {
 
 TEST(Layouts, WithoutInformationOnlyTheFramesAndDescriptionRemain) {
     AuctionForm form;
-    form.Edit2 = "Rower";
-    form.Edit1 = "Opis";
-    form.Memo1 = "Tekst\r\n<tt><GALERIA></tt>\r\n";
+    form.auctionHeader = "Rower";
+    form.descriptionHeader = "Opis";
+    form.itemDescription = "Tekst\r\n<tt><GALERIA></tt>\r\n";
     // Layout 8's placement switches alone place nothing when every block is empty.
-    form.CheckBox23 = form.CheckBox24 = form.CheckBox25 = form.CheckBox26 = true;
-    form.CheckBox27 = form.CheckBox28 = form.CheckBox29 = form.CheckBox30 = true;
-    form.CheckBox31 = form.CheckBox32 = true;
+    form.sellerBlockLeft = form.contactBlockLeft = form.termsBlockLeft = form.bankBlockLeft = true;
+    form.shippingBlockLeft = form.shippingBlockRight = form.bankBlockRight = form.termsBlockRight =
+        true;
+    form.contactBlockRight = form.sellerBlockRight = true;
     for (int layout = 1; layout <= 8; ++layout) {
         SCOPED_TRACE(layout);
         const std::string connectors =
@@ -165,19 +167,19 @@ struct FullForm {
     std::string shippingInline, shippingStacked;
 
     FullForm() {
-        form.CheckBox6 = form.CheckBox7 = form.CheckBox8 = form.CheckBox9 = true;
-        form.CheckBox1 = true;
-        form.Edit2 = "<i>Rower</i>";
-        form.Edit3 = "555 123";
-        form.Edit4 = "4242";
-        form.Memo2 = "Zasada 1\r\nZasada 2\r\n<b>3</b>";
-        form.Edit5 = "12 3456 7890";
-        form.Edit6 = "Poczta";
-        form.Edit7 = "";
-        form.Edit8 = "Kurier";
-        form.Edit9 = " ";
-        form.Edit1 = "Opis";
-        form.Memo1 = "a\r\n<tt><GALERIA></tt>\r\n";
+        form.aboutMeLink = form.otherAuctionsLink = form.commentsLink = form.favouritesLink = true;
+        form.askSellerLink = true;
+        form.auctionHeader = "<i>Rower</i>";
+        form.phone = "555 123";
+        form.messengerNumber = "4242";
+        form.auctionTerms = "Zasada 1\r\nZasada 2\r\n<b>3</b>";
+        form.bankAccount = "12 3456 7890";
+        form.shippingLine1 = "Poczta";
+        form.shippingLine2 = "";
+        form.shippingLine3 = "Kurier";
+        form.shippingLine4 = " ";
+        form.descriptionHeader = "Opis";
+        form.itemDescription = "a\r\n<tt><GALERIA></tt>\r\n";
         sellerInline = Cat({F(AboutMeLinkOpening), id, F(AboutMeLinkInlineClosing),
                             F(OtherAuctionsLinkOpening), id, F(OtherAuctionsLinkInlineClosing),
                             F(CommentsLinkOpening), id, F(CommentsLinkInlineClosing),
@@ -202,16 +204,17 @@ struct FullForm {
         const std::string_view br = leadingBreaks ? "<br>" : "";
         const std::string_view bigBr = leadingBreaks ? "<BR>" : "";
         return Cat({kSellerBox, sellerStacked, kCloser, br, kContactBox, contactStacked, kCloser,
-                    br, kTermsBox, form.Memo2, kBoxTextCloser, br, kBankBox, form.Edit5,
-                    kBoxTextCloser, bigBr, kShippingBox, shippingStacked, kCloser});
+                    br, kTermsBox, form.auctionTerms, kBoxTextCloser, br, kBankBox,
+                    form.bankAccount, kBoxTextCloser, bigBr, kShippingBox, shippingStacked,
+                    kCloser});
     }
 };
 
 TEST(Layouts, EveryBlockWrittenInEachLayoutsFrames) {
     FullForm full;
     const AuctionForm& form = full.form;
-    const std::string& memo2 = form.Memo2;
-    const std::string& edit5 = form.Edit5;
+    const std::string& memo2 = form.auctionTerms;
+    const std::string& edit5 = form.bankAccount;
     const std::string labelLeft =
         Cat({F(SellerRowLabelLeftOpening), full.sellerInline, kCloser,
              F(ContactRowLabelLeftOpening), full.contactInline, kCloser,
@@ -253,9 +256,10 @@ TEST(Layouts, EveryBlockWrittenInEachLayoutsFrames) {
 TEST(Layout8, EveryBlockOnBothSidesDropsOnlyTheRightLeadingBreaks) {
     FullForm full;
     AuctionForm& form = full.form;
-    form.CheckBox23 = form.CheckBox24 = form.CheckBox25 = form.CheckBox26 = true;
-    form.CheckBox27 = form.CheckBox28 = form.CheckBox29 = form.CheckBox30 = true;
-    form.CheckBox31 = form.CheckBox32 = true;
+    form.sellerBlockLeft = form.contactBlockLeft = form.termsBlockLeft = form.bankBlockLeft = true;
+    form.shippingBlockLeft = form.shippingBlockRight = form.bankBlockRight = form.termsBlockRight =
+        true;
+    form.contactBlockRight = form.sellerBlockRight = true;
     EXPECT_EQ(Body(8, form, full.id), ExpectedBody(8, form, full.Boxes(true), full.Boxes(false)));
 }
 
@@ -268,28 +272,28 @@ TEST(BlockContent, InlineItems) {
         std::string rows;
     };
     const std::vector<Case> cases = {
-        {"favourites only", [](AuctionForm& f) { f.CheckBox9 = true; }, "7",
+        {"favourites only", [](AuctionForm& f) { f.favouritesLink = true; }, "7",
          Cat({F(SellerRowLabelLeftOpening), F(AddToFavouritesLinkOpening), "7",
               F(AddToFavouritesLinkClosing), kCloser})},
-        {"about-me only", [](AuctionForm& f) { f.CheckBox6 = true; }, "7",
+        {"about-me only", [](AuctionForm& f) { f.aboutMeLink = true; }, "7",
          Cat({F(SellerRowLabelLeftOpening), F(AboutMeLinkOpening), "7", F(AboutMeLinkInlineClosing),
               kCloser})},
-        {"empty seller ID", [](AuctionForm& f) { f.CheckBox6 = true; }, "",
+        {"empty seller ID", [](AuctionForm& f) { f.aboutMeLink = true; }, "",
          Cat({F(SellerRowLabelLeftOpening), F(AboutMeLinkOpening), F(AboutMeLinkInlineClosing),
               kCloser})},
-        {"blank phone", [](AuctionForm& f) { f.Edit3 = "  "; }, "",
+        {"blank phone", [](AuctionForm& f) { f.phone = "  "; }, "",
          Cat({F(ContactRowLabelLeftOpening), "Telefon:   ", kNbsp4, kCloser})},
-        {"messenger only", [](AuctionForm& f) { f.Edit4 = "123"; }, "",
+        {"messenger only", [](AuctionForm& f) { f.messengerNumber = "123"; }, "",
          Cat({F(ContactRowLabelLeftOpening), "<a href=\"gg:123", F(MessengerStatusPictureOpening),
               "123\">", kCloser})},
-        {"ask link only", [](AuctionForm& f) { f.CheckBox1 = true; }, "9",
+        {"ask link only", [](AuctionForm& f) { f.askSellerLink = true; }, "9",
          Cat({F(ContactRowLabelLeftOpening), F(AskQuestionLinkOpening), "9",
               F(AskQuestionLinkInlineClosing), kCloser})},
-        {"last shipping line only", [](AuctionForm& f) { f.Edit9 = "X"; }, "",
+        {"last shipping line only", [](AuctionForm& f) { f.shippingLine4 = "X"; }, "",
          Cat({F(ShippingRowLabelLeftOpening), kNbsp4, kNbsp4, kNbsp4, "X", kNbsp4, kCloser})},
-        {"terms of three lines", [](AuctionForm& f) { f.Memo2 = "a\r\nb\r\nc"; }, "",
+        {"terms of three lines", [](AuctionForm& f) { f.auctionTerms = "a\r\nb\r\nc"; }, "",
          Cat({F(TermsRowLabelLeftOpening), "a\r\nb\r\nc", kCloser})},
-        {"bank as markup", [](AuctionForm& f) { f.Edit5 = "<b>"; }, "",
+        {"bank as markup", [](AuctionForm& f) { f.bankAccount = "<b>"; }, "",
          Cat({F(BankRowLabelLeftOpening), "<b>", kCloser})},
     };
     for (const Case& c : cases) {
@@ -308,17 +312,17 @@ TEST(BlockContent, StackedItems) {
         std::string column;
     };
     const std::vector<Case> cases = {
-        {"favourites only", 5, [](AuctionForm& f) { f.CheckBox9 = true; },
+        {"favourites only", 5, [](AuctionForm& f) { f.favouritesLink = true; },
          Cat({kSellerBox, F(AddToFavouritesLinkOpening), "id", F(AddToFavouritesLinkClosing),
               "<br><br>", kCloser})},
-        {"phone only", 4, [](AuctionForm& f) { f.Edit3 = "555"; },
+        {"phone only", 4, [](AuctionForm& f) { f.phone = "555"; },
          Cat({"<br>", kContactBox, "Telefon: 555<br><br>", kCloser})},
-        {"messenger only", 5, [](AuctionForm& f) { f.Edit4 = "123"; },
+        {"messenger only", 5, [](AuctionForm& f) { f.messengerNumber = "123"; },
          Cat({"<br>", kContactBox, "<a href=\"gg:123", F(MessengerStatusPictureOpening),
               "123\"><br><br>", kCloser})},
-        {"third shipping line only", 5, [](AuctionForm& f) { f.Edit8 = "X"; },
+        {"third shipping line only", 5, [](AuctionForm& f) { f.shippingLine3 = "X"; },
          Cat({"<BR>", kShippingBox, "<BR><BR>X<BR><BR><BR>", kCloser})},
-        {"terms only", 4, [](AuctionForm& f) { f.Memo2 = "Zasady"; },
+        {"terms only", 4, [](AuctionForm& f) { f.auctionTerms = "Zasady"; },
          Cat({"<br>", kTermsBox, "Zasady", kBoxTextCloser})},
     };
     for (const Case& c : cases) {
@@ -338,25 +342,25 @@ TEST(Layout3, RowsZigZagOverTheBlocksWritten) {
     const std::vector<Case> cases = {
         {"contact and terms",
          [](AuctionForm& f) {
-             f.Edit3 = "1";
-             f.Memo2 = "T";
+             f.phone = "1";
+             f.auctionTerms = "T";
          },
          Cat({F(ContactRowLabelLeftOpening), "Telefon: 1", kNbsp4, kCloser, F(RowLabelRightOpening),
               "T", F(TermsRowLabelRightClosingWithBreak)})},
         {"bank and shipping",
          [](AuctionForm& f) {
-             f.Edit5 = "B";
-             f.Edit6 = "S";
+             f.bankAccount = "B";
+             f.shippingLine1 = "S";
          },
          Cat({F(BankRowLabelLeftOpening), "B", kCloser, F(RowLabelRightOpening), "S", kNbsp4,
               kNbsp4, kNbsp4, kNbsp4, F(ShippingRowLabelRightClosingWithBreak)})},
-        {"shipping only", [](AuctionForm& f) { f.Edit6 = "S"; },
+        {"shipping only", [](AuctionForm& f) { f.shippingLine1 = "S"; },
          Cat({F(ShippingRowLabelLeftOpening), "S", kNbsp4, kNbsp4, kNbsp4, kNbsp4, kCloser})},
         {"seller, bank and shipping",
          [](AuctionForm& f) {
-             f.CheckBox8 = true;
-             f.Edit5 = "B";
-             f.Edit6 = "S";
+             f.commentsLink = true;
+             f.bankAccount = "B";
+             f.shippingLine1 = "S";
          },
          Cat({F(SellerRowLabelLeftOpening), F(CommentsLinkOpening), F(CommentsLinkInlineClosing),
               kCloser, F(RowLabelRightOpening), "B", F(BankRowLabelRightClosingWithBreak),
@@ -371,20 +375,20 @@ TEST(Layout3, RowsZigZagOverTheBlocksWritten) {
 
 TEST(ConnectedLayouts, ConnectorsStandWhetherOrNotRowsAreWritten) {
     AuctionForm terms;
-    terms.Memo2 = "T";
+    terms.auctionTerms = "T";
     EXPECT_EQ(Body(6, terms), ExpectedBody(6, terms,
                                            Cat({F(ConnectorOnTheLeft), F(ConnectorOnTheLeft),
                                                 F(TermsRowLabelLeftOpening), "T", kRowCloser,
                                                 F(ConnectorOnTheLeft), F(ConnectorOnTheLeft)})));
     AuctionForm bank;
-    bank.Edit5 = "B";
+    bank.bankAccount = "B";
     EXPECT_EQ(Body(7, bank),
               ExpectedBody(7, bank,
                            Cat({F(ConnectorOnTheRight), F(ConnectorOnTheRight),
                                 F(ConnectorOnTheRight), F(RowLabelRightOpening), "B",
                                 F(BankRowLabelRightClosing), F(ConnectorOnTheRight)})));
     AuctionForm phone;
-    phone.Edit3 = "555";
+    phone.phone = "555";
     EXPECT_EQ(Body(7, phone),
               ExpectedBody(7, phone,
                            Cat({F(ConnectorOnTheRight), F(RowLabelRightOpening), "Telefon: 555",
@@ -394,26 +398,26 @@ TEST(ConnectedLayouts, ConnectorsStandWhetherOrNotRowsAreWritten) {
 
 TEST(Layout8, PlacementSwitchesChooseTheColumnOnly) {
     AuctionForm form;
-    form.Memo2 = "";
-    form.CheckBox25 = true;  // terms on the left, but there are no terms
+    form.auctionTerms = "";
+    form.termsBlockLeft = true;  // terms on the left, but there are no terms
     EXPECT_EQ(Body(8, form), ExpectedBody(8, form, ""));
 
     AuctionForm seller;
-    seller.CheckBox6 = true;
-    seller.CheckBox23 = seller.CheckBox32 = true;
+    seller.aboutMeLink = true;
+    seller.sellerBlockLeft = seller.sellerBlockRight = true;
     const std::string sellerBox = Cat(
         {kSellerBox, F(AboutMeLinkOpening), "id", F(AboutMeLinkStackedClosing), "<br>", kCloser});
     EXPECT_EQ(Body(8, seller, "id"), ExpectedBody(8, seller, sellerBox, sellerBox));
 
     AuctionForm contact;
-    contact.Edit3 = "1";
-    contact.CheckBox24 = contact.CheckBox31 = true;
+    contact.phone = "1";
+    contact.contactBlockLeft = contact.contactBlockRight = true;
     const std::string contactBox = Cat({kContactBox, "Telefon: 1<br><br>", kCloser});
     EXPECT_EQ(Body(8, contact), ExpectedBody(8, contact, "<br>" + contactBox, contactBox));
 
     AuctionForm shipping;
-    shipping.Edit6 = "S";
-    shipping.CheckBox28 = true;  // the bottom right switch places the shipping block
+    shipping.shippingLine1 = "S";
+    shipping.shippingBlockRight = true;  // the bottom right switch places the shipping block
     EXPECT_EQ(Body(8, shipping),
               ExpectedBody(8, shipping, "", Cat({kShippingBox, "S<BR><BR><BR><BR><BR>", kCloser})));
 }
@@ -421,7 +425,8 @@ TEST(Layout8, PlacementSwitchesChooseTheColumnOnly) {
 TEST(Layout8, LeftColumnKeepsTheFixedOrder) {
     FullForm full;
     AuctionForm& form = full.form;
-    form.CheckBox27 = form.CheckBox26 = form.CheckBox25 = form.CheckBox24 = form.CheckBox23 = true;
+    form.shippingBlockLeft = form.bankBlockLeft = form.termsBlockLeft = form.contactBlockLeft =
+        form.sellerBlockLeft = true;
     EXPECT_EQ(Body(8, form, full.id), ExpectedBody(8, form, full.Boxes(true), ""));
     EXPECT_EQ(CountOf(Body(8, form, full.id), F(AboutMeLinkOpening)), 1u);
 }

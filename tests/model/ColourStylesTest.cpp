@@ -12,8 +12,9 @@ namespace {
 using Colours = std::array<std::string_view, 7>;
 
 Colours ColoursOf(const AuctionForm& form) {
-    return {form.Edit14, form.Edit15, form.Edit16, form.Edit18,
-            form.Edit19, form.Edit20, form.Edit21};
+    return {form.pageBackground,   form.borderColour,    form.tableInteriorColour,
+            form.headerTextColour, form.tableTextColour, form.activeLinkColour,
+            form.visitedLinkColour};
 }
 
 TEST(ColourStyles, EachStyleWritesItsSevenColours) {
@@ -37,16 +38,18 @@ TEST(ColourStyles, EachStyleWritesItsSevenColours) {
     for (int position = 0; position < 14; ++position) {
         SCOPED_TRACE(kStyleItems[static_cast<std::size_t>(position)]);
         AuctionForm form;
-        form.Edit14 = "#123456";  // typed by the seller, overwritten
-        form.Edit27 = form.Edit30 = form.Edit31 = "keep";
+        form.pageBackground = "#123456";  // typed by the seller, overwritten
+        form.editorFontColour = form.movingBackground = form.fontColour = "keep";
         AuctionForm expected = form;
         ApplyColourStyle(form, position);
         EXPECT_EQ(ColoursOf(form), rows[static_cast<std::size_t>(position)]);
         // Nothing else changes, not even the editor's and the font panel's colours.
         const auto row = rows[static_cast<std::size_t>(position)];
-        expected.Edit14 = row[0], expected.Edit15 = row[1], expected.Edit16 = row[2];
-        expected.Edit18 = row[3], expected.Edit19 = row[4], expected.Edit20 = row[5];
-        expected.Edit21 = row[6];
+        expected.pageBackground = row[0], expected.borderColour = row[1],
+        expected.tableInteriorColour = row[2];
+        expected.headerTextColour = row[3], expected.tableTextColour = row[4],
+        expected.activeLinkColour = row[5];
+        expected.visitedLinkColour = row[6];
         EXPECT_EQ(form, expected);
     }
 }
@@ -55,9 +58,9 @@ TEST(ColourStyles, NoStyleOutsideTheList) {
     for (const int position : {kNoListItem, 14, 255}) {
         EXPECT_EQ(ColourStyleAt(position), std::nullopt) << position;
         AuctionForm form;
-        form.Edit14 = "typed";
+        form.pageBackground = "typed";
         ApplyColourStyle(form, position);
-        EXPECT_EQ(form.Edit14, "typed");
+        EXPECT_EQ(form.pageBackground, "typed");
     }
 }
 

@@ -49,22 +49,22 @@ std::pair<std::size_t, std::size_t> DifferingRange(const std::string& a, const s
 
 AuctionForm NothingChosen() {
     AuctionForm form;
-    form.RadioButton1 = false;
+    form.layout1 = false;
     return form;
 }
 
 TEST(EncodeProject, PutsEachKindOfInputAtItsOffsetAndZerosTheRest) {
     AuctionForm form;
-    form.Edit2 = "Rower";
-    form.CheckBox1 = true;
-    form.Memo2 = "a\r\nb";
-    form.Edit21 = "red";
-    form.ComboBox1 = 25;
-    form.RadioButton1 = false;
-    form.RadioButton8 = true;
-    form.Memo1 = "opis";
-    form.Edit10 = "9.9";  // not saved
-    form.Edit37 = "id";   // not saved
+    form.auctionHeader = "Rower";
+    form.askSellerLink = true;
+    form.auctionTerms = "a\r\nb";
+    form.visitedLinkColour = "red";
+    form.pageEnterEffect = 25;
+    form.layout1 = false;
+    form.layout8 = true;
+    form.itemDescription = "opis";
+    form.pageEnterDuration = "9.9";  // not saved
+    form.typedSellerId = "id";       // not saved
 
     std::string expected(60000, '\0');
     Put(expected, 0, "Rower");
@@ -170,7 +170,7 @@ AuctionForm EverySavedInputSet() {
             form.*field.position = field.listSize - 1;
         }
     }
-    form.RadioButton1 = false;
+    form.layout1 = false;
     return form;
 }
 
@@ -184,11 +184,11 @@ TEST(ProjectRoundTrip, RestoresEverySavedInput) {
 
 TEST(ProjectRoundTrip, LeavesUnsavedInputsAsTheyWere) {
     const auto setUnsaved = [](AuctionForm form) {
-        form.Edit10 = "3.5";
-        form.Edit35 = "Nie kopiuj";
-        form.CheckBox21 = form.CheckBox23 = true;
-        form.Memo3 = "tekst";
-        form.Edit37 = "sprzedawca";
+        form.pageEnterDuration = "3.5";
+        form.rightClickMessage = "Nie kopiuj";
+        form.backgroundPictureShown = form.sellerBlockLeft = true;
+        form.editorText = "tekst";
+        form.typedSellerId = "sprzedawca";
         return form;
     };
     EXPECT_EQ(Decoded(Encoded(EverySavedInputSet()), setUnsaved({})),
@@ -227,13 +227,13 @@ TEST(DecodeProject, EmptyRecordClearsSavedInputsAndSelectsFirstListItems) {
 TEST(DecodeProject, ShortRecordKeepsWhatItHolds) {
     const std::string record = Encoded(EverySavedInputSet()).substr(0, 160);
     const AuctionForm form = Decoded(record);
-    EXPECT_EQ(form.Edit2, EverySavedInputSet().Edit2);
-    EXPECT_TRUE(form.CheckBox1);
-    EXPECT_EQ(form.Edit3.size(), 50u);
-    EXPECT_EQ(form.Edit4, EverySavedInputSet().Edit4.substr(0, 11));
-    EXPECT_EQ(form.Memo2, "");
-    EXPECT_EQ(form.Memo1, "");
-    EXPECT_EQ(form.ComboBox5, 0);
+    EXPECT_EQ(form.auctionHeader, EverySavedInputSet().auctionHeader);
+    EXPECT_TRUE(form.askSellerLink);
+    EXPECT_EQ(form.phone.size(), 50u);
+    EXPECT_EQ(form.messengerNumber, EverySavedInputSet().messengerNumber.substr(0, 11));
+    EXPECT_EQ(form.auctionTerms, "");
+    EXPECT_EQ(form.itemDescription, "");
+    EXPECT_EQ(form.colourStyle, 0);
 }
 
 TEST(DecodeProject, TextAsLongAsItsSlotLoadsWholeWhateverFollows) {
@@ -242,21 +242,21 @@ TEST(DecodeProject, TextAsLongAsItsSlotLoadsWholeWhateverFollows) {
         std::string record(60000, '\0');
         Put(record, 0, header);
         record[98] = next;
-        EXPECT_EQ(Decoded(record).Edit2, header);
+        EXPECT_EQ(Decoded(record).auctionHeader, header);
     }
 }
 
 TEST(DecodeProject, IgnoresBytesAfterTheRecord) {
     std::string record(60000, '\0');
     Put(record, 7999, std::string(52001, 'o'));
-    EXPECT_EQ(Decoded(record + "extra").Memo1, std::string(52001, 'o'));
+    EXPECT_EQ(Decoded(record + "extra").itemDescription, std::string(52001, 'o'));
 
     TempDir dir;
     const std::string path = dir.File("zapis.ltk");
     WriteBytes(path, record + std::string(5000, 'z'));
     AuctionForm loaded;
     ASSERT_EQ(LoadProject(path, loaded), std::nullopt);
-    EXPECT_EQ(loaded.Memo1, std::string(52001, 'o'));
+    EXPECT_EQ(loaded.itemDescription, std::string(52001, 'o'));
 }
 
 TEST(DecodeProject, OnlyByte255SetsASwitch) {
@@ -268,8 +268,8 @@ TEST(DecodeProject, OnlyByte255SetsASwitch) {
         std::string record(60000, '\0');
         record[4059] = byte;  // right-click lock
         record[5029] = byte;  // layout 4
-        EXPECT_EQ(Decoded(record).CheckBox3, on) << int(byte);
-        EXPECT_EQ(Decoded(record).RadioButton4, on) << int(byte);
+        EXPECT_EQ(Decoded(record).rightClickLock, on) << int(byte);
+        EXPECT_EQ(Decoded(record).layout4, on) << int(byte);
     }
 }
 
@@ -281,13 +281,13 @@ TEST(DecodeProject, ListByteOutsideTheListGivesNoItem) {
         int expected;
     };
     const Case cases[] = {
-        {3999, &AuctionForm::ComboBox5, 13, 13},
-        {3999, &AuctionForm::ComboBox5, 14, kNoListItem},
-        {3999, &AuctionForm::ComboBox5, 25, kNoListItem},
-        {4009, &AuctionForm::ComboBox1, 25, 25},
-        {4019, &AuctionForm::ComboBox2, 26, kNoListItem},
-        {4029, &AuctionForm::ComboBox3, 200, kNoListItem},
-        {4039, &AuctionForm::ComboBox4, 255, kNoListItem},
+        {3999, &AuctionForm::colourStyle, 13, 13},
+        {3999, &AuctionForm::colourStyle, 14, kNoListItem},
+        {3999, &AuctionForm::colourStyle, 25, kNoListItem},
+        {4009, &AuctionForm::pageEnterEffect, 25, 25},
+        {4019, &AuctionForm::siteEnterEffect, 26, kNoListItem},
+        {4029, &AuctionForm::pageExitEffect, 200, kNoListItem},
+        {4039, &AuctionForm::siteExitEffect, 255, kNoListItem},
     };
     for (const auto& c : cases) {
         std::string record(60000, '\0');
@@ -300,19 +300,20 @@ TEST(DecodeProject, SetsTheLayoutSwitchesExactlyAsStored) {
     std::string record(60000, '\0');
     record[5019] = '\xFF';
     record[5059] = '\xFF';
-    const AuctionForm form = Decoded(record);  // RadioButton1 was on
-    EXPECT_FALSE(form.RadioButton1);
-    EXPECT_TRUE(form.RadioButton3);
-    EXPECT_TRUE(form.RadioButton7);
-    EXPECT_FALSE(form.RadioButton8);
+    const AuctionForm form = Decoded(record);  // layout1 was on
+    EXPECT_FALSE(form.layout1);
+    EXPECT_TRUE(form.layout3);
+    EXPECT_TRUE(form.layout7);
+    EXPECT_FALSE(form.layout8);
 }
 
 // --- Refusals and failures ---
 
 TEST(EncodeProject, RefusalMessageNamesTheFieldItsLimitAndItsLength) {
     AuctionForm form;
-    form.Edit2 = std::string(120, 'x');
-    form.Memo1 = std::string(60000, 'x');  // the first refused text in the file is reported
+    form.auctionHeader = std::string(120, 'x');
+    form.itemDescription =
+        std::string(60000, 'x');  // the first refused text in the file is reported
     const auto result = EncodeProject(form);
     ASSERT_TRUE(std::holds_alternative<SlotOverflow>(result));
     EXPECT_EQ(std::get<SlotOverflow>(result).Message(),
@@ -322,7 +323,7 @@ TEST(EncodeProject, RefusalMessageNamesTheFieldItsLimitAndItsLength) {
 
 TEST(EncodeProject, RefusesATextHoldingAZeroByte) {
     AuctionForm form;
-    form.Memo1 = std::string("ab\0cd", 5);
+    form.itemDescription = std::string("ab\0cd", 5);
     const auto result = EncodeProject(form);
     ASSERT_TRUE(std::holds_alternative<SlotOverflow>(result));
     const auto& refusal = std::get<SlotOverflow>(result);
@@ -338,7 +339,7 @@ TEST(SaveProject, RefusedTextLeavesTheOldFileUntouched) {
     const std::string path = dir.File("zapis.ltk");
     WriteBytes(path, "old project");
     AuctionForm form;
-    form.Edit3 = std::string(51, '7');
+    form.phone = std::string(51, '7');
     EXPECT_TRUE(std::holds_alternative<SlotOverflow>(SaveProject(form, path)));
     EXPECT_EQ(ReadBytes(path), "old project");
     EXPECT_EQ(dir.EntryCount(), 1u);

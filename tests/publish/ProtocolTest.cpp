@@ -148,8 +148,8 @@ TEST(LocalPicturesTest, PicturesFromTheDiskPassWithANoteOnlyWhenTheCallerUploads
         EXPECT_FALSE(IsLocalPictureSource(web)) << web;
     }
     AuctionForm form;
-    form.Edit2 = "Rower";
-    form.Memo1 = "Opis<img src=\"zdjecia/rower.jpg\">";
+    form.auctionHeader = "Rower";
+    form.itemDescription = "Opis<img src=\"zdjecia/rower.jpg\">";
     EXPECT_TRUE(ExportAllegro(form).HasErrors());
     const AllegroOffer offer =
         ExportAllegro(form, {.withTerms = false, .acceptLocalPictures = true});

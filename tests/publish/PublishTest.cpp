@@ -35,8 +35,8 @@ std::string OfferAfter(const std::string& patchBody) {
 
 AuctionForm Form(const std::string& memo) {
     AuctionForm form;
-    form.Edit2 = "Rower g\xF3rski";  // Windows-1250
-    form.Memo1 = memo;
+    form.auctionHeader = "Rower g\xF3rski";  // Windows-1250
+    form.itemDescription = memo;
     return form;
 }
 

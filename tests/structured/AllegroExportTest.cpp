@@ -83,10 +83,10 @@ TEST(AllegroExportTest, ItemsGroupLeftToRightIntoAllowedArrangements) {
 
     // Text next to text merges into one item; the terms and shipping never share a section.
     AuctionForm form = FormWith("Rower", "Opis" + a);
-    form.Edit1 = Cp1250("Nagłówek");
-    form.Memo2 = Cp1250("Zwrot w 14 dni\r\n- bez pobrania");
-    form.Edit6 = "Poczta 10 zl";
-    form.Edit8 = "Kurier & co";
+    form.descriptionHeader = Cp1250("Nagłówek");
+    form.auctionTerms = Cp1250("Zwrot w 14 dni\r\n- bez pobrania");
+    form.shippingLine1 = "Poczta 10 zl";
+    form.shippingLine3 = "Kurier & co";
     const AllegroOffer offer = ExportAllegro(form, {.withTerms = true});
     EXPECT_EQ(Arrangement(offer.description), "T I | T | T");
     EXPECT_EQ(offer.description.sections[0].items[0].content,
@@ -163,24 +163,24 @@ TEST(AllegroExportTest, PictureAddressesLinksAndGalleryAreReported) {
 
 TEST(AllegroExportTest, EachInputLeftOutIsReportedWhereItBelongs) {
     AuctionForm form = FormWith("Rower", "Opis");
-    form.Edit14 = "#ffffff";  // the default colour, written in small letters: not reported
+    form.pageBackground = "#ffffff";  // the default colour, written in small letters: not reported
     EXPECT_TRUE(ExportAllegro(form).findings.empty());
 
-    form.CheckBox1 = true;
-    form.Edit3 = "600 100 200";
-    form.Edit5 = "12 3456";
-    form.CheckBox8 = form.CheckBox9 = true;
-    form.Memo2 = "Regulamin";
-    form.Edit7 = "Kurier";
-    form.Edit16 = "#FF0000";
-    form.CheckBox2 = true;
-    form.ComboBox3 = 2;
-    form.CheckBox5 = true;
-    form.CheckBox22 = true;
-    form.CheckBox21 = true;
-    form.Memo8 = "krótko";
-    form.RadioButton1 = false;
-    form.RadioButton8 = true;
+    form.askSellerLink = true;
+    form.phone = "600 100 200";
+    form.bankAccount = "12 3456";
+    form.commentsLink = form.favouritesLink = true;
+    form.auctionTerms = "Regulamin";
+    form.shippingLine2 = "Kurier";
+    form.tableInteriorColour = "#FF0000";
+    form.backgroundGradient = true;
+    form.pageExitEffect = 2;
+    form.descriptionLock = true;
+    form.bannerShown = true;
+    form.backgroundPictureShown = true;
+    form.searchDescription = "krótko";
+    form.layout1 = false;
+    form.layout8 = true;
     const AllegroOffer offer = ExportAllegro(form);
     EXPECT_EQ(ControlsOf(offer, Severity::Warning),
               (std::vector<std::string>{"CheckBox1", "Edit3", "Edit5", "CheckBox8", "Memo2",

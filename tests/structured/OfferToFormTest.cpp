@@ -140,12 +140,12 @@ void ExpectRoundTrip(std::string_view name, const Description& given, const Desc
         << std::get<Finding>(pulled).message << "\n"
         << DescriptionToJson(given);
     AuctionForm form = testing::FormWith("stary", "stary opis");
-    form.Edit1 = "podtytuł";
+    form.descriptionHeader = "podtytuł";
     PutIntoForm(std::get<PulledOffer>(pulled), form);
     EXPECT_EQ(DescriptionToJson(ExportAllegro(form).description),
               DescriptionToJson(WithTitle(back, name)))
         << "given: " << DescriptionToJson(given) << "\nform:\n"
-        << Cp1250ToUtf8(form.Memo1);
+        << Cp1250ToUtf8(form.itemDescription);
 }
 
 // The five arrangements of a section.

@@ -36,8 +36,8 @@ inline std::string Cp1250(std::string_view utf8) {
 
 inline AuctionForm FormWith(std::string_view title, std::string_view description) {
     AuctionForm form;
-    form.Edit2 = Cp1250(title);
-    form.Memo1 = ToCrLf(Cp1250(description));
+    form.auctionHeader = Cp1250(title);
+    form.itemDescription = ToCrLf(Cp1250(description));
     return form;
 }
 

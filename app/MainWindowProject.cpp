@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "app/Desktop.h"
-#include "app/TForm1.h"
+#include "app/MainWindow.h"
 #include "model/ProjectFile.h"
 
 namespace licytek {
@@ -26,14 +26,14 @@ const std::vector<std::string_view>& SavedInputs() {
 
 // A change to an input that the project file holds is a change not yet saved; a load's own
 // changes are not, as the load clears the mark once they are in.
-void TForm1::TrackUnsavedChanges() {
+void MainWindow::TrackUnsavedChanges() {
     form_->OnAnyChange(
         this, [this] { unsaved_ = true; }, SavedInputs());
     unsaved_ = false;
 }
 
 // A text too long for its slot is refused whole, so the file that was there stays as it was.
-void TForm1::SpeedButton10Click() {
+void MainWindow::saveProject() {
     const auto form = ReadInputs(SavedInputs());
     if (!form) {
         return;
@@ -52,7 +52,7 @@ void TForm1::SpeedButton10Click() {
 // whose state changes runs its reaction (the right-click message and arrangement panels
 // show), a list gets its position without applying a colour style, and the inputs the file
 // does not hold keep their values. A file that cannot be read changes nothing.
-void TForm1::SpeedButton11Click() {
+void MainWindow::loadProject() {
     AuctionForm loaded;
     if (const auto error = LoadProject(kProjectFileName, loaded)) {
         desktop_.ShowError(QString::fromStdString(error->message));

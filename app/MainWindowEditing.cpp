@@ -8,31 +8,35 @@
 
 #include "app/CodePage.h"
 #include "app/Desktop.h"
+#include "app/MainWindow.h"
 #include "app/PanelPlacement.h"
 #include "app/PlainTextField.h"
-#include "app/TForm1.h"
 #include "editor/InsertPanels.h"
 #include "editor/TextEditorPanel.h"
 #include "model/Text.h"
-#include "ui_TForm1.h"
+#include "ui_MainWindow.h"
 
 namespace licytek {
 namespace {
 
 // What each command reads. The multi-line text it writes comes first.
 constexpr std::array<std::string_view, 9> kPictureInputs = {
-    "Memo1",  "RadioButton9", "RadioButton10", "Edit17", "CheckBox18",
-    "Edit22", "CheckBox19",   "Edit23",        "Edit24"};
-constexpr std::array<std::string_view, 3> kLinkInputs = {"Memo1", "Edit25", "Edit26"};
-constexpr std::array<std::string_view, 4> kFontInputs = {"Memo1", "ComboBox9", "ComboBox8",
-                                                         "Edit31"};
+    "itemDescription", "pictureFromWeb",      "pictureFromGallery",
+    "pictureAddress",  "pictureOpensAddress", "pictureLinkAddress",
+    "pictureResized",  "pictureWidth",        "pictureHeight"};
+constexpr std::array<std::string_view, 3> kLinkInputs = {"itemDescription", "linkText",
+                                                         "linkAddress"};
+constexpr std::array<std::string_view, 4> kFontInputs = {"itemDescription", "fontFace", "fontSize",
+                                                         "fontColour"};
 constexpr std::array<std::string_view, 21> kSnippetInputs = {
-    "Memo4",         "Memo3",         "ComboBox6",     "ComboBox7",     "Edit27",
-    "Panel6",        "Panel7",        "Panel8",        "Panel9",        "Panel10",
-    "Panel11",       "Panel12",       "CheckBox20",    "RadioButton11", "RadioButton12",
-    "RadioButton13", "RadioButton14", "RadioButton15", "Edit28",        "Edit29",
-    "Edit30"};
-constexpr std::array<std::string_view, 2> kReadyCodeInputs = {"Memo1", "Memo4"};
+    "readyCode",          "editorText",       "editorFontFace",
+    "editorFontSize",     "editorFontColour", "editorBold",
+    "editorItalic",       "editorUnderline",  "editorAlignLeft",
+    "editorAlignCentre",  "editorAlignRight", "editorJustify",
+    "movingText",         "movesLeft",        "movesRight",
+    "scrollingAnimation", "slidingAnimation", "alternatingAnimation",
+    "movingDelay",        "movingStep",       "movingBackground"};
+constexpr std::array<std::string_view, 2> kReadyCodeInputs = {"itemDescription", "readyCode"};
 
 // Shows `after`, which a command made by adding to the end of `before` (the text as it was
 // read, Windows-1250 with CR LF). Only the added end is written, so a long description is not
@@ -52,7 +56,7 @@ void ShowAddedText(PlainTextField& memo, std::string_view before, std::string_vi
 
 }  // namespace
 
-std::optional<AuctionForm> TForm1::ReadInputs(std::span<const std::string_view> names) {
+std::optional<AuctionForm> MainWindow::ReadInputs(std::span<const std::string_view> names) {
     auto snapshot = form_->Snapshot(names);
     if (const auto* unheld = std::get_if<UnheldText>(&snapshot)) {
         desktop_.ShowError(UnheldTextMessage(*unheld));
@@ -61,8 +65,8 @@ std::optional<AuctionForm> TForm1::ReadInputs(std::span<const std::string_view> 
     return std::get<AuctionForm>(std::move(snapshot));
 }
 
-bool TForm1::RunEdit(std::string_view target, std::span<const std::string_view> inputs,
-                     const EditCommand& command) {
+bool MainWindow::RunEdit(std::string_view target, std::span<const std::string_view> inputs,
+                         const EditCommand& command) {
     const auto form = ReadInputs(inputs);
     if (!form) {
         return false;
@@ -72,7 +76,7 @@ bool TForm1::RunEdit(std::string_view target, std::span<const std::string_view> 
     return true;
 }
 
-bool TForm1::AddMarkupTo(std::string_view target, Markup markup) {
+bool MainWindow::AddMarkupTo(std::string_view target, Markup markup) {
     const std::array<std::string_view, 1> inputs = {target};
     const FormField* field = FindFormField(target);
     return RunEdit(target, inputs, [field, markup](const AuctionForm& form) {
@@ -82,70 +86,70 @@ bool TForm1::AddMarkupTo(std::string_view target, Markup markup) {
 
 // --- Description group ----------------------------------------------------------------------
 
-void TForm1::Button9Click() {
-    AddMarkupTo("Memo1", Markup::Gallery);
+void MainWindow::insertGallery() {
+    AddMarkupTo("itemDescription", Markup::Gallery);
 }
-void TForm1::Button5Click() {
-    AddMarkupTo("Memo1", Markup::NewLine);
+void MainWindow::insertNewLine() {
+    AddMarkupTo("itemDescription", Markup::NewLine);
 }
-void TForm1::Button1Click() {
-    AddMarkupTo("Memo1", Markup::AlignLeft);
+void MainWindow::alignLeft() {
+    AddMarkupTo("itemDescription", Markup::AlignLeft);
 }
-void TForm1::Button2Click() {
-    AddMarkupTo("Memo1", Markup::AlignCenter);
+void MainWindow::alignCentre() {
+    AddMarkupTo("itemDescription", Markup::AlignCenter);
 }
-void TForm1::Button3Click() {
-    AddMarkupTo("Memo1", Markup::AlignRight);
+void MainWindow::alignRight() {
+    AddMarkupTo("itemDescription", Markup::AlignRight);
 }
-void TForm1::Button4Click() {
-    AddMarkupTo("Memo1", Markup::AlignJustified);
+void MainWindow::justify() {
+    AddMarkupTo("itemDescription", Markup::AlignJustified);
 }
 
-void TForm1::Button8Click() {
-    ShowPanel(ui_->Panel2);
+void MainWindow::showPicturePanel() {
+    ShowPanel(ui_->picturePanel);
 }
-void TForm1::Button10Click() {
-    ShowPanel(ui_->Panel4);
+void MainWindow::showLinkPanel() {
+    ShowPanel(ui_->linkPanel);
 }
-void TForm1::Button6Click() {
-    ShowPanel(ui_->Panel13);
+void MainWindow::showFontPanel() {
+    ShowPanel(ui_->fontPanel);
 }
-void TForm1::Button7Click() {
-    ShowPanel(ui_->Panel5);
+void MainWindow::showTextEditor() {
+    ShowPanel(ui_->textEditorPanel);
 }
 
 // --- Picture panel --------------------------------------------------------------------------
 
 // A panel closes only once its markup is in; a text that cannot be read leaves it open for
 // the seller to mend.
-void TForm1::Button15Click() {
-    if (RunEdit("Memo1", kPictureInputs, InsertPicture)) {
-        ui_->Panel2->hide();
+void MainWindow::insertPicture() {
+    if (RunEdit("itemDescription", kPictureInputs, InsertPicture)) {
+        ui_->picturePanel->hide();
     }
 }
-void TForm1::Button16Click() {
-    ui_->Panel2->hide();
+void MainWindow::cancelPicture() {
+    ui_->picturePanel->hide();
 }
 
 // The path goes where the address would, so that "Wstaw" inserts it with the panel's other
 // choices; the window "Opis dla Allegro" shows the picture and sends it with the description.
-void TForm1::ChoosePictureFile() {
+void MainWindow::ChoosePictureFile() {
     const QString path = desktop_.AskOpenFileName(
         QStringLiteral("Wybierz zdjęcie"),
         QStringLiteral("Zdjęcia (*.jpg *.jpeg *.png *.webp);;Wszystkie pliki (*)"));
     if (!path.isEmpty()) {
-        ui_->Edit17->setText(path);
+        ui_->pictureAddress->setText(path);
     }
 }
 
 // The source switches act only on the click that chooses them. Switching to the gallery
 // leaves the size fields as they are: they count only with the web-server source anyway.
-void TForm1::RadioButton9Click(bool chosen) {
+void MainWindow::choosePictureFromWeb(bool chosen) {
     if (chosen) {
         EnableWebServerControls(true);
     }
 }
-void TForm1::RadioButton10Click(bool chosen) {
+void MainWindow::choosePictureFromGallery(bool chosen) {
     if (chosen) {
         EnableWebServerControls(false);
     }
@@ -153,69 +157,71 @@ void TForm1::RadioButton10Click(bool chosen) {
 
 // The link address comes back with the web-server source whether or not the picture opens
 // it; the next click on its check box sets it right.
-void TForm1::EnableWebServerControls(bool enabled) {
+void MainWindow::EnableWebServerControls(bool enabled) {
     for (QWidget* control : std::initializer_list<QWidget*>{
-             ui_->Edit17, ui_->choosePictureFile, ui_->CheckBox18, ui_->Edit22, ui_->CheckBox19}) {
+             ui_->pictureAddress, ui_->choosePictureFile, ui_->pictureOpensAddress,
+             ui_->pictureLinkAddress, ui_->pictureResized}) {
         control->setEnabled(enabled);
     }
 }
 
-void TForm1::CheckBox18Click(bool ticked) {
-    ui_->Edit22->setEnabled(ticked);
+void MainWindow::togglePictureLink(bool ticked) {
+    ui_->pictureLinkAddress->setEnabled(ticked);
 }
-void TForm1::CheckBox19Click(bool ticked) {
-    ui_->Edit23->setEnabled(ticked);
-    ui_->Edit24->setEnabled(ticked);
+void MainWindow::togglePictureSize(bool ticked) {
+    ui_->pictureWidth->setEnabled(ticked);
+    ui_->pictureHeight->setEnabled(ticked);
 }
 
 // --- Link and font panels -------------------------------------------------------------------
 
-void TForm1::Button17Click() {
-    if (RunEdit("Memo1", kLinkInputs, InsertLink)) {
-        ui_->Panel4->hide();
+void MainWindow::insertLink() {
+    if (RunEdit("itemDescription", kLinkInputs, InsertLink)) {
+        ui_->linkPanel->hide();
     }
 }
-void TForm1::Button18Click() {
-    ui_->Panel4->hide();
+void MainWindow::cancelLink() {
+    ui_->linkPanel->hide();
 }
 
-void TForm1::Button26Click() {
-    if (RunEdit("Memo1", kFontInputs, ChangeFont)) {
-        ui_->Panel13->hide();
+void MainWindow::insertFont() {
+    if (RunEdit("itemDescription", kFontInputs, ChangeFont)) {
+        ui_->fontPanel->hide();
     }
 }
-void TForm1::Button27Click() {
-    ui_->Panel13->hide();
+void MainWindow::cancelFont() {
+    ui_->fontPanel->hide();
 }
 
 // --- Text editor panel ----------------------------------------------------------------------
 
-void TForm1::Button19Click() {
-    AddMarkupTo("Memo3", Markup::NewLine);
+void MainWindow::insertEditorNewLine() {
+    AddMarkupTo("editorText", Markup::NewLine);
 }
-void TForm1::Button21Click() {
-    AddMarkupTo("Memo3", Markup::Gallery);
+void MainWindow::insertEditorGallery() {
+    AddMarkupTo("editorText", Markup::Gallery);
 }
-void TForm1::Button23Click() {
-    RunEdit("Memo4", kSnippetInputs, AddSnippet);
+void MainWindow::addSnippet() {
+    RunEdit("readyCode", kSnippetInputs, AddSnippet);
 }
 
 // The ready code stays in its field, so a later "Zapisz i zamknij" hands it over again.
-void TForm1::Button25Click() {
-    if (RunEdit("Memo1", kReadyCodeInputs, SaveReadyCode)) {
-        ui_->Panel5->hide();
+void MainWindow::saveReadyCode() {
+    if (RunEdit("itemDescription", kReadyCodeInputs, SaveReadyCode)) {
+        ui_->textEditorPanel->hide();
     }
 }
-void TForm1::Button24Click() {
-    ui_->Panel5->hide();
+void MainWindow::cancelTextEditor() {
+    ui_->textEditorPanel->hide();
 }
 
 // The moving text's picker is enabled at start although its colour field is not; after the
 // first tick it follows the switch like the other eight. Their choices and texts stay.
-void TForm1::CheckBox20Click(bool ticked) {
+void MainWindow::toggleMovingText(bool ticked) {
     for (QWidget* control : std::initializer_list<QWidget*>{
-             ui_->RadioButton11, ui_->RadioButton12, ui_->RadioButton13, ui_->RadioButton14,
-             ui_->RadioButton15, ui_->SpeedButton1, ui_->Edit30, ui_->Edit28, ui_->Edit29}) {
+             ui_->movesLeft, ui_->movesRight, ui_->scrollingAnimation, ui_->slidingAnimation,
+             ui_->alternatingAnimation, ui_->movingBackgroundPicker, ui_->movingBackground,
+             ui_->movingDelay, ui_->movingStep}) {
         control->setEnabled(ticked);
     }
 }

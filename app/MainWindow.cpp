@@ -1,4 +1,4 @@
-#include "app/TForm1.h"
+#include "app/MainWindow.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -25,7 +25,7 @@
 #include "model/FileIo.h"
 #include "model/Lists.h"
 #include "model/SellerIdFile.h"
-#include "ui_TForm1.h"
+#include "ui_MainWindow.h"
 
 namespace licytek {
 namespace {
@@ -59,16 +59,16 @@ struct ColourPicker {
     const char* target;
 };
 constexpr std::array<ColourPicker, 10> kColourPickers = {{
-    {"SpeedButton2", "Edit14"},
-    {"SpeedButton3", "Edit15"},
-    {"SpeedButton4", "Edit16"},
-    {"SpeedButton5", "Edit18"},
-    {"SpeedButton6", "Edit19"},
-    {"SpeedButton7", "Edit20"},
-    {"SpeedButton8", "Edit21"},
-    {"SpeedButton14", "Edit31"},
-    {"SpeedButton12", "Edit27"},
-    {"SpeedButton1", "Edit30"},
+    {"pageBackgroundPicker", "pageBackground"},
+    {"borderColourPicker", "borderColour"},
+    {"tableInteriorColourPicker", "tableInteriorColour"},
+    {"headerTextColourPicker", "headerTextColour"},
+    {"tableTextColourPicker", "tableTextColour"},
+    {"activeLinkColourPicker", "activeLinkColour"},
+    {"visitedLinkColourPicker", "visitedLinkColour"},
+    {"fontColourPicker", "fontColour"},
+    {"editorFontColourPicker", "editorFontColour"},
+    {"movingBackgroundPicker", "movingBackground"},
 }};
 
 template <std::size_t N>
@@ -118,8 +118,8 @@ void SelectTheItemShown(QComboBox& list) {
 
 }  // namespace
 
-TForm1::TForm1(Desktop& desktop, QWidget* parent)
-    : QWidget(parent), ui_(std::make_unique<Ui::TForm1>()), desktop_(desktop) {
+MainWindow::MainWindow(Desktop& desktop, QWidget* parent)
+    : QWidget(parent), ui_(std::make_unique<Ui::MainWindow>()), desktop_(desktop) {
     InstallMainWindowAccessible();
     ui_->setupUi(this);
     form_ = std::make_unique<FormBinding>(*this);
@@ -130,11 +130,11 @@ TForm1::TForm1(Desktop& desktop, QWidget* parent)
     TrackUnsavedChanges();
 }
 
-TForm1::~TForm1() {
+MainWindow::~MainWindow() {
     form_->StopReactions(this);
 }
 
-void TForm1::FormCreate() {
+void MainWindow::FormCreate() {
     QPalette skyBlue = palette();
     skyBlue.setColor(QPalette::Window, kSkyBlue);
     for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
@@ -142,8 +142,9 @@ void TForm1::FormCreate() {
     }
     setPalette(skyBlue);
     setAutoFillBackground(true);
-    for (QPushButton* panel : {ui_->Panel6, ui_->Panel7, ui_->Panel8, ui_->Panel9, ui_->Panel10,
-                               ui_->Panel11, ui_->Panel12}) {
+    for (QPushButton* panel :
+         {ui_->editorBold, ui_->editorItalic, ui_->editorUnderline, ui_->editorAlignLeft,
+          ui_->editorAlignCentre, ui_->editorAlignRight, ui_->editorJustify}) {
         panel->setStyleSheet(kSwitchPanelStyle);
     }
 
@@ -153,8 +154,9 @@ void TForm1::FormCreate() {
     ShowThumbnails();
     DrawPictureButtons();
 
-    for (QWidget* panel : {ui_->Panel2, ui_->Panel4, ui_->Panel5, ui_->Panel13, ui_->Panel14,
-                           ui_->Panel15, ui_->Panel16, ui_->Panel17, ui_->Panel18}) {
+    for (QWidget* panel :
+         {ui_->picturePanel, ui_->linkPanel, ui_->textEditorPanel, ui_->fontPanel, ui_->bannerPanel,
+          ui_->keywordsPanel, ui_->rightClickPanel, ui_->arrangementPanel, ui_->sellerIdPanel}) {
         panel->hide();
     }
     // The window may grow, but never below what its controls need.
@@ -165,25 +167,26 @@ void TForm1::FormCreate() {
     LoadSellerIdAtStart();
 }
 
-void TForm1::FillLists() {
+void MainWindow::FillLists() {
     const QStringList effects = ItemsOf(kEffectItems);
-    for (QComboBox* list : {ui_->ComboBox1, ui_->ComboBox2, ui_->ComboBox3, ui_->ComboBox4}) {
+    for (QComboBox* list :
+         {ui_->pageEnterEffect, ui_->siteEnterEffect, ui_->pageExitEffect, ui_->siteExitEffect}) {
         FillShowingText(*list, effects, effects.front());
         SelectTheItemShown(*list);
     }
-    FillShowingText(*ui_->ComboBox5, ItemsOf(kStyleItems), QStringLiteral("Wybierz styl"));
+    FillShowingText(*ui_->colourStyle, ItemsOf(kStyleItems), QStringLiteral("Wybierz styl"));
     // A typed style's name selects it for the project without recolouring: only the seller's
     // choice from the list applies a style.
-    SelectTheItemShown(*ui_->ComboBox5);
+    SelectTheItemShown(*ui_->colourStyle);
     const QStringList faces = ItemsOf(kFontFaceItems);
     const QStringList sizes = ItemsOf(kFontSizeItems);
-    FillShowingItem(*ui_->ComboBox9, faces, QStringLiteral("Verdana"));
-    FillShowingItem(*ui_->ComboBox6, faces, QStringLiteral("Verdana"));
-    FillShowingItem(*ui_->ComboBox8, sizes, QStringLiteral("12"));
-    FillShowingItem(*ui_->ComboBox7, sizes, QStringLiteral("12"));
+    FillShowingItem(*ui_->fontFace, faces, QStringLiteral("Verdana"));
+    FillShowingItem(*ui_->editorFontFace, faces, QStringLiteral("Verdana"));
+    FillShowingItem(*ui_->fontSize, sizes, QStringLiteral("12"));
+    FillShowingItem(*ui_->editorFontSize, sizes, QStringLiteral("12"));
 }
 
-void TForm1::GuardTexts() {
+void MainWindow::GuardTexts() {
     for (QLineEdit* edit : findChildren<QLineEdit*>()) {
         // A line edit cuts its text at 32,767 characters unless told otherwise; the form's
         // texts have no limit.
@@ -203,14 +206,14 @@ void TForm1::GuardTexts() {
             emit inputRefused(memo, RefusedCharactersMessage(c));
         });
     }
-    ui_->Memo2->setMaxLength(kTermsMaxLength);
+    ui_->auctionTerms->setMaxLength(kTermsMaxLength);
     // Tell the seller where it happened, without a dialog that would interrupt the typing.
-    connect(this, &TForm1::inputRefused, this, [](QWidget* field, const QString& message) {
+    connect(this, &MainWindow::inputRefused, this, [](QWidget* field, const QString& message) {
         QToolTip::showText(field->mapToGlobal(QPoint(0, field->height())), message, field);
     });
 }
 
-void TForm1::ShowThumbnails() {
+void MainWindow::ShowThumbnails() {
     for (int number = 1; number <= kLayoutCount; ++number) {
         auto* image = findChild<QLabel*>(QStringLiteral("Image%1").arg(number));
         image->setPixmap(LayoutThumbnail(number));
@@ -218,101 +221,101 @@ void TForm1::ShowThumbnails() {
     }
 }
 
-void TForm1::DrawPictureButtons() {
+void MainWindow::DrawPictureButtons() {
     const QIcon picker = ColourPickerIcon();
     for (const ColourPicker& binding : kColourPickers) {
         findChild<QToolButton*>(QString::fromLatin1(binding.button))->setIcon(picker);
     }
-    ui_->SpeedButton9->setIcon(PreviewIcon());
-    ui_->SpeedButton10->setIcon(SaveIcon());
-    ui_->SpeedButton11->setIcon(LoadIcon());
+    ui_->previewButton->setIcon(PreviewIcon());
+    ui_->saveProjectButton->setIcon(SaveIcon());
+    ui_->loadProjectButton->setIcon(LoadIcon());
 }
 
-void TForm1::LoadSellerIdAtStart() {
+void MainWindow::LoadSellerIdAtStart() {
     auto loaded = LoadSellerId(kSellerIdFileName);
     if (std::holds_alternative<std::monostate>(loaded)) {
-        ShowPanel(ui_->Panel18);
+        ShowPanel(ui_->sellerIdPanel);
     } else if (auto* error = std::get_if<FileError>(&loaded)) {
         desktop_.ShowError(QString::fromStdString(error->message));
     } else {
         sellerId_ = std::get<std::string>(std::move(loaded));
-        ui_->Edit37->setText(FromCp1250(sellerId_));
+        ui_->typedSellerId->setText(FromCp1250(sellerId_));
     }
 }
 
-void TForm1::WireReactions() {
-    auto onClick = [this](QAbstractButton* button, void (TForm1::*reaction)()) {
+void MainWindow::WireReactions() {
+    auto onClick = [this](QAbstractButton* button, void (MainWindow::*reaction)()) {
         connect(button, &QAbstractButton::clicked, this, reaction);
     };
     // A switch's reaction runs on every change of its state, the program's changes included.
-    auto onToggle = [this](QAbstractButton* button, void (TForm1::*reaction)(bool)) {
+    auto onToggle = [this](QAbstractButton* button, void (MainWindow::*reaction)(bool)) {
         connect(button, &QAbstractButton::toggled, this, reaction);
     };
 
-    onClick(ui_->Button8, &TForm1::Button8Click);
-    onClick(ui_->Button10, &TForm1::Button10Click);
-    onClick(ui_->Button6, &TForm1::Button6Click);
-    onClick(ui_->Button7, &TForm1::Button7Click);
-    onClick(ui_->Button9, &TForm1::Button9Click);
-    onClick(ui_->Button5, &TForm1::Button5Click);
-    onClick(ui_->Button1, &TForm1::Button1Click);
-    onClick(ui_->Button2, &TForm1::Button2Click);
-    onClick(ui_->Button3, &TForm1::Button3Click);
-    onClick(ui_->Button4, &TForm1::Button4Click);
+    onClick(ui_->pictureButton, &MainWindow::showPicturePanel);
+    onClick(ui_->linkButton, &MainWindow::showLinkPanel);
+    onClick(ui_->fontButton, &MainWindow::showFontPanel);
+    onClick(ui_->textEditorButton, &MainWindow::showTextEditor);
+    onClick(ui_->galleryButton, &MainWindow::insertGallery);
+    onClick(ui_->newLineButton, &MainWindow::insertNewLine);
+    onClick(ui_->alignLeftButton, &MainWindow::alignLeft);
+    onClick(ui_->alignCentreButton, &MainWindow::alignCentre);
+    onClick(ui_->alignRightButton, &MainWindow::alignRight);
+    onClick(ui_->justifyButton, &MainWindow::justify);
 
-    onClick(ui_->Button15, &TForm1::Button15Click);
-    onClick(ui_->Button16, &TForm1::Button16Click);
-    onClick(ui_->choosePictureFile, &TForm1::ChoosePictureFile);
-    onToggle(ui_->RadioButton9, &TForm1::RadioButton9Click);
-    onToggle(ui_->RadioButton10, &TForm1::RadioButton10Click);
-    onToggle(ui_->CheckBox18, &TForm1::CheckBox18Click);
-    onToggle(ui_->CheckBox19, &TForm1::CheckBox19Click);
+    onClick(ui_->pictureInsertButton, &MainWindow::insertPicture);
+    onClick(ui_->pictureCancelButton, &MainWindow::cancelPicture);
+    onClick(ui_->choosePictureFile, &MainWindow::ChoosePictureFile);
+    onToggle(ui_->pictureFromWeb, &MainWindow::choosePictureFromWeb);
+    onToggle(ui_->pictureFromGallery, &MainWindow::choosePictureFromGallery);
+    onToggle(ui_->pictureOpensAddress, &MainWindow::togglePictureLink);
+    onToggle(ui_->pictureResized, &MainWindow::togglePictureSize);
 
-    onClick(ui_->Button17, &TForm1::Button17Click);
-    onClick(ui_->Button18, &TForm1::Button18Click);
-    onClick(ui_->Button26, &TForm1::Button26Click);
-    onClick(ui_->Button27, &TForm1::Button27Click);
-    onClick(ui_->Button19, &TForm1::Button19Click);
-    onClick(ui_->Button21, &TForm1::Button21Click);
-    onClick(ui_->Button23, &TForm1::Button23Click);
-    onClick(ui_->Button25, &TForm1::Button25Click);
-    onClick(ui_->Button24, &TForm1::Button24Click);
-    onToggle(ui_->CheckBox20, &TForm1::CheckBox20Click);
-    // The switch panels Panel6 to Panel12 need no reaction of their own: the style switches
-    // toggle, and the alignment switches form one exclusive group in the form file, in which
-    // a pressed switch stays pressed when clicked again.
+    onClick(ui_->linkInsertButton, &MainWindow::insertLink);
+    onClick(ui_->linkCancelButton, &MainWindow::cancelLink);
+    onClick(ui_->fontInsertButton, &MainWindow::insertFont);
+    onClick(ui_->fontCancelButton, &MainWindow::cancelFont);
+    onClick(ui_->editorNewLineButton, &MainWindow::insertEditorNewLine);
+    onClick(ui_->editorGalleryButton, &MainWindow::insertEditorGallery);
+    onClick(ui_->editorInsertButton, &MainWindow::addSnippet);
+    onClick(ui_->editorSaveButton, &MainWindow::saveReadyCode);
+    onClick(ui_->editorCancelButton, &MainWindow::cancelTextEditor);
+    onToggle(ui_->movingText, &MainWindow::toggleMovingText);
+    // The switch panels editorBold to editorJustify need no reaction of their own: the style
+    // switches toggle, and the alignment switches form one exclusive group in the form file, in
+    // which a pressed switch stays pressed when clicked again.
 
-    onClick(ui_->Button13, &TForm1::Button13Click);
-    onClick(ui_->Button12, &TForm1::Button12Click);
-    onClick(ui_->Button28, &TForm1::Button28Click);
-    onClick(ui_->Button29, &TForm1::Button29Click);
-    onToggle(ui_->CheckBox22, &TForm1::CheckBox22Click);
-    onToggle(ui_->CheckBox21, &TForm1::CheckBox21Click);
-    onClick(ui_->Button11, &TForm1::Button11Click);
-    onClick(ui_->Button30, &TForm1::Button30Click);
-    onClick(ui_->Button31, &TForm1::Button31Click);
-    onToggle(ui_->CheckBox3, &TForm1::CheckBox3Click);
-    onClick(ui_->Button33, &TForm1::Button33Click);
-    onClick(ui_->Button34, &TForm1::Button34Click);
+    onClick(ui_->bannerButton, &MainWindow::showBannerPanel);
+    onClick(ui_->backgroundButton, &MainWindow::showBackgroundPanel);
+    onClick(ui_->bannerInsertButton, &MainWindow::keepBanner);
+    onClick(ui_->bannerCancelButton, &MainWindow::cancelBanner);
+    onToggle(ui_->bannerShown, &MainWindow::toggleBanner);
+    onToggle(ui_->backgroundPictureShown, &MainWindow::toggleBackgroundPicture);
+    onClick(ui_->promotionButton, &MainWindow::showKeywordsPanel);
+    onClick(ui_->keywordsUseButton, &MainWindow::keepKeywords);
+    onClick(ui_->keywordsCancelButton, &MainWindow::cancelKeywords);
+    onToggle(ui_->rightClickLock, &MainWindow::toggleRightClickLock);
+    onClick(ui_->rightClickInsertButton, &MainWindow::keepRightClickMessage);
+    onClick(ui_->updateButton, &MainWindow::openUpdatePage);
 
-    onToggle(ui_->RadioButton8, &TForm1::RadioButton8Click);
-    onClick(ui_->Button32, &TForm1::Button32Click);
+    onToggle(ui_->layout8, &MainWindow::chooseArrangedLayout);
+    onClick(ui_->arrangementOkButton, &MainWindow::closeArrangement);
 
     // Only the seller's choice applies a style; setting the position (a loaded project) does not.
-    connect(ui_->ComboBox5, &QComboBox::activated, this, &TForm1::ComboBox5Change);
+    connect(ui_->colourStyle, &QComboBox::activated, this, &MainWindow::applyColourStyle);
 
-    onClick(ui_->Button20, &TForm1::Button20Click);
-    onClick(ui_->Button22, &TForm1::Button22Click);
+    onClick(ui_->sellerIdSaveButton, &MainWindow::saveSellerId);
+    onClick(ui_->sellerIdHelpButton, &MainWindow::openSellerIdHelp);
 
-    onClick(ui_->Button14, &TForm1::Button14Click);
-    onClick(ui_->AllegroButton, &TForm1::AllegroButtonClick);
-    onClick(ui_->BatchButton, &TForm1::BatchButtonClick);
-    onClick(ui_->SpeedButton9, &TForm1::SpeedButton9Click);
-    onClick(ui_->SpeedButton10, &TForm1::SpeedButton10Click);
-    onClick(ui_->SpeedButton11, &TForm1::SpeedButton11Click);
+    onClick(ui_->generateButton, &MainWindow::generateAuction);
+    onClick(ui_->allegroButton, &MainWindow::openAllegroWindow);
+    onClick(ui_->batchButton, &MainWindow::openBatchDialog);
+    onClick(ui_->previewButton, &MainWindow::previewAuction);
+    onClick(ui_->saveProjectButton, &MainWindow::saveProject);
+    onClick(ui_->loadProjectButton, &MainWindow::loadProject);
 }
 
-void TForm1::WireColourPickers() {
+void MainWindow::WireColourPickers() {
     for (const ColourPicker& binding : kColourPickers) {
         auto* button = findChild<QToolButton*>(QString::fromLatin1(binding.button));
         auto* target = findChild<QLineEdit*>(QString::fromLatin1(binding.target));
@@ -326,13 +329,13 @@ void TForm1::WireColourPickers() {
 
 // --- Window geometry ------------------------------------------------------------------------
 
-void TForm1::resizeEvent(QResizeEvent* event) {
+void MainWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     ui_->mainArea->setGeometry(rect());
     PlacePanels(*this, *ui_);
 }
 
-void TForm1::showEvent(QShowEvent* event) {
+void MainWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (shownBefore_) {
         return;
@@ -343,7 +346,7 @@ void TForm1::showEvent(QShowEvent* event) {
     QTimer::singleShot(0, this, [this] { KeepOuterSize(*this, QSize(kOuterWidth, kOuterHeight)); });
 }
 
-bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         const QString name = watched->objectName();
@@ -360,85 +363,85 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 
 // --- Further options ------------------------------------------------------------------------
 
-void TForm1::Button13Click() {
-    ShowPanel(ui_->Panel14);
+void MainWindow::showBannerPanel() {
+    ShowPanel(ui_->bannerPanel);
 }
-void TForm1::Button12Click() {
-    ShowPanel(ui_->Panel14);
+void MainWindow::showBackgroundPanel() {
+    ShowPanel(ui_->bannerPanel);
 }
-void TForm1::Button28Click() {
-    ui_->Panel14->hide();
-}
-
-void TForm1::Button29Click() {
-    ui_->CheckBox21->setChecked(false);
-    ui_->CheckBox22->setChecked(false);
-    ui_->Panel14->hide();
+void MainWindow::keepBanner() {
+    ui_->bannerPanel->hide();
 }
 
-void TForm1::CheckBox22Click(bool ticked) {
-    ui_->Edit32->setEnabled(ticked);
-}
-void TForm1::CheckBox21Click(bool ticked) {
-    ui_->Edit33->setEnabled(ticked);
-}
-
-void TForm1::Button11Click() {
-    ShowPanel(ui_->Panel15);
-}
-void TForm1::Button30Click() {
-    ui_->Panel15->hide();
+void MainWindow::cancelBanner() {
+    ui_->backgroundPictureShown->setChecked(false);
+    ui_->bannerShown->setChecked(false);
+    ui_->bannerPanel->hide();
 }
 
-void TForm1::Button31Click() {
-    ui_->Edit34->clear();
-    ui_->Memo5->clear();
-    ui_->Memo8->clear();
-    ui_->Panel15->hide();
+void MainWindow::toggleBanner(bool ticked) {
+    ui_->bannerAddress->setEnabled(ticked);
+}
+void MainWindow::toggleBackgroundPicture(bool ticked) {
+    ui_->backgroundPictureAddress->setEnabled(ticked);
 }
 
-void TForm1::CheckBox3Click(bool ticked) {
+void MainWindow::showKeywordsPanel() {
+    ShowPanel(ui_->keywordsPanel);
+}
+void MainWindow::keepKeywords() {
+    ui_->keywordsPanel->hide();
+}
+
+void MainWindow::cancelKeywords() {
+    ui_->pageTitle->clear();
+    ui_->keywords->clear();
+    ui_->searchDescription->clear();
+    ui_->keywordsPanel->hide();
+}
+
+void MainWindow::toggleRightClickLock(bool ticked) {
     if (ticked) {
-        ShowPanel(ui_->Panel16);
+        ShowPanel(ui_->rightClickPanel);
     }
 }
 
-void TForm1::Button33Click() {
-    ui_->Panel16->hide();
+void MainWindow::keepRightClickMessage() {
+    ui_->rightClickPanel->hide();
 }
-void TForm1::Button34Click() {
+void MainWindow::openUpdatePage() {
     desktop_.Open(UpdatePageUrl());
 }
 
-void TForm1::RadioButton8Click(bool chosen) {
+void MainWindow::chooseArrangedLayout(bool chosen) {
     if (chosen) {
-        ShowPanel(ui_->Panel17);
+        ShowPanel(ui_->arrangementPanel);
     }
 }
 
-void TForm1::Button32Click() {
-    ui_->Panel17->hide();
+void MainWindow::closeArrangement() {
+    ui_->arrangementPanel->hide();
 }
 
 // --- Colours --------------------------------------------------------------------------------
 
-void TForm1::ComboBox5Change(int) {
-    const auto style = ColourStyleAt(ui_->ComboBox5->currentIndex());
+void MainWindow::applyColourStyle(int) {
+    const auto style = ColourStyleAt(ui_->colourStyle->currentIndex());
     if (!style) {
         return;
     }
     const std::pair<QLineEdit*, std::string_view> colours[] = {
-        {ui_->Edit14, style->background},  {ui_->Edit15, style->border},
-        {ui_->Edit16, style->tableInside}, {ui_->Edit18, style->headerText},
-        {ui_->Edit19, style->tableText},   {ui_->Edit20, style->link},
-        {ui_->Edit21, style->visitedLink},
+        {ui_->pageBackground, style->background},       {ui_->borderColour, style->border},
+        {ui_->tableInteriorColour, style->tableInside}, {ui_->headerTextColour, style->headerText},
+        {ui_->tableTextColour, style->tableText},       {ui_->activeLinkColour, style->link},
+        {ui_->visitedLinkColour, style->visitedLink},
     };
     for (const auto& [edit, colour] : colours) {
         edit->setText(FromUtf8View(colour));
     }
 }
 
-void TForm1::PickColor(QLineEdit& target) {
+void MainWindow::PickColor(QLineEdit& target) {
     const auto picked = desktop_.PickColour(lastPickedColour_);
     if (!picked) {
         return;
@@ -450,11 +453,11 @@ void TForm1::PickColor(QLineEdit& target) {
 
 // --- Seller ID ------------------------------------------------------------------------------
 
-void TForm1::Button20Click() {
-    const auto id = ToCp1250(ui_->Edit37->text());
+void MainWindow::saveSellerId() {
+    const auto id = ToCp1250(ui_->typedSellerId->text());
     if (!id) {
-        desktop_.ShowError(
-            UnheldTextMessage({FindFormField("Edit37"), UnheldCharacters(ui_->Edit37->text())}));
+        desktop_.ShowError(UnheldTextMessage(
+            {FindFormField("typedSellerId"), UnheldCharacters(ui_->typedSellerId->text())}));
         return;
     }
     const auto saved = SaveSellerId(*id, kSellerIdFileName);
@@ -466,17 +469,17 @@ void TForm1::Button20Click() {
         desktop_.ShowError(QString::fromStdString(tooLong->Message()));
         return;
     }
-    ui_->Panel18->hide();
+    ui_->sellerIdPanel->hide();
     sellerId_ = *id;
 }
 
-void TForm1::Button22Click() {
+void MainWindow::openSellerIdHelp() {
     desktop_.Open(HelpPageUrl(InstalledHelpFolders(QCoreApplication::applicationDirPath())));
 }
 
 // --- Generate and preview -------------------------------------------------------------------
 
-std::optional<std::string> TForm1::BuildOutputText() {
+std::optional<std::string> MainWindow::BuildOutputText() {
     auto snapshot = form_->Snapshot();
     if (const auto* unheld = std::get_if<UnheldText>(&snapshot)) {
         desktop_.ShowError(UnheldTextMessage(*unheld));
@@ -485,7 +488,7 @@ std::optional<std::string> TForm1::BuildOutputText() {
     return BuildDocument(std::get<AuctionForm>(snapshot), sellerId_);
 }
 
-void TForm1::Button14Click() {
+void MainWindow::generateAuction() {
     const auto text = BuildOutputText();
     if (!text) {
         return;
@@ -494,7 +497,7 @@ void TForm1::Button14Click() {
     desktop_.ShowMessage(kGeneratedCaption, kGeneratedText);
 }
 
-void TForm1::SpeedButton9Click() {
+void MainWindow::previewAuction() {
     auto text = BuildOutputText();
     if (!text) {
         return;

@@ -7,12 +7,12 @@
 #include "app/AllegroWindow.h"
 #include "app/BatchDialog.h"
 #include "app/Desktop.h"
-#include "app/TForm1.h"
+#include "app/MainWindow.h"
 
 namespace licytek {
 
 // One window for the whole run: a second click brings it to the front.
-void TForm1::AllegroButtonClick() {
+void MainWindow::openAllegroWindow() {
     if (allegroWindow_ == nullptr) {
         allegroWindow_ = new AllegroWindow(
             *form_, [this] { return sellerId_; }, [this] { return unsaved_; }, desktop_, this);
@@ -26,7 +26,7 @@ void TForm1::AllegroButtonClick() {
 
 // One batch at a time: while its dialog is open, the button brings it to the front. The form as it
 // stands is the template of every row; later edits do not reach a running batch.
-void TForm1::BatchButtonClick() {
+void MainWindow::openBatchDialog() {
     if (batchDialog_ != nullptr) {
         batchDialog_->show();
         batchDialog_->raise();
