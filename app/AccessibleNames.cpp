@@ -76,7 +76,7 @@ void NameLabels(QWidget& window) {
 
 void NameThumbnails(QWidget& window) {
     for (int number = 1; number <= kLayoutCount; ++number) {
-        window.findChild<QLabel*>(QStringLiteral("Image%1").arg(number))
+        window.findChild<QLabel*>(QStringLiteral("layout%1Picture").arg(number))
             ->setAccessibleName(QStringLiteral("Miniatura układu %1").arg(number));
     }
 }

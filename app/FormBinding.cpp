@@ -141,11 +141,11 @@ FormBinding::FormBinding(QWidget& root) {
     bindings_.reserve(fields.size());
     for (const FormField& field : fields) {
         const QString name =
-            QString::fromLatin1(field.name.data(), static_cast<qsizetype>(field.name.size()));
+            QString::fromLatin1(field.member.data(), static_cast<qsizetype>(field.member.size()));
         auto* control = root.findChild<QWidget*>(name);
         if (control == nullptr || !HasControlOfItsKind(field, control)) {
             throw std::logic_error("the window has no control of the right kind for input " +
-                                   std::string(field.name));
+                                   std::string(field.member));
         }
         bindings_.push_back({&field, control});
     }
@@ -188,7 +188,7 @@ void FormBinding::Restore(const AuctionForm& form, std::span<const std::string_v
 
 const FormBinding::Binding& FormBinding::BindingOf(std::string_view name) const {
     const auto binding = std::find_if(bindings_.begin(), bindings_.end(),
-                                      [name](const Binding& b) { return b.field->name == name; });
+                                      [name](const Binding& b) { return b.field->member == name; });
     if (binding == bindings_.end()) {
         throw std::logic_error("no input is named " + std::string(name));
     }
@@ -197,7 +197,7 @@ const FormBinding::Binding& FormBinding::BindingOf(std::string_view name) const 
 
 QWidget* FormBinding::Control(std::string_view name) const {
     for (const auto& [field, control] : bindings_) {
-        if (field->name == name) {
+        if (field->member == name) {
             return control;
         }
     }
@@ -208,7 +208,7 @@ void FormBinding::OnAnyChange(QObject* context, const std::function<void()>& rea
                               std::span<const std::string_view> names) const {
     for (const Binding& binding : bindings_) {
         if (!names.empty() &&
-            std::find(names.begin(), names.end(), binding.field->name) == names.end()) {
+            std::find(names.begin(), names.end(), binding.field->member) == names.end()) {
             continue;
         }
         QWidget* control = binding.control;

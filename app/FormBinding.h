@@ -1,5 +1,5 @@
 // The bridge between the window's controls and an AuctionForm: one walk over the table of
-// inputs, each found by its control name, converting QString <-> Windows-1250 and
+// inputs, each found by its member's name, converting QString <-> Windows-1250 and
 // "\n" <-> CR LF on the way. The controls hold the truth; a snapshot is a copy for the core.
 #pragma once
 

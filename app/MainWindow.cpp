@@ -215,7 +215,7 @@ void MainWindow::GuardTexts() {
 
 void MainWindow::ShowThumbnails() {
     for (int number = 1; number <= kLayoutCount; ++number) {
-        auto* image = findChild<QLabel*>(QStringLiteral("Image%1").arg(number));
+        auto* image = findChild<QLabel*>(QStringLiteral("layout%1Picture").arg(number));
         image->setPixmap(LayoutThumbnail(number));
         image->installEventFilter(this);  // a click on a thumbnail chooses its layout
     }
@@ -319,8 +319,8 @@ void MainWindow::WireColourPickers() {
     for (const ColourPicker& binding : kColourPickers) {
         auto* button = findChild<QToolButton*>(QString::fromLatin1(binding.button));
         auto* target = findChild<QLineEdit*>(QString::fromLatin1(binding.target));
-        const QString name =
-            QStringLiteral("Wybierz kolor: ") + FromUtf8View(FindFormField(binding.target)->label);
+        const QString name = QStringLiteral("Wybierz kolor: ") +
+                             FromUtf8View(FindFormFieldByMember(binding.target)->label);
         button->setAccessibleName(name);
         button->setToolTip(name);
         connect(button, &QToolButton::clicked, this, [this, target] { PickColor(*target); });
@@ -350,8 +350,10 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         const QString name = watched->objectName();
-        if (name.startsWith(QLatin1String("Image"))) {
-            const QString radio = QStringLiteral("RadioButton") + name.mid(5);
+        // A layout's thumbnail "layoutNPicture" chooses its switch "layoutN".
+        const QLatin1String suffix("Picture");
+        if (name.startsWith(QLatin1String("layout")) && name.endsWith(suffix)) {
+            const QString radio = name.chopped(suffix.size());
             if (auto* button = findChild<QRadioButton*>(radio)) {
                 button->click();
                 return true;
@@ -456,8 +458,8 @@ void MainWindow::PickColor(QLineEdit& target) {
 void MainWindow::saveSellerId() {
     const auto id = ToCp1250(ui_->typedSellerId->text());
     if (!id) {
-        desktop_.ShowError(UnheldTextMessage(
-            {FindFormField("typedSellerId"), UnheldCharacters(ui_->typedSellerId->text())}));
+        desktop_.ShowError(UnheldTextMessage({FindFormFieldByMember("typedSellerId"),
+                                              UnheldCharacters(ui_->typedSellerId->text())}));
         return;
     }
     const auto saved = SaveSellerId(*id, kSellerIdFileName);

@@ -71,14 +71,14 @@ bool MainWindow::RunEdit(std::string_view target, std::span<const std::string_vi
     if (!form) {
         return false;
     }
-    const std::string& before = (*form).*FindFormField(target)->text;
+    const std::string& before = (*form).*FindFormFieldByMember(target)->text;
     ShowAddedText(*static_cast<PlainTextField*>(form_->Control(target)), before, command(*form));
     return true;
 }
 
 bool MainWindow::AddMarkupTo(std::string_view target, Markup markup) {
     const std::array<std::string_view, 1> inputs = {target};
-    const FormField* field = FindFormField(target);
+    const FormField* field = FindFormFieldByMember(target);
     return RunEdit(target, inputs, [field, markup](const AuctionForm& form) {
         return AddMarkup(form.*field->text, markup);
     });

@@ -5,6 +5,7 @@
 
 #include "app/Desktop.h"
 #include "app/MainWindow.h"
+#include "model/FormFields.h"
 #include "model/ProjectFile.h"
 
 namespace licytek {
@@ -15,7 +16,7 @@ const std::vector<std::string_view>& SavedInputs() {
     static const std::vector<std::string_view> names = [] {
         std::vector<std::string_view> inFileOrder;
         for (const ProjectSlot& slot : ProjectSlots()) {
-            inFileOrder.push_back(slot.control);
+            inFileOrder.push_back(FindFormField(slot.control)->member);
         }
         return inFileOrder;
     }();

@@ -688,8 +688,9 @@ void SendToAllegroDialog::PutOfferIntoForm(const publish::OfferState& offer) {
     // The project file must be able to keep what comes in: nothing is cut on the way.
     const auto encoded = EncodeProject(form);
     if (const auto* overflow = std::get_if<SlotOverflow>(&encoded);
-        overflow != nullptr && std::find(kPulledInputs.begin(), kPulledInputs.end(),
-                                         overflow->control) != kPulledInputs.end()) {
+        overflow != nullptr &&
+        std::find(kPulledInputs.begin(), kPulledInputs.end(),
+                  FindFormField(overflow->control)->member) != kPulledInputs.end()) {
         status_->setText(refused + FromUtf8(overflow->Message()));
         return;
     }

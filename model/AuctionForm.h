@@ -1,10 +1,10 @@
 // The seller's whole form: every input of the main window and its side panels.
 //
-// Members are named after the window's controls, so that the window, the project file, the
-// command-line tool and the generator speak of the same thing. Texts hold Windows-1250 bytes
-// with CR LF between lines. Check boxes, radio buttons and the switch panels are bools; the
-// effect and style lists hold the selected position (-1 for none); the font face and size
-// lists hold their shown text.
+// Members are named by what they hold; the window's widgets carry the same names, and the one
+// table of fields (FormFields.h) maps each to the control name that the JSON form, the project
+// file and the spreadsheets use as its key. Texts hold Windows-1250 bytes with CR LF between
+// lines. Check boxes, radio buttons and the switch panels are bools; the effect and style lists
+// hold the selected position (-1 for none); the font face and size lists hold their shown text.
 #pragma once
 
 #include <string>
@@ -66,9 +66,9 @@ struct AuctionForm {
     bool layout5 = false;
     bool layout6 = false;
     bool layout7 = false;
-    bool layout8 = false;  // layout 8, arranged with arrangementPanel
+    bool layout8 = false;  // layout 8, arranged on the arrangement panel
 
-    // --- Picture panel picturePanel, "Wstaw zdjęcie" ---
+    // --- Picture panel, "Wstaw zdjęcie" ---
     bool pictureFromWeb = true;                  // picture from a web server
     bool pictureFromGallery = false;             // picture from the auction site's gallery
     std::string pictureAddress = "http://";      // picture address
@@ -78,16 +78,16 @@ struct AuctionForm {
     std::string pictureWidth = "100";            // width in per cent
     std::string pictureHeight = "100";           // height in per cent
 
-    // --- Link panel linkPanel, "Wstaw link" ---
+    // --- Link panel, "Wstaw link" ---
     std::string linkText;                 // link text
     std::string linkAddress = "http://";  // link address
 
-    // --- Font panel fontPanel ---
+    // --- Font panel ---
     std::string fontFace = "Verdana";    // font face
     std::string fontSize = "12";         // font size in points
     std::string fontColour = "#000000";  // font colour
 
-    // --- Text editor panel textEditorPanel, "Edytor tekstu" ---
+    // --- Text editor panel, "Edytor tekstu" ---
     std::string editorFontFace = "Verdana";    // font face
     std::string editorFontSize = "12";         // font size in points
     std::string editorFontColour = "#000000";  // font colour
@@ -110,22 +110,22 @@ struct AuctionForm {
     std::string movingBackground = "#FFFFFF";  // background of the moving text
     std::string readyCode;                     // ready code: the snippets built so far
 
-    // --- Banner panel bannerPanel, "Banner i grafika na tło" ---
+    // --- Banner panel, "Banner i grafika na tło" ---
     bool bannerShown = false;               // show a banner picture after the body start
     std::string bannerAddress = "http://";  // banner picture address
     bool backgroundPictureShown = false;    // background picture instead of the background colour
     std::string backgroundPictureAddress = "http://";  // background picture address
 
-    // --- Keywords panel keywordsPanel, "Słowa kluczowe" ---
+    // --- Keywords panel, "Słowa kluczowe" ---
     std::string pageTitle;          // page title
     std::string keywords;           // keywords
     std::string searchDescription;  // short description for search engines
 
-    // --- Right-click message panel rightClickPanel ---
+    // --- Right-click message panel ---
     std::string rightClickMessage =
         "Blokada Prawego Przycisku Myszy";  // message of the right-click lock
 
-    // --- Arrangement panel arrangementPanel (layout 8): left and right column switches ---
+    // --- Arrangement panel (layout 8): left and right column switches ---
     bool sellerBlockLeft = false;     // seller block, left
     bool contactBlockLeft = false;    // contact block, left
     bool termsBlockLeft = false;      // terms block, left
@@ -137,7 +137,7 @@ struct AuctionForm {
     bool bankBlockRight = false;      // bank block, right
     bool shippingBlockRight = false;  // shipping block, right
 
-    // --- Seller ID panel sellerIdPanel ---
+    // --- Seller ID panel ---
     std::string typedSellerId;  // the seller's auction-site ID as typed
 
     bool operator==(const AuctionForm&) const = default;

@@ -22,7 +22,8 @@ enum class FieldKind {
 enum class SwitchGroup { None, Layout, PictureSource, Direction, Animation, Alignment };
 
 struct FormField {
-    std::string_view name;  // the control's name, e.g. "Edit2"
+    std::string_view name;    // the control's name, e.g. "Edit2": the JSON key and the column
+    std::string_view member;  // the member's name, e.g. "auctionHeader", and its widget's
     FieldKind kind;
     std::string_view label;                        // what the seller sees it as, Polish, UTF-8
     std::string AuctionForm::*text = nullptr;      // Text, MultiLineText, ListText
@@ -38,6 +39,9 @@ std::span<const FormField> FormFields();
 
 // The input of that control name, or nullptr.
 const FormField* FindFormField(std::string_view name);
+
+// The input whose member (and widget) has that name, or nullptr.
+const FormField* FindFormFieldByMember(std::string_view member);
 
 inline bool IsTextKind(FieldKind kind) {
     return kind == FieldKind::Text || kind == FieldKind::MultiLineText ||

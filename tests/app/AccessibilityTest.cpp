@@ -31,7 +31,7 @@ bool IsInput(const QWidget& widget) {
 bool IsGroupOrPanel(const QWidget& widget) {
     return qobject_cast<const QGroupBox*>(&widget) != nullptr ||
            (qobject_cast<const QFrame*>(&widget) != nullptr &&
-            widget.objectName().startsWith(QLatin1String("Panel")) &&
+            widget.objectName().endsWith(QLatin1String("Panel")) &&
             qobject_cast<const QAbstractButton*>(&widget) == nullptr);
 }
 

@@ -126,7 +126,7 @@ class FormBindingTest : public QObject {
         session.Get<PlainTextField>("itemDescription")->setPlainText(QStringLiteral("中"));
         const auto unheld = session.window->Form().Snapshot(names);
         QVERIFY(std::holds_alternative<UnheldText>(unheld));
-        QCOMPARE(std::get<UnheldText>(unheld).field->name, std::string_view("itemDescription"));
+        QCOMPARE(std::get<UnheldText>(unheld).field->member, std::string_view("itemDescription"));
     }
 
     void positionsOutsideTheListSelectNothing_data() {

@@ -66,7 +66,7 @@ void CollectProblems(const QWidget& parent, QStringList& problems) {
     for (const QObject* object : parent.children()) {
         const auto* child = qobject_cast<const QWidget*>(object);
         if (child != nullptr && child->isVisibleTo(&parent) && !child->isWindow() &&
-            !child->objectName().startsWith(QLatin1String("Panel"))) {
+            !child->objectName().endsWith(QLatin1String("Panel"))) {
             children.append(child);
         }
     }

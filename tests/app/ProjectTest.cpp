@@ -33,7 +33,7 @@ AuctionForm Snapshot(const Session& session) {
 std::vector<std::string_view> SavedInputs() {
     std::vector<std::string_view> names;
     for (const ProjectSlot& slot : ProjectSlots()) {
-        names.push_back(slot.control);
+        names.push_back(FindFormField(slot.control)->member);
     }
     return names;
 }
@@ -49,7 +49,7 @@ void SetSaved(const Session& session, const AuctionForm& form) {
 AuctionForm EverySavedInputChanged() {
     AuctionForm form;
     for (const std::string_view name : SavedInputs()) {
-        const FormField& field = *FindFormField(name);
+        const FormField& field = *FindFormFieldByMember(name);
         switch (field.kind) {
             case FieldKind::Switch:
                 form.*field.flag = field.group == SwitchGroup::None;
@@ -88,7 +88,7 @@ void HidePanels(const Session& session) {
 int ChosenLayout(const Session& session) {
     int chosen = 0;
     for (int number = 1; number <= 8; ++number) {
-        const QByteArray name = QStringLiteral("RadioButton%1").arg(number).toLatin1();
+        const QByteArray name = QStringLiteral("layout%1").arg(number).toLatin1();
         if (session.Get<QRadioButton>(name.constData())->isChecked()) {
             chosen = chosen == 0 ? number : -1;
         }
@@ -235,7 +235,7 @@ class ProjectTest : public QObject {
 
         AuctionForm expected = before;
         for (const std::string_view name : SavedInputs()) {
-            const FormField& field = *FindFormField(name);
+            const FormField& field = *FindFormFieldByMember(name);
             switch (field.kind) {
                 case FieldKind::Switch:
                     expected.*field.flag = false;

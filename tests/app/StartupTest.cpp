@@ -129,8 +129,8 @@ class StartupTest : public QObject {
                                       "movingStep",
                                       "movingBackground"};
         for (const auto& [field, control] : session.window->Form().Bindings()) {
-            const QString name =
-                QString::fromLatin1(field->name.data(), static_cast<qsizetype>(field->name.size()));
+            const QString name = QString::fromLatin1(field->member.data(),
+                                                     static_cast<qsizetype>(field->member.size()));
             QVERIFY2(control->isEnabled() == !disabled.contains(name), qPrintable(name));
         }
         // the moving text's colour picker starts enabled, unlike its colour field
@@ -142,14 +142,14 @@ class StartupTest : public QObject {
         session.window->show();
         QVERIFY(QTest::qWaitForWindowExposed(session.window.get()));
         for (int number = 1; number <= 8; ++number) {
-            const auto* image =
-                session.Get<QLabel>(QStringLiteral("Image%1").arg(number).toLatin1().constData());
+            const auto* image = session.Get<QLabel>(
+                QStringLiteral("layout%1Picture").arg(number).toLatin1().constData());
             const QPixmap picture = image->pixmap();
             QVERIFY2(!picture.isNull(), qPrintable(image->objectName()));
             QCOMPARE(picture.width(), 50);
             QVERIFY(picture.height() >= 37 && picture.height() <= 41);
             const auto* radio = session.Get<QRadioButton>(
-                QStringLiteral("RadioButton%1").arg(number).toLatin1().constData());
+                QStringLiteral("layout%1").arg(number).toLatin1().constData());
             QVERIFY(radio->text().isEmpty());
             QVERIFY(image->mapTo(session.window.get(), QPoint()).y() >
                     radio->mapTo(session.window.get(), QPoint()).y());

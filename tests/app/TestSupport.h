@@ -198,7 +198,8 @@ inline QByteArray InputBytes(const Session& session, std::string_view name) {
     if (!std::holds_alternative<AuctionForm>(snapshot)) {
         return QByteArray("<not Windows-1250>");
     }
-    return QByteArray::fromStdString(std::get<AuctionForm>(snapshot).*FindFormField(name)->text);
+    return QByteArray::fromStdString(std::get<AuctionForm>(snapshot).*
+                                     FindFormFieldByMember(name)->text);
 }
 
 // Types `text` into `widget` key by key, as a keyboard would, any character included (QtTest's
