@@ -448,7 +448,8 @@ void BatchRun::Emit(std::size_t row, const AuctionForm& form, const std::string&
     // Compared regardless of letter case: on the FAT and exFAT sticks sellers carry files
     // between computers on, "Dup" and "dup" are one file.
     std::string sameNameKey = FoldCase(name);
-    if (auto same = names_.find(sameNameKey); same != names_.end()) {
+    const auto same = names_.find(sameNameKey);
+    if (same != names_.end()) {
         problems.push_back({nameColumn, "plik „" + name + "” zapisuje już wiersz " +
                                             std::to_string(same->second)});
     }
@@ -458,10 +459,14 @@ void BatchRun::Emit(std::size_t row, const AuctionForm& form, const std::string&
     if (options_.format != OutputFormat::Classic) {
         AddAllegroFile(form, name, output, problems);
     }
-    for (const auto& file : output.files) {
-        if (auto blocked = OutputBlocked(file.path, options_.overwrite)) {
-            problems.push_back(
-                {nameColumn, std::move(blocked->message), std::string(blocked->kind)});
+    // A duplicate's files are those of the earlier row: whether a writer thread has put them
+    // in place yet is a matter of timing, so it is not told.
+    if (same == names_.end()) {
+        for (const auto& file : output.files) {
+            if (auto blocked = OutputBlocked(file.path, options_.overwrite)) {
+                problems.push_back(
+                    {nameColumn, std::move(blocked->message), std::string(blocked->kind)});
+            }
         }
     }
     if (problems.empty() && !offerId.empty() && options_.dryRun) {

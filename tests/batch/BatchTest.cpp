@@ -290,6 +290,8 @@ TEST_F(BatchTest, NamesDifferingOnlyInCaseAreDuplicates) {
     EXPECT_TRUE(Contains(ErrorsOfRow(3), "wiersz 2"));
     EXPECT_TRUE(Contains(ErrorsOfRow(4), "wiersz 2"));
     EXPECT_TRUE(Contains(ErrorsOfRow(6), "wiersz 5"));
+    // Only the duplicate is told, never the earlier row's file, whether written yet or not.
+    EXPECT_FALSE(Contains(ErrorsOfRow(3) + ErrorsOfRow(4) + ErrorsOfRow(6), "już istnieje"));
     AuctionForm first;
     first.auctionHeader = "1";
     EXPECT_EQ(Out("dup.html"), PageOf(first));
