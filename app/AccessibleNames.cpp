@@ -50,7 +50,7 @@ QAccessibleInterface* MainWindowAccessible(const QString& className, QObject* ob
 // visible labels repeat ("Nagłówek:", "Czas").
 void NameInputs(const FormBinding& form) {
     for (const auto& [field, control] : form.Bindings()) {
-        const QString name = FromUtf8View(field->label);
+        const QString name = FromUtf8(field->label);
         control->setAccessibleName(name);
         if (auto* list = qobject_cast<QComboBox*>(control); list != nullptr && list->lineEdit()) {
             list->lineEdit()->setAccessibleName(name);
@@ -91,8 +91,7 @@ void NameGroupsAndPanels(QWidget& window) {
         }
     }
     for (const auto& [panel, name] : kPanelNames) {
-        window.findChild<QWidget*>(QString::fromLatin1(panel))
-            ->setAccessibleName(FromUtf8View(name));
+        window.findChild<QWidget*>(QString::fromLatin1(panel))->setAccessibleName(FromUtf8(name));
     }
 }
 

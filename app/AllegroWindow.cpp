@@ -54,10 +54,6 @@ using structured::Severity;
 const QString kJsonFileName = QStringLiteral("opis-allegro.json");
 const QColor kErrorColour(0xB0, 0x00, 0x20);
 
-QString FromUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 QString Count(std::size_t number) {
     return QLocale(QLocale::Polish, QLocale::Poland).toString(static_cast<qulonglong>(number));
 }

@@ -24,6 +24,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/CodePage.h"
 #include "app/Desktop.h"
 #include "batch/AllegroSender.h"
 #include "batch/Batch.h"
@@ -36,10 +37,6 @@ namespace {
 // The report keeps this many lines of each kind; a batch of thousands of bad rows still shows its
 // counts, and memory stays small.
 constexpr std::size_t kListedLines = 5000;
-
-QString FromUtf8(const std::string& text) {
-    return QString::fromStdString(text);
-}
 
 QLabel* PathLabel(const QString& caption, const QString& path, QWidget* parent) {
     auto* label = new QLabel(caption + path, parent);

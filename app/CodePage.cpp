@@ -69,7 +69,7 @@ QString FromCp1250(std::string_view bytes) {
     return QString::fromStdString(Cp1250ToUtf8(bytes));
 }
 
-QString FromUtf8View(std::string_view text) {
+QString FromUtf8(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 

@@ -29,7 +29,7 @@ std::optional<std::string> ToCp1250(const QString& text);
 QString FromCp1250(std::string_view bytes);
 
 // The text of UTF-8 bytes, as the core's tables of names and labels hold them.
-QString FromUtf8View(std::string_view text);
+QString FromUtf8(std::string_view text);
 
 // The seller's message for characters that were refused where they were typed or pasted.
 QString RefusedCharactersMessage(const QString& characters);

@@ -76,7 +76,7 @@ QStringList ItemsOf(const std::array<std::string_view, N>& items) {
     QStringList list;
     list.reserve(static_cast<qsizetype>(N));
     for (const std::string_view item : items) {
-        list.append(FromUtf8View(item));
+        list.append(FromUtf8(item));
     }
     return list;
 }
@@ -320,7 +320,7 @@ void MainWindow::WireColourPickers() {
         auto* button = findChild<QToolButton*>(QString::fromLatin1(binding.button));
         auto* target = findChild<QLineEdit*>(QString::fromLatin1(binding.target));
         const QString name = QStringLiteral("Wybierz kolor: ") +
-                             FromUtf8View(FindFormFieldByMember(binding.target)->label);
+                             FromUtf8(FindFormFieldByMember(binding.target)->label);
         button->setAccessibleName(name);
         button->setToolTip(name);
         connect(button, &QToolButton::clicked, this, [this, target] { PickColor(*target); });
@@ -439,7 +439,7 @@ void MainWindow::applyColourStyle(int) {
         {ui_->visitedLinkColour, style->visitedLink},
     };
     for (const auto& [edit, colour] : colours) {
-        edit->setText(FromUtf8View(colour));
+        edit->setText(FromUtf8(colour));
     }
 }
 

@@ -25,6 +25,7 @@
 #include <variant>
 
 #include "app/AllegroWorker.h"
+#include "app/CodePage.h"
 #include "app/Desktop.h"
 #include "app/FormBinding.h"
 #include "app/PictureThumbnails.h"
@@ -44,10 +45,6 @@ const QString kCaption = QStringLiteral("Wyślij do Allegro");
 const QString kRememberedStatus = QStringLiteral("Ostatnio wysłana");
 constexpr std::array<std::string_view, 3> kPulledInputs = {"auctionHeader", "descriptionHeader",
                                                            "itemDescription"};
-
-QString FromUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // The library's message as the window says it: a sign-in is the first step here, not a
 // command to type.

@@ -10,7 +10,7 @@
 
 #include <QCheckBox>
 
-#include "../publish/FakeAllegro.h"
+#include "FakeAllegro.h"
 #include "TestSupport.h"
 #include "app/BatchDialog.h"
 #include "batch/Batch.h"

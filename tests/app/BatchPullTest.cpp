@@ -10,7 +10,7 @@
 #include <string>
 #include <utility>
 
-#include "../publish/FakeEnvironment.h"
+#include "FakeEnvironment.h"
 #include "TestSupport.h"
 #include "app/BatchDialog.h"
 
