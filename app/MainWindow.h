@@ -41,7 +41,7 @@ class MainWindow : public QWidget {
     ~MainWindow() override;
 
     // The seller's auction-site user ID (Windows-1250), written into the links to the
-    // seller's pages; empty until loaded from the seller ID file or entered on sellerIdPanel.
+    // seller's pages; empty until loaded from the seller ID file or entered on the seller ID panel.
     const std::string& SellerId() const { return sellerId_; }
 
     // The inputs, found by their control names, for the commands that read or write the form.
@@ -86,7 +86,7 @@ class MainWindow : public QWidget {
     void showFontPanel();     // "Zmień czcionke": font panel
     void showTextEditor();    // "Edytor Tekstu": text editor panel
 
-    // Picture panel picturePanel.
+    // Picture panel.
     void insertPicture();                        // "Wstaw": insert the picture
     void cancelPicture();                        // "Anuluj"
     void ChoosePictureFile();                    // "Wybierz plik…": a picture from the disk
@@ -96,15 +96,15 @@ class MainWindow : public QWidget {
     void togglePictureSize(bool ticked);         // the picture gets a size
     void EnableWebServerControls(bool enabled);
 
-    // Link panel linkPanel.
+    // Link panel.
     void insertLink();  // "Wstaw": insert the link
     void cancelLink();  // "Anuluj"
 
-    // Font panel fontPanel.
+    // Font panel.
     void insertFont();  // "Zmień": insert the font start
     void cancelFont();  // "Anuluj"
 
-    // Text editor panel textEditorPanel.
+    // Text editor panel.
     void insertEditorNewLine();          // "Nowy wiersz" in the text to format
     void insertEditorGallery();          // "Wstaw galerię" in the text to format
     void addSnippet();                   // "Wstaw": one more snippet in the ready code
@@ -126,7 +126,7 @@ class MainWindow : public QWidget {
     void keepRightClickMessage();            // right-click message panel "Wstaw"
     void openUpdatePage();                   // "Sprawdź czy jest nowa wersja": update page
 
-    // Layout choice and its arrangement panel arrangementPanel.
+    // Layout choice and its arrangement panel.
     void chooseArrangedLayout(bool chosen);
     void closeArrangement();  // arrangement panel "OK"
 
@@ -134,7 +134,7 @@ class MainWindow : public QWidget {
     void applyColourStyle(int position);  // a colour style chosen by the seller
     void PickColor(QLineEdit& target);
 
-    // Seller ID panel sellerIdPanel.
+    // Seller ID panel.
     void saveSellerId();      // "Zapisz": store the seller ID
     void openSellerIdHelp();  // "O co chodzi?": help page
 

@@ -1,4 +1,4 @@
-// The fourteen named colour styles of the style list colourStyle.
+// The fourteen named colour styles of the colour style list.
 #pragma once
 
 #include <array>
