@@ -44,8 +44,13 @@ SendAnswer AllegroSender::Send(const std::string& offerId, const AuctionForm& fo
     std::string message = publish::FullMessage({result.outcome, result.message, result.traceId});
     for (const structured::Finding& finding : result.findings) {
         if (finding.severity == structured::Severity::Error) {
-            message +=
-                " " + (finding.control.empty() ? "" : finding.control + ": ") + finding.message;
+            // Appended piece by piece: GCC 12 takes " " + std::string for an overlapping copy
+            // in a Release build (-Wrestrict).
+            message += ' ';
+            if (!finding.control.empty()) {
+                message.append(finding.control).append(": ");
+            }
+            message += finding.message;
         }
     }
     if (result.conflictWait) {
