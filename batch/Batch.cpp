@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "batch/Columns.h"
+#include "batch/ErrorCollapse.h"
 #include "batch/InputReading.h"
 #include "batch/InputText.h"
 #include "batch/OutputWriter.h"
@@ -30,56 +31,6 @@ constexpr std::string_view kZeroByte =
 // A row whose offer is still busy with an earlier change is tried again after the other rows,
 // this many times at most.
 constexpr int kConflictRounds = 3;
-
-// After this many errors of one kind the rest are only counted: a hundred thousand rows
-// into a read-only folder are one problem, not a hundred thousand lines.
-constexpr std::size_t kErrorsShownOfAKind = 20;
-// Kinds beyond this many are not tracked, so that memory does not grow with the rows.
-constexpr std::size_t kErrorKindsTracked = 10000;
-
-// Counts the row errors of each kind, telling only the first few of each.
-class ErrorCollapse {
-  public:
-    bool Show(const RowProblem& problem) {
-        std::string key =
-            problem.column + '\n' + (problem.kind.empty() ? problem.message : problem.kind);
-        auto it = counts_.find(key);
-        if (it == counts_.end()) {
-            if (counts_.size() >= kErrorKindsTracked) {
-                return true;
-            }
-            it = counts_.emplace(std::move(key), Kind{0, problem.column, problem.message}).first;
-            order_.push_back(&*it);
-        }
-        return ++it->second.count <= kErrorsShownOfAKind;
-    }
-    // "… i jeszcze 99 980 takich samych błędów" for each kind told only in part.
-    std::vector<std::string> Hidden() const {
-        std::vector<std::string> lines;
-        for (const auto* entry : order_) {
-            const Kind& kind = entry->second;
-            if (kind.count <= kErrorsShownOfAKind) {
-                continue;
-            }
-            const std::size_t hidden = kind.count - kErrorsShownOfAKind;
-            std::string counted =
-                CountedNoun(hidden, "taki sam błąd", "takie same błędy", "takich samych błędów");
-            counted.replace(0, counted.find(' '), GroupedNumber(hidden));
-            lines.push_back("… i jeszcze " + counted + " (" +
-                            (kind.column.empty() ? "" : kind.column + ": ") + kind.sample + ")");
-        }
-        return lines;
-    }
-
-  private:
-    struct Kind {
-        std::size_t count;
-        std::string column;
-        std::string sample;
-    };
-    std::unordered_map<std::string, Kind> counts_;
-    std::vector<const std::pair<const std::string, Kind>*> order_;
-};
 
 // A row whose files are on their way, waiting to be sent to its offer once they are written.
 struct PendingSend {
