@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "model/CaseFold.h"  // FoldCase, which the batch's callers use from here
+
 namespace licytek::batch {
 
 inline constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
@@ -35,10 +37,6 @@ std::optional<std::size_t> FirstBrokenUtf8(std::string_view text);
 // The separator of a CSV whose text starts with `start`: the most frequent of ';', tab and ','
 // outside quotes on the first line; ';' (as a Polish spreadsheet writes) when there is none.
 char DetectSeparator(std::string_view start);
-
-// The text with ASCII letters and the letters of Latin-1 and Latin Extended-A (every letter
-// of Windows-1250, Polish ones among them) in lower case. Other bytes stay as they are.
-std::string FoldCase(std::string_view utf8);
 
 // Whether a character could change what a terminal or a line of text shows: a control
 // character (C0, DEL, C1) or a bidirectional override or isolate (U+202A to U+202E, U+2066

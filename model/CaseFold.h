@@ -1,0 +1,14 @@
+// Names compared without regard to letter case: spreadsheet columns, offer data's keys, the
+// labels of Allegro's lists. One fold for every such comparison.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace licytek {
+
+// The text with ASCII letters and the letters of Latin-1 and Latin Extended-A (every letter
+// of Windows-1250, Polish ones among them) in lower case. Other bytes stay as they are.
+std::string FoldCase(std::string_view utf8);
+
+}  // namespace licytek
