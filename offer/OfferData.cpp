@@ -12,7 +12,8 @@
 namespace licytek::offer {
 namespace {
 
-using nlohmann::json;
+// Ordered, so that parameters keep the order the seller wrote them in.
+using json = nlohmann::ordered_json;
 
 constexpr std::array<std::string_view, 24> kKeyNames = {
     "kategoria",      "ean",

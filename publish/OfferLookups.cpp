@@ -1,0 +1,315 @@
+#include "publish/OfferLookups.h"
+
+#include <nlohmann/json.hpp>
+
+namespace licytek::publish {
+namespace {
+
+using nlohmann::json;
+
+// Whether no array or object in the JSON text lies deeper than `limit`. Counted on the text
+// before it is parsed, so that a hostile answer costs no more than one pass over its bytes.
+bool NestingWithin(std::string_view text, std::size_t limit) {
+    std::size_t depth = 0;
+    bool inString = false;
+    bool escaped = false;
+    for (const char c : text) {
+        if (inString) {
+            if (escaped) {
+                escaped = false;
+            } else if (c == '\\') {
+                escaped = true;
+            } else if (c == '"') {
+                inString = false;
+            }
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            if (++depth > limit) {
+                return false;
+            }
+        } else if ((c == ']' || c == '}') && depth > 0) {
+            --depth;
+        }
+    }
+    return true;
+}
+
+std::optional<json> ParseAnswer(std::string_view body) {
+    if (!NestingWithin(body, kMaxAnswerDepth)) {
+        return std::nullopt;
+    }
+    json value = json::parse(body, nullptr, false);
+    if (value.is_discarded()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+const json* Member(const json& object, const char* key) {
+    if (!object.is_object()) {
+        return nullptr;
+    }
+    const auto it = object.find(key);
+    return it == object.end() ? nullptr : &*it;
+}
+
+std::string Text(const json& object, const char* key) {
+    const json* member = Member(object, key);
+    return member && member->is_string() ? member->get<std::string>() : std::string();
+}
+
+bool Flag(const json& object, const char* key) {
+    const json* member = Member(object, key);
+    return member && member->is_boolean() && member->get<bool>();
+}
+
+// The array under `key` of the answer, or nothing when the answer holds none.
+const json* ListOf(const std::optional<json>& answer, const char* key) {
+    if (!answer) {
+        return nullptr;
+    }
+    const json* list = Member(*answer, key);
+    return list && list->is_array() ? list : nullptr;
+}
+
+std::string Unreadable(std::string_view what) {
+    return "Allegro podało " + std::string(what) + " w postaci, której Licytek nie zna.";
+}
+
+struct SettingsListInfo {
+    std::string_view path;
+    const char* listKey;
+    std::string_view title;
+    std::string_view titleGenitive;  // "listę cenników dostawy"
+    offer::OfferKey key;
+};
+
+const SettingsListInfo& InfoOf(SettingsList list) {
+    static const SettingsListInfo kInfo[] = {
+        {"/sale/shipping-rates", "shippingRates", "cenniki dostawy", "listę cenników dostawy",
+         offer::OfferKey::ShippingRates},
+        {"/after-sales-service-conditions/return-policies", "returnPolicies", "warunki zwrotów",
+         "listę warunków zwrotów", offer::OfferKey::ReturnPolicy},
+        {"/after-sales-service-conditions/implied-warranties", "impliedWarranties",
+         "warunki reklamacji", "listę warunków reklamacji", offer::OfferKey::ImpliedWarranty},
+        {"/after-sales-service-conditions/warranties", "warranties", "gwarancje", "listę gwarancji",
+         offer::OfferKey::Warranty},
+        {"/sale/responsible-producers", "responsibleProducers", "producenci odpowiedzialni",
+         "listę producentów", offer::OfferKey::ResponsibleProducer},
+        {"/sale/responsible-persons", "responsiblePersons", "osoby odpowiedzialne",
+         "listę osób odpowiedzialnych", offer::OfferKey::ResponsiblePerson},
+    };
+    return kInfo[static_cast<std::size_t>(list)];
+}
+
+ParameterKind KindOf(const std::string& type) {
+    if (type == "dictionary") {
+        return ParameterKind::Dictionary;
+    }
+    if (type == "integer") {
+        return ParameterKind::Integer;
+    }
+    if (type == "float") {
+        return ParameterKind::Float;
+    }
+    return type == "string" ? ParameterKind::String : ParameterKind::Other;
+}
+
+CategoryParameter ReadParameter(const json& entry) {
+    CategoryParameter parameter;
+    parameter.id = Text(entry, "id");
+    parameter.name = Text(entry, "name");
+    parameter.kind = KindOf(Text(entry, "type"));
+    parameter.unit = Text(entry, "unit");
+    parameter.required = Flag(entry, "required");
+    parameter.requiredForProduct = Flag(entry, "requiredForProduct");
+    if (const json* options = Member(entry, "options")) {
+        parameter.describesProduct = Flag(*options, "describesProduct");
+    }
+    if (const json* restrictions = Member(entry, "restrictions")) {
+        parameter.multipleChoices = Flag(*restrictions, "multipleChoices");
+        parameter.range = Flag(*restrictions, "range");
+    }
+    if (const json* dictionary = Member(entry, "dictionary");
+        dictionary && dictionary->is_array()) {
+        for (const json& value : *dictionary) {
+            DictionaryEntry item{Text(value, "id"), Text(value, "value")};
+            if (!item.id.empty() && !item.value.empty()) {
+                parameter.dictionary.push_back(std::move(item));
+            }
+        }
+    }
+    return parameter;
+}
+
+// "A > B > C": the category's parents from the top, then the category.
+std::string CategoryPath(const json& category) {
+    std::vector<std::string> names;
+    for (const json* at = &category; at && at->is_object() && names.size() <= kMaxAnswerDepth;
+         at = Member(*at, "parent")) {
+        names.push_back(Text(*at, "name"));
+    }
+    std::string path;
+    for (auto it = names.rbegin(); it != names.rend(); ++it) {
+        if (it->empty()) {
+            continue;
+        }
+        path += path.empty() ? "" : " > ";
+        path += *it;
+    }
+    return path;
+}
+
+bool HasSafetyData(const json& product) {
+    const json* safety = Member(product, "productSafety");
+    if (!safety || !safety->is_object()) {
+        return false;
+    }
+    const json* producers = Member(*safety, "responsibleProducers");
+    const json* information = Member(*safety, "safetyInformation");
+    return (producers && producers->is_array() && !producers->empty()) ||
+           (information && information->is_object() && !information->empty());
+}
+
+}  // namespace
+
+std::string_view SettingsPath(SettingsList list) {
+    return InfoOf(list).path;
+}
+
+std::string_view SettingsTitle(SettingsList list) {
+    return InfoOf(list).title;
+}
+
+offer::OfferKey SettingsKey(SettingsList list) {
+    return InfoOf(list).key;
+}
+
+std::variant<SettingsAnswer, std::string> ParseSettings(SettingsList list, std::string_view body) {
+    const SettingsListInfo& info = InfoOf(list);
+    const auto answer = ParseAnswer(body);
+    const json* items = ListOf(answer, info.listKey);
+    if (!items) {
+        return Unreadable(info.titleGenitive);
+    }
+    SettingsAnswer settings;
+    for (const json& item : *items) {
+        NamedSetting setting{Text(item, "id"), Text(item, "name")};
+        if (!setting.id.empty()) {
+            settings.items.push_back(std::move(setting));
+        }
+    }
+    if (const json* total = Member(*answer, "totalCount"); total && total->is_number_unsigned()) {
+        settings.totalCount = total->get<std::size_t>();
+    }
+    return settings;
+}
+
+std::variant<std::vector<CategorySuggestion>, std::string> ParseMatchingCategories(
+    std::string_view body) {
+    const auto answer = ParseAnswer(body);
+    const json* items = ListOf(answer, "matchingCategories");
+    if (!items) {
+        return Unreadable("propozycje kategorii");
+    }
+    std::vector<CategorySuggestion> suggestions;
+    for (const json& item : *items) {
+        CategorySuggestion suggestion{Text(item, "id"), Text(item, "name"), CategoryPath(item)};
+        if (!suggestion.id.empty()) {
+            suggestions.push_back(std::move(suggestion));
+        }
+    }
+    return suggestions;
+}
+
+std::string_view ParameterKindName(ParameterKind kind) {
+    switch (kind) {
+        case ParameterKind::Dictionary:
+            return "słownik";
+        case ParameterKind::Integer:
+            return "liczba całkowita";
+        case ParameterKind::Float:
+            return "liczba";
+        case ParameterKind::String:
+            return "tekst";
+        case ParameterKind::Other:
+            break;
+    }
+    return "inny";
+}
+
+std::variant<std::vector<CategoryParameter>, std::string> ParseCategoryParameters(
+    std::string_view body) {
+    const auto answer = ParseAnswer(body);
+    const json* items = ListOf(answer, "parameters");
+    if (!items) {
+        return Unreadable("parametry kategorii");
+    }
+    std::vector<CategoryParameter> parameters;
+    for (const json& item : *items) {
+        CategoryParameter parameter = ReadParameter(item);
+        if (!parameter.id.empty() && !parameter.name.empty()) {
+            parameters.push_back(std::move(parameter));
+        }
+    }
+    return parameters;
+}
+
+std::variant<std::vector<CatalogueProduct>, std::string> ParseProducts(std::string_view body) {
+    const auto answer = ParseAnswer(body);
+    const json* items = ListOf(answer, "products");
+    if (!items) {
+        return Unreadable("produkty z katalogu");
+    }
+    std::vector<CatalogueProduct> products;
+    for (const json& item : *items) {
+        CatalogueProduct product;
+        product.id = Text(item, "id");
+        product.name = Text(item, "name");
+        if (const json* category = Member(item, "category")) {
+            product.categoryId = Text(*category, "id");
+        }
+        product.bringsSafetyData = HasSafetyData(item);
+        if (!product.id.empty()) {
+            products.push_back(std::move(product));
+        }
+    }
+    return products;
+}
+
+std::vector<std::string> FoundProductIds(std::string_view errorBody) {
+    std::vector<std::string> ids;
+    const auto answer = ParseAnswer(errorBody);
+    const json* errors = ListOf(answer, "errors");
+    if (!errors) {
+        return ids;
+    }
+    for (const json& error : *errors) {
+        const json* metadata = Member(error, "metadata");
+        const json* found = metadata ? Member(*metadata, "foundProductsIds") : nullptr;
+        if (!found) {
+            continue;
+        }
+        if (found->is_array()) {
+            for (const json& id : *found) {
+                if (id.is_string() && !id.get<std::string>().empty()) {
+                    ids.push_back(id.get<std::string>());
+                }
+            }
+        } else if (found->is_string()) {
+            std::string_view list = found->get_ref<const std::string&>();
+            while (!list.empty()) {
+                const std::size_t comma = list.find(',');
+                const std::string_view id = offer::TrimBlanks(list.substr(0, comma));
+                if (!id.empty()) {
+                    ids.emplace_back(id);
+                }
+                list.remove_prefix(comma == std::string_view::npos ? list.size() : comma + 1);
+            }
+        }
+    }
+    return ids;
+}
+
+}  // namespace licytek::publish
