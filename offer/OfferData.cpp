@@ -632,8 +632,9 @@ std::vector<OfferError> CheckForActivation(const OfferData& data) {
         return {};
     }
     return {{std::string(KeyName(OfferKey::Invoice)),
-             "podaj rodzaj faktury przed wystawieniem (" + AllowedInvoices() +
-                 "): domyślny Allegro, VAT, jest zły dla sprzedawcy bez VAT"}};
+             "podaj rodzaj faktury (" + AllowedInvoices() +
+                 ") przed wystawieniem: bez niej Allegro przyjmie „VAT”, a to błąd u sprzedawcy, "
+                 "który nie płaci VAT"}};
 }
 
 std::string OfferToJson(const OfferData& data) {
