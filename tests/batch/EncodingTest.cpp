@@ -76,63 +76,54 @@ TEST(EncodingGuessTest, WhatTheLettersWouldSayDecides) {
 
 constexpr const char* kPolishWords = "/usr/share/dict/polish";
 
-// Letter case in Windows-1250, written out: ASCII, the Polish letters and the other letters
-// the word list holds (š ť ž ş ľ and the Latin-1 ones from C0 on, whose small letter is 0x20
-// above). ß has no capital.
-unsigned char UpperCp1250(unsigned char c) {
-    switch (c) {
-        case 0x9A:
-            return 0x8A;  // š
-        case 0x9C:
-            return 0x8C;  // ś
-        case 0x9D:
-            return 0x8D;  // ť
-        case 0x9E:
-            return 0x8E;  // ž
-        case 0x9F:
-            return 0x8F;  // ź
-        case 0xB3:
-            return 0xA3;  // ł
-        case 0xB9:
-            return 0xA5;  // ą
-        case 0xBA:
-            return 0xAA;  // ş
-        case 0xBE:
-            return 0xBC;  // ľ
-        case 0xBF:
-            return 0xAF;  // ż
-        default:
-            break;
-    }
-    const bool small = (c >= 'a' && c <= 'z') || (c >= 0xE0 && c != 0xF7 && c != 0xFF);
-    return small ? static_cast<unsigned char>(c - 0x20) : c;
-}
+struct CaseTables {
+    std::array<unsigned char, 256> lower;
+    std::array<unsigned char, 256> upper;
+};
 
-unsigned char LowerCp1250(unsigned char c) {
-    for (unsigned small = 0x80; small < 0x100; ++small) {
-        if (UpperCp1250(static_cast<unsigned char>(small)) == c && small != c) {
-            return static_cast<unsigned char>(small);
+// Letter case in Windows-1250, written out: in ASCII and from C0 on a small letter is 0x20
+// above its capital (but ÷, and ß has none); below C0 the pairs are š ś ť ž ź ł ą ş ľ ż.
+CaseTables Cp1250Cases() {
+    CaseTables cases{};
+    for (unsigned c = 0; c < 256; ++c) {
+        cases.lower[c] = cases.upper[c] = static_cast<unsigned char>(c);
+    }
+    const auto pair = [&cases](unsigned small, unsigned capital) {
+        cases.upper[small] = static_cast<unsigned char>(capital);
+        cases.lower[capital] = static_cast<unsigned char>(small);
+    };
+    for (unsigned c = 'a'; c <= 'z'; ++c) {
+        pair(c, c - 0x20);
+    }
+    for (unsigned c = 0xE0; c < 0xFF; ++c) {
+        if (c != 0xF7) {
+            pair(c, c - 0x20);
         }
     }
-    return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 0x20) : c;
-}
-
-// The word in lower case, in capitals and in title case.
-std::array<std::string, 3> Cases(const std::string& word,
-                                 const std::array<unsigned char, 256>& lower,
-                                 const std::array<unsigned char, 256>& upper) {
-    std::array<std::string, 3> cases{word, word, word};
-    for (std::size_t i = 0; i < word.size(); ++i) {
-        const auto c = static_cast<unsigned char>(word[i]);
-        cases[0][i] = static_cast<char>(lower[c]);
-        cases[1][i] = static_cast<char>(upper[c]);
-        cases[2][i] = static_cast<char>(i == 0 ? upper[c] : lower[c]);
+    const std::string_view small =
+        "\x9A\x9C\x9D\x9E\x9F\xB3\xB9\xBA\xBE\xBF";  // š ś ť ž ź ł ą ş ľ ż
+    const std::string_view capital = "\x8A\x8C\x8D\x8E\x8F\xA3\xA5\xAA\xBC\xAF";
+    for (std::size_t i = 0; i < small.size(); ++i) {
+        pair(static_cast<unsigned char>(small[i]), static_cast<unsigned char>(capital[i]));
     }
     return cases;
 }
 
+// The word in lower case, in capitals and in title case.
+std::array<std::string, 3> Spellings(const std::string& word, const CaseTables& cases) {
+    std::array<std::string, 3> spellings{word, word, word};
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        const auto c = static_cast<unsigned char>(word[i]);
+        spellings[0][i] = static_cast<char>(cases.lower[c]);
+        spellings[1][i] = static_cast<char>(cases.upper[c]);
+        spellings[2][i] = static_cast<char>(i == 0 ? cases.upper[c] : cases.lower[c]);
+    }
+    return spellings;
+}
+
 // What can set two words apart for the guess: a run of ASCII letters only counts as letters
-// beside the characters around it, whichever letters and however many. Of 13 million spellings
+// beside the characters around it, whichever letters and however many. Of the 13 million
+// spellings
 // some 7,000 differ in this way, and checking one word of each keeps the test to seconds under
 // the sanitizers.
 std::string Shape(std::string_view cp1250) {
@@ -171,12 +162,7 @@ TEST(EncodingGuessTest, EveryPolishWordReadsInTheEncodingItWasSavedIn) {
     if (!list) {
         GTEST_SKIP() << kPolishWords << " is missing: install the Polish word list (wpolish)";
     }
-    std::array<unsigned char, 256> lower{};
-    std::array<unsigned char, 256> upper{};
-    for (unsigned c = 0; c < 256; ++c) {
-        lower[c] = LowerCp1250(static_cast<unsigned char>(c));
-        upper[c] = UpperCp1250(static_cast<unsigned char>(c));
-    }
+    const CaseTables cases = Cp1250Cases();
     std::unordered_set<std::string> shapes;
     std::vector<std::string> wrong;
     std::size_t words = 0;
@@ -195,7 +181,7 @@ TEST(EncodingGuessTest, EveryPolishWordReadsInTheEncodingItWasSavedIn) {
         if (!cp1250 || ascii) {
             continue;  // Windows-1250 cannot hold it, or it reads the same in both
         }
-        for (const std::string& word : Cases(*cp1250, lower, upper)) {
+        for (const std::string& word : Spellings(*cp1250, cases)) {
             if (!shapes.insert(Shape(word)).second) {
                 continue;
             }
