@@ -244,7 +244,7 @@ void InputReader::TakeGuess(GuessedEncoding guessed) {
 }
 
 // One quick pass over a regular file before the batch: how many rows it holds, for the
-// progress, and (unless told) whether it is UTF-8 as a whole, for the encoding.
+// progress, and (unless told) its encoding, guessed from the whole file.
 void InputReader::Prescan(char separator, bool findEncoding) {
     InputFile input(path_);
     EncodingGuess guess;
