@@ -30,12 +30,6 @@ bool IsAscii(std::string_view text) {
     return true;
 }
 
-bool IsUtf8(std::string_view text) {
-    Utf8Check check;
-    check.Feed(text);
-    return check.Valid(true);
-}
-
 // Every input under its folded control name and folded label.
 const std::unordered_map<std::string, const FormField*>& InputsByName() {
     static const auto names = [] {
@@ -128,7 +122,7 @@ std::optional<int> ListPosition(const FormField& field, std::string_view utf8) {
 
 // What is wrong with a UTF-8 cell that Windows-1250 refused at `offset`.
 std::string Cp1250Refusal(std::string_view utf8, std::size_t offset) {
-    if (!IsUtf8(utf8)) {
+    if (!IsValidUtf8(utf8)) {
         return "tekst nie jest poprawnym UTF-8 (zapisz plik jako UTF-8 albo Windows-1250)";
     }
     const auto lead = static_cast<unsigned char>(utf8[offset]);
@@ -180,7 +174,7 @@ CellValue CellToUtf8(std::string_view raw, bool utf8Input) {
     if (!utf8Input) {
         return {Cp1250ToUtf8(raw), {}};
     }
-    if (!IsUtf8(raw)) {
+    if (!IsValidUtf8(raw)) {
         return {{}, "tekst nie jest poprawnym UTF-8 (zapisz plik jako UTF-8)"};
     }
     return {std::string(raw), {}};

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "batch/CsvRecords.h"
+#include "batch/EncodingGuess.h"
 #include "batch/InputText.h"
 #include "model/FileIo.h"
 
@@ -93,6 +94,38 @@ std::string PlaceOfRow(std::string_view path, std::size_t row, std::string_view 
     return where + " ";
 }
 
+// Read as Windows-1250, every Polish letter of such a file would turn into two wrong ones.
+std::string BrokenUtf8Refusal(std::string_view path, char separator,
+                              const std::function<bool(std::string&)>& readMore) {
+    std::string found;
+    std::vector<std::string> header;
+    std::size_t record = 0;
+    CsvRecords records(separator, [&](std::span<const std::string> cells) {
+        if (++record == 1) {
+            header.assign(cells.begin(), cells.end());
+        }
+        for (std::size_t i = 0; i < cells.size() && found.empty(); ++i) {
+            if (const auto at = FirstBrokenUtf8(cells[i])) {
+                const std::string_view name = i < header.size() ? Trim(header[i]) : "";
+                const bool named = !name.empty() && !FirstBrokenUtf8(name);
+                found =
+                    PlaceOfRow(path, record, named ? name : "kolumna " + std::to_string(i + 1)) +
+                    BrokenUtf8Message(cells[i], *at);
+            }
+        }
+        if (!found.empty()) {
+            records.Stop();
+        }
+    });
+    std::string chunk;
+    while (found.empty() && readMore(chunk)) {
+        records.Feed(chunk);
+        chunk.clear();
+    }
+    records.Finish();
+    return found.empty() ? std::string(path) + ": " + BrokenUtf8Message({}, 0) : found;
+}
+
 InputFile::InputFile(const std::string& path)
     : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)), error_(fd_.IsOpen() ? 0 : errno) {}
 
@@ -160,7 +193,7 @@ std::optional<std::string> InputReader::ReadText(std::string start) {
         start.erase(0, kUtf8Bom.size());
     }
     const char separator = DetectSeparator(start);
-    utf8_ = DecideUtf8(start, bom);
+    DecideEncoding(start, bom);
     if (input_->IsRegular()) {
         const bool findEncoding = !jsonLines_ && !bom && encoding_ == InputEncoding::Automatic;
         Prescan(separator, findEncoding);
@@ -193,28 +226,28 @@ bool InputReader::GiveRecord(std::span<const std::string> cells) {
     return !sink_.Stopped();
 }
 
-bool InputReader::DecideUtf8(std::string_view start, bool bom) {
-    if (jsonLines_ || encoding_ == InputEncoding::Utf8) {
-        return true;
+// Takes the encoding as told, or guesses it from a pipe's first chunk, as a pipe is read once.
+// A regular file is looked at whole by Prescan.
+void InputReader::DecideEncoding(std::string_view start, bool bom) {
+    utf8_ = jsonLines_ || encoding_ != InputEncoding::Cp1250;
+    if (jsonLines_ || encoding_ != InputEncoding::Automatic || bom || input_->IsRegular()) {
+        return;
     }
-    if (encoding_ == InputEncoding::Cp1250) {
-        return false;
-    }
-    if (bom || input_->IsRegular()) {
-        return true;  // a regular file is looked at whole by Prescan
-    }
-    // A pipe is read once: its first chunk decides.
-    Utf8Check check;
-    check.Feed(start);
-    brokenUtf8_ = !check.Valid(false) && check.SawMultiByte();
-    return check.Valid(false);
+    EncodingGuess guess;
+    guess.Feed(start);
+    TakeGuess(guess.Verdict(false));
+}
+
+void InputReader::TakeGuess(GuessedEncoding guessed) {
+    utf8_ = guessed == GuessedEncoding::Utf8;
+    brokenUtf8_ = guessed == GuessedEncoding::BrokenUtf8;
 }
 
 // One quick pass over a regular file before the batch: how many rows it holds, for the
-// progress, and (unless told) whether it is UTF-8 as a whole, for the encoding.
+// progress, and (unless told) its encoding, guessed from the whole file.
 void InputReader::Prescan(char separator, bool findEncoding) {
     InputFile input(path_);
-    Utf8Check check;
+    EncodingGuess guess;
     std::size_t rows = 0;
     std::optional<CsvRecords> records;
     LineCount lines;
@@ -236,7 +269,7 @@ void InputReader::Prescan(char separator, bool findEncoding) {
             break;
         }
         if (findEncoding) {
-            check.Feed(chunk);
+            guess.Feed(chunk);
         }
         if (records) {
             records->Feed(chunk);
@@ -254,49 +287,25 @@ void InputReader::Prescan(char separator, bool findEncoding) {
     }
     rowsTotal_ = rows;
     if (findEncoding) {
-        utf8_ = check.Valid(true);
-        brokenUtf8_ = !utf8_ && check.SawMultiByte();
+        TakeGuess(guess.Verdict(true));
     }
 }
 
-// Where the first broken byte of a UTF-8 file lies, as a message that refuses the file: read
-// as Windows-1250 every Polish letter in it would turn into two wrong ones.
 std::string InputReader::LocateBrokenUtf8(char separator, std::string_view start,
                                           bool wholeFile) const {
-    std::string found;
-    std::vector<std::string> header;
-    std::size_t record = 0;
-    CsvRecords records(separator, [&](std::span<const std::string> cells) {
-        if (++record == 1) {
-            header.assign(cells.begin(), cells.end());
-        }
-        for (std::size_t i = 0; i < cells.size() && found.empty(); ++i) {
-            if (const auto at = FirstBrokenUtf8(cells[i])) {
-                const std::string_view name = i < header.size() ? Trim(header[i]) : "";
-                const bool named = !name.empty() && !FirstBrokenUtf8(name);
-                found =
-                    PlaceOfRow(path_, record, named ? name : "kolumna " + std::to_string(i + 1)) +
-                    BrokenUtf8Message(cells[i], *at);
-            }
-        }
-        if (!found.empty()) {
-            records.Stop();
-        }
-    });
-    if (wholeFile) {
-        InputFile input(path_);
-        std::string chunk;
-        const auto cancelled = [this] { return cancel_ && cancel_->load(); };
-        while (found.empty() && !cancelled() && input.ReadMore(chunk, kChunkBytes) &&
-               !chunk.empty()) {
-            records.Feed(chunk);
-            chunk.clear();
-        }
-    } else {
-        records.Feed(start);
+    if (!wholeFile) {
+        bool given = false;
+        return BrokenUtf8Refusal(path_, separator, [&](std::string& chunk) {
+            chunk.append(given ? std::string_view() : start);
+            given = true;
+            return !chunk.empty();
+        });
     }
-    records.Finish();
-    return found.empty() ? path_ + ": " + BrokenUtf8Message({}, 0) : found;
+    InputFile input(path_);
+    return BrokenUtf8Refusal(path_, separator, [&](std::string& chunk) {
+        const bool cancelled = cancel_ != nullptr && cancel_->load();
+        return !cancelled && input.ReadMore(chunk, kChunkBytes) && !chunk.empty();
+    });
 }
 
 std::optional<std::string> InputReader::Stream(

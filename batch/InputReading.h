@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "batch/Batch.h"
+#include "batch/EncodingGuess.h"
 #include "batch/SheetRecords.h"
 #include "model/FileDescriptor.h"
 
@@ -19,6 +20,11 @@ namespace licytek::batch {
 
 // "FILE:ROW: " or "FILE:ROW:COLUMN: ", the start of a message about a row.
 std::string PlaceOfRow(std::string_view path, std::size_t row, std::string_view column);
+
+// The message that refuses a CSV guessed to be UTF-8 but for a few bytes: it names the row and
+// column of the first of them. `readMore` appends the next chunk and is false at the end.
+std::string BrokenUtf8Refusal(std::string_view path, char separator,
+                              const std::function<bool(std::string&)>& readMore);
 
 // What the batch does with what is read. Records and lines are numbered from 1, as a
 // spreadsheet numbers its rows (the header is 1) or an editor its lines.
@@ -82,7 +88,8 @@ class InputReader {
     bool Unreadable() const { return unreadable_; }
 
   private:
-    bool DecideUtf8(std::string_view start, bool bom);
+    void DecideEncoding(std::string_view start, bool bom);
+    void TakeGuess(GuessedEncoding guessed);
     void Prescan(char separator, bool findEncoding);
     std::string LocateBrokenUtf8(char separator, std::string_view start, bool wholeFile) const;
     // Feeds `start` and then the rest of the input to `consume` until the end or a stop.
@@ -105,7 +112,7 @@ class InputReader {
     std::string start_;  // the first bytes, read by Open
     InputKind kind_ = InputKind::Text;
     bool utf8_ = true;
-    bool brokenUtf8_ = false;  // UTF-8 text with a broken byte, when the encoding was guessed
+    bool brokenUtf8_ = false;  // UTF-8 text with a few broken bytes, when the encoding was guessed
     std::optional<std::size_t> rowsTotal_;
     bool unreadable_ = false;
     std::size_t records_ = 0;  // the records or lines read so far

@@ -6,41 +6,6 @@
 
 namespace licytek::batch {
 
-void Utf8Check::Feed(std::string_view bytes) {
-    if (!valid_ && sawMultiByte_) {
-        return;  // the answer is known
-    }
-    std::string joined;
-    if (!cut_.empty()) {
-        joined = std::move(cut_) + std::string(bytes);
-        cut_.clear();
-        bytes = joined;
-    }
-    char32_t codePoint = 0;
-    for (std::size_t at = 0; at < bytes.size();) {
-        if (static_cast<unsigned char>(bytes[at]) < 0x80) {
-            ++at;
-            continue;
-        }
-        const std::size_t length = ReadUtf8(bytes.substr(at), codePoint);
-        if (length > 0) {
-            sawMultiByte_ = true;
-            at += length;
-            continue;
-        }
-        // Too few bytes left for the character the lead byte starts: the next chunk may hold
-        // the rest, and the check goes on there.
-        const std::size_t needed = Utf8LengthOfLead(static_cast<unsigned char>(bytes[at]));
-        if (needed > bytes.size() - at) {
-            cut_ = std::string(bytes.substr(at));
-            return;
-        }
-        // Past a broken byte the check still looks for well-formed characters.
-        valid_ = false;
-        ++at;
-    }
-}
-
 std::optional<std::size_t> FirstBrokenUtf8(std::string_view text) {
     char32_t codePoint = 0;
     for (std::size_t at = 0; at < text.size();) {

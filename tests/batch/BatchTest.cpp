@@ -10,6 +10,7 @@
 
 #include "batch/Batch.h"
 #include "batch/Columns.h"
+#include "batch/EncodingGuess.h"
 #include "batch/InputText.h"
 #include "generator/Document.h"
 #include "model/FormFields.h"
@@ -397,6 +398,20 @@ TEST_F(BatchTest, AUtf8FileWithABrokenByteIsRefusedAtThatByte) {
     EXPECT_EQ(rows.failed, 1U);
 }
 
+// Excel on a Polish Windows saves CSV in Windows-1250, where pairs of Polish capitals are
+// well-formed UTF-8 by chance ("ÓŁ" is D3 A3): such a file is read as Windows-1250.
+TEST_F(BatchTest, PolishCapitalsInWindows1250AreNotTakenForUtf8) {
+    const auto summary =
+        Run("a.csv", *Utf8ToCp1250("plik;Nagłówek aukcji;Opis przedmiotu\r\n"
+                                   "polka;PÓŁKA RÓŻOWA, solidna;Półka z drewna.\r\n"));
+    EXPECT_FALSE(summary.fatal) << *summary.fatal;
+    EXPECT_EQ(summary.written, 1U);
+    AuctionForm form;
+    form.auctionHeader = "P\xD3\xA3KA R\xD3\xAFOWA, solidna";
+    form.itemDescription = "P\xF3\xB3ka z drewna.";
+    EXPECT_EQ(Out("polka.html"), PageOf(form));
+}
+
 double ThreadSeconds() {
     timespec now{};
     ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
@@ -640,29 +655,26 @@ TEST_F(BatchTest, TheShippedExampleGoesThroughAndRowsAreToldInOrder) {
 
 TEST(BatchInputTest, ChecksUtf8AcrossChunksAndFindsTheSeparator) {
     const std::string text = "zażółć \xF0\x9F\x98\x80";
-    Utf8Check split;
+    EncodingGuess split;
     for (const char c : text) {
         split.Feed(std::string_view(&c, 1));
-        EXPECT_TRUE(split.Valid(false));
+        EXPECT_EQ(split.Verdict(false), GuessedEncoding::Utf8);
     }
-    EXPECT_TRUE(split.Valid(true));
-    Utf8Check cut;
-    cut.Feed("a\xC5");
-    EXPECT_TRUE(cut.Valid(false));
-    EXPECT_FALSE(cut.Valid(true));
+    EXPECT_EQ(split.Verdict(true), GuessedEncoding::Utf8);
+    EncodingGuess cut;
+    cut.Feed("zażółć \xC5");
+    EXPECT_EQ(cut.Verdict(false), GuessedEncoding::Utf8);
+    EXPECT_EQ(cut.Verdict(true), GuessedEncoding::BrokenUtf8);
     for (const std::string_view bad : {"\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xB9"}) {
-        Utf8Check check;
-        check.Feed(bad);
-        EXPECT_FALSE(check.Valid(true));
+        EXPECT_EQ(GuessEncoding("zażółć " + std::string(bad)), GuessedEncoding::BrokenUtf8);
     }
-    // Past a broken byte the check still sees well-formed letters, even in the next chunk.
-    Utf8Check mixed;
+    // Past a broken byte the guess still sees well-formed letters, even in the next chunk.
+    EncodingGuess mixed;
     mixed.Feed("a\xC3x");
-    EXPECT_FALSE(mixed.SawMultiByte());
     mixed.Feed(" \xC5");
+    EXPECT_EQ(mixed.Verdict(false), GuessedEncoding::Cp1250);
     mixed.Feed("\xBC");
-    EXPECT_TRUE(mixed.SawMultiByte());
-    EXPECT_FALSE(mixed.Valid(true));
+    EXPECT_EQ(mixed.Verdict(true), GuessedEncoding::BrokenUtf8);
     EXPECT_EQ(DetectSeparator("a;b;c\nx,y,z,w,v"), ';');
     EXPECT_EQ(DetectSeparator("\"a;b\",c,d"), ',');
     EXPECT_EQ(DetectSeparator("a\tb"), '\t');
