@@ -4,15 +4,30 @@
 #include <nlohmann/json.hpp>
 
 #include "model/PolishNumbers.h"
+#include "publish/Wording.h"
 
 namespace licytek::publish {
 namespace {
 
 using nlohmann::json;
 
+// No answer of Allegro's nests this deep; a deeper one is refused whole rather than read.
+constexpr int kMaxJsonDepth = 64;
+
 std::optional<json> ParseJson(std::string_view body) {
-    json value = json::parse(body, nullptr, false);
-    if (value.is_discarded()) {
+    bool tooDeep = false;
+    const json::parser_callback_t bounded = [&tooDeep](int depth, json::parse_event_t event,
+                                                       json&) {
+        const bool opens =
+            event == json::parse_event_t::object_start || event == json::parse_event_t::array_start;
+        if (opens && depth > kMaxJsonDepth) {
+            tooDeep = true;
+            return false;
+        }
+        return true;
+    };
+    json value = json::parse(body, bounded, false);
+    if (value.is_discarded() || tooDeep) {
         return std::nullopt;
     }
     return value;
@@ -120,42 +135,39 @@ std::vector<std::string> ErrorTexts(const json& errors) {
     return texts;
 }
 
-// The errors of a 4xx answer, "place: userMessage", joined.
-std::string ErrorList(std::string_view body) {
-    const auto value = ParseJson(body);
-    if (!value || !value->is_object() || !value->contains("errors")) {
-        return {};
+// Allegro's texts are shown to the seller: a few lines each, not megabytes.
+constexpr std::size_t kMaxErrors = 20;
+constexpr std::size_t kMaxErrorText = 1000;
+
+std::string Bounded(std::string text) {
+    if (text.size() <= kMaxErrorText) {
+        return text;
     }
-    std::string list;
-    for (const std::string& text : ErrorTexts((*value)["errors"])) {
-        if (!list.empty()) {
-            list += "; ";
-        }
-        list += text;
+    std::size_t end = kMaxErrorText;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
+        --end;  // not inside a UTF-8 character
     }
-    return list;
+    text.resize(end);
+    return text + "…";
 }
 
-std::string OfferNamed(std::string_view offerId) {
-    return offerId.empty() ? "oferty" : "oferty " + std::string(offerId);
-}
-
-std::string WhatFailed(Purpose purpose, std::string_view offerId) {
-    switch (purpose) {
-        case Purpose::SignIn:
-            return "Logowanie do Allegro";
-        case Purpose::Account:
-            return "Odczyt konta Allegro";
-        case Purpose::Offers:
-            return "Odczyt listy ofert";
-        case Purpose::ReadOffer:
-            return "Odczyt " + OfferNamed(offerId);
-        case Purpose::Picture:
-            return "Wysłanie zdjęcia do " + OfferNamed(offerId);
-        case Purpose::Update:
+std::vector<std::pair<std::string, std::string>> Metadata(const json& error) {
+    std::vector<std::pair<std::string, std::string>> metadata;
+    const auto found = error.find("metadata");
+    if (found == error.end() || !found->is_object()) {
+        return metadata;
+    }
+    for (const auto& [key, value] : found->items()) {
+        if (metadata.size() == kMaxErrors) {
             break;
+        }
+        if (value.is_string()) {
+            metadata.emplace_back(Bounded(key), Bounded(value.get<std::string>()));
+        } else if (value.is_number() || value.is_boolean()) {
+            metadata.emplace_back(Bounded(key), value.dump());
+        }
     }
-    return "Zmiana " + OfferNamed(offerId);
+    return metadata;
 }
 
 }  // namespace
@@ -344,83 +356,76 @@ bool SameDescription(std::string_view sentDescriptionJson, std::string_view offe
     return sent && offer && *sent == *offer;
 }
 
+std::vector<AllegroError> ParseAllegroErrors(std::string_view body) {
+    std::vector<AllegroError> errors;
+    const auto value = ParseJson(body);
+    if (!value || !value->is_object()) {
+        return errors;
+    }
+    const auto list = value->find("errors");
+    if (list == value->end() || !list->is_array()) {
+        return errors;
+    }
+    for (const json& entry : *list) {
+        if (errors.size() == kMaxErrors) {
+            break;
+        }
+        if (!entry.is_object()) {
+            continue;
+        }
+        errors.push_back(
+            {Bounded(StringField(entry, "code")), Bounded(StringField(entry, "message")),
+             Bounded(StringField(entry, "userMessage")), Bounded(StringField(entry, "path")),
+             Bounded(StringField(entry, "details")), Metadata(entry)});
+    }
+    return errors;
+}
+
+std::optional<std::string> ParsePictureLocation(std::string_view body) {
+    const auto value = ParseJson(body);
+    std::string location = value ? StringField(*value, "location") : std::string();
+    if (!location.starts_with("https://") ||
+        location.find_first_of(" \t\r\n\"<>") != std::string::npos) {
+        return std::nullopt;
+    }
+    return location;
+}
+
+std::string PlaceInOffer(std::string_view path) {
+    return PlaceOf(path);
+}
+
 Failure DescribeAnswer(Purpose purpose, std::string_view offerId, long status,
                        std::string_view body, std::string_view traceId) {
-    Failure failure{Outcome::Refused, {}, std::string(traceId)};
-    const std::string what = WhatFailed(purpose, offerId);
-    const std::string errors = ErrorList(body);
-    const std::string because = errors.empty() ? "" : " Allegro: " + errors;
-    switch (status) {
-        case 400:
-            failure.message = what + ": Allegro odrzuciło zapytanie." + because;
-            break;
-        case 401:
-            if (purpose == Purpose::SignIn) {  // the Basic header itself was refused
-                failure.outcome = Outcome::BadUse;
-                failure.message =
-                    "Allegro nie przyjęło klucza aplikacji tej kompilacji programu "
-                    "(Client ID i Client Secret).";
-                break;
-            }
-            failure.outcome = Outcome::SignedOut;
-            failure.message =
-                "Sesja Allegro wygasła albo została cofnięta. " + std::string(kSignInAgain);
-            break;
-        case 403:
-            failure.message = what +
-                              ": Allegro odmówiło dostępu. Przez API oferty mogą "
-                              "zmieniać tylko konta firmowe (od lipca 2022 r.) i tylko "
-                              "swoje własne oferty." +
-                              because;
-            break;
-        case 404:
-            failure.message = purpose == Purpose::Account || purpose == Purpose::Offers
-                                  ? what + ": Allegro nie zna tego adresu."
-                                  : "Oferta " + std::string(offerId) +
-                                        " nie istnieje: została usunięta albo przeniesiona do "
-                                        "archiwum.";
-            break;
-        case 409:
-            failure.message = what +
-                              ": Allegro wciąż przetwarza poprzednią zmianę tej oferty. "
-                              "Spróbuj ponownie za kilka minut.";
-            break;
-        case 413:
-            failure.message = what + ": zdjęcie jest za duże dla Allegro." + because;
-            break;
-        case 415:
-            failure.message = what +
-                              ": Allegro nie przyjmuje tego rodzaju pliku jako zdjęcia "
-                              "(tylko JPEG, PNG i WebP)." +
-                              because;
-            break;
-        case 422:
-            failure.message = what + ": Allegro nie przyjęło danych." + because;
-            break;
-        case 429:
-            failure.message = what +
-                              ": Allegro chwilowo ogranicza liczbę zapytań. Spróbuj "
-                              "ponownie później.";
-            break;
-        default:
-            if (status >= 500) {
-                failure.outcome = Outcome::Network;
-                failure.message = what + ": serwer Allegro nie działa poprawnie (kod " +
-                                  std::to_string(status) + "). Spróbuj ponownie później.";
-            } else {
-                failure.message = what + ": Allegro odpowiedziało kodem " + std::to_string(status) +
-                                  "." + because;
-            }
-            break;
+    Failure failure;
+    failure.traceId = traceId;
+    failure.purpose = purpose;
+    failure.offerId = offerId;
+    failure.status = status;
+    failure.errors = ParseAllegroErrors(body);
+    failure.kind = FailureKind::Refused;
+    if (status == 401 && purpose == Purpose::SignIn) {  // the Basic header itself was refused
+        failure.kind = FailureKind::AppKeysRefused;
+        failure.outcome = Outcome::BadUse;
+    } else if (status == 401) {
+        failure.kind = FailureKind::SessionEnded;
+        failure.outcome = Outcome::SignedOut;
+    } else if (status >= 500) {
+        failure.kind = FailureKind::ServerError;
+        failure.outcome = Outcome::Network;
     }
+    failure.message = FailureSentence(failure, kCommandLineFront);
     return failure;
 }
 
 Failure DescribeNoAnswer(Purpose purpose, std::string_view detail) {
-    return Failure{
-        Outcome::Network,
-        WhatFailed(purpose, "") + ": brak połączenia z Allegro (" + std::string(detail) + ").",
-        {}};
+    Failure failure;
+    failure.outcome = Outcome::Network;
+    failure.kind = FailureKind::NoAnswer;
+    failure.purpose = purpose;
+    failure.detail = detail;
+    failure.message = FailureSentence(failure, kCommandLineFront);
+    return failure;
 }
 
 std::string FullMessage(const Failure& failure) {

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -122,6 +123,9 @@ struct UpdateBody {
 // is the current one followed by the new pictures it does not hold yet.
 std::variant<UpdateBody, std::string> BuildUpdateBody(const UpdateRequest& request);
 
+// The address of a picture in the answer of POST /sale/images; only an https:// address.
+std::optional<std::string> ParsePictureLocation(std::string_view body);
+
 // Whether the offer read back carries the description that was sent.
 bool SameDescription(std::string_view sentDescriptionJson, std::string_view offerDescriptionJson);
 
@@ -136,22 +140,85 @@ enum class Outcome {
     Network = 4,    // no answer after the retries
 };
 
+// What the request was for, so that the message can say it.
+enum class Purpose { SignIn, Account, Offers, ReadOffer, Picture, Update };
+
+// One error of Allegro's answer, as Allegro gave it (server text: show it escaped).
+struct AllegroError {
+    std::string code;
+    std::string message;      // English, for developers
+    std::string userMessage;  // Polish, for the seller; may be empty
+    std::string path;         // "description.sections[2].items[0].content", or empty
+    std::string details;
+    std::vector<std::pair<std::string, std::string>> metadata;
+};
+
+// The `errors` of an answer's body; nothing when there are none or the body is no JSON.
+// Read defensively: wrong types are absent, depth and count are bounded.
+std::vector<AllegroError> ParseAllegroErrors(std::string_view body);
+
+// "description.sections[2].items[0].content" as "sekcja 3, element 1", "images[0]" as
+// "galeria zdjęć, zdjęcie 1", "name" as "tytuł"; any other path as it is.
+std::string PlaceInOffer(std::string_view path);
+
+// What kind of failure it is; each front end words it for itself from this and the fields.
+enum class FailureKind {
+    Other,             // said by `message` alone
+    NotSignedIn,       // no tokens for this environment
+    SessionEnded,      // the tokens expired or were revoked
+    AppKeysRefused,    // Allegro refused the program's own keys
+    Refused,           // Allegro answered with a refusal: `status`, `errors`
+    ServerError,       // Allegro answered 5xx, also after the retries
+    NoAnswer,          // no answer, also after the retries: `detail`
+    TooLarge,          // Allegro's answer was over the size cap
+    UntrustedAddress,  // Allegro pointed at an address that gets no credentials
+    BadAnswer,         // an answer the program cannot read: `detail`
+    BadInput,          // refused here before it was sent: `detail` says why
+    NotSaved,          // the picture memory could not be saved: `detail`
+    Unconfirmed,       // the change was accepted, and Allegro had not confirmed it in time
+    UnknownIfArrived,  // the change went out unanswered, and the offer could not be read
+    Cancelled,         // the seller stopped it
+};
+
+// Where the update of the offer's description stands at Allegro.
+enum class UpdateSent {
+    No,         // not sent, or refused: the offer is as it was
+    Sent,       // accepted, not confirmed yet
+    Confirmed,  // applied, as Allegro or the offer read back says
+    Unknown,    // the body went out and no answer came
+};
+
+// What already reached Allegro when the work ended.
+struct Reached {
+    std::size_t picturesUploaded = 0;
+    UpdateSent update = UpdateSent::No;
+};
+
 struct Failure {
     Outcome outcome = Outcome::Refused;
     std::string message;     // Polish, one or more sentences, never a token
     std::string traceId;     // the answer's Trace-Id, for Allegro's support
     bool cancelled = false;  // the seller stopped it
+    // The same as data, for the front ends to word (see FailureText.h).
+    FailureKind kind = FailureKind::Other;
+    Purpose purpose = Purpose::Update;
+    // (Each with an initializer, so that the older three-field initializations stay valid.)
+    std::string offerId{};
+    long status = 0;                      // Allegro's status, when it answered
+    std::vector<AllegroError> errors{};   // Allegro's own errors
+    std::string detail{};                 // the transport's words, or why input was refused
+    std::string picture{};                // the picture concerned, as the description names it
+    Reached reached{};                    // what already reached Allegro
+    std::optional<Seconds> retryAfter{};  // a 409 or 429 not waited out: try after this
 };
 
 inline constexpr std::string_view kSignInAgain = "Zaloguj się: licytek-cli allegro login";
 
-// What the request was for, so that the message can say it.
-enum class Purpose { SignIn, Account, Offers, ReadOffer, Picture, Update };
-
-// The seller's message for an answer that is not a success.
+// The failure for an answer that is not a success: its kind, Allegro's errors as data, and
+// `message` worded for the command line.
 Failure DescribeAnswer(Purpose purpose, std::string_view offerId, long status,
                        std::string_view body, std::string_view traceId);
-// The same for no answer at all.
+// The same for no answer at all (`detail`: the transport's words).
 Failure DescribeNoAnswer(Purpose purpose, std::string_view detail);
 
 // The message with its Trace-Id, as the seller reads it.
