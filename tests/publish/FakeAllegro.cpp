@@ -63,8 +63,9 @@ FakeAllegro::FakeAllegro() : server_(std::make_unique<Server>()) {
     http.set_keep_alive_max_count(100000);
     http.set_tcp_nodelay(true);  // as a real server answers: no 40 ms Nagle stall
     http.set_keep_alive_timeout(30);
-    // A kept-alive connection holds a worker: enough of them for every connection a pool opens.
-    http.new_task_queue = [] { return new httplib::ThreadPool(32); };
+    // A kept-alive connection holds a worker: enough of them for the largest pool (16) and the
+    // connections it replaces.
+    http.new_task_queue = [] { return new httplib::ThreadPool(20); };
     const auto handler = [this](const httplib::Request& request, httplib::Response& response) {
         FakeAnswer answer{
             404, R"({"errors":[{"code":"NOT_FOUND","message":"not scripted"}]})", {}, false};

@@ -16,9 +16,9 @@ using namespace std::chrono_literals;
 using namespace publish;
 using Steady = std::chrono::steady_clock;
 
-// Waits out `count` completions, by tag, or fails after five seconds.
-std::map<HttpPool::Tag, HttpResult> Collect(HttpPool& pool, std::size_t count) {
-    std::map<HttpPool::Tag, HttpResult> results;
+// Waits out `count` completions in all, by tag, or fails after five seconds.
+std::map<HttpPool::Tag, HttpResult> Collect(HttpPool& pool, std::size_t count,
+                                            std::map<HttpPool::Tag, HttpResult> results = {}) {
     const auto end = Steady::now() + 5s;
     while (results.size() < count && Steady::now() < end) {
         for (auto& completion : pool.Wait(100ms)) {
@@ -59,16 +59,13 @@ class HttpPoolTest : public ::testing::Test {
 TEST_F(HttpPoolTest, CarriesRequestsAtOnceOverConnectionsKeptAlive) {
     fake.Script("GET", "/slow", FakeAnswer{200, "{}", {}, false, 150});
     HttpPool pool({fake.Base()}, 4, 10);
-    const auto started = Steady::now();
     for (HttpPool::Tag tag = 0; tag < 16; ++tag) {
         pool.Submit(Get("/slow"), tag);
     }
     for (const auto& [tag, result] : Collect(pool, 16)) {
         EXPECT_EQ(StatusOf(result), 200) << tag;
     }
-    // Four rounds of four at once, not sixteen one after another.
     EXPECT_EQ(fake.MostAtOnce(), 4);
-    EXPECT_LT(Steady::now() - started, 1500ms);
     EXPECT_LE(fake.Connections(), 4u);
     EXPECT_EQ(pool.ConnectionsOpened(), static_cast<long>(fake.Connections()));
 }
@@ -92,22 +89,25 @@ TEST_F(HttpPoolTest, KeepsTheClientsRulesForWhereAndHowOften) {
 
 TEST_F(HttpPoolTest, StopsAReadAtOnceButLetsAPatchWhoseBodyWentOutFinish) {
     fake.Script("GET", "/slow", FakeAnswer{200, "{}", {}, false, 5000});
-    fake.Script("PATCH", "/offer", FakeAnswer{200, "{}", {}, false, 300});
+    fake.Script("PATCH", "/offer", FakeAnswer{200, "{}", {}, false, 500});
     HttpPool pool({fake.Base()}, 4, 10);
     const auto started = Steady::now();
     pool.Submit(Get("/slow"), 1);
     pool.Submit(Patch("/offer"), 2);
     pool.Submit(Get("/slow"), 3, {.timeout = 200ms});
+    std::map<HttpPool::Tag, HttpResult> early;  // the one that times out may end meanwhile
     while (fake.Requests().size() < 3 && Steady::now() - started < 2s) {
-        pool.Wait(10ms);
+        for (auto& completion : pool.Wait(10ms)) {
+            early.emplace(completion.tag, std::move(completion.result));
+        }
     }
     EXPECT_EQ(pool.Cancel(1), HttpPool::CancelOutcome::Cancelled);
     EXPECT_EQ(pool.Cancel(2), HttpPool::CancelOutcome::Finishing);
-    auto results = Collect(pool, 3);
+    auto results = Collect(pool, 3, std::move(early));
     EXPECT_EQ(FailureOf(results[1]), TransportError::Cancelled);
     EXPECT_EQ(StatusOf(results[2]), 200);
     EXPECT_EQ(FailureOf(results[3]), TransportError::Network);  // its own time ran out
-    EXPECT_LT(Steady::now() - started, 1s);
+    EXPECT_LT(Steady::now() - started, 2s);                     // not the read's five
 
     // Another thread (a Stop button) ends a wait at once.
     std::thread stop([&pool] {
