@@ -283,6 +283,7 @@ struct AllegroSession::Impl {
                                {}};
             case TransportError::Network:
             case TransportError::NotRepeated:
+            case TransportError::Cancelled:
                 break;
         }
         return DescribeNoAnswer(purpose, failure.detail);

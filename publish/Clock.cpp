@@ -14,6 +14,11 @@ class RealClock final : public Clock {
                    std::chrono::system_clock::now().time_since_epoch())
             .count();
     }
+    Milliseconds Steady() override {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(
+                   std::chrono::steady_clock::now().time_since_epoch())
+            .count();
+    }
     bool Wait(Seconds seconds, const std::atomic<bool>* cancel) override {
         using namespace std::chrono;
         const auto end = steady_clock::now() + std::chrono::seconds(seconds);

@@ -1,4 +1,5 @@
-// The one place that talks to the network: HTTP(S) through one kept-alive libcurl handle.
+// The one place that talks to the network: HTTP(S) through one kept-alive libcurl handle
+// (HttpPool.h carries several requests at once under the same rules).
 // TLS is always verified, redirects are never followed, answers are capped, and an
 // Authorization header goes only to the origins the client was made for.
 #pragma once
@@ -38,6 +39,7 @@ enum class TransportError {
     UntrustedHost,  // the request was not sent: its credentials would leave the trusted hosts
     NotRepeated,    // the connection dropped after the body went out; libcurl was not allowed
                     // to send it again on its own
+    Cancelled,      // the caller stopped it before any of its body went out
 };
 
 struct TransportFailure {

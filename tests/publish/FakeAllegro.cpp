@@ -4,8 +4,10 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <chrono>
 #include <nlohmann/json.hpp>
+#include <set>
 
 namespace licytek::testing {
 namespace {
@@ -61,6 +63,9 @@ FakeAllegro::FakeAllegro() : server_(std::make_unique<Server>()) {
     http.set_keep_alive_max_count(100000);
     http.set_tcp_nodelay(true);  // as a real server answers: no 40 ms Nagle stall
     http.set_keep_alive_timeout(30);
+    // A kept-alive connection holds a worker: enough of them for the largest pool (16) and the
+    // connections it replaces.
+    http.new_task_queue = [] { return new httplib::ThreadPool(20); };
     const auto handler = [this](const httplib::Request& request, httplib::Response& response) {
         FakeAnswer answer{
             404, R"({"errors":[{"code":"NOT_FOUND","message":"not scripted"}]})", {}, false};
@@ -78,6 +83,7 @@ FakeAllegro::FakeAllegro() : server_(std::make_unique<Server>()) {
             for (const auto& [key, value] : request.params) {
                 recorded.params[key] = value;
             }
+            recorded.remotePort = request.remote_port;
             requests_.push_back(std::move(recorded));
             number = requests_.size();
             auto it = script_.find({request.method, request.path});
@@ -90,10 +96,13 @@ FakeAllegro::FakeAllegro() : server_(std::make_unique<Server>()) {
                     queue.lastServed = true;
                 }
             }
-            delay = delayMicroseconds_;
+            delay = delayMicroseconds_ + answer.delayMilliseconds * 1000;
+            mostAtOnce_ = std::max(mostAtOnce_, ++atOnce_);
         }
-        if (delay > 0) {
-            std::this_thread::sleep_for(std::chrono::microseconds(delay));
+        Delay(delay);
+        {
+            std::lock_guard lock(mutex_);
+            --atOnce_;
         }
         if (answer.drop) {
             DropConnection(request.local_port, request.remote_port);
@@ -114,6 +123,11 @@ FakeAllegro::FakeAllegro() : server_(std::make_unique<Server>()) {
 }
 
 FakeAllegro::~FakeAllegro() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    stopped_.notify_all();
     server_->http.stop();
     thread_.join();
 }
@@ -130,6 +144,27 @@ void FakeAllegro::Script(const std::string& method, const std::string& path, Fak
         queue.lastServed = false;
     }
     queue.answers.push_back(std::move(answer));
+}
+
+void FakeAllegro::Delay(int microseconds) {
+    if (microseconds > 0) {
+        std::unique_lock lock(mutex_);
+        stopped_.wait_for(lock, std::chrono::microseconds(microseconds),
+                          [this] { return stopping_; });
+    }
+}
+
+int FakeAllegro::MostAtOnce() const {
+    std::lock_guard lock(mutex_);
+    return mostAtOnce_;
+}
+
+std::size_t FakeAllegro::Connections() const {
+    std::set<int> ports;
+    for (const RecordedRequest& request : Requests()) {
+        ports.insert(request.remotePort);
+    }
+    return ports.size();
 }
 
 std::vector<RecordedRequest> FakeAllegro::Requests() const {

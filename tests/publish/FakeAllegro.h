@@ -3,6 +3,7 @@
 // the program sent and not only the outcome.
 #pragma once
 
+#include <condition_variable>
 #include <deque>
 #include <functional>
 #include <map>
@@ -19,7 +20,8 @@ struct FakeAnswer {
     int status = 200;
     std::string body;
     std::vector<std::pair<std::string, std::string>> headers;
-    bool drop = false;  // close the connection after reading the request, answering nothing
+    bool drop = false;          // close the connection after reading the request, answering nothing
+    int delayMilliseconds = 0;  // wait this long before answering (cut short when the fake stops)
 };
 
 struct RecordedRequest {
@@ -34,6 +36,7 @@ struct RecordedRequest {
     // A form body's or query's parameter, decoded.
     std::string Param(const std::string& name) const;
     std::map<std::string, std::string> params;
+    int remotePort = 0;  // tells the connections apart
 };
 
 class FakeAllegro {
@@ -57,8 +60,14 @@ class FakeAllegro {
     void StampWith(std::function<long long()> clock) { clock_ = std::move(clock); }
     // Waits this long before each answer (for the benchmark).
     void SetDelayMicroseconds(int microseconds) { delayMicroseconds_ = microseconds; }
+    // The most requests it was answering at one time.
+    int MostAtOnce() const;
+    // How many connections the requests so far came over.
+    std::size_t Connections() const;
 
   private:
+    void Delay(int microseconds);
+
     struct Server;
     std::unique_ptr<Server> server_;
     std::thread thread_;
@@ -72,6 +81,10 @@ class FakeAllegro {
     std::vector<RecordedRequest> requests_;
     std::function<long long()> clock_;
     int delayMicroseconds_ = 0;
+    int atOnce_ = 0;
+    int mostAtOnce_ = 0;
+    bool stopping_ = false;
+    std::condition_variable stopped_;
 };
 
 // Offer JSON as GET /sale/product-offers/{id} gives it.
