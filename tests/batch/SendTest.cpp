@@ -2,6 +2,7 @@
 // order, the put-off rows, a cancel), then through the fake Allegro over one session.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 
@@ -163,6 +164,58 @@ TEST(BatchSendTest, ACancelSendsNothingMoreAndNamesTheRowsNotSent) {
     ASSERT_FALSE(heard.errors.empty());
     EXPECT_NE(heard.errors.back().find("nie został"), std::string::npos) << heard.errors.back();
     EXPECT_NE(heard.errors.back().find("wiersze: 3"), std::string::npos) << heard.errors.back();
+}
+
+// Rows waiting for a writer and rows not yet read when the cancel came are named too: every
+// row that names an offer and was not sent, whichever way the batch reads it.
+TEST(BatchSendTest, ACancelNamesEveryRowNotSent) {
+    constexpr int kRows = 40;
+    constexpr int kWithoutOffer = 10;
+    std::vector<std::pair<std::string, std::string>> rows;
+    std::string lines;
+    for (int i = 0; i < kRows; ++i) {
+        const std::string offer = i == kWithoutOffer ? "" : std::to_string(100 + i);
+        rows.emplace_back("r" + std::to_string(i), offer);
+        lines += "{\"plik\": \"r" + std::to_string(i) + "\", \"oferta\": \"" + offer + "\"}\n";
+    }
+    for (const bool sheet : {true, false}) {
+        TempDir dir;
+        const std::string input = dir.File(sheet ? "o.csv" : "o.jsonl");
+        WriteBytes(input, sheet ? Sheet(rows) : lines);
+        std::atomic<bool> cancel{false};
+        ScriptedSender sender(dir.File("out"));
+        sender.cancel = &cancel;
+        sender.script["101"] = {{SendAnswer::Status::Failed, "Przerwano.", {}, true, {}}};
+        BatchOptions options;
+        options.outFolder = dir.File("out");
+        options.sender = &sender;
+        Heard heard;
+        BatchObserver observer = heard.Observer();
+        observer.cancel = &cancel;
+        const auto summary = RunBatch(input, {}, "", options, observer);
+        EXPECT_TRUE(summary.cancelled);
+        EXPECT_EQ(sender.calls, (std::vector<std::string>{"100", "101"}));
+
+        // A sheet's first row is its header; a JSON-lines file counts from its first line.
+        const std::size_t first = sheet ? 2 : 1;
+        std::vector<std::size_t> expected;
+        for (int i = 1; i < kRows; ++i) {
+            if (i != kWithoutOffer) {
+                expected.push_back(first + static_cast<std::size_t>(i));
+            }
+        }
+        std::vector<std::size_t> named = summary.notSent;
+        named.insert(named.end(), summary.notReached.begin(), summary.notReached.end());
+        std::sort(named.begin(), named.end());
+        EXPECT_EQ(named, expected) << input;
+        // One line names them all, runs of rows as ranges.
+        ASSERT_FALSE(heard.errors.empty());
+        const std::string& told = heard.errors.back();
+        EXPECT_TRUE(told.starts_with(input + ": 38 opisów nie zostało wysłanych")) << told;
+        EXPECT_NE(told.find(sheet ? "wiersze: 3–11, 13–41" : "wiersze: 2–10, 12–40"),
+                  std::string::npos)
+            << told;
+    }
 }
 
 // ---- Through the fake Allegro ----------------------------------------------------------
