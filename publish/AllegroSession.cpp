@@ -668,6 +668,18 @@ std::string WhatWasSent(std::size_t uploaded, bool patched) {
     return "nic nie zostało wysłane do Allegro.";
 }
 
+// The gallery holds only Allegro's addresses, so the picture memory is the one link from a
+// picture to its source: without it the next publish would add the same pictures to the
+// gallery again. So nothing is sent while the memory cannot be kept on the disk.
+Failure MemoryNotSaved(const std::string& error, bool uploaded) {
+    return Failure{Outcome::Refused,
+                   error +
+                       ". Bez tej pamięci następne wysłanie dodałoby te same zdjęcia do "
+                       "galerii jeszcze raz, więc zmiana opisu nie została wysłana." +
+                       (uploaded ? "" : " Nic nie zostało wysłane do Allegro."),
+                   {}};
+}
+
 // The failure's message, followed by what already reached Allegro.
 void Finish(PublishResult& result, const Failure& failure) {
     result.outcome = failure.outcome;
@@ -781,6 +793,11 @@ PublishResult AllegroSession::Publish(const std::string& offerId, const AuctionF
     const std::size_t toUpload = static_cast<std::size_t>(std::count_if(
         pictures.begin(), pictures.end(), [](const Picture& p) { return p.location.empty(); }));
     steps = 3 + toUpload;  // pictures remembered from before need no upload
+    // Nothing goes out while the memory cannot be written: see MemoryNotSaved.
+    if (auto error = toUpload > 0 ? impl.memory.Save() : std::nullopt) {
+        Finish(result, MemoryNotSaved(*error, false));
+        return result;
+    }
     for (Picture& picture : pictures) {
         if (!picture.location.empty()) {
             continue;
@@ -799,7 +816,8 @@ PublishResult AllegroSession::Publish(const std::string& offerId, const AuctionF
         ++result.picturesUploaded;
         impl.memory.Remember(memoryOffer, picture.key, picture.location);
         if (auto error = impl.memory.Save()) {
-            result.warnings.push_back(*error);
+            Finish(result, MemoryNotSaved(*error, true));
+            return result;
         }
     }
 
