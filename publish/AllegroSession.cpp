@@ -132,7 +132,11 @@ struct AllegroSession::Impl {
 
     std::optional<Failure> EnsureTokens() {
         if (!tokens) {
-            tokens = settings.tokens->Load(settings.endpoints.StoreName());
+            auto stored = Stored();
+            if (auto* failure = std::get_if<Failure>(&stored)) {
+                return std::move(*failure);
+            }
+            tokens = std::get<std::optional<Tokens>>(std::move(stored));
         }
         if (!tokens) {
             return NotSignedIn();
@@ -143,46 +147,93 @@ struct AllegroSession::Impl {
         return std::nullopt;
     }
 
+    // The pair the store holds now; a failure when it cannot be read or is not safe to use.
+    std::variant<std::optional<Tokens>, Failure> Stored() {
+        auto stored = settings.tokens->Read(settings.endpoints.StoreName());
+        if (auto* problem = std::get_if<std::string>(&stored)) {
+            return Failure{Outcome::Refused, *problem, {}};
+        }
+        return std::get<std::optional<Tokens>>(std::move(stored));
+    }
+
     // A new pair for the one whose access token `rejected` is, under a lock, so that another
-    // program that refreshed meanwhile hands over its pair instead of both spending one.
-    std::optional<Failure> Refresh(const std::string& rejected) {
+    // program that refreshed meanwhile hands over its pair instead of both spending one, and
+    // a logout meanwhile stays a logout: only the pair the store holds is refreshed, and the
+    // new one is kept only while the store still holds the old one.
+    // By value: the caller passes the very token that the look into the store replaces.
+    std::optional<Failure> Refresh(std::string rejected) {
         RefreshLock lock(settings.configFolder);
         const std::string environment = settings.endpoints.StoreName();
-        if (auto stored = settings.tokens->Load(environment)) {
-            if (stored->access != rejected && !NeedsRefresh(*stored, clock.Now())) {
-                tokens = std::move(stored);
-                return std::nullopt;
-            }
-            tokens = std::move(stored);
+        auto stored = Stored();
+        if (auto* failure = std::get_if<Failure>(&stored)) {
+            return std::move(*failure);
         }
+        tokens = std::get<std::optional<Tokens>>(std::move(stored));
         if (!tokens) {
-            return NotSignedIn();
+            return NotSignedIn();  // signed out meanwhile
+        }
+        if (tokens->access != rejected && !NeedsRefresh(*tokens, clock.Now())) {
+            return std::nullopt;  // another program refreshed meanwhile
         }
         const HttpResult result = SignInRequest("/auth/oauth/token", RefreshBody(tokens->refresh));
         if (const auto* failure = std::get_if<TransportFailure>(&result)) {
             return DescribeNoAnswer(Purpose::SignIn, failure->detail);
         }
         const auto& response = std::get<HttpResponse>(result);
+        const std::string traceId = response.Header("Trace-Id");
         if (response.status == 200) {
             if (auto fresh = ParseTokens(response.body, clock.Now())) {
-                tokens = std::move(fresh);
-                if (auto error = settings.tokens->Save(environment, *tokens)) {
-                    return Failure{Outcome::Refused, *error, {}};
-                }
-                return std::nullopt;
+                return KeepRefreshed(std::move(*fresh));
             }
         }
-        if (response.status == 400 || response.status == 401) {
-            // invalid_grant: the pair was revoked, ran out, or was spent elsewhere.
-            tokens.reset();
-            settings.tokens->Forget(environment);
-            return Failure{
-                Outcome::SignedOut,
-                "Sesja Allegro wygasła albo została cofnięta. " + std::string(kSignInAgain),
-                response.Header("Trace-Id")};
+        switch (JudgeRefreshRefusal(response.status, response.body)) {
+            case RefreshRefusal::SessionOver: {
+                tokens.reset();
+                std::string message =
+                    "Sesja Allegro wygasła albo została cofnięta. " + std::string(kSignInAgain);
+                if (auto error = settings.tokens->Forget(environment)) {
+                    message += " " + *error;
+                }
+                return Failure{Outcome::SignedOut, std::move(message), traceId};
+            }
+            case RefreshRefusal::KeysRefused: {
+                const std::string code = OAuthError(response.body);
+                return Failure{Outcome::BadUse,
+                               "Allegro nie przyjęło klucza aplikacji tej kompilacji programu "
+                               "(Client ID i Client Secret) przy odświeżaniu sesji" +
+                                   (code.empty() ? "" : " (" + code + ")") +
+                                   ". Dane logowania zostały zachowane.",
+                               traceId};
+            }
+            case RefreshRefusal::Other:
+                break;
         }
-        return DescribeAnswer(Purpose::SignIn, "", response.status, response.body,
-                              response.Header("Trace-Id"));
+        return DescribeAnswer(Purpose::SignIn, "", response.status, response.body, traceId);
+    }
+
+    // Keeps a refreshed pair, unless the store no longer holds the pair it replaces: a
+    // logout while the refresh was on its way (from the keyring's own window, say) stands,
+    // and a sign-in meanwhile gave the pair to use.
+    std::optional<Failure> KeepRefreshed(Tokens fresh) {
+        const std::string spent = tokens->refresh;
+        auto stored = Stored();
+        if (auto* failure = std::get_if<Failure>(&stored)) {
+            return std::move(*failure);
+        }
+        auto& now = std::get<std::optional<Tokens>>(stored);
+        if (!now) {
+            tokens.reset();
+            return NotSignedIn();
+        }
+        if (now->refresh != spent) {
+            tokens = std::move(now);
+            return std::nullopt;
+        }
+        tokens = std::move(fresh);
+        if (auto error = settings.tokens->Save(settings.endpoints.StoreName(), *tokens)) {
+            return Failure{Outcome::Refused, *error, {}};
+        }
+        return std::nullopt;
     }
 
     // An API request with the session's token: refreshed once on invalid_token, waits on 429,
@@ -492,6 +543,9 @@ std::variant<Account, Failure> AllegroSession::SignIn(
 
 std::optional<Failure> AllegroSession::SignOut() {
     impl_->tokens.reset();
+    // Under the refresh lock: a refresh running elsewhere either ends before the tokens go,
+    // or finds them gone and keeps nothing.
+    RefreshLock lock(impl_->settings.configFolder);
     if (auto error = impl_->settings.tokens->Forget(impl_->settings.endpoints.StoreName())) {
         return Failure{Outcome::Refused, *error, {}};
     }
@@ -615,6 +669,18 @@ std::string WhatWasSent(std::size_t uploaded, bool patched) {
     return "nic nie zostało wysłane do Allegro.";
 }
 
+// The gallery holds only Allegro's addresses, so the picture memory is the one link from a
+// picture to its source: without it the next publish would add the same pictures to the
+// gallery again. So nothing is sent while the memory cannot be kept on the disk.
+Failure MemoryNotSaved(const std::string& error, bool uploaded) {
+    return Failure{Outcome::Refused,
+                   error +
+                       ". Bez tej pamięci następne wysłanie dodałoby te same zdjęcia do "
+                       "galerii jeszcze raz, więc zmiana opisu nie została wysłana." +
+                       (uploaded ? "" : " Nic nie zostało wysłane do Allegro."),
+                   {}};
+}
+
 // The failure's message, followed by what already reached Allegro.
 void Finish(PublishResult& result, const Failure& failure) {
     result.outcome = failure.outcome;
@@ -728,6 +794,11 @@ PublishResult AllegroSession::Publish(const std::string& offerId, const AuctionF
     const std::size_t toUpload = static_cast<std::size_t>(std::count_if(
         pictures.begin(), pictures.end(), [](const Picture& p) { return p.location.empty(); }));
     steps = 3 + toUpload;  // pictures remembered from before need no upload
+    // Nothing goes out while the memory cannot be written: see MemoryNotSaved.
+    if (auto error = toUpload > 0 ? impl.memory.Save() : std::nullopt) {
+        Finish(result, MemoryNotSaved(*error, false));
+        return result;
+    }
     for (Picture& picture : pictures) {
         if (!picture.location.empty()) {
             continue;
@@ -746,7 +817,8 @@ PublishResult AllegroSession::Publish(const std::string& offerId, const AuctionF
         ++result.picturesUploaded;
         impl.memory.Remember(memoryOffer, picture.key, picture.location);
         if (auto error = impl.memory.Save()) {
-            result.warnings.push_back(*error);
+            Finish(result, MemoryNotSaved(*error, true));
+            return result;
         }
     }
 
