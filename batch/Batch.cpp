@@ -20,6 +20,7 @@
 #include "generator/Document.h"
 #include "model/FileIo.h"
 #include "model/PolishNumbers.h"
+#include "model/TerminalText.h"
 #include "model/Text.h"
 #include "structured/AllegroExport.h"
 
