@@ -92,6 +92,23 @@ int SeekBody(void* user, curl_off_t offset, int origin) {
     return CURL_SEEKFUNC_CANTSEEK;
 }
 
+// A cancel, as libcurl's progress callback sees it.
+struct Cancel {
+    const std::atomic<bool>* flag;
+    const Upload* upload;
+    bool cutAfterBody;
+};
+
+int CheckCancel(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    const auto* cancel = static_cast<const Cancel*>(user);
+    if (cancel->flag == nullptr || !cancel->flag->load()) {
+        return 0;
+    }
+    const bool bodyWentOut =
+        !cancel->upload->body.empty() && cancel->upload->offset == cancel->upload->body.size();
+    return bodyWentOut && !cancel->cutAfterBody ? 0 : 1;  // non-zero stops the transfer
+}
+
 struct Download {
     HttpResponse* response;
     std::size_t cap;
@@ -184,7 +201,7 @@ HttpClient::HttpClient(const std::vector<std::string>& trustedBases, long timeou
 
 HttpClient::~HttpClient() = default;
 
-HttpResult HttpClient::Send(const HttpRequest& request) {
+HttpResult HttpClient::Send(const HttpRequest& request, const std::atomic<bool>* cancel) {
     CURL* curl = handle_->curl;
     if (curl == nullptr) {
         return TransportFailure{TransportError::Network, "libcurl nie dało uchwytu"};
@@ -217,6 +234,7 @@ HttpResult HttpClient::Send(const HttpRequest& request) {
     HttpResponse response;
     Download download{&response, maxAnswerBytes_};
     Upload upload{request.body, 0};
+    Cancel cancelling{cancel, &upload, request.cutAfterBody};
     char error[CURL_ERROR_SIZE] = {};
 
     curl_easy_setopt(curl, CURLOPT_URL, request.url.c_str());
@@ -233,6 +251,9 @@ HttpResult HttpClient::Send(const HttpRequest& request) {
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &download);
     curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, WriteHeader);
     curl_easy_setopt(curl, CURLOPT_HEADERDATA, &download);
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, cancel != nullptr ? 0L : 1L);
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, CheckCancel);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &cancelling);
     if (request.method == "GET") {
         curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
         curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, nullptr);
@@ -262,12 +283,17 @@ HttpResult HttpClient::Send(const HttpRequest& request) {
     curl_easy_setopt(curl, CURLOPT_SEEKDATA, nullptr);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, nullptr);
     curl_easy_setopt(curl, CURLOPT_HEADERDATA, nullptr);
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 1L);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, nullptr);
     curl_slist_free_all(headers);
 
     if (download.overflowed) {
         return TransportFailure{
             TransportError::TooLarge,
             "odpowiedź dłuższa niż " + std::to_string(maxAnswerBytes_ >> 20) + " MiB"};
+    }
+    if (code == CURLE_ABORTED_BY_CALLBACK) {
+        return TransportFailure{TransportError::Cancelled, "przerwano"};
     }
     if (code == CURLE_SEND_FAIL_REWIND) {
         return TransportFailure{TransportError::NotRepeated,

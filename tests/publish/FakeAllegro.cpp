@@ -95,6 +95,11 @@ FakeAllegro::FakeAllegro() : server_(std::make_unique<Server>()) {
         if (delay > 0) {
             std::this_thread::sleep_for(std::chrono::microseconds(delay));
         }
+        if (answer.stallMilliseconds > 0) {
+            std::unique_lock lock(mutex_);
+            ending_.wait_for(lock, std::chrono::milliseconds(answer.stallMilliseconds),
+                             [this] { return ended_; });
+        }
         if (answer.drop) {
             DropConnection(request.local_port, request.remote_port);
             return;
@@ -114,6 +119,11 @@ FakeAllegro::FakeAllegro() : server_(std::make_unique<Server>()) {
 }
 
 FakeAllegro::~FakeAllegro() {
+    {
+        std::lock_guard lock(mutex_);
+        ended_ = true;
+    }
+    ending_.notify_all();
     server_->http.stop();
     thread_.join();
 }

@@ -3,6 +3,7 @@
 // the program sent and not only the outcome.
 #pragma once
 
+#include <condition_variable>
 #include <deque>
 #include <functional>
 #include <map>
@@ -19,7 +20,8 @@ struct FakeAnswer {
     int status = 200;
     std::string body;
     std::vector<std::pair<std::string, std::string>> headers;
-    bool drop = false;  // close the connection after reading the request, answering nothing
+    bool drop = false;          // close the connection after reading the request, answering nothing
+    int stallMilliseconds = 0;  // wait this long before answering (cut short when the fake ends)
 };
 
 struct RecordedRequest {
@@ -64,6 +66,8 @@ class FakeAllegro {
     std::thread thread_;
     int port_ = 0;
     mutable std::mutex mutex_;
+    std::condition_variable ending_;  // wakes stalled answers when the fake ends
+    bool ended_ = false;
     struct Queue {
         std::deque<FakeAnswer> answers;
         bool lastServed = false;  // the one left has been given at least once
