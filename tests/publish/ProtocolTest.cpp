@@ -134,122 +134,75 @@ TEST(EndpointsTest, OneBaseReplacesAllHostsAndPlainHttpOnlyOnLoopback) {
         std::holds_alternative<std::string>(ChooseEndpoints(false, with("ftp://127.0.0.1"))));
 }
 
-std::string Nested(std::size_t depth) {
-    return std::string(depth, '[') + std::string(depth, ']');
-}
-
 std::string OfferWithPicture(const std::string& url) {
-    return R"({"id":"5","name":"Rower","images":[],"description":{"sections":[{"items":[)"
-           R"({"type":"TEXT","content":"<p>a</p>"},{"type":"IMAGE","url":")" +
-           url + R"("}]}]}})";
+    return R"({"id":"5","description":{"sections":[{"items":[{"type":"IMAGE","url":")" + url +
+           R"("}]}]}})";
 }
 
-TEST(HostileAnswerTest, FieldsOfAnotherTypeAreAbsentAndPicturesOffTheWebAreRefused) {
+TEST(HostileAnswerTest, FieldsOfAnotherTypeAreAbsentPicturesOffTheWebAndDeepNestingRefused) {
     // null or a number where a string belongs: absent, never the library's exception.
     const auto offer = std::get<OfferState>(
         ParseOffer(R"({"id":5,"name":null,"images":[{"url":null},7,"https://a.allegroimg.com/1"],)"
-                   R"("validation":{"errors":[null,{"userMessage":3,"code":"E"}]}})"));
-    EXPECT_EQ(offer.id, "");
+                   R"("validation":{"errors":[null,{"userMessage":3}]}})"));
     EXPECT_EQ(offer.name, "");
     EXPECT_EQ(offer.images, std::vector<std::string>{"https://a.allegroimg.com/1"});
-
     for (const std::string url : {"file:///root/secret.jpg", "/root/secret.jpg", "../../etc/shadow",
                                   "http://a.allegroimg.com/x.jpg"}) {
         const auto refused = ParseOffer(OfferWithPicture(url));
         ASSERT_TRUE(std::holds_alternative<std::string>(refused)) << url;
         EXPECT_NE(std::get<std::string>(refused).find("„" + url + "”"), std::string::npos);
     }
-    EXPECT_TRUE(std::holds_alternative<std::string>(
-        ParseOffer(R"({"images":["file:///root/secret.jpg"]})")));
-    EXPECT_TRUE(std::holds_alternative<OfferState>(
-        ParseOffer(OfferWithPicture("https://a.allegroimg.com/original/1.jpg"))));
+    EXPECT_TRUE(std::holds_alternative<std::string>(ParseOffer(R"({"images":["/etc/passwd"]})")));
+    EXPECT_FALSE(ParseUploadedPicture(R"({"location":"file:///root/a.jpg"})"));
 
     // 100,000 nested arrays (200 KB) are refused before anything reads them recursively.
-    const std::string deep = Nested(100'000);
+    const std::string deep = std::string(100'000, '[') + std::string(100'000, ']');
     EXPECT_TRUE(std::holds_alternative<std::string>(
         ParseOffer(R"({"id":"5","description":{"sections":)" + deep + "}}")));
-    EXPECT_TRUE(
-        std::holds_alternative<std::string>(ParseOfferPage(R"({"offers":)" + deep + "}", 0)));
     EXPECT_TRUE(std::holds_alternative<structured::Finding>(
         structured::DescriptionFromJson(R"({"sections":)" + deep + "}")));
-    EXPECT_FALSE(ParseTokens(R"({"access_token":"A","refresh_token":"R","x":)" + deep + "}", 0));
     // Brackets in strings do not count, past an escaped quote or backslash either.
     EXPECT_TRUE(structured::JsonDepthWithin(R"(["\"[[["])", 1));
     EXPECT_FALSE(structured::JsonDepthWithin(R"(["\\",[[]]])", 2));
-    EXPECT_TRUE(structured::JsonDepthWithin(Nested(64), 64));
-    EXPECT_FALSE(structured::JsonDepthWithin(Nested(65), 64));
 
     // A bad entry of the list is told by its place; the others go on.
     const auto page = std::get<OfferPage>(ParseOfferPage(
-        R"({"offers":[{"id":5,"name":"x"},)"
-        R"({"id":"7","name":null,"publication":{"status":null},"primaryImage":{"url":null}},)"
-        R"("tekst",{"id":"8","primaryImage":{"url":"file:///root/a.jpg"}}],"totalCount":-4})",
+        R"({"offers":[{"id":5},{"id":"7","publication":{"status":null},"primaryImage":)"
+        R"({"url":"file:///a.jpg"}},"tekst"],"totalCount":-4})",
         200));
-    ASSERT_EQ(page.offers.size(), 2u);
-    EXPECT_EQ(page.offers[0].id, "7");
-    EXPECT_EQ(page.offers[0].name, "");
-    EXPECT_EQ(page.offers[0].status, "");
-    EXPECT_EQ(page.offers[1].primaryImage, "");
-    EXPECT_EQ(page.listed, 4u);
-    EXPECT_EQ(page.totalCount, 4u);  // a negative total counts the page
+    ASSERT_EQ(page.offers.size(), 1u);
+    EXPECT_EQ(page.offers[0].primaryImage, "");
+    EXPECT_EQ(page.totalCount, 3u);  // a negative total counts the page
     EXPECT_EQ(page.problems,
               (std::vector<std::string>{
                   "Pozycja 201 listy ofert: Allegro nie podało numeru oferty; pominięto ją.",
                   "Pozycja 203 listy ofert: Allegro nie podało numeru oferty; pominięto ją."}));
-    EXPECT_EQ(ParseAccount(R"({"id":42,"login":null})").login, "");
-    EXPECT_FALSE(ParseUploadedPicture(R"({"location":"file:///root/a.jpg"})"));
-    EXPECT_FALSE(ParseUploadedPicture(R"({"location":7})"));
 }
 
 TEST(HostileAnswerTest, SignInNumbersAsStringsAndEveryWaitBounded) {
-    const auto tokens =
-        ParseTokens(R"({"access_token":"A","refresh_token":"R","expires_in":"3600"})", 1000);
-    ASSERT_TRUE(tokens);
-    EXPECT_EQ(tokens->expiresAt, 4600);
+    EXPECT_EQ(ParseTokens(R"({"access_token":"A","refresh_token":"R","expires_in":"3600"})", 1000)
+                  ->expiresAt,
+              4600);
     // No verification_uri_complete: the page where the seller types the code.
-    const auto code = std::get<DeviceCode>(ParseDeviceCode(
-        R"({"device_code":"d","user_code":"abc","expires_in":"60","interval":"900",)"
-        R"("verification_uri":"https://allegro.pl/skojarz-aplikacje"})"));
-    EXPECT_EQ(code.verificationAddress, "https://allegro.pl/skojarz-aplikacje");
-    EXPECT_EQ(code.interval, kLongestWait);
+    const auto code = std::get<DeviceCode>(
+        ParseDeviceCode(R"({"device_code":"d","user_code":"abc","expires_in":"60",)"
+                        R"("interval":"900","verification_uri":"https://allegro.pl/skojarz"})"));
+    EXPECT_EQ(code.verificationAddress, "https://allegro.pl/skojarz");
     // An interval longer than the code's life polls when the code ends, not after.
-    DeviceFlow flow(code, 1000);
-    EXPECT_EQ(PollTime(flow.First()), 1060);
-    EXPECT_EQ(std::get<DeviceFlow::Stop>(flow.OnAnswer(400, kPending, 1060)),
-              DeviceFlow::Stop::Expired);
+    EXPECT_EQ(PollTime(DeviceFlow(code, 1000).First()), 1060);
     EXPECT_TRUE(std::holds_alternative<std::string>(ParseDeviceCode(
         R"({"device_code":"d","user_code":"abc","verification_uri":"javascript:alert"})")));
-
     EXPECT_EQ(RetryAfter("999999", 60), kLongestWait);
     EXPECT_EQ(RetryAfter("99999999999999999999999", 60), kLongestWait);
-    EXPECT_EQ(RetryAfter("-5", 60), 60);
 }
 
-TEST(HostileAnswerTest, ListThatNeverProgressesEnds) {
-    const auto pageOf = [](std::vector<std::string> ids, std::size_t total) {
-        OfferPage page;
-        for (std::string& id : ids) {
-            page.offers.push_back({std::move(id), "", "", ""});
-        }
-        page.listed = page.offers.size();
-        page.totalCount = total;
-        return page;
-    };
-    // The same page again and again, whatever total it claims.
-    OfferPages repeated(OfferQuery{});
-    EXPECT_EQ(repeated.Take(pageOf({"1", "2"}, std::size_t{1} << 60)).size(), 2u);
-    ASSERT_TRUE(repeated.Next());
-    EXPECT_EQ(repeated.Next()->offset, 2u);
-    EXPECT_TRUE(repeated.Take(pageOf({"2", "1"}, std::size_t{1} << 60)).empty());
-    EXPECT_FALSE(repeated.Next());
-    EXPECT_FALSE(repeated.Cut());
-    // New offers on every page for ever: cut after a thousand pages.
+TEST(HostileAnswerTest, ListWithNewOffersOnEveryPageIsCutAfterAThousandPages) {
     OfferPages endless(OfferQuery{});
     std::size_t pages = 0;
     for (; endless.Next() && pages < 5000; ++pages) {
-        endless.Take(pageOf({std::to_string(pages)}, std::size_t{1} << 60));
+        endless.Take(OfferPage{{{std::to_string(pages), "", "", ""}}, std::size_t{1} << 60, 1, {}});
     }
-    EXPECT_EQ(pages, kMaxOfferPages);
+    EXPECT_EQ(pages, 1000u);
     EXPECT_TRUE(endless.Cut());
 }
 
