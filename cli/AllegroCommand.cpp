@@ -285,7 +285,8 @@ std::optional<Failure> Offers(const Common& common, const pub::OfferQuery& first
         }
         auto page = parts.session->ListOffers(*query, &observer, &interrupted);
         if (auto* failure = std::get_if<pub::Failure>(&page)) {
-            return ToFailure(*failure);
+            return failure->cancelled ? Failure{kExitInterrupted, "Przerwano."}
+                                      : ToFailure(*failure);
         }
         auto& listed = std::get<pub::OfferPage>(page);
         for (const std::string& problem : listed.problems) {
