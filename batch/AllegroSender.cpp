@@ -23,6 +23,7 @@ AllegroSender::AllegroSender(publish::AllegroSession& session, publish::Clock& c
 }
 
 SendAnswer AllegroSender::Send(const std::string& offerId, const AuctionForm& form,
+                               const std::vector<std::string>& diskPictures,
                                const std::atomic<bool>* cancel) {
     if (auto busy = busyUntil_.find(offerId); busy != busyUntil_.end()) {
         const publish::Seconds left = busy->second - clock_.Now();
@@ -32,14 +33,17 @@ SendAnswer AllegroSender::Send(const std::string& offerId, const AuctionForm& fo
                 observer_.waiting(left, "Allegro przetwarza poprzednią zmianę oferty " + offerId);
             }
             if (!clock_.Wait(left, cancel)) {
-                return {SendAnswer::Status::Failed, "Przerwano.", {}, true, {}};
+                return {SendAnswer::Status::Failed, "Przerwano.", {}, true, {}, {}};
             }
         }
     }
+    publish::PublishOptions options = options_;
+    options.diskPictures = diskPictures;
     const publish::PublishResult result =
-        session_.Publish(offerId, form, options_, observer_, cancel);
+        session_.Publish(offerId, form, options, observer_, cancel);
     if (result.outcome == publish::Outcome::Done) {
-        return {SendAnswer::Status::Sent, {}, result.body, false, result.warnings};
+        return {SendAnswer::Status::Sent, {}, result.body, false, result.warnings,
+                result.filesSent};
     }
     std::string message = publish::FullMessage({result.outcome, result.message, result.traceId});
     for (const structured::Finding& finding : result.findings) {
@@ -55,7 +59,7 @@ SendAnswer AllegroSender::Send(const std::string& offerId, const AuctionForm& fo
     }
     if (result.conflictWait) {
         busyUntil_[offerId] = clock_.Now() + *result.conflictWait;
-        return {SendAnswer::Status::Conflict, std::move(message), {}, false, {}};
+        return {SendAnswer::Status::Conflict, std::move(message), {}, false, {}, result.filesSent};
     }
     const bool cancelled = cancel != nullptr && cancel->load() && !result.sentUpdate &&
                            result.message.starts_with("Przerwano");
@@ -67,14 +71,20 @@ SendAnswer AllegroSender::Send(const std::string& offerId, const AuctionForm& fo
                     " wierszy: dalsze opisy nie zostaną wysłane.",
                 {},
                 false,
-                {}};
+                {},
+                result.filesSent};
     }
     if (result.outcome == publish::Outcome::SignedOut ||
         result.outcome == publish::Outcome::BadUse) {
         stoppedBy_ = result.outcome;
-        return {SendAnswer::Status::Stop, std::move(message), {}, false, {}};
+        return {SendAnswer::Status::Stop, std::move(message), {}, false, {}, result.filesSent};
     }
-    return {SendAnswer::Status::Failed, std::move(message), {}, cancelled, result.warnings};
+    return {SendAnswer::Status::Failed,
+            std::move(message),
+            {},
+            cancelled,
+            result.warnings,
+            result.filesSent};
 }
 
 }  // namespace licytek::batch

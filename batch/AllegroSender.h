@@ -21,6 +21,7 @@ class AllegroSender final : public OfferSender {
                   publish::PublishOptions options, publish::PublishObserver observer = {});
 
     SendAnswer Send(const std::string& offerId, const AuctionForm& form,
+                    const std::vector<std::string>& diskPictures,
                     const std::atomic<bool>* cancel) override;
 
     // What made the sending stop (not signed in, the session ended, keys refused, Allegro not

@@ -16,11 +16,13 @@
 #include "batch/InputText.h"
 #include "batch/OutputWriter.h"
 #include "batch/ResultOrder.h"
+#include "batch/RowPictures.h"
 #include "batch/TemplateWarnings.h"
 #include "formjson/FormJson.h"
 #include "generator/Document.h"
 #include "model/FileIo.h"
 #include "model/PolishNumbers.h"
+#include "model/TerminalText.h"
 #include "model/Text.h"
 #include "structured/AllegroExport.h"
 
@@ -37,8 +39,9 @@ constexpr int kConflictRounds = 3;
 struct PendingSend {
     std::size_t row = 0;
     std::string offerId;
-    AuctionForm form;          // not kept in a dry run, whose body is written already
-    std::string preparedFile;  // a dry run's body file
+    AuctionForm form;                       // not kept in a dry run, whose body is written already
+    std::string preparedFile;               // a dry run's body file
+    std::vector<std::string> diskPictures;  // the only files it may upload: the row's own
 };
 
 // A row the offer refused for now (409): sent again after the other rows.
@@ -478,11 +481,12 @@ void BatchRun::Emit(std::size_t row, const AuctionForm& form, const std::string&
     names_.emplace(std::move(sameNameKey), row);
     output.sequence = order_.Begin();
     if (!offerId.empty()) {
-        PendingSend send{row, offerId, {}, {}};
+        PendingSend send{row, offerId, {}, {}, {}};
         if (options_.dryRun) {
             send.preparedFile = output.files.back().path;
         } else {
             send.form = form;
+            send.diskPictures = DiskPicturesOfRow(form, template_);
         }
         pendingSends_.emplace(output.sequence, std::move(send));
     }
@@ -536,7 +540,8 @@ void BatchRun::PrepareUpdate(const std::string& offerId, const AuctionForm& form
         problems.push_back({column, "oferta " + offerId + ": przerwano przed odczytem oferty"});
         return;
     }
-    const SendAnswer answer = options_.sender->Send(offerId, form, observer_.cancel);
+    const SendAnswer answer =
+        options_.sender->Send(offerId, form, DiskPicturesOfRow(form, template_), observer_.cancel);
     if (answer.status != SendAnswer::Status::Sent) {
         problems.push_back({column, "oferta " + offerId + ": " + answer.message, answer.message});
         if (answer.status == SendAnswer::Status::Stop) {
@@ -570,7 +575,9 @@ void BatchRun::SendRow(std::size_t row, PendingSend send) {
         summary_.notSent.push_back(row);
         return;
     }
-    const SendAnswer answer = options_.sender->Send(send.offerId, send.form, observer_.cancel);
+    const SendAnswer answer =
+        options_.sender->Send(send.offerId, send.form, send.diskPictures, observer_.cancel);
+    const std::string files = FilesSentNote(answer.filesSent);
     for (const auto& warning : answer.warnings) {
         ++summary_.warnings;
         if (observer_.warning) {
@@ -581,7 +588,8 @@ void BatchRun::SendRow(std::size_t row, PendingSend send) {
         case SendAnswer::Status::Sent:
             ++summary_.sent;
             if (observer_.sent) {
-                observer_.sent(VisibleText(Where(row, "") + offer + "opis zaktualizowany"));
+                observer_.sent(VisibleText(Where(row, "") + offer + "opis zaktualizowany" +
+                                           (files.empty() ? "" : ", " + files)));
             }
             return;
         case SendAnswer::Status::Conflict:
@@ -603,7 +611,8 @@ void BatchRun::SendRow(std::size_t row, PendingSend send) {
             }
             break;
     }
-    SendFailed(row, send.offerId, answer.message);
+    SendFailed(row, send.offerId,
+               files.empty() ? answer.message : answer.message + " (" + files + ")");
 }
 
 void BatchRun::SendFailed(std::size_t row, const std::string& offerId, const std::string& message) {

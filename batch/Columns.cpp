@@ -5,6 +5,7 @@
 
 #include "batch/CellLines.h"
 #include "batch/InputText.h"
+#include "model/TerminalText.h"
 #include "model/Text.h"
 #include "model/Utf8.h"
 

@@ -23,15 +23,18 @@ struct SendAnswer {
     std::string body;                   // a dry run's update body
     bool cancelled = false;             // the cancel stopped it before anything reached the offer
     std::vector<std::string> warnings;  // Polish, UTF-8: e.g. the offer read back differs
+    std::vector<std::string> filesSent = {};  // disk pictures uploaded, as the row names them
 };
 
 class OfferSender {
   public:
     virtual ~OfferSender() = default;
     // Sends the description of `form` to offer `offerId` (digits). Called on the batch's
-    // thread, one row at a time, in the order of the rows. `cancel` is honoured between
+    // thread, one row at a time, in the order of the rows. Of the pictures on the disk, only
+    // `diskPictures` may be uploaded: those the row itself names. `cancel` is honoured between
     // requests.
     virtual SendAnswer Send(const std::string& offerId, const AuctionForm& form,
+                            const std::vector<std::string>& diskPictures,
                             const std::atomic<bool>* cancel) = 0;
 };
 

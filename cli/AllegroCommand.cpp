@@ -13,6 +13,8 @@
 #include "formjson/FormJson.h"
 #include "model/PolishNumbers.h"
 #include "model/ProjectFile.h"
+#include "model/TerminalText.h"
+#include "model/Utf8.h"
 #include "publish/AllegroSession.h"
 #include "publish/PullOffers.h"
 
@@ -82,7 +84,16 @@ constexpr std::string_view kAllegroHelp =
     "transfer may take, 30), LICYTEK_ALLEGRO_CLIENT_ID and LICYTEK_ALLEGRO_CLIENT_SECRET (and\n"
     "the _SANDBOX_ pair) in place of the keys built in.\n"
     "\n"
-    "Ctrl+C stops at the next safe point and says what was and was not sent.\n"
+    "Text from Allegro (titles, the login, its messages) is printed with control characters\n"
+    "shown escaped (\\x1B, U+202E), never raw. A wait that Allegro asks for (Retry-After) is\n"
+    "shown and lasts 5 minutes at most; a change Allegro accepted but has not applied after\n"
+    "10 minutes is no longer waited for. Pictures that Allegro names must be https://\n"
+    "addresses: an offer with any other (a file:// address, a path) is refused.\n"
+    "\n"
+    "Ctrl+C ends a wait, a reading or a picture upload within a second and says what was and\n"
+    "was not sent. A change whose data went out is let finish; when its answer never comes,\n"
+    "the message says \"nie wiadomo, czy zmiana dotarła do Allegro\", and the next publish\n"
+    "reads the offer first, as it always does.\n"
     "\n"
     "Exit status: 0 done; 1 refused by Allegro or by a limit (the message names the offer,\n"
     "the section and item, Allegro's message and the Trace-Id), or a file could not be read;\n"
@@ -123,8 +134,10 @@ Failure ToFailure(const pub::Failure& failure) {
     return Failure{StatusOf(failure), pub::FullMessage(failure)};
 }
 
+// A line of the program's own words around text from Allegro, which reaches the terminal
+// escaped: an answer may hold ESC sequences, NUL or bidirectional overrides.
 void WriteLine(const std::string& line) {
-    std::fprintf(stdout, "%s\n", line.c_str());
+    std::fprintf(stdout, "%s\n", VisibleText(line).c_str());
     std::fflush(stdout);
 }
 
@@ -214,13 +227,54 @@ std::optional<Failure> Logout(const Common& common) {
 
 // ---- offers ----
 
-std::string OneLine(std::string text) {
+// A cell of a line of columns: one line, with no tab of its own, shown as VisibleText does.
+std::string Cell(std::string text) {
     for (char& c : text) {
         if (c == '\t' || c == '\n' || c == '\r') {
             c = ' ';
         }
     }
-    return text;
+    return VisibleText(text);
+}
+
+// JSON as the library writes it, with the characters it leaves raw that a terminal would act
+// on (DEL, C1 controls, bidirectional overrides) written as \u escapes: the same values.
+std::string TerminalSafeJson(const std::string& json) {
+    std::string safe;
+    safe.reserve(json.size());
+    for (std::size_t at = 0; at < json.size();) {
+        char32_t c = static_cast<unsigned char>(json[at]);
+        const std::size_t length = c < 0x80 ? 1 : ReadUtf8(std::string_view(json).substr(at), c);
+        if (length > 0 && IsInvisibleControl(c)) {
+            char escape[16];
+            std::snprintf(escape, sizeof escape, "\\u%04X", static_cast<unsigned>(c));
+            safe += escape;
+        } else {
+            safe.append(json, at, std::max<std::size_t>(length, 1));
+        }
+        at += std::max<std::size_t>(length, 1);
+    }
+    return safe;
+}
+
+std::string OfferLine(const pub::OfferSummary& offer, bool json) {
+    if (json) {
+        return TerminalSafeJson(nlohmann::json{
+            {"id", offer.id},
+            {"status", offer.status},
+            {"name", offer.name},
+            {"primaryImage",
+             offer.primaryImage}}.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
+    }
+    return offer.id + "\t" + Cell(offer.status) + "\t" + Cell(offer.name);
+}
+
+pub::PublishObserver WaitsShown() {
+    pub::PublishObserver observer;
+    observer.waiting = [](pub::Seconds seconds, const std::string& why) {
+        WriteDiagnostic("czekam " + std::to_string(seconds) + " s: " + why);
+    };
+    return observer;
 }
 
 std::optional<Failure> Offers(const Common& common, const pub::OfferQuery& first, bool json) {
@@ -230,37 +284,38 @@ std::optional<Failure> Offers(const Common& common, const pub::OfferQuery& first
     }
     auto& parts = std::get<pub::SessionParts>(opened);
     InterruptGuard guard;
-    pub::OfferQuery query = first;
-    for (;;) {
+    const pub::PublishObserver observer = WaitsShown();
+    pub::OfferPages pages(first);
+    bool unusable = false;
+    while (const auto query = pages.Next()) {
         if (interrupted.load()) {
             return Failure{kExitInterrupted, "Przerwano."};
         }
-        auto page = parts.session->ListOffers(query);
+        auto page = parts.session->ListOffers(*query, &observer, &interrupted);
         if (auto* failure = std::get_if<pub::Failure>(&page)) {
-            return ToFailure(*failure);
+            return failure->cancelled ? Failure{kExitInterrupted, "Przerwano."}
+                                      : ToFailure(*failure);
         }
-        const auto& offers = std::get<pub::OfferPage>(page);
+        auto& listed = std::get<pub::OfferPage>(page);
+        for (const std::string& problem : listed.problems) {
+            WriteDiagnostic(problem);
+            unusable = true;
+        }
         std::string lines;
-        for (const pub::OfferSummary& offer : offers.offers) {
-            if (json) {
-                lines += nlohmann::json{{"id", offer.id},
-                                        {"status", offer.status},
-                                        {"name", offer.name},
-                                        {"primaryImage", offer.primaryImage}}
-                             .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-            } else {
-                lines += offer.id + "\t" + offer.status + "\t" + OneLine(offer.name);
-            }
-            lines += "\n";
+        for (const pub::OfferSummary& offer : pages.Take(std::move(listed))) {
+            lines += OfferLine(offer, json) + "\n";
         }
         if (auto failure = WriteToStandardOutput(lines)) {
             return failure;
         }
-        query.offset += offers.offers.size();
-        if (offers.offers.empty() || query.offset >= offers.totalCount) {
-            return std::nullopt;
-        }
     }
+    if (pages.Cut()) {
+        WriteDiagnostic("warning: " + pages.CutMessage());
+    }
+    if (unusable) {
+        return Failure{static_cast<int>(pub::Outcome::Refused), ""};  // each one was told
+    }
+    return std::nullopt;
 }
 
 // ---- publish ----
@@ -268,7 +323,8 @@ std::optional<Failure> Offers(const Common& common, const pub::OfferQuery& first
 void PrintPlan(const pub::PublishPlan& plan, bool title, bool toStandardError) {
     std::string text;
     if (title) {
-        text += "Tytuł: „" + plan.oldTitle + "” → „" + plan.newTitle + "”\n";
+        text +=
+            "Tytuł: „" + VisibleText(plan.oldTitle) + "” → „" + VisibleText(plan.newTitle) + "”\n";
     }
     text += "Sekcje opisu: " + std::to_string(plan.sectionsBefore) + " → " +
             std::to_string(plan.sectionsAfter) + "\n";
@@ -306,15 +362,12 @@ std::optional<Failure> Publish(const PublishArguments& arguments) {
         const std::size_t slash = project.find_last_of('/');
         options.projectFolder = slash == std::string::npos ? "." : project.substr(0, slash + 1);
     }
-    pub::PublishObserver observer;
+    pub::PublishObserver observer = WaitsShown();
     observer.planned = [&](const pub::PublishPlan& plan) {
         PrintPlan(plan, options.title, options.dryRun);
     };
     observer.progress = [](std::size_t step, std::size_t steps, const std::string& what) {
         WriteDiagnostic(std::to_string(step) + " z " + std::to_string(steps) + ": " + what);
-    };
-    observer.waiting = [](pub::Seconds seconds, const std::string& why) {
-        WriteDiagnostic("czekam " + std::to_string(seconds) + " s: " + why);
     };
     InterruptGuard guard;
     const pub::PublishResult result =
@@ -331,7 +384,7 @@ std::optional<Failure> Publish(const PublishArguments& arguments) {
     if (options.dryRun) {
         return WriteToStandardOutput(result.body + "\n");
     }
-    return WriteToStandardOutput(result.message + "\n");
+    return WriteToStandardOutput(VisibleText(result.message) + "\n");
 }
 
 // ---- pull ----
@@ -344,14 +397,6 @@ struct PullArguments {
     std::optional<std::string> out;
     std::optional<std::string> project;
 };
-
-pub::PublishObserver WaitsShown() {
-    pub::PublishObserver observer;
-    observer.waiting = [](pub::Seconds seconds, const std::string& why) {
-        WriteDiagnostic("czekam " + std::to_string(seconds) + " s: " + why);
-    };
-    return observer;
-}
 
 std::optional<Failure> PullOne(const PullArguments& arguments) {
     auto opened = Open(arguments.common.sandbox);

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "cli/CommandSupport.h"
+#include "model/TerminalText.h"
 
 namespace licytek::cli {
 namespace {
@@ -81,11 +82,12 @@ int RunCommandLine(std::span<const std::string_view> args) {
     if (failure->message.empty()) {
         return failure->status;  // the command has reported everything itself
     }
-    // One line, whatever file name or argument the message repeats.
+    // One line, whatever file name, argument or answer of Allegro the message repeats: line
+    // breaks become spaces, and other control characters are shown escaped.
     std::string line = failure->message;
     std::replace_if(
-        line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }, ' ');
-    std::fprintf(stderr, "licytek-cli: %s\n", line.c_str());
+        line.begin(), line.end(), [](char c) { return c == '\n' || c == '\r' || c == '\t'; }, ' ');
+    std::fprintf(stderr, "licytek-cli: %s\n", VisibleText(line).c_str());
     return failure->status;
 }
 

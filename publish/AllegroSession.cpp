@@ -24,11 +24,6 @@ constexpr Seconds kConflictWait = 10;
 // Allegro takes pictures of a few megabytes; a file far larger is not a picture to send.
 constexpr std::size_t kMaxPictureBytes = std::size_t{32} << 20;
 
-bool IsOfferId(std::string_view id) {
-    return !id.empty() && id.size() <= 32 &&
-           id.find_first_not_of("0123456789") == std::string_view::npos;
-}
-
 Failure Cancelled(std::string what) {
     Failure failure{Outcome::Refused, "Przerwano: " + std::move(what), {}};
     failure.cancelled = true;
@@ -122,8 +117,10 @@ struct AllegroSession::Impl {
         return http.Send(request);
     }
 
+    // Every wait of the session: at most kLongestWait, shown, and ended by the cancel.
     bool Wait(Seconds seconds, const std::string& why, const PublishObserver* observer,
               const std::atomic<bool>* cancel) {
+        seconds = std::clamp<Seconds>(seconds, 0, kLongestWait);
         if (observer != nullptr && observer->waiting && seconds > 0) {
             observer->waiting(seconds, why);
         }
@@ -185,6 +182,8 @@ struct AllegroSession::Impl {
             if (auto fresh = ParseTokens(response.body, clock.Now())) {
                 return KeepRefreshed(std::move(*fresh));
             }
+            return Failure{Outcome::Refused, std::string(kNoTokensMessage),
+                           response.Header("Trace-Id")};
         }
         switch (JudgeRefreshRefusal(response.status, response.body)) {
             case RefreshRefusal::SessionOver: {
@@ -238,9 +237,12 @@ struct AllegroSession::Impl {
 
     // An API request with the session's token: refreshed once on invalid_token, waits on 429,
     // GETs retried on 5xx and on no answer. A request with a body is never sent twice here.
+    // `refreshOnForbidden`: a 403 too may come from a token older than the account's rights,
+    // so it is met with one refresh before it is taken as the answer.
     std::variant<HttpResponse, Failure, TransportFailure> Call(HttpRequest request,
                                                                const PublishObserver* observer,
-                                                               const std::atomic<bool>* cancel) {
+                                                               const std::atomic<bool>* cancel,
+                                                               bool refreshOnForbidden = false) {
         if (auto failure = EnsureTokens()) {
             return *failure;
         }
@@ -255,8 +257,11 @@ struct AllegroSession::Impl {
                 return Cancelled("");
             }
             request.authorization = "Bearer " + tokens->access;
-            HttpResult result = http.Send(request);
+            HttpResult result = http.Send(request, cancel);
             if (auto* failure = std::get_if<TransportFailure>(&result)) {
+                if (failure->kind == TransportError::Cancelled) {
+                    return Cancelled("");
+                }
                 if (failure->kind == TransportError::Network && isGet && retries < kMaxRetries) {
                     if (!Wait(Seconds{1} << retries++, "ponowienie po błędzie sieci", observer,
                               cancel)) {
@@ -267,7 +272,8 @@ struct AllegroSession::Impl {
                 return *failure;
             }
             auto& response = std::get<HttpResponse>(result);
-            if (IsInvalidToken(response.status, response.body) && !refreshed) {
+            const bool forbidden = refreshOnForbidden && response.status == 403;
+            if ((IsInvalidToken(response.status, response.body) || forbidden) && !refreshed) {
                 refreshed = true;
                 if (auto failure = Refresh(tokens->access)) {
                     return *failure;
@@ -299,7 +305,8 @@ struct AllegroSession::Impl {
                                             const std::string& offerId,
                                             const PublishObserver* observer = nullptr,
                                             const std::atomic<bool>* cancel = nullptr) {
-        auto result = Call(HttpRequest{"GET", url, {}, {}, {}}, observer, cancel);
+        auto result =
+            Call(HttpRequest{"GET", url, {}, {}, {}}, observer, cancel, purpose == Purpose::Offers);
         return Settle(std::move(result), purpose, offerId, 200);
     }
 
@@ -332,9 +339,10 @@ struct AllegroSession::Impl {
                                "logowania (" +
                                    failure.detail + ").",
                                {}};
+            case TransportError::Cancelled:
+                return Cancelled("");
             case TransportError::Network:
             case TransportError::NotRepeated:
-            case TransportError::Cancelled:
                 break;
         }
         return DescribeNoAnswer(purpose, failure.detail);
@@ -370,7 +378,7 @@ struct AllegroSession::Impl {
     // ---- Pictures ----
 
     std::variant<std::vector<Picture>, Failure> GatherPictures(
-        const std::vector<std::string>& sources, const std::string& projectFolder) {
+        const std::vector<std::string>& sources, const PublishOptions& options) {
         std::vector<Picture> pictures;
         for (const std::string& source : sources) {
             Picture picture;
@@ -378,7 +386,17 @@ struct AllegroSession::Impl {
             if (IsOnAllegroImages(source)) {
                 picture.location = source;
             } else if (structured::IsLocalPictureSource(source)) {
-                const std::string path = DiskPath(source, projectFolder);
+                if (options.diskPictures &&
+                    std::find(options.diskPictures->begin(), options.diskPictures->end(), source) ==
+                        options.diskPictures->end()) {
+                    return Failure{Outcome::Refused,
+                                   "Zdjęcie z dysku „" + source +
+                                       "” nie pochodzi z tego wiersza: wysyłane są tylko pliki, "
+                                       "które wiersz sam wskazuje. Nic nie zostało wysłane do "
+                                       "Allegro.",
+                                   {}};
+                }
+                const std::string path = DiskPath(source, options.projectFolder);
                 auto read = ReadFilePrefix(path, kMaxPictureBytes + 1);
                 if (auto* error = std::get_if<FileError>(&read)) {
                     std::string message = "Zdjęcie „" + source + "”: ";
@@ -388,7 +406,15 @@ struct AllegroSession::Impl {
                 }
                 picture.bytes = std::get<std::string>(std::move(read));
                 picture.type = ContentTypeOf(picture.bytes);
-                if (picture.bytes.size() > kMaxPictureBytes || picture.type.empty()) {
+                if (picture.bytes.size() > kMaxPictureBytes) {
+                    return Failure{Outcome::Refused,
+                                   "Plik „" + path + "” ma ponad " +
+                                       std::to_string(kMaxPictureBytes >> 20) +
+                                       " MiB: to za dużo na zdjęcie dla Allegro. Nic nie zostało "
+                                       "wysłane do Allegro.",
+                                   {}};
+                }
+                if (picture.type.empty()) {
                     return Failure{Outcome::Refused,
                                    "Plik „" + path +
                                        "” nie jest zdjęciem JPEG, PNG ani WebP, które Allegro "
@@ -413,6 +439,7 @@ struct AllegroSession::Impl {
                                               const PublishObserver* observer,
                                               const std::atomic<bool>* cancel) {
         HttpRequest request{"POST", settings.endpoints.upload + "/sale/images", {}, {}, {}};
+        request.cutAfterBody = true;  // an upload changes no offer
         if (!picture.path.empty()) {
             request.headers.push_back("Content-Type: " + std::string(picture.type));
             request.body = picture.bytes;
@@ -427,9 +454,8 @@ struct AllegroSession::Impl {
             return std::move(*failure);
         }
         const auto& response = std::get<HttpResponse>(answer);
-        const json value = json::parse(response.body, nullptr, false);
-        if (value.is_object() && value.contains("location") && value["location"].is_string()) {
-            return value["location"].get<std::string>();
+        if (auto location = ParseUploadedPicture(response.body)) {
+            return std::move(*location);
         }
         return Failure{Outcome::Refused,
                        "Allegro nie podało adresu wysłanego zdjęcia „" + picture.source + "”.",
@@ -509,6 +535,10 @@ SignInStep AllegroSession::PollSignIn(DeviceFlow& flow) {
                                       "Zaloguj się od nowa: licytek-cli allegro login",
                                       traceId}};
         case DeviceFlow::Stop::Failed:
+            if (response.status == 200) {  // an answer of success without the tokens
+                return SignInStep{
+                    {}, {}, Failure{Outcome::Refused, std::string(kNoTokensMessage), traceId}};
+            }
             break;
     }
     return SignInStep{
@@ -527,7 +557,7 @@ std::variant<Account, Failure> AllegroSession::SignIn(
         if (shown) {
             shown(flow);
         }
-        if (!impl_->clock.Wait(std::max<Seconds>(wait, 0), cancel)) {
+        if (!impl_->clock.Wait(std::clamp<Seconds>(wait, 0, kLongestWait), cancel)) {
             return Cancelled("logowanie nie zostało dokończone.");
         }
         SignInStep step = PollSignIn(flow);
@@ -561,13 +591,7 @@ std::variant<Account, Failure> AllegroSession::WhoAmI() {
     if (auto* failure = std::get_if<Failure>(&answer)) {
         return std::move(*failure);
     }
-    const json value = json::parse(std::get<HttpResponse>(answer).body, nullptr, false);
-    Account account;
-    if (value.is_object()) {
-        account.id = value.value("id", "");
-        account.login = value.value("login", "");
-    }
-    return account;
+    return ParseAccount(std::get<HttpResponse>(answer).body);
 }
 
 std::variant<OfferPage, Failure> AllegroSession::ListOffers(const OfferQuery& query,
@@ -597,26 +621,11 @@ std::variant<OfferPage, Failure> AllegroSession::ListOffers(const OfferQuery& qu
         return std::move(*failure);
     }
     const auto& response = std::get<HttpResponse>(answer);
-    const json value = json::parse(response.body, nullptr, false);
-    if (!value.is_object() || !value.contains("offers") || !value["offers"].is_array()) {
-        return Failure{Outcome::Refused, "Allegro podało listę ofert w nieznanej postaci.",
-                       response.Header("Trace-Id")};
+    auto page = ParseOfferPage(response.body, query.offset);
+    if (auto* message = std::get_if<std::string>(&page)) {
+        return Failure{Outcome::Refused, std::move(*message), response.Header("Trace-Id")};
     }
-    OfferPage page;
-    for (const json& offer : value["offers"]) {
-        OfferSummary summary;
-        summary.id = offer.value("id", "");
-        summary.name = offer.value("name", "");
-        if (offer.contains("publication") && offer["publication"].is_object()) {
-            summary.status = offer["publication"].value("status", "");
-        }
-        if (offer.contains("primaryImage") && offer["primaryImage"].is_object()) {
-            summary.primaryImage = offer["primaryImage"].value("url", "");
-        }
-        page.offers.push_back(std::move(summary));
-    }
-    page.totalCount = value.value("totalCount", page.offers.size());
-    return page;
+    return std::get<OfferPage>(std::move(page));
 }
 
 std::variant<OfferState, Failure> AllegroSession::GetOffer(const std::string& offerId,
@@ -658,12 +667,15 @@ std::vector<std::string> Locations(const std::vector<Picture>& pictures) {
     return locations;
 }
 
-std::string WhatWasSent(std::size_t uploaded, bool patched) {
-    if (patched) {
+std::string WhatWasSent(const PublishResult& result) {
+    if (result.updateUncertain) {
+        return "nie wiadomo, czy zmiana dotarła do Allegro; sprawdź ofertę na stronie Allegro.";
+    }
+    if (result.sentUpdate) {
         return "zmiana opisu została wysłana do Allegro; sprawdź ofertę na stronie Allegro.";
     }
-    if (uploaded > 0) {
-        return "wysłano " + CountedNoun(uploaded, "zdjęcie", "zdjęcia", "zdjęć") +
+    if (result.picturesUploaded > 0) {
+        return "wysłano " + CountedNoun(result.picturesUploaded, "zdjęcie", "zdjęcia", "zdjęć") +
                " do Allegro, ale opis oferty nie został zmieniony.";
     }
     return "nic nie zostało wysłane do Allegro.";
@@ -681,17 +693,23 @@ Failure MemoryNotSaved(const std::string& error, bool uploaded) {
                    {}};
 }
 
+// Whether an operation that ended so refused the change: the offer is as it was. Any other
+// end leaves it unknown.
+bool RefusedTheChange(long status) {
+    return status == 400 || status == 422;
+}
+
 // The failure's message, followed by what already reached Allegro.
 void Finish(PublishResult& result, const Failure& failure) {
     result.outcome = failure.outcome;
     result.traceId = failure.traceId;
     if (failure.cancelled) {
-        result.message = "Przerwano: " + WhatWasSent(result.picturesUploaded, result.sentUpdate);
+        result.message = "Przerwano: " + WhatWasSent(result);
         return;
     }
     result.message = failure.message;
     if (result.picturesUploaded > 0 || result.sentUpdate) {
-        result.message += " Stan: " + WhatWasSent(result.picturesUploaded, result.sentUpdate);
+        result.message += " Stan: " + WhatWasSent(result);
     }
 }
 
@@ -722,7 +740,7 @@ PublishResult AllegroSession::Publish(const std::string& offerId, const AuctionF
         return result;
     }
 
-    auto gathered = impl.GatherPictures(exported.images, options.projectFolder);
+    auto gathered = impl.GatherPictures(exported.images, options);
     if (auto* failure = std::get_if<Failure>(&gathered)) {
         Finish(result, *failure);
         return result;
@@ -815,6 +833,9 @@ PublishResult AllegroSession::Publish(const std::string& offerId, const AuctionF
         }
         picture.location = std::get<std::string>(uploaded);
         ++result.picturesUploaded;
+        if (!picture.path.empty()) {
+            result.filesSent.push_back(picture.source);
+        }
         impl.memory.Remember(memoryOffer, picture.key, picture.location);
         if (auto error = impl.memory.Save()) {
             Finish(result, MemoryNotSaved(*error, true));
@@ -865,12 +886,14 @@ PublishResult AllegroSession::Publish(const std::string& offerId, const AuctionF
         const auto* transport = std::get_if<TransportFailure>(&answer);
         const auto* response = std::get_if<HttpResponse>(&answer);
         const bool unknown =
-            (transport != nullptr && transport->kind == TransportError::NotRepeated) ||
+            (transport != nullptr && (transport->kind == TransportError::NotRepeated ||
+                                      transport->kind == TransportError::TooLarge)) ||
             (response != nullptr && response->status >= 500);
         if (unknown) {
             // Whether it was applied is unknown: read the offer before anything else.
             auto check = impl.ReadOffer(impl.OfferUrl(offerId), offerId, &observer, cancel);
             if (auto* failure = std::get_if<Failure>(&check)) {
+                result.updateUncertain = true;
                 Finish(result, *failure);
                 return result;
             }
@@ -923,8 +946,19 @@ PublishResult AllegroSession::Publish(const std::string& offerId, const AuctionF
         // Accepted: poll the operation until it points at the offer.
         std::string operation = impl.Resolve(response->Header("Location"));
         Seconds wait = RetryAfter(response->Header("Retry-After"), kOperationPollWait);
+        std::string pendingTraceId = response->Header("Trace-Id");
+        const Seconds pollingEnds = impl.clock.Now() + kOperationDeadline;
         for (;;) {
-            if (!impl.Wait(wait, "Allegro zapisuje zmianę", &observer, cancel)) {
+            const Seconds left = pollingEnds - impl.clock.Now();
+            if (left <= 0) {
+                Finish(result,
+                       Failure{Outcome::Network,
+                               "Allegro nie potwierdziło zmiany oferty " + offerId + " w ciągu " +
+                                   std::to_string(kOperationDeadline / 60) + " minut.",
+                               pendingTraceId});
+                return result;
+            }
+            if (!impl.Wait(std::min(wait, left), "Allegro zapisuje zmianę", &observer, cancel)) {
                 Finish(result, Cancelled(""));
                 return result;
             }
@@ -940,6 +974,7 @@ PublishResult AllegroSession::Publish(const std::string& offerId, const AuctionF
             const auto& state = std::get<HttpResponse>(polled);
             if (state.status == 202) {
                 wait = RetryAfter(state.Header("Retry-After"), kOperationPollWait);
+                pendingTraceId = state.Header("Trace-Id");
                 continue;
             }
             if (state.status == 303 || state.status == 200) {
@@ -947,6 +982,11 @@ PublishResult AllegroSession::Publish(const std::string& offerId, const AuctionF
                     readBackUrl = impl.Resolve(location);
                 }
                 break;
+            }
+            if (RefusedTheChange(state.status)) {
+                result.sentUpdate = false;  // the offer is as it was
+            } else {
+                result.updateUncertain = true;
             }
             Finish(result, DescribeAnswer(Purpose::Update, offerId, state.status, state.body,
                                           state.Header("Trace-Id")));

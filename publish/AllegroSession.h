@@ -33,11 +33,6 @@ struct SessionSettings {
     std::string dataFolder;    // the picture memory lives here
 };
 
-struct Account {
-    std::string id;
-    std::string login;
-};
-
 enum class OfferStatus { Any, Active, Inactive, Ended };
 
 struct OfferQuery {
@@ -45,18 +40,6 @@ struct OfferQuery {
     std::string name;  // part of the title, or empty
     std::size_t offset = 0;
     std::size_t limit = 100;
-};
-
-struct OfferSummary {
-    std::string id;
-    std::string name;
-    std::string status;  // publication.status: ACTIVE, INACTIVE, ENDED ...
-    std::string primaryImage;
-};
-
-struct OfferPage {
-    std::vector<OfferSummary> offers;
-    std::size_t totalCount = 0;
 };
 
 struct PublishOptions {
@@ -67,6 +50,9 @@ struct PublishOptions {
     // result says how long to wait (conflictWait), for a caller with other work meanwhile.
     bool waitOnConflict = true;
     std::string projectFolder = ".";  // relative picture paths start here
+    // When given (a batch), the only pictures from the disk that may be uploaded: those that
+    // the row itself names. Any other is refused, naming it, before anything is sent.
+    std::optional<std::vector<std::string>> diskPictures;
 };
 
 struct PublishPlan;
@@ -100,7 +86,11 @@ struct PublishResult {
     std::string offerPage;                      // https://allegro.pl/oferta/ID
     std::vector<std::string> warnings;          // e.g. the offer read back differs
     bool sentUpdate = false;                    // whether a PATCH went out
+    // The PATCH went out but its answer did not come: whether Allegro applied it is unknown,
+    // and the next publish reads the offer before anything else, as every publish does.
+    bool updateUncertain = false;
     std::size_t picturesUploaded = 0;
+    std::vector<std::string> filesSent;   // pictures from the disk uploaded, as the form names them
     std::optional<Seconds> conflictWait;  // 409 without waitOnConflict: try again after this
 };
 

@@ -20,6 +20,7 @@
 #include <string_view>
 #include <unordered_set>
 #include <variant>
+#include <vector>
 
 #include "publish/AllegroSession.h"
 #include "structured/OfferToForm.h"
@@ -31,6 +32,33 @@ namespace licytek::publish {
 std::variant<structured::PulledOffer, Failure> PullOneOffer(
     AllegroSession& session, const std::string& offerId, const PublishObserver* observer = nullptr,
     const std::atomic<bool>* cancel = nullptr);
+
+// A list that would go on further than this is cut here: a thousand pages of a hundred.
+inline constexpr std::size_t kMaxOfferPages = 1000;
+
+// The pages of the seller's list of offers, one after another: where the next one starts, and
+// when the list is over. It is over at an empty page, at the total Allegro gives, when a page
+// brings no offer not seen before (a server that gives the same page again, whatever total it
+// claims), and after kMaxOfferPages pages.
+class OfferPages {
+  public:
+    explicit OfferPages(OfferQuery first) : query_(std::move(first)) {}
+    // The query for the next page, or nothing when the list is over.
+    std::optional<OfferQuery> Next() const;
+    // The page that the last query brought: answers its offers not seen before.
+    std::vector<OfferSummary> Take(OfferPage page);
+    // Whether the list was cut at kMaxOfferPages.
+    bool Cut() const { return cut_; }
+    // What the seller reads when it was.
+    std::string CutMessage() const;
+
+  private:
+    OfferQuery query_;
+    std::unordered_set<std::string> seen_;
+    std::size_t pages_ = 0;
+    bool over_ = false;
+    bool cut_ = false;
+};
 
 enum class SheetKind { Csv, JsonLines };
 

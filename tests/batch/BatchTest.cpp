@@ -14,6 +14,7 @@
 #include "batch/InputText.h"
 #include "generator/Document.h"
 #include "model/FormFields.h"
+#include "model/TerminalText.h"
 #include "model/Text.h"
 #include "structured/AllegroExport.h"
 #include "support/ChildProcess.h"

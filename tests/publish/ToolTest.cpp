@@ -21,20 +21,23 @@ ToolRunOptions WithInput(const std::string& input) {
 
 TEST_F(AllegroToolTest, OffersArePagedThroughAndPrintedAsLinesOrJson) {
     SignIn();
-    fake.Script(
-        "GET", "/sale/offers",
-        {200,
-         R"({"offers":[{"id":"1","name":"Rower\tczerwony","publication":{"status":"ACTIVE"}},)"
-         R"({"id":"2","name":"Kask","publication":{"status":"ENDED"}}],"count":2,"totalCount":3})",
-         {},
-         false});
-    fake.Script(
-        "GET", "/sale/offers",
-        {200,
-         R"({"offers":[{"id":"3","name":"Pompka","publication":{"status":"ACTIVE"},)"
-         R"("primaryImage":{"url":"https://a.allegroimg.com/p"}}],"count":1,"totalCount":3})",
-         {},
-         false});
+    const auto scriptPages = [this] {
+        fake.Script(
+            "GET", "/sale/offers",
+            {200,
+             R"({"offers":[{"id":"1","name":"Rower\tczerwony","publication":{"status":"ACTIVE"}},)"
+             R"({"id":"2","name":"Kask","publication":{"status":"ENDED"}}],"count":2,"totalCount":3})",
+             {},
+             false});
+        fake.Script(
+            "GET", "/sale/offers",
+            {200,
+             R"({"offers":[{"id":"3","name":"Pompka","publication":{"status":"ACTIVE"},)"
+             R"("primaryImage":{"url":"https://a.allegroimg.com/p"}}],"count":1,"totalCount":3})",
+             {},
+             false});
+    };
+    scriptPages();
     const ToolRun run = RunTool({"allegro", "offers", "--status", "active", "--name", "rower x"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(Lines(run.out), (std::vector<std::string>{"1\tACTIVE\tRower czerwony",
@@ -47,6 +50,7 @@ TEST_F(AllegroToolTest, OffersArePagedThroughAndPrintedAsLinesOrJson) {
     EXPECT_EQ(pages[1].Param("name"), "rower x");
     EXPECT_EQ(pages[0].Header("Authorization"), "Bearer secret-access-token");
 
+    scriptPages();
     const ToolRun json = RunTool({"allegro", "offers", "--json"});
     ASSERT_EQ(json.status, 0) << json.err;
     const auto lines = Lines(json.out);
