@@ -39,7 +39,8 @@ SendAnswer AllegroSender::Send(const std::string& offerId, const AuctionForm& fo
     const publish::PublishResult result =
         session_.Publish(offerId, form, options_, observer_, cancel);
     if (result.outcome == publish::Outcome::Done) {
-        return {SendAnswer::Status::Sent, {}, result.body, false, result.warnings};
+        return {SendAnswer::Status::Sent, {}, result.body, false, result.warnings,
+                result.unchanged};
     }
     std::string message = publish::FullMessage({result.outcome, result.message, result.traceId});
     for (const structured::Finding& finding : result.findings) {

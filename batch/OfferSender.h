@@ -23,6 +23,9 @@ struct SendAnswer {
     std::string body;                   // a dry run's update body
     bool cancelled = false;             // the cancel stopped it before anything reached the offer
     std::vector<std::string> warnings;  // Polish, UTF-8: e.g. the offer read back differs
+    // Sent, but with nothing sent: the offer already shows this description, title and
+    // gallery (in a dry run: no body either).
+    bool unchanged = false;
 };
 
 class OfferSender {

@@ -100,6 +100,9 @@ struct PublishResult {
     std::string offerPage;                      // https://allegro.pl/oferta/ID
     std::vector<std::string> warnings;          // e.g. the offer read back differs
     bool sentUpdate = false;                    // whether a PATCH went out
+    // Done without sending anything: the offer already shows this description, title and
+    // gallery (see ChangesNothing).
+    bool unchanged = false;
     std::size_t picturesUploaded = 0;
     std::optional<Seconds> conflictWait;  // 409 without waitOnConflict: try again after this
 };

@@ -4,6 +4,8 @@
 #include <nlohmann/json.hpp>
 
 #include "SessionFixture.h"
+#include "publish/PullOffers.h"
+#include "structured/AllegroExport.h"
 #include "structured/Description.h"
 
 namespace licytek::testing {
@@ -35,7 +37,7 @@ std::string OfferAfter(const std::string& patchBody) {
 
 AuctionForm Form(const std::string& memo) {
     AuctionForm form;
-    form.auctionHeader = "Rower g\xF3rski";  // Windows-1250
+    form.auctionHeader = "Rower g\xF3rski MTB";  // Windows-1250
     form.itemDescription = memo;
     return form;
 }
@@ -68,7 +70,7 @@ class PublishTest : public SessionTest {
     publish::PublishOptions options;
 };
 
-TEST_F(PublishTest, UploadsLocalAndWebPicturesAndASecondPublishLeavesTheSameGallery) {
+TEST_F(PublishTest, UploadsLocalAndWebPicturesAndLaterPublishesLeaveTheSameGallery) {
     const AuctionForm form = Form(
         "Opis roweru<img src=\"zdjecia/rower.jpg\"><img src=\"https://sklep.pl/b.png\">"
         "<img src=\"https://a.allegroimg.com/s/own.jpg\">");
@@ -98,7 +100,7 @@ TEST_F(PublishTest, UploadsLocalAndWebPicturesAndASecondPublishLeavesTheSameGall
     EXPECT_EQ(patches[0].Header("Content-Type"), kMedia);
     EXPECT_EQ(patches[0].Header("Accept"), kMedia);
     const json body = json::parse(patches[0].body);
-    EXPECT_EQ(body["name"], "Rower górski");
+    EXPECT_EQ(body["name"], "Rower górski MTB");
     const std::vector<std::string> gallery = {kGallery, "https://a.allegroimg.com/s/up1",
                                               "https://a.allegroimg.com/s/up2",
                                               "https://a.allegroimg.com/s/own.jpg"};
@@ -107,17 +109,109 @@ TEST_F(PublishTest, UploadsLocalAndWebPicturesAndASecondPublishLeavesTheSameGall
     EXPECT_EQ(body["description"]["sections"][0]["items"][1],
               json({{"type", "IMAGE"}, {"url", "https://a.allegroimg.com/s/up1"}}));
 
-    // Allegro now holds the gallery the first publish set; the same form again reuses it.
+    // Allegro now holds what the first publish set: the same form again, its pictures known
+    // through the picture memory, sends nothing at all.
     fake.Script("GET", kOfferPath, Answer(200, OfferAfter(patches[0].body)));
     fake.Script("PATCH", kOfferPath, Answer(200, "{}"));
     options.title = false;
     auto second = Publish(form);
     ASSERT_EQ(second.outcome, Outcome::Done) << second.message;
+    EXPECT_TRUE(second.unchanged);
+    EXPECT_EQ(second.message, "Oferta 555: bez zmian — nic nie zostało wysłane do Allegro.");
+    EXPECT_EQ(fake.Requests("POST", "/sale/images").size(), 2u);
+    EXPECT_EQ(fake.Requests("PATCH", kOfferPath).size(), 1u);
+
+    // Another text goes out with the same gallery.
+    AuctionForm changed = form;
+    changed.itemDescription.insert(0, "Nowy ");
+    auto third = Publish(changed);
+    ASSERT_EQ(third.outcome, Outcome::Done) << third.message;
+    EXPECT_FALSE(third.unchanged);
     EXPECT_EQ(fake.Requests("POST", "/sale/images").size(), 2u);
     const auto again = fake.Requests("PATCH", kOfferPath);
     ASSERT_EQ(again.size(), 2u);
     EXPECT_EQ(json::parse(again[1].body)["images"].get<std::vector<std::string>>(), gallery);
     EXPECT_FALSE(json::parse(again[1].body).contains("name"));
+}
+
+// An offer pulled into the form and sent back untouched sends nothing: no picture, no update,
+// whether the title goes too or not, and though Allegro spells its description otherwise.
+TEST_F(PublishTest, PulledOfferSentBackUntouchedSendsNothing) {
+    const std::string second = "https://a.allegroimg.com/s/gallery2.jpg";
+    const std::string description =
+        json{{"sections",
+              {{{"items",
+                 {{{"type", "TEXT"},
+                   {"content",
+                    "<h2>Rama</h2><p><b>mocna</b> <b>i lekka</b></p><ul><li>26 cali "
+                    "</li></ul>"}},
+                  {{"type", "IMAGE"}, {"url", kGallery}}}}},
+               {{"items", {{{"type", "IMAGE"}, {"url", second}}}}}}}}
+            .dump();
+    fake.Script(
+        "GET", kOfferPath,
+        Answer(200, OfferJson("555", "Rower górski MTB 26 m²", {kGallery, second}, description)));
+    auto pulled = publish::PullOneOffer(Session(), "555");
+    ASSERT_TRUE(std::holds_alternative<structured::PulledOffer>(pulled));
+    AuctionForm form;
+    structured::PutIntoForm(std::get<structured::PulledOffer>(pulled), form);
+
+    for (const bool title : {false, true}) {
+        for (const bool dryRun : {true, false}) {
+            options.title = title;
+            options.dryRun = dryRun;
+            const auto result = Publish(form);
+            ASSERT_EQ(result.outcome, Outcome::Done) << result.message;
+            EXPECT_TRUE(result.unchanged) << title << dryRun;
+            EXPECT_EQ(result.message,
+                      "Oferta 555: bez zmian — nic nie zostało wysłane do Allegro.");
+        }
+    }
+    for (const auto& request : fake.Requests()) {
+        EXPECT_EQ(request.method + " " + request.path, "GET /sale/product-offers/555");
+    }
+
+    // A new title, or a picture the gallery lacks, is a change.
+    options.dryRun = false;
+    fake.Script("PATCH", kOfferPath, Answer(200, "{}"));
+    AuctionForm renamed = form;
+    renamed.auctionHeader += " nowy";
+    EXPECT_FALSE(Publish(renamed).unchanged);
+    ASSERT_EQ(fake.Requests("PATCH", kOfferPath).size(), 1u);
+    EXPECT_EQ(json::parse(fake.Requests("PATCH", kOfferPath)[0].body)["name"],
+              "Rower górski MTB 26 m² nowy");
+    fake.Script("GET", kOfferPath,
+                Answer(200, OfferJson("555", "Rower górski MTB 26 m²", {kGallery}, description)));
+    options.title = false;
+    EXPECT_FALSE(Publish(form).unchanged);
+    ASSERT_EQ(fake.Requests("PATCH", kOfferPath).size(), 2u);
+    EXPECT_EQ(json::parse(fake.Requests("PATCH", kOfferPath)[1].body)["images"],
+              json({kGallery, second}));
+    EXPECT_TRUE(fake.Requests("POST", "/sale/images").empty());
+}
+
+// Allegro's rules for a title that is set refuse it before anything is read or uploaded; the
+// same form without its title goes out, and its export has no error.
+TEST_F(PublishTest, TitleRulesRefuseBeforeAnyPictureIsUploaded) {
+    AuctionForm form = Form("Opis<img src=\"zdjecia/rower.jpg\">");
+    form.auctionHeader = "Rower g\xF3rski";
+    options.title = true;
+    const auto refused = Publish(form);
+    EXPECT_EQ(refused.outcome, Outcome::Refused);
+    EXPECT_EQ(refused.message,
+              "Tytuł „Rower górski” ma 2 słowa, a Allegro przyjmuje tytuł od 3 słów. Nic nie "
+              "zostało wysłane do Allegro.");
+    EXPECT_TRUE(fake.Requests().empty());
+    EXPECT_FALSE(structured::ExportAllegro(form, {.acceptLocalPictures = true}).HasErrors());
+
+    fake.Script("GET", kOfferPath, Answer(200, OldOffer()));
+    fake.Script("POST", "/sale/images",
+                Answer(201, R"({"location":"https://a.allegroimg.com/s/up1"})"));
+    fake.Script("PATCH", kOfferPath, Answer(200, "{}"));
+    options.title = false;
+    const auto sent = Publish(form);
+    ASSERT_EQ(sent.outcome, Outcome::Done) << sent.message;
+    EXPECT_EQ(fake.Requests("PATCH", kOfferPath).size(), 1u);
 }
 
 TEST_F(PublishTest, DryRunOnlyReadsAndTooManyPicturesStopBeforeAnythingIsSent) {
