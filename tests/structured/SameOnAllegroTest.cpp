@@ -1,8 +1,6 @@
-// What decides that an offer is sent nothing: two descriptions that show the same on Allegro
-// whatever their spelling, and the title rules that refuse a title before anything is sent.
+// What decides that an offer is sent nothing or refused before anything is sent: two
+// descriptions that show the same on Allegro whatever their spelling, and the title rules.
 #include <gtest/gtest.h>
-
-#include <string>
 
 #include "structured/SameOnAllegro.h"
 #include "structured/TitleRules.h"
@@ -10,66 +8,41 @@
 namespace licytek::structured {
 namespace {
 
-Description OneText(std::string content) {
-    return Description{{Section{{Item{ItemType::Text, std::move(content)}}}}};
-}
-
 TEST(SameOnAllegroTest, SpellingDoesNotCountButWhatShowsDoes) {
-    struct Case {
-        std::string a;
-        std::string b;
-        bool same;
-    };
-    const Case cases[] = {
+    const std::tuple<std::string, std::string, bool> cases[] = {
         {"<p><b>a</b> <b>b</b></p>", "<p><b>a b</b></p>", true},
-        {"<ul><li>jeden </li><li>dwa</li></ul>", "<ul><li>jeden</li><li>dwa</li></ul>", true},
-        {"<p>it&#39;s  &quot;x&quot;</p>", "<p>it's \"x\"</p>", true},
-        {"<p>a</p>\n<p>b</p>", "<p>a</p><p>b</p>", true},
-        {"<p><b>a </b>b</p>", "<p><b>a</b> b</p>", true},
-        {"<h1>Tytuł</h1>", "<h1> Tytuł</h1>", true},
-        // Bold, another character, a non-breaking space, another element, another list
-        // item, a block of another kind: each shows otherwise.
+        {"<ul><li>jeden </li></ul>", "<ul><li>jeden</li></ul>", true},
+        {"<p>it&#39;s  x</p>\n<p><b>a </b>b</p>", "<p>it's x</p><p><b>a</b> b</p>", true},
         {"<p><b>a</b> b</p>", "<p><b>a b</b></p>", false},
-        {"<p>a</p>", "<p>ą</p>", false},
         {"<p>a b</p>", "<p>a&nbsp;b</p>", false},
         {"<p>a</p><p>b</p>", "<p>a b</p>", false},
         {"<ul><li>a</li><li>b</li></ul>", "<ul><li>a b</li></ul>", false},
         {"<ul><li>a</li></ul>", "<ol><li>a</li></ol>", false},
-        {"<h1>a</h1>", "<h2>a</h2>", false},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(ShowsTheSame(OneText(c.a), OneText(c.b)), c.same) << c.a << " / " << c.b;
+    for (const auto& [a, b, same] : cases) {
+        EXPECT_EQ(
+            ShowsTheSame({{Section{{{ItemType::Text, a}}}}}, {{Section{{{ItemType::Text, b}}}}}),
+            same)
+            << a << " / " << b;
     }
-
     // Sections, items and pictures count as they stand.
     const Item text{ItemType::Text, "<p>a</p>"};
     const Item picture{ItemType::Image, "https://a.allegroimg.com/s/1.jpg"};
     const Description together{{Section{{text, picture}}}};
-    EXPECT_TRUE(ShowsTheSame(together,
-                             Description{{Section{{Item{ItemType::Text, "<p>a </p>"}, picture}}}}));
-    EXPECT_FALSE(ShowsTheSame(together, Description{{Section{{text}}, Section{{picture}}}}));
-    EXPECT_FALSE(ShowsTheSame(together, Description{{Section{{picture, text}}}}));
-    EXPECT_FALSE(ShowsTheSame(
-        together,
-        Description{{Section{{text, Item{ItemType::Image, "https://a.allegroimg.com/s/2.jpg"}}}}}));
-    EXPECT_FALSE(ShowsTheSame(together, Description{}));
+    EXPECT_FALSE(ShowsTheSame(together, {{Section{{text}}, Section{{picture}}}}));
+    EXPECT_FALSE(ShowsTheSame(together, {{Section{{picture, text}}}}));
+    EXPECT_FALSE(ShowsTheSame(together, {{Section{{text, {ItemType::Image, "https://x.pl/1"}}}}}));
 }
 
 TEST(SameOnAllegroTest, TitleRulesRefuseShortFewWordedAndLongWordedTitles) {
-    EXPECT_EQ(TitleRefusal("Rower górski MTB"), std::nullopt);
     EXPECT_EQ(TitleRefusal("Ab cd ef ghij"), std::nullopt);  // 13 characters, 4 words
-    EXPECT_EQ(TitleRefusal("Półka z drewna dębowego 30 m²"), std::nullopt);
     EXPECT_EQ(TitleRefusal("Zestaw " + std::string(30, 'x') + " nowy"), std::nullopt);
-
-    EXPECT_EQ(TitleRefusal("Rower ą ęśł"),  // 11 characters, though 14 bytes
+    EXPECT_EQ(TitleRefusal("Rower ą ęśł"),  // 11 characters in 15 bytes
               "Tytuł „Rower ą ęśł” ma 11 znaków, a Allegro przyjmuje tytuł od 12 znaków.");
     EXPECT_EQ(TitleRefusal("Rower górski"),
               "Tytuł „Rower górski” ma 2 słowa, a Allegro przyjmuje tytuł od 3 słów.");
-    EXPECT_EQ(TitleRefusal("Superrowerygórskie"),
-              "Tytuł „Superrowerygórskie” ma 1 słowo, a Allegro przyjmuje tytuł od 3 słów.");
-    const std::string word(31, 'y');
-    EXPECT_EQ(TitleRefusal("Zestaw " + word + " nowy"),
-              "Słowo „" + word +
+    EXPECT_EQ(TitleRefusal("Zestaw " + std::string(31, 'y') + " nowy"),
+              "Słowo „" + std::string(31, 'y') +
                   "” w tytule ma 31 znaków, a Allegro przyjmuje słowa najwyżej 30-znakowe.");
 }
 
