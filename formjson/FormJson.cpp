@@ -398,8 +398,8 @@ std::optional<FormJsonError> ConvertText(std::string_view key, std::string& utf8
     }
     std::size_t badOffset = 0;
     bool converted = Utf8ToCp1250InPlace(utf8, &badOffset);
-    if (const FormField* field = FindFormField(key); !converted && field != nullptr &&
-                                                     field->htmlText) {
+    if (const FormField* field = FindFormField(key);
+        !converted && field != nullptr && field->htmlText) {
         // HTML text holds what the code page lacks as references, which need more room.
         if (auto referenced = Utf8ToCp1250WithReferences(utf8, &badOffset)) {
             utf8 = std::move(*referenced);
