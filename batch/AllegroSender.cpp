@@ -42,8 +42,8 @@ SendAnswer AllegroSender::Send(const std::string& offerId, const AuctionForm& fo
     const publish::PublishResult result =
         session_.Publish(offerId, form, options, observer_, cancel);
     if (result.outcome == publish::Outcome::Done) {
-        return {SendAnswer::Status::Sent, {}, result.body, false, result.warnings,
-                result.filesSent};
+        return {SendAnswer::Status::Sent, {}, result.body, false, result.warnings, result.filesSent,
+                result.unchanged};
     }
     std::string message = publish::FullMessage({result.outcome, result.message, result.traceId});
     for (const structured::Finding& finding : result.findings) {

@@ -42,6 +42,7 @@ struct PendingSend {
     AuctionForm form;                       // not kept in a dry run, whose body is written already
     std::string preparedFile;               // a dry run's body file
     std::vector<std::string> diskPictures;  // the only files it may upload: the row's own
+    bool unchanged = false;                 // a dry run found that the offer shows it already
 };
 
 // A row the offer refused for now (409): sent again after the other rows.
@@ -101,12 +102,14 @@ class BatchRun : private RecordSink {
               const std::string& offerId = {});
     std::optional<std::string> OfferIdOf(std::span<const std::string> cells,
                                          std::vector<RowProblem>& problems) const;
-    void PrepareUpdate(const std::string& offerId, const AuctionForm& form, const std::string& name,
+    // Whether the offer shows the row already (no body then).
+    bool PrepareUpdate(const std::string& offerId, const AuctionForm& form, const std::string& name,
                        RowOutput& output, std::vector<RowProblem>& problems);
     void SendRow(std::size_t row, PendingSend send);
     void RetryPutOff();
     void TellNotSent();
     void SendFailed(std::size_t row, const std::string& offerId, const std::string& message);
+    void TellUnchanged(std::size_t row, const std::string& offer);
     bool Cancelled() const { return observer_.cancel != nullptr && observer_.cancel->load(); }
     void AddClassicPage(const AuctionForm& form, const std::string& sellerId,
                         const std::string& name, RowOutput& output) const;
@@ -471,8 +474,9 @@ void BatchRun::Emit(std::size_t row, const AuctionForm& form, const std::string&
             }
         }
     }
+    bool unchanged = false;
     if (problems.empty() && !offerId.empty() && options_.dryRun) {
-        PrepareUpdate(offerId, form, name, output, problems);
+        unchanged = PrepareUpdate(offerId, form, name, output, problems);
     }
     if (!problems.empty()) {
         Fail(row, std::move(problems));
@@ -481,9 +485,9 @@ void BatchRun::Emit(std::size_t row, const AuctionForm& form, const std::string&
     names_.emplace(std::move(sameNameKey), row);
     output.sequence = order_.Begin();
     if (!offerId.empty()) {
-        PendingSend send{row, offerId, {}, {}, {}};
+        PendingSend send{row, offerId, {}, {}, {}, unchanged};
         if (options_.dryRun) {
-            send.preparedFile = output.files.back().path;
+            send.preparedFile = unchanged ? std::string() : output.files.back().path;
         } else {
             send.form = form;
             send.diskPictures = DiskPicturesOfRow(form, template_);
@@ -532,13 +536,13 @@ void BatchRun::AddAllegroFile(const AuctionForm& form, const std::string& name, 
 
 // A dry run asks for the update body as the row is built, so that it is written with the
 // row's files, whole or not at all. Only reads go out, one row after another as they are.
-void BatchRun::PrepareUpdate(const std::string& offerId, const AuctionForm& form,
+bool BatchRun::PrepareUpdate(const std::string& offerId, const AuctionForm& form,
                              const std::string& name, RowOutput& output,
                              std::vector<RowProblem>& problems) {
     const std::string column;  // the message names the offer
     if (sendingStopped_ || Cancelled()) {
         problems.push_back({column, "oferta " + offerId + ": przerwano przed odczytem oferty"});
-        return;
+        return false;
     }
     const SendAnswer answer =
         options_.sender->Send(offerId, form, DiskPicturesOfRow(form, template_), observer_.cancel);
@@ -548,19 +552,27 @@ void BatchRun::PrepareUpdate(const std::string& offerId, const AuctionForm& form
             sendingStopped_ = summary_.sendingStopped = true;
             StopRows();
         }
-        return;
+        return false;
+    }
+    if (answer.unchanged) {
+        return true;
     }
     std::string path = PathFor(name, ".allegro-update.json");
     if (auto blocked = OutputBlocked(path, options_.overwrite)) {
         problems.push_back({column, std::move(blocked->message), std::string(blocked->kind)});
-        return;
+        return false;
     }
     output.files.push_back({std::move(path), answer.body + "\n"});
+    return false;
 }
 
 // Sends a row whose files are written; a stop or a cancel leaves it among the rows not sent.
 void BatchRun::SendRow(std::size_t row, PendingSend send) {
     const std::string offer = "oferta " + send.offerId + ": ";
+    if (send.unchanged) {
+        TellUnchanged(row, offer);
+        return;
+    }
     if (!send.preparedFile.empty()) {
         ++summary_.sent;
         if (observer_.sent) {
@@ -586,6 +598,10 @@ void BatchRun::SendRow(std::size_t row, PendingSend send) {
     }
     switch (answer.status) {
         case SendAnswer::Status::Sent:
+            if (answer.unchanged) {
+                TellUnchanged(row, offer);
+                return;
+            }
             ++summary_.sent;
             if (observer_.sent) {
                 observer_.sent(VisibleText(Where(row, "") + offer + "opis zaktualizowany" +
@@ -613,6 +629,13 @@ void BatchRun::SendRow(std::size_t row, PendingSend send) {
     }
     SendFailed(row, send.offerId,
                files.empty() ? answer.message : answer.message + " (" + files + ")");
+}
+
+void BatchRun::TellUnchanged(std::size_t row, const std::string& offer) {
+    ++summary_.unchanged;
+    if (observer_.sent) {
+        observer_.sent(VisibleText(Where(row, "") + offer + "bez zmian"));
+    }
 }
 
 void BatchRun::SendFailed(std::size_t row, const std::string& offerId, const std::string& message) {
@@ -758,14 +781,15 @@ std::string BatchSummary::Line() const {
         CountedNoun(written, "oferta zapisana", "oferty zapisane", "ofert zapisanych") + ", " +
         std::to_string(failed) + " z błędami, " +
         CountedNoun(warnings, "ostrzeżenie", "ostrzeżenia", "ostrzeżeń");
+    const std::string same = unchanged > 0 ? ", " + std::to_string(unchanged) + " bez zmian" : "";
     if (sending && dryRun) {
         line += ", " +
                 CountedNoun(sent, "zmiana opisu przygotowana", "zmiany opisu przygotowane",
                             "zmian opisu przygotowanych") +
-                " (próba), " + std::to_string(sendFailed) + " z błędami";
+                " (próba)" + same + ", " + std::to_string(sendFailed) + " z błędami";
     } else if (sending) {
         line += ", " + CountedNoun(sent, "opis wysłany", "opisy wysłane", "opisów wysłanych") +
-                ", " + std::to_string(sendFailed) + " z błędami";
+                same + ", " + std::to_string(sendFailed) + " z błędami";
     }
     return cancelled ? line + " (przerwano)" : line;
 }

@@ -24,6 +24,9 @@ struct SendAnswer {
     bool cancelled = false;             // the cancel stopped it before anything reached the offer
     std::vector<std::string> warnings;  // Polish, UTF-8: e.g. the offer read back differs
     std::vector<std::string> filesSent = {};  // disk pictures uploaded, as the row names them
+    // Sent, but with nothing sent: the offer already shows this description, title and
+    // gallery (in a dry run: no body either).
+    bool unchanged = false;
 };
 
 class OfferSender {

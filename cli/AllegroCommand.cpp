@@ -46,18 +46,25 @@ constexpr std::string_view kAllegroHelp =
     "         project file's folder, and web addresses), adds them to the offer's gallery\n"
     "         after the pictures it has, replaces the description, and reads the offer back.\n"
     "         It first prints what will change. The last line is\n"
-    "         \"Oferta ID: opis zaktualizowany — ADDRESS\".\n"
+    "         \"Oferta ID: opis zaktualizowany — ADDRESS\", or \"Oferta ID: bez zmian — ...\"\n"
+    "         when the offer already shows this description, title and gallery: then\n"
+    "         nothing is sent. With --title, a title under 12 characters, of fewer than 3\n"
+    "         words or with a word over 30 characters is refused before anything is sent.\n"
     "pull     reads the offer OFFER_ID into a form: its title becomes the auction header\n"
     "         (Edit2) and its description the item description (Memo1), as markup that\n"
     "         export allegro turns back into the same description. It prints the form as\n"
     "         JSON, as project load does, or with --project writes the project file FILE.\n"
-    "         Characters that Windows-1250 lacks stay in the markup as &#NNNN;. A text\n"
+    "         Characters that Windows-1250 lacks stay in the title and the markup as\n"
+    "         &#NNNN;, which the page shows and export allegro turns back. A description\n"
+    "         that does not begin with the title as its heading gets the first line\n"
+    "         <!-- bez nagłówka -->, so that sending it back adds no heading. A text\n"
     "         longer than its place in the project file is refused, naming the offer.\n"
     "pull --all  reads every offer (or those --status and --name choose) into one sheet\n"
     "         with the columns \"plik\", \"oferta\", \"Nagłówek aukcji\" and \"Opis\n"
     "         przedmiotu\". OFFERS.csv, which batch reads back as it is, is UTF-8 with a\n"
     "         byte-order mark, ';' and CR LF, as a Polish spreadsheet opens it; OFFERS.jsonl\n"
     "         holds one object a line with \"plik\", \"oferta\", \"Edit2\" and \"Memo1\".\n"
+    "         Both hold characters such as \"m²\" as themselves, not as &#NNNN;.\n"
     "         \"plik\" is made from the title (ASCII letters and digits, unique). Progress\n"
     "         (\"120 z 340 ofert\") goes to standard error; an offer that cannot be read is\n"
     "         reported with its number and the rest go on (exit status 1 at the end). The\n"
@@ -381,7 +388,7 @@ std::optional<Failure> Publish(const PublishArguments& arguments) {
         failure.cancelled = interrupted.load() && result.message.starts_with("Przerwano");
         return ToFailure(failure);
     }
-    if (options.dryRun) {
+    if (options.dryRun && !result.unchanged) {
         return WriteToStandardOutput(result.body + "\n");
     }
     return WriteToStandardOutput(VisibleText(result.message) + "\n");

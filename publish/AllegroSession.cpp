@@ -8,7 +8,9 @@
 
 #include "model/FileIo.h"
 #include "model/PolishNumbers.h"
+#include "publish/Unchanged.h"
 #include "structured/AllegroExport.h"
+#include "structured/TitleRules.h"
 
 namespace licytek::publish {
 namespace {
@@ -740,6 +742,12 @@ PublishResult AllegroSession::Publish(const std::string& offerId, const AuctionF
         return result;
     }
 
+    if (auto refusal = options.title ? structured::TitleRefusal(exported.name) : std::nullopt) {
+        Finish(result,
+               Failure{Outcome::Refused, *refusal + " Nic nie zostało wysłane do Allegro.", {}});
+        return result;
+    }
+
     auto gathered = impl.GatherPictures(exported.images, options);
     if (auto* failure = std::get_if<Failure>(&gathered)) {
         Finish(result, *failure);
@@ -783,6 +791,11 @@ PublishResult AllegroSession::Publish(const std::string& offerId, const AuctionF
                          Locations(pictures), std::nullopt};
     if (options.title) {
         update.name = exported.name;
+    }
+    if (ChangesNothing(before, update)) {
+        result.unchanged = true;
+        result.message = "Oferta " + offerId + ": bez zmian — nic nie zostało wysłane do Allegro.";
+        return result;
     }
     auto planned = BuildUpdateBody(update);
     if (auto* message = std::get_if<std::string>(&planned)) {

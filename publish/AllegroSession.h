@@ -89,6 +89,9 @@ struct PublishResult {
     // The PATCH went out but its answer did not come: whether Allegro applied it is unknown,
     // and the next publish reads the offer before anything else, as every publish does.
     bool updateUncertain = false;
+    // Done without sending anything: the offer already shows this description, title and
+    // gallery (see ChangesNothing).
+    bool unchanged = false;
     std::size_t picturesUploaded = 0;
     std::vector<std::string> filesSent;   // pictures from the disk uploaded, as the form names them
     std::optional<Seconds> conflictWait;  // 409 without waitOnConflict: try again after this

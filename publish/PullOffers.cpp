@@ -127,9 +127,15 @@ void AppendCsvCell(std::string& out, std::string_view cell) {
     out += '"';
 }
 
+// The form's Windows-1250 text in UTF-8 as the seller reads it: the characters that the form
+// holds as references ("&#178;") as themselves ("²"); the batch turns them back.
+std::string SheetText(std::string_view cp1250) {
+    return WrittenReferencesAsCharacters(Cp1250ToUtf8(cp1250));
+}
+
 // The form's Windows-1250 text as a cell: UTF-8, lines ended by LF as in a spreadsheet.
 std::string CellText(std::string_view cp1250) {
-    std::string utf8 = Cp1250ToUtf8(cp1250);
+    std::string utf8 = SheetText(cp1250);
     std::string cell;
     cell.reserve(utf8.size());
     for (std::size_t i = 0; i < utf8.size(); ++i) {
@@ -300,8 +306,8 @@ std::size_t OfferSheet::Add(std::string_view fileName, std::string_view offerId,
     if (kind_ == SheetKind::JsonLines) {
         const nlohmann::ordered_json line = {{"plik", fileName},
                                              {"oferta", offerId},
-                                             {"Edit2", Cp1250ToUtf8(pulled.title)},
-                                             {"Memo1", Cp1250ToUtf8(pulled.description)}};
+                                             {"Edit2", SheetText(pulled.title)},
+                                             {"Memo1", SheetText(pulled.description)}};
         text_ += line.dump(-1, ' ', false, nlohmann::json::error_handler_t::strict);
         text_ += '\n';
         return Utf16Length(description);
@@ -353,7 +359,7 @@ PullAllResult PullAllOffers(AllegroSession& session, const OfferQuery& filter,
         } else {
             const auto& offer = std::get<structured::PulledOffer>(pulled);
             const std::size_t characters =
-                sheet.Add(names.Next(Cp1250ToUtf8(offer.title)), offers[i].id, offer);
+                sheet.Add(names.Next(SheetText(offer.title)), offers[i].id, offer);
             if (characters > kExcelCellCharacters && observer.warning) {
                 observer.warning("Oferta " + offers[i].id + ": opis ma " +
                                  GroupedNumber(characters) +

@@ -9,7 +9,9 @@
 //    write them (Alt+Enter).
 //  - JSON lines: one object a line with "plik", "oferta", "Edit2" and "Memo1" (UTF-8).
 // The description keeps the form's markup, one top-level element a line, so each line ends
-// in a block element and the batch adds no line break of its own to it.
+// in a block element and the batch adds no line break of its own to it. Characters that the
+// form holds as references (&#178;) stand in the sheet as themselves (²), as the seller reads
+// them; the batch turns them back into references.
 #pragma once
 
 #include <atomic>

@@ -296,6 +296,29 @@ TEST_F(BatchAllegroTest, A429PausesTheRunAndA409RowIsSentAfterTheOthers) {
     EXPECT_EQ(Session().ConnectionsOpened(), 1);
 }
 
+// A row whose offer already shows it (in another spelling; "½" in the sheet is "&#189;" in the
+// form and "½" again on Allegro) sends nothing and is told and counted as such.
+TEST_F(BatchAllegroTest, ARowTheOfferShowsAlreadySendsNothing) {
+    const std::string shown =
+        nlohmann::json{{"sections",
+                        {{{"items",
+                           {{{"type", "TEXT"},
+                             {"content", "<h1>Płytki ½ m²</h1>\n<p>Opis  <b>A</b> </p>"}}}}}}}}
+            .dump();
+    fake.Script("GET", "/sale/product-offers/1", {200, OfferJson("1", "x", {}, shown), {}});
+    Offers(2, 1);
+    const auto summary =
+        Run("plik;oferta;Nagłówek aukcji;Memo1\na;1;Płytki ½ m²;Opis <b>A</b>\n"
+            "b;2;b;Opis b\n");
+    const std::string file = dir.File("o.csv");
+    EXPECT_EQ(heard.sent, (std::vector<std::string>{file + ":2: oferta 1: bez zmian",
+                                                    file + ":3: oferta 2: opis zaktualizowany"}));
+    EXPECT_EQ(Patched(), std::vector<std::string>{"/sale/product-offers/2"});
+    EXPECT_EQ(summary.Line(),
+              "2 oferty zapisane, 0 z błędami, 1 ostrzeżenie, 1 opis wysłany, 1 "
+              "bez zmian, 0 z błędami");
+}
+
 TEST_F(BatchAllegroTest, AllegroSilentRowAfterRowStopsTheSending) {
     for (int id = 1; id <= 3; ++id) {
         fake.Script("GET", "/sale/product-offers/" + std::to_string(id), {0, "", {}, true});

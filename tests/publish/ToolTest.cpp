@@ -94,7 +94,7 @@ TEST_F(AllegroToolTest, PublishPrintsTheChangeAndTheOffersAddressAndNeverAToken)
                  {},
                  false});
     fake.Script("PATCH", kOfferPath, {200, "{}", {}, false});
-    const std::string form = R"({"Edit2": "Rower", "Memo1": "Opis roweru"})";
+    const std::string form = R"({"Edit2": "Rower górski MTB", "Memo1": "Opis roweru"})";
 
     const ToolRun signedOut = RunTool({"allegro", "publish", "555", "-"}, WithInput(form));
     EXPECT_EQ(signedOut.status, 3);
@@ -104,8 +104,8 @@ TEST_F(AllegroToolTest, PublishPrintsTheChangeAndTheOffersAddressAndNeverAToken)
     const ToolRun dry =
         RunTool({"allegro", "publish", "555", "--dry-run", "--title", "-"}, WithInput(form));
     ASSERT_EQ(dry.status, 0) << dry.err;
-    EXPECT_EQ(nlohmann::json::parse(dry.out)["name"], "Rower");
-    EXPECT_NE(dry.err.find("Tytuł: „Stary” → „Rower”"), std::string::npos) << dry.err;
+    EXPECT_EQ(nlohmann::json::parse(dry.out)["name"], "Rower górski MTB");
+    EXPECT_NE(dry.err.find("Tytuł: „Stary” → „Rower górski MTB”"), std::string::npos) << dry.err;
     EXPECT_TRUE(fake.Requests("PATCH", kOfferPath).empty());
 
     const ToolRun run = RunTool({"allegro", "publish", "555", "-"}, WithInput(form));
@@ -118,6 +118,15 @@ TEST_F(AllegroToolTest, PublishPrintsTheChangeAndTheOffersAddressAndNeverAToken)
     const ToolRun refused = RunTool({"allegro", "publish", "555", "-"}, WithInput(form));
     EXPECT_EQ(refused.status, 1);
     EXPECT_NE(refused.err.find("Trace-Id: trace-"), std::string::npos) << refused.err;
+
+    // Once the offer holds what the form makes, publishing again sends nothing.
+    const auto patched = nlohmann::json::parse(fake.Requests("PATCH", kOfferPath).front().body);
+    fake.Script("GET", kOfferPath,
+                {200, OfferJson("555", "Stary", {}, patched["description"].dump()), {}, false});
+    const std::size_t patches = fake.Requests("PATCH", kOfferPath).size();
+    const ToolRun same = RunTool({"allegro", "publish", "555", "-"}, WithInput(form));
+    EXPECT_EQ(same.out, "Oferta 555: bez zmian — nic nie zostało wysłane do Allegro.\n");
+    EXPECT_EQ(fake.Requests("PATCH", kOfferPath).size(), patches);
 
     for (const ToolRun* each : {&signedOut, &dry, &run, &refused}) {
         for (const std::string& text : {each->out, each->err}) {
