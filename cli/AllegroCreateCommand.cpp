@@ -266,6 +266,12 @@ std::variant<offer::OfferData, Failure> ReadOfferData(const std::string& path) {
     constexpr std::size_t kMaxOfferBytes = std::size_t{1} << 20;
     auto read = ReadFilePrefix(path, kMaxOfferBytes + 1);
     if (auto* error = std::get_if<FileError>(&read)) {
+        if (!PathExists(path)) {
+            return Failure{kExitInputError,
+                           path +
+                               ": nie ma pliku danych oferty (kategoria, cena, …); jego klucze "
+                               "opisuje licytek-cli allegro create --help"};
+        }
         return FileFailure(path, *error);
     }
     const auto& text = std::get<std::string>(read);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "model/PolishNumbers.h"
+#include "structured/Description.h"
 
 namespace licytek::publish {
 namespace {
@@ -63,6 +64,14 @@ class Creation {
             return;
         }
         request_.images = std::get<std::vector<std::string>>(std::move(located));
+        if (const auto findings = structured::ValidateDescription(request_.description);
+            !options_.dryRun && !findings.empty()) {
+            Fail(Failure{Outcome::Refused,
+                         "Opis po wysłaniu zdjęć nie spełnia wymagań Allegro: " +
+                             findings.front().message + " Oferta nie została utworzona.",
+                         {}});
+            return;
+        }
         auto body = BuildCreateBody(request_);
         if (auto* errors = std::get_if<std::vector<offer::OfferError>>(&body)) {
             for (const offer::OfferError& error : *errors) {

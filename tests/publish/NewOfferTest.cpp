@@ -365,5 +365,25 @@ TEST_F(NewOfferTest, APostWithoutAnAnswerIsNeverSentAgain) {
     EXPECT_EQ(Count("POST", kCreated), 2U);
 }
 
+TEST_F(NewOfferTest, AnActivationWithoutAnAnswerIsReadBackNeverSentAgain) {
+    ScriptLookups();
+    options.activate = true;
+    fake.Script("POST", kCreated, Answer(201, ProductOfferJson("777", "INACTIVE")));
+    FakeAnswer dropped = Answer(0);
+    dropped.drop = true;
+    fake.Script("PATCH", kOffer, dropped);
+    fake.Script("GET", kOffer, Answer(200, ProductOfferJson("777", "ACTIVE")));
+    const publish::CreateResult live = Create();
+    EXPECT_EQ(live.outcome, Outcome::Done) << live.message;
+    EXPECT_EQ(live.message, "Oferta 777 wystawiona");
+    EXPECT_EQ(Count("PATCH", kOffer), 1U);
+
+    fake.Script("GET", kOffer, Answer(200, ProductOfferJson("777", "INACTIVE")));
+    const publish::CreateResult unknown = Create();
+    EXPECT_EQ(unknown.outcome, Outcome::Network);
+    EXPECT_NE(unknown.message.find("Szkic 777 utworzony"), std::string::npos) << unknown.message;
+    EXPECT_EQ(Count("PATCH", kOffer), 2U) << "one for each run";
+}
+
 }  // namespace
 }  // namespace licytek::testing
