@@ -360,10 +360,11 @@ std::optional<Failure> Create(const CreateArguments& arguments, bool sandbox) {
     for (const std::string& error : result.errors) {
         WriteDiagnostic(error);
     }
+    if (result.cancelled) {
+        return Failure{kExitInterrupted, result.message};  // it says what stays in Allegro
+    }
     if (result.outcome != pub::Outcome::Done) {
-        pub::Failure failure{result.outcome, result.message, result.traceId};
-        failure.cancelled = result.cancelled;
-        return SessionFailure(failure);
+        return AllegroFailure(pub::Failure{result.outcome, result.message, result.traceId});
     }
     if (arguments.dryRun) {
         WriteRawDiagnostic(result.message);

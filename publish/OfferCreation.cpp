@@ -94,14 +94,23 @@ class Creation {
   private:
     bool Stopped() {
         if (cancel_ != nullptr && cancel_->load()) {
-            result_.cancelled = true;
-            result_.outcome = Outcome::Refused;
-            result_.message = result_.offerId.empty()
-                                  ? "Przerwano: oferta nie została utworzona."
-                                  : "Przerwano: szkic " + result_.offerId + " pozostaje w Allegro.";
+            Fail(Failure{Outcome::Refused, {}, {}, true});
             return true;
         }
         return false;
+    }
+
+    // What the seller stopped leaves behind.
+    std::string StoppedMessage() const {
+        if (!result_.offerId.empty()) {
+            return "Przerwano: szkic " + result_.offerId + " pozostaje w Allegro — " +
+                   result_.offerPage + ".";
+        }
+        if (result_.posted) {
+            return "Przerwano: Allegro mogło już utworzyć ofertę; sprawdź w Allegro przed "
+                   "ponownym wystawieniem.";
+        }
+        return "Przerwano: oferta nie została utworzona.";
     }
 
     // The failure as the result; once the draft is there, it says that the draft stays.
@@ -110,6 +119,10 @@ class Creation {
         result_.traceId = failure.traceId;
         result_.cancelled = failure.cancelled;
         result_.message = std::move(failure.message);
+        if (failure.cancelled) {
+            result_.message = StoppedMessage();
+            return;
+        }
         if (activating_) {
             result_.message = "Szkic " + result_.offerId + " utworzony — " + result_.offerPage +
                               ", ale nie został wystawiony: " + result_.message;
