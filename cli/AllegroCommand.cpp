@@ -1,4 +1,6 @@
 // licytek-cli allegro login|logout|offers|publish|pull: the command-line face of publish/.
+// The commands of new offers live in AllegroCreateCommand.cpp.
+#include "cli/AllegroShared.h"
 #include "cli/CommandSupport.h"
 
 #include <unistd.h>
@@ -33,6 +35,8 @@ constexpr std::string_view kAllegroHelp =
     "       licytek-cli allegro pull OFFER_ID [--sandbox] [--project FILE]\n"
     "       licytek-cli allegro pull --all [--sandbox] [--status active|inactive|ended]\n"
     "                                  [--name TEXT] --out OFFERS.csv|OFFERS.jsonl\n"
+    "       licytek-cli allegro settings|categories|parameters|products|create ...\n"
+    "                                  new offers: see licytek-cli allegro create --help\n"
     "\n"
     "login    signs in through Allegro's own page: prints \"Otwórz stronę ADRES i potwierdź\n"
     "         kod KOD\", waits while the seller confirms, and prints \"Zalogowano jako LOGIN\".\n"
@@ -585,8 +589,10 @@ std::variant<bool, Failure> TakePullOption(std::span<const std::string_view> arg
 
 std::optional<Failure> RunAllegro(std::span<const std::string_view> args) {
     if (args.empty()) {
-        return UsageFailure("allegro needs a command: login, logout, offers, publish or pull",
-                            "allegro ");
+        return UsageFailure(
+            "allegro needs a command: login, logout, offers, publish, pull, settings, "
+            "categories, parameters, products or create",
+            "allegro ");
     }
     const std::string_view action = args[0];
     if (action == "--help" || action == "-h") {
@@ -644,6 +650,10 @@ std::optional<Failure> RunAllegro(std::span<const std::string_view> args) {
         }
         return UsageFailure("unexpected argument " + std::string(operand), "allegro ");
     };
+    if (IsNewOfferCommand(action)) {
+        InterruptGuard guard;
+        return RunNewOfferCommand(action, rest);
+    }
     if (action != "login" && action != "logout" && action != "offers" && action != "publish" &&
         action != "pull") {
         return UsageFailure("unknown allegro command " + std::string(action), "allegro ");
@@ -676,6 +686,18 @@ std::optional<Failure> RunAllegro(std::span<const std::string_view> args) {
 }
 
 }  // namespace
+
+Failure AllegroFailure(const pub::Failure& failure) {
+    return ToFailure(failure);
+}
+
+std::variant<pub::SessionParts, Failure> OpenAllegroSession(bool sandbox) {
+    return Open(sandbox);
+}
+
+const std::atomic<bool>* AllegroInterrupted() {
+    return &interrupted;
+}
 
 std::optional<Failure> RunAllegroCommand(std::span<const std::string_view> args) {
     interrupted.store(false);

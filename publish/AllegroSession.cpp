@@ -1026,6 +1026,46 @@ PublishResult AllegroSession::Publish(const std::string& offerId, const AuctionF
     return result;
 }
 
+std::variant<HttpResponse, Failure, TransportFailure> AllegroSession::CallApi(
+    HttpRequest request, const PublishObserver* observer, const std::atomic<bool>* cancel) {
+    request.url = impl_->Resolve(request.url);
+    return impl_->Call(std::move(request), observer, cancel);
+}
+
+std::variant<std::vector<std::string>, Failure> AllegroSession::PutPictures(
+    const std::vector<std::string>& sources, structured::Description& description,
+    const std::string& projectFolder, bool dryRun, const PublishObserver* observer,
+    const std::atomic<bool>* cancel) {
+    auto gathered = impl_->GatherPictures(sources, projectFolder);
+    if (auto* failure = std::get_if<Failure>(&gathered)) {
+        return std::move(*failure);
+    }
+    auto& pictures = std::get<std::vector<Picture>>(gathered);
+    for (Picture& picture : pictures) {
+        if (dryRun || !picture.location.empty()) {
+            continue;
+        }
+        if (cancel != nullptr && cancel->load()) {
+            return Cancelled("");
+        }
+        auto uploaded = impl_->Upload(picture, "", observer, cancel);
+        if (auto* failure = std::get_if<Failure>(&uploaded)) {
+            return std::move(*failure);
+        }
+        picture.location = std::get<std::string>(std::move(uploaded));
+    }
+    description = WithLocations(std::move(description), pictures, dryRun);
+    return Locations(pictures);
+}
+
+const Endpoints& AllegroSession::endpoints() const {
+    return impl_->settings.endpoints;
+}
+
+Clock& AllegroSession::clock() {
+    return impl_->clock;
+}
+
 std::variant<SessionParts, Failure> OpenSession(bool sandbox, Clock* clock) {
     auto endpoints = ChooseEndpoints(sandbox);
     if (auto* message = std::get_if<std::string>(&endpoints)) {

@@ -139,6 +139,26 @@ class AllegroSession {
                           const PublishOptions& options, const PublishObserver& observer = {},
                           const std::atomic<bool>* cancel = nullptr);
 
+    // ---- For the look-ups and the creation of new offers (OfferCatalogue, CreateOffer).
+    // One request of the REST API with the session's token: refreshed when needed, a 429's
+    // Retry-After waited, a GET retried on 5xx and on no answer, a request with a body never
+    // sent twice. `request.url` is a path under the API's address ("/sale/offers?...") or an
+    // address Allegro gave (a Location). The answer comes whatever its status; a Failure when
+    // there are no tokens or they could not be refreshed; a TransportFailure when none came.
+    std::variant<HttpResponse, Failure, TransportFailure> CallApi(
+        HttpRequest request, const PublishObserver* observer = nullptr,
+        const std::atomic<bool>* cancel = nullptr);
+    // The pictures at `sources` (files relative to `projectFolder`, and web addresses) put on
+    // Allegro's picture server as Publish puts them, and their addresses there put in place
+    // of the sources in `description`: each source's address, in order. With `dryRun` the
+    // files are only checked and nothing is sent: each picture keeps its source.
+    std::variant<std::vector<std::string>, Failure> PutPictures(
+        const std::vector<std::string>& sources, structured::Description& description,
+        const std::string& projectFolder, bool dryRun, const PublishObserver* observer = nullptr,
+        const std::atomic<bool>* cancel = nullptr);
+    const Endpoints& endpoints() const;
+    Clock& clock();
+
     long ConnectionsOpened() const;
 
   private:
