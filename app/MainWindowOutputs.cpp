@@ -8,18 +8,21 @@
 #include "app/BatchDialog.h"
 #include "app/Desktop.h"
 #include "app/MainWindow.h"
+#include "app/PanelPlacement.h"
 
 namespace licytek {
 
 // One window for the whole run: a second click brings it to the front.
 void MainWindow::openAllegroWindow() {
-    if (allegroWindow_ == nullptr) {
+    const bool first = allegroWindow_ == nullptr;
+    if (first) {
         allegroWindow_ = new AllegroWindow(
             *form_, [this] { return sellerId_; }, [this] { return unsaved_; }, desktop_, this);
-        // It first opens over the middle of the form it follows.
-        allegroWindow_->move(geometry().center() - allegroWindow_->rect().center());
     }
     allegroWindow_->show();
+    if (first) {
+        PlaceBeside(*allegroWindow_, *this);  // beside the form it follows: both stay in sight
+    }
     allegroWindow_->raise();
     allegroWindow_->activateWindow();
 }

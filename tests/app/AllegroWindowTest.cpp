@@ -17,6 +17,7 @@
 
 #include "TestSupport.h"
 #include "app/AllegroWindow.h"
+#include "app/PanelPlacement.h"
 #include "generator/Document.h"
 #include "model/Text.h"
 #include "structured/AllegroExport.h"
@@ -111,6 +112,25 @@ class AllegroWindowTest : public QObject {
         Click(session, "allegroButton");
         QCOMPARE(session.window->findChildren<AllegroWindow*>().size(), qsizetype{1});
         QTRY_VERIFY(window->isVisible());
+    }
+
+    // Beside the form where the screen has room, else as little over it as can be; never past
+    // the screen.
+    void opensBesideTheForm() {
+        const QSize preferred(760, 620);
+        const QSize minimum(500, 400);
+        // A wide screen: on the right of the form, as wide as the room there.
+        QCOMPARE(BesideRect({562, 244, 795, 591}, {0, 0, 1920, 1080}, preferred, minimum),
+                 QRect(1357, 244, 563, 620));
+        // The form at the right edge: on its left.
+        QCOMPARE(BesideRect({1100, 100, 795, 591}, {0, 0, 1920, 1080}, preferred, minimum),
+                 QRect(340, 100, 760, 620));
+        // 1280×720 with the form in the middle: at the roomier edge, at its narrowest, whole.
+        QCOMPARE(BesideRect({242, 64, 795, 591}, {0, 0, 1280, 720}, preferred, minimum),
+                 QRect(780, 64, 500, 620));
+        // A screen lower than the window: as high as the screen.
+        QCOMPARE(BesideRect({0, 0, 795, 591}, {0, 0, 1280, 600}, preferred, minimum),
+                 QRect(780, 0, 500, 600));
     }
 
     void copyAndSaveGoThroughTheDesktop() {
