@@ -129,6 +129,11 @@ std::string Offer(const std::string& name, const std::string& description,
            validation + "}}";
 }
 
+std::string OfferWithId(const std::string& id, const std::string& name) {
+    return R"({"id":)" + nlohmann::json(id).dump() + R"(,"name":)" + nlohmann::json(name).dump() +
+           R"(,"images":[],"description":)" + kOldDescription + R"(,"validation":{"errors":[]}})";
+}
+
 std::unique_ptr<SendToAllegroDialog> OpenDialog(Session& session, TestClock& clock) {
     auto dialog = std::make_unique<SendToAllegroDialog>(
         session.window->Form(),
@@ -266,10 +271,25 @@ class SendToAllegroTest : public QObject {
                      false});
         Press(*dialog, "next");
         QTRY_VERIFY(Part<QPushButton>(*dialog, "send")->isVisible());
+        // The title line shows only while the title is to change.
+        auto* changeTitle = Part<QCheckBox>(*dialog, "changeTitle");
+        QVERIFY(!changeTitle->isChecked());
+        QVERIFY(!Part<QLabel>(*dialog, "titleChange")->isVisible());
+        changeTitle->click();
+        QVERIFY(Part<QLabel>(*dialog, "titleChange")->isVisible());
         QCOMPARE(Text(*dialog, "titleChange"), QStringLiteral("Tytuł: „Rower” → „Rower miejski”"));
-        QVERIFY(!Part<QCheckBox>(*dialog, "changeTitle")->isChecked());
-        QVERIFY(Part<QTextBrowser>(*dialog, "before")->toPlainText().contains("Stary opis"));
-        QVERIFY(Part<QTextBrowser>(*dialog, "after")->toPlainText().contains("Nowy opis"));
+        changeTitle->click();
+        QVERIFY(!Part<QLabel>(*dialog, "titleChange")->isVisible());
+        // Both descriptions mark what changes: the old paragraph became the title's heading,
+        // the paragraph and the picture are new.
+        QCOMPARE(Text(*dialog, "differences"),
+                 QStringLiteral("Zmiany w opisie: akapity – nowe: 1, zmienione: 1 · zdjęcia – "
+                                "nowe: 1 (zaznaczone w obu opisach)"));
+        const QString before = Part<QTextBrowser>(*dialog, "before")->toPlainText();
+        QVERIFY2(before.contains("Zmieniony akapit\nStary opis"), qPrintable(before));
+        const QString after = Part<QTextBrowser>(*dialog, "after")->toPlainText();
+        QVERIFY2(after.contains("Nowy akapit\nNowy opis") && after.contains("Nowe zdjęcie"),
+                 qPrintable(after));
         QVERIFY(Text(*dialog, "counts").startsWith(QStringLiteral("Zdjęcia: 1/16")));
         QCOMPARE(Part<QListWidget>(*dialog, "problems")->item(0)->text(),
                  QStringLiteral("Allegro zgłasza w ofercie: sekcja 1, element 1: Za krótki opis"));
@@ -318,9 +338,20 @@ class SendToAllegroTest : public QObject {
                  QUrl(QString::fromStdString(fake.Base() + "/oferta/1002")));
         Grab(*dialog, "send-6-done");
 
-        // The offer sent from this project is chosen again next time.
+        QVERIFY(session.desktop.questions.empty());  // the titles share a word
+
+        // The offer sent from this project is chosen again next time, but only while it bears
+        // the form's title: the title was not sent, so it is not chosen for "Rower miejski".
         fake.SetDelayMicroseconds(0);
         dialog.reset();
+        dialog = OpenDialog(session, clock);
+        QTRY_VERIFY(Part<QPushButton>(*dialog, "next")->isEnabled());
+        Press(*dialog, "next");
+        list = Part<QTreeWidget>(*dialog, "offers");
+        QTRY_VERIFY(list->topLevelItemCount() > 0);
+        QVERIFY(list->currentItem() == nullptr);
+        dialog.reset();
+        session.Get<QLineEdit>("auctionHeader")->setText(QStringLiteral("Rower"));
         dialog = OpenDialog(session, clock);
         QTRY_VERIFY(Part<QPushButton>(*dialog, "next")->isEnabled());
         Press(*dialog, "next");
@@ -346,6 +377,7 @@ class SendToAllegroTest : public QObject {
         fake.Script("GET", kOfferPath, {200, Offer("Rower", kOldDescription), {}, false});
         session.folder.Write(QStringLiteral("a.png"), PngBytes());
         session.folder.Write(QStringLiteral("b.png"), PngBytes() + "x");
+        session.Get<QLineEdit>("auctionHeader")->setText(QStringLiteral("Rower"));
         session.Get<PlainTextField>("itemDescription")
             ->setPlainText(QStringLiteral("Opis\n<img src=\"a.png\">\n<img src=\"b.png\">"));
         auto dialog = OpenDialog(session, clock);
@@ -378,7 +410,8 @@ class SendToAllegroTest : public QObject {
         fake.Script("PATCH", kOfferPath, {403, "{}", {}, false});
         Press(*dialog, "back");
         sendOnce();
-        QTRY_VERIFY(Text(*dialog, "result").contains(QStringLiteral("konta firmowe")));
+        QTRY_VERIFY2(Text(*dialog, "result").contains(QStringLiteral("konta firmowe")),
+                     qPrintable(Text(*dialog, "result") + "|" + Text(*dialog, "status")));
         const QString forbidden = Text(*dialog, "result");
         QVERIFY2(forbidden.contains(QRegularExpression(QStringLiteral("Trace-Id: trace-\\d+$"))),
                  qPrintable(forbidden));
@@ -462,6 +495,102 @@ class SendToAllegroTest : public QObject {
             qPrintable(Text(*dialog, "status")));
         QVERIFY(Text(*dialog, "status").contains(QStringLiteral("Opis przedmiotu")));
         QCOMPARE(session.Get<QLineEdit>("auctionHeader")->text(), QStringLiteral("Rower miejski"));
+    }
+
+    void aSendToAnotherItemsOfferAsksFirst() {
+        FakeEnvironment allegro;  // outlives the window, whose connection it would wait for
+        Session session;
+        TestClock clock;
+        allegro.SignedIn(clock.Now());
+        auto& fake = allegro.fake;
+        fake.Script("GET", "/sale/offers", {200, OffersPage(1000, 5, 5), {}, false});
+        const auto offerAt = [&](const std::string& id, const std::string& name) {
+            const std::string path = "/sale/product-offers/" + id;
+            fake.Script("GET", path, {200, OfferWithId(id, name), {}, false});
+            fake.Script("PATCH", path, {200, "{}", {}, false});
+            return path;
+        };
+        const std::string kettle = offerAt("1003", "Czajnik elektryczny");
+        const std::string bike = offerAt("1002", "Rower miejski damski");
+        const std::string otherBike = offerAt("1004", "Rower górski");
+        fake.Script("POST", "/sale/images",
+                    {201, "{\"location\":\"https://a.allegroimg.com/s/r.png\"}", {}, false});
+        session.folder.Write(QStringLiteral("rower.png"), PngBytes());
+        session.Get<QLineEdit>("auctionHeader")->setText(QStringLiteral("Rower miejski"));
+        session.Get<PlainTextField>("itemDescription")
+            ->setPlainText(QStringLiteral("Opis\n<img src=\"rower.png\">"));
+        auto dialog = OpenDialog(session, clock);
+        QTRY_VERIFY(Part<QPushButton>(*dialog, "next")->isEnabled());
+        Press(*dialog, "next");
+        const auto sendTo = [&](const QString& id) {
+            if (!Part<QLineEdit>(*dialog, "search")->isVisible()) {
+                Press(*dialog, "back");  // to the list of offers
+            }
+            ChooseOffer(*dialog, id);
+            Press(*dialog, "next");
+            QTRY_VERIFY2(Part<QPushButton>(*dialog, "send")->isVisible(),
+                         qPrintable(Text(*dialog, "status")));
+            QTRY_VERIFY(Part<QPushButton>(*dialog, "send")->isEnabled());
+            Press(*dialog, "send");
+        };
+
+        // A kettle's offer and a bicycle's form share no word: asked, and "Nie" sends nothing.
+        sendTo(QStringLiteral("1003"));
+        QCOMPARE(session.desktop.questions,
+                 std::vector<QString>{QStringLiteral(
+                     "Opis oferty „Czajnik elektryczny” zostanie zastąpiony opisem „Rower "
+                     "miejski”. Wysłać?")});
+        QVERIFY(Part<QPushButton>(*dialog, "send")->isVisible());  // still on the same step
+        QVERIFY(fake.Requests("POST", "/sale/images").empty());
+        QVERIFY(fake.Requests("PATCH", kettle).empty());
+
+        // The bicycle's offer: sent at once; the picture memory now knows the form's picture.
+        sendTo(QStringLiteral("1002"));
+        QTRY_VERIFY(Text(*dialog, "result").startsWith("Opis zaktualizowany."));
+        QCOMPARE(session.desktop.questions.size(), std::size_t{1});
+        QCOMPARE(fake.Requests("PATCH", bike).size(), std::size_t{1});
+
+        // Another bicycle whose gallery holds none of the form's pictures sent before: asked.
+        session.desktop.confirmAnswers = {true};
+        sendTo(QStringLiteral("1004"));
+        QTRY_VERIFY(Text(*dialog, "result").startsWith("Opis zaktualizowany."));
+        QCOMPARE(session.desktop.questions.size(), std::size_t{2});
+        QCOMPARE(session.desktop.questions.back(),
+                 QStringLiteral("Opis oferty „Rower górski” zostanie zastąpiony opisem „Rower "
+                                "miejski”. Wysłać?"));
+        QCOMPARE(fake.Requests("PATCH", otherBike).size(), std::size_t{1});
+    }
+
+    void aReopenedDialogStartsCleanWithTheKeyboardOnEachStepsFirstInput() {
+        FakeEnvironment allegro;  // outlives the window, whose connection it would wait for
+        Session session;
+        TestClock clock;
+        allegro.SignedIn(clock.Now());
+        auto& fake = allegro.fake;
+        fake.Script("GET", "/sale/offers", {200, OffersPage(1000, 5, 5), {}, false});
+        fake.Script("GET", kOfferPath, {404, "{}", {}, false});
+        auto dialog = OpenDialog(session, clock);
+        QTRY_VERIFY(Part<QPushButton>(*dialog, "next")->isEnabled());
+        QCOMPARE(dialog->focusWidget(), Part<QWidget>(*dialog, "sandbox"));
+        Press(*dialog, "next");
+        auto* search = Part<QLineEdit>(*dialog, "search");
+        QCOMPARE(dialog->focusWidget(), search);
+        ChooseOffer(*dialog, QStringLiteral("1002"));
+        QTest::keyClicks(search, QStringLiteral("Oferta"));
+        Press(*dialog, "next");
+        QTRY_VERIFY(Part<QPushButton>(*dialog, "back")->isEnabled());
+        QVERIFY(!Text(*dialog, "status").isEmpty());  // the offer is gone: an error
+
+        dialog->close();
+        dialog->show();
+        QVERIFY(search->text().isEmpty());
+        QVERIFY(Text(*dialog, "status").isEmpty());
+        QVERIFY(!Part<QPushButton>(*dialog, "back")->isVisible());  // the first step
+        QTRY_VERIFY(Part<QPushButton>(*dialog, "next")->isEnabled());
+        QCOMPARE(dialog->focusWidget(), Part<QWidget>(*dialog, "sandbox"));
+        Press(*dialog, "next");
+        QTRY_COMPARE(Part<QTreeWidget>(*dialog, "offers")->topLevelItemCount(), 5);
+        QVERIFY(Part<QTreeWidget>(*dialog, "offers")->currentItem() == nullptr);
     }
 
     void aPictureFromTheDiskIsChosenShownAndNoted() {
