@@ -114,22 +114,18 @@ class AllegroWindowTest : public QObject {
         QTRY_VERIFY(window->isVisible());
     }
 
-    // Beside the form where the screen has room, else as little over it as can be; never past
-    // the screen.
+    // Right of the form where there is room, else left, else at the roomier edge as narrow as
+    // it can be; never past the screen (1280×720, a screen lower than the window).
     void opensBesideTheForm() {
         const QSize preferred(760, 620);
-        const QSize minimum(500, 400);
-        // A wide screen: on the right of the form, as wide as the room there.
-        QCOMPARE(BesideRect({562, 244, 795, 591}, {0, 0, 1920, 1080}, preferred, minimum),
+        const QSize least(500, 400);
+        QCOMPARE(BesideRect({562, 244, 795, 591}, {0, 0, 1920, 1080}, preferred, least),
                  QRect(1357, 244, 563, 620));
-        // The form at the right edge: on its left.
-        QCOMPARE(BesideRect({1100, 100, 795, 591}, {0, 0, 1920, 1080}, preferred, minimum),
+        QCOMPARE(BesideRect({1100, 100, 795, 591}, {0, 0, 1920, 1080}, preferred, least),
                  QRect(340, 100, 760, 620));
-        // 1280×720 with the form in the middle: at the roomier edge, at its narrowest, whole.
-        QCOMPARE(BesideRect({242, 64, 795, 591}, {0, 0, 1280, 720}, preferred, minimum),
+        QCOMPARE(BesideRect({242, 64, 795, 591}, {0, 0, 1280, 720}, preferred, least),
                  QRect(780, 64, 500, 620));
-        // A screen lower than the window: as high as the screen.
-        QCOMPARE(BesideRect({0, 0, 795, 591}, {0, 0, 1280, 600}, preferred, minimum),
+        QCOMPARE(BesideRect({0, 0, 795, 591}, {0, 0, 1280, 600}, preferred, least),
                  QRect(780, 0, 500, 600));
     }
 
