@@ -34,6 +34,7 @@
 #include "app/CodePage.h"
 #include "app/Desktop.h"
 #include "app/FormBinding.h"
+#include "app/PanelPlacement.h"
 #include "app/PictureThumbnails.h"
 #include "app/SendToAllegroDialog.h"
 #include "generator/Document.h"
@@ -635,12 +636,16 @@ void AllegroWindow::SaveJson() {
 }
 
 void AllegroWindow::OpenSendDialog() {
-    if (sendDialog_ == nullptr) {
+    const bool first = sendDialog_ == nullptr;
+    if (first) {
         sendDialog_ = new SendToAllegroDialog(
             form_, {[this] { return withTerms_->isChecked(); }, hasUnsavedChanges_}, desktop_,
             this);
     }
     sendDialog_->show();
+    if (first && parentWidget() != nullptr) {
+        PlaceBeside(*sendDialog_, *parentWidget());  // beside the form, as this window
+    }
     sendDialog_->raise();
     sendDialog_->activateWindow();
 }

@@ -30,17 +30,23 @@ AllegroWorker::AllegroWorker(QObject& receiver, publish::Clock* clock)
 }
 
 AllegroWorker::~AllegroWorker() {
+    closing_ = true;
     state_.cancel = true;
     thread_.quit();
     thread_.wait();
     delete context_;
 }
 
+// The cancel mark is cleared as the job starts, on the worker thread, never while the job
+// before it still runs: clearing it here would undo a cancel the seller asked of that job.
 void AllegroWorker::Run(Job job) {
-    state_.cancel = false;
     QMetaObject::invokeMethod(
         context_,
         [this, job = std::move(job)] {
+            if (closing_) {
+                return;
+            }
+            state_.cancel = false;
             if (Reply reply = job(state_)) {
                 state_.post(std::move(reply));
             }

@@ -1,6 +1,7 @@
 // The Allegro work of a window on a thread of its own, one job at a time, so that the window
 // answers while a request waits on the network or on Allegro. The session lives on that
-// thread; the window hands it jobs and gets their replies back on its own thread.
+// thread; the window hands it jobs and gets their replies back on its own thread. A job handed
+// over while another runs waits for it to end, and a cancel reaches only the job in hand.
 #pragma once
 
 #include <QObject>
@@ -40,9 +41,9 @@ class AllegroWorker {
     AllegroWorker(const AllegroWorker&) = delete;
     AllegroWorker& operator=(const AllegroWorker&) = delete;
 
-    // Queues `job`, with the cancel mark cleared. One job at a time is the caller's rule.
+    // Queues `job`; it starts once the jobs before it have ended, with the cancel mark cleared.
     void Run(Job job);
-    // Asks the job in hand to stop at its next safe point.
+    // Asks the job in hand to stop at its next safe point; the jobs queued after it still run.
     void Cancel() { state_.cancel = true; }
 
   private:
@@ -50,6 +51,7 @@ class AllegroWorker {
     QThread thread_;
     QObject* context_;  // lives on the worker thread; jobs are queued to it
     State state_;
+    std::atomic<bool> closing_{false};  // set on destruction: queued jobs no longer start
 };
 
 }  // namespace licytek

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QFile>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -38,11 +39,15 @@ namespace {
 // counts, and memory stays small.
 constexpr std::size_t kListedLines = 5000;
 
-QLabel* PathLabel(const QString& caption, const QString& path, QWidget* parent) {
-    auto* label = new QLabel(caption + path, parent);
+const QString kNotChosen = QStringLiteral("(nie wybrano)");
+
+QLabel* PathLabel(const char* name, QWidget* parent) {
+    auto* label = new QLabel(kNotChosen, parent);
+    label->setObjectName(QString::fromLatin1(name));
     label->setTextFormat(Qt::PlainText);
     label->setWordWrap(true);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);  // a long path wraps
     return label;
 }
 
@@ -170,6 +175,13 @@ struct BatchDialog::Run {
         observer.progress = [this](std::size_t pulled, std::size_t offers) {
             total = offers;
             done = pulled;
+            const std::lock_guard lock(mutex);
+            waitReason.clear();  // an offer came: no longer waiting
+        };
+        observer.waiting = [this](publish::Seconds seconds, const std::string& why) {
+            const std::lock_guard lock(mutex);
+            waitReason = why;
+            waitEnd = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
         };
         observer.failed = [this](const std::string& line) { Keep(errors, unlistedErrors, line); };
         observer.warning = [this](const std::string& line) {
@@ -196,12 +208,9 @@ struct BatchDialog::Run {
     }
 };
 
-BatchDialog::BatchDialog(const QString& offersPath, const QString& outFolder,
-                         AuctionForm templateForm, std::string sellerId, Desktop& desktop,
+BatchDialog::BatchDialog(AuctionForm templateForm, std::string sellerId, Desktop& desktop,
                          QWidget* parent)
     : QDialog(parent),
-      offersPath_(offersPath),
-      outFolder_(outFolder),
       templateForm_(std::move(templateForm)),
       sellerId_(std::move(sellerId)),
       desktop_(desktop),
@@ -226,11 +235,13 @@ BatchDialog::BatchDialog(const QString& offersPath, const QString& outFolder,
     report_->setAccessibleName(QStringLiteral("Błędy i ostrzeżenia"));
     report_->setReadOnly(true);
     report_->setTabChangesFocus(true);
-    report_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    report_->setLineWrapMode(QPlainTextEdit::WidgetWidth);  // a long error reads whole
 
     start_ = new QPushButton(QStringLiteral("&Uruchom"), this);
     start_->setObjectName(QStringLiteral("startButton"));
-    start_->setToolTip(QStringLiteral("Tworzy opisy wszystkich ofert z arkusza"));
+    start_->setToolTip(QStringLiteral(
+        "Tworzy opisy wszystkich ofert z arkusza; najpierw pyta o arkusz i folder, jeśli nie są "
+        "wybrane"));
     start_->setDefault(true);
     pull_ = new QPushButton(QStringLiteral("&Pobierz oferty do arkusza…"), this);
     pull_->setObjectName(QStringLiteral("pullOffersButton"));
@@ -261,8 +272,7 @@ BatchDialog::BatchDialog(const QString& offersPath, const QString& outFolder,
     progressRow->addWidget(progress_, 1);
     progressRow->addWidget(progressText_);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(PathLabel(QStringLiteral("Arkusz ofert: "), offersPath_, this));
-    layout->addWidget(PathLabel(QStringLiteral("Folder na opisy: "), outFolder_, this));
+    layout->addLayout(BuildPaths());
     layout->addWidget(options_);
     layout->addLayout(progressRow);
     layout->addWidget(summary_);
@@ -285,6 +295,50 @@ BatchDialog::~BatchDialog() {
         run_->cancel = true;
         worker_->wait();
     }
+}
+
+QLayout* BatchDialog::BuildPaths() {
+    offersPathLabel_ = PathLabel("offersPath", this);
+    outFolderLabel_ = PathLabel("outFolder", this);
+    chooseSheet_ = new QPushButton(QStringLiteral("Wybierz &arkusz…"), this);
+    chooseSheet_->setObjectName(QStringLiteral("chooseSheet"));
+    chooseSheet_->setToolTip(QStringLiteral("Arkusz z jedną ofertą w wierszu (CSV, XLSX, ODS)"));
+    chooseFolder_ = new QPushButton(QStringLiteral("Wybierz fo&lder…"), this);
+    chooseFolder_->setObjectName(QStringLiteral("chooseFolder"));
+    chooseFolder_->setToolTip(QStringLiteral("Folder, w którym zapisać pliki każdej oferty"));
+    connect(chooseSheet_, &QPushButton::clicked, this, &BatchDialog::ChooseSheet);
+    connect(chooseFolder_, &QPushButton::clicked, this, &BatchDialog::ChooseFolder);
+    auto* grid = new QGridLayout;
+    grid->addWidget(new QLabel(QStringLiteral("Arkusz ofert:"), this), 0, 0);
+    grid->addWidget(offersPathLabel_, 0, 1);
+    grid->addWidget(chooseSheet_, 0, 2);
+    grid->addWidget(new QLabel(QStringLiteral("Folder na opisy:"), this), 1, 0);
+    grid->addWidget(outFolderLabel_, 1, 1);
+    grid->addWidget(chooseFolder_, 1, 2);
+    grid->setColumnStretch(1, 1);
+    return grid;
+}
+
+bool BatchDialog::ChooseSheet() {
+    const QString path = desktop_.AskOpenFileName(
+        QStringLiteral("Wybierz arkusz ofert"),
+        QStringLiteral("Arkusz ofert (*.csv *.xlsx *.ods *.jsonl);;Wszystkie pliki (*)"));
+    if (path.isEmpty()) {
+        return false;
+    }
+    offersPath_ = path;
+    offersPathLabel_->setText(path);
+    return true;
+}
+
+bool BatchDialog::ChooseFolder() {
+    const QString path = desktop_.AskFolder(QStringLiteral("Wybierz folder na opisy ofert"));
+    if (path.isEmpty()) {
+        return false;
+    }
+    outFolder_ = path;
+    outFolderLabel_->setText(path);
+    return true;
 }
 
 QGroupBox* BatchDialog::BuildOptions() {
@@ -347,6 +401,9 @@ void BatchDialog::reject() {
 }
 
 void BatchDialog::Start() {
+    if ((offersPath_.isEmpty() && !ChooseSheet()) || (outFolder_.isEmpty() && !ChooseFolder())) {
+        return;  // the seller cancelled: the dialog stays as it was
+    }
     batch::BatchOptions options;
     options.format = allegro_->isChecked() ? batch::OutputFormat::Allegro
                      : both_->isChecked()  ? batch::OutputFormat::Both
@@ -357,6 +414,7 @@ void BatchDialog::Start() {
     if (publish_->isChecked()) {
         sendToSandbox = sandbox_->isChecked();
     }
+    sending_ = sendToSandbox.has_value();
 
     // The worker owns copies of everything it reads, and the shared state outlives it.
     RunOnWorker([run = run_, offers = QFile::encodeName(offersPath_).toStdString(),
@@ -366,6 +424,8 @@ void BatchDialog::Start() {
 
 void BatchDialog::RunOnWorker(std::function<void()> work) {
     options_->setEnabled(false);
+    chooseSheet_->setEnabled(false);
+    chooseFolder_->setEnabled(false);
     start_->hide();
     pull_->hide();
     progress_->show();
@@ -405,8 +465,10 @@ void BatchDialog::ShowProgress() {
     } else {
         text = QString::number(done);
     }
-    if (publish_->isChecked()) {
+    if (sending_) {
         text += QStringLiteral(", wysłano %1").arg(run_->sent.load());
+    }
+    {
         const std::lock_guard lock(run_->mutex);
         const auto left = std::chrono::ceil<std::chrono::seconds>(run_->waitEnd -
                                                                   std::chrono::steady_clock::now());

@@ -1,6 +1,7 @@
-// The dialog of "Wiele ofert…": the seller chooses what to write, the batch runs on a worker thread
-// while the dialog shows how far it is and can stop it, and at the end the counts and every row
-// error stay on screen, ready to copy.
+// The dialog of "Wiele ofert…": the seller chooses the spreadsheet, the folder and what to write,
+// the batch runs on a worker thread while the dialog shows how far it is and can stop it, and at
+// the end the counts and every row error stay on screen, ready to copy. The offers on Allegro can
+// be pulled into a new spreadsheet from here too, before any spreadsheet is chosen.
 #pragma once
 
 #include <QDialog>
@@ -15,6 +16,7 @@
 
 class QCheckBox;
 class QGroupBox;
+class QLayout;
 class QLabel;
 class QPlainTextEdit;
 class QProgressBar;
@@ -31,10 +33,9 @@ class BatchDialog final : public QDialog {
     Q_OBJECT
 
   public:
-    // Each row of `offersPath` starts from `templateForm` and `sellerId` (Windows-1250) and gets
-    // its files in `outFolder`.
-    BatchDialog(const QString& offersPath, const QString& outFolder, AuctionForm templateForm,
-                std::string sellerId, Desktop& desktop, QWidget* parent);
+    // Each row of the chosen spreadsheet starts from `templateForm` and `sellerId`
+    // (Windows-1250) and gets its files in the chosen folder.
+    BatchDialog(AuctionForm templateForm, std::string sellerId, Desktop& desktop, QWidget* parent);
     // Stops a running batch and waits for it: the files written so far stay whole.
     ~BatchDialog() override;
 
@@ -51,8 +52,13 @@ class BatchDialog final : public QDialog {
   private:
     struct Run;
 
+    QLayout* BuildPaths();
     QGroupBox* BuildOptions();
     void AddSendingOptions(QGroupBox& group, QVBoxLayout& layout);
+    // Each asks through the desktop; false when the seller cancels.
+    bool ChooseSheet();
+    bool ChooseFolder();
+    // Asks for the spreadsheet and the folder not chosen yet, then runs the batch.
     void Start();
     // Asks where, then writes every offer on Allegro into a sheet that this dialog reads back.
     void PullOffers();
@@ -62,15 +68,20 @@ class BatchDialog final : public QDialog {
     void ShowReport();
     void CopyReport();
 
-    const QString offersPath_;
-    const QString outFolder_;
+    QString offersPath_;
+    QString outFolder_;
     const AuctionForm templateForm_;
     const std::string sellerId_;
     Desktop& desktop_;
     std::shared_ptr<Run> run_;
     std::unique_ptr<QThread> worker_;
     QTimer progressTimer_;
+    bool sending_ = false;  // the run sends to Allegro: the progress counts what was sent
 
+    QLabel* offersPathLabel_ = nullptr;
+    QLabel* outFolderLabel_ = nullptr;
+    QPushButton* chooseSheet_ = nullptr;
+    QPushButton* chooseFolder_ = nullptr;
     QGroupBox* options_ = nullptr;
     QRadioButton* classic_ = nullptr;
     QRadioButton* allegro_ = nullptr;

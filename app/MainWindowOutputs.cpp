@@ -8,24 +8,28 @@
 #include "app/BatchDialog.h"
 #include "app/Desktop.h"
 #include "app/MainWindow.h"
+#include "app/PanelPlacement.h"
 
 namespace licytek {
 
 // One window for the whole run: a second click brings it to the front.
 void MainWindow::openAllegroWindow() {
-    if (allegroWindow_ == nullptr) {
+    const bool first = allegroWindow_ == nullptr;
+    if (first) {
         allegroWindow_ = new AllegroWindow(
             *form_, [this] { return sellerId_; }, [this] { return unsaved_; }, desktop_, this);
-        // It first opens over the middle of the form it follows.
-        allegroWindow_->move(geometry().center() - allegroWindow_->rect().center());
     }
     allegroWindow_->show();
+    if (first) {
+        PlaceBeside(*allegroWindow_, *this);  // beside the form it follows: both stay in sight
+    }
     allegroWindow_->raise();
     allegroWindow_->activateWindow();
 }
 
 // One batch at a time: while its dialog is open, the button brings it to the front. The form as it
-// stands is the template of every row; later edits do not reach a running batch.
+// stands is the template of every row; later edits do not reach a running batch. The spreadsheet
+// and the folder are chosen in the dialog, which can also pull the offers into a new spreadsheet.
 void MainWindow::openBatchDialog() {
     if (batchDialog_ != nullptr) {
         batchDialog_->show();
@@ -38,18 +42,8 @@ void MainWindow::openBatchDialog() {
         desktop_.ShowError(UnheldTextMessage(*unheld));
         return;
     }
-    const QString offers = desktop_.AskOpenFileName(
-        QStringLiteral("Wybierz arkusz ofert"),
-        QStringLiteral("Arkusz ofert (*.csv *.xlsx *.ods *.jsonl);;Wszystkie pliki (*)"));
-    if (offers.isEmpty()) {
-        return;
-    }
-    const QString folder = desktop_.AskFolder(QStringLiteral("Wybierz folder na opisy ofert"));
-    if (folder.isEmpty()) {
-        return;
-    }
-    batchDialog_ = new BatchDialog(offers, folder, std::get<AuctionForm>(std::move(snapshot)),
-                                   sellerId_, desktop_, this);
+    batchDialog_ =
+        new BatchDialog(std::get<AuctionForm>(std::move(snapshot)), sellerId_, desktop_, this);
     batchDialog_->setAttribute(Qt::WA_DeleteOnClose);
     batchDialog_->show();
 }

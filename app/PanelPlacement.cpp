@@ -3,6 +3,8 @@
 #include <QLayout>
 #include <QScreen>
 
+#include <algorithm>
+
 #include "ui_MainWindow.h"
 
 namespace licytek {
@@ -42,13 +44,19 @@ void PlacePanels(QWidget& window, const Ui::MainWindow& ui) {
 void ShowPanel(QWidget* panel) {
     panel->show();
     panel->raise();
-    for (QWidget* next = panel->nextInFocusChain(); next != panel && panel->isAncestorOf(next);
+    FocusFirstInput(*panel);
+}
+
+bool FocusFirstInput(QWidget& area) {
+    for (QWidget* next = area.nextInFocusChain(); next != &area && area.isAncestorOf(next);
          next = next->nextInFocusChain()) {
-        if (next->isEnabled() && (next->focusPolicy() & Qt::TabFocus) != 0) {
+        if (next->isEnabled() && next->isVisibleTo(&area) &&
+            (next->focusPolicy() & Qt::TabFocus) != 0) {
             next->setFocus(Qt::OtherFocusReason);
-            break;
+            return true;
         }
     }
+    return false;
 }
 
 void CentreOnScreen(QWidget& window) {
@@ -57,6 +65,48 @@ void CentreOnScreen(QWidget& window) {
         frame.moveCenter(display->availableGeometry().center());
         window.move(frame.topLeft());
     }
+}
+
+QRect BesideRect(const QRect& form, const QRect& screen, QSize preferred, QSize minimum) {
+    const QSize size = preferred.boundedTo(screen.size());
+    const int narrowest = std::min(minimum.width(), size.width());
+    const int roomRight = screen.right() - form.right();
+    const int roomLeft = form.left() - screen.left();
+    int width = size.width();
+    int left = 0;
+    if (roomRight >= narrowest) {
+        width = std::min(width, roomRight);
+        left = form.right() + 1;
+    } else if (roomLeft >= narrowest) {
+        width = std::min(width, roomLeft);
+        left = form.left() - width;
+    } else if (roomRight >= roomLeft) {
+        width = narrowest;
+        left = screen.right() + 1 - width;
+    } else {
+        width = narrowest;
+        left = screen.left();
+    }
+    const int top = std::clamp(form.top(), screen.top(), screen.bottom() + 1 - size.height());
+    return {left, top, width, size.height()};
+}
+
+void PlaceBeside(QWidget& window, const QWidget& form) {
+    const QScreen* display = form.screen();
+    if (display == nullptr) {
+        return;
+    }
+    // The window manager frames the window only once it is shown: its frame is taken to be
+    // the form's.
+    const QRect formFrame = form.frameGeometry();
+    const QRect formInside = form.geometry();
+    const QMargins frame(formInside.left() - formFrame.left(), formInside.top() - formFrame.top(),
+                         formFrame.right() - formInside.right(),
+                         formFrame.bottom() - formInside.bottom());
+    const QSize minimum = window.minimumSizeHint().expandedTo(window.minimumSize());
+    const QRect outer = BesideRect(formFrame, display->availableGeometry(),
+                                   window.size().grownBy(frame), minimum.grownBy(frame));
+    window.setGeometry(outer.marginsRemoved(frame));
 }
 
 void KeepOuterSize(QWidget& window, QSize outer) {

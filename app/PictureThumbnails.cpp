@@ -16,7 +16,7 @@ namespace licytek {
 namespace {
 
 // Small enough for the narrower of two items side by side.
-constexpr int kThumbnailSide = 120;
+constexpr int kThumbnailSide = 96;
 
 }  // namespace
 

@@ -5,13 +5,18 @@
 #include <QFont>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLocale>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollBar>
+#include <QSet>
 #include <QSettings>
+#include <QShowEvent>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QTextBrowser>
@@ -28,9 +33,11 @@
 #include "app/CodePage.h"
 #include "app/Desktop.h"
 #include "app/FormBinding.h"
+#include "app/PanelPlacement.h"
 #include "app/PictureThumbnails.h"
 #include "model/ProjectFile.h"
 #include "structured/AllegroExport.h"
+#include "structured/DescriptionComparison.h"
 #include "structured/OfferToForm.h"
 #include "structured/Preview.h"
 #include "structured/Validation.h"
@@ -113,6 +120,65 @@ QPushButton* Button(const char* name, const QString& text, QWidget* parent) {
     return button;
 }
 
+// The words of three letters or more in a title, in small letters.
+QSet<QString> LongWords(const QString& title) {
+    static const QRegularExpression kWord(QStringLiteral("\\p{L}{3,}"));
+    QSet<QString> words;
+    for (const QRegularExpressionMatch& word : kWord.globalMatch(title.toLower())) {
+        words.insert(word.captured());
+    }
+    return words;
+}
+
+bool ShareAWord(const QString& one, const QString& other) {
+    return LongWords(one).intersects(LongWords(other));
+}
+
+// The description the update sends, from its body, with the pictures already in the offer
+// named by their addresses on Allegro; nothing when there is no body to read.
+std::optional<structured::Description> PlannedDescription(const std::string& body) {
+    const QJsonObject update = QJsonDocument::fromJson(QByteArray::fromStdString(body)).object();
+    if (!update.value(QStringLiteral("description")).isObject()) {
+        return std::nullopt;
+    }
+    const QByteArray json = QJsonDocument(update.value(QStringLiteral("description")).toObject())
+                                .toJson(QJsonDocument::Compact);
+    auto description = structured::DescriptionFromJson(json.toStdString());
+    if (auto* read = std::get_if<structured::Description>(&description)) {
+        return std::move(*read);
+    }
+    return std::nullopt;
+}
+
+// "Zmiany w opisie: akapity – nowe: 1, zmienione: 2 · zdjęcia – usunięte: 1 …", or that
+// nothing changes.
+QString DifferencesLine(const structured::ComparisonCounts& counts) {
+    const auto part = [](const QString& what, const structured::ChangeCounts& changes) {
+        QStringList said;
+        for (const auto& [count, word] :
+             {std::pair{changes.added, QStringLiteral("nowe")},
+              std::pair{changes.removed, QStringLiteral("usunięte")},
+              std::pair{changes.changed, QStringLiteral("zmienione")}}) {
+            if (count > 0) {
+                said << QStringLiteral("%1: %2").arg(word).arg(count);
+            }
+        }
+        return said.isEmpty() ? QString() : what + QStringLiteral(" – ") + said.join(", ");
+    };
+    QStringList parts;
+    for (const QString& said : {part(QStringLiteral("akapity"), counts.paragraphs),
+                                part(QStringLiteral("zdjęcia"), counts.pictures)}) {
+        if (!said.isEmpty()) {
+            parts << said;
+        }
+    }
+    if (parts.isEmpty()) {
+        return QStringLiteral("Akapity i zdjęcia opisu zostaną bez zmian.");
+    }
+    return QStringLiteral("Zmiany w opisie: ") + parts.join(QStringLiteral(" · ")) +
+           QStringLiteral(" (zaznaczone w obu opisach)");
+}
+
 QString RememberedOffersFile() {
     return QString::fromStdString(publish::ConfigFolder()) + QStringLiteral("/wyslane-oferty.ini");
 }
@@ -147,6 +213,9 @@ SendToAllegroDialog::SendToAllegroDialog(const FormBinding& form, Hooks hooks, D
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(pages_, 1);
     layout->addLayout(BuildButtons());
+    // The two descriptions side by side need room: never narrower than this, even beside a
+    // form on a small screen.
+    setMinimumSize(640, 460);
     resize(820, 600);
 
     worker_ = std::make_unique<AllegroWorker>(*this, clock);
@@ -289,8 +358,12 @@ QWidget* SendToAllegroDialog::BuildChangesPage() {
     auto* page = new QWidget;
     titleChange_ = WrappedLabel({}, page);
     titleChange_->setObjectName(QStringLiteral("titleChange"));
+    titleChange_->hide();
     changeTitle_ = new QCheckBox(QStringLiteral("Zmień też &tytuł"), page);
     changeTitle_->setObjectName(QStringLiteral("changeTitle"));
+    connect(changeTitle_, &QCheckBox::toggled, this, &SendToAllegroDialog::ShowTitleChange);
+    differences_ = WrappedLabel({}, page);
+    differences_->setObjectName(QStringLiteral("differences"));
     counts_ = WrappedLabel({}, page);
     counts_->setObjectName(QStringLiteral("counts"));
 
@@ -321,8 +394,9 @@ QWidget* SendToAllegroDialog::BuildChangesPage() {
     problems_->setMaximumHeight(110);
 
     auto* layout = new QVBoxLayout(page);
-    layout->addWidget(titleChange_);
     layout->addWidget(changeTitle_);
+    layout->addWidget(titleChange_);
+    layout->addWidget(differences_);
     layout->addWidget(split, 1);
     layout->addWidget(counts_);
     layout->addWidget(problems_);
@@ -334,6 +408,7 @@ QWidget* SendToAllegroDialog::BuildSendingPage() {
     progress_ = new QListWidget(page);
     progress_->setObjectName(QStringLiteral("progress"));
     progress_->setAccessibleName(QStringLiteral("Przebieg wysyłania"));
+    progress_->setWordWrap(true);  // a long wait's reason reads whole
     result_ = WrappedLabel({}, page);
     result_->setObjectName(QStringLiteral("result"));
     result_->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -404,6 +479,48 @@ void SendToAllegroDialog::ShowPage(Page page) {
     pages_->setCurrentIndex(page);
     status_->clear();
     UpdateButtons();
+    FocusPage();
+}
+
+void SendToAllegroDialog::FocusPage() {
+    QWidget* page = pages_->currentWidget();
+    const QWidget* focused = focusWidget();
+    if (focused != nullptr && page->isAncestorOf(focused) && focused->isEnabled() &&
+        focused->isVisibleTo(page)) {
+        return;
+    }
+    FocusFirstInput(*page);
+}
+
+void SendToAllegroDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (event->spontaneous()) {
+        return;  // shown again by the window system (restored from the task bar)
+    }
+    if (shownBefore_ && !busy_) {
+        StartClean();
+    }
+    shownBefore_ = true;
+    FocusPage();
+}
+
+void SendToAllegroDialog::StartClean() {
+    searchDelay_.stop();
+    search_->clear();
+    ++listGeneration_;  // a page of the list still on its way is dropped
+    loadingOffers_ = false;
+    offers_->clear();
+    offersLoaded_ = 0;
+    offersTotal_ = 0;
+    changesReady_ = false;
+    wrongOfferQuestion_.clear();
+    problems_->clear();
+    progress_->clear();
+    result_->clear();
+    openOffer_->hide();
+    copyDetails_->hide();
+    ShowPage(SignInPage);
+    CheckAccount();
 }
 
 void SendToAllegroDialog::UpdateButtons() {
@@ -427,6 +544,9 @@ void SendToAllegroDialog::UpdateButtons() {
 void SendToAllegroDialog::SetBusy(bool busy) {
     busy_ = busy;
     UpdateButtons();
+    if (!busy) {
+        FocusPage();  // the keyboard may have fallen to "Zamknij" while the page was disabled
+    }
 }
 
 // ---- Sign-in ---------------------------------------------------------------------------------
@@ -547,8 +667,10 @@ void SendToAllegroDialog::LoadOffers(bool fromStart) {
         offers_->clear();
         offersLoaded_ = 0;
         offersTotal_ = 0;
+        // Only while it still bears the form's title: the project file's name is the same for
+        // every item, so the folder alone does not tell which offer the form is for.
         const auto remembered = RememberedOffer();
-        if (remembered && search_->text().isEmpty()) {
+        if (remembered && search_->text().isEmpty() && remembered->second == FormTitle()) {
             auto* item = new QTreeWidgetItem(
                 offers_, {remembered->first, remembered->second, kRememberedStatus});
             item->setData(0, Qt::UserRole, remembered->first);
@@ -742,24 +864,14 @@ void SendToAllegroDialog::ShowChanges() {
             SetBusy(false);
             const auto exported = structured::ExportAllegro(
                 form, {.withTerms = withTerms, .acceptLocalPictures = true});
-            const QString oldTitle = FromUtf8(current.name);
-            const QString newTitle = FromUtf8(exported.name);
-            const bool differs = oldTitle != newTitle;
-            titleChange_->setText(differs
-                                      ? QStringLiteral("Tytuł: „%1” → „%2”").arg(oldTitle, newTitle)
-                                      : QStringLiteral("Tytuł: „%1” (bez zmian)").arg(oldTitle));
-            changeTitle_->setProperty("differs", differs);
+            offerTitle_ = FromUtf8(current.name);
+            formTitle_ = FromUtf8(exported.name);
+            changeTitle_->setProperty("differs", offerTitle_ != formTitle_);
             changeTitle_->setChecked(false);
-
-            const auto description = structured::DescriptionFromJson(current.descriptionJson);
-            if (const auto* now = std::get_if<structured::Description>(&description)) {
-                before_->setHtml(FromUtf8(structured::DescriptionPreviewHtml(*now)));
-            } else {
-                before_->setPlainText(QStringLiteral("Opisu oferty nie da się pokazać: ") +
-                                      FromUtf8(std::get<structured::Finding>(description).message));
-            }
-            after_->setHtml(FromUtf8(structured::DescriptionPreviewHtml(exported.description)));
-            ShowLocalThumbnails(*after_->document(), exported.description, QDir::currentPath());
+            ShowTitleChange();
+            wrongOfferQuestion_ = WrongOfferQuestion(offerTitle_, formTitle_, plan.plan);
+            ShowDescriptions(current.descriptionJson, exported.description,
+                             PlannedDescription(plan.body).value_or(exported.description));
 
             const std::size_t pictures =
                 plan.plan ? plan.plan->picturesAfter : exported.images.size();
@@ -793,9 +905,55 @@ void SendToAllegroDialog::ShowChanges() {
     });
 }
 
+void SendToAllegroDialog::ShowTitleChange() {
+    const bool changes = changeTitle_->isChecked() && offerTitle_ != formTitle_;
+    titleChange_->setText(QStringLiteral("Tytuł: „%1” → „%2”").arg(offerTitle_, formTitle_));
+    titleChange_->setVisible(changes);
+    changeTitle_->setToolTip(offerTitle_ != formTitle_
+                                 ? QStringLiteral("Zmienia tytuł oferty na „%1”").arg(formTitle_)
+                                 : QStringLiteral("Oferta ma już tytuł z formularza"));
+}
+
+void SendToAllegroDialog::ShowDescriptions(const std::string& currentJson,
+                                           const structured::Description& after,
+                                           const structured::Description& afterOnAllegro) {
+    const auto description = structured::DescriptionFromJson(currentJson);
+    if (const auto* finding = std::get_if<structured::Finding>(&description)) {
+        before_->setPlainText(QStringLiteral("Opisu oferty nie da się pokazać: ") +
+                              FromUtf8(finding->message));
+        after_->setHtml(FromUtf8(structured::DescriptionPreviewHtml(after)));
+        differences_->clear();
+    } else {
+        const auto comparison = structured::CompareDescriptions(
+            std::get<structured::Description>(description), afterOnAllegro);
+        before_->setHtml(FromUtf8(structured::ComparedPreviewHtml(
+            std::get<structured::Description>(description), comparison.before)));
+        after_->setHtml(FromUtf8(structured::ComparedPreviewHtml(after, comparison.after)));
+        differences_->setText(DifferencesLine(structured::CountChanges(comparison)));
+    }
+    ShowLocalThumbnails(*after_->document(), after, QDir::currentPath());
+}
+
+QString SendToAllegroDialog::WrongOfferQuestion(
+    const QString& offerTitle, const QString& formTitle,
+    const std::optional<publish::PublishPlan>& plan) const {
+    const bool otherPictures =
+        plan && plan->picturesSentElsewhere > 0 && plan->sentPicturesInGallery == 0;
+    const bool sameItem = offerTitle == formTitle || ShareAWord(offerTitle, formTitle);
+    if (sameItem && !otherPictures) {
+        return {};
+    }
+    return QStringLiteral("Opis oferty „%1” zostanie zastąpiony opisem „%2”. Wysłać?")
+        .arg(offerTitle, formTitle);
+}
+
 // ---- Sending ---------------------------------------------------------------------------------
 
 void SendToAllegroDialog::Send() {
+    // The seller may have chosen another item's offer by mistake: "Nie" is the safe answer.
+    if (!wrongOfferQuestion_.isEmpty() && !desktop_.Confirm(kCaption, wrongOfferQuestion_)) {
+        return;
+    }
     const std::string id = ChosenOffer();
     auto snapshot = form_.Snapshot();
     if (const auto* unheld = std::get_if<UnheldText>(&snapshot)) {
@@ -843,7 +1001,7 @@ void SendToAllegroDialog::Send() {
             id, form, options, observer, &state.cancel);
         return [this, id, title, result = std::move(result)] {
             if (result.outcome == publish::Outcome::Done) {
-                RememberOffer(id, title);
+                RememberOffer(id, result.plan ? FromUtf8(result.plan->newTitle) : title);
             }
             ShowResult(result);
         };
@@ -903,6 +1061,14 @@ void SendToAllegroDialog::RememberOffer(const std::string& id, const QString& ti
     settings.beginGroup(ProjectKey());
     settings.setValue(QStringLiteral("oferta"), FromUtf8(id));
     settings.setValue(QStringLiteral("tytul"), title);
+}
+
+std::optional<QString> SendToAllegroDialog::FormTitle() const {
+    auto snapshot = form_.Snapshot();
+    if (!std::holds_alternative<AuctionForm>(snapshot)) {
+        return std::nullopt;
+    }
+    return FromUtf8(structured::ExportAllegro(std::get<AuctionForm>(snapshot)).name);
 }
 
 std::optional<std::pair<QString, QString>> SendToAllegroDialog::RememberedOffer() const {

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "publish/AllegroSession.h"
+#include "structured/Description.h"
 
 class QCheckBox;
 class QLabel;
@@ -49,6 +50,10 @@ class SendToAllegroDialog final : public QDialog {
     // Why sending is not possible in this build (no keys, a bad address), or nothing.
     static std::optional<QString> WhyUnavailable();
 
+  protected:
+    // A dialog opened again starts clean at its first step, unless its work still runs.
+    void showEvent(QShowEvent* event) override;
+
   private:
     enum Page { SignInPage, OfferPage, ChangesPage, SendingPage };
 
@@ -60,6 +65,9 @@ class SendToAllegroDialog final : public QDialog {
     void ShowPage(Page page);
     void UpdateButtons();
     void SetBusy(bool busy);
+    void StartClean();
+    // The keyboard to the page's first input, unless it is on the page already.
+    void FocusPage();
 
     // Sign-in.
     void CheckAccount();
@@ -80,12 +88,23 @@ class SendToAllegroDialog final : public QDialog {
 
     // What changes, and sending.
     void ShowChanges();
+    // Both descriptions, each changed paragraph and picture marked. `afterOnAllegro` is the
+    // new description with the pictures already in the offer named by their addresses there.
+    void ShowDescriptions(const std::string& currentJson, const structured::Description& after,
+                          const structured::Description& afterOnAllegro);
+    // "Tytuł: „…” → „…”", only while the title is to change.
+    void ShowTitleChange();
+    // The question asked before sending when the offer looks like another item's, or empty.
+    QString WrongOfferQuestion(const QString& offerTitle, const QString& formTitle,
+                               const std::optional<publish::PublishPlan>& plan) const;
     void Send();
     void AddProgressLine(const QString& line);
     void ShowResult(const publish::PublishResult& result);
 
-    // The offer last sent from the project in the working folder.
+    // The offer last sent from the project in the working folder, and its title after that.
     QString ProjectKey() const;
+    // The title the form gives the offer, or nothing when the form cannot be read.
+    std::optional<QString> FormTitle() const;
     void RememberOffer(const std::string& id, const QString& title);
     std::optional<std::pair<QString, QString>> RememberedOffer() const;
 
@@ -95,6 +114,7 @@ class SendToAllegroDialog final : public QDialog {
     std::unique_ptr<AllegroWorker> worker_;
     bool busy_ = false;
     bool signedIn_ = false;
+    bool shownBefore_ = false;
 
     QStackedWidget* pages_ = nullptr;
     QLabel* status_ = nullptr;  // what went wrong or what was done, under the pages
@@ -126,6 +146,10 @@ class SendToAllegroDialog final : public QDialog {
 
     QLabel* titleChange_ = nullptr;
     QCheckBox* changeTitle_ = nullptr;
+    QString offerTitle_;  // the chosen offer's title now, and the form's
+    QString formTitle_;
+    QLabel* differences_ = nullptr;
+    QString wrongOfferQuestion_;
     QTextBrowser* before_ = nullptr;
     QTextBrowser* after_ = nullptr;
     QLabel* counts_ = nullptr;

@@ -97,6 +97,8 @@ class BatchRun : private RecordSink {
     void ListUnsent(std::size_t row, bool namesOffer);
     bool TakeHeader(std::span<const std::string> cells);
     void OnCsvRow(std::size_t row, std::span<const std::string> cells);
+    // Tells the count of rows before the first row, which may wait long on Allegro.
+    void TellTotalOnce();
     void Emit(std::size_t row, const AuctionForm& form, const std::string& sellerId,
               const std::string& name, const std::string& nameColumn,
               const std::string& offerId = {});
@@ -132,6 +134,7 @@ class BatchRun : private RecordSink {
 
     BatchSummary summary_;
     BatchProgress progress_;
+    bool totalTold_ = false;
     bool stop_ = false;
     std::optional<TemplateWarnings> templateWarnings_;
     std::vector<Column> columns_;
@@ -310,8 +313,20 @@ bool BatchRun::TakeHeader(std::span<const std::string> cells) {
     return true;
 }
 
+void BatchRun::TellTotalOnce() {
+    if (totalTold_) {
+        return;
+    }
+    totalTold_ = true;
+    progress_.rowsTotal = input_.RowsTotal();
+    if (observer_.progress) {
+        observer_.progress(progress_);
+    }
+}
+
 void BatchRun::OnCsvRow(std::size_t row, std::span<const std::string> cells) {
     rowsBegun_ = true;
+    TellTotalOnce();
     AuctionForm form = template_;
     RowApplier applier(form, input_.Utf8());
     std::vector<RowProblem> problems;
@@ -369,6 +384,7 @@ void BatchRun::OnJsonLine(std::size_t row, std::string_view line) {
     if (CheckCancel()) {
         return;
     }
+    TellTotalOnce();
     AuctionForm form = template_;
     std::optional<std::string> rowSellerId;
     // A line may name its files and its offer as a sheet's columns do.

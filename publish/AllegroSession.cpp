@@ -811,6 +811,20 @@ PublishResult AllegroSession::Publish(const std::string& offerId, const AuctionF
     plan.picturesBefore = before.images.size();
     plan.picturesAfter = std::get<UpdateBody>(planned).images.size();
     plan.bodyBytes = std::get<UpdateBody>(planned).json.size();
+    for (const Picture& picture : pictures) {
+        const auto sent = impl.memory.FindEverywhere(impl.MemoryOffer(""), picture.key);
+        const auto elsewhere = [&](const auto& entry) { return entry.first != memoryOffer; };
+        const auto inGallery = [&](const auto& entry) {
+            return std::find(before.images.begin(), before.images.end(), entry.second) !=
+                   before.images.end();
+        };
+        if (std::any_of(sent.begin(), sent.end(), elsewhere)) {
+            ++plan.picturesSentElsewhere;
+        }
+        if (std::any_of(sent.begin(), sent.end(), inGallery)) {
+            ++plan.sentPicturesInGallery;
+        }
+    }
     result.plan = plan;
     result.body = std::get<UpdateBody>(planned).json;
     if (observer.planned) {

@@ -74,6 +74,11 @@ struct PublishPlan {
     std::size_t picturesBefore = 0;
     std::size_t picturesAfter = 0;
     std::size_t bodyBytes = 0;
+    // How many of the form's pictures were sent to other offers before, and how many of its
+    // pictures sent before (to any offer) this offer's gallery holds: some sent elsewhere and
+    // none here suggests the form was made for another offer.
+    std::size_t picturesSentElsewhere = 0;
+    std::size_t sentPicturesInGallery = 0;
 };
 
 struct PublishResult {

@@ -40,6 +40,19 @@ std::optional<std::string> PictureMemory::Find(const std::string& offerId,
     return std::nullopt;
 }
 
+std::vector<std::pair<std::string, std::string>> PictureMemory::FindEverywhere(
+    const std::string& prefix, const std::string& key) const {
+    std::vector<std::pair<std::string, std::string>> found;
+    for (const auto& [offer, pictures] : offers_) {
+        if (offer.starts_with(prefix)) {
+            if (auto picture = pictures.find(key); picture != pictures.end()) {
+                found.emplace_back(offer, picture->second);
+            }
+        }
+    }
+    return found;
+}
+
 void PictureMemory::Remember(const std::string& offerId, const std::string& key,
                              const std::string& location) {
     offers_[offerId][key] = location;

@@ -6,6 +6,8 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace licytek::publish {
 
@@ -15,6 +17,10 @@ class PictureMemory {
     explicit PictureMemory(std::string file);
 
     std::optional<std::string> Find(const std::string& offerId, const std::string& key) const;
+    // Every offer, among those whose name in the memory starts with `prefix`, where `key`
+    // got a location, with that location.
+    std::vector<std::pair<std::string, std::string>> FindEverywhere(const std::string& prefix,
+                                                                    const std::string& key) const;
     void Remember(const std::string& offerId, const std::string& key, const std::string& location);
     // A Polish message when the file could not be written.
     std::optional<std::string> Save() const;

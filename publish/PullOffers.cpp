@@ -343,6 +343,9 @@ PullAllResult PullAllOffers(AllegroSession& session, const OfferQuery& filter,
         return result;
     }
     const auto& offers = std::get<std::vector<OfferSummary>>(listed);
+    if (observer.progress) {
+        observer.progress(0, offers.size());  // the count shows before the first offer comes
+    }
     OfferSheet sheet(kind);
     FileNames names;
     for (std::size_t i = 0; i < offers.size(); ++i) {

@@ -52,6 +52,13 @@ class LeftOutList {
         }
     }
 
+    // One warning on `control`, unless it is empty.
+    void AddOn(std::string_view control, std::string message) {
+        if (!control.empty()) {
+            findings_.push_back({Severity::Warning, std::string(control), std::move(message)});
+        }
+    }
+
     std::vector<Finding> Take() { return std::move(findings_); }
 
   private:
@@ -67,6 +74,18 @@ std::string_view ChosenLayout(const AuctionForm& form) {
     for (const std::string_view layout : kLayouts) {
         if (IsChanged(form, layout)) {
             return layout;
+        }
+    }
+    return {};
+}
+
+// The first effect list with an effect chosen. Its first item, "Brak efektu", is no effect,
+// just as no choice at all.
+std::string_view ChosenEffect(const AuctionForm& form) {
+    constexpr int kNoEffectItem = 0;
+    for (const std::string_view list : {"ComboBox1", "ComboBox2", "ComboBox3", "ComboBox4"}) {
+        if (form.*FindFormField(list)->position > kNoEffectItem) {
+            return list;
         }
     }
     return {};
@@ -110,9 +129,9 @@ std::vector<Finding> LeftOutInputs(const AuctionForm& form, const ExportOptions&
               "CheckBox2", "CheckBox4"},
              "Kolory i styl strony (tło, gradient, podświetlanie linków) nie trafiają do opisu: "
              "Allegro pokazuje każdą ofertę we własnym wyglądzie.");
-    list.Add({"ComboBox1", "ComboBox2", "ComboBox3", "ComboBox4"},
-             "Efekty wejścia i wyjścia nie trafiają do opisu: Allegro nie pozwala na efekty ani "
-             "skrypty w opisie.");
+    list.AddOn(ChosenEffect(form),
+               "Efekty wejścia i wyjścia nie trafiają do opisu: Allegro nie pozwala na efekty ani "
+               "skrypty w opisie.");
     list.Add({"CheckBox3", "CheckBox5"},
              "Blokady prawego przycisku myszy i opisu nie trafiają do opisu: Allegro nie pozwala "
              "na skrypty w opisie.");

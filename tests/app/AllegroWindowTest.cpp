@@ -17,6 +17,7 @@
 
 #include "TestSupport.h"
 #include "app/AllegroWindow.h"
+#include "app/PanelPlacement.h"
 #include "generator/Document.h"
 #include "model/Text.h"
 #include "structured/AllegroExport.h"
@@ -111,6 +112,21 @@ class AllegroWindowTest : public QObject {
         Click(session, "allegroButton");
         QCOMPARE(session.window->findChildren<AllegroWindow*>().size(), qsizetype{1});
         QTRY_VERIFY(window->isVisible());
+    }
+
+    // Right of the form where there is room, else left, else at the roomier edge as narrow as
+    // it can be; never past the screen (1280×720, a screen lower than the window).
+    void opensBesideTheForm() {
+        const QSize preferred(760, 620);
+        const QSize least(500, 400);
+        QCOMPARE(BesideRect({562, 244, 795, 591}, {0, 0, 1920, 1080}, preferred, least),
+                 QRect(1357, 244, 563, 620));
+        QCOMPARE(BesideRect({1100, 100, 795, 591}, {0, 0, 1920, 1080}, preferred, least),
+                 QRect(340, 100, 760, 620));
+        QCOMPARE(BesideRect({242, 64, 795, 591}, {0, 0, 1280, 720}, preferred, least),
+                 QRect(780, 64, 500, 620));
+        QCOMPARE(BesideRect({0, 0, 795, 591}, {0, 0, 1280, 600}, preferred, least),
+                 QRect(780, 0, 500, 600));
     }
 
     void copyAndSaveGoThroughTheDesktop() {

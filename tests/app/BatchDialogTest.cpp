@@ -1,4 +1,4 @@
-// "Wiele ofert…": the spreadsheet and the folder are asked through the desktop, the form as it
+// "Wiele ofert…": the spreadsheet and the folder are chosen in the dialog, the form as it
 // stands is every row's template, the batch runs off the window's thread with a working
 // "Anuluj", and the report keeps the counts and every row error.
 #include <QLabel>
@@ -19,13 +19,18 @@
 namespace licytek::test {
 namespace {
 
-// Answers the two questions and opens the batch's dialog.
+// Opens the batch's dialog and chooses the spreadsheet and the folder in it.
 BatchDialog* OpenBatch(Session& session, const QString& offers, const QString& folder) {
     QDir().mkpath(folder);
     session.desktop.fileAnswers = {offers, folder};
     ShowWindow(session);
     Click(session, "batchButton");
-    return session.window->findChild<BatchDialog*>();
+    auto* dialog = session.window->findChild<BatchDialog*>();
+    if (dialog != nullptr) {
+        QTest::mouseClick(Part<QPushButton>(*dialog, "chooseSheet"), Qt::LeftButton);
+        QTest::mouseClick(Part<QPushButton>(*dialog, "chooseFolder"), Qt::LeftButton);
+    }
+    return dialog;
 }
 
 QStringList FilesIn(const QString& folder) {
@@ -192,11 +197,20 @@ class BatchDialogTest : public QObject {
 
     void cancellingAQuestionStartsNothing() {
         Session session;
-        session.desktop.fileAnswers = {session.folder.Path(QStringLiteral("oferty.csv"))};
+        session.folder.Write(QStringLiteral("oferty.csv"), kOffers);
         ShowWindow(session);
-        Click(session, "batchButton");  // the folder question is cancelled
+        Click(session, "batchButton");  // the dialog opens before any question
+        auto* dialog = session.window->findChild<BatchDialog*>();
+        QVERIFY(dialog != nullptr);
+        QVERIFY(session.desktop.fileQuestions.empty());
+        // "Uruchom" asks for what is missing; the folder question is cancelled.
+        session.desktop.fileAnswers = {session.folder.Path(QStringLiteral("oferty.csv"))};
+        QTest::mouseClick(Part<QPushButton>(*dialog, "startButton"), Qt::LeftButton);
         QCOMPARE(session.desktop.fileQuestions.size(), std::size_t{2});
-        QVERIFY(session.window->findChild<BatchDialog*>() == nullptr);
+        QVERIFY(!dialog->IsRunning());
+        QVERIFY(Part<QPushButton>(*dialog, "startButton")->isVisible());
+        QCOMPARE(Part<QLabel>(*dialog, "offersPath")->text(),
+                 session.folder.Path(QStringLiteral("oferty.csv")));
     }
 };
 

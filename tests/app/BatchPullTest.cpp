@@ -1,6 +1,7 @@
-// "Pobierz oferty do arkusza…" in "Wiele ofert…": the sheet is asked through the desktop, the
-// offers come from the fake Allegro off the window's thread, a failed offer is listed by its
-// number, and "Anuluj" stops a wait without writing anything.
+// "Pobierz oferty do arkusza…" in "Wiele ofert…", before any spreadsheet is chosen: the sheet to
+// write is asked through the desktop, the offers come from the fake Allegro off the window's
+// thread, a failed offer is listed by its number, and "Anuluj" stops a wait, which the progress
+// shows, without writing anything.
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -17,8 +18,8 @@
 namespace licytek::test {
 namespace {
 
+// No spreadsheet is chosen: pulling is what makes one.
 BatchDialog* OpenDialog(Session& session) {
-    session.desktop.fileAnswers = {session.folder.Path("oferty.csv"), session.folder.Path("opisy")};
     ShowWindow(session);
     Click(session, "batchButton");
     return session.window->findChild<BatchDialog*>();
@@ -88,6 +89,7 @@ class BatchPullTest : public QObject {
         QSignalSpy finished(dialog, &BatchDialog::batchFinished);
         QTest::mouseClick(Part<QPushButton>(*dialog, "pullOffersButton"), Qt::LeftButton);
         QTRY_VERIFY(!fake.Requests("GET", "/sale/offers").empty());
+        QTRY_VERIFY(Part<QLabel>(*dialog, "progressText")->text().contains("czekam"));
         QTest::mouseClick(Part<QPushButton>(*dialog, "cancelButton"), Qt::LeftButton);
         QVERIFY(finished.count() == 1 || finished.wait(30000));
         const QString summary = Part<QLabel>(*dialog, "summary")->text();

@@ -19,10 +19,13 @@
 #include <ctime>
 #include <nlohmann/json.hpp>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "FakeAllegro.h"
 #include "TestSupport.h"
 #include "app/AllegroWindow.h"
+#include "app/AllegroWorker.h"
 #include "app/SendToAllegroDialog.h"
 #include "publish/TokenStore.h"
 
@@ -127,6 +130,11 @@ std::string Offer(const std::string& name, const std::string& description,
     return R"({"id":"1002","name":)" + nlohmann::json(name).dump() +
            R"(,"images":[],"description":)" + description + R"(,"validation":{"errors":)" +
            validation + "}}";
+}
+
+std::string OfferWithId(const std::string& id, const std::string& name) {
+    return R"({"id":)" + nlohmann::json(id).dump() + R"(,"name":)" + nlohmann::json(name).dump() +
+           R"(,"images":[],"description":)" + kOldDescription + R"(,"validation":{"errors":[]}})";
 }
 
 std::unique_ptr<SendToAllegroDialog> OpenDialog(Session& session, TestClock& clock) {
@@ -266,10 +274,23 @@ class SendToAllegroTest : public QObject {
                      false});
         Press(*dialog, "next");
         QTRY_VERIFY(Part<QPushButton>(*dialog, "send")->isVisible());
+        // The title line shows only while the title is to change.
+        auto* changeTitle = Part<QCheckBox>(*dialog, "changeTitle");
+        QVERIFY(!changeTitle->isChecked() && !Part<QLabel>(*dialog, "titleChange")->isVisible());
+        changeTitle->click();
+        QVERIFY(Part<QLabel>(*dialog, "titleChange")->isVisible());
         QCOMPARE(Text(*dialog, "titleChange"), QStringLiteral("Tytuł: „Rower” → „Rower miejski”"));
-        QVERIFY(!Part<QCheckBox>(*dialog, "changeTitle")->isChecked());
-        QVERIFY(Part<QTextBrowser>(*dialog, "before")->toPlainText().contains("Stary opis"));
-        QVERIFY(Part<QTextBrowser>(*dialog, "after")->toPlainText().contains("Nowy opis"));
+        changeTitle->click();
+        // Both descriptions mark what changes: the old paragraph became the title's heading,
+        // the paragraph and the picture are new.
+        QCOMPARE(Text(*dialog, "differences"),
+                 QStringLiteral("Zmiany w opisie: akapity – nowe: 1, zmienione: 1 · zdjęcia – "
+                                "nowe: 1 (zaznaczone w obu opisach)"));
+        const QString before = Part<QTextBrowser>(*dialog, "before")->toPlainText();
+        QVERIFY2(before.contains("Zmieniony akapit\nStary opis"), qPrintable(before));
+        const QString after = Part<QTextBrowser>(*dialog, "after")->toPlainText();
+        QVERIFY2(after.contains("Nowy akapit\nNowy opis") && after.contains("Nowe zdjęcie"),
+                 qPrintable(after));
         QVERIFY(Text(*dialog, "counts").startsWith(QStringLiteral("Zdjęcia: 1/16")));
         QCOMPARE(Part<QListWidget>(*dialog, "problems")->item(0)->text(),
                  QStringLiteral("Allegro zgłasza w ofercie: sekcja 1, element 1: Za krótki opis"));
@@ -318,9 +339,20 @@ class SendToAllegroTest : public QObject {
                  QUrl(QString::fromStdString(fake.Base() + "/oferta/1002")));
         Grab(*dialog, "send-6-done");
 
-        // The offer sent from this project is chosen again next time.
+        QVERIFY(session.desktop.questions.empty());  // the titles share a word
+
+        // The offer sent from this project is chosen again next time, but only while it bears
+        // the form's title: the title was not sent, so it is not chosen for "Rower miejski".
         fake.SetDelayMicroseconds(0);
         dialog.reset();
+        dialog = OpenDialog(session, clock);
+        QTRY_VERIFY(Part<QPushButton>(*dialog, "next")->isEnabled());
+        Press(*dialog, "next");
+        list = Part<QTreeWidget>(*dialog, "offers");
+        QTRY_VERIFY(list->topLevelItemCount() > 0);
+        QVERIFY(list->currentItem() == nullptr);
+        dialog.reset();
+        session.Get<QLineEdit>("auctionHeader")->setText(QStringLiteral("Rower"));
         dialog = OpenDialog(session, clock);
         QTRY_VERIFY(Part<QPushButton>(*dialog, "next")->isEnabled());
         Press(*dialog, "next");
@@ -346,6 +378,7 @@ class SendToAllegroTest : public QObject {
         fake.Script("GET", kOfferPath, {200, Offer("Rower", kOldDescription), {}, false});
         session.folder.Write(QStringLiteral("a.png"), PngBytes());
         session.folder.Write(QStringLiteral("b.png"), PngBytes() + "x");
+        session.Get<QLineEdit>("auctionHeader")->setText(QStringLiteral("Rower"));
         session.Get<PlainTextField>("itemDescription")
             ->setPlainText(QStringLiteral("Opis\n<img src=\"a.png\">\n<img src=\"b.png\">"));
         auto dialog = OpenDialog(session, clock);
@@ -466,6 +499,118 @@ class SendToAllegroTest : public QObject {
             qPrintable(Text(*dialog, "status")));
         QVERIFY(Text(*dialog, "status").contains(QStringLiteral("Opis przedmiotu")));
         QCOMPARE(session.Get<QLineEdit>("auctionHeader")->text(), QStringLiteral("Rower miejski"));
+    }
+
+    void aSendToAnotherItemsOfferAsksFirst() {
+        FakeEnvironment allegro;  // outlives the window, whose connection it would wait for
+        Session session;
+        TestClock clock;
+        allegro.SignedIn(clock.Now());
+        auto& fake = allegro.fake;
+        fake.Script("GET", "/sale/offers", {200, OffersPage(1000, 5, 5), {}, false});
+        for (const auto& [id, name] :
+             {std::pair{"1002", "Rower miejski damski"}, std::pair{"1003", "Czajnik elektryczny"},
+              std::pair{"1004", "Rower górski"}}) {
+            fake.Script("GET", std::string("/sale/product-offers/") + id,
+                        {200, OfferWithId(id, name), {}, false});
+            fake.Script("PATCH", std::string("/sale/product-offers/") + id, {200, "{}", {}, false});
+        }
+        fake.Script("POST", "/sale/images",
+                    {201, "{\"location\":\"https://a.allegroimg.com/s/r.png\"}", {}, false});
+        session.folder.Write(QStringLiteral("rower.png"), PngBytes());
+        session.Get<QLineEdit>("auctionHeader")->setText(QStringLiteral("Rower miejski"));
+        session.Get<PlainTextField>("itemDescription")
+            ->setPlainText(QStringLiteral("Opis\n<img src=\"rower.png\">"));
+        auto dialog = OpenDialog(session, clock);
+        QTRY_VERIFY(Part<QPushButton>(*dialog, "next")->isEnabled());
+        Press(*dialog, "next");
+        const auto sendTo = [&](const QString& id) {
+            if (!Part<QLineEdit>(*dialog, "search")->isVisible()) {
+                Press(*dialog, "back");  // to the list of offers
+            }
+            ChooseOffer(*dialog, id);
+            Press(*dialog, "next");
+            QTRY_VERIFY(Part<QPushButton>(*dialog, "send")->isEnabled());
+            Press(*dialog, "send");
+        };
+
+        // A kettle's offer and a bicycle's form share no word: asked, and "Nie" sends nothing.
+        sendTo(QStringLiteral("1003"));
+        QCOMPARE(session.desktop.questions,
+                 std::vector<QString>{QStringLiteral(
+                     "Opis oferty „Czajnik elektryczny” zostanie zastąpiony opisem „Rower "
+                     "miejski”. Wysłać?")});
+        QVERIFY(fake.Requests("POST", "/sale/images").empty());
+
+        // The bicycle's offer: sent at once; the picture memory now knows the form's picture.
+        sendTo(QStringLiteral("1002"));
+        QTRY_VERIFY(Text(*dialog, "result").startsWith("Opis zaktualizowany."));
+        QCOMPARE(session.desktop.questions.size(), std::size_t{1});
+
+        // Another bicycle whose gallery holds none of the form's pictures sent before: asked.
+        session.desktop.confirmAnswers = {true};
+        sendTo(QStringLiteral("1004"));
+        QTRY_VERIFY(Text(*dialog, "result").startsWith("Opis zaktualizowany."));
+        QCOMPARE(session.desktop.questions.back(),
+                 QStringLiteral("Opis oferty „Rower górski” zostanie zastąpiony opisem „Rower "
+                                "miejski”. Wysłać?"));
+        QCOMPARE(fake.Requests("PATCH", "/sale/product-offers/1004").size(), std::size_t{1});
+    }
+
+    void aReopenedDialogStartsCleanWithTheKeyboardOnEachStepsFirstInput() {
+        FakeEnvironment allegro;  // outlives the window, whose connection it would wait for
+        Session session;
+        TestClock clock;
+        allegro.SignedIn(clock.Now());
+        auto& fake = allegro.fake;
+        fake.Script("GET", "/sale/offers", {200, OffersPage(1000, 5, 5), {}, false});
+        fake.Script("GET", kOfferPath, {404, "{}", {}, false});
+        auto dialog = OpenDialog(session, clock);
+        QTRY_VERIFY(Part<QPushButton>(*dialog, "next")->isEnabled());
+        QCOMPARE(dialog->focusWidget(), Part<QWidget>(*dialog, "sandbox"));
+        Press(*dialog, "next");
+        auto* search = Part<QLineEdit>(*dialog, "search");
+        QCOMPARE(dialog->focusWidget(), search);
+        ChooseOffer(*dialog, QStringLiteral("1002"));
+        QTest::keyClicks(search, QStringLiteral("Oferta"));
+        Press(*dialog, "next");
+        QTRY_VERIFY(Part<QPushButton>(*dialog, "back")->isEnabled());
+        QVERIFY(!Text(*dialog, "status").isEmpty());  // the offer is gone: an error
+
+        dialog->close();
+        dialog->show();
+        QVERIFY(search->text().isEmpty() && Text(*dialog, "status").isEmpty());
+        QVERIFY(!Part<QPushButton>(*dialog, "back")->isVisible());  // the first step
+        QTRY_VERIFY(Part<QPushButton>(*dialog, "next")->isEnabled());
+        QCOMPARE(dialog->focusWidget(), Part<QWidget>(*dialog, "sandbox"));
+    }
+
+    // The dialog's worker: jobs in the order handed over, and a cancel that stays with the job it
+    // was meant for when the next one is handed over meanwhile.
+    void aSecondJobWaitsAndLeavesTheFirstOnesCancelAlone() {
+        QObject receiver;
+        std::atomic<bool> started{false};
+        std::atomic<bool> proceed{false};
+        std::vector<std::pair<int, bool>> replies;  // each job and whether it saw a cancel
+        {
+            AllegroWorker worker(receiver, nullptr);
+            worker.Run([&](AllegroWorker::State& state) -> AllegroWorker::Reply {
+                started = true;
+                for (int i = 0; !proceed && i < 5000; ++i) {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                }
+                return [&, cancelled = state.cancel.load()] { replies.emplace_back(1, cancelled); };
+            });
+            QTRY_VERIFY(started.load());
+            // The seller cancels the first job, and something hands over the next at once.
+            worker.Cancel();
+            worker.Run([&](AllegroWorker::State& state) -> AllegroWorker::Reply {
+                return [&, cancelled = state.cancel.load()] { replies.emplace_back(2, cancelled); };
+            });
+            proceed = true;
+            QTRY_COMPARE(replies.size(), std::size_t{2});
+        }
+        QCOMPARE(replies, (std::vector<std::pair<int, bool>>{{1, true}, {2, false}}));
     }
 
     void aPictureFromTheDiskIsChosenShownAndNoted() {

@@ -374,6 +374,9 @@ TEST_F(BatchTest, AnOpenQuoteFailsItsRowInsteadOfSwallowingTheFile) {
     EXPECT_FALSE(Exists("q2.html"));
     ASSERT_FALSE(progress_.empty());
     EXPECT_EQ(progress_.back().rowsTotal, 2U);
+    // The count comes before the first row, whose sending may wait long.
+    EXPECT_EQ(progress_.front().rowsDone, 0U);
+    EXPECT_EQ(progress_.front().rowsTotal, 2U);
     // A stray quote inside a cell is still text, as spreadsheet programs read it.
     EXPECT_EQ(Run("inch.csv", "plik;Edit2\ninch;12\" monitor\n").written, 1U);
 }
@@ -551,6 +554,8 @@ TEST_F(BatchTest, ReadsOneJsonFormALine) {
     ASSERT_FALSE(progress_.empty());
     EXPECT_EQ(progress_.back().rowsTotal, 3U);
     EXPECT_EQ(progress_.back().rowsDone, 3U);
+    EXPECT_EQ(progress_.front().rowsDone, 0U);
+    EXPECT_EQ(progress_.front().rowsTotal, 3U);
 }
 
 // The batch's messages are Polish; a bad JSON line is told in Polish too, naming its key or

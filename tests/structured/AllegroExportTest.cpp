@@ -164,6 +164,8 @@ TEST(AllegroExportTest, PictureAddressesLinksAndGalleryAreReported) {
 TEST(AllegroExportTest, EachInputLeftOutIsReportedWhereItBelongs) {
     AuctionForm form = FormWith("Rower", "Opis");
     form.pageBackground = "#ffffff";  // the default colour, written in small letters: not reported
+    // "Brak efektu", the first item of every effect list, is no effect.
+    form.pageEnterEffect = form.siteEnterEffect = form.pageExitEffect = form.siteExitEffect = 0;
     EXPECT_TRUE(ExportAllegro(form).findings.empty());
 
     form.askSellerLink = true;
