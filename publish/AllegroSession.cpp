@@ -8,6 +8,7 @@
 
 #include "model/FileIo.h"
 #include "model/PolishNumbers.h"
+#include "publish/Wording.h"
 #include "structured/AllegroExport.h"
 
 namespace licytek::publish {
@@ -15,29 +16,30 @@ namespace {
 
 using nlohmann::json;
 
-constexpr std::string_view kMediaType = "application/vnd.allegro.public.v1+json";
 constexpr std::string_view kFormType = "application/x-www-form-urlencoded";
-constexpr int kMaxRetries = 3;
-constexpr Seconds kTooManyRequestsWait = 60;
-constexpr Seconds kOperationPollWait = 5;
-constexpr Seconds kConflictWait = 10;
 // Allegro takes pictures of a few megabytes; a file far larger is not a picture to send.
 constexpr std::size_t kMaxPictureBytes = std::size_t{32} << 20;
-
-bool IsOfferId(std::string_view id) {
-    return !id.empty() && id.size() <= 32 &&
-           id.find_first_not_of("0123456789") == std::string_view::npos;
-}
 
 Failure Cancelled(std::string what) {
     Failure failure{Outcome::Refused, "Przerwano: " + std::move(what), {}};
     failure.cancelled = true;
+    failure.kind = FailureKind::Cancelled;
     return failure;
 }
 
 Failure NotSignedIn() {
-    return Failure{
-        Outcome::SignedOut, "Nie jesteś zalogowany do Allegro. " + std::string(kSignInAgain), {}};
+    Failure failure{Outcome::SignedOut, {}, {}};
+    failure.kind = FailureKind::NotSignedIn;
+    failure.message = FailureSentence(failure, kCommandLineFront);
+    return failure;
+}
+
+Failure BadInput(const std::string& offerId, std::string why) {
+    Failure failure{Outcome::Refused, why, {}};
+    failure.kind = FailureKind::BadInput;
+    failure.offerId = offerId;
+    failure.detail = std::move(why);
+    return failure;
 }
 
 std::string_view ContentTypeOf(std::string_view bytes) {
@@ -84,16 +86,6 @@ bool IsOnAllegroImages(std::string_view address) {
     return address.starts_with("https://") &&
            (host == "allegroimg.com" || host.ends_with(".allegroimg.com"));
 }
-
-// A picture of the description and what it takes to put it into the offer.
-struct Picture {
-    std::string source;     // as the description names it
-    std::string key;        // for the picture memory
-    std::string path;       // a local file, else empty
-    std::string bytes;      // a local file's contents
-    std::string_view type;  // a local file's media type
-    std::string location;   // on allegroimg.com, once known
-};
 
 }  // namespace
 
@@ -160,7 +152,7 @@ struct AllegroSession::Impl {
         }
         const HttpResult result = SignInRequest("/auth/oauth/token", RefreshBody(tokens->refresh));
         if (const auto* failure = std::get_if<TransportFailure>(&result)) {
-            return DescribeNoAnswer(Purpose::SignIn, failure->detail);
+            return DescribeLost(Purpose::SignIn, "", *failure);
         }
         const auto& response = std::get<HttpResponse>(result);
         if (response.status == 200) {
@@ -176,71 +168,46 @@ struct AllegroSession::Impl {
             // invalid_grant: the pair was revoked, ran out, or was spent elsewhere.
             tokens.reset();
             settings.tokens->Forget(environment);
-            return Failure{
-                Outcome::SignedOut,
-                "Sesja Allegro wygasła albo została cofnięta. " + std::string(kSignInAgain),
-                response.Header("Trace-Id")};
+            Failure ended{Outcome::SignedOut, {}, response.Header("Trace-Id")};
+            ended.kind = FailureKind::SessionEnded;
+            ended.message = FailureSentence(ended, kCommandLineFront);
+            return ended;
         }
         return DescribeAnswer(Purpose::SignIn, "", response.status, response.body,
                               response.Header("Trace-Id"));
     }
 
-    // An API request with the session's token: refreshed once on invalid_token, waits on 429,
-    // GETs retried on 5xx and on no answer. A request with a body is never sent twice here.
-    std::variant<HttpResponse, Failure, TransportFailure> Call(HttpRequest request,
-                                                               const PublishObserver* observer,
-                                                               const std::atomic<bool>* cancel) {
+    // One wait of a flow, told to the observer; false when cancelled.
+    bool Pause(const publish::Wait& wait, const PublishObserver* observer,
+               const std::atomic<bool>* cancel) {
+        return Wait(std::max<Seconds>(wait.until - clock.Now(), 0), WaitSentence(wait), observer,
+                    cancel);
+    }
+
+    // An API request with the session's token under the shared rules for trying again.
+    RequestFlow::Final Call(Request request, const PublishObserver* observer,
+                            const std::atomic<bool>* cancel) {
         if (auto failure = EnsureTokens()) {
             return *failure;
         }
-        request.headers.push_back("Accept: " + std::string(kMediaType));
-        request.headers.push_back("Accept-Language: pl-PL");
-        const bool isGet = request.method == "GET";
-        bool refreshed = false;
-        int retries = 0;
-        int waits = 0;
-        for (;;) {
+        RequestFlow flow(std::move(request), RetryRules{});
+        while (auto step = flow.Next(clock.Now())) {
             if (cancel != nullptr && cancel->load()) {
                 return Cancelled("");
             }
-            request.authorization = "Bearer " + tokens->access;
-            HttpResult result = http.Send(request);
-            if (auto* failure = std::get_if<TransportFailure>(&result)) {
-                if (failure->kind == TransportError::Network && isGet && retries < kMaxRetries) {
-                    if (!Wait(Seconds{1} << retries++, "ponowienie po błędzie sieci", observer,
-                              cancel)) {
-                        return Cancelled("");
-                    }
-                    continue;
-                }
-                return *failure;
-            }
-            auto& response = std::get<HttpResponse>(result);
-            if (IsInvalidToken(response.status, response.body) && !refreshed) {
-                refreshed = true;
-                if (auto failure = Refresh(tokens->access)) {
-                    return *failure;
-                }
-                continue;
-            }
-            if (response.status == 429 && waits < kMaxRetries) {
-                ++waits;
-                // Nothing goes out meanwhile: requests during the block prolong it.
-                if (!Wait(RetryAfter(response.Header("Retry-After"), kTooManyRequestsWait),
-                          "Allegro ogranicza liczbę zapytań", observer, cancel)) {
+            if (auto* send = std::get_if<Request>(&*step)) {
+                flow.OnAnswer(
+                    http.Send(AllegroSession::ToHttp(*send, tokens ? tokens->access : "")),
+                    clock.Now());
+            } else if (auto* wait = std::get_if<publish::Wait>(&*step)) {
+                if (!Pause(*wait, observer, cancel)) {
                     return Cancelled("");
                 }
-                continue;
+            } else {
+                flow.OnRefreshed(tokens ? Refresh(tokens->access) : NotSignedIn());
             }
-            if (response.status >= 500 && isGet && retries < kMaxRetries) {
-                if (!Wait(Seconds{1} << retries++, "ponowienie po błędzie serwera Allegro",
-                          observer, cancel)) {
-                    return Cancelled("");
-                }
-                continue;
-            }
-            return std::move(response);
         }
+        return *flow.answer();
     }
 
     // The answer of a GET, or the failure that describes it.
@@ -248,57 +215,26 @@ struct AllegroSession::Impl {
                                             const std::string& offerId,
                                             const PublishObserver* observer = nullptr,
                                             const std::atomic<bool>* cancel = nullptr) {
-        auto result = Call(HttpRequest{"GET", url, {}, {}, {}}, observer, cancel);
-        return Settle(std::move(result), purpose, offerId, 200);
+        Request request;
+        request.url = url;
+        request.purpose = purpose;
+        return Settle(Call(std::move(request), observer, cancel), purpose, offerId);
     }
 
-    std::variant<HttpResponse, Failure> Settle(
-        std::variant<HttpResponse, Failure, TransportFailure> result, Purpose purpose,
-        const std::string& offerId, long expected) {
+    static std::variant<HttpResponse, Failure> Settle(RequestFlow::Final result, Purpose purpose,
+                                                      const std::string& offerId) {
         if (auto* failure = std::get_if<Failure>(&result)) {
             return std::move(*failure);
         }
         if (auto* transport = std::get_if<TransportFailure>(&result)) {
-            return NoAnswer(purpose, *transport);
+            return DescribeLost(purpose, offerId, *transport);
         }
         auto& response = std::get<HttpResponse>(result);
-        if (response.status != expected && !(expected == 201 && response.status == 200)) {
+        if (response.status != 200) {
             return DescribeAnswer(purpose, offerId, response.status, response.body,
                                   response.Header("Trace-Id"));
         }
         return std::move(response);
-    }
-
-    static Failure NoAnswer(Purpose purpose, const TransportFailure& failure) {
-        switch (failure.kind) {
-            case TransportError::TooLarge:
-                return Failure{Outcome::Refused,
-                               "Odpowiedź Allegro jest za duża (" + failure.detail + ").",
-                               {}};
-            case TransportError::UntrustedHost:
-                return Failure{Outcome::Refused,
-                               "Allegro wskazało adres, pod który program nie wysyła danych "
-                               "logowania (" +
-                                   failure.detail + ").",
-                               {}};
-            case TransportError::Network:
-            case TransportError::NotRepeated:
-            case TransportError::Cancelled:
-                break;
-        }
-        return DescribeNoAnswer(purpose, failure.detail);
-    }
-
-    std::string OfferUrl(const std::string& offerId) const {
-        return settings.endpoints.api + "/sale/product-offers/" + offerId;
-    }
-
-    // An address from a Location header: absolute as given, or a path on the API's host.
-    std::string Resolve(const std::string& location) const {
-        if (location.starts_with("http://") || location.starts_with("https://")) {
-            return location;
-        }
-        return settings.endpoints.api + (location.starts_with("/") ? "" : "/") + location;
     }
 
     std::variant<OfferState, Failure> ReadOffer(const std::string& url, const std::string& offerId,
@@ -318,11 +254,16 @@ struct AllegroSession::Impl {
 
     // ---- Pictures ----
 
-    std::variant<std::vector<Picture>, Failure> GatherPictures(
-        const std::vector<std::string>& sources, const std::string& projectFolder) {
-        std::vector<Picture> pictures;
+    // The description's pictures as the update sends them: local files read (and checked to
+    // be pictures), web addresses to be fetched by Allegro, each with what the picture memory
+    // remembers of it for this offer.
+    std::variant<std::vector<PictureToSend>, Failure> GatherPictures(
+        const std::vector<std::string>& sources, const std::string& projectFolder,
+        const std::string& offerId) {
+        std::vector<PictureToSend> pictures;
+        const std::string memoryOffer = MemoryOffer(offerId);
         for (const std::string& source : sources) {
-            Picture picture;
+            PictureToSend picture;
             picture.source = source;
             if (IsOnAllegroImages(source)) {
                 picture.location = source;
@@ -333,18 +274,16 @@ struct AllegroSession::Impl {
                     std::string message = "Zdjęcie „" + source + "”: ";
                     message.append(error->message).append(" (").append(path);
                     message += "). Nic nie zostało wysłane do Allegro.";
-                    return Failure{Outcome::Refused, std::move(message), {}};
+                    return BadInput(offerId, std::move(message));
                 }
-                picture.bytes = std::get<std::string>(std::move(read));
-                picture.type = ContentTypeOf(picture.bytes);
-                if (picture.bytes.size() > kMaxPictureBytes || picture.type.empty()) {
-                    return Failure{Outcome::Refused,
-                                   "Plik „" + path +
-                                       "” nie jest zdjęciem JPEG, PNG ani WebP, które Allegro "
-                                       "przyjmuje. Nic nie zostało wysłane do Allegro.",
-                                   {}};
+                picture.upload = std::get<std::string>(std::move(read));
+                picture.contentType = ContentTypeOf(picture.upload);
+                if (picture.upload.size() > kMaxPictureBytes || picture.contentType.empty()) {
+                    return BadInput(offerId, "Plik „" + path +
+                                                 "” nie jest zdjęciem JPEG, PNG ani WebP, które "
+                                                 "Allegro przyjmuje. Nic nie zostało wysłane do "
+                                                 "Allegro.");
                 }
-                picture.path = path;
                 struct stat info {};
                 ::stat(path.c_str(), &info);
                 picture.key = "file " + path + " " + std::to_string(info.st_size) + " " +
@@ -352,37 +291,15 @@ struct AllegroSession::Impl {
                               std::to_string(info.st_mtim.tv_nsec);
             } else {
                 picture.key = "url " + source;
+                picture.contentType = kAllegroMediaType;
+                picture.upload = json{{"url", source}}.dump();
+            }
+            if (picture.location.empty()) {
+                picture.remembered = memory.Find(memoryOffer, picture.key).value_or("");
             }
             pictures.push_back(std::move(picture));
         }
         return pictures;
-    }
-
-    std::variant<std::string, Failure> Upload(const Picture& picture, const std::string& offerId,
-                                              const PublishObserver* observer,
-                                              const std::atomic<bool>* cancel) {
-        HttpRequest request{"POST", settings.endpoints.upload + "/sale/images", {}, {}, {}};
-        if (!picture.path.empty()) {
-            request.headers.push_back("Content-Type: " + std::string(picture.type));
-            request.body = picture.bytes;
-        } else {
-            request.headers.push_back("Content-Type: " + std::string(kMediaType));
-            request.body = json{{"url", picture.source}}.dump();
-        }
-        auto answer =
-            Settle(Call(std::move(request), observer, cancel), Purpose::Picture, offerId, 201);
-        if (auto* failure = std::get_if<Failure>(&answer)) {
-            failure->message += " (zdjęcie „" + picture.source + "”)";
-            return std::move(*failure);
-        }
-        const auto& response = std::get<HttpResponse>(answer);
-        const json value = json::parse(response.body, nullptr, false);
-        if (value.is_object() && value.contains("location") && value["location"].is_string()) {
-            return value["location"].get<std::string>();
-        }
-        return Failure{Outcome::Refused,
-                       "Allegro nie podało adresu wysłanego zdjęcia „" + picture.source + "”.",
-                       response.Header("Trace-Id")};
     }
 
     std::string MemoryOffer(const std::string& offerId) const {
@@ -405,7 +322,7 @@ std::variant<DeviceFlow, Failure> AllegroSession::StartSignIn() {
     const HttpResult result =
         impl_->SignInRequest("/auth/oauth/device", DeviceRequestBody(impl_->settings.keys.id));
     if (const auto* failure = std::get_if<TransportFailure>(&result)) {
-        return Impl::NoAnswer(Purpose::SignIn, *failure);
+        return DescribeLost(Purpose::SignIn, "", *failure);
     }
     const auto& response = std::get<HttpResponse>(result);
     if (response.status != 200) {
@@ -423,7 +340,7 @@ SignInStep AllegroSession::PollSignIn(DeviceFlow& flow) {
     const HttpResult result =
         impl_->SignInRequest("/auth/oauth/token", DevicePollBody(flow.code().deviceCode));
     if (const auto* failure = std::get_if<TransportFailure>(&result)) {
-        return SignInStep{{}, {}, Impl::NoAnswer(Purpose::SignIn, *failure)};
+        return SignInStep{{}, {}, DescribeLost(Purpose::SignIn, "", *failure)};
     }
     const auto& response = std::get<HttpResponse>(result);
     const Seconds now = impl_->clock.Now();
@@ -568,337 +485,275 @@ std::variant<OfferPage, Failure> AllegroSession::ListOffers(const OfferQuery& qu
 std::variant<OfferState, Failure> AllegroSession::GetOffer(const std::string& offerId,
                                                            const PublishObserver* observer,
                                                            const std::atomic<bool>* cancel) {
-    if (!IsOfferId(offerId)) {
+    if (!IsOfferNumber(offerId)) {
         return Failure{Outcome::BadUse, "„" + offerId + "” nie jest numerem oferty Allegro.", {}};
     }
-    return impl_->ReadOffer(impl_->OfferUrl(offerId), offerId, observer, cancel);
+    return impl_->ReadOffer(impl_->settings.endpoints.api + "/sale/product-offers/" + offerId,
+                            offerId, observer, cancel);
 }
 
 namespace {
 
-// Puts the uploaded addresses in place of the sources the description names.
-structured::Description WithLocations(structured::Description description,
-                                      const std::vector<Picture>& pictures, bool placeholders) {
-    for (structured::Section& section : description.sections) {
-        for (structured::Item& item : section.items) {
-            if (item.type != structured::ItemType::Image) {
-                continue;
-            }
-            for (const Picture& picture : pictures) {
-                if (picture.source == item.content) {
-                    item.content = picture.location.empty() && placeholders ? picture.source
-                                                                            : picture.location;
-                }
+// The offer's gallery as the body would set it: the count the plan shows.
+std::size_t GalleryCount(const std::string& body) {
+    const json value = json::parse(body, nullptr, false);
+    if (value.is_object() && value.contains("images") && value["images"].is_array()) {
+        return value["images"].size();
+    }
+    return 0;
+}
+
+PublishPlan PlanOf(const OfferState& before, const std::string& body,
+                   const std::optional<std::string>& newTitle, std::size_t sectionsAfter) {
+    PublishPlan plan;
+    plan.oldTitle = before.name;
+    plan.newTitle = newTitle.value_or(before.name);
+    plan.sectionsBefore = before.sections;
+    plan.sectionsAfter = sectionsAfter;
+    plan.picturesBefore = before.images.size();
+    plan.picturesAfter = GalleryCount(body);
+    plan.bodyBytes = body.size();
+    return plan;
+}
+
+// Tells the observer of the plan once and of each step as the flow reaches it: the reading,
+// each upload, the update, and one look at the offer afterwards.
+class StepTeller {
+  public:
+    StepTeller(const PublishObserver& observer, const UpdateOrder& order)
+        : observer_(observer),
+          offerId_(order.offerId),
+          title_(order.name),
+          sections_(order.description.sections.size()),
+          steps_(order.dryRun ? 1 : 3) {}
+
+    void Tell(const UpdateFlow& flow) {
+        const UpdateResult& result = flow.result();
+        if (!planned_ && result.before && !result.body.empty()) {
+            planned_ = true;
+            steps_ += flow.uploadsPlanned();
+            if (observer_.planned) {
+                observer_.planned(PlanOf(*result.before, result.body, title_, sections_));
             }
         }
+        const std::size_t mark = Mark(flow);
+        if (mark == told_) {
+            return;
+        }
+        told_ = mark;
+        if (observer_.progress) {
+            observer_.progress(++step_, steps_, What(flow));
+        }
     }
-    return description;
-}
 
-std::vector<std::string> Locations(const std::vector<Picture>& pictures) {
-    std::vector<std::string> locations;
-    locations.reserve(pictures.size());
-    for (const Picture& picture : pictures) {
-        locations.push_back(picture.location.empty() ? picture.source : picture.location);
+  private:
+    // Each step's own number, so that each is told once.
+    static std::size_t Mark(const UpdateFlow& flow) {
+        switch (flow.stage()) {
+            case UpdateStage::ReadOffer:
+                return 1;
+            case UpdateStage::Upload:
+                return 1 + flow.uploadNumber();
+            case UpdateStage::Update:
+                return 1000000;
+            case UpdateStage::Confirm:
+            case UpdateStage::Check:
+            case UpdateStage::ReadBack:
+                return 1000001;
+        }
+        return 0;
     }
-    return locations;
-}
 
-std::string WhatWasSent(std::size_t uploaded, bool patched) {
-    if (patched) {
-        return "zmiana opisu została wysłana do Allegro; sprawdź ofertę na stronie Allegro.";
+    std::string What(const UpdateFlow& flow) const {
+        switch (flow.stage()) {
+            case UpdateStage::ReadOffer:
+                return "odczyt oferty " + offerId_;
+            case UpdateStage::Upload:
+                return "zdjęcie " + std::to_string(flow.uploadNumber()) + " z " +
+                       std::to_string(flow.uploadsPlanned());
+            case UpdateStage::Update:
+                return "zmiana opisu oferty " + offerId_;
+            case UpdateStage::Confirm:
+            case UpdateStage::Check:
+            case UpdateStage::ReadBack:
+                break;
+        }
+        return "sprawdzenie oferty " + offerId_;
     }
-    if (uploaded > 0) {
-        return "wysłano " + CountedNoun(uploaded, "zdjęcie", "zdjęcia", "zdjęć") +
-               " do Allegro, ale opis oferty nie został zmieniony.";
-    }
-    return "nic nie zostało wysłane do Allegro.";
-}
 
-// The failure's message, followed by what already reached Allegro.
-void Finish(PublishResult& result, const Failure& failure) {
-    result.outcome = failure.outcome;
-    result.traceId = failure.traceId;
-    if (failure.cancelled) {
-        result.message = "Przerwano: " + WhatWasSent(result.picturesUploaded, result.sentUpdate);
-        return;
-    }
-    result.message = failure.message;
-    if (result.picturesUploaded > 0 || result.sentUpdate) {
-        result.message += " Stan: " + WhatWasSent(result.picturesUploaded, result.sentUpdate);
-    }
-}
+    const PublishObserver& observer_;
+    std::string offerId_;
+    std::optional<std::string> title_;
+    std::size_t sections_;
+    std::size_t steps_;
+    std::size_t step_ = 0;
+    std::size_t told_ = 0;
+    bool planned_ = false;
+};
 
 }  // namespace
+
+std::variant<UpdateOrder, PublishResult> AllegroSession::PrepareUpdate(
+    const std::string& offerId, const AuctionForm& form, const PublishOptions& options) {
+    Impl& impl = *impl_;
+    PublishResult refused;
+    refused.offerPage = impl.settings.endpoints.OfferPage(offerId);
+    structured::ExportOptions exportOptions;
+    exportOptions.withTerms = options.withTerms;
+    exportOptions.acceptLocalPictures = true;
+    structured::AllegroOffer exported = structured::ExportAllegro(form, exportOptions);
+    refused.findings = exported.findings;
+    if (exported.HasErrors()) {
+        ConcludeFailure(BadInput(offerId,
+                                 "Opis nie spełnia wymagań Allegro; nic nie zostało "
+                                 "wysłane do Allegro."),
+                        refused);
+        return refused;
+    }
+    auto gathered = impl.GatherPictures(exported.images, options.projectFolder, offerId);
+    if (auto* failure = std::get_if<Failure>(&gathered)) {
+        ConcludeFailure(std::move(*failure), refused);
+        return refused;
+    }
+    UpdateOrder order;
+    order.offerId = offerId;
+    order.api = impl.settings.endpoints.api;
+    order.upload = impl.settings.endpoints.upload;
+    order.description = std::move(exported.description);
+    order.pictures = std::get<std::vector<PictureToSend>>(std::move(gathered));
+    if (options.title) {
+        order.name = exported.name;
+    }
+    order.dryRun = options.dryRun;
+    order.waitOnConflict = options.waitOnConflict;
+    return order;
+}
+
+PublishResult AllegroSession::ResultOf(const UpdateOrder& order, const UpdateResult& update) const {
+    PublishResult result;
+    result.offerPage = impl_->settings.endpoints.OfferPage(order.offerId);
+    result.body = update.body;
+    result.picturesUploaded = update.reached.picturesUploaded;
+    result.sentUpdate = update.reached.update != UpdateSent::No;
+    if (update.before) {
+        result.plan =
+            PlanOf(*update.before, update.body, order.name, order.description.sections.size());
+    }
+    switch (update.end) {
+        case UpdateResult::End::Updated:
+            result.message =
+                "Oferta " + order.offerId + ": opis zaktualizowany — " + result.offerPage;
+            if (update.readBack == UpdateResult::ReadBack::Differs) {
+                result.warnings.push_back("Opis odczytany z oferty " + order.offerId +
+                                          " różni się od wysłanego; sprawdź ofertę na stronie "
+                                          "Allegro.");
+            }
+            break;
+        case UpdateResult::End::Unchanged:
+            result.unchanged = true;
+            result.message = "Oferta " + order.offerId + ": bez zmian — " + result.offerPage;
+            break;
+        case UpdateResult::End::DryRun:
+            result.message = "Próba: nic nie zostało wysłane do Allegro.";
+            break;
+        case UpdateResult::End::Failed:
+            ConcludeFailure(update.failure.value_or(Failure{}), result);
+            break;
+    }
+    return result;
+}
+
+void ConcludeFailure(Failure failure, PublishResult& result) {
+    result.outcome = failure.outcome;
+    result.traceId = failure.traceId;
+    result.picturesUploaded = failure.reached.picturesUploaded;
+    result.sentUpdate = failure.reached.update != UpdateSent::No;
+    if (failure.kind == FailureKind::Refused && failure.status == 409) {
+        result.conflictWait = failure.retryAfter;
+    }
+    Failure untraced = failure;
+    untraced.traceId.clear();  // the front ends add it where they show it
+    result.message = CommandLineText(untraced);
+    result.failure = std::move(failure);
+}
+
+std::optional<Failure> AllegroSession::EnsureSignedIn() {
+    return impl_->EnsureTokens();
+}
+
+std::optional<Failure> AllegroSession::RefreshAfter(const std::string& rejected) {
+    if (impl_->tokens && impl_->tokens->access != rejected) {
+        return std::nullopt;  // refreshed meanwhile: the new token serves every request
+    }
+    return impl_->Refresh(rejected);
+}
+
+std::string AllegroSession::AccessToken() const {
+    return impl_->tokens ? impl_->tokens->access : std::string();
+}
+
+std::optional<std::string> AllegroSession::RememberPicture(const std::string& offerId,
+                                                           const std::string& key,
+                                                           const std::string& location) {
+    impl_->memory.Remember(impl_->MemoryOffer(offerId), key, location);
+    return impl_->memory.Save();
+}
+
+const Endpoints& AllegroSession::endpoints() const {
+    return impl_->settings.endpoints;
+}
+
+HttpRequest AllegroSession::ToHttp(const Request& request, const std::string& accessToken) {
+    HttpRequest http{request.method,
+                     request.url,
+                     {"Accept: " + std::string(kAllegroMediaType), "Accept-Language: pl-PL"},
+                     std::string(request.body),
+                     accessToken.empty() ? std::string() : "Bearer " + accessToken};
+    if (!request.contentType.empty()) {
+        http.headers.push_back("Content-Type: " + request.contentType);
+    }
+    return http;
+}
 
 PublishResult AllegroSession::Publish(const std::string& offerId, const AuctionForm& form,
                                       const PublishOptions& options,
                                       const PublishObserver& observer,
                                       const std::atomic<bool>* cancel) {
-    PublishResult result;
+    auto prepared = PrepareUpdate(offerId, form, options);
+    if (auto* refused = std::get_if<PublishResult>(&prepared)) {
+        return std::move(*refused);
+    }
+    const UpdateOrder& order = std::get<UpdateOrder>(prepared);
     Impl& impl = *impl_;
-    result.offerPage = impl.settings.endpoints.OfferPage(offerId);
-    if (!IsOfferId(offerId)) {
-        Finish(result,
-               Failure{Outcome::BadUse, "„" + offerId + "” nie jest numerem oferty Allegro.", {}});
-        return result;
+    UpdateFlow flow(order);
+    if (auto failure = impl.EnsureTokens()) {
+        flow.Stop(std::move(*failure));
     }
-    structured::ExportOptions exportOptions;
-    exportOptions.withTerms = options.withTerms;
-    exportOptions.acceptLocalPictures = true;
-    structured::AllegroOffer exported = structured::ExportAllegro(form, exportOptions);
-    result.findings = exported.findings;
-    if (exported.HasErrors()) {
-        Finish(result, Failure{Outcome::Refused,
-                               "Opis nie spełnia wymagań Allegro; nic nie zostało wysłane do "
-                               "Allegro.",
-                               {}});
-        return result;
-    }
-
-    auto gathered = impl.GatherPictures(exported.images, options.projectFolder);
-    if (auto* failure = std::get_if<Failure>(&gathered)) {
-        Finish(result, *failure);
-        return result;
-    }
-    std::vector<Picture>& pictures = std::get<std::vector<Picture>>(gathered);
-    // Reading, each picture not yet on Allegro, the update, reading back; a dry run reads only.
-    std::size_t steps = options.dryRun
-                            ? 1
-                            : 3 + static_cast<std::size_t>(std::count_if(
-                                      pictures.begin(), pictures.end(),
-                                      [](const Picture& p) { return p.location.empty(); }));
-    std::size_t step = 0;
-    const auto progress = [&](const std::string& what) {
-        if (observer.progress) {
-            observer.progress(++step, steps, what);
-        }
-    };
-
-    progress("odczyt oferty " + offerId);
-    auto current = impl.ReadOffer(impl.OfferUrl(offerId), offerId, &observer, cancel);
-    if (auto* failure = std::get_if<Failure>(&current)) {
-        Finish(result, *failure);
-        return result;
-    }
-    const OfferState& before = std::get<OfferState>(current);
-    const std::string memoryOffer = impl.MemoryOffer(offerId);
-    for (Picture& picture : pictures) {
-        if (!picture.location.empty()) {
-            continue;
-        }
-        // A picture sent before is reused while the offer's gallery still holds it.
-        if (auto location = impl.memory.Find(memoryOffer, picture.key);
-            location && std::find(before.images.begin(), before.images.end(), *location) !=
-                            before.images.end()) {
-            picture.location = *location;
-        }
-    }
-
-    UpdateRequest update{WithLocations(exported.description, pictures, true), before.images,
-                         Locations(pictures), std::nullopt};
-    if (options.title) {
-        update.name = exported.name;
-    }
-    auto planned = BuildUpdateBody(update);
-    if (auto* message = std::get_if<std::string>(&planned)) {
-        Finish(result,
-               Failure{Outcome::Refused, *message + " Nic nie zostało wysłane do Allegro.", {}});
-        return result;
-    }
-    PublishPlan plan;
-    plan.oldTitle = before.name;
-    plan.newTitle = options.title ? exported.name : before.name;
-    plan.sectionsBefore = before.sections;
-    plan.sectionsAfter = exported.description.sections.size();
-    plan.picturesBefore = before.images.size();
-    plan.picturesAfter = std::get<UpdateBody>(planned).images.size();
-    plan.bodyBytes = std::get<UpdateBody>(planned).json.size();
-    result.plan = plan;
-    result.body = std::get<UpdateBody>(planned).json;
-    if (observer.planned) {
-        observer.planned(plan);
-    }
-    if (options.dryRun) {
-        result.message = "Próba: nic nie zostało wysłane do Allegro.";
-        return result;
-    }
-
-    std::size_t number = 0;
-    const std::size_t toUpload = static_cast<std::size_t>(std::count_if(
-        pictures.begin(), pictures.end(), [](const Picture& p) { return p.location.empty(); }));
-    steps = 3 + toUpload;  // pictures remembered from before need no upload
-    for (Picture& picture : pictures) {
-        if (!picture.location.empty()) {
-            continue;
-        }
-        progress("zdjęcie " + std::to_string(++number) + " z " + std::to_string(toUpload));
-        if (cancel != nullptr && cancel->load()) {
-            Finish(result, Cancelled(""));
-            return result;
-        }
-        auto uploaded = impl.Upload(picture, offerId, &observer, cancel);
-        if (auto* failure = std::get_if<Failure>(&uploaded)) {
-            Finish(result, *failure);
-            return result;
-        }
-        picture.location = std::get<std::string>(uploaded);
-        ++result.picturesUploaded;
-        impl.memory.Remember(memoryOffer, picture.key, picture.location);
-        if (auto error = impl.memory.Save()) {
-            result.warnings.push_back(*error);
-        }
-    }
-
-    update.description = WithLocations(exported.description, pictures, false);
-    update.newImages = Locations(pictures);
-    auto built = BuildUpdateBody(update);
-    if (auto* message = std::get_if<std::string>(&built)) {
-        Finish(result, Failure{Outcome::Refused, *message, {}});
-        return result;
-    }
-    const UpdateBody& body = std::get<UpdateBody>(built);
-    result.body = body.json;
-    if (const auto findings = structured::ValidateDescription(update.description);
-        !findings.empty()) {
-        Finish(result, Failure{Outcome::Refused,
-                               "Opis po wysłaniu zdjęć nie spełnia wymagań Allegro: " +
-                                   findings.front().message,
-                               {}});
-        return result;
-    }
-    const std::string sentDescription = structured::DescriptionToJson(update.description);
-
-    if (cancel != nullptr && cancel->load()) {
-        Finish(result, Cancelled(""));
-        return result;
-    }
-    progress("zmiana opisu oferty " + offerId);
-    std::string readBackUrl = impl.OfferUrl(offerId);
-    bool confirmedByReading = false;
-    bool resent = false;
-    int conflicts = 0;
-    for (;;) {
-        HttpRequest patch{"PATCH",
-                          impl.OfferUrl(offerId),
-                          {"Content-Type: " + std::string(kMediaType)},
-                          body.json,
-                          {}};
-        auto answer = impl.Call(std::move(patch), &observer, cancel);
-        if (auto* failure = std::get_if<Failure>(&answer)) {
-            Finish(result, *failure);
-            return result;
-        }
-        result.sentUpdate = true;
-        const auto* transport = std::get_if<TransportFailure>(&answer);
-        const auto* response = std::get_if<HttpResponse>(&answer);
-        const bool unknown =
-            (transport != nullptr && transport->kind == TransportError::NotRepeated) ||
-            (response != nullptr && response->status >= 500);
-        if (unknown) {
-            // Whether it was applied is unknown: read the offer before anything else.
-            auto check = impl.ReadOffer(impl.OfferUrl(offerId), offerId, &observer, cancel);
-            if (auto* failure = std::get_if<Failure>(&check)) {
-                Finish(result, *failure);
-                return result;
+    StepTeller teller(observer, order);
+    while (auto step = flow.Next(impl.clock.Now())) {
+        teller.Tell(flow);
+        const bool stopping = cancel != nullptr && cancel->load();
+        if (auto* request = std::get_if<Request>(&*step)) {
+            if (stopping) {
+                flow.Cancel();
+                flow.OnAnswer(TransportFailure{TransportError::Cancelled, {}}, impl.clock.Now());
+            } else {
+                flow.OnAnswer(impl.http.Send(ToHttp(*request, AccessToken())), impl.clock.Now());
             }
-            if (SameDescription(sentDescription, std::get<OfferState>(check).descriptionJson)) {
-                confirmedByReading = true;
-                break;
+        } else if (auto* wait = std::get_if<Wait>(&*step)) {
+            if (stopping || !impl.Pause(*wait, &observer, cancel)) {
+                flow.Cancel();
             }
-            if (transport != nullptr && !resent) {
-                resent = true;  // not applied, as the offer shows: sending it again is safe
-                continue;
-            }
-            result.sentUpdate = false;  // the offer read back shows it was not applied
-            Finish(result, response != nullptr
-                               ? DescribeAnswer(Purpose::Update, offerId, response->status,
-                                                response->body, response->Header("Trace-Id"))
-                               : DescribeNoAnswer(Purpose::Update, transport->detail));
-            return result;
-        }
-        if (transport != nullptr) {
-            Finish(result, Impl::NoAnswer(Purpose::Update, *transport));
-            result.sentUpdate = false;
-            return result;
-        }
-        if (response->status == 409 && !options.waitOnConflict) {
-            result.sentUpdate = false;  // refused: the offer is as it was
-            result.conflictWait = RetryAfter(response->Header("Retry-After"), kConflictWait);
-            Finish(result, DescribeAnswer(Purpose::Update, offerId, response->status,
-                                          response->body, response->Header("Trace-Id")));
-            return result;
-        }
-        if (response->status == 409 && conflicts < kMaxRetries) {
-            ++conflicts;
-            if (!impl.Wait(RetryAfter(response->Header("Retry-After"), kConflictWait),
-                           "Allegro przetwarza poprzednią zmianę", &observer, cancel)) {
-                result.sentUpdate = false;
-                Finish(result, Cancelled(""));
-                return result;
-            }
-            continue;
-        }
-        if (response->status == 200) {
-            break;
-        }
-        if (response->status != 202) {
-            result.sentUpdate = false;  // refused: the offer is as it was
-            Finish(result, DescribeAnswer(Purpose::Update, offerId, response->status,
-                                          response->body, response->Header("Trace-Id")));
-            return result;
-        }
-        // Accepted: poll the operation until it points at the offer.
-        std::string operation = impl.Resolve(response->Header("Location"));
-        Seconds wait = RetryAfter(response->Header("Retry-After"), kOperationPollWait);
-        for (;;) {
-            if (!impl.Wait(wait, "Allegro zapisuje zmianę", &observer, cancel)) {
-                Finish(result, Cancelled(""));
-                return result;
-            }
-            auto polled = impl.Call(HttpRequest{"GET", operation, {}, {}, {}}, &observer, cancel);
-            if (auto* failure = std::get_if<Failure>(&polled)) {
-                Finish(result, *failure);
-                return result;
-            }
-            if (auto* lost = std::get_if<TransportFailure>(&polled)) {
-                Finish(result, Impl::NoAnswer(Purpose::Update, *lost));
-                return result;
-            }
-            const auto& state = std::get<HttpResponse>(polled);
-            if (state.status == 202) {
-                wait = RetryAfter(state.Header("Retry-After"), kOperationPollWait);
-                continue;
-            }
-            if (state.status == 303 || state.status == 200) {
-                if (const std::string location = state.Header("Location"); !location.empty()) {
-                    readBackUrl = impl.Resolve(location);
-                }
-                break;
-            }
-            Finish(result, DescribeAnswer(Purpose::Update, offerId, state.status, state.body,
-                                          state.Header("Trace-Id")));
-            return result;
-        }
-        break;
-    }
-
-    progress("sprawdzenie oferty " + offerId);
-    if (!confirmedByReading) {
-        auto after = impl.ReadOffer(readBackUrl, offerId, &observer, nullptr);
-        if (auto* failure = std::get_if<Failure>(&after)) {
-            Finish(result, *failure);
-            return result;
-        }
-        if (!SameDescription(sentDescription, std::get<OfferState>(after).descriptionJson)) {
-            result.warnings.push_back("Opis odczytany z oferty " + offerId +
-                                      " różni się od wysłanego; sprawdź ofertę na stronie "
-                                      "Allegro.");
+        } else if (auto* keep = std::get_if<UpdateFlow::Remember>(&*step)) {
+            flow.OnRemembered(RememberPicture(offerId, keep->key, keep->location));
+        } else if (stopping) {
+            flow.Cancel();
+        } else {
+            flow.OnRefreshed(RefreshAfter(AccessToken()));
         }
     }
-    result.outcome = Outcome::Done;
-    result.message = "Oferta " + offerId + ": opis zaktualizowany — " + result.offerPage;
-    return result;
+    teller.Tell(flow);  // a dry run's plan
+    return ResultOf(order, flow.result());
 }
 
 std::variant<SessionParts, Failure> OpenSession(bool sandbox, Clock* clock) {

@@ -19,6 +19,7 @@
 #include "publish/PictureMemory.h"
 #include "publish/Protocol.h"
 #include "publish/TokenStore.h"
+#include "publish/UpdateFlow.h"
 #include "structured/Description.h"
 
 namespace licytek::publish {
@@ -102,7 +103,15 @@ struct PublishResult {
     bool sentUpdate = false;                    // whether a PATCH went out
     std::size_t picturesUploaded = 0;
     std::optional<Seconds> conflictWait;  // 409 without waitOnConflict: try again after this
+    bool unchanged = false;               // the offer already showed it: nothing was sent
+    // Why it failed, as data for each front end to word (Wording.h); `message` is the command
+    // line's wording of it.
+    std::optional<Failure> failure;
 };
+
+// Puts a failure into the result: its outcome, what reached Allegro, and the command line's
+// wording as `message` (without the Trace-Id, which `traceId` carries).
+void ConcludeFailure(Failure failure, PublishResult& result);
 
 // One step of the sign-in for a front end that drives it: wait `waitSeconds` and poll again,
 // or it is over (signed in, or a failure).
@@ -145,6 +154,27 @@ class AllegroSession {
     PublishResult Publish(const std::string& offerId, const AuctionForm& form,
                           const PublishOptions& options, const PublishObserver& observer = {},
                           const std::atomic<bool>* cancel = nullptr);
+
+    // ---- The pieces of Publish, for a driver that runs many updates at once (OfferRun.h).
+    // The update's order for the flow, or the result when it cannot start (bad description,
+    // a picture that cannot be read).
+    std::variant<UpdateOrder, PublishResult> PrepareUpdate(const std::string& offerId,
+                                                           const AuctionForm& form,
+                                                           const PublishOptions& options);
+    PublishResult ResultOf(const UpdateOrder& order, const UpdateResult& update) const;
+    // Loads the tokens and refreshes them when they run out soon; a failure when there are none.
+    std::optional<Failure> EnsureSignedIn();
+    // The access token now; empty when not signed in.
+    std::string AccessToken() const;
+    // A refresh after `rejected` was refused; nothing to do when another request refreshed it
+    // meanwhile, so that a run spends one refresh however many requests were refused.
+    std::optional<Failure> RefreshAfter(const std::string& rejected);
+    // Keeps an uploaded picture in the picture memory and saves it; the error when it cannot.
+    std::optional<std::string> RememberPicture(const std::string& offerId, const std::string& key,
+                                               const std::string& location);
+    const Endpoints& endpoints() const;
+    // A flow's request as the transport sends it, with the session's headers and token.
+    static HttpRequest ToHttp(const Request& request, const std::string& accessToken);
 
     long ConnectionsOpened() const;
 
