@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <functional>
+#include <iterator>
 #include <stdexcept>
 #include <unordered_map>
 #include <utility>
@@ -34,6 +35,7 @@ constexpr int kConflictRounds = 3;
 
 // A row whose files are on their way, waiting to be sent to its offer once they are written.
 struct PendingSend {
+    std::size_t row = 0;
     std::string offerId;
     AuctionForm form;          // not kept in a dry run, whose body is written already
     std::string preparedFile;  // a dry run's body file
@@ -77,12 +79,18 @@ class BatchRun : private RecordSink {
     void OnRecord(std::size_t number, std::span<const std::string> cells) override;
     void OnJsonLine(std::size_t number, std::string_view line) override;
     void OnBadRow(std::size_t number, std::string message) override {
-        Fail(number, {{"", std::move(message)}});
+        if (!listing_) {
+            Fail(number, {{"", std::move(message)}});
+        }
     }
     bool CheckCancel() override;
     bool Stopped() const override { return stop_; }
     void Stop() override { stop_ = true; }
 
+    // No later row is written or sent (a cancel, or the sender stopped).
+    void StopRows();
+    // After StopRows while sending: a row read only to be named among those not sent.
+    void ListUnsent(std::size_t row, bool namesOffer);
     bool TakeHeader(std::span<const std::string> cells);
     void OnCsvRow(std::size_t row, std::span<const std::string> cells);
     void Emit(std::size_t row, const AuctionForm& form, const std::string& sellerId,
@@ -126,6 +134,10 @@ class BatchRun : private RecordSink {
     std::unordered_map<std::size_t, PendingSend> pendingSends_;  // by sequence
     std::vector<PutOff> putOff_;
     bool sendingStopped_ = false;
+    bool cancelSeen_ = false;
+    bool rowsBegun_ = false;  // a row was applied (not only the header read)
+    // The rest of the input is read only to name the rows that would have been sent.
+    bool listing_ = false;
     std::unordered_map<std::string, std::string> columnOfControl_;
     // The name of every row sent to be written (in lower case), with its row: only names grow
     // with the rows.
@@ -171,6 +183,11 @@ BatchSummary BatchRun::Run() {
 
 void BatchRun::Finish() {
     order_.TellRest();
+    // Rows a cancel dropped before their files were written, and so before their sending.
+    for (const auto& [sequence, send] : pendingSends_) {
+        summary_.notReached.push_back(send.row);
+    }
+    pendingSends_.clear();
     RetryPutOff();
     TellNotSent();
     for (const auto& line : errorCollapse_.Hidden()) {
@@ -230,9 +247,15 @@ void BatchRun::OnRecord(std::size_t number, std::span<const std::string> cells) 
     if (blank) {
         return;  // a spreadsheet's empty row
     }
-    if (!CheckCancel()) {
-        OnCsvRow(number, cells);
+    if (CheckCancel()) {
+        return;
     }
+    if (listing_) {
+        ListUnsent(number, offerColumn_ && *offerColumn_ < cells.size() &&
+                               !Trim(cells[*offerColumn_]).empty());
+        return;
+    }
+    OnCsvRow(number, cells);
 }
 
 bool BatchRun::TakeHeader(std::span<const std::string> cells) {
@@ -282,6 +305,7 @@ bool BatchRun::TakeHeader(std::span<const std::string> cells) {
 }
 
 void BatchRun::OnCsvRow(std::size_t row, std::span<const std::string> cells) {
+    rowsBegun_ = true;
     AuctionForm form = template_;
     RowApplier applier(form, input_.Utf8());
     std::vector<RowProblem> problems;
@@ -344,7 +368,16 @@ void BatchRun::OnJsonLine(std::size_t row, std::string_view line) {
     // A line may name its files and its offer as a sheet's columns do.
     static constexpr std::string_view kRowKeys[] = {"plik", "oferta", "numer oferty"};
     ExtraKeys rowKeys{kRowKeys, {}};
-    if (auto error = ApplyFormJson(line, form, rowSellerId, rowKeys)) {
+    const auto error = ApplyFormJson(line, form, rowSellerId, rowKeys);
+    if (listing_) {
+        ListUnsent(row,
+                   std::any_of(rowKeys.values.begin(), rowKeys.values.end(), [](const auto& entry) {
+                       return entry.first != "plik" && !Trim(entry.second).empty();
+                   }));
+        return;
+    }
+    rowsBegun_ = true;
+    if (error) {
         Fail(row, {{"", error->polish}});
         return;
     }
@@ -381,14 +414,29 @@ void BatchRun::OnJsonLine(std::size_t row, std::string_view line) {
 }
 
 bool BatchRun::CheckCancel() {
-    if (observer_.cancel == nullptr || !observer_.cancel->load()) {
-        return stop_;
+    if (Cancelled() && !cancelSeen_) {
+        cancelSeen_ = summary_.cancelled = true;
+        // Rows no thread has begun wrote nothing; the ones being written are finished whole.
+        writer_.DropWaiting();
+        StopRows();
     }
-    summary_.cancelled = true;
-    stop_ = true;
-    // Rows no thread has begun wrote nothing; the ones being written are finished whole.
-    writer_.DropWaiting();
-    return true;
+    return stop_;
+}
+
+void BatchRun::StopRows() {
+    // While sending, every row not sent is named: the rest of the input is still read, only
+    // for that. Until a row has begun nothing was sent, and the batch simply ends.
+    if (options_.sender != nullptr && !options_.dryRun && rowsBegun_) {
+        listing_ = true;
+    } else {
+        stop_ = true;
+    }
+}
+
+void BatchRun::ListUnsent(std::size_t row, bool namesOffer) {
+    if (namesOffer) {
+        summary_.notReached.push_back(row);
+    }
 }
 
 void BatchRun::Emit(std::size_t row, const AuctionForm& form, const std::string& sellerId,
@@ -430,7 +478,7 @@ void BatchRun::Emit(std::size_t row, const AuctionForm& form, const std::string&
     names_.emplace(std::move(sameNameKey), row);
     output.sequence = order_.Begin();
     if (!offerId.empty()) {
-        PendingSend send{offerId, {}, {}};
+        PendingSend send{row, offerId, {}, {}};
         if (options_.dryRun) {
             send.preparedFile = output.files.back().path;
         } else {
@@ -493,7 +541,7 @@ void BatchRun::PrepareUpdate(const std::string& offerId, const AuctionForm& form
         problems.push_back({column, "oferta " + offerId + ": " + answer.message, answer.message});
         if (answer.status == SendAnswer::Status::Stop) {
             sendingStopped_ = summary_.sendingStopped = true;
-            stop_ = true;
+            StopRows();
         }
         return;
     }
@@ -545,7 +593,7 @@ void BatchRun::SendRow(std::size_t row, PendingSend send) {
             return;
         case SendAnswer::Status::Stop:
             sendingStopped_ = summary_.sendingStopped = true;
-            stop_ = true;
+            StopRows();
             break;
         case SendAnswer::Status::Failed:
             if (answer.cancelled) {
@@ -582,22 +630,51 @@ void BatchRun::RetryPutOff() {
     putOff_.clear();
 }
 
-// After a cancel or a stop: the rows that have their files but not their update.
+// "3, 4, 6–9": sorted rows, with runs of three or more as ranges, so that a long batch's
+// line stays readable.
+std::string RowList(const std::vector<std::size_t>& rows) {
+    std::string list;
+    for (std::size_t i = 0; i < rows.size();) {
+        std::size_t last = i;
+        while (last + 1 < rows.size() && rows[last + 1] == rows[last] + 1) {
+            ++last;
+        }
+        list += (list.empty() ? "" : ", ") + std::to_string(rows[i]);
+        if (last >= i + 2) {
+            list += "–" + std::to_string(rows[last]);
+            i = last + 1;
+        } else {
+            ++i;
+        }
+    }
+    return list;
+}
+
+// After a cancel or a stop, in one line: every row that named an offer and was not sent,
+// and which of them have their files.
 void BatchRun::TellNotSent() {
-    std::vector<std::size_t>& rows = summary_.notSent;
+    std::vector<std::size_t>& written = summary_.notSent;
+    std::vector<std::size_t>& unwritten = summary_.notReached;
+    std::sort(written.begin(), written.end());
+    std::sort(unwritten.begin(), unwritten.end());
+    std::vector<std::size_t> rows;
+    std::merge(written.begin(), written.end(), unwritten.begin(), unwritten.end(),
+               std::back_inserter(rows));
     if (rows.empty() || !observer_.rowError) {
         return;
     }
-    std::sort(rows.begin(), rows.end());
-    std::string list;
-    for (const std::size_t row : rows) {
-        list += (list.empty() ? "" : ", ") + std::to_string(row);
+    std::string line = path_ + ": " +
+                       CountedNoun(rows.size(), "opis nie został wysłany",
+                                   "opisy nie zostały wysłane", "opisów nie zostało wysłanych");
+    if (unwritten.empty()) {
+        line += " (pliki są zapisane), wiersze: " + RowList(rows);
+    } else if (written.empty()) {
+        line += " (plików też nie zapisano), wiersze: " + RowList(rows);
+    } else {
+        line += ", wiersze: " + RowList(rows) + " (pliki zapisano tylko dla wierszy " +
+                RowList(written) + ")";
     }
-    observer_.rowError(
-        VisibleText(path_ + ": " +
-                    CountedNoun(rows.size(), "opis nie został wysłany", "opisy nie zostały wysłane",
-                                "opisów nie zostało wysłanych") +
-                    " (pliki są zapisane), wiersze: " + list));
+    observer_.rowError(VisibleText(line));
 }
 
 void BatchRun::Fail(std::size_t row, std::vector<RowProblem> problems) {

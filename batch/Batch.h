@@ -75,6 +75,8 @@ struct BatchSummary {
     std::size_t sendFailed = 0;        // rows whose files were written but whose sending failed
     bool sendingStopped = false;       // the sender said that no later row could be sent
     std::vector<std::size_t> notSent;  // rows with files and a number, not sent (a stop)
+    // Rows with a number whose files were not written either (a cancel or a stop).
+    std::vector<std::size_t> notReached;
 
     // "N ofert zapisanych, M z błędami, K ostrzeżeń" and, when sending, "N opisów
     // wysłanych, M z błędami", UTF-8.

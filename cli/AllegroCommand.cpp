@@ -36,7 +36,7 @@ constexpr std::string_view kAllegroHelp =
     "         kod KOD\", waits while the seller confirms, and prints \"Zalogowano jako LOGIN\".\n"
     "         The tokens go to the desktop's keyring, or, where there is none, to\n"
     "         $XDG_CONFIG_HOME/licytek/allegro.json (readable by the seller alone).\n"
-    "logout   forgets the tokens.\n"
+    "logout   forgets the tokens (exit status 1, saying why, when it cannot).\n"
     "offers   prints every offer of the seller, one a line: ID<TAB>STATUS<TAB>TITLE, or one\n"
     "         JSON object a line with --json.\n"
     "publish  sends the form's structured description (as export allegro makes it) into\n"
@@ -139,6 +139,9 @@ std::variant<pub::SessionParts, Failure> Open(bool sandbox) {
     if (auto* failure = std::get_if<pub::Failure>(&parts)) {
         return ToFailure(*failure);
     }
+    for (const std::string& notice : std::get<pub::SessionParts>(parts).tokens->TakeNotices()) {
+        WriteDiagnostic("warning: " + notice);
+    }
     return std::get<pub::SessionParts>(std::move(parts));
 }
 
@@ -156,6 +159,11 @@ std::optional<Failure> Login(const Common& common) {
         return *failure;
     }
     auto& parts = std::get<pub::SessionParts>(opened);
+    // A place that cannot keep the tokens is told before the seller confirms a code for it.
+    auto stored = parts.tokens->Read(parts.endpoints.StoreName());
+    if (auto* problem = std::get_if<std::string>(&stored)) {
+        return Failure{static_cast<int>(pub::Outcome::Refused), *problem};
+    }
     InterruptGuard guard;
     const bool terminal = ::isatty(STDERR_FILENO) == 1;
     bool first = true;

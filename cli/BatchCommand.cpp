@@ -321,7 +321,14 @@ std::optional<Failure> RunBatchCommand(std::span<const std::string_view> args) {
             return Failure{static_cast<int>(failure->outcome), publish::FullMessage(*failure)};
         }
         session = std::get<publish::SessionParts>(std::move(opened));
-        if (!session->session->HasTokens()) {
+        for (const std::string& notice : session->tokens->TakeNotices()) {
+            WriteDiagnostic("warning: " + notice);
+        }
+        auto stored = session->tokens->Read(session->endpoints.StoreName());
+        if (auto* problem = std::get_if<std::string>(&stored)) {
+            return Failure{static_cast<int>(publish::Outcome::Refused), *problem};
+        }
+        if (!std::get<std::optional<publish::Tokens>>(stored)) {
             return Failure{
                 static_cast<int>(publish::Outcome::SignedOut),
                 "Nie jesteś zalogowany do Allegro. " + std::string(publish::kSignInAgain)};

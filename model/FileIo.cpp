@@ -98,10 +98,13 @@ struct Replaced {
 };
 
 // Only a regular file that the user may write is replaced; a device, FIFO, socket or folder
-// is refused without being opened, so that nothing blocks or changes.
-std::variant<Replaced, FileError> CheckReplaceable(const std::string& file) {
+// is refused without being opened, so that nothing blocks or changes. So is a link, when
+// links are not to be followed.
+std::variant<Replaced, FileError> CheckReplaceable(const std::string& file, Links links) {
     struct stat info {};
-    if (::stat(file.c_str(), &info) != 0) {
+    const int looked =
+        links == Links::Follow ? ::stat(file.c_str(), &info) : ::lstat(file.c_str(), &info);
+    if (looked != 0) {
         if (errno == ENOENT) {
             return Replaced{};
         }
@@ -306,19 +309,24 @@ bool PathExists(const std::string& path) {
 }
 
 std::optional<FileError> WriteFileAtomically(const std::string& path, std::string_view bytes,
-                                             Flush flush, Access access) {
-    auto behind = FileBehindLinks(path);
+                                             Flush flush, Access access, Links links) {
+    auto behind =
+        links == Links::Follow ? FileBehindLinks(path) : std::variant<std::string, FileError>(path);
     if (auto* error = std::get_if<FileError>(&behind)) {
         return *error;
     }
     const std::string& file = std::get<std::string>(behind);
-    auto replaceable = CheckReplaceable(file);
+    // A link that appears after this look is replaced by the rename, never written through.
+    auto replaceable = CheckReplaceable(file, links);
     if (auto* error = std::get_if<FileError>(&replaceable)) {
         return *error;
     }
     Replaced& replaced = std::get<Replaced>(replaceable);
     if (access == Access::OwnerOnly) {
+        // Root saving a secret over another user's file must not hand the secret to them.
         replaced.mode = 0600;
+        replaced.owner = ::geteuid();
+        replaced.group = ::getegid();
     }
     if (auto result = WriteThroughUnnamedFile(file, bytes, replaced, flush)) {
         return *result;

@@ -42,13 +42,18 @@ bool PathExists(const std::string& path);
 // The rename gives the name a new file: other hard links to the old one keep the old bytes.
 // With Flush::Later the file and its folder are not flushed one by one: a caller writing
 // thousands of files flushes them all at once with FlushFolder before it reports success.
-// With Access::OwnerOnly the new file is readable by its owner alone (mode 0600), whatever
-// mode the old one had: for secrets such as sign-in tokens.
+// With Access::OwnerOnly the new file belongs to the user and is readable by the user alone
+// (mode 0600), whatever owner and mode the old one had: for secrets such as sign-in tokens.
+// With Links::Refuse a symbolic link at `path` is refused with "File access denied" instead
+// of being followed, so that nothing is ever written through one: for a folder where a link
+// cannot be the user's intent, such as that of the sign-in tokens.
 enum class Flush { EachFile, Later };
 enum class Access { KeepOrDefault, OwnerOnly };
+enum class Links { Follow, Refuse };
 std::optional<FileError> WriteFileAtomically(const std::string& path, std::string_view bytes,
                                              Flush flush = Flush::EachFile,
-                                             Access access = Access::KeepOrDefault);
+                                             Access access = Access::KeepOrDefault,
+                                             Links links = Links::Follow);
 
 // ---- Several files put in place together, in a folder that others may share ----
 // There a symbolic link is never followed, nothing but a regular file is replaced, and a

@@ -124,7 +124,11 @@ struct AllegroSession::Impl {
 
     std::optional<Failure> EnsureTokens() {
         if (!tokens) {
-            tokens = settings.tokens->Load(settings.endpoints.StoreName());
+            auto stored = Stored();
+            if (auto* failure = std::get_if<Failure>(&stored)) {
+                return std::move(*failure);
+            }
+            tokens = std::get<std::optional<Tokens>>(std::move(stored));
         }
         if (!tokens) {
             return NotSignedIn();
@@ -135,46 +139,97 @@ struct AllegroSession::Impl {
         return std::nullopt;
     }
 
+    // The pair the store holds now; a failure when it cannot be read or is not safe to use.
+    std::variant<std::optional<Tokens>, Failure> Stored() {
+        auto stored = settings.tokens->Read(settings.endpoints.StoreName());
+        if (auto* problem = std::get_if<std::string>(&stored)) {
+            return Failure{Outcome::Refused, *problem, {}};
+        }
+        return std::get<std::optional<Tokens>>(std::move(stored));
+    }
+
     // A new pair for the one whose access token `rejected` is, under a lock, so that another
-    // program that refreshed meanwhile hands over its pair instead of both spending one.
-    std::optional<Failure> Refresh(const std::string& rejected) {
+    // program that refreshed meanwhile hands over its pair instead of both spending one, and
+    // a logout meanwhile stays a logout: only the pair the store holds is refreshed, and the
+    // new one is kept only while the store still holds the old one.
+    // By value: the caller passes the very token that the look into the store replaces.
+    std::optional<Failure> Refresh(std::string rejected) {
         RefreshLock lock(settings.configFolder);
         const std::string environment = settings.endpoints.StoreName();
-        if (auto stored = settings.tokens->Load(environment)) {
-            if (stored->access != rejected && !NeedsRefresh(*stored, clock.Now())) {
-                tokens = std::move(stored);
-                return std::nullopt;
-            }
-            tokens = std::move(stored);
+        auto stored = Stored();
+        if (auto* failure = std::get_if<Failure>(&stored)) {
+            return std::move(*failure);
         }
+        tokens = std::get<std::optional<Tokens>>(std::move(stored));
         if (!tokens) {
-            return NotSignedIn();
+            return NotSignedIn();  // signed out meanwhile
+        }
+        if (tokens->access != rejected && !NeedsRefresh(*tokens, clock.Now())) {
+            return std::nullopt;  // another program refreshed meanwhile
         }
         const HttpResult result = SignInRequest("/auth/oauth/token", RefreshBody(tokens->refresh));
         if (const auto* failure = std::get_if<TransportFailure>(&result)) {
             return DescribeLost(Purpose::SignIn, "", *failure);
         }
         const auto& response = std::get<HttpResponse>(result);
+        const std::string traceId = response.Header("Trace-Id");
         if (response.status == 200) {
             if (auto fresh = ParseTokens(response.body, clock.Now())) {
-                tokens = std::move(fresh);
-                if (auto error = settings.tokens->Save(environment, *tokens)) {
-                    return Failure{Outcome::Refused, *error, {}};
-                }
-                return std::nullopt;
+                return KeepRefreshed(std::move(*fresh));
             }
         }
-        if (response.status == 400 || response.status == 401) {
-            // invalid_grant: the pair was revoked, ran out, or was spent elsewhere.
-            tokens.reset();
-            settings.tokens->Forget(environment);
-            Failure ended{Outcome::SignedOut, {}, response.Header("Trace-Id")};
-            ended.kind = FailureKind::SessionEnded;
-            ended.message = FailureSentence(ended, kCommandLineFront);
-            return ended;
+        switch (JudgeRefreshRefusal(response.status, response.body)) {
+            case RefreshRefusal::SessionOver: {
+                tokens.reset();
+                std::string message =
+                    "Sesja Allegro wygasła albo została cofnięta. " + std::string(kSignInAgain);
+                if (auto error = settings.tokens->Forget(environment)) {
+                    message += " " + *error;
+                }
+                Failure ended{Outcome::SignedOut, std::move(message), traceId};
+                ended.kind = FailureKind::SessionEnded;
+                return ended;
+            }
+            case RefreshRefusal::KeysRefused: {
+                const std::string code = OAuthError(response.body);
+                Failure refused{Outcome::BadUse,
+                                "Allegro nie przyjęło klucza aplikacji tej kompilacji programu "
+                                "(Client ID i Client Secret) przy odświeżaniu sesji" +
+                                    (code.empty() ? "" : " (" + code + ")") +
+                                    ". Dane logowania zostały zachowane.",
+                                traceId};
+                refused.kind = FailureKind::AppKeysRefused;
+                return refused;
+            }
+            case RefreshRefusal::Other:
+                break;
         }
-        return DescribeAnswer(Purpose::SignIn, "", response.status, response.body,
-                              response.Header("Trace-Id"));
+        return DescribeAnswer(Purpose::SignIn, "", response.status, response.body, traceId);
+    }
+
+    // Keeps a refreshed pair, unless the store no longer holds the pair it replaces: a
+    // logout while the refresh was on its way (from the keyring's own window, say) stands,
+    // and a sign-in meanwhile gave the pair to use.
+    std::optional<Failure> KeepRefreshed(Tokens fresh) {
+        const std::string spent = tokens->refresh;
+        auto stored = Stored();
+        if (auto* failure = std::get_if<Failure>(&stored)) {
+            return std::move(*failure);
+        }
+        auto& now = std::get<std::optional<Tokens>>(stored);
+        if (!now) {
+            tokens.reset();
+            return NotSignedIn();
+        }
+        if (now->refresh != spent) {
+            tokens = std::move(now);
+            return std::nullopt;
+        }
+        tokens = std::move(fresh);
+        if (auto error = settings.tokens->Save(settings.endpoints.StoreName(), *tokens)) {
+            return Failure{Outcome::Refused, *error, {}};
+        }
+        return std::nullopt;
     }
 
     // One wait of a flow, told to the observer; false when cancelled.
@@ -409,6 +464,9 @@ std::variant<Account, Failure> AllegroSession::SignIn(
 
 std::optional<Failure> AllegroSession::SignOut() {
     impl_->tokens.reset();
+    // Under the refresh lock: a refresh running elsewhere either ends before the tokens go,
+    // or finds them gone and keeps nothing.
+    RefreshLock lock(impl_->settings.configFolder);
     if (auto error = impl_->settings.tokens->Forget(impl_->settings.endpoints.StoreName())) {
         return Failure{Outcome::Refused, *error, {}};
     }
@@ -593,6 +651,11 @@ class StepTeller {
 
 }  // namespace
 
+bool FirstUpload(const UpdateFlow& flow, const Request& request) {
+    return request.purpose == Purpose::Picture && flow.uploadNumber() == 1 &&
+           flow.stage() == UpdateStage::Upload;
+}
+
 std::variant<UpdateOrder, PublishResult> AllegroSession::PrepareUpdate(
     const std::string& offerId, const AuctionForm& form, const PublishOptions& options) {
     Impl& impl = *impl_;
@@ -699,6 +762,20 @@ std::optional<std::string> AllegroSession::RememberPicture(const std::string& of
     return impl_->memory.Save();
 }
 
+std::optional<Failure> AllegroSession::CheckPictureMemory(const std::string& offerId) {
+    auto error = impl_->memory.Save();
+    if (!error) {
+        return std::nullopt;
+    }
+    Failure failure{Outcome::Refused, {}, {}};
+    failure.kind = FailureKind::NotSaved;
+    failure.purpose = Purpose::Picture;
+    failure.offerId = offerId;
+    failure.detail = std::move(*error);
+    failure.message = FailureSentence(failure, kCommandLineFront);
+    return failure;
+}
+
 const Endpoints& AllegroSession::endpoints() const {
     return impl_->settings.endpoints;
 }
@@ -737,6 +814,9 @@ PublishResult AllegroSession::Publish(const std::string& offerId, const AuctionF
             if (stopping) {
                 flow.Cancel();
                 flow.OnAnswer(TransportFailure{TransportError::Cancelled, {}}, impl.clock.Now());
+            } else if (auto unsaved = FirstUpload(flow, *request) ? CheckPictureMemory(offerId)
+                                                                  : std::nullopt) {
+                flow.Stop(std::move(*unsaved));
             } else {
                 flow.OnAnswer(impl.http.Send(ToHttp(*request, AccessToken())), impl.clock.Now());
             }

@@ -113,6 +113,9 @@ struct PublishResult {
 // wording as `message` (without the Trace-Id, which `traceId` carries).
 void ConcludeFailure(Failure failure, PublishResult& result);
 
+// Whether the flow's request is its first upload (the picture memory is checked before it).
+bool FirstUpload(const UpdateFlow& flow, const Request& request);
+
 // One step of the sign-in for a front end that drives it: wait `waitSeconds` and poll again,
 // or it is over (signed in, or a failure).
 struct SignInStep {
@@ -172,6 +175,9 @@ class AllegroSession {
     // Keeps an uploaded picture in the picture memory and saves it; the error when it cannot.
     std::optional<std::string> RememberPicture(const std::string& offerId, const std::string& key,
                                                const std::string& location);
+    // Before the first upload: nothing goes out while the picture memory cannot be written,
+    // as without it the next update would add the same pictures to the gallery again.
+    std::optional<Failure> CheckPictureMemory(const std::string& offerId);
     const Endpoints& endpoints() const;
     // A flow's request as the transport sends it, with the session's headers and token.
     static HttpRequest ToHttp(const Request& request, const std::string& accessToken);

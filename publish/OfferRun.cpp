@@ -85,7 +85,21 @@ struct OfferRun::Slot {
     HttpPool::Tag tag = 0;
     Milliseconds startedAt = 0;
     std::string token;  // the access token its last request carried
+    bool memoryChecked = false;
 };
+
+namespace {
+
+// The picture memory is checked once a row, before its first upload.
+bool FirstUpload(OfferRun::Slot& slot, const Request& request) {
+    if (request.purpose != Purpose::Picture || slot.memoryChecked) {
+        return false;
+    }
+    slot.memoryChecked = true;
+    return true;
+}
+
+}  // namespace
 
 OfferRun::OfferRun(AllegroSession& session, Clock& clock, RunSettings settings,
                    const std::atomic<bool>* cancel)
@@ -181,6 +195,13 @@ void OfferRun::Advance(Slot& slot) {
                 slot.work->Cancel();
                 slot.work->OnAnswer(TransportFailure{TransportError::Cancelled, {}}, now);
                 continue;
+            }
+            if (FirstUpload(slot, *request)) {
+                if (auto unsaved = session_.CheckPictureMemory(slot.offerId)) {
+                    slot.work->Stop(std::move(*unsaved));
+                    slot.work->OnAnswer(TransportFailure{TransportError::Cancelled, {}}, now);
+                    continue;
+                }
             }
             Send(slot, *request);
             return;

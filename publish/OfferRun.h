@@ -136,9 +136,9 @@ class OfferRun {
 
     RunCounts Counts() const;
 
-  private:
     struct Slot;
 
+  private:
     void Advance(Slot& slot);
     bool Send(Slot& slot, const Request& request);
     void Settle(HttpPool::Completion completion);

@@ -233,6 +233,22 @@ bool NeedsRefresh(const Tokens& tokens, Seconds now) {
     return now + kRefreshMargin >= tokens.expiresAt;
 }
 
+std::string OAuthError(std::string_view body) {
+    const auto value = ParseJson(body);
+    std::string error = value ? StringField(*value, "error") : std::string();
+    const bool plain = error.size() <= 64 &&
+                       error.find_first_not_of("abcdefghijklmnopqrstuvwxyz_") == std::string::npos;
+    return plain ? error : std::string();
+}
+
+RefreshRefusal JudgeRefreshRefusal(long status, std::string_view body) {
+    if (status != 400 && status != 401) {
+        return RefreshRefusal::Other;
+    }
+    return OAuthError(body) == "invalid_grant" ? RefreshRefusal::SessionOver
+                                               : RefreshRefusal::KeysRefused;
+}
+
 DeviceFlow::DeviceFlow(DeviceCode code, Seconds started)
     : code_(std::move(code)), deadline_(started + code_.expiresIn), interval_(code_.interval) {}
 

@@ -48,6 +48,14 @@ std::optional<Tokens> ParseTokens(std::string_view body, Seconds now);
 inline constexpr Seconds kRefreshMargin = 300;
 bool NeedsRefresh(const Tokens& tokens, Seconds now);
 
+// What the token endpoint's refusal of a refresh means. Only invalid_grant says that the
+// pair itself is over (run out, revoked, or spent elsewhere); any other 400 or 401 refused
+// the program's keys or its request, and leaves the pair as good as it was.
+enum class RefreshRefusal { SessionOver, KeysRefused, Other };
+RefreshRefusal JudgeRefreshRefusal(long status, std::string_view body);
+// The error code of a token endpoint's answer ("invalid_client"), when it is a plain one.
+std::string OAuthError(std::string_view body);
+
 // The device flow after the code was given: poll every `interval` seconds until the seller
 // confirms, refuses, or the code runs out.
 class DeviceFlow {

@@ -1,7 +1,9 @@
 #include "publish/TokenStore.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <libsecret/secret.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,6 +11,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <nlohmann/json.hpp>
+#include <utility>
+#include <vector>
 
 #include "model/FileIo.h"
 
@@ -47,35 +51,143 @@ std::optional<Tokens> TokensFromJson(const json& value) {
     return tokens;
 }
 
+std::string FolderOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The account's name, or its number where the system has no name for it.
+std::string AccountName(uid_t uid) {
+    std::vector<char> buffer(16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (::getpwuid_r(uid, &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr) {
+        return found->pw_name;
+    }
+    return "UID " + std::to_string(uid);
+}
+
+// Whether `gid` is the user's own group (named after the user, with no other member), as
+// systems that give each user a group of their own make folders writable by it.
+bool IsUsersOwnGroup(gid_t gid) {
+    if (gid != ::getegid()) {
+        return false;
+    }
+    std::vector<char> buffer(65536);
+    group entry{};
+    group* found = nullptr;
+    if (::getgrgid_r(gid, &entry, buffer.data(), buffer.size(), &found) != 0 || found == nullptr) {
+        return false;
+    }
+    const std::string user = AccountName(::geteuid());
+    if (user != found->gr_name) {
+        return false;
+    }
+    for (char** member = found->gr_mem; *member != nullptr; ++member) {
+        if (user != *member) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Whether others than the owner may change what a folder or file holds. In a folder with
+// the sticky bit others may add entries but not touch the owner's.
+bool OthersMayChange(const struct stat& info) {
+    if (S_ISDIR(info.st_mode) && (info.st_mode & S_ISVTX) != 0) {
+        return false;
+    }
+    return (info.st_mode & S_IWOTH) != 0 ||
+           ((info.st_mode & S_IWGRP) != 0 && !IsUsersOwnGroup(info.st_gid));
+}
+
+std::string Octal(mode_t mode) {
+    std::string digits;
+    for (int shift = 9; shift >= 0; shift -= 3) {
+        digits += static_cast<char>('0' + ((mode >> shift) & 7));
+    }
+    return digits;
+}
+
+constexpr std::string_view kNotKeptHere = ": program nie trzyma w nim danych logowania do Allegro.";
+constexpr std::string_view kElsewhere = " albo wskaż inny folder w XDG_CONFIG_HOME.";
+
+// Why `folder` may not hold the tokens, naming it, or nothing. Root may own the folder that
+// holds the program's own, as it may own any folder above the home.
+std::optional<std::string> UnsafeFolder(const std::string& folder, bool rootMayOwn) {
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) != 0) {
+        return std::nullopt;  // nothing there yet; reading or writing says what else is wrong
+    }
+    if (info.st_uid != ::geteuid() && !(rootMayOwn && info.st_uid == 0)) {
+        return "Folder " + folder + " należy do innego użytkownika (" + AccountName(info.st_uid) +
+               ")" + std::string(kNotKeptHere) + " Zmień jego właściciela" +
+               std::string(kElsewhere);
+    }
+    if (OthersMayChange(info)) {
+        return "Folder " + folder + " mogą zmieniać inni użytkownicy (uprawnienia " +
+               Octal(info.st_mode) + ")" + std::string(kNotKeptHere) +
+               " Odbierz im to prawo (chmod go-w " + folder + ")" + std::string(kElsewhere);
+    }
+    return std::nullopt;
+}
+
 class FileTokenStore final : public TokenStore {
   public:
     explicit FileTokenStore(std::string folder, bool warn)
-        : folder_(std::move(folder)), file_(folder_ + "/allegro.json"), warn_(warn) {}
+        : folder_(std::move(folder)), file_(folder_ + "/allegro.json"), warn_(warn) {
+        Check();  // a file open to others is closed now, before anything else
+    }
 
-    std::optional<Tokens> Load(const std::string& environment) override {
-        const json all = ReadAll();
-        if (!all.is_object() || !all.contains(environment)) {
-            return std::nullopt;
+    std::variant<std::optional<Tokens>, std::string> Read(const std::string& environment) override {
+        if (auto refusal = Check()) {
+            return *refusal;
         }
-        return TokensFromJson(all[environment]);
+        auto all = ReadAll();
+        if (auto* error = std::get_if<std::string>(&all)) {
+            return "Nie udało się odczytać danych logowania z " + file_ + ": " + *error;
+        }
+        const json& value = std::get<json>(all);
+        if (!value.contains(environment)) {
+            return std::optional<Tokens>{};
+        }
+        return TokensFromJson(value[environment]);
     }
 
     std::optional<std::string> Save(const std::string& environment, const Tokens& tokens) override {
-        json all = ReadAll();
-        if (!all.is_object()) {
-            all = json::object();
+        MakeFolders(folder_);
+        if (auto refusal = Check()) {
+            return refusal;
         }
-        all[environment] = TokensToJson(tokens);
-        return Write(all);
+        auto all = ReadAll();
+        if (auto* error = std::get_if<std::string>(&all)) {
+            // Written over, the tokens of the other environments would be lost.
+            return "Nie udało się zapisać danych logowania w " + file_ +
+                   ": nie można odczytać tego pliku (" + *error + ").";
+        }
+        json& value = std::get<json>(all);
+        value[environment] = TokensToJson(tokens);
+        return Write(value, "Nie udało się zapisać danych logowania w ");
     }
 
     std::optional<std::string> Forget(const std::string& environment) override {
-        json all = ReadAll();
-        if (!all.is_object() || !all.contains(environment)) {
+        if (auto refusal = Check()) {
+            return refusal;
+        }
+        auto all = ReadAll();
+        if (auto* error = std::get_if<std::string>(&all)) {
+            return "Nie udało się odczytać danych logowania z " + file_ +
+                   ", więc nie zostały usunięte: " + *error;
+        }
+        json& value = std::get<json>(all);
+        if (!value.contains(environment)) {
             return std::nullopt;
         }
-        all.erase(environment);
-        return Write(all);
+        value.erase(environment);
+        return Write(value, "Nie udało się usunąć danych logowania z ");
     }
 
     std::optional<std::string> Warning() const override {
@@ -86,22 +198,83 @@ class FileTokenStore final : public TokenStore {
                ", dostępnym tylko dla Ciebie.";
     }
 
+    std::vector<std::string> TakeNotices() override { return std::exchange(notices_, {}); }
+
     std::string Where() const override { return file_; }
 
   private:
-    json ReadAll() const {
-        auto read = ReadFilePrefix(file_, kMaxTokenFileBytes);
-        if (auto* bytes = std::get_if<std::string>(&read)) {
-            return json::parse(*bytes, nullptr, false);
+    // Why the tokens may not be kept here, or nothing: the folders that hold the file (the
+    // one a link in the folder's place leads to as well) and the file itself.
+    std::optional<std::string> Check() {
+        std::vector<std::pair<std::string, bool>> folders = {{FolderOf(folder_), true},
+                                                             {folder_, false}};
+        struct stat info {};
+        if (::lstat(folder_.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
+            if (char* real = ::realpath(folder_.c_str(), nullptr)) {
+                folders.emplace_back(FolderOf(real), true);
+                std::free(real);
+            }
         }
-        return json::object();
+        for (const auto& [folder, rootMayOwn] : folders) {
+            if (auto refusal = UnsafeFolder(folder, rootMayOwn)) {
+                return refusal;
+            }
+        }
+        return CheckFile();
     }
 
-    std::optional<std::string> Write(const json& all) const {
-        MakeFolders(folder_);
-        if (auto error =
-                WriteFileAtomically(file_, all.dump(1), Flush::EachFile, Access::OwnerOnly)) {
-            return "Nie udało się zapisać danych logowania w " + file_ + ": " + error->message;
+    // The file must be the user's own and no link; one others may read is closed at once.
+    std::optional<std::string> CheckFile() {
+        struct stat info {};
+        if (::lstat(file_.c_str(), &info) != 0 ||
+            !(S_ISLNK(info.st_mode) || S_ISREG(info.st_mode))) {
+            return std::nullopt;  // missing, or reading it says what stands there
+        }
+        if (S_ISLNK(info.st_mode)) {
+            return "Plik " + file_ +
+                   " jest dowiązaniem symbolicznym: program nie zapisuje danych logowania do "
+                   "Allegro przez dowiązania. Usuń je" +
+                   std::string(kElsewhere);
+        }
+        if (info.st_uid != ::geteuid()) {
+            return "Plik " + file_ + " należy do innego użytkownika (" + AccountName(info.st_uid) +
+                   ")" + std::string(kNotKeptHere) + " Usuń go" + std::string(kElsewhere);
+        }
+        if ((info.st_mode & 077) != 0) {
+            // Not a link and in the user's own folder: nobody can swap it meanwhile.
+            if (::chmod(file_.c_str(), 0600) != 0) {
+                return "Plik " + file_ +
+                       " z danymi logowania do Allegro jest dostępny dla innych " +
+                       "użytkowników (uprawnienia " + Octal(info.st_mode) +
+                       "), a program nie mógł tego zmienić: " + FileErrorFromErrno(errno).message;
+            }
+            notices_.push_back("Plik " + file_ +
+                               " z danymi logowania do Allegro był dostępny dla innych "
+                               "użytkowników (uprawnienia " +
+                               Octal(info.st_mode) + "); teraz jest dostępny tylko dla Ciebie.");
+        }
+        return std::nullopt;
+    }
+
+    // The environments the file holds (none when there is no file or it is broken), or why
+    // it could not be read.
+    std::variant<json, std::string> ReadAll() const {
+        struct stat info {};
+        if (::lstat(file_.c_str(), &info) != 0 && errno == ENOENT) {
+            return json::object();
+        }
+        auto read = ReadFilePrefix(file_, kMaxTokenFileBytes);
+        if (auto* error = std::get_if<FileError>(&read)) {
+            return error->message;
+        }
+        json value = json::parse(std::get<std::string>(read), nullptr, false);
+        return value.is_object() ? value : json::object();
+    }
+
+    std::optional<std::string> Write(const json& all, const std::string& failed) const {
+        if (auto error = WriteFileAtomically(file_, all.dump(1), Flush::EachFile, Access::OwnerOnly,
+                                             Links::Refuse)) {
+            return failed + file_ + ": " + error->message;
         }
         return std::nullopt;
     }
@@ -109,6 +282,7 @@ class FileTokenStore final : public TokenStore {
     std::string folder_;
     std::string file_;
     bool warn_;
+    std::vector<std::string> notices_;
 };
 
 const SecretSchema* KeyringSchema() {
@@ -131,13 +305,18 @@ std::string TakeError(GError*& error) {
 
 class KeyringTokenStore final : public TokenStore {
   public:
-    std::optional<Tokens> Load(const std::string& environment) override {
+    std::variant<std::optional<Tokens>, std::string> Read(const std::string& environment) override {
         GError* error = nullptr;
         gchar* secret = secret_password_lookup_sync(KeyringSchema(), nullptr, &error, "environment",
                                                     environment.c_str(), nullptr);
-        TakeError(error);
+        if (error != nullptr) {
+            if (secret != nullptr) {
+                secret_password_free(secret);
+            }
+            return "Nie udało się odczytać danych logowania z pęku kluczy: " + TakeError(error);
+        }
         if (secret == nullptr) {
-            return std::nullopt;
+            return std::optional<Tokens>{};
         }
         const json value = json::parse(secret, nullptr, false);
         secret_password_free(secret);
@@ -203,6 +382,14 @@ bool SecretServiceAnswers() {
 }
 
 }  // namespace
+
+std::optional<Tokens> TokenStore::Load(const std::string& environment) {
+    auto read = Read(environment);
+    if (auto* tokens = std::get_if<std::optional<Tokens>>(&read)) {
+        return *tokens;
+    }
+    return std::nullopt;
+}
 
 void MakeFolders(const std::string& folder) {
     for (std::size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {

@@ -6,6 +6,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <variant>
+#include <vector>
 
 #include "model/FileDescriptor.h"
 #include "publish/Protocol.h"
@@ -15,14 +17,23 @@ namespace licytek::publish {
 class TokenStore {
   public:
     virtual ~TokenStore() = default;
-    virtual std::optional<Tokens> Load(const std::string& environment) = 0;
+    // The tokens kept for `environment`: none when nothing is kept, or a Polish message when
+    // they could not be read or the place that holds them is not safe to use.
+    virtual std::variant<std::optional<Tokens>, std::string> Read(
+        const std::string& environment) = 0;
+    // The same, with a failure to read counted as nothing kept.
+    std::optional<Tokens> Load(const std::string& environment);
     // A Polish message when the tokens could not be kept.
     virtual std::optional<std::string> Save(const std::string& environment,
                                             const Tokens& tokens) = 0;
+    // A Polish message when the tokens could not be read or removed.
     virtual std::optional<std::string> Forget(const std::string& environment) = 0;
     // A one-line warning the front end shows once (the file in place of the keyring), or
     // nothing.
     virtual std::optional<std::string> Warning() const = 0;
+    // What the store found and put right when it was opened (a token file others could
+    // read, now readable by the seller alone): each is handed out once, for the front end.
+    virtual std::vector<std::string> TakeNotices() { return {}; }
     // Where the tokens are kept, for the seller: "pęku kluczy" or the file's path.
     virtual std::string Where() const = 0;
 };
@@ -35,7 +46,11 @@ std::string DataFolder();
 // Makes `folder` and its parents where missing (new ones readable by the seller alone).
 void MakeFolders(const std::string& folder);
 
-// The tokens in a file (mode 0600) inside `folder`, made when needed.
+// The tokens in a file (mode 0600) inside `folder`, made when needed. The file and the
+// folder must be the user's and the folder that holds it the user's or root's, none of
+// them writable by others; anything else, or a link in place of the file, is refused with
+// a message that names it. A file others may read is made the user's alone at once, with
+// a notice.
 std::unique_ptr<TokenStore> MakeFileTokenStore(const std::string& folder);
 // The keyring when a Secret Service answers on the session bus within a moment (nothing is
 // started for it), else the file in ConfigFolder() with a warning.

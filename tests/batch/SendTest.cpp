@@ -165,6 +165,42 @@ TEST(BatchSendTest, ACancelSendsNothingMoreAndNamesTheRowsNotSent) {
     EXPECT_NE(heard.errors.back().find("wiersze: 3"), std::string::npos) << heard.errors.back();
 }
 
+// Rows waiting for a writer and rows not yet read when the cancel came are named too, in a
+// sheet as in JSON lines; a row without an offer is not.
+TEST(BatchSendTest, ACancelNamesEveryRowNotSent) {
+    std::vector<std::pair<std::string, std::string>> rows;
+    std::string lines;
+    for (int i = 0; i < 40; ++i) {
+        const std::string offer = i == 10 ? "" : std::to_string(100 + i);
+        rows.emplace_back("r" + std::to_string(i), offer);
+        lines += R"({"plik": "r)" + std::to_string(i) + R"(", "oferta": ")" + offer + "\"}\n";
+    }
+    for (const bool sheet : {true, false}) {
+        TempDir dir;
+        const std::string input = dir.File(sheet ? "o.csv" : "o.jsonl");
+        WriteBytes(input, sheet ? Sheet(rows) : lines);
+        std::atomic<bool> cancel{false};
+        ScriptedSender sender(dir.File("out"));
+        sender.cancel = &cancel;
+        sender.script["101"] = {{SendAnswer::Status::Failed, "Przerwano.", {}, true, {}}};
+        BatchOptions options;
+        options.outFolder = dir.File("out");
+        options.sender = &sender;
+        Heard heard;
+        BatchObserver observer = heard.Observer();
+        observer.cancel = &cancel;
+        RunBatch(input, {}, "", options, observer);
+        EXPECT_EQ(sender.calls, (std::vector<std::string>{"100", "101"}));
+        ASSERT_FALSE(heard.errors.empty());
+        // A sheet's row 1 is its header; JSON lines count from the first line.
+        EXPECT_TRUE(heard.errors.back().starts_with(input + ": 38 opisów nie zostało wysłanych"))
+            << heard.errors.back();
+        EXPECT_NE(heard.errors.back().find(sheet ? "wiersze: 3–11, 13–41" : "wiersze: 2–10, 12–40"),
+                  std::string::npos)
+            << heard.errors.back();
+    }
+}
+
 // ---- Through the fake Allegro ----------------------------------------------------------
 
 using licytek::testing::OfferJson;
@@ -251,7 +287,8 @@ TEST_F(BatchAllegroTest, A429PausesTheRunAndA409RowIsSentAfterTheOthers) {
     ASSERT_GE(requests.size(), 2U);
     EXPECT_EQ(requests[1].clock - requests[0].clock, 30);  // nothing went out during the wait
     ASSERT_FALSE(waits.empty());
-    EXPECT_EQ(waits.front(), "30 Allegro ogranicza liczbę zapytań");
+    EXPECT_EQ(waits.front(),
+              "30 Allegro ogranicza liczbę zapytań; wstrzymane są wszystkie zapytania");
     // The busy offer is tried again only once its 20 seconds have passed.
     const auto patches = fake.Requests("PATCH", "/sale/product-offers/2");
     ASSERT_EQ(patches.size(), 2U);

@@ -241,6 +241,23 @@ TEST(SellersFiles, SymbolicLinksAreFollowedToTheFileTheyName) {
               2);
 }
 
+// The sign-in tokens' mode refuses a link, dangling or not, and writes nothing through it;
+// projects still follow the same link.
+TEST(WriteFileAtomically, TheNoFollowModeNeverWritesThroughALink) {
+    TempDir dir;
+    WriteBytes(dir.File("bashrc"), "alias");
+    ASSERT_EQ(::symlink("bashrc", dir.File("allegro.json").c_str()), 0);
+    ASSERT_EQ(::symlink("nowy", dir.File("wiszacy.json").c_str()), 0);
+    for (const char* link : {"allegro.json", "wiszacy.json"}) {
+        EXPECT_EQ(WriteFileAtomically(dir.File(link), "{}", Flush::EachFile, Access::OwnerOnly,
+                                      Links::Refuse),
+                  kDenied);
+    }
+    EXPECT_EQ(ReadBytes(dir.File("bashrc")), "alias");
+    EXPECT_EQ(WriteFileAtomically(dir.File("allegro.json"), "followed"), std::nullopt);
+    EXPECT_EQ(ReadBytes(dir.File("bashrc")), "followed");
+}
+
 // A file the user may not write is refused as the system would refuse opening it, even
 // where the folder would let a rename replace it. Checked as nobody: root may write anything.
 TEST(SellersFiles, FilesTheUserMayNotWriteAreRefusedAndKept) {

@@ -1,5 +1,8 @@
 // Sending a form into an offer, against the fake Allegro: the requests it sends, the gallery
 // it leaves, and how it meets each kind of refusal.
+#include <sys/resource.h>
+
+#include <csignal>
 #include <fstream>
 #include <nlohmann/json.hpp>
 
@@ -158,6 +161,31 @@ TEST_F(PublishTest, CtrlCBeforeTheUpdateSaysThePicturesWentButTheOfferIsUnchange
                                     options, observer, &cancel);
     EXPECT_EQ(result.message,
               "Przerwano: wysłano 1 zdjęcie do Allegro, ale opis oferty nie został zmieniony.");
+    EXPECT_TRUE(fake.Requests("PATCH", kOfferPath).empty());
+}
+
+// Without the picture memory the next publish would add the same pictures to the gallery
+// again: when it cannot be saved, the update is not sent.
+TEST_F(PublishTest, APictureMemoryThatCannotBeSavedStopsBeforeTheUpdate) {
+    const AuctionForm form = Form("Opis<img src=\"zdjecia/rower.jpg\">");
+    fake.Script("GET", kOfferPath, Answer(200, OldOffer()));
+    fake.Script("POST", "/sale/images",
+                Answer(201, R"({"location":"https://a.allegroimg.com/u"})"));
+    // The disk fills up once the picture went: a limit on file sizes stands in for it.
+    rlimit before{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit small{64, before.rlim_max};
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const auto full = Publish(form);
+    ::setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_EQ(full.message, "Nie udało się zapisać " +
+                                (folder / "data" / "pictures.json").string() +
+                                ": Disk full. Bez tej pamięci następne wysłanie dodałoby te same "
+                                "zdjęcia do galerii jeszcze raz, więc zmiana opisu nie została "
+                                "wysłana. Stan: wysłano 1 zdjęcie do Allegro, ale opis oferty "
+                                "nie został zmieniony.");
     EXPECT_TRUE(fake.Requests("PATCH", kOfferPath).empty());
 }
 

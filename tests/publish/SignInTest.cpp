@@ -1,10 +1,12 @@
 // Sign-in, the token's refresh and where the tokens are kept, against the fake Allegro.
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <sstream>
 
 #include "SessionFixture.h"
+#include "support/ChildProcess.h"
 
 namespace licytek::testing {
 namespace {
@@ -147,6 +149,95 @@ TEST(TokenFileTest, AnExistingFileOpenToOthersBecomesOwnerOnly) {
     ASSERT_EQ(::stat((folder / "allegro.json").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
     EXPECT_EQ(store->Load("production")->refresh, "r");
+}
+
+TEST_F(SessionTest, ARefreshRefusedForTheProgramsKeysKeepsTheTokens) {
+    for (const auto& [status, body] :
+         std::vector<std::pair<int, std::string>>{{401, R"({"error":"invalid_client"})"},
+                                                  {401, ""},
+                                                  {400, R"({"error":"invalid_request"})"}}) {
+        SignedIn(60);  // within the refresh margin
+        ScriptToken(fake, status, body);
+        auto account = SessionWithTimeout(10).WhoAmI();
+        ASSERT_TRUE(std::holds_alternative<publish::Failure>(account)) << body;
+        const auto& failure = std::get<publish::Failure>(account);
+        EXPECT_EQ(failure.outcome, Outcome::BadUse) << body;
+        EXPECT_NE(failure.message.find("klucza aplikacji"), std::string::npos) << failure.message;
+        ASSERT_TRUE(tokens->Load("custom " + fake.Base()).has_value()) << body;
+    }
+}
+
+TEST_F(SessionTest, ALogoutWhileABatchRunsIsNotUndoneByItsRefresh) {
+    SignedIn();
+    fake.Script("GET", "/me", {200, R"({"id":"42","login":"sklep"})", {}, false});
+    ASSERT_TRUE(std::holds_alternative<publish::Account>(Session().WhoAmI()));  // has access-1
+    ASSERT_FALSE(tokens->Forget("custom " + fake.Base()));  // the logout, elsewhere
+    fake.Script("GET", "/me", {401, R"({"error":"invalid_token"})", {}, false});
+    ScriptToken(fake, 200,
+                R"({"access_token":"access-2","refresh_token":"refresh-2","expires_in":43199})");
+    auto account = Session().WhoAmI();
+    ASSERT_TRUE(std::holds_alternative<publish::Failure>(account));
+    EXPECT_EQ(std::get<publish::Failure>(account).outcome, Outcome::SignedOut);
+    EXPECT_TRUE(fake.Requests("POST", "/auth/oauth/token").empty());
+    EXPECT_FALSE(tokens->Load("custom " + fake.Base()).has_value());
+}
+
+// A folder of another user, one others may write, their file or a link planted in the
+// folder: the tokens are refused, naming the place, and nothing is written. As nobody in a
+// folder of its own, since root passes every permission check.
+TEST(TokenFileTest, TokensAreKeptOnlyWhereNobodyElseCanReachThem) {
+    const auto nobody = Nobody();
+    if (::geteuid() != 0 || !nobody) {
+        GTEST_SKIP() << "needs root (to give folders to another account) and the user nobody";
+    }
+    const TempDir scratch;
+    const std::filesystem::path base = scratch.Path();
+    const auto make = [](const std::filesystem::path& path, uid_t owner, mode_t mode) {
+        std::filesystem::create_directories(path.parent_path());
+        if (!path.has_extension()) {
+            std::filesystem::create_directory(path);
+        } else {
+            std::ofstream(path) << "{}";
+        }
+        EXPECT_EQ(::lchown(path.c_str(), owner, owner) | ::chmod(path.c_str(), mode), 0) << path;
+    };
+    const uid_t user = nobody->uid;
+    const uid_t stranger = 4242;
+    for (const char* folder : {"", "a", "b", "c", "d"}) {
+        make(base / folder, user, 0700);
+    }
+    make(base / "a" / "config", stranger, 0777);  // someone else's $XDG_CONFIG_HOME
+    make(base / "b" / "licytek", user, 0777);
+    make(base / "c" / "licytek" / "allegro.json", stranger, 0666);
+    make(base / "c" / "licytek", user, 0700);
+    make(base / "d" / "bashrc.sh", user, 0644);
+    std::filesystem::create_directories(base / "d" / "licytek");
+    std::filesystem::create_symlink("../bashrc.sh", base / "d" / "licytek" / "allegro.json");
+    make(base / "d" / "licytek", user, 0700);
+
+    const ChildEnd end = RunInChild(
+        [&] { return BecomeUser(*nobody); },
+        [&] {
+            std::string report;
+            for (const auto& [folder, named] : std::vector<std::pair<std::string, std::string>>{
+                     {"a/config/licytek", "a/config należy do innego użytkownika (UID 4242)"},
+                     {"b/licytek", "b/licytek mogą zmieniać inni użytkownicy (uprawnienia 0777)"},
+                     {"c/licytek", "allegro.json należy do innego użytkownika (UID 4242)"},
+                     {"d/licytek", "allegro.json jest dowiązaniem symbolicznym"}}) {
+                auto store = publish::MakeFileTokenStore((base / folder).string());
+                const auto saved = store->Save("production", {"a", "r", 1});
+                if (!saved || saved->find(named) == std::string::npos ||
+                    !std::holds_alternative<std::string>(store->Read("production"))) {
+                    report += folder + ": " + saved.value_or("saved") + "\n";
+                }
+            }
+            return report;
+        });
+    ASSERT_NE(end.exitCode, kChildCannotRun) << "cannot become nobody";
+    EXPECT_EQ(end.report, "");
+    EXPECT_FALSE(std::filesystem::exists(base / "a" / "config" / "licytek" / "allegro.json"));
+    EXPECT_EQ(Slurp(base / "c" / "licytek" / "allegro.json") + Slurp(base / "d" / "bashrc.sh"),
+              "{}{}");
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // licytek-cli allegro run as a process against the fake Allegro, with its settings and data
 // in a temporary folder.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <nlohmann/json.hpp>
@@ -51,6 +52,34 @@ TEST_F(AllegroToolTest, OffersArePagedThroughAndPrintedAsLinesOrJson) {
     const auto lines = Lines(json.out);
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(nlohmann::json::parse(lines[2])["primaryImage"], "https://a.allegroimg.com/p");
+}
+
+// A token file others could read is closed as soon as a command opens it, with a warning.
+TEST_F(AllegroToolTest, ATokenFileOthersCouldReadIsClosedWithAWarning) {
+    SignIn();
+    const auto file = folder.Path() / "config" / "licytek" / "allegro.json";
+    ASSERT_EQ(::chmod(file.c_str(), 0644), 0);
+    fake.Script("GET", "/sale/offers", {200, R"({"offers":[],"totalCount":0})", {}, false});
+    const ToolRun run = RunTool({"allegro", "offers"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "licytek-cli: warning: Plik " + file.string() +
+                           " z danymi logowania do Allegro był dostępny dla innych użytkowników "
+                           "(uprawnienia 0644); teraz jest dostępny tylko dla Ciebie.\n");
+    struct stat info {};
+    ASSERT_EQ(::stat(file.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0600u);
+}
+
+// A logout that could not read or remove the tokens (here a folder in the file's place; a
+// file of mode 000 fails the same read) says what failed and exits 1.
+TEST_F(AllegroToolTest, LogoutSaysWhatItCouldNotRemoveAndFails) {
+    const auto file = folder.Path() / "config" / "licytek" / "allegro.json";
+    std::filesystem::create_directories(file);
+    const ToolRun run = RunTool({"allegro", "logout"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "licytek-cli: Nie udało się odczytać danych logowania z " + file.string() +
+                           ", więc nie zostały usunięte: File access denied\n");
 }
 
 TEST_F(AllegroToolTest, PublishPrintsTheChangeAndTheOffersAddressAndNeverAToken) {
