@@ -4,7 +4,9 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/AuctionForm.h"
@@ -25,14 +27,36 @@ struct SendAnswer {
     std::vector<std::string> warnings;  // Polish, UTF-8: e.g. the offer read back differs
 };
 
+// A row's answer, handed back in the order the rows were handed over.
+struct SentRow {
+    std::size_t row = 0;
+    std::string offerId;
+    bool waiting = false;  // the row waits on Allegro: its answer comes later, on its own line
+    SendAnswer answer;
+};
+
 class OfferSender {
   public:
     virtual ~OfferSender() = default;
+
+    // Rows sent several at once: Hand each row over (it may wait for room among the rows in
+    // flight), Take the answers ready so far, and TakeAll at the end. By default each row is
+    // sent as it is handed over, through Send.
+    virtual void Hand(std::size_t row, const std::string& offerId, const AuctionForm& form,
+                      const std::atomic<bool>* cancel) {
+        ready_.push_back({row, offerId, false, Send(offerId, form, cancel)});
+    }
+    virtual std::vector<SentRow> Take() { return std::exchange(ready_, {}); }
+    virtual std::vector<SentRow> TakeAll() { return Take(); }
+
     // Sends the description of `form` to offer `offerId` (digits). Called on the batch's
     // thread, one row at a time, in the order of the rows. `cancel` is honoured between
     // requests.
     virtual SendAnswer Send(const std::string& offerId, const AuctionForm& form,
                             const std::atomic<bool>* cancel) = 0;
+
+  protected:
+    std::vector<SentRow> ready_;
 };
 
 }  // namespace licytek::batch

@@ -131,6 +131,8 @@ class OfferRun {
     // Every row added was handed back.
     bool Done() const { return report_.Outstanding() == 0; }
     bool Cancelled() const { return cancelling_; }
+    // Stops the run as a cancel does (every later row would fail alike).
+    void Cancel() { BeginCancel(); }
     // Makes a Pump in progress notice a cancel at once. Safe from any thread.
     void Wake() { pool_.Wake(); }
 
