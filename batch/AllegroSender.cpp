@@ -1,5 +1,7 @@
 #include "batch/AllegroSender.h"
 
+#include "publish/Wording.h"
+
 #include <chrono>
 #include <memory>
 #include <string>
@@ -122,6 +124,11 @@ void AllegroSender::Hand(std::size_t row, const std::string& offerId, const Auct
     }
     if (!run_) {
         options_.waitOnConflict = true;  // a busy offer's row waits in the run, the others go on
+        if (observer_.waiting && !parallel_->waiting) {
+            parallel_->waiting = [this](const publish::Wait& wait) {
+                observer_.waiting(wait.seconds, publish::WaitSentence(wait));
+            };
+        }
         run_ = std::make_unique<publish::OfferRun>(session_, clock_, *parallel_, cancel);
     }
     while (!run_->HasRoom() && !run_->Done() && !run_->Cancelled()) {

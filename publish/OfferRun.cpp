@@ -144,7 +144,8 @@ std::size_t OfferRun::Add(const std::string& offerId, std::unique_ptr<RowWork> w
 }
 
 std::vector<OfferRun::Line> OfferRun::Pump(milliseconds most) {
-    const Milliseconds deadline = clock_.Steady() + most.count();
+    // The pool waits in real time, whatever the run's clock.
+    const auto deadline = std::chrono::steady_clock::now() + most;
     for (;;) {
         if (!cancelling_ && cancel_ != nullptr && cancel_->load()) {
             BeginCancel();
@@ -163,11 +164,12 @@ std::vector<OfferRun::Line> OfferRun::Pump(milliseconds most) {
         for (auto& line : report_.Take()) {
             lines.push_back({line.row, line.result ? std::move(*line.result) : nullptr});
         }
-        const Milliseconds left = deadline - clock_.Steady();
-        if (!lines.empty() || slots_.empty() || left <= 0) {
+        const auto left =
+            std::chrono::duration_cast<milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (!lines.empty() || slots_.empty() || left.count() <= 0) {
             return lines;
         }
-        for (auto& completion : pool_.Wait(std::min(kTick, milliseconds(left)))) {
+        for (auto& completion : pool_.Wait(std::min(kTick, left))) {
             Settle(std::move(completion));
         }
     }
@@ -211,8 +213,11 @@ void OfferRun::Advance(Slot& slot) {
                 slot.work->Cancel();
                 continue;
             }
-            if (wait->sessionWide) {
+            if (wait->sessionWide && wait->until > pause_.until()) {
                 pause_.Take(*wait);
+                if (settings_.waiting) {
+                    settings_.waiting(*wait);  // once for the run's pause, not once a row
+                }
             }
             if ((wait->reason == WaitReason::Busy || wait->reason == WaitReason::Processing) &&
                 wait->seconds >= settings_.longWait) {

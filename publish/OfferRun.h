@@ -12,6 +12,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstddef>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -98,6 +99,8 @@ struct RunSettings {
     long timeoutSeconds = 30;
     // A row waiting this long on Allegro (a 409, a 202) is handed back as waiting.
     Seconds longWait = 1;
+    // The whole run pauses (a 429): for the seller's progress line.
+    std::function<void(const Wait& wait)> waiting;
 };
 
 // What the run did, for the benchmark and tests.
