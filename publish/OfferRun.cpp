@@ -75,6 +75,31 @@ void ReadWork::OnRefreshed(std::optional<Failure> failure) {
     flow_.OnRefreshed(std::move(failure));
 }
 
+std::variant<OfferState, Failure> OfferFromRead(const RequestFlow::Final& answer,
+                                                const std::string& offerId) {
+    if (const auto* failure = std::get_if<Failure>(&answer)) {
+        return *failure;
+    }
+    if (const auto* lost = std::get_if<TransportFailure>(&answer)) {
+        return DescribeLost(Purpose::ReadOffer, offerId, *lost);
+    }
+    const auto& response = std::get<HttpResponse>(answer);
+    if (response.status != 200) {
+        return DescribeAnswer(Purpose::ReadOffer, offerId, response.status, response.body,
+                              response.Header("Trace-Id"));
+    }
+    auto offer = ParseOffer(response.body);
+    if (auto* message = std::get_if<std::string>(&offer)) {
+        Failure failure{Outcome::Refused, *message, response.Header("Trace-Id")};
+        failure.kind = FailureKind::BadAnswer;
+        failure.purpose = Purpose::ReadOffer;
+        failure.offerId = offerId;
+        failure.detail = *message;
+        return failure;
+    }
+    return std::get<OfferState>(std::move(offer));
+}
+
 // ---- The run -------------------------------------------------------------------------------
 
 struct OfferRun::Slot {

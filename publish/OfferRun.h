@@ -92,6 +92,10 @@ class ReadWork final : public RowWork {
     std::optional<RequestFlow::Final> final_;
 };
 
+// The offer a read's answer carries, or the failure it stands for.
+std::variant<OfferState, Failure> OfferFromRead(const RequestFlow::Final& answer,
+                                                const std::string& offerId);
+
 struct RunSettings {
     int parallel = kDefaultParallel;  // requests in flight
     PaceLimits limits;                // its inFlight is `parallel`
