@@ -1,5 +1,7 @@
 #include "app/CodePage.h"
 
+#include <QStringList>
+
 #include <array>
 #include <bitset>
 
@@ -73,34 +75,106 @@ QString FromUtf8(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+namespace {
+
+// The character of `text` at `at` (a surrogate pair whole) and its code point.
+QString CharacterAt(const QString& text, qsizetype at, char32_t& codePoint) {
+    if (text[at].isHighSurrogate() && at + 1 < text.size() && text[at + 1].isLowSurrogate()) {
+        codePoint = QChar::surrogateToUcs4(text[at], text[at + 1]);
+        return text.mid(at, 2);
+    }
+    codePoint = text[at].unicode();
+    return text.mid(at, 1);
+}
+
+void AddOnce(QString& characters, const QString& character) {
+    if (!characters.contains(character)) {
+        characters += character;
+    }
+}
+
+bool OneCharacter(const QString& characters) {
+    return characters.size() == 1 || (characters.size() == 2 && characters[0].isHighSurrogate());
+}
+
+}  // namespace
+
+AdmittedText AdmitText(const QString& text, UnheldRule rule) {
+    AdmittedText admitted;
+    admitted.text.reserve(text.size());
+    for (qsizetype at = 0; at < text.size();) {
+        if (Cp1250Holds(text[at])) {
+            admitted.text += text[at++];
+            continue;
+        }
+        char32_t codePoint = 0;
+        const QString character = CharacterAt(text, at, codePoint);
+        at += character.size();
+        const bool lone = character.size() == 1 && character[0].isSurrogate();
+        if (rule == UnheldRule::Reference && !lone && TakesReference(codePoint)) {
+            admitted.text += QStringLiteral("&#%1;").arg(static_cast<qulonglong>(codePoint));
+            AddOnce(admitted.referenced, character);
+        } else {
+            AddOnce(admitted.refused, character);
+        }
+    }
+    return admitted;
+}
+
 QString RefusedCharactersMessage(const QString& characters) {
     const QString quoted = QStringLiteral("„%1”").arg(characters);
-    if (characters.size() == 1 || (characters.size() == 2 && characters[0].isHighSurrogate())) {
+    if (OneCharacter(characters)) {
         return QStringLiteral(
-                   "Znaku %1 nie da się zapisać w kodowaniu Windows-1250, więc nie "
-                   "został wstawiony.")
+                   "Znaku %1 nie da się wpisać w to pole, więc nie został wstawiony: program "
+                   "zapisuje w nim tylko litery i znaki używane w Europie Środkowej.")
             .arg(quoted);
     }
     return QStringLiteral(
-               "Znaków %1 nie da się zapisać w kodowaniu Windows-1250, więc nie "
-               "zostały wstawione.")
+               "Znaków %1 nie da się wpisać w to pole, więc nie zostały wstawione: program "
+               "zapisuje w nim tylko litery i znaki używane w Europie Środkowej.")
         .arg(quoted);
 }
 
-Cp1250Validator::Cp1250Validator(RefusalHandler onRefused, QObject* parent)
-    : QValidator(parent), onRefused_(std::move(onRefused)) {}
+QString ReferencedCharactersMessage(const QString& characters) {
+    const QString quoted = QStringLiteral("„%1”").arg(characters);
+    QStringList codes;
+    for (qsizetype at = 0; at < characters.size();) {
+        char32_t codePoint = 0;
+        at += CharacterAt(characters, at, codePoint).size();
+        codes << QStringLiteral("&#%1;").arg(static_cast<qulonglong>(codePoint));
+    }
+    if (OneCharacter(characters)) {
+        return QStringLiteral(
+                   "Znak %1 został wpisany jako kod %2, bo program nie przechowuje go wprost. "
+                   "Strona aukcji i Allegro pokażą go jako %1.")
+            .arg(quoted, codes.join(QLatin1Char(' ')));
+    }
+    return QStringLiteral(
+               "Znaki %1 zostały wpisane jako kody %2, bo program nie przechowuje ich wprost. "
+               "Strona aukcji i Allegro pokażą je jako zwykłe znaki.")
+        .arg(quoted, codes.join(QLatin1Char(' ')));
+}
+
+Cp1250Validator::Cp1250Validator(UnheldRule rule, Handler onRefused, Handler onReferenced,
+                                 QObject* parent)
+    : QValidator(parent),
+      rule_(rule),
+      onRefused_(std::move(onRefused)),
+      onReferenced_(std::move(onReferenced)) {}
 
 QValidator::State Cp1250Validator::validate(QString& input, int& position) const {
-    const QString unheld = UnheldCharacters(input);
-    if (unheld.isEmpty()) {
+    if (UnheldCharacters(input).isEmpty()) {
         return Acceptable;
     }
-    // Keep the caret where it was relative to the characters that stay.
-    const QString beforeCaret = WithoutUnheldCharacters(input.left(position));
-    input = WithoutUnheldCharacters(input);
-    position = static_cast<int>(beforeCaret.size());
-    if (onRefused_) {
-        onRefused_(unheld);
+    const AdmittedText admitted = AdmitText(input, rule_);
+    // Keep the caret where it was relative to the characters around it.
+    position = static_cast<int>(AdmitText(input.left(position), rule_).text.size());
+    input = admitted.text;
+    if (onRefused_ && !admitted.refused.isEmpty()) {
+        onRefused_(admitted.refused);
+    }
+    if (onReferenced_ && !admitted.referenced.isEmpty()) {
+        onReferenced_(admitted.referenced);
     }
     return Acceptable;
 }

@@ -31,21 +31,40 @@ QString FromCp1250(std::string_view bytes);
 // The text of UTF-8 bytes, as the core's tables of names and labels hold them.
 QString FromUtf8(std::string_view text);
 
+// How an input takes a character that the code page cannot hold: an input the page shows as
+// HTML text takes its numeric reference ("²" as "&#178;"), which the page and Allegro show as
+// the character; any other input refuses it (see FormField::htmlText).
+enum class UnheldRule { Refuse, Reference };
+
+// What goes into an input of `rule` of a typed or pasted text.
+struct AdmittedText {
+    QString text;
+    QString refused;     // the distinct characters left out, in order of appearance
+    QString referenced;  // the distinct characters put in as references
+};
+AdmittedText AdmitText(const QString& text, UnheldRule rule);
+
 // The seller's message for characters that were refused where they were typed or pasted.
 QString RefusedCharactersMessage(const QString& characters);
 
-// Drops the characters Windows-1250 cannot hold from whatever is typed or pasted into a line
-// edit, and reports them, so that nothing turns silently into another character later.
+// The seller's message for characters that went in as references, in plain words.
+QString ReferencedCharactersMessage(const QString& characters);
+
+// Keeps the characters Windows-1250 cannot hold out of whatever is typed or pasted into a
+// line edit, as references or not at all by the input's rule, and reports them, so that
+// nothing turns silently into another character later.
 class Cp1250Validator : public QValidator {
   public:
-    using RefusalHandler = std::function<void(const QString& characters)>;
+    using Handler = std::function<void(const QString& characters)>;
 
-    Cp1250Validator(RefusalHandler onRefused, QObject* parent);
+    Cp1250Validator(UnheldRule rule, Handler onRefused, Handler onReferenced, QObject* parent);
 
     State validate(QString& input, int& position) const override;
 
   private:
-    RefusalHandler onRefused_;
+    UnheldRule rule_;
+    Handler onRefused_;
+    Handler onReferenced_;
 };
 
 }  // namespace licytek

@@ -110,9 +110,10 @@ std::optional<UnheldText> ReadOne(const FormField& field, QWidget* control, Auct
         case FieldKind::MultiLineText:
         case FieldKind::ListText: {
             const QString shown = DisplayedText(field, control);
-            auto bytes = ToCp1250(shown);
+            auto bytes = FieldTextFromUtf8(field, shown.toStdString());
             if (!bytes) {
-                return UnheldText{&field, UnheldCharacters(shown)};
+                const UnheldRule rule = field.htmlText ? UnheldRule::Reference : UnheldRule::Refuse;
+                return UnheldText{&field, AdmitText(shown, rule).refused};
             }
             form.*field.text =
                 field.kind == FieldKind::MultiLineText ? ToCrLf(*bytes) : std::move(*bytes);

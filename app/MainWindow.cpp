@@ -23,6 +23,7 @@
 #include "generator/Document.h"
 #include "model/ColourStyles.h"
 #include "model/FileIo.h"
+#include "model/FormFields.h"
 #include "model/Lists.h"
 #include "model/SellerIdFile.h"
 #include "ui_MainWindow.h"
@@ -47,6 +48,12 @@ const QString kSwitchPanelStyle = QStringLiteral(
 // The auction terms as the seller may type them: the project file keeps 2,500 bytes of them,
 // line breaks stored as CR LF, and the last byte stays free.
 constexpr int kTermsMaxLength = 2499;
+
+// The rule of the form's input shown by `field`; a field of no input refuses.
+UnheldRule UnheldRuleOf(const QWidget& field) {
+    const FormField* input = FindFormFieldByMember(field.objectName().toStdString());
+    return input != nullptr && input->htmlText ? UnheldRule::Reference : UnheldRule::Refuse;
+}
 
 const QString kGeneratedCaption = QStringLiteral("Wygenerowano aukcję !!!");
 const QString kGeneratedText =
@@ -191,26 +198,36 @@ void MainWindow::GuardTexts() {
         // A line edit cuts its text at 32,767 characters unless told otherwise; the form's
         // texts have no limit.
         edit->setMaxLength(INT_MAX);
+        QWidget* field = edit;
+        if (auto* list = qobject_cast<QComboBox*>(edit->parentWidget())) {
+            field = list;
+        }
         edit->setValidator(new Cp1250Validator(
-            [this, edit](const QString& characters) {
-                QWidget* field = edit;
-                if (auto* list = qobject_cast<QComboBox*>(edit->parentWidget())) {
-                    field = list;
-                }
-                emit inputRefused(field, RefusedCharactersMessage(characters));
+            UnheldRuleOf(*field),
+            [this, field](const QString& c) {
+                emit inputRefused(field, RefusedCharactersMessage(c));
+            },
+            [this, field](const QString& c) {
+                emit inputReferenced(field, ReferencedCharactersMessage(c));
             },
             edit));
     }
     for (PlainTextField* memo : findChildren<PlainTextField*>()) {
+        memo->setUnheldRule(UnheldRuleOf(*memo));
         connect(memo, &PlainTextField::charactersRefused, this, [this, memo](const QString& c) {
             emit inputRefused(memo, RefusedCharactersMessage(c));
+        });
+        connect(memo, &PlainTextField::charactersReferenced, this, [this, memo](const QString& c) {
+            emit inputReferenced(memo, ReferencedCharactersMessage(c));
         });
     }
     ui_->auctionTerms->setMaxLength(kTermsMaxLength);
     // Tell the seller where it happened, without a dialog that would interrupt the typing.
-    connect(this, &MainWindow::inputRefused, this, [](QWidget* field, const QString& message) {
+    const auto tell = [](QWidget* field, const QString& message) {
         QToolTip::showText(field->mapToGlobal(QPoint(0, field->height())), message, field);
-    });
+    };
+    connect(this, &MainWindow::inputRefused, this, tell);
+    connect(this, &MainWindow::inputReferenced, this, tell);
 }
 
 void MainWindow::ShowThumbnails() {

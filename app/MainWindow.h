@@ -54,6 +54,8 @@ class MainWindow : public QWidget {
   signals:
     // Typed or pasted characters were refused because the code page cannot hold them.
     void inputRefused(QWidget* field, const QString& message);
+    // Typed or pasted characters that the code page cannot hold went in as references.
+    void inputReferenced(QWidget* field, const QString& message);
 
   protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -124,10 +124,15 @@ int PlainTextField::RoomLeft() const {
 
 QString PlainTextField::Admit(QString text) {
     text = WithNewlines(std::move(text));
-    const QString unheld = UnheldCharacters(text);
-    if (!unheld.isEmpty()) {
-        text = WithoutUnheldCharacters(text);
-        emit charactersRefused(unheld);
+    if (!UnheldCharacters(text).isEmpty()) {
+        AdmittedText admitted = AdmitText(text, unheldRule_);
+        text = std::move(admitted.text);
+        if (!admitted.refused.isEmpty()) {
+            emit charactersRefused(admitted.refused);
+        }
+        if (!admitted.referenced.isEmpty()) {
+            emit charactersReferenced(admitted.referenced);
+        }
     }
     if (maxLength_ <= 0) {
         return text;
@@ -143,6 +148,11 @@ QString PlainTextField::Admit(QString text) {
     }
     if (fits < text.size()) {
         QApplication::beep();  // typing stops at the limit, as in any limited field
+        // Never half a reference: the page would show its first half as text.
+        const qsizetype reference = text.lastIndexOf(QStringLiteral("&#"), fits - 1);
+        if (reference >= 0 && text.indexOf(QLatin1Char(';'), reference) >= fits) {
+            fits = reference;
+        }
         text.truncate(fits);
     }
     return text;

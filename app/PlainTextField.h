@@ -1,9 +1,12 @@
 // A multi-line text field of the form: plain text that keeps out the characters Windows-1250
-// cannot hold, and optionally limits how much the seller may enter.
+// cannot hold (or takes them as references), and optionally limits how much the seller may
+// enter.
 #pragma once
 
 #include <QPlainTextEdit>
 #include <QString>
+
+#include "app/CodePage.h"
 
 namespace licytek {
 
@@ -30,9 +33,14 @@ class PlainTextField : public QPlainTextEdit {
     // non-breaking space, unlike toPlainText()).
     QString text() const;
 
+    // How typed or pasted characters that the code page cannot hold go in; refused at first.
+    void setUnheldRule(UnheldRule rule) { unheldRule_ = rule; }
+
   signals:
     // Characters were dropped from typed or pasted text because the code page cannot hold them.
     void charactersRefused(const QString& characters);
+    // Characters that the code page cannot hold went in as their references.
+    void charactersReferenced(const QString& characters);
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -50,6 +58,7 @@ class PlainTextField : public QPlainTextEdit {
     void KeepWithinLimit(int position, int removed, int added);
 
     int maxLength_ = 0;
+    UnheldRule unheldRule_ = UnheldRule::Refuse;
     bool settingLoadedText_ = false;
     bool keepingWithinLimit_ = false;
 };

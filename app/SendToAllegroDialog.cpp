@@ -782,7 +782,10 @@ void SendToAllegroDialog::ShowChanges() {
             if (!changesReady_) {
                 problems_->addItem(OneErrorALine(Said(plan.message)));
             }
-            if (problems_->count() == 0) {
+            if (plan.unchanged) {
+                problems_->addItem(
+                    QStringLiteral("Bez zmian: oferta ma już ten opis i te zdjęcia."));
+            } else if (problems_->count() == 0) {
                 problems_->addItem(QStringLiteral("Brak uwag: opis można wysłać."));
             }
             ShowPage(ChangesPage);
@@ -856,7 +859,10 @@ void SendToAllegroDialog::ShowResult(const publish::PublishResult& result) {
     SetBusy(false);
     QStringList lines;
     if (result.outcome == publish::Outcome::Done) {
-        lines << QStringLiteral("Opis zaktualizowany.");
+        lines << (result.unchanged
+                      ? QStringLiteral("Bez zmian: oferta ma już ten opis i te zdjęcia, więc "
+                                       "nic nie zostało wysłane.")
+                      : QStringLiteral("Opis zaktualizowany."));
         offerAddress_ = FromUtf8(result.offerPage);
         openOffer_->setText(QStringLiteral("Otwórz ofertę: ") + offerAddress_);
         openOffer_->show();

@@ -28,6 +28,7 @@ AllegroSender::AllegroSender(publish::AllegroSession& session, publish::Clock& c
 }
 
 SendAnswer AllegroSender::Send(const std::string& offerId, const AuctionForm& form,
+                               const std::vector<std::string>& diskPictures,
                                const std::atomic<bool>* cancel) {
     if (auto busy = busyUntil_.find(offerId); busy != busyUntil_.end()) {
         const publish::Seconds left = busy->second - clock_.Now();
@@ -37,12 +38,14 @@ SendAnswer AllegroSender::Send(const std::string& offerId, const AuctionForm& fo
                 observer_.waiting(left, "Allegro przetwarza poprzednią zmianę oferty " + offerId);
             }
             if (!clock_.Wait(left, cancel)) {
-                return {SendAnswer::Status::Failed, "Przerwano.", {}, true, {}};
+                return {SendAnswer::Status::Failed, "Przerwano.", {}, true, {}, {}};
             }
         }
     }
+    publish::PublishOptions options = options_;
+    options.diskPictures = diskPictures;
     const publish::PublishResult result =
-        session_.Publish(offerId, form, options_, observer_, cancel);
+        session_.Publish(offerId, form, options, observer_, cancel);
     return AnswerOf(offerId, result, cancel != nullptr && cancel->load());
 }
 
@@ -50,7 +53,8 @@ SendAnswer AllegroSender::AnswerOf(const std::string& offerId, const publish::Pu
                                    bool cancelling) {
     if (result.outcome == publish::Outcome::Done) {
         unanswered_ = 0;
-        return {SendAnswer::Status::Sent, {}, result.body, false, result.warnings};
+        return {SendAnswer::Status::Sent, {}, result.body, false, result.warnings, result.filesSent,
+                result.unchanged};
     }
     std::string message = publish::FullMessage({result.outcome, result.message, result.traceId});
     for (const structured::Finding& finding : result.findings) {
@@ -66,7 +70,7 @@ SendAnswer AllegroSender::AnswerOf(const std::string& offerId, const publish::Pu
     }
     if (result.conflictWait) {
         busyUntil_[offerId] = clock_.Now() + *result.conflictWait;
-        return {SendAnswer::Status::Conflict, std::move(message), {}, false, {}};
+        return {SendAnswer::Status::Conflict, std::move(message), {}, false, {}, result.filesSent};
     }
     // Stopped before anything reached the offer: the row is named among those not sent.
     const bool cancelled = cancelling && result.failure &&
@@ -80,14 +84,20 @@ SendAnswer AllegroSender::AnswerOf(const std::string& offerId, const publish::Pu
                     " wierszy: dalsze opisy nie zostaną wysłane.",
                 {},
                 false,
-                {}};
+                {},
+                result.filesSent};
     }
     if (result.outcome == publish::Outcome::SignedOut ||
         result.outcome == publish::Outcome::BadUse) {
         stoppedBy_ = result.outcome;
-        return {SendAnswer::Status::Stop, std::move(message), {}, false, {}};
+        return {SendAnswer::Status::Stop, std::move(message), {}, false, {}, result.filesSent};
     }
-    return {SendAnswer::Status::Failed, std::move(message), {}, cancelled, result.warnings};
+    return {SendAnswer::Status::Failed,
+            std::move(message),
+            {},
+            cancelled,
+            result.warnings,
+            result.filesSent};
 }
 
 // ---- Several rows at once ------------------------------------------------------------------
@@ -118,9 +128,10 @@ constexpr std::chrono::milliseconds kPumpSlice{100};
 }  // namespace
 
 void AllegroSender::Hand(std::size_t row, const std::string& offerId, const AuctionForm& form,
+                         const std::vector<std::string>& diskPictures,
                          const std::atomic<bool>* cancel) {
     if (!parallel_) {
-        return OfferSender::Hand(row, offerId, form, cancel);
+        return OfferSender::Hand(row, offerId, form, diskPictures, cancel);
     }
     if (!run_) {
         options_.waitOnConflict = true;  // a busy offer's row waits in the run, the others go on
@@ -134,7 +145,9 @@ void AllegroSender::Hand(std::size_t row, const std::string& offerId, const Auct
     while (!run_->HasRoom() && !run_->Done() && !run_->Cancelled()) {
         Collect(run_->Pump(kPumpSlice));
     }
-    auto prepared = session_.PrepareUpdate(offerId, form, options_);
+    publish::PublishOptions options = options_;
+    options.diskPictures = diskPictures;
+    auto prepared = session_.PrepareUpdate(offerId, form, options);
     std::unique_ptr<publish::RowWork> work;
     if (auto* order = std::get_if<publish::UpdateOrder>(&prepared)) {
         work = std::make_unique<publish::UpdateWork>(std::move(*order));

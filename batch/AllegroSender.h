@@ -23,6 +23,7 @@ class AllegroSender final : public OfferSender {
                   publish::PublishOptions options, publish::PublishObserver observer = {});
 
     SendAnswer Send(const std::string& offerId, const AuctionForm& form,
+                    const std::vector<std::string>& diskPictures,
                     const std::atomic<bool>* cancel) override;
 
     // Rows sent several at once over one run (publish/OfferRun.h) with these settings; a
@@ -30,6 +31,7 @@ class AllegroSender final : public OfferSender {
     // one row after another through Send.
     void RunInParallel(publish::RunSettings settings) { parallel_ = std::move(settings); }
     void Hand(std::size_t row, const std::string& offerId, const AuctionForm& form,
+              const std::vector<std::string>& diskPictures,
               const std::atomic<bool>* cancel) override;
     std::vector<SentRow> Take() override;
     std::vector<SentRow> TakeAll() override;

@@ -16,11 +16,13 @@
 #include "batch/InputText.h"
 #include "batch/OutputWriter.h"
 #include "batch/ResultOrder.h"
+#include "batch/RowPictures.h"
 #include "batch/TemplateWarnings.h"
 #include "formjson/FormJson.h"
 #include "generator/Document.h"
 #include "model/FileIo.h"
 #include "model/PolishNumbers.h"
+#include "model/TerminalText.h"
 #include "model/Text.h"
 #include "structured/AllegroExport.h"
 
@@ -37,8 +39,10 @@ constexpr int kConflictRounds = 3;
 struct PendingSend {
     std::size_t row = 0;
     std::string offerId;
-    AuctionForm form;          // not kept in a dry run, whose body is written already
-    std::string preparedFile;  // a dry run's body file
+    AuctionForm form;                       // not kept in a dry run, whose body is written already
+    std::string preparedFile;               // a dry run's body file
+    std::vector<std::string> diskPictures;  // the only files it may upload: the row's own
+    bool unchanged = false;                 // a dry run found that the offer shows it already
 };
 
 // A row the offer refused for now (409): sent again after the other rows.
@@ -98,7 +102,8 @@ class BatchRun : private RecordSink {
               const std::string& offerId = {});
     std::optional<std::string> OfferIdOf(std::span<const std::string> cells,
                                          std::vector<RowProblem>& problems) const;
-    void PrepareUpdate(const std::string& offerId, const AuctionForm& form, const std::string& name,
+    // Whether the offer shows the row already (no body then).
+    bool PrepareUpdate(const std::string& offerId, const AuctionForm& form, const std::string& name,
                        RowOutput& output, std::vector<RowProblem>& problems);
     void SendRow(std::size_t row, PendingSend send);
     void TellAnswers(std::vector<SentRow> answers);
@@ -106,6 +111,7 @@ class BatchRun : private RecordSink {
     void RetryPutOff();
     void TellNotSent();
     void SendFailed(std::size_t row, const std::string& offerId, const std::string& message);
+    void TellUnchanged(std::size_t row, const std::string& offer);
     bool Cancelled() const { return observer_.cancel != nullptr && observer_.cancel->load(); }
     void AddClassicPage(const AuctionForm& form, const std::string& sellerId,
                         const std::string& name, RowOutput& output) const;
@@ -474,8 +480,9 @@ void BatchRun::Emit(std::size_t row, const AuctionForm& form, const std::string&
             }
         }
     }
+    bool unchanged = false;
     if (problems.empty() && !offerId.empty() && options_.dryRun) {
-        PrepareUpdate(offerId, form, name, output, problems);
+        unchanged = PrepareUpdate(offerId, form, name, output, problems);
     }
     if (!problems.empty()) {
         Fail(row, std::move(problems));
@@ -484,11 +491,12 @@ void BatchRun::Emit(std::size_t row, const AuctionForm& form, const std::string&
     names_.emplace(std::move(sameNameKey), row);
     output.sequence = order_.Begin();
     if (!offerId.empty()) {
-        PendingSend send{row, offerId, {}, {}};
+        PendingSend send{row, offerId, {}, {}, {}, unchanged};
         if (options_.dryRun) {
-            send.preparedFile = output.files.back().path;
+            send.preparedFile = unchanged ? std::string() : output.files.back().path;
         } else {
             send.form = form;
+            send.diskPictures = DiskPicturesOfRow(form, template_);
         }
         pendingSends_.emplace(output.sequence, std::move(send));
     }
@@ -534,34 +542,43 @@ void BatchRun::AddAllegroFile(const AuctionForm& form, const std::string& name, 
 
 // A dry run asks for the update body as the row is built, so that it is written with the
 // row's files, whole or not at all. Only reads go out, one row after another as they are.
-void BatchRun::PrepareUpdate(const std::string& offerId, const AuctionForm& form,
+bool BatchRun::PrepareUpdate(const std::string& offerId, const AuctionForm& form,
                              const std::string& name, RowOutput& output,
                              std::vector<RowProblem>& problems) {
     const std::string column;  // the message names the offer
     if (sendingStopped_ || Cancelled()) {
         problems.push_back({column, "oferta " + offerId + ": przerwano przed odczytem oferty"});
-        return;
+        return false;
     }
-    const SendAnswer answer = options_.sender->Send(offerId, form, observer_.cancel);
+    const SendAnswer answer =
+        options_.sender->Send(offerId, form, DiskPicturesOfRow(form, template_), observer_.cancel);
     if (answer.status != SendAnswer::Status::Sent) {
         problems.push_back({column, "oferta " + offerId + ": " + answer.message, answer.message});
         if (answer.status == SendAnswer::Status::Stop) {
             sendingStopped_ = summary_.sendingStopped = true;
             StopRows();
         }
-        return;
+        return false;
+    }
+    if (answer.unchanged) {
+        return true;
     }
     std::string path = PathFor(name, ".allegro-update.json");
     if (auto blocked = OutputBlocked(path, options_.overwrite)) {
         problems.push_back({column, std::move(blocked->message), std::string(blocked->kind)});
-        return;
+        return false;
     }
     output.files.push_back({std::move(path), answer.body + "\n"});
+    return false;
 }
 
 // Sends a row whose files are written; a stop or a cancel leaves it among the rows not sent.
 void BatchRun::SendRow(std::size_t row, PendingSend send) {
     const std::string offer = "oferta " + send.offerId + ": ";
+    if (send.unchanged) {
+        TellUnchanged(row, offer);
+        return;
+    }
     if (!send.preparedFile.empty()) {
         ++summary_.sent;
         if (observer_.sent) {
@@ -576,7 +593,7 @@ void BatchRun::SendRow(std::size_t row, PendingSend send) {
         summary_.notSent.push_back(row);
         return;
     }
-    options_.sender->Hand(row, send.offerId, send.form, observer_.cancel);
+    options_.sender->Hand(row, send.offerId, send.form, send.diskPictures, observer_.cancel);
     sentForms_.emplace(row, std::move(send));
     TellAnswers(options_.sender->Take());
 }
@@ -592,15 +609,16 @@ void BatchRun::TellAnswers(std::vector<SentRow> answers) {
             continue;
         }
         auto form = sentForms_.extract(sent.row);
-        TellAnswer(
-            sent.row,
-            form.empty() ? PendingSend{sent.row, sent.offerId, {}, {}} : std::move(form.mapped()),
-            sent.answer);
+        TellAnswer(sent.row,
+                   form.empty() ? PendingSend{sent.row, sent.offerId, {}, {}, {}, false}
+                                : std::move(form.mapped()),
+                   sent.answer);
     }
 }
 
 void BatchRun::TellAnswer(std::size_t row, PendingSend send, const SendAnswer& answer) {
     const std::string offer = "oferta " + send.offerId + ": ";
+    const std::string files = FilesSentNote(answer.filesSent);
     for (const auto& warning : answer.warnings) {
         ++summary_.warnings;
         if (observer_.warning) {
@@ -609,9 +627,14 @@ void BatchRun::TellAnswer(std::size_t row, PendingSend send, const SendAnswer& a
     }
     switch (answer.status) {
         case SendAnswer::Status::Sent:
+            if (answer.unchanged) {
+                TellUnchanged(row, offer);
+                return;
+            }
             ++summary_.sent;
             if (observer_.sent) {
-                observer_.sent(VisibleText(Where(row, "") + offer + "opis zaktualizowany"));
+                observer_.sent(VisibleText(Where(row, "") + offer + "opis zaktualizowany" +
+                                           (files.empty() ? "" : ", " + files)));
             }
             return;
         case SendAnswer::Status::Conflict:
@@ -633,7 +656,15 @@ void BatchRun::TellAnswer(std::size_t row, PendingSend send, const SendAnswer& a
             }
             break;
     }
-    SendFailed(row, send.offerId, answer.message);
+    SendFailed(row, send.offerId,
+               files.empty() ? answer.message : answer.message + " (" + files + ")");
+}
+
+void BatchRun::TellUnchanged(std::size_t row, const std::string& offer) {
+    ++summary_.unchanged;
+    if (observer_.sent) {
+        observer_.sent(VisibleText(Where(row, "") + offer + "bez zmian"));
+    }
 }
 
 void BatchRun::SendFailed(std::size_t row, const std::string& offerId, const std::string& message) {
@@ -779,14 +810,15 @@ std::string BatchSummary::Line() const {
         CountedNoun(written, "oferta zapisana", "oferty zapisane", "ofert zapisanych") + ", " +
         std::to_string(failed) + " z błędami, " +
         CountedNoun(warnings, "ostrzeżenie", "ostrzeżenia", "ostrzeżeń");
+    const std::string same = unchanged > 0 ? ", " + std::to_string(unchanged) + " bez zmian" : "";
     if (sending && dryRun) {
         line += ", " +
                 CountedNoun(sent, "zmiana opisu przygotowana", "zmiany opisu przygotowane",
                             "zmian opisu przygotowanych") +
-                " (próba), " + std::to_string(sendFailed) + " z błędami";
+                " (próba)" + same + ", " + std::to_string(sendFailed) + " z błędami";
     } else if (sending) {
         line += ", " + CountedNoun(sent, "opis wysłany", "opisy wysłane", "opisów wysłanych") +
-                ", " + std::to_string(sendFailed) + " z błędami";
+                same + ", " + std::to_string(sendFailed) + " z błędami";
     }
     return cancelled ? line + " (przerwano)" : line;
 }

@@ -53,8 +53,9 @@ struct BatchObserver {
     std::function<void(const std::string&)> rowError;
     // "FILE:ROW: CONTROL: message" (UTF-8) for each warning of a written row.
     std::function<void(const std::string&)> warning;
-    // "FILE:ROW: oferta ID: opis zaktualizowany" (UTF-8) for each description sent, and
-    // a note for a row put off to be sent again later.
+    // "FILE:ROW: oferta ID: opis zaktualizowany" (UTF-8) for each description sent,
+    // "FILE:ROW: oferta ID: bez zmian" for each row whose offer shows it already, and a note
+    // for a row put off to be sent again later.
     std::function<void(const std::string&)> sent;
     // Checked before each row; the batch stops cleanly when set: a row whose files are being
     // written is finished whole, and no later row writes anything.
@@ -72,6 +73,7 @@ struct BatchSummary {
     bool sending = false;              // a sender was given
     bool dryRun = false;               // ... only to prepare the bodies
     std::size_t sent = 0;              // descriptions sent (in a dry run: prepared)
+    std::size_t unchanged = 0;         // rows not sent: their offers show them already
     std::size_t sendFailed = 0;        // rows whose files were written but whose sending failed
     bool sendingStopped = false;       // the sender said that no later row could be sent
     std::vector<std::size_t> notSent;  // rows with files and a number, not sent (a stop)
@@ -79,7 +81,7 @@ struct BatchSummary {
     std::vector<std::size_t> notReached;
 
     // "N ofert zapisanych, M z błędami, K ostrzeżeń" and, when sending, "N opisów
-    // wysłanych, M z błędami", UTF-8.
+    // wysłanych, U bez zmian, M z błędami" (U only when there are any), UTF-8.
     std::string Line() const;
 };
 

@@ -34,8 +34,15 @@ std::string EndingTagName(std::string_view line) {
     return FoldCase(tag.substr(0, end));
 }
 
+// A line that shows nothing (a comment alone, such as the mark that keeps the title heading
+// out) needs no break either: one would show as an empty line.
 bool EndsLineItself(std::string_view line) {
-    const std::string name = EndingTagName(Trim(line));
+    const std::string_view trimmed = Trim(line);
+    if (trimmed.starts_with("<!--") && trimmed.ends_with("-->") &&
+        trimmed.find("-->") == trimmed.size() - 3) {
+        return true;
+    }
+    const std::string name = EndingTagName(trimmed);
     return !name.empty() && std::find(kLineEndingElements.begin(), kLineEndingElements.end(),
                                       name) != kLineEndingElements.end();
 }

@@ -9,7 +9,8 @@ namespace licytek::batch {
 
 // `crlfText` (lines ended by CR LF) with the markup of "Nowy wiersz" added at the end of each
 // line that another line follows, unless the line already ends in a line break or in a block
-// element (a paragraph, a heading, a list, a table's cell...), which breaks the line itself.
+// element (a paragraph, a heading, a list, a table's cell...), which breaks the line itself,
+// or is a comment alone, which shows nothing.
 std::string BreakCellLines(std::string_view crlfText);
 
 // Whether a cell of this input keeps its line breaks as lines on the page: the item

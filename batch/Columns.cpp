@@ -5,6 +5,7 @@
 
 #include "batch/CellLines.h"
 #include "batch/InputText.h"
+#include "model/TerminalText.h"
 #include "model/Text.h"
 #include "model/Utf8.h"
 
@@ -159,12 +160,12 @@ std::variant<std::vector<Column>, HeaderProblem> MapHeader(std::span<const std::
     return columns;
 }
 
-CellValue CellToCp1250(std::string_view raw, bool utf8Input) {
+CellValue CellToCp1250(std::string_view raw, bool utf8Input, const FormField& field) {
     if (!utf8Input || IsAscii(raw)) {
         return {std::string(raw), {}};
     }
     std::size_t badOffset = 0;
-    if (auto converted = Utf8ToCp1250(raw, &badOffset)) {
+    if (auto converted = FieldTextFromUtf8(field, raw, &badOffset)) {
         return {std::move(*converted), {}};
     }
     return {{}, Cp1250Refusal(raw, badOffset)};
@@ -206,7 +207,7 @@ std::optional<std::string> RowApplier::Apply(const Column& column, std::string_v
 }
 
 std::optional<std::string> RowApplier::ApplyText(const FormField& field, std::string_view raw) {
-    const CellValue text = CellToCp1250(raw, utf8Input_);
+    const CellValue text = CellToCp1250(raw, utf8Input_, field);
     if (!text.ok()) {
         return text.problem;
     }

@@ -46,8 +46,9 @@ struct CellValue {
     bool ok() const { return problem.empty(); }
 };
 
-// The Windows-1250 text of a cell read from a UTF-8 or a Windows-1250 file.
-CellValue CellToCp1250(std::string_view raw, bool utf8Input);
+// The Windows-1250 text of a cell of `field` read from a UTF-8 or a Windows-1250 file; a
+// character the code page lacks follows the input's rule (FieldTextFromUtf8).
+CellValue CellToCp1250(std::string_view raw, bool utf8Input, const FormField& field);
 // The UTF-8 text of a cell.
 CellValue CellToUtf8(std::string_view raw, bool utf8Input);
 

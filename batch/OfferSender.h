@@ -25,6 +25,10 @@ struct SendAnswer {
     std::string body;                   // a dry run's update body
     bool cancelled = false;             // the cancel stopped it before anything reached the offer
     std::vector<std::string> warnings;  // Polish, UTF-8: e.g. the offer read back differs
+    std::vector<std::string> filesSent = {};  // disk pictures uploaded, as the row names them
+    // Sent, but with nothing sent: the offer already shows this description, title and
+    // gallery (in a dry run: no body either).
+    bool unchanged = false;
 };
 
 // A row's answer, handed back in the order the rows were handed over.
@@ -43,16 +47,19 @@ class OfferSender {
     // flight), Take the answers ready so far, and TakeAll at the end. By default each row is
     // sent as it is handed over, through Send.
     virtual void Hand(std::size_t row, const std::string& offerId, const AuctionForm& form,
+                      const std::vector<std::string>& diskPictures,
                       const std::atomic<bool>* cancel) {
-        ready_.push_back({row, offerId, false, Send(offerId, form, cancel)});
+        ready_.push_back({row, offerId, false, Send(offerId, form, diskPictures, cancel)});
     }
     virtual std::vector<SentRow> Take() { return std::exchange(ready_, {}); }
     virtual std::vector<SentRow> TakeAll() { return Take(); }
 
     // Sends the description of `form` to offer `offerId` (digits). Called on the batch's
-    // thread, one row at a time, in the order of the rows. `cancel` is honoured between
+    // thread, one row at a time, in the order of the rows. Of the pictures on the disk, only
+    // `diskPictures` may be uploaded: those the row itself names. `cancel` is honoured between
     // requests.
     virtual SendAnswer Send(const std::string& offerId, const AuctionForm& form,
+                            const std::vector<std::string>& diskPictures,
                             const std::atomic<bool>* cancel) = 0;
 
   protected:

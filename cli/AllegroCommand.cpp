@@ -1,4 +1,6 @@
 // licytek-cli allegro login|logout|offers|publish|pull: the command-line face of publish/.
+// The commands of new offers live in AllegroCreateCommand.cpp.
+#include "cli/AllegroShared.h"
 #include "cli/CommandSupport.h"
 
 #include <unistd.h>
@@ -13,6 +15,8 @@
 #include "formjson/FormJson.h"
 #include "model/PolishNumbers.h"
 #include "model/ProjectFile.h"
+#include "model/TerminalText.h"
+#include "model/Utf8.h"
 #include "publish/AllegroSession.h"
 #include "publish/PullOffers.h"
 
@@ -31,6 +35,8 @@ constexpr std::string_view kAllegroHelp =
     "       licytek-cli allegro pull OFFER_ID [--sandbox] [--project FILE]\n"
     "       licytek-cli allegro pull --all [--sandbox] [--status active|inactive|ended]\n"
     "                                  [--name TEXT] --out OFFERS.csv|OFFERS.jsonl\n"
+    "       licytek-cli allegro settings|categories|parameters|products|create ...\n"
+    "                                  new offers: see licytek-cli allegro create --help\n"
     "\n"
     "login    signs in through Allegro's own page: prints \"Otwórz stronę ADRES i potwierdź\n"
     "         kod KOD\", waits while the seller confirms, and prints \"Zalogowano jako LOGIN\".\n"
@@ -44,18 +50,25 @@ constexpr std::string_view kAllegroHelp =
     "         project file's folder, and web addresses), adds them to the offer's gallery\n"
     "         after the pictures it has, replaces the description, and reads the offer back.\n"
     "         It first prints what will change. The last line is\n"
-    "         \"Oferta ID: opis zaktualizowany — ADDRESS\".\n"
+    "         \"Oferta ID: opis zaktualizowany — ADDRESS\", or \"Oferta ID: bez zmian — ...\"\n"
+    "         when the offer already shows this description, title and gallery: then\n"
+    "         nothing is sent. With --title, a title under 12 characters, of fewer than 3\n"
+    "         words or with a word over 30 characters is refused before anything is sent.\n"
     "pull     reads the offer OFFER_ID into a form: its title becomes the auction header\n"
     "         (Edit2) and its description the item description (Memo1), as markup that\n"
     "         export allegro turns back into the same description. It prints the form as\n"
     "         JSON, as project load does, or with --project writes the project file FILE.\n"
-    "         Characters that Windows-1250 lacks stay in the markup as &#NNNN;. A text\n"
+    "         Characters that Windows-1250 lacks stay in the title and the markup as\n"
+    "         &#NNNN;, which the page shows and export allegro turns back. A description\n"
+    "         that does not begin with the title as its heading gets the first line\n"
+    "         <!-- bez nagłówka -->, so that sending it back adds no heading. A text\n"
     "         longer than its place in the project file is refused, naming the offer.\n"
     "pull --all  reads every offer (or those --status and --name choose) into one sheet\n"
     "         with the columns \"plik\", \"oferta\", \"Nagłówek aukcji\" and \"Opis\n"
     "         przedmiotu\". OFFERS.csv, which batch reads back as it is, is UTF-8 with a\n"
     "         byte-order mark, ';' and CR LF, as a Polish spreadsheet opens it; OFFERS.jsonl\n"
     "         holds one object a line with \"plik\", \"oferta\", \"Edit2\" and \"Memo1\".\n"
+    "         Both hold characters such as \"m²\" as themselves, not as &#NNNN;.\n"
     "         \"plik\" is made from the title (ASCII letters and digits, unique). Progress\n"
     "         (\"120 z 340 ofert\") goes to standard error; an offer that cannot be read is\n"
     "         reported with its number and the rest go on (exit status 1 at the end). The\n"
@@ -82,7 +95,16 @@ constexpr std::string_view kAllegroHelp =
     "transfer may take, 30), LICYTEK_ALLEGRO_CLIENT_ID and LICYTEK_ALLEGRO_CLIENT_SECRET (and\n"
     "the _SANDBOX_ pair) in place of the keys built in.\n"
     "\n"
-    "Ctrl+C stops at the next safe point and says what was and was not sent.\n"
+    "Text from Allegro (titles, the login, its messages) is printed with control characters\n"
+    "shown escaped (\\x1B, U+202E), never raw. A wait that Allegro asks for (Retry-After) is\n"
+    "shown and lasts 5 minutes at most; a change Allegro accepted but has not applied after\n"
+    "10 minutes is no longer waited for. Pictures that Allegro names must be https://\n"
+    "addresses: an offer with any other (a file:// address, a path) is refused.\n"
+    "\n"
+    "Ctrl+C ends a wait, a reading or a picture upload within a second and says what was and\n"
+    "was not sent. A change whose data went out is let finish; when its answer never comes,\n"
+    "the message says \"nie wiadomo, czy zmiana dotarła do Allegro\", and the next publish\n"
+    "reads the offer first, as it always does.\n"
     "\n"
     "Exit status: 0 done; 1 refused by Allegro or by a limit (the message names the offer,\n"
     "the section and item, Allegro's message and the Trace-Id), or a file could not be read;\n"
@@ -123,8 +145,10 @@ Failure ToFailure(const pub::Failure& failure) {
     return Failure{StatusOf(failure), pub::FullMessage(failure)};
 }
 
+// A line of the program's own words around text from Allegro, which reaches the terminal
+// escaped: an answer may hold ESC sequences, NUL or bidirectional overrides.
 void WriteLine(const std::string& line) {
-    std::fprintf(stdout, "%s\n", line.c_str());
+    std::fprintf(stdout, "%s\n", VisibleText(line).c_str());
     std::fflush(stdout);
 }
 
@@ -214,13 +238,54 @@ std::optional<Failure> Logout(const Common& common) {
 
 // ---- offers ----
 
-std::string OneLine(std::string text) {
+// A cell of a line of columns: one line, with no tab of its own, shown as VisibleText does.
+std::string Cell(std::string text) {
     for (char& c : text) {
         if (c == '\t' || c == '\n' || c == '\r') {
             c = ' ';
         }
     }
-    return text;
+    return VisibleText(text);
+}
+
+// JSON as the library writes it, with the characters it leaves raw that a terminal would act
+// on (DEL, C1 controls, bidirectional overrides) written as \u escapes: the same values.
+std::string TerminalSafeJson(const std::string& json) {
+    std::string safe;
+    safe.reserve(json.size());
+    for (std::size_t at = 0; at < json.size();) {
+        char32_t c = static_cast<unsigned char>(json[at]);
+        const std::size_t length = c < 0x80 ? 1 : ReadUtf8(std::string_view(json).substr(at), c);
+        if (length > 0 && IsInvisibleControl(c)) {
+            char escape[16];
+            std::snprintf(escape, sizeof escape, "\\u%04X", static_cast<unsigned>(c));
+            safe += escape;
+        } else {
+            safe.append(json, at, std::max<std::size_t>(length, 1));
+        }
+        at += std::max<std::size_t>(length, 1);
+    }
+    return safe;
+}
+
+std::string OfferLine(const pub::OfferSummary& offer, bool json) {
+    if (json) {
+        return TerminalSafeJson(nlohmann::json{
+            {"id", offer.id},
+            {"status", offer.status},
+            {"name", offer.name},
+            {"primaryImage",
+             offer.primaryImage}}.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
+    }
+    return offer.id + "\t" + Cell(offer.status) + "\t" + Cell(offer.name);
+}
+
+pub::PublishObserver WaitsShown() {
+    pub::PublishObserver observer;
+    observer.waiting = [](pub::Seconds seconds, const std::string& why) {
+        WriteDiagnostic("czekam " + std::to_string(seconds) + " s: " + why);
+    };
+    return observer;
 }
 
 std::optional<Failure> Offers(const Common& common, const pub::OfferQuery& first, bool json) {
@@ -230,37 +295,38 @@ std::optional<Failure> Offers(const Common& common, const pub::OfferQuery& first
     }
     auto& parts = std::get<pub::SessionParts>(opened);
     InterruptGuard guard;
-    pub::OfferQuery query = first;
-    for (;;) {
+    const pub::PublishObserver observer = WaitsShown();
+    pub::OfferPages pages(first);
+    bool unusable = false;
+    while (const auto query = pages.Next()) {
         if (interrupted.load()) {
             return Failure{kExitInterrupted, "Przerwano."};
         }
-        auto page = parts.session->ListOffers(query);
+        auto page = parts.session->ListOffers(*query, &observer, &interrupted);
         if (auto* failure = std::get_if<pub::Failure>(&page)) {
-            return ToFailure(*failure);
+            return failure->cancelled ? Failure{kExitInterrupted, "Przerwano."}
+                                      : ToFailure(*failure);
         }
-        const auto& offers = std::get<pub::OfferPage>(page);
+        auto& listed = std::get<pub::OfferPage>(page);
+        for (const std::string& problem : listed.problems) {
+            WriteDiagnostic(problem);
+            unusable = true;
+        }
         std::string lines;
-        for (const pub::OfferSummary& offer : offers.offers) {
-            if (json) {
-                lines += nlohmann::json{{"id", offer.id},
-                                        {"status", offer.status},
-                                        {"name", offer.name},
-                                        {"primaryImage", offer.primaryImage}}
-                             .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-            } else {
-                lines += offer.id + "\t" + offer.status + "\t" + OneLine(offer.name);
-            }
-            lines += "\n";
+        for (const pub::OfferSummary& offer : pages.Take(std::move(listed))) {
+            lines += OfferLine(offer, json) + "\n";
         }
         if (auto failure = WriteToStandardOutput(lines)) {
             return failure;
         }
-        query.offset += offers.offers.size();
-        if (offers.offers.empty() || query.offset >= offers.totalCount) {
-            return std::nullopt;
-        }
     }
+    if (pages.Cut()) {
+        WriteDiagnostic("warning: " + pages.CutMessage());
+    }
+    if (unusable) {
+        return Failure{static_cast<int>(pub::Outcome::Refused), ""};  // each one was told
+    }
+    return std::nullopt;
 }
 
 // ---- publish ----
@@ -268,7 +334,8 @@ std::optional<Failure> Offers(const Common& common, const pub::OfferQuery& first
 void PrintPlan(const pub::PublishPlan& plan, bool title, bool toStandardError) {
     std::string text;
     if (title) {
-        text += "Tytuł: „" + plan.oldTitle + "” → „" + plan.newTitle + "”\n";
+        text +=
+            "Tytuł: „" + VisibleText(plan.oldTitle) + "” → „" + VisibleText(plan.newTitle) + "”\n";
     }
     text += "Sekcje opisu: " + std::to_string(plan.sectionsBefore) + " → " +
             std::to_string(plan.sectionsAfter) + "\n";
@@ -306,15 +373,12 @@ std::optional<Failure> Publish(const PublishArguments& arguments) {
         const std::size_t slash = project.find_last_of('/');
         options.projectFolder = slash == std::string::npos ? "." : project.substr(0, slash + 1);
     }
-    pub::PublishObserver observer;
+    pub::PublishObserver observer = WaitsShown();
     observer.planned = [&](const pub::PublishPlan& plan) {
         PrintPlan(plan, options.title, options.dryRun);
     };
     observer.progress = [](std::size_t step, std::size_t steps, const std::string& what) {
         WriteDiagnostic(std::to_string(step) + " z " + std::to_string(steps) + ": " + what);
-    };
-    observer.waiting = [](pub::Seconds seconds, const std::string& why) {
-        WriteDiagnostic("czekam " + std::to_string(seconds) + " s: " + why);
     };
     InterruptGuard guard;
     const pub::PublishResult result =
@@ -328,10 +392,10 @@ std::optional<Failure> Publish(const PublishArguments& arguments) {
         failure.cancelled = interrupted.load() && result.message.starts_with("Przerwano");
         return ToFailure(failure);
     }
-    if (options.dryRun) {
+    if (options.dryRun && !result.unchanged) {
         return WriteToStandardOutput(result.body + "\n");
     }
-    return WriteToStandardOutput(result.message + "\n");
+    return WriteToStandardOutput(VisibleText(result.message) + "\n");
 }
 
 // ---- pull ----
@@ -344,14 +408,6 @@ struct PullArguments {
     std::optional<std::string> out;
     std::optional<std::string> project;
 };
-
-pub::PublishObserver WaitsShown() {
-    pub::PublishObserver observer;
-    observer.waiting = [](pub::Seconds seconds, const std::string& why) {
-        WriteDiagnostic("czekam " + std::to_string(seconds) + " s: " + why);
-    };
-    return observer;
-}
 
 std::optional<Failure> PullOne(const PullArguments& arguments) {
     auto opened = Open(arguments.common.sandbox);
@@ -538,8 +594,10 @@ std::variant<bool, Failure> TakePullOption(std::span<const std::string_view> arg
 
 std::optional<Failure> RunAllegro(std::span<const std::string_view> args) {
     if (args.empty()) {
-        return UsageFailure("allegro needs a command: login, logout, offers, publish or pull",
-                            "allegro ");
+        return UsageFailure(
+            "allegro needs a command: login, logout, offers, publish, pull, settings, "
+            "categories, parameters, products or create",
+            "allegro ");
     }
     const std::string_view action = args[0];
     if (action == "--help" || action == "-h") {
@@ -597,6 +655,10 @@ std::optional<Failure> RunAllegro(std::span<const std::string_view> args) {
         }
         return UsageFailure("unexpected argument " + std::string(operand), "allegro ");
     };
+    if (IsNewOfferCommand(action)) {
+        InterruptGuard guard;
+        return RunNewOfferCommand(action, rest);
+    }
     if (action != "login" && action != "logout" && action != "offers" && action != "publish" &&
         action != "pull") {
         return UsageFailure("unknown allegro command " + std::string(action), "allegro ");
@@ -629,6 +691,18 @@ std::optional<Failure> RunAllegro(std::span<const std::string_view> args) {
 }
 
 }  // namespace
+
+Failure AllegroFailure(const pub::Failure& failure) {
+    return ToFailure(failure);
+}
+
+std::variant<pub::SessionParts, Failure> OpenAllegroSession(bool sandbox) {
+    return Open(sandbox);
+}
+
+const std::atomic<bool>* AllegroInterrupted() {
+    return &interrupted;
+}
 
 std::optional<Failure> RunAllegroCommand(std::span<const std::string_view> args) {
     interrupted.store(false);

@@ -7,6 +7,7 @@
 #include "formjson/FormJson.h"
 #include "model/ProjectFile.h"
 #include "model/SellerIdFile.h"
+#include "model/TerminalText.h"
 #include "model/Text.h"
 
 namespace licytek::cli {
@@ -137,7 +138,8 @@ std::optional<Failure> WriteTextToStandardOutput(std::string_view cp1250, bool u
 }
 
 void WriteDiagnostic(std::string_view line) {
-    std::fprintf(stderr, "licytek-cli: %.*s\n", static_cast<int>(line.size()), line.data());
+    const std::string shown = VisibleText(line);
+    std::fprintf(stderr, "licytek-cli: %s\n", shown.c_str());
 }
 
 std::variant<std::string, Failure> ReadWhole(std::FILE* stream, std::string_view name,

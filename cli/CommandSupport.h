@@ -35,7 +35,9 @@ std::optional<Failure> WriteToStandardOutput(std::string_view bytes);
 // Writes Windows-1250 text, as UTF-8 when `utf8` is set, converting it piece by piece so
 // that a large page is never held twice.
 std::optional<Failure> WriteTextToStandardOutput(std::string_view cp1250, bool utf8);
-// One line to standard error, "licytek-cli: " and `line`, for warnings along the way.
+// One line to standard error, "licytek-cli: " and `line`, for warnings along the way. Control
+// characters and bidirectional overrides in it (it may quote Allegro or a file) are shown
+// escaped, never raw.
 void WriteDiagnostic(std::string_view line);
 // Each finding of an export as one such line: "error: auctionHeader: message".
 void ReportFindings(const std::vector<structured::Finding>& findings);

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "cli/CommandSupport.h"
+#include "model/TerminalText.h"
 
 namespace licytek::cli {
 namespace {
@@ -41,6 +42,12 @@ constexpr std::string_view kToolHelp =
     "                  read an offer into a form (JSON, or a project file)\n"
     "  allegro pull --all [--sandbox] [--status S] [--name TEXT] --out OFFERS.csv|.jsonl\n"
     "                  read every offer into a sheet that batch reads back\n"
+    "  allegro settings|categories TEXT|parameters CATEGORY_ID|products --ean EAN\n"
+    "                  what a new offer may name: the seller's terms, categories,\n"
+    "                  a category's parameters, the catalogue's products\n"
+    "  allegro create (--project FILE | FORM.json) [--offer FILE] [--activate]\n"
+    "                  [--dry-run] [--sandbox]\n"
+    "                  put a new offer on Allegro (a draft unless --activate)\n"
     "\n"
     "\"licytek-cli render --help\" and \"licytek-cli project --help\" describe the commands\n"
     "and every key of the JSON form.\n"
@@ -81,11 +88,12 @@ int RunCommandLine(std::span<const std::string_view> args) {
     if (failure->message.empty()) {
         return failure->status;  // the command has reported everything itself
     }
-    // One line, whatever file name or argument the message repeats.
+    // One line, whatever file name, argument or answer of Allegro the message repeats: line
+    // breaks become spaces, and other control characters are shown escaped.
     std::string line = failure->message;
     std::replace_if(
-        line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }, ' ');
-    std::fprintf(stderr, "licytek-cli: %s\n", line.c_str());
+        line.begin(), line.end(), [](char c) { return c == '\n' || c == '\r' || c == '\t'; }, ' ');
+    std::fprintf(stderr, "licytek-cli: %s\n", VisibleText(line).c_str());
     return failure->status;
 }
 

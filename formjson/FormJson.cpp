@@ -397,7 +397,16 @@ std::optional<FormJsonError> ConvertText(std::string_view key, std::string& utf8
                          "), którego nie może mieć żaden tekst: usuń go");
     }
     std::size_t badOffset = 0;
-    if (!Utf8ToCp1250InPlace(utf8, &badOffset)) {
+    bool converted = Utf8ToCp1250InPlace(utf8, &badOffset);
+    if (const FormField* field = FindFormField(key);
+        !converted && field != nullptr && field->htmlText) {
+        // HTML text holds what the code page lacks as references, which need more room.
+        if (auto referenced = Utf8ToCp1250WithReferences(utf8, &badOffset)) {
+            utf8 = std::move(*referenced);
+            converted = true;
+        }
+    }
+    if (!converted) {
         const std::string character = CodePointName(CodePointAt(utf8, badOffset));
         const std::string number = std::to_string(CharacterNumber(utf8, badOffset));
         return Fault(key,

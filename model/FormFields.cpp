@@ -4,6 +4,7 @@
 #include <array>
 
 #include "model/Lists.h"
+#include "model/Text.h"
 
 namespace licytek {
 namespace {
@@ -34,28 +35,34 @@ constexpr FormField List(std::string_view name, std::string_view memberName, std
             member, SwitchGroup::None, static_cast<int>(items.size()), items};
 }
 
+// The page shows this input's text as HTML text.
+constexpr FormField Html(FormField field) {
+    field.htmlText = true;
+    return field;
+}
+
 constexpr auto kLayout = SwitchGroup::Layout;
 constexpr auto kAlign = SwitchGroup::Alignment;
 
 const std::array kFields = {
     // Informacje niezbędne
-    Text("Edit2", "auctionHeader", "Nagłówek aukcji", &F::auctionHeader),
+    Html(Text("Edit2", "auctionHeader", "Nagłówek aukcji", &F::auctionHeader)),
     Switch("CheckBox1", "askSellerLink", "Zadaj pytanie sprzedającemu", &F::askSellerLink),
-    Text("Edit3", "phone", "Telefon", &F::phone),
+    Html(Text("Edit3", "phone", "Telefon", &F::phone)),
     Text("Edit4", "messengerNumber", "Gadu-Gadu", &F::messengerNumber),
-    Memo("Memo2", "auctionTerms", "Regulamin aukcji", &F::auctionTerms),
-    Text("Edit5", "bankAccount", "Numer konta", &F::bankAccount),
-    Text("Edit6", "shippingLine1", "Koszty przesyłki 1", &F::shippingLine1),
-    Text("Edit7", "shippingLine2", "Koszty przesyłki 2", &F::shippingLine2),
-    Text("Edit8", "shippingLine3", "Koszty przesyłki 3", &F::shippingLine3),
-    Text("Edit9", "shippingLine4", "Koszty przesyłki 4", &F::shippingLine4),
+    Html(Memo("Memo2", "auctionTerms", "Regulamin aukcji", &F::auctionTerms)),
+    Html(Text("Edit5", "bankAccount", "Numer konta", &F::bankAccount)),
+    Html(Text("Edit6", "shippingLine1", "Koszty przesyłki 1", &F::shippingLine1)),
+    Html(Text("Edit7", "shippingLine2", "Koszty przesyłki 2", &F::shippingLine2)),
+    Html(Text("Edit8", "shippingLine3", "Koszty przesyłki 3", &F::shippingLine3)),
+    Html(Text("Edit9", "shippingLine4", "Koszty przesyłki 4", &F::shippingLine4)),
     Switch("CheckBox6", "aboutMeLink", "Strona \"o mnie\"", &F::aboutMeLink),
     Switch("CheckBox7", "otherAuctionsLink", "Inne moje aukcje", &F::otherAuctionsLink),
     Switch("CheckBox8", "commentsLink", "Moje komentarze", &F::commentsLink),
     Switch("CheckBox9", "favouritesLink", "Dodaj do ulubionych", &F::favouritesLink),
     // Opis przedmiotu
-    Text("Edit1", "descriptionHeader", "Nagłówek opisu", &F::descriptionHeader),
-    Memo("Memo1", "itemDescription", "Opis przedmiotu", &F::itemDescription),
+    Html(Text("Edit1", "descriptionHeader", "Nagłówek opisu", &F::descriptionHeader)),
+    Html(Memo("Memo1", "itemDescription", "Opis przedmiotu", &F::itemDescription)),
     // Kolory
     Text("Edit14", "pageBackground", "Kolor tła", &F::pageBackground),
     Text("Edit15", "borderColour", "Obramowanie", &F::borderColour),
@@ -99,7 +106,7 @@ const std::array kFields = {
     Text("Edit23", "pictureWidth", "Szerokość", &F::pictureWidth),
     Text("Edit24", "pictureHeight", "Wysokość", &F::pictureHeight),
     // Link panel
-    Text("Edit25", "linkText", "Tekst linku:", &F::linkText),
+    Html(Text("Edit25", "linkText", "Tekst linku:", &F::linkText)),
     Text("Edit26", "linkAddress", "Adres linku:", &F::linkAddress),
     // Font panel
     ListText("ComboBox9", "fontFace", "Czcionka", &F::fontFace),
@@ -109,7 +116,7 @@ const std::array kFields = {
     ListText("ComboBox6", "editorFontFace", "Czcionka edytora", &F::editorFontFace),
     ListText("ComboBox7", "editorFontSize", "Rozmiar czcionki edytora", &F::editorFontSize),
     Text("Edit27", "editorFontColour", "Kolor czcionki edytora", &F::editorFontColour),
-    Memo("Memo3", "editorText", "Tekst do sformatowania", &F::editorText),
+    Html(Memo("Memo3", "editorText", "Tekst do sformatowania", &F::editorText)),
     Switch("Panel6", "editorBold", "Pogrubienie", &F::editorBold),
     Switch("Panel7", "editorItalic", "Kursywa", &F::editorItalic),
     Switch("Panel8", "editorUnderline", "Podkreślenie", &F::editorUnderline),
@@ -129,7 +136,7 @@ const std::array kFields = {
     Text("Edit28", "movingDelay", "Opóźnienie", &F::movingDelay),
     Text("Edit29", "movingStep", "Wielkość", &F::movingStep),
     Text("Edit30", "movingBackground", "Kolor tła ruchomego tekstu", &F::movingBackground),
-    Memo("Memo4", "readyCode", "Gotowy kod", &F::readyCode),
+    Html(Memo("Memo4", "readyCode", "Gotowy kod", &F::readyCode)),
     // Banner panel
     Switch("CheckBox22", "bannerShown", "Link do bannera", &F::bannerShown),
     Text("Edit32", "bannerAddress", "Adres bannera", &F::bannerAddress),
@@ -138,7 +145,7 @@ const std::array kFields = {
     Text("Edit33", "backgroundPictureAddress", "Adres grafiki na tło",
          &F::backgroundPictureAddress),
     // Keywords panel
-    Text("Edit34", "pageTitle", "Tytuł aukcji", &F::pageTitle),
+    Html(Text("Edit34", "pageTitle", "Tytuł aukcji", &F::pageTitle)),
     Memo("Memo5", "keywords", "Słowa kluczowe", &F::keywords),
     Memo("Memo8", "searchDescription", "Krótki opis", &F::searchDescription),
     // Right-click message panel
@@ -177,6 +184,12 @@ const FormField* FindFormFieldByMember(std::string_view member) {
         return field.member == member;
     });
     return it == kFields.end() ? nullptr : &*it;
+}
+
+std::optional<std::string> FieldTextFromUtf8(const FormField& field, std::string_view utf8,
+                                             std::size_t* badOffset) {
+    return field.htmlText ? Utf8ToCp1250WithReferences(utf8, badOffset)
+                          : Utf8ToCp1250(utf8, badOffset);
 }
 
 }  // namespace licytek

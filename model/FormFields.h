@@ -2,6 +2,8 @@
 // command-line tool's JSON and the tests walk the inputs instead of naming 150 of them.
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -32,6 +34,10 @@ struct FormField {
     SwitchGroup group = SwitchGroup::None;         // Switch only
     int listSize = 0;                              // ListPosition: number of items
     std::span<const std::string_view> items = {};  // ListPosition: the items, UTF-8, in list order
+    // A text the page shows as HTML text, where a character that Windows-1250 cannot hold
+    // stands as its numeric reference ("&#178;"); any other text (an address in an attribute,
+    // the right-click message in a script) refuses such a character.
+    bool htmlText = false;
 };
 
 // Every input, in the order the window groups them.
@@ -42,6 +48,12 @@ const FormField* FindFormField(std::string_view name);
 
 // The input whose member (and widget) has that name, or nullptr.
 const FormField* FindFormFieldByMember(std::string_view member);
+
+// Windows-1250 bytes of a UTF-8 value of a text input, by the input's rule for characters the
+// code page cannot hold: references in HTML text, refused elsewhere. Nothing when refused,
+// with `badOffset` at the refused character.
+std::optional<std::string> FieldTextFromUtf8(const FormField& field, std::string_view utf8,
+                                             std::size_t* badOffset = nullptr);
 
 inline bool IsTextKind(FieldKind kind) {
     return kind == FieldKind::Text || kind == FieldKind::MultiLineText ||

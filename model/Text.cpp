@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -227,6 +228,133 @@ std::string Cp1250ToUtf8(std::string_view cp1250) {
 
 bool Cp1250CanHold(char32_t codePoint) {
     return Tables().ByteOf(codePoint).has_value();
+}
+
+namespace {
+
+bool IsNonCharacter(char32_t codePoint) {
+    return (codePoint >= 0xFDD0 && codePoint <= 0xFDEF) || (codePoint & 0xFFFE) == 0xFFFE;
+}
+
+// A reference to this code point reads as itself in a page: &#0; and &#128; to &#159; stand
+// for other characters, and surrogates for none.
+bool ReferenceGivesBack(char32_t codePoint) {
+    return codePoint != 0 && !(codePoint >= 0x80 && codePoint <= 0x9F) &&
+           !(codePoint >= 0xD800 && codePoint <= 0xDFFF) && codePoint <= 0x10FFFF;
+}
+
+void AppendReference(std::string& out, char32_t codePoint) {
+    out += "&#";
+    out += std::to_string(static_cast<unsigned long>(codePoint));
+    out += ';';
+}
+
+void AppendUtf8(std::string& out, char32_t code) {
+    if (code < 0x10000) {
+        char bytes[3];
+        out.append(bytes, PutUtf8(code, bytes));
+        return;
+    }
+    out += static_cast<char>(0xF0 | (code >> 18));
+    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+}
+
+struct Reference {
+    char32_t codePoint = 0;
+    std::size_t length = 0;  // of its spelling, "&#" to ";"
+    bool decimal = true;
+};
+
+// The numeric character reference that begins at text[at] ("&#178;" or "&#xB2;"), if one does.
+std::optional<Reference> ReferenceAt(std::string_view text, std::size_t at) {
+    if (!text.substr(at).starts_with("&#")) {
+        return std::nullopt;
+    }
+    std::size_t i = at + 2;
+    const bool hex = i < text.size() && (text[i] == 'x' || text[i] == 'X');
+    i += hex ? 1 : 0;
+    const std::size_t digitsStart = i;
+    char32_t value = 0;
+    constexpr std::string_view kHex = "0123456789abcdef";
+    for (; i < text.size(); ++i) {
+        const char c = text[i] >= 'A' && text[i] <= 'F' ? static_cast<char>(text[i] + 32) : text[i];
+        const std::size_t digit = kHex.find(c);
+        if (digit == std::string_view::npos || (!hex && digit > 9)) {
+            break;
+        }
+        value = std::min<char32_t>(value * (hex ? 16 : 10) + static_cast<char32_t>(digit),
+                                   0x110000);  // past every code point, and no overflow
+    }
+    if (i == digitsStart || i >= text.size() || text[i] != ';') {
+        return std::nullopt;
+    }
+    return Reference{value, i + 1 - at, !hex};
+}
+
+// The text with each reference that `decodes` accepts as its character.
+template <typename Decodes>
+std::string WithReferencesDecoded(std::string_view utf8, Decodes decodes) {
+    std::string out;
+    out.reserve(utf8.size());
+    std::size_t copied = 0;
+    for (std::size_t at = utf8.find("&#"); at != std::string_view::npos;
+         at = utf8.find("&#", at + 1)) {
+        const auto reference = ReferenceAt(utf8, at);
+        if (!reference || !ReferenceGivesBack(reference->codePoint) || !decodes(*reference)) {
+            continue;
+        }
+        out.append(utf8.substr(copied, at - copied));
+        AppendUtf8(out, reference->codePoint);
+        copied = at + reference->length;
+        at = copied - 1;
+    }
+    out.append(utf8.substr(copied));
+    return out;
+}
+
+}  // namespace
+
+bool TakesReference(char32_t codePoint) {
+    return !Cp1250CanHold(codePoint) && ReferenceGivesBack(codePoint);
+}
+
+std::optional<std::string> Utf8ToCp1250WithReferences(std::string_view utf8,
+                                                      std::size_t* badOffset) {
+    const Cp1250Tables& tables = Tables();
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t at = 0; at < utf8.size();) {
+        if (static_cast<unsigned char>(utf8[at]) < 0x80) {
+            out += utf8[at++];
+            continue;
+        }
+        const auto decoded = DecodeAt(utf8, at);
+        if (const auto byte = decoded ? tables.ByteOf(decoded->first) : std::nullopt) {
+            out += *byte;
+        } else if (decoded && ReferenceGivesBack(decoded->first)) {
+            AppendReference(out, decoded->first);
+        } else {
+            if (badOffset != nullptr) {
+                *badOffset = at;
+            }
+            return std::nullopt;
+        }
+        at += decoded->second;
+    }
+    return out;
+}
+
+std::string DecodeCharacterReferences(std::string_view utf8) {
+    return WithReferencesDecoded(utf8, [](const Reference&) { return true; });
+}
+
+std::string WrittenReferencesAsCharacters(std::string_view utf8) {
+    return WithReferencesDecoded(utf8, [](const Reference& reference) {
+        return reference.decimal && TakesReference(reference.codePoint) &&
+               !IsNonCharacter(reference.codePoint);
+    });
 }
 
 std::string ToCrLf(std::string_view text) {

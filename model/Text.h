@@ -26,6 +26,28 @@ std::string Cp1250ToUtf8(std::string_view cp1250);
 // Whether Windows-1250 can hold the Unicode code point.
 bool Cp1250CanHold(char32_t codePoint);
 
+// Windows-1250 bytes for a UTF-8 text that the page shows as HTML text: a character the code
+// page cannot hold becomes its numeric character reference ("²" as "&#178;"), which the page
+// shows as that character. Nothing for a text that is not valid UTF-8 or that holds a
+// character no reference gives back (U+0080 to U+009F: "&#128;" reads as "€"); `badOffset`
+// then gets its offset, as in Utf8ToCp1250.
+std::optional<std::string> Utf8ToCp1250WithReferences(std::string_view utf8,
+                                                      std::size_t* badOffset = nullptr);
+
+// Whether the code point stands as a reference in a text the page shows as HTML text: one
+// that Windows-1250 cannot hold and that a reference gives back as itself.
+bool TakesReference(char32_t codePoint);
+
+// The UTF-8 text with every numeric character reference ("&#178;", "&#xB2;") as its character,
+// as a browser reads a text. A reference to no character a page can carry (&#0;, &#128; to
+// &#159;, a surrogate, past U+10FFFF) or without its ";" stays as it is written.
+std::string DecodeCharacterReferences(std::string_view utf8);
+
+// The UTF-8 text with the references that Utf8ToCp1250WithReferences writes ("&#178;", for
+// characters Windows-1250 cannot hold) as their characters: for a UTF-8 file a seller reads,
+// which that conversion turns back into the same bytes. Every other reference stays.
+std::string WrittenReferencesAsCharacters(std::string_view utf8);
+
 // Every lone LF becomes CR LF; CR LF stays as it is.
 std::string ToCrLf(std::string_view text);
 

@@ -292,14 +292,13 @@ std::string LabelKey(std::string_view text) {
     return FoldCase(key);
 }
 
-std::string QuotedValue(std::string_view utf8) {
-    constexpr std::size_t kShown = 40;
+std::string ShownText(std::string_view utf8, std::size_t maxCharacters) {
     std::string shown;
     std::size_t characters = 0;
     char32_t c = 0;
     for (std::size_t at = 0; at < utf8.size();) {
         const std::size_t length = ReadUtf8(utf8.substr(at), c);
-        if (characters == kShown) {
+        if (characters == maxCharacters) {
             shown += "…";
             break;
         }
@@ -316,7 +315,12 @@ std::string QuotedValue(std::string_view utf8) {
         }
         ++characters;
     }
-    return "„" + shown + "”";
+    return shown;
+}
+
+std::string QuotedValue(std::string_view utf8) {
+    constexpr std::size_t kShown = 40;
+    return "„" + ShownText(utf8, kShown) + "”";
 }
 
 std::string QuotedList(std::span<const std::string> names, std::size_t limit) {

@@ -41,6 +41,10 @@ std::string LabelKey(std::string_view text);
 // control characters and bidirectional overrides become spaces (a value may come from Allegro).
 std::string QuotedValue(std::string_view utf8);
 
+// The text as a message shows it: on one line, control characters and bidirectional overrides
+// as spaces, a byte that is not UTF-8 as U+FFFD, cut short after `maxCharacters` with "…".
+std::string ShownText(std::string_view utf8, std::size_t maxCharacters);
+
 // „a”, „b”, „c” — a list of names for a message, cut after `limit` with the number left out.
 std::string QuotedList(std::span<const std::string> names, std::size_t limit = 30);
 

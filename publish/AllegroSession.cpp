@@ -8,15 +8,22 @@
 
 #include "model/FileIo.h"
 #include "model/PolishNumbers.h"
+#include "publish/Unchanged.h"
 #include "publish/Wording.h"
 #include "structured/AllegroExport.h"
+#include "structured/TitleRules.h"
 
 namespace licytek::publish {
 namespace {
 
 using nlohmann::json;
 
+constexpr std::string_view kMediaType = "application/vnd.allegro.public.v1+json";
 constexpr std::string_view kFormType = "application/x-www-form-urlencoded";
+constexpr int kMaxRetries = 3;
+constexpr Seconds kTooManyRequestsWait = 60;
+constexpr Seconds kOperationPollWait = 5;
+constexpr Seconds kConflictWait = 10;
 // Allegro takes pictures of a few megabytes; a file far larger is not a picture to send.
 constexpr std::size_t kMaxPictureBytes = std::size_t{32} << 20;
 
@@ -87,6 +94,16 @@ bool IsOnAllegroImages(std::string_view address) {
            (host == "allegroimg.com" || host.ends_with(".allegroimg.com"));
 }
 
+// A picture of the description and what it takes to put it into the offer.
+struct Picture {
+    std::string source;     // as the description names it
+    std::string key;        // for the picture memory
+    std::string path;       // a local file, else empty
+    std::string bytes;      // a local file's contents
+    std::string_view type;  // a local file's media type
+    std::string location;   // on allegroimg.com, once known
+};
+
 }  // namespace
 
 struct AllegroSession::Impl {
@@ -114,8 +131,10 @@ struct AllegroSession::Impl {
         return http.Send(request);
     }
 
+    // Every wait of the session: at most kLongestWait, shown, and ended by the cancel.
     bool Wait(Seconds seconds, const std::string& why, const PublishObserver* observer,
               const std::atomic<bool>* cancel) {
+        seconds = std::clamp<Seconds>(seconds, 0, kLongestWait);
         if (observer != nullptr && observer->waiting && seconds > 0) {
             observer->waiting(seconds, why);
         }
@@ -169,7 +188,7 @@ struct AllegroSession::Impl {
         }
         const HttpResult result = SignInRequest("/auth/oauth/token", RefreshBody(tokens->refresh));
         if (const auto* failure = std::get_if<TransportFailure>(&result)) {
-            return DescribeLost(Purpose::SignIn, "", *failure);
+            return DescribeNoAnswer(Purpose::SignIn, failure->detail);
         }
         const auto& response = std::get<HttpResponse>(result);
         const std::string traceId = response.Header("Trace-Id");
@@ -177,6 +196,8 @@ struct AllegroSession::Impl {
             if (auto fresh = ParseTokens(response.body, clock.Now())) {
                 return KeepRefreshed(std::move(*fresh));
             }
+            return Failure{Outcome::Refused, std::string(kNoTokensMessage),
+                           response.Header("Trace-Id")};
         }
         switch (JudgeRefreshRefusal(response.status, response.body)) {
             case RefreshRefusal::SessionOver: {
@@ -192,14 +213,12 @@ struct AllegroSession::Impl {
             }
             case RefreshRefusal::KeysRefused: {
                 const std::string code = OAuthError(response.body);
-                Failure refused{Outcome::BadUse,
-                                "Allegro nie przyjęło klucza aplikacji tej kompilacji programu "
-                                "(Client ID i Client Secret) przy odświeżaniu sesji" +
-                                    (code.empty() ? "" : " (" + code + ")") +
-                                    ". Dane logowania zostały zachowane.",
-                                traceId};
-                refused.kind = FailureKind::AppKeysRefused;
-                return refused;
+                return Failure{Outcome::BadUse,
+                               "Allegro nie przyjęło klucza aplikacji tej kompilacji programu "
+                               "(Client ID i Client Secret) przy odświeżaniu sesji" +
+                                   (code.empty() ? "" : " (" + code + ")") +
+                                   ". Dane logowania zostały zachowane.",
+                               traceId};
             }
             case RefreshRefusal::Other:
                 break;
@@ -232,37 +251,69 @@ struct AllegroSession::Impl {
         return std::nullopt;
     }
 
-    // One wait of a flow, told to the observer; false when cancelled.
-    bool Pause(const publish::Wait& wait, const PublishObserver* observer,
-               const std::atomic<bool>* cancel) {
-        return Wait(std::max<Seconds>(wait.until - clock.Now(), 0), WaitSentence(wait), observer,
-                    cancel);
-    }
-
-    // An API request with the session's token under the shared rules for trying again.
-    RequestFlow::Final Call(Request request, const PublishObserver* observer,
-                            const std::atomic<bool>* cancel) {
+    // An API request with the session's token: refreshed once on invalid_token, waits on 429,
+    // GETs retried on 5xx and on no answer. A request with a body is never sent twice here.
+    // `refreshOnForbidden`: a 403 too may come from a token older than the account's rights,
+    // so it is met with one refresh before it is taken as the answer.
+    std::variant<HttpResponse, Failure, TransportFailure> Call(HttpRequest request,
+                                                               const PublishObserver* observer,
+                                                               const std::atomic<bool>* cancel,
+                                                               bool refreshOnForbidden = false) {
         if (auto failure = EnsureTokens()) {
             return *failure;
         }
-        RequestFlow flow(std::move(request), RetryRules{});
-        while (auto step = flow.Next(clock.Now())) {
+        request.headers.push_back("Accept: " + std::string(kMediaType));
+        request.headers.push_back("Accept-Language: pl-PL");
+        const bool isGet = request.method == "GET";
+        bool refreshed = false;
+        int retries = 0;
+        int waits = 0;
+        for (;;) {
             if (cancel != nullptr && cancel->load()) {
                 return Cancelled("");
             }
-            if (auto* send = std::get_if<Request>(&*step)) {
-                flow.OnAnswer(
-                    http.Send(AllegroSession::ToHttp(*send, tokens ? tokens->access : "")),
-                    clock.Now());
-            } else if (auto* wait = std::get_if<publish::Wait>(&*step)) {
-                if (!Pause(*wait, observer, cancel)) {
+            request.authorization = "Bearer " + tokens->access;
+            HttpResult result = http.Send(request, cancel);
+            if (auto* failure = std::get_if<TransportFailure>(&result)) {
+                if (failure->kind == TransportError::Cancelled) {
                     return Cancelled("");
                 }
-            } else {
-                flow.OnRefreshed(tokens ? Refresh(tokens->access) : NotSignedIn());
+                if (failure->kind == TransportError::Network && isGet && retries < kMaxRetries) {
+                    if (!Wait(Seconds{1} << retries++, "ponowienie po błędzie sieci", observer,
+                              cancel)) {
+                        return Cancelled("");
+                    }
+                    continue;
+                }
+                return *failure;
             }
+            auto& response = std::get<HttpResponse>(result);
+            const bool forbidden = refreshOnForbidden && response.status == 403;
+            if ((IsInvalidToken(response.status, response.body) || forbidden) && !refreshed) {
+                refreshed = true;
+                if (auto failure = Refresh(tokens->access)) {
+                    return *failure;
+                }
+                continue;
+            }
+            if (response.status == 429 && waits < kMaxRetries) {
+                ++waits;
+                // Nothing goes out meanwhile: requests during the block prolong it.
+                if (!Wait(RetryAfter(response.Header("Retry-After"), kTooManyRequestsWait),
+                          "Allegro ogranicza liczbę zapytań", observer, cancel)) {
+                    return Cancelled("");
+                }
+                continue;
+            }
+            if (response.status >= 500 && isGet && retries < kMaxRetries) {
+                if (!Wait(Seconds{1} << retries++, "ponowienie po błędzie serwera Allegro",
+                          observer, cancel)) {
+                    return Cancelled("");
+                }
+                continue;
+            }
+            return std::move(response);
         }
-        return *flow.answer();
     }
 
     // The answer of a GET, or the failure that describes it.
@@ -270,26 +321,59 @@ struct AllegroSession::Impl {
                                             const std::string& offerId,
                                             const PublishObserver* observer = nullptr,
                                             const std::atomic<bool>* cancel = nullptr) {
-        Request request;
-        request.url = url;
-        request.purpose = purpose;
-        return Settle(Call(std::move(request), observer, cancel), purpose, offerId);
+        auto result =
+            Call(HttpRequest{"GET", url, {}, {}, {}}, observer, cancel, purpose == Purpose::Offers);
+        return Settle(std::move(result), purpose, offerId, 200);
     }
 
-    static std::variant<HttpResponse, Failure> Settle(RequestFlow::Final result, Purpose purpose,
-                                                      const std::string& offerId) {
+    std::variant<HttpResponse, Failure> Settle(
+        std::variant<HttpResponse, Failure, TransportFailure> result, Purpose purpose,
+        const std::string& offerId, long expected) {
         if (auto* failure = std::get_if<Failure>(&result)) {
             return std::move(*failure);
         }
         if (auto* transport = std::get_if<TransportFailure>(&result)) {
-            return DescribeLost(purpose, offerId, *transport);
+            return NoAnswer(purpose, *transport);
         }
         auto& response = std::get<HttpResponse>(result);
-        if (response.status != 200) {
+        if (response.status != expected && !(expected == 201 && response.status == 200)) {
             return DescribeAnswer(purpose, offerId, response.status, response.body,
                                   response.Header("Trace-Id"));
         }
         return std::move(response);
+    }
+
+    static Failure NoAnswer(Purpose purpose, const TransportFailure& failure) {
+        switch (failure.kind) {
+            case TransportError::TooLarge:
+                return Failure{Outcome::Refused,
+                               "Odpowiedź Allegro jest za duża (" + failure.detail + ").",
+                               {}};
+            case TransportError::UntrustedHost:
+                return Failure{Outcome::Refused,
+                               "Allegro wskazało adres, pod który program nie wysyła danych "
+                               "logowania (" +
+                                   failure.detail + ").",
+                               {}};
+            case TransportError::Cancelled:
+                return Cancelled("");
+            case TransportError::Network:
+            case TransportError::NotRepeated:
+                break;
+        }
+        return DescribeNoAnswer(purpose, failure.detail);
+    }
+
+    std::string OfferUrl(const std::string& offerId) const {
+        return settings.endpoints.api + "/sale/product-offers/" + offerId;
+    }
+
+    // An address from a Location header: absolute as given, or a path on the API's host.
+    std::string Resolve(const std::string& location) const {
+        if (location.starts_with("http://") || location.starts_with("https://")) {
+            return location;
+        }
+        return settings.endpoints.api + (location.starts_with("/") ? "" : "/") + location;
     }
 
     std::variant<OfferState, Failure> ReadOffer(const std::string& url, const std::string& offerId,
@@ -307,38 +391,60 @@ struct AllegroSession::Impl {
         return std::get<OfferState>(std::move(offer));
     }
 
+    // One wait of a flow, told to the observer; false when cancelled.
+    bool Pause(const publish::Wait& wait, const PublishObserver* observer,
+               const std::atomic<bool>* cancel) {
+        return Wait(std::max<Seconds>(wait.until - clock.Now(), 0), WaitSentence(wait), observer,
+                    cancel);
+    }
+
     // ---- Pictures ----
 
-    // The description's pictures as the update sends them: local files read (and checked to
-    // be pictures), web addresses to be fetched by Allegro, each with what the picture memory
-    // remembers of it for this offer.
-    std::variant<std::vector<PictureToSend>, Failure> GatherPictures(
-        const std::vector<std::string>& sources, const std::string& projectFolder,
-        const std::string& offerId) {
-        std::vector<PictureToSend> pictures;
-        const std::string memoryOffer = MemoryOffer(offerId);
+    std::variant<std::vector<Picture>, Failure> GatherPictures(
+        const std::vector<std::string>& sources, const PublishOptions& options) {
+        std::vector<Picture> pictures;
         for (const std::string& source : sources) {
-            PictureToSend picture;
+            Picture picture;
             picture.source = source;
             if (IsOnAllegroImages(source)) {
                 picture.location = source;
             } else if (structured::IsLocalPictureSource(source)) {
-                const std::string path = DiskPath(source, projectFolder);
+                if (options.diskPictures &&
+                    std::find(options.diskPictures->begin(), options.diskPictures->end(), source) ==
+                        options.diskPictures->end()) {
+                    return Failure{Outcome::Refused,
+                                   "Zdjęcie z dysku „" + source +
+                                       "” nie pochodzi z tego wiersza: wysyłane są tylko pliki, "
+                                       "które wiersz sam wskazuje. Nic nie zostało wysłane do "
+                                       "Allegro.",
+                                   {}};
+                }
+                const std::string path = DiskPath(source, options.projectFolder);
                 auto read = ReadFilePrefix(path, kMaxPictureBytes + 1);
                 if (auto* error = std::get_if<FileError>(&read)) {
                     std::string message = "Zdjęcie „" + source + "”: ";
                     message.append(error->message).append(" (").append(path);
                     message += "). Nic nie zostało wysłane do Allegro.";
-                    return BadInput(offerId, std::move(message));
+                    return Failure{Outcome::Refused, std::move(message), {}};
                 }
-                picture.upload = std::get<std::string>(std::move(read));
-                picture.contentType = ContentTypeOf(picture.upload);
-                if (picture.upload.size() > kMaxPictureBytes || picture.contentType.empty()) {
-                    return BadInput(offerId, "Plik „" + path +
-                                                 "” nie jest zdjęciem JPEG, PNG ani WebP, które "
-                                                 "Allegro przyjmuje. Nic nie zostało wysłane do "
-                                                 "Allegro.");
+                picture.bytes = std::get<std::string>(std::move(read));
+                picture.type = ContentTypeOf(picture.bytes);
+                if (picture.bytes.size() > kMaxPictureBytes) {
+                    return Failure{Outcome::Refused,
+                                   "Plik „" + path + "” ma ponad " +
+                                       std::to_string(kMaxPictureBytes >> 20) +
+                                       " MiB: to za dużo na zdjęcie dla Allegro. Nic nie zostało "
+                                       "wysłane do Allegro.",
+                                   {}};
                 }
+                if (picture.type.empty()) {
+                    return Failure{Outcome::Refused,
+                                   "Plik „" + path +
+                                       "” nie jest zdjęciem JPEG, PNG ani WebP, które Allegro "
+                                       "przyjmuje. Nic nie zostało wysłane do Allegro.",
+                                   {}};
+                }
+                picture.path = path;
                 struct stat info {};
                 ::stat(path.c_str(), &info);
                 picture.key = "file " + path + " " + std::to_string(info.st_size) + " " +
@@ -346,15 +452,37 @@ struct AllegroSession::Impl {
                               std::to_string(info.st_mtim.tv_nsec);
             } else {
                 picture.key = "url " + source;
-                picture.contentType = kAllegroMediaType;
-                picture.upload = json{{"url", source}}.dump();
-            }
-            if (picture.location.empty()) {
-                picture.remembered = memory.Find(memoryOffer, picture.key).value_or("");
             }
             pictures.push_back(std::move(picture));
         }
         return pictures;
+    }
+
+    std::variant<std::string, Failure> Upload(const Picture& picture, const std::string& offerId,
+                                              const PublishObserver* observer,
+                                              const std::atomic<bool>* cancel) {
+        HttpRequest request{"POST", settings.endpoints.upload + "/sale/images", {}, {}, {}};
+        request.cutAfterBody = true;  // an upload changes no offer
+        if (!picture.path.empty()) {
+            request.headers.push_back("Content-Type: " + std::string(picture.type));
+            request.body = picture.bytes;
+        } else {
+            request.headers.push_back("Content-Type: " + std::string(kMediaType));
+            request.body = json{{"url", picture.source}}.dump();
+        }
+        auto answer =
+            Settle(Call(std::move(request), observer, cancel), Purpose::Picture, offerId, 201);
+        if (auto* failure = std::get_if<Failure>(&answer)) {
+            failure->message += " (zdjęcie „" + picture.source + "”)";
+            return std::move(*failure);
+        }
+        const auto& response = std::get<HttpResponse>(answer);
+        if (auto location = ParseUploadedPicture(response.body)) {
+            return std::move(*location);
+        }
+        return Failure{Outcome::Refused,
+                       "Allegro nie podało adresu wysłanego zdjęcia „" + picture.source + "”.",
+                       response.Header("Trace-Id")};
     }
 
     std::string MemoryOffer(const std::string& offerId) const {
@@ -377,7 +505,7 @@ std::variant<DeviceFlow, Failure> AllegroSession::StartSignIn() {
     const HttpResult result =
         impl_->SignInRequest("/auth/oauth/device", DeviceRequestBody(impl_->settings.keys.id));
     if (const auto* failure = std::get_if<TransportFailure>(&result)) {
-        return DescribeLost(Purpose::SignIn, "", *failure);
+        return Impl::NoAnswer(Purpose::SignIn, *failure);
     }
     const auto& response = std::get<HttpResponse>(result);
     if (response.status != 200) {
@@ -395,7 +523,7 @@ SignInStep AllegroSession::PollSignIn(DeviceFlow& flow) {
     const HttpResult result =
         impl_->SignInRequest("/auth/oauth/token", DevicePollBody(flow.code().deviceCode));
     if (const auto* failure = std::get_if<TransportFailure>(&result)) {
-        return SignInStep{{}, {}, DescribeLost(Purpose::SignIn, "", *failure)};
+        return SignInStep{{}, {}, Impl::NoAnswer(Purpose::SignIn, *failure)};
     }
     const auto& response = std::get<HttpResponse>(result);
     const Seconds now = impl_->clock.Now();
@@ -430,6 +558,10 @@ SignInStep AllegroSession::PollSignIn(DeviceFlow& flow) {
                                       "Zaloguj się od nowa: licytek-cli allegro login",
                                       traceId}};
         case DeviceFlow::Stop::Failed:
+            if (response.status == 200) {  // an answer of success without the tokens
+                return SignInStep{
+                    {}, {}, Failure{Outcome::Refused, std::string(kNoTokensMessage), traceId}};
+            }
             break;
     }
     return SignInStep{
@@ -448,7 +580,7 @@ std::variant<Account, Failure> AllegroSession::SignIn(
         if (shown) {
             shown(flow);
         }
-        if (!impl_->clock.Wait(std::max<Seconds>(wait, 0), cancel)) {
+        if (!impl_->clock.Wait(std::clamp<Seconds>(wait, 0, kLongestWait), cancel)) {
             return Cancelled("logowanie nie zostało dokończone.");
         }
         SignInStep step = PollSignIn(flow);
@@ -482,13 +614,7 @@ std::variant<Account, Failure> AllegroSession::WhoAmI() {
     if (auto* failure = std::get_if<Failure>(&answer)) {
         return std::move(*failure);
     }
-    const json value = json::parse(std::get<HttpResponse>(answer).body, nullptr, false);
-    Account account;
-    if (value.is_object()) {
-        account.id = value.value("id", "");
-        account.login = value.value("login", "");
-    }
-    return account;
+    return ParseAccount(std::get<HttpResponse>(answer).body);
 }
 
 std::variant<OfferPage, Failure> AllegroSession::ListOffers(const OfferQuery& query,
@@ -518,37 +644,53 @@ std::variant<OfferPage, Failure> AllegroSession::ListOffers(const OfferQuery& qu
         return std::move(*failure);
     }
     const auto& response = std::get<HttpResponse>(answer);
-    const json value = json::parse(response.body, nullptr, false);
-    if (!value.is_object() || !value.contains("offers") || !value["offers"].is_array()) {
-        return Failure{Outcome::Refused, "Allegro podało listę ofert w nieznanej postaci.",
-                       response.Header("Trace-Id")};
+    auto page = ParseOfferPage(response.body, query.offset);
+    if (auto* message = std::get_if<std::string>(&page)) {
+        return Failure{Outcome::Refused, std::move(*message), response.Header("Trace-Id")};
     }
-    OfferPage page;
-    for (const json& offer : value["offers"]) {
-        OfferSummary summary;
-        summary.id = offer.value("id", "");
-        summary.name = offer.value("name", "");
-        if (offer.contains("publication") && offer["publication"].is_object()) {
-            summary.status = offer["publication"].value("status", "");
-        }
-        if (offer.contains("primaryImage") && offer["primaryImage"].is_object()) {
-            summary.primaryImage = offer["primaryImage"].value("url", "");
-        }
-        page.offers.push_back(std::move(summary));
-    }
-    page.totalCount = value.value("totalCount", page.offers.size());
-    return page;
+    return std::get<OfferPage>(std::move(page));
 }
 
 std::variant<OfferState, Failure> AllegroSession::GetOffer(const std::string& offerId,
                                                            const PublishObserver* observer,
                                                            const std::atomic<bool>* cancel) {
-    if (!IsOfferNumber(offerId)) {
+    if (!IsOfferId(offerId)) {
         return Failure{Outcome::BadUse, "„" + offerId + "” nie jest numerem oferty Allegro.", {}};
     }
-    return impl_->ReadOffer(impl_->settings.endpoints.api + "/sale/product-offers/" + offerId,
-                            offerId, observer, cancel);
+    return impl_->ReadOffer(impl_->OfferUrl(offerId), offerId, observer, cancel);
 }
+
+namespace {
+
+// Puts the uploaded addresses in place of the sources the description names.
+structured::Description WithLocations(structured::Description description,
+                                      const std::vector<Picture>& pictures, bool placeholders) {
+    for (structured::Section& section : description.sections) {
+        for (structured::Item& item : section.items) {
+            if (item.type != structured::ItemType::Image) {
+                continue;
+            }
+            for (const Picture& picture : pictures) {
+                if (picture.source == item.content) {
+                    item.content = picture.location.empty() && placeholders ? picture.source
+                                                                            : picture.location;
+                }
+            }
+        }
+    }
+    return description;
+}
+
+std::vector<std::string> Locations(const std::vector<Picture>& pictures) {
+    std::vector<std::string> locations;
+    locations.reserve(pictures.size());
+    for (const Picture& picture : pictures) {
+        locations.push_back(picture.location.empty() ? picture.source : picture.location);
+    }
+    return locations;
+}
+
+}  // namespace
 
 namespace {
 
@@ -673,8 +815,16 @@ std::variant<UpdateOrder, PublishResult> AllegroSession::PrepareUpdate(
                         refused);
         return refused;
     }
-    auto gathered = impl.GatherPictures(exported.images, options.projectFolder, offerId);
+    if (auto refusal = options.title ? structured::TitleRefusal(exported.name) : std::nullopt) {
+        ConcludeFailure(BadInput(offerId, *refusal + " Nic nie zostało wysłane do Allegro."),
+                        refused);
+        return refused;
+    }
+    auto gathered = impl.GatherPictures(exported.images, options);
     if (auto* failure = std::get_if<Failure>(&gathered)) {
+        failure->kind = FailureKind::BadInput;
+        failure->offerId = offerId;
+        failure->detail = failure->message;
         ConcludeFailure(std::move(*failure), refused);
         return refused;
     }
@@ -683,10 +833,32 @@ std::variant<UpdateOrder, PublishResult> AllegroSession::PrepareUpdate(
     order.api = impl.settings.endpoints.api;
     order.upload = impl.settings.endpoints.upload;
     order.description = std::move(exported.description);
-    order.pictures = std::get<std::vector<PictureToSend>>(std::move(gathered));
+    const std::string memoryOffer = impl.MemoryOffer(offerId);
+    for (Picture& gatheredPicture : std::get<std::vector<Picture>>(gathered)) {
+        PictureToSend picture;
+        picture.source = gatheredPicture.source;
+        picture.key = gatheredPicture.key;
+        picture.location = gatheredPicture.location;
+        if (!gatheredPicture.path.empty()) {
+            picture.contentType = gatheredPicture.type;
+            picture.upload = std::move(gatheredPicture.bytes);
+        } else {
+            picture.contentType = kAllegroMediaType;
+            picture.upload = json{{"url", gatheredPicture.source}}.dump();
+        }
+        if (picture.location.empty()) {
+            picture.remembered = impl.memory.Find(memoryOffer, picture.key).value_or("");
+        }
+        order.pictures.push_back(std::move(picture));
+    }
     if (options.title) {
         order.name = exported.name;
     }
+    order.unchanged = [name = order.name](const OfferState& offer,
+                                          const structured::Description& planned,
+                                          const UpdateBody& body) {
+        return ChangesNothing(offer, UpdateRequest{planned, offer.images, body.images, name});
+    };
     order.dryRun = options.dryRun;
     order.waitOnConflict = options.waitOnConflict;
     return order;
@@ -698,6 +870,8 @@ PublishResult AllegroSession::ResultOf(const UpdateOrder& order, const UpdateRes
     result.body = update.body;
     result.picturesUploaded = update.reached.picturesUploaded;
     result.sentUpdate = update.reached.update != UpdateSent::No;
+    result.updateUncertain = update.reached.update == UpdateSent::Unknown;
+    result.filesSent = update.filesSent;
     if (update.before) {
         result.plan =
             PlanOf(*update.before, update.body, order.name, order.description.sections.size());
@@ -714,7 +888,8 @@ PublishResult AllegroSession::ResultOf(const UpdateOrder& order, const UpdateRes
             break;
         case UpdateResult::End::Unchanged:
             result.unchanged = true;
-            result.message = "Oferta " + order.offerId + ": bez zmian — " + result.offerPage;
+            result.message =
+                "Oferta " + order.offerId + ": bez zmian — nic nie zostało wysłane do Allegro.";
             break;
         case UpdateResult::End::DryRun:
             result.message = "Próba: nic nie zostało wysłane do Allegro.";
@@ -731,6 +906,7 @@ void ConcludeFailure(Failure failure, PublishResult& result) {
     result.traceId = failure.traceId;
     result.picturesUploaded = failure.reached.picturesUploaded;
     result.sentUpdate = failure.reached.update != UpdateSent::No;
+    result.updateUncertain = failure.reached.update == UpdateSent::Unknown;
     if (failure.kind == FailureKind::Refused && failure.status == 409) {
         result.conflictWait = failure.retryAfter;
     }
@@ -774,10 +950,6 @@ std::optional<Failure> AllegroSession::CheckPictureMemory(const std::string& off
     failure.detail = std::move(*error);
     failure.message = FailureSentence(failure, kCommandLineFront);
     return failure;
-}
-
-const Endpoints& AllegroSession::endpoints() const {
-    return impl_->settings.endpoints;
 }
 
 HttpRequest AllegroSession::ToHttp(const Request& request, const std::string& accessToken) {
@@ -834,6 +1006,48 @@ PublishResult AllegroSession::Publish(const std::string& offerId, const AuctionF
     }
     teller.Tell(flow);  // a dry run's plan
     return ResultOf(order, flow.result());
+}
+
+std::variant<HttpResponse, Failure, TransportFailure> AllegroSession::CallApi(
+    HttpRequest request, const PublishObserver* observer, const std::atomic<bool>* cancel) {
+    request.url = impl_->Resolve(request.url);
+    return impl_->Call(std::move(request), observer, cancel);
+}
+
+std::variant<std::vector<std::string>, Failure> AllegroSession::PutPictures(
+    const std::vector<std::string>& sources, structured::Description& description,
+    const std::string& projectFolder, bool dryRun, const PublishObserver* observer,
+    const std::atomic<bool>* cancel) {
+    PublishOptions options;
+    options.projectFolder = projectFolder;
+    auto gathered = impl_->GatherPictures(sources, options);
+    if (auto* failure = std::get_if<Failure>(&gathered)) {
+        return std::move(*failure);
+    }
+    auto& pictures = std::get<std::vector<Picture>>(gathered);
+    for (Picture& picture : pictures) {
+        if (dryRun || !picture.location.empty()) {
+            continue;
+        }
+        if (cancel != nullptr && cancel->load()) {
+            return Cancelled("");
+        }
+        auto uploaded = impl_->Upload(picture, "", observer, cancel);
+        if (auto* failure = std::get_if<Failure>(&uploaded)) {
+            return std::move(*failure);
+        }
+        picture.location = std::get<std::string>(std::move(uploaded));
+    }
+    description = WithLocations(std::move(description), pictures, dryRun);
+    return Locations(pictures);
+}
+
+const Endpoints& AllegroSession::endpoints() const {
+    return impl_->settings.endpoints;
+}
+
+Clock& AllegroSession::clock() {
+    return impl_->clock;
 }
 
 std::variant<SessionParts, Failure> OpenSession(bool sandbox, Clock* clock) {

@@ -34,11 +34,6 @@ struct SessionSettings {
     std::string dataFolder;    // the picture memory lives here
 };
 
-struct Account {
-    std::string id;
-    std::string login;
-};
-
 enum class OfferStatus { Any, Active, Inactive, Ended };
 
 struct OfferQuery {
@@ -46,18 +41,6 @@ struct OfferQuery {
     std::string name;  // part of the title, or empty
     std::size_t offset = 0;
     std::size_t limit = 100;
-};
-
-struct OfferSummary {
-    std::string id;
-    std::string name;
-    std::string status;  // publication.status: ACTIVE, INACTIVE, ENDED ...
-    std::string primaryImage;
-};
-
-struct OfferPage {
-    std::vector<OfferSummary> offers;
-    std::size_t totalCount = 0;
 };
 
 struct PublishOptions {
@@ -68,6 +51,9 @@ struct PublishOptions {
     // result says how long to wait (conflictWait), for a caller with other work meanwhile.
     bool waitOnConflict = true;
     std::string projectFolder = ".";  // relative picture paths start here
+    // When given (a batch), the only pictures from the disk that may be uploaded: those that
+    // the row itself names. Any other is refused, naming it, before anything is sent.
+    std::optional<std::vector<std::string>> diskPictures;
 };
 
 struct PublishPlan;
@@ -101,9 +87,15 @@ struct PublishResult {
     std::string offerPage;                      // https://allegro.pl/oferta/ID
     std::vector<std::string> warnings;          // e.g. the offer read back differs
     bool sentUpdate = false;                    // whether a PATCH went out
+    // The PATCH went out but its answer did not come: whether Allegro applied it is unknown,
+    // and the next publish reads the offer before anything else, as every publish does.
+    bool updateUncertain = false;
+    // Done without sending anything: the offer already shows this description, title and
+    // gallery (see ChangesNothing).
+    bool unchanged = false;
     std::size_t picturesUploaded = 0;
+    std::vector<std::string> filesSent;   // pictures from the disk uploaded, as the form names them
     std::optional<Seconds> conflictWait;  // 409 without waitOnConflict: try again after this
-    bool unchanged = false;               // the offer already showed it: nothing was sent
     // Why it failed, as data for each front end to word (Wording.h); `message` is the command
     // line's wording of it.
     std::optional<Failure> failure;
@@ -178,9 +170,27 @@ class AllegroSession {
     // Before the first upload: nothing goes out while the picture memory cannot be written,
     // as without it the next update would add the same pictures to the gallery again.
     std::optional<Failure> CheckPictureMemory(const std::string& offerId);
-    const Endpoints& endpoints() const;
     // A flow's request as the transport sends it, with the session's headers and token.
     static HttpRequest ToHttp(const Request& request, const std::string& accessToken);
+    // ---- For the look-ups and the creation of new offers (OfferCatalogue, CreateOffer).
+    // One request of the REST API with the session's token: refreshed when needed, a 429's
+    // Retry-After waited, a GET retried on 5xx and on no answer, a request with a body never
+    // sent twice. `request.url` is a path under the API's address ("/sale/offers?...") or an
+    // address Allegro gave (a Location). The answer comes whatever its status; a Failure when
+    // there are no tokens or they could not be refreshed; a TransportFailure when none came.
+    std::variant<HttpResponse, Failure, TransportFailure> CallApi(
+        HttpRequest request, const PublishObserver* observer = nullptr,
+        const std::atomic<bool>* cancel = nullptr);
+    // The pictures at `sources` (files relative to `projectFolder`, and web addresses) put on
+    // Allegro's picture server as Publish puts them, and their addresses there put in place
+    // of the sources in `description`: each source's address, in order. With `dryRun` the
+    // files are only checked and nothing is sent: each picture keeps its source.
+    std::variant<std::vector<std::string>, Failure> PutPictures(
+        const std::vector<std::string>& sources, structured::Description& description,
+        const std::string& projectFolder, bool dryRun, const PublishObserver* observer = nullptr,
+        const std::atomic<bool>* cancel = nullptr);
+    const Endpoints& endpoints() const;
+    Clock& clock();
 
     long ConnectionsOpened() const;
 

@@ -105,7 +105,7 @@ HttpClient::HttpClient(const std::vector<std::string>& trustedBases, long timeou
 
 HttpClient::~HttpClient() = default;
 
-HttpResult HttpClient::Send(const HttpRequest& request) {
+HttpResult HttpClient::Send(const HttpRequest& request, const std::atomic<bool>* cancel) {
     CURL* curl = handle_->curl;
     if (curl == nullptr) {
         return TransportFailure{TransportError::Network, "libcurl nie dało uchwytu"};
@@ -115,6 +115,7 @@ HttpResult HttpClient::Send(const HttpRequest& request) {
     }
     Transfer transfer(request, maxAnswerBytes_);
     transfer.Attach(curl, timeoutSeconds_ * 1000);
+    transfer.WatchCancel(curl, cancel);
     const CURLcode code = curl_easy_perform(curl);
     long connects = 0;
     curl_easy_getinfo(curl, CURLINFO_NUM_CONNECTS, &connects);

@@ -4,6 +4,7 @@
 // Authorization header goes only to the origins the client was made for.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -22,6 +23,10 @@ struct HttpRequest {
     std::vector<std::string> headers;  // "Name: value", never Authorization
     std::string body;                  // sent for POST and PATCH
     std::string authorization;         // the Authorization value; only to a trusted origin
+    // Whether a cancel may cut it after its whole body went out (a picture upload, which
+    // changes no offer). A change (PATCH, a token request) is then let finish: cut, it could
+    // have been applied or not.
+    bool cutAfterBody = false;
 };
 
 struct HttpResponse {
@@ -39,7 +44,7 @@ enum class TransportError {
     UntrustedHost,  // the request was not sent: its credentials would leave the trusted hosts
     NotRepeated,    // the connection dropped after the body went out; libcurl was not allowed
                     // to send it again on its own
-    Cancelled,      // the caller stopped it before any of its body went out
+    Cancelled,      // the cancel cut it before its body went out, or it had none
 };
 
 struct TransportFailure {
@@ -67,8 +72,10 @@ class HttpClient {
 
     // Sends the request over the kept-alive connection. A request with a body is never sent
     // twice: when a reused connection dies after the body went out, this fails with
-    // NotRepeated instead of libcurl sending it again on a new connection.
-    HttpResult Send(const HttpRequest& request);
+    // NotRepeated instead of libcurl sending it again on a new connection. `cancel` cuts the
+    // transfer within about a second (libcurl looks at it at least once a second), but not a
+    // request whose whole body went out, unless it is HttpRequest::cutAfterBody.
+    HttpResult Send(const HttpRequest& request, const std::atomic<bool>* cancel = nullptr);
 
     // How many new connections this client opened (for the benchmark and tests).
     long ConnectionsOpened() const { return connectionsOpened_; }

@@ -67,6 +67,16 @@ std::size_t WriteHeader(char* data, std::size_t size, std::size_t count, void* u
     return n;
 }
 
+int CheckCancel(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    const auto* cancel = static_cast<const Transfer::Cancel*>(user);
+    if (cancel->flag == nullptr || !cancel->flag->load()) {
+        return 0;
+    }
+    const bool bodyWentOut =
+        !cancel->upload->body->empty() && cancel->upload->offset == cancel->upload->body->size();
+    return bodyWentOut && !cancel->cutAfterBody ? 0 : 1;  // non-zero stops the transfer
+}
+
 }  // namespace
 
 void InitialiseCurlOnce() {
@@ -152,7 +162,19 @@ void Transfer::Attach(CURL* curl, long timeoutMilliseconds) {
                      request_.method == "POST" ? nullptr : request_.method.c_str());
 }
 
+void Transfer::WatchCancel(CURL* curl, const std::atomic<bool>* cancel) {
+    if (cancel == nullptr) {
+        return;
+    }
+    cancel_ = Cancel{cancel, &upload_, request_.cutAfterBody};
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, CheckCancel);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &cancel_);
+}
+
 void Transfer::Detach(CURL* curl) {
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 1L);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, nullptr);
     curl_easy_setopt(curl, CURLOPT_HTTPHEADER, nullptr);
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, nullptr);
     curl_easy_setopt(curl, CURLOPT_READFUNCTION, nullptr);
@@ -168,6 +190,9 @@ HttpResult Transfer::Result(CURL* curl, CURLcode code) {
         return TransportFailure{
             TransportError::TooLarge,
             "odpowiedź dłuższa niż " + std::to_string(download_.cap >> 20) + " MiB"};
+    }
+    if (code == CURLE_ABORTED_BY_CALLBACK) {
+        return TransportFailure{TransportError::Cancelled, "przerwano"};
     }
     if (code == CURLE_SEND_FAIL_REWIND) {
         return TransportFailure{TransportError::NotRepeated,

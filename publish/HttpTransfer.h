@@ -5,6 +5,7 @@
 
 #include <curl/curl.h>
 
+#include <atomic>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -36,6 +37,9 @@ class Transfer {
     // Sets every option of the request on `curl`: TLS verified, no redirects, the body
     // readable once and never rewound (libcurl rewinds only to send it again on its own).
     void Attach(CURL* curl, long timeoutMilliseconds);
+    // Lets `cancel` cut the transfer within a second: a GET, a body not yet all out, or a
+    // request marked cutAfterBody; a change whose body went out is let finish.
+    void WatchCancel(CURL* curl, const std::atomic<bool>* cancel);
     // Takes this request's pointers off a handle that is kept for the next one.
     static void Detach(CURL* curl);
 
@@ -55,6 +59,11 @@ class Transfer {
         std::size_t cap = 0;
         bool overflowed = false;
     };
+    struct Cancel {
+        const std::atomic<bool>* flag = nullptr;
+        const Upload* upload = nullptr;
+        bool cutAfterBody = false;
+    };
 
   private:
     const HttpRequest& request_;
@@ -62,6 +71,7 @@ class Transfer {
     std::string authorization_;
     Upload upload_;
     Download download_;
+    Cancel cancel_;
     char error_[CURL_ERROR_SIZE] = {};
 };
 

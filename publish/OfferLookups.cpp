@@ -1,68 +1,11 @@
 #include "publish/OfferLookups.h"
 
-#include <nlohmann/json.hpp>
+#include "publish/UntrustedJson.h"
 
 namespace licytek::publish {
 namespace {
 
 using nlohmann::json;
-
-// Whether no array or object in the JSON text lies deeper than `limit`. Counted on the text
-// before it is parsed, so that a hostile answer costs no more than one pass over its bytes.
-bool NestingWithin(std::string_view text, std::size_t limit) {
-    std::size_t depth = 0;
-    bool inString = false;
-    bool escaped = false;
-    for (const char c : text) {
-        if (inString) {
-            if (escaped) {
-                escaped = false;
-            } else if (c == '\\') {
-                escaped = true;
-            } else if (c == '"') {
-                inString = false;
-            }
-        } else if (c == '"') {
-            inString = true;
-        } else if (c == '[' || c == '{') {
-            if (++depth > limit) {
-                return false;
-            }
-        } else if ((c == ']' || c == '}') && depth > 0) {
-            --depth;
-        }
-    }
-    return true;
-}
-
-std::optional<json> ParseAnswer(std::string_view body) {
-    if (!NestingWithin(body, kMaxAnswerDepth)) {
-        return std::nullopt;
-    }
-    json value = json::parse(body, nullptr, false);
-    if (value.is_discarded()) {
-        return std::nullopt;
-    }
-    return value;
-}
-
-const json* Member(const json& object, const char* key) {
-    if (!object.is_object()) {
-        return nullptr;
-    }
-    const auto it = object.find(key);
-    return it == object.end() ? nullptr : &*it;
-}
-
-std::string Text(const json& object, const char* key) {
-    const json* member = Member(object, key);
-    return member && member->is_string() ? member->get<std::string>() : std::string();
-}
-
-bool Flag(const json& object, const char* key) {
-    const json* member = Member(object, key);
-    return member && member->is_boolean() && member->get<bool>();
-}
 
 // The array under `key` of the answer, or nothing when the answer holds none.
 const json* ListOf(const std::optional<json>& answer, const char* key) {
@@ -172,6 +115,17 @@ bool HasSafetyData(const json& product) {
            (information && information->is_object() && !information->empty());
 }
 
+CatalogueProduct ReadProduct(const json& item) {
+    CatalogueProduct product;
+    product.id = Text(item, "id");
+    product.name = Text(item, "name");
+    if (const json* category = Member(item, "category")) {
+        product.categoryId = Text(*category, "id");
+    }
+    product.bringsSafetyData = HasSafetyData(item);
+    return product;
+}
+
 }  // namespace
 
 std::string_view SettingsPath(SettingsList list) {
@@ -188,7 +142,7 @@ offer::OfferKey SettingsKey(SettingsList list) {
 
 std::variant<SettingsAnswer, std::string> ParseSettings(SettingsList list, std::string_view body) {
     const SettingsListInfo& info = InfoOf(list);
-    const auto answer = ParseAnswer(body);
+    const auto answer = ParseUntrusted(body);
     const json* items = ListOf(answer, info.listKey);
     if (!items) {
         return Unreadable(info.titleGenitive);
@@ -208,7 +162,7 @@ std::variant<SettingsAnswer, std::string> ParseSettings(SettingsList list, std::
 
 std::variant<std::vector<CategorySuggestion>, std::string> ParseMatchingCategories(
     std::string_view body) {
-    const auto answer = ParseAnswer(body);
+    const auto answer = ParseUntrusted(body);
     const json* items = ListOf(answer, "matchingCategories");
     if (!items) {
         return Unreadable("propozycje kategorii");
@@ -241,7 +195,7 @@ std::string_view ParameterKindName(ParameterKind kind) {
 
 std::variant<std::vector<CategoryParameter>, std::string> ParseCategoryParameters(
     std::string_view body) {
-    const auto answer = ParseAnswer(body);
+    const auto answer = ParseUntrusted(body);
     const json* items = ListOf(answer, "parameters");
     if (!items) {
         return Unreadable("parametry kategorii");
@@ -257,20 +211,14 @@ std::variant<std::vector<CategoryParameter>, std::string> ParseCategoryParameter
 }
 
 std::variant<std::vector<CatalogueProduct>, std::string> ParseProducts(std::string_view body) {
-    const auto answer = ParseAnswer(body);
+    const auto answer = ParseUntrusted(body);
     const json* items = ListOf(answer, "products");
     if (!items) {
         return Unreadable("produkty z katalogu");
     }
     std::vector<CatalogueProduct> products;
     for (const json& item : *items) {
-        CatalogueProduct product;
-        product.id = Text(item, "id");
-        product.name = Text(item, "name");
-        if (const json* category = Member(item, "category")) {
-            product.categoryId = Text(*category, "id");
-        }
-        product.bringsSafetyData = HasSafetyData(item);
+        CatalogueProduct product = ReadProduct(item);
         if (!product.id.empty()) {
             products.push_back(std::move(product));
         }
@@ -278,9 +226,18 @@ std::variant<std::vector<CatalogueProduct>, std::string> ParseProducts(std::stri
     return products;
 }
 
+std::variant<CatalogueProduct, std::string> ParseProduct(std::string_view body) {
+    const auto answer = ParseUntrusted(body);
+    CatalogueProduct product = answer ? ReadProduct(*answer) : CatalogueProduct{};
+    if (product.id.empty()) {
+        return Unreadable("produkt z katalogu");
+    }
+    return product;
+}
+
 std::vector<std::string> FoundProductIds(std::string_view errorBody) {
     std::vector<std::string> ids;
-    const auto answer = ParseAnswer(errorBody);
+    const auto answer = ParseUntrusted(errorBody);
     const json* errors = ListOf(answer, "errors");
     if (!errors) {
         return ids;

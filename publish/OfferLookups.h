@@ -115,6 +115,9 @@ struct CatalogueProduct {
 // The answer of GET /sale/products?phrase=EAN&mode=GTIN&language=pl-PL.
 std::variant<std::vector<CatalogueProduct>, std::string> ParseProducts(std::string_view body);
 
+// The answer of GET /sale/products/{id}: one product.
+std::variant<CatalogueProduct, std::string> ParseProduct(std::string_view body);
+
 // The products a 422 MultipleProductsFoundException names (errors[].metadata.foundProductsIds,
 // a list or one text of ids apart by commas); empty for any other answer.
 std::vector<std::string> FoundProductIds(std::string_view errorBody);

@@ -1,33 +1,27 @@
 #include "publish/Protocol.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <nlohmann/json.hpp>
 
 #include "model/PolishNumbers.h"
 #include "publish/Wording.h"
+#include "structured/JsonDepth.h"
+#include "structured/Validation.h"
 
 namespace licytek::publish {
 namespace {
 
 using nlohmann::json;
 
-// No answer of Allegro's nests this deep; a deeper one is refused whole rather than read.
-constexpr int kMaxJsonDepth = 64;
-
+// Every answer goes through here: the depth is bounded before the library reads it.
 std::optional<json> ParseJson(std::string_view body) {
-    bool tooDeep = false;
-    const json::parser_callback_t bounded = [&tooDeep](int depth, json::parse_event_t event,
-                                                       json&) {
-        const bool opens =
-            event == json::parse_event_t::object_start || event == json::parse_event_t::array_start;
-        if (opens && depth > kMaxJsonDepth) {
-            tooDeep = true;
-            return false;
-        }
-        return true;
-    };
-    json value = json::parse(body, bounded, false);
-    if (value.is_discarded() || tooDeep) {
+    if (!structured::JsonDepthWithin(body)) {
+        return std::nullopt;
+    }
+    json value = json::parse(body, nullptr, false);
+    if (value.is_discarded()) {
         return std::nullopt;
     }
     return value;
@@ -42,13 +36,95 @@ std::string StringField(const json& object, const char* key) {
     return {};
 }
 
-Seconds NumberField(const json& object, const char* key, Seconds fallback) {
+// The member `key` of `object`, or null when there is none.
+const json& Member(const json& object, const char* key) {
+    static const json kNone;
     if (object.is_object()) {
-        if (auto it = object.find(key); it != object.end() && it->is_number_integer()) {
-            return it->get<Seconds>();
+        if (auto it = object.find(key); it != object.end()) {
+            return *it;
         }
     }
+    return kNone;
+}
+
+// The member `key` of `object` when it is an array, else an empty one.
+const json& ArrayMember(const json& object, const char* key) {
+    static const json kEmpty = json::array();
+    const json& member = Member(object, key);
+    return member.is_array() ? member : kEmpty;
+}
+
+// A whole number of at least 0, also when it comes as a string of digits ("5") or with a
+// fraction; `fallback` when it is missing, null, negative or of another type. Large numbers
+// are cut, so that no time computed with them overflows.
+Seconds NumberField(const json& object, const char* key, Seconds fallback) {
+    constexpr Seconds kLargest = Seconds{1} << 32;
+    const json& value = Member(object, key);
+    if (value.is_number_unsigned()) {
+        return static_cast<Seconds>(std::min<std::uint64_t>(value.get<std::uint64_t>(),
+                                                            static_cast<std::uint64_t>(kLargest)));
+    }
+    if (value.is_number_integer()) {
+        const auto number = value.get<std::int64_t>();
+        return number < 0 ? fallback : std::min<Seconds>(number, kLargest);
+    }
+    if (value.is_number_float()) {
+        const double number = value.get<double>();
+        if (!std::isfinite(number) || number < 0) {
+            return fallback;
+        }
+        return number >= static_cast<double>(kLargest) ? kLargest : static_cast<Seconds>(number);
+    }
+    if (value.is_string()) {
+        const auto& text = value.get_ref<const std::string&>();
+        if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) {
+            return fallback;
+        }
+        return text.size() > 10 ? kLargest : std::min<Seconds>(std::stoll(text), kLargest);
+    }
     return fallback;
+}
+
+// An address for a message: at most a line's worth of it.
+std::string Quoted(std::string_view address) {
+    constexpr std::size_t kShown = 120;
+    if (address.size() <= kShown) {
+        return "„" + std::string(address) + "”";
+    }
+    std::size_t cut = kShown;
+    while (cut > 0 && (static_cast<unsigned char>(address[cut]) & 0xC0) == 0x80) {
+        --cut;  // not inside a character
+    }
+    return "„" + std::string(address.substr(0, cut)) + "…”";
+}
+
+bool IsHttpsAddress(std::string_view address) {
+    return structured::ClassifyAddress(address) == structured::AddressKind::Https;
+}
+
+// The first picture of the offer whose address is not https://, as the seller reads it.
+std::optional<std::string> PictureNotOnTheWeb(const json& offer) {
+    for (const json& image : ArrayMember(offer, "images")) {
+        const std::string url =
+            image.is_string() ? image.get<std::string>() : StringField(image, "url");
+        if (!url.empty() && !IsHttpsAddress(url)) {
+            return "Allegro podało w galerii oferty zdjęcie o adresie " + Quoted(url) +
+                   ", który nie jest adresem https://; program go nie użyje.";
+        }
+    }
+    for (const json& section : ArrayMember(Member(offer, "description"), "sections")) {
+        for (const json& item : ArrayMember(section, "items")) {
+            if (StringField(item, "type") != "IMAGE") {
+                continue;
+            }
+            const std::string url = StringField(item, "url");
+            if (!url.empty() && !IsHttpsAddress(url)) {  // one without is the description's fault
+                return "Allegro podało w opisie oferty zdjęcie o adresie " + Quoted(url) +
+                       ", który nie jest adresem https://; program go nie użyje.";
+            }
+        }
+    }
+    return std::nullopt;
 }
 
 std::string Base64(std::string_view bytes) {
@@ -196,10 +272,15 @@ std::variant<DeviceCode, std::string> ParseDeviceCode(std::string_view body) {
         code.userCode = StringField(*value, "user_code");
         code.deviceCode = StringField(*value, "device_code");
         code.verificationAddress = StringField(*value, "verification_uri_complete");
+        if (code.verificationAddress.empty()) {
+            // The page without the code in it: the seller types the code shown beside it.
+            code.verificationAddress = StringField(*value, "verification_uri");
+        }
         code.expiresIn = NumberField(*value, "expires_in", 0);
-        code.interval = std::max<Seconds>(NumberField(*value, "interval", 5), 1);
+        code.interval = std::clamp<Seconds>(NumberField(*value, "interval", 5), 1, kLongestWait);
     }
-    if (code.userCode.empty() || code.deviceCode.empty() || code.verificationAddress.empty()) {
+    if (code.userCode.empty() || code.deviceCode.empty() ||
+        !structured::IsUsableAddress(structured::ClassifyAddress(code.verificationAddress))) {
         return std::string("Allegro nie podało kodu logowania.");
     }
     return code;
@@ -253,7 +334,8 @@ DeviceFlow::DeviceFlow(DeviceCode code, Seconds started)
     : code_(std::move(code)), deadline_(started + code_.expiresIn), interval_(code_.interval) {}
 
 DeviceFlow::Action DeviceFlow::First() const {
-    return PollAt{deadline_ - code_.expiresIn + interval_};
+    // Never after the code has run out, however long the interval.
+    return PollAt{std::min(deadline_ - code_.expiresIn + interval_, deadline_)};
 }
 
 Seconds DeviceFlow::SecondsLeft(Seconds now) const {
@@ -303,10 +385,65 @@ std::string BasicAuthorization(std::string_view id, std::string_view secret) {
     return "Basic " + Base64(std::string(id) + ":" + std::string(secret));
 }
 
+Account ParseAccount(std::string_view body) {
+    const auto value = ParseJson(body);
+    if (!value) {
+        return {};
+    }
+    return Account{StringField(*value, "id"), StringField(*value, "login")};
+}
+
+bool IsOfferId(std::string_view id) {
+    return !id.empty() && id.size() <= 32 &&
+           id.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+std::variant<OfferPage, std::string> ParseOfferPage(std::string_view body, std::size_t offset) {
+    const auto value = ParseJson(body);
+    if (!value || !Member(*value, "offers").is_array()) {
+        return std::string("Allegro podało listę ofert w nieznanej postaci.");
+    }
+    const json& entries = Member(*value, "offers");
+    OfferPage page;
+    for (const json& entry : entries) {
+        ++page.listed;
+        OfferSummary offer;
+        offer.id = StringField(entry, "id");
+        if (!IsOfferId(offer.id)) {
+            page.problems.push_back(
+                "Pozycja " + std::to_string(offset + page.listed) +
+                " listy ofert: Allegro nie podało numeru oferty; pominięto ją.");
+            continue;
+        }
+        offer.name = StringField(entry, "name");
+        offer.status = StringField(Member(entry, "publication"), "status");
+        offer.primaryImage = StringField(Member(entry, "primaryImage"), "url");
+        if (!IsHttpsAddress(offer.primaryImage)) {
+            offer.primaryImage.clear();
+        }
+        page.offers.push_back(std::move(offer));
+    }
+    page.totalCount = static_cast<std::size_t>(
+        NumberField(*value, "totalCount", static_cast<Seconds>(page.listed)));
+    return page;
+}
+
+std::optional<std::string> ParseUploadedPicture(std::string_view body) {
+    const auto value = ParseJson(body);
+    std::string location = value ? StringField(*value, "location") : std::string();
+    if (!IsHttpsAddress(location)) {
+        return std::nullopt;
+    }
+    return location;
+}
+
 std::variant<OfferState, std::string> ParseOffer(std::string_view body) {
     const auto value = ParseJson(body);
     if (!value || !value->is_object()) {
         return std::string("Allegro podało ofertę w nieznanej postaci.");
+    }
+    if (auto problem = PictureNotOnTheWeb(*value)) {
+        return std::move(*problem);
     }
     OfferState offer;
     offer.id = StringField(*value, "id");
@@ -462,11 +599,13 @@ bool IsInvalidToken(long status, std::string_view body) {
 }
 
 Seconds RetryAfter(std::string_view header, Seconds fallback) {
-    if (header.empty() || header.size() > 6 ||
-        header.find_first_not_of("0123456789") != std::string_view::npos) {
-        return fallback;
+    if (header.empty() || header.find_first_not_of("0123456789") != std::string_view::npos) {
+        return std::min(fallback, kLongestWait);
     }
-    return std::stoll(std::string(header));
+    if (header.size() > 6) {
+        return kLongestWait;
+    }
+    return std::min<Seconds>(std::stoll(std::string(header)), kLongestWait);
 }
 
 }  // namespace licytek::publish

@@ -19,17 +19,26 @@ namespace licytek::publish {
 // Seconds since the epoch.
 using Seconds = std::int64_t;
 
+// No wait is longer than this, whatever the server asks for (Retry-After: 999999 would be
+// eleven days): a seller who waits longer would rather try again later.
+inline constexpr Seconds kLongestWait = 300;
+// An accepted change (202) that Allegro has not applied after this long is no longer waited
+// for: it was sent, and the seller checks the offer.
+inline constexpr Seconds kOperationDeadline = 600;
+
 // ---- Sign-in ------------------------------------------------------------------------------
 
 struct DeviceCode {
     std::string userCode;
     std::string deviceCode;
-    std::string verificationAddress;  // verification_uri_complete
+    // verification_uri_complete, or else verification_uri, where the seller types the code
+    std::string verificationAddress;
     Seconds expiresIn = 0;
     Seconds interval = 5;
 };
 
-// The answer of POST /auth/oauth/device, or a Polish message when it is not one.
+// The answer of POST /auth/oauth/device, or a Polish message when it is not one. Numbers may
+// come as strings ("5"); the interval is kept between 1 second and kLongestWait.
 std::variant<DeviceCode, std::string> ParseDeviceCode(std::string_view body);
 
 // "abcdefghi" as "abc def ghi".
@@ -43,6 +52,9 @@ struct Tokens {
 
 // The answer of POST /auth/oauth/token with status 200, received at `now`.
 std::optional<Tokens> ParseTokens(std::string_view body, Seconds now);
+// What the seller reads when a token answer of status 200 holds no tokens.
+inline constexpr std::string_view kNoTokensMessage =
+    "Allegro odpowiedziało na logowanie bez tokenów dostępu. Spróbuj ponownie za chwilę.";
 
 // An access token this close to its end is refreshed before it is used.
 inline constexpr Seconds kRefreshMargin = 300;
@@ -99,6 +111,42 @@ std::string RefreshBody(std::string_view refreshToken);
 // "Basic base64(id:secret)".
 std::string BasicAuthorization(std::string_view id, std::string_view secret);
 
+// ---- The seller's account and offers -----------------------------------------------------
+
+struct Account {
+    std::string id;
+    std::string login;
+};
+
+// The answer of GET /me; a field missing or of another type is empty.
+Account ParseAccount(std::string_view body);
+
+// Whether `id` is an offer's number: digits only.
+bool IsOfferId(std::string_view id);
+
+struct OfferSummary {
+    std::string id;
+    std::string name;
+    std::string status;        // publication.status: ACTIVE, INACTIVE, ENDED ...
+    std::string primaryImage;  // an https:// address, or empty
+};
+
+struct OfferPage {
+    std::vector<OfferSummary> offers;
+    std::size_t totalCount = 0;
+    std::size_t listed = 0;  // entries on the page, unusable ones included
+    // An entry that is no offer (no number), by its place in the whole list; the others go on.
+    std::vector<std::string> problems;
+};
+
+// The answer of GET /sale/offers for the page that starts at `offset`, or a Polish message
+// when it is no list. A missing or unusable totalCount counts the page's entries.
+std::variant<OfferPage, std::string> ParseOfferPage(std::string_view body, std::size_t offset);
+
+// The address of a picture uploaded with POST /sale/images, when the answer gives an https://
+// address.
+std::optional<std::string> ParseUploadedPicture(std::string_view body);
+
 // ---- The offer ----------------------------------------------------------------------------
 
 // What the update needs to know of the offer as it is.
@@ -113,6 +161,9 @@ struct OfferState {
     std::vector<std::string> validationErrors;
 };
 
+// The offer of GET /sale/product-offers/ID, or a Polish message. Every picture, of the gallery
+// and of the description, must have an https:// address: anything else (a file:// address, a
+// path) is refused, naming it, so that no such address reaches a sheet or an upload.
 std::variant<OfferState, std::string> ParseOffer(std::string_view body);
 
 struct UpdateRequest {
@@ -154,11 +205,13 @@ enum class Purpose { SignIn, Account, Offers, ReadOffer, Picture, Update };
 // One error of Allegro's answer, as Allegro gave it (server text: show it escaped).
 struct AllegroError {
     std::string code;
-    std::string message;      // English, for developers
-    std::string userMessage;  // Polish, for the seller; may be empty
     std::string path;         // "description.sections[2].items[0].content", or empty
-    std::string details;
-    std::vector<std::pair<std::string, std::string>> metadata;
+    std::string userMessage;  // Polish, for the seller; may be empty
+    std::string message;      // English, for developers
+    std::string details{};
+    std::vector<std::pair<std::string, std::string>> metadata{};
+
+    bool operator==(const AllegroError&) const = default;
 };
 
 // The `errors` of an answer's body; nothing when there are none or the body is no JSON.
@@ -235,7 +288,7 @@ std::string FullMessage(const Failure& failure);
 // Whether a 401 answer says that the access token is no longer valid.
 bool IsInvalidToken(long status, std::string_view body);
 
-// Seconds from a Retry-After header (seconds only), or `fallback`.
+// Seconds from a Retry-After header (seconds only), or `fallback`; at most kLongestWait.
 Seconds RetryAfter(std::string_view header, Seconds fallback);
 
 }  // namespace licytek::publish

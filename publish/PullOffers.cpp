@@ -133,9 +133,15 @@ void AppendCsvCell(std::string& out, std::string_view cell) {
     out += '"';
 }
 
+// The form's Windows-1250 text in UTF-8 as the seller reads it: the characters that the form
+// holds as references ("&#178;") as themselves ("²"); the batch turns them back.
+std::string SheetText(std::string_view cp1250) {
+    return WrittenReferencesAsCharacters(Cp1250ToUtf8(cp1250));
+}
+
 // The form's Windows-1250 text as a cell: UTF-8, lines ended by LF as in a spreadsheet.
 std::string CellText(std::string_view cp1250) {
-    std::string utf8 = Cp1250ToUtf8(cp1250);
+    std::string utf8 = SheetText(cp1250);
     std::string cell;
     cell.reserve(utf8.size());
     for (std::size_t i = 0; i < utf8.size(); ++i) {
@@ -157,35 +163,41 @@ std::size_t Utf16Length(std::string_view utf8) {
     return length;
 }
 
-// Every offer the filter selects, page by page.
-std::variant<std::vector<OfferSummary>, Failure> ListAll(AllegroSession& session,
-                                                         const OfferQuery& filter,
-                                                         const PublishObserver& waits,
-                                                         const std::atomic<bool>* cancel) {
-    OfferQuery query = filter;
-    query.offset = 0;
-    query.limit = kPageSize;
+// Every offer the filter selects, page by page. An entry that is no offer is reported and
+// counted as failed; a list cut short is warned of.
+std::variant<std::vector<OfferSummary>, Failure> ListAll(
+    AllegroSession& session, const OfferQuery& filter, const PullAllObserver& observer,
+    const PublishObserver& waits, const std::atomic<bool>* cancel, PullAllResult& result) {
+    OfferQuery first = filter;
+    first.offset = 0;
+    first.limit = kPageSize;
+    OfferPages pages(std::move(first));
     std::vector<OfferSummary> offers;
-    for (;;) {
+    while (const auto query = pages.Next()) {
         if (cancel != nullptr && cancel->load()) {
             Failure failure{Outcome::Refused, {}, {}};
             failure.cancelled = true;
             return failure;
         }
-        auto page = session.ListOffers(query, &waits, cancel);
+        auto page = session.ListOffers(*query, &waits, cancel);
         if (auto* failure = std::get_if<Failure>(&page)) {
             return std::move(*failure);
         }
         auto& listed = std::get<OfferPage>(page);
-        const std::size_t count = listed.offers.size();
-        for (OfferSummary& offer : listed.offers) {
+        for (const std::string& problem : listed.problems) {
+            ++result.failed;
+            if (observer.failed) {
+                observer.failed(problem);
+            }
+        }
+        for (OfferSummary& offer : pages.Take(std::move(listed))) {
             offers.push_back(std::move(offer));
         }
-        query.offset += count;
-        if (count == 0 || query.offset >= listed.totalCount) {
-            return offers;
-        }
     }
+    if (pages.Cut() && observer.warning) {
+        observer.warning(pages.CutMessage());
+    }
+    return offers;
 }
 
 // A failure that every further request would repeat.
@@ -226,6 +238,35 @@ std::variant<structured::PulledOffer, Failure> PulledFrom(std::variant<OfferStat
         return NamingOffer(Failure{Outcome::Refused, finding->message, {}}, offerId);
     }
     return std::get<structured::PulledOffer>(std::move(pulled));
+}
+
+std::optional<OfferQuery> OfferPages::Next() const {
+    if (over_) {
+        return std::nullopt;
+    }
+    return query_;
+}
+
+std::vector<OfferSummary> OfferPages::Take(OfferPage page) {
+    ++pages_;
+    std::vector<OfferSummary> fresh;
+    for (OfferSummary& offer : page.offers) {
+        if (seen_.insert(offer.id).second) {
+            fresh.push_back(std::move(offer));
+        }
+    }
+    query_.offset += page.listed;
+    over_ = page.listed == 0 || fresh.empty() || query_.offset >= page.totalCount;
+    if (!over_ && pages_ >= kMaxOfferPages) {
+        over_ = cut_ = true;
+    }
+    return fresh;
+}
+
+std::string OfferPages::CutMessage() const {
+    return "Lista ofert nie skończyła się po " + GroupedNumber(kMaxOfferPages) +
+           " stronach: wzięto z niej " + CountedNoun(seen_.size(), "ofertę", "oferty", "ofert") +
+           ".";
 }
 
 std::optional<SheetKind> SheetKindOf(std::string_view path) {
@@ -275,8 +316,8 @@ std::size_t OfferSheet::Add(std::string_view fileName, std::string_view offerId,
     if (kind_ == SheetKind::JsonLines) {
         const nlohmann::ordered_json line = {{"plik", fileName},
                                              {"oferta", offerId},
-                                             {"Edit2", Cp1250ToUtf8(pulled.title)},
-                                             {"Memo1", Cp1250ToUtf8(pulled.description)}};
+                                             {"Edit2", SheetText(pulled.title)},
+                                             {"Memo1", SheetText(pulled.description)}};
         text_ += line.dump(-1, ' ', false, nlohmann::json::error_handler_t::strict);
         text_ += '\n';
         return Utf16Length(description);
@@ -307,7 +348,7 @@ PullAllResult PullAllOffers(AllegroSession& session, const OfferQuery& filter,
     }
     PublishObserver waits;
     waits.waiting = observer.waiting;
-    auto listed = ListAll(session, filter, waits, cancel);
+    auto listed = ListAll(session, filter, observer, waits, cancel, result);
     if (auto* failure = std::get_if<Failure>(&listed)) {
         result.stopped = Stopped(std::move(*failure));
         return result;
@@ -354,7 +395,7 @@ PullAllResult PullAllOffers(AllegroSession& session, const OfferQuery& filter,
             } else if (!result.stopped) {
                 const auto& offer = std::get<structured::PulledOffer>(pulled);
                 const std::size_t characters =
-                    sheet.Add(names.Next(Cp1250ToUtf8(offer.title)), listedOffer.id, offer);
+                    sheet.Add(names.Next(SheetText(offer.title)), listedOffer.id, offer);
                 if (characters > kExcelCellCharacters && observer.warning) {
                     observer.warning("Oferta " + listedOffer.id + ": opis ma " +
                                      GroupedNumber(characters) +

@@ -9,7 +9,9 @@
 //    write them (Alt+Enter).
 //  - JSON lines: one object a line with "plik", "oferta", "Edit2" and "Memo1" (UTF-8).
 // The description keeps the form's markup, one top-level element a line, so each line ends
-// in a block element and the batch adds no line break of its own to it.
+// in a block element and the batch adds no line break of its own to it. Characters that the
+// form holds as references (&#178;) stand in the sheet as themselves (²), as the seller reads
+// them; the batch turns them back into references.
 #pragma once
 
 #include <atomic>
@@ -20,6 +22,7 @@
 #include <string_view>
 #include <unordered_set>
 #include <variant>
+#include <vector>
 
 #include "publish/AllegroSession.h"
 #include "publish/OfferRun.h"
@@ -36,6 +39,33 @@ std::variant<structured::PulledOffer, Failure> PullOneOffer(
 // The same from an offer already read (or its failure).
 std::variant<structured::PulledOffer, Failure> PulledFrom(std::variant<OfferState, Failure> read,
                                                           const std::string& offerId);
+
+// A list that would go on further than this is cut here: a thousand pages of a hundred.
+inline constexpr std::size_t kMaxOfferPages = 1000;
+
+// The pages of the seller's list of offers, one after another: where the next one starts, and
+// when the list is over. It is over at an empty page, at the total Allegro gives, when a page
+// brings no offer not seen before (a server that gives the same page again, whatever total it
+// claims), and after kMaxOfferPages pages.
+class OfferPages {
+  public:
+    explicit OfferPages(OfferQuery first) : query_(std::move(first)) {}
+    // The query for the next page, or nothing when the list is over.
+    std::optional<OfferQuery> Next() const;
+    // The page that the last query brought: answers its offers not seen before.
+    std::vector<OfferSummary> Take(OfferPage page);
+    // Whether the list was cut at kMaxOfferPages.
+    bool Cut() const { return cut_; }
+    // What the seller reads when it was.
+    std::string CutMessage() const;
+
+  private:
+    OfferQuery query_;
+    std::unordered_set<std::string> seen_;
+    std::size_t pages_ = 0;
+    bool over_ = false;
+    bool cut_ = false;
+};
 
 enum class SheetKind { Csv, JsonLines };
 

@@ -409,6 +409,10 @@ std::string DataFolder() {
     return XdgFolder("XDG_DATA_HOME", ".local/share");
 }
 
+std::string CacheFolder() {
+    return XdgFolder("XDG_CACHE_HOME", ".cache");
+}
+
 std::unique_ptr<TokenStore> MakeFileTokenStore(const std::string& folder) {
     return std::make_unique<FileTokenStore>(folder, false);
 }

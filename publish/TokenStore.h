@@ -42,6 +42,8 @@ class TokenStore {
 std::string ConfigFolder();
 // The folder of the program's data: $XDG_DATA_HOME/licytek (else ~/.local/share/licytek).
 std::string DataFolder();
+// The folder of what the program may forget: $XDG_CACHE_HOME/licytek (else ~/.cache/licytek).
+std::string CacheFolder();
 
 // Makes `folder` and its parents where missing (new ones readable by the seller alone).
 void MakeFolders(const std::string& folder);

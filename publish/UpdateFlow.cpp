@@ -322,6 +322,9 @@ void UpdateFlow::OnUpload(const Final& answer) {
     }
     picture.location = *location;
     ++result_.reached.picturesUploaded;
+    if (picture.contentType != kAllegroMediaType) {
+        result_.filesSent.push_back(picture.source);
+    }
     remember_ = Remember{picture.key, picture.location};
 }
 

@@ -98,6 +98,7 @@ struct UpdateResult {
     std::optional<OfferState> before;  // the offer as first read
     std::string body;                  // the PATCH body: as sent, or as planned
     ReadBack readBack = ReadBack::NotRead;
+    std::vector<std::string> filesSent;  // pictures from the disk uploaded, by their sources
 };
 
 class UpdateFlow {

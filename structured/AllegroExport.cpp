@@ -49,15 +49,22 @@ Block HeadingBlock(BlockKind kind, std::string_view text) {
     return HeadingBlock(kind, Line{Run{std::string(text), false}});
 }
 
+// A one-line input read as the page shows it.
+Line FormLine(std::string_view cp1250) {
+    return PlainTextLine(DecodeCharacterReferences(Cp1250ToUtf8(cp1250)));
+}
+
 Part DescriptionPart(const AuctionForm& form) {
     Part part{"Memo1", {}, {}, false, {}, {}};
-    if (Line title = PlainTextLine(Cp1250ToUtf8(form.auctionHeader)); !title.empty()) {
+    const std::string memo1Text = Cp1250ToUtf8(form.itemDescription);
+    if (Line title = FormLine(form.auctionHeader);
+        !title.empty() && !HasNoTitleHeadingMark(memo1Text)) {
         part.blocks.push_back(HeadingBlock(BlockKind::MainHeading, std::move(title)));
     }
-    if (Line header = PlainTextLine(Cp1250ToUtf8(form.descriptionHeader)); !header.empty()) {
+    if (Line header = FormLine(form.descriptionHeader); !header.empty()) {
         part.blocks.push_back(HeadingBlock(BlockKind::Heading, std::move(header)));
     }
-    MarkupReading memo1 = ReadMarkup(Cp1250ToUtf8(form.itemDescription));
+    MarkupReading memo1 = ReadMarkup(memo1Text);
     part.blocks.reserve(part.blocks.size() + memo1.blocks.size());
     std::move(memo1.blocks.begin(), memo1.blocks.end(), std::back_inserter(part.blocks));
     part.links = std::move(memo1.linkAddresses);
@@ -86,7 +93,7 @@ std::optional<Part> ShippingPart(const AuctionForm& form) {
     Block lines{BlockKind::BulletList, {}, {}};
     for (const std::string* line :
          {&form.shippingLine1, &form.shippingLine2, &form.shippingLine3, &form.shippingLine4}) {
-        if (Line item = PlainTextLine(Cp1250ToUtf8(*line)); !item.empty()) {
+        if (Line item = FormLine(*line); !item.empty()) {
             lines.lines.push_back(std::move(item));
         }
     }
@@ -184,6 +191,34 @@ class Report {
     std::vector<Finding> findings_;
 };
 
+// The host of a web address when it is an IP address ("192.168.1.5", "[::1]"), else empty.
+// A host whose last label is a number is read as IPv4 by browsers ("0x7f.1", "2130706433").
+std::string IpAddressHost(std::string_view address) {
+    const std::size_t scheme = address.find("://");
+    if (scheme == std::string_view::npos) {
+        return {};
+    }
+    std::string_view host = address.substr(scheme + 3);
+    host = host.substr(0, host.find_first_of("/?#\\"));
+    if (const std::size_t at = host.rfind('@'); at != std::string_view::npos) {
+        host.remove_prefix(at + 1);
+    }
+    if (host.starts_with('[')) {
+        return std::string(host.substr(0, host.find(']') + 1));
+    }
+    host = host.substr(0, host.find(':'));
+    std::string_view last = host;
+    while (last.ends_with('.')) {
+        last.remove_suffix(1);
+    }
+    last.remove_prefix(std::min(last.size(), last.rfind('.') + 1));  // npos + 1 is 0
+    const bool hex = last.size() > 2 && (last.starts_with("0x") || last.starts_with("0X")) &&
+                     last.find_first_not_of("0123456789abcdefABCDEF", 2) == std::string_view::npos;
+    const bool decimal =
+        !last.empty() && last.find_first_not_of("0123456789") == std::string_view::npos;
+    return hex || decimal ? std::string(host) : std::string();
+}
+
 // Reports each picture address once; returns whether one was not a web address (a picture
 // from the disk that the caller uploads counts too, as the validator cannot take it yet).
 bool CheckPictures(const Part& part, const ExportOptions& options, std::set<std::string>& seen,
@@ -200,7 +235,14 @@ bool CheckPictures(const Part& part, const ExportOptions& options, std::set<std:
             unusable = true;
             continue;
         }
-        switch (ClassifyAddress(address)) {
+        const AddressKind kind = ClassifyAddress(address);
+        if (const std::string ip = IpAddressHost(address); IsUsableAddress(kind) && !ip.empty()) {
+            report.Warning(part.control, "Zdjęcie " + Quote(address) + " ma w adresie numer IP " +
+                                             ip +
+                                             " zamiast nazwy serwera; Allegro może nie pobrać "
+                                             "takiego zdjęcia.");
+        }
+        switch (kind) {
             case AddressKind::Https:
                 continue;
             case AddressKind::Http:
@@ -347,6 +389,16 @@ std::string JsonString(std::string_view text) {
 
 }  // namespace
 
+bool HasNoTitleHeadingMark(std::string_view utf8Description) {
+    const std::size_t start = utf8Description.find_first_not_of(" \t\r\n");
+    return start != std::string_view::npos &&
+           utf8Description.substr(start).starts_with(kNoTitleHeadingMark);
+}
+
+std::string FormLineText(std::string_view cp1250) {
+    return LineText(FormLine(cp1250));
+}
+
 bool IsLocalPictureSource(std::string_view utf8Source) {
     if (utf8Source.empty() || utf8Source.starts_with("//")) {
         return false;  // nothing, or a web address without its scheme
@@ -387,7 +439,7 @@ AllegroOffer ExportAllegro(const AuctionForm& form, const ExportOptions& options
         AppendPieces(part, pieces);
     }
     AllegroOffer offer;
-    offer.name = LineText(PlainTextLine(Cp1250ToUtf8(form.auctionHeader)));
+    offer.name = FormLineText(form.auctionHeader);
     offer.images = PicturesInOrder(parts);
     offer.description = GroupIntoSections(std::move(pieces));
     offer.descriptionBytes = DescriptionToJson(offer.description).size();

@@ -21,6 +21,21 @@ struct ExportOptions {
     bool acceptLocalPictures = false;
 };
 
+// The first line of an item description that keeps the auction header out of the structured
+// description: an offer brought in from Allegro whose description does not begin with its
+// title as a heading gets it, so that sending it back adds no heading it did not have. An
+// HTML comment, so that the classic page shows nothing of it either.
+inline constexpr std::string_view kNoTitleHeadingMark = "<!-- bez nagłówka -->";
+
+// Whether the item description (UTF-8) begins with kNoTitleHeadingMark, blanks before it
+// allowed.
+bool HasNoTitleHeadingMark(std::string_view utf8Description);
+
+// The text of a one-line input of the form (the auction header, the description header, a
+// shipping cost) as the page shows it: numeric character references as their characters,
+// blanks collapsed. UTF-8.
+std::string FormLineText(std::string_view cp1250);
+
 // Whether a picture's source names a file on the seller's disk: an absolute path, a file://
 // address, or a path without a scheme (relative to the project's folder).
 bool IsLocalPictureSource(std::string_view utf8Source);

@@ -5,6 +5,7 @@
 #include <variant>
 
 #include "model/PolishNumbers.h"
+#include "structured/JsonDepth.h"
 #include "structured/JsonString.h"
 #include "structured/Validation.h"
 
@@ -339,6 +340,10 @@ Finding ErrorFinding(std::string message) {
 }
 
 std::variant<Description, Finding> ParseDescriptionJson(std::string_view json, bool strict) {
+    if (!JsonDepthWithin(json)) {
+        return ErrorFinding("Opis jest zagnieżdżony głębiej niż na " +
+                            CountedNoun(kMaxJsonDepth, "poziom", "poziomy", "poziomów") + ".");
+    }
     const Json parsed = Json::parse(json, nullptr, false);
     if (parsed.is_discarded()) {
         return ErrorFinding("To nie jest poprawny JSON.");

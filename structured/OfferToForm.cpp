@@ -127,19 +127,13 @@ std::vector<Piece> ReadPieces(const Description& description) {
     return pieces;
 }
 
-std::string TitleHeading(std::string_view titleText) {
-    std::string heading = "<h1>";
-    AppendEscaped(heading, titleText);
-    return heading + "</h1>";
-}
-
 bool IsTitleHeading(const Block& block, std::string_view titleText) {
     return block.kind == BlockKind::MainHeading && LineText(block.lines.front()) == titleText;
 }
 
-// What the export of the pulled form gives: the items as read, with the auction header's
-// heading where the description has none.
-Description ExpectedExport(const std::vector<Piece>& pieces, std::string_view titleText) {
+// What the export of the pulled form gives: the items as read. The export adds no heading of
+// its own: the auction header stands as the first heading only where the offer has it there.
+Description ExpectedExport(const std::vector<Piece>& pieces) {
     Description expected;
     for (const Piece& piece : pieces) {
         if (piece.startsSection || expected.sections.empty()) {
@@ -148,16 +142,6 @@ Description ExpectedExport(const std::vector<Piece>& pieces, std::string_view ti
         expected.sections.back().items.push_back(
             piece.text ? Item{ItemType::Text, WriteTextItem(piece.blocks)}
                        : Item{ItemType::Image, piece.address});
-    }
-    if (titleText.empty()) {
-        return expected;
-    }
-    if (pieces.empty() || !pieces.front().text) {
-        expected.sections.insert(expected.sections.begin(),
-                                 Section{{Item{ItemType::Text, TitleHeading(titleText)}}});
-    } else if (!IsTitleHeading(pieces.front().blocks.front(), titleText)) {
-        std::string& first = expected.sections.front().items.front().content;
-        first.insert(0, TitleHeading(titleText));
     }
     return expected;
 }
@@ -278,20 +262,37 @@ std::string FirstCharacterAt(std::string_view utf8, std::size_t offset) {
     return std::string(utf8.substr(offset, length == 0 ? 1 : length));
 }
 
+// The offer's name as the auction header: a character outside Windows-1250 as its reference,
+// and "&#" kept from reading as a reference ("&#38;#"), so that the page and the export show
+// the name as it is.
+std::variant<std::string, Finding> TitleForTheForm(std::string_view utf8Name) {
+    std::string escaped;
+    std::size_t copied = 0;
+    for (std::size_t at = utf8Name.find("&#"); at != std::string_view::npos;
+         at = utf8Name.find("&#", at + 1)) {
+        escaped.append(utf8Name.substr(copied, at - copied)).append("&#38;");
+        copied = at + 1;
+    }
+    escaped.append(utf8Name.substr(copied));
+    std::size_t badOffset = 0;
+    if (std::optional<std::string> title = Utf8ToCp1250WithReferences(escaped, &badOffset)) {
+        return std::move(*title);
+    }
+    return Finding{Severity::Error, "Edit2",
+                   "Tytuł oferty zawiera znak „" + FirstCharacterAt(escaped, badOffset) +
+                       "”, którego nagłówek aukcji nie może przechować."};
+}
+
 }  // namespace
 
 std::variant<PulledOffer, Finding> PullOffer(std::string_view utf8Name,
                                              const Description& description) {
     PulledOffer pulled;
-    std::size_t badOffset = 0;
-    if (std::optional<std::string> title = Utf8ToCp1250(utf8Name, &badOffset)) {
-        pulled.title = std::move(*title);
-    } else {
-        return Finding{Severity::Error, "Edit2",
-                       "Tytuł oferty zawiera znak „" + FirstCharacterAt(utf8Name, badOffset) +
-                           "”, którego nagłówek aukcji nie może przechować (nie ma go w "
-                           "Windows-1250)."};
+    std::variant<std::string, Finding> title = TitleForTheForm(utf8Name);
+    if (Finding* problem = std::get_if<Finding>(&title)) {
+        return std::move(*problem);
     }
+    pulled.title = std::move(std::get<std::string>(title));
     if (std::optional<Finding> problem = CheckCharacters(description)) {
         return std::move(*problem);
     }
@@ -303,9 +304,17 @@ std::variant<PulledOffer, Finding> PullOffer(std::string_view utf8Name,
 
     const std::string titleText = LineText(PlainTextLine(utf8Name));
     std::vector<Piece> pieces = ReadPieces(description);
-    const Description expected = ExpectedExport(pieces, titleText);
+    const Description expected = ExpectedExport(pieces);
+    // The export writes the auction header as the first heading; where the offer has no such
+    // heading, the mark keeps the export from adding one.
+    const bool titleHeading = !titleText.empty() && !pieces.empty() && pieces.front().text &&
+                              IsTitleHeading(pieces.front().blocks.front(), titleText);
+    std::string markup = MarkupOf(std::move(pieces), titleHeading ? titleText : "");
+    if (!titleHeading) {
+        markup.insert(0, std::string(kNoTitleHeadingMark) + (markup.empty() ? "" : "\r\n"));
+    }
 
-    std::variant<std::string, Finding> memo = ForTheForm(MarkupOf(std::move(pieces), titleText));
+    std::variant<std::string, Finding> memo = ForTheForm(markup);
     if (Finding* problem = std::get_if<Finding>(&memo)) {
         return std::move(*problem);
     }

@@ -13,8 +13,9 @@
 //  - a character that Windows-1250 cannot hold (emoji, ✔, other scripts) as a numeric
 //    character reference (&#10004;), which the page shows and the export decodes back.
 // A first <h1> equal to the offer's name is left out: the export writes the auction header
-// as that heading itself. Where the description has no such heading, the export adds it (to
-// the first TEXT item, or as a section of its own before a first picture).
+// as that heading itself. Where the description has no such heading, its first line is
+// kNoTitleHeadingMark, so that the export adds none: sending the offer back adds no heading.
+// The name itself keeps a character outside Windows-1250 as its reference too.
 //
 // Spellings other than the export's come back in its spelling: blanks between elements and
 // runs of spaces collapse, entities such as &nbsp; or &#39; become their characters, and
@@ -38,8 +39,8 @@ struct PulledOffer {
 
 // The form's texts for an offer named `utf8Name` with `description`, as Allegro gives them.
 // An error finding (naming "Edit2" or "Memo1") when the form cannot hold them as they are:
-// a name with a character outside Windows-1250, a description that breaks the format's
-// markup or arrangement rules, or a character no page can carry (U+0000, C1 controls).
+// a description that breaks the format's markup or arrangement rules, or a character no page
+// can carry (U+0000, C1 controls) in the name or the description.
 std::variant<PulledOffer, Finding> PullOffer(std::string_view utf8Name,
                                              const Description& description);
 

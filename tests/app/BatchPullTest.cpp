@@ -70,8 +70,10 @@ class BatchPullTest : public QObject {
         QCOMPARE(
             session.folder.Read("pobrane.csv"),
             QByteArray("\xEF\xBB\xBFplik;oferta;Nag\xC5\x82\xC3\xB3wek aukcji;Opis przedmiotu\r\n"
-                       "rower;11;Rower;\"<p>Stan; \"\"bdb\"\" &#10004;</p>\n<p>x</p>\"\r\n"
-                       "lampa;13;Lampa;\"<p>Stan; \"\"bdb\"\" &#10004;</p>\n<p>x</p>\"\r\n"));
+                       "rower;11;Rower;\"<!-- bez nag\xC5\x82\xC3\xB3wka -->\n<p>Stan; \"\"bdb\"\" "
+                       "\xE2\x9C\x94</p>\n<p>x</p>\"\r\n"
+                       "lampa;13;Lampa;\"<!-- bez nag\xC5\x82\xC3\xB3wka -->\n<p>Stan; \"\"bdb\"\" "
+                       "\xE2\x9C\x94</p>\n<p>x</p>\"\r\n"));
     }
 
     void cancelDuringAWaitWritesNothing() {

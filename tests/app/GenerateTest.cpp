@@ -186,12 +186,13 @@ class GenerateTest : public QObject {
 
     void textTheCodePageCannotHoldStopsBothCommands() {
         Session session;
-        // the program's own writes pass no guard; generation is the last line of defence
-        session.Get<PlainTextField>("itemDescription")->setPlainText(QStringLiteral("Miło ☺ i €"));
+        // the program's own writes pass no guard; generation is the last line of defence for
+        // an input written into an attribute (the description would take a reference)
+        session.Get<PlainTextField>("keywords")->setPlainText(QStringLiteral("Miło ☺ i €"));
         Generate(session);
         Preview(session);
         QCOMPARE(session.desktop.errors.size(), std::size_t{2});
-        QVERIFY(session.desktop.errors[0].contains(QStringLiteral("„Opis przedmiotu”")));
+        QVERIFY(session.desktop.errors[0].contains(QStringLiteral("„Słowa kluczowe”")));
         QVERIFY(session.desktop.errors[0].contains(QStringLiteral("☺")));
         QVERIFY(!session.desktop.errors[0].contains(QStringLiteral("€")));  // 0x80 fits
         QVERIFY(session.desktop.clipboard.empty());

@@ -1,6 +1,8 @@
-// No silent loss in the texts: characters Windows-1250 cannot hold are refused where they are
-// typed or pasted (and the seller is told), everything it can hold goes through unchanged, and
-// the auction terms stop at 2,499 characters with a line break counting as two.
+// No silent loss in the texts: characters Windows-1250 cannot hold go in as their references
+// where the page shows the input as HTML text, and are refused in any other input, where they
+// are typed or pasted (and the seller is told, in plain words); everything it can hold goes
+// through unchanged, and the auction terms stop at 2,499 characters with a line break
+// counting as two.
 #include <QAccessible>
 #include <QClipboard>
 #include <QComboBox>
@@ -52,26 +54,33 @@ class TextGuardTest : public QObject {
     Q_OBJECT
 
   private slots:
-    void unheldCharactersAreRefusedAndReported_data() {
+    void unheldCharactersAreReferencedOrRefusedAndReported_data() {
         QTest::addColumn<QString>("field");
         QTest::addColumn<bool>("paste");
-        for (const char* field :
-             {"auctionHeader", "typedSellerId", "fontFace", "itemDescription", "auctionTerms"}) {
-            QTest::addRow("%s typed", field) << field << false;
-            QTest::addRow("%s pasted", field) << field << true;
+        QTest::addColumn<bool>("htmlText");
+        for (const char* field : {"auctionHeader", "itemDescription", "auctionTerms"}) {
+            QTest::addRow("%s typed", field) << field << false << true;
+            QTest::addRow("%s pasted", field) << field << true << true;
+        }
+        for (const char* field : {"typedSellerId", "fontFace", "rightClickMessage"}) {
+            QTest::addRow("%s typed", field) << field << false << false;
+            QTest::addRow("%s pasted", field) << field << true << false;
         }
     }
-    void unheldCharactersAreRefusedAndReported() {
+    void unheldCharactersAreReferencedOrRefusedAndReported() {
         QFETCH(QString, field);
         QFETCH(bool, paste);
+        QFETCH(bool, htmlText);
         Session session;
         session.window->show();
         QVERIFY(QTest::qWaitForWindowExposed(session.window.get()));
         session.Get<QWidget>("fontPanel")->show();
         session.Get<QWidget>("sellerIdPanel")->show();
+        session.Get<QWidget>("rightClickPanel")->show();
         QWidget* control = session.Get<QWidget>(field.toLatin1());
         Clear(control);
         QSignalSpy refusals(session.window.get(), &MainWindow::inputRefused);
+        QSignalSpy references(session.window.get(), &MainWindow::inputReferenced);
         const QString offered = QStringLiteral("a☺b✓c😀d");
         if (paste) {
             Paste(control, offered);
@@ -79,16 +88,23 @@ class TextGuardTest : public QObject {
             control->setFocus();
             TypeText(control, offered);
         }
-        QCOMPARE(TextOf(control), QStringLiteral("abcd"));
-        QVERIFY(!refusals.isEmpty());
-        QCOMPARE(refusals.front().at(0).value<QWidget*>(), control);
+        QCOMPARE(TextOf(control), htmlText ? QStringLiteral("a&#9786;b&#10003;c&#128512;d")
+                                           : QStringLiteral("abcd"));
+        QSignalSpy& heard = htmlText ? references : refusals;
+        QVERIFY((htmlText ? refusals : references).isEmpty());
+        QVERIFY(!heard.isEmpty());
+        QCOMPARE(heard.front().at(0).value<QWidget*>(), control);
         QString told;
-        for (const auto& refusal : refusals) {
-            told += refusal.at(1).toString();
+        for (const auto& message : heard) {
+            told += message.at(1).toString();
         }
         QVERIFY2(told.contains(QStringLiteral("☺")) && told.contains(QStringLiteral("✓")) &&
-                     told.contains(QStringLiteral("😀")),
+                     told.contains(QStringLiteral("😀")) &&
+                     !told.contains(QStringLiteral("Windows-1250")),
                  qPrintable(told));
+        if (htmlText) {
+            QVERIFY2(told.contains(QStringLiteral("&#9786;")), qPrintable(told));
+        }
     }
 
     void heldCharactersPassUnchanged() {

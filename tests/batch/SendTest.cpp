@@ -29,13 +29,13 @@ class ScriptedSender final : public OfferSender {
     explicit ScriptedSender(std::string outFolder) : outFolder_(std::move(outFolder)) {}
 
     SendAnswer Send(const std::string& offerId, const AuctionForm& form,
-                    const std::atomic<bool>*) override {
+                    const std::vector<std::string>&, const std::atomic<bool>*) override {
         calls.push_back(offerId);
         pageWritten.push_back(
             std::filesystem::exists(outFolder_ + "/" + form.auctionHeader + ".html"));
         auto& answers = script[offerId];
         if (answers.empty()) {
-            return {SendAnswer::Status::Sent, {}, "{\"body\":" + offerId + "}", false, {}};
+            return {SendAnswer::Status::Sent, {}, "{\"body\":" + offerId + "}", false, {}, {}};
         }
         SendAnswer answer = answers.front();
         answers.erase(answers.begin());
@@ -87,8 +87,9 @@ TEST(BatchSendTest, SendsWrittenRowsInOrderAndPutsBusyOffersAfterTheRest) {
     WriteBytes(dir.File("o.csv"),
                Sheet({{"a", "11"}, {"b", ""}, {"c", "12x"}, {"d", " 13 "}, {"e", "14"}}));
     ScriptedSender sender(dir.File("out"));
-    sender.script["13"] = {{SendAnswer::Status::Conflict, "zajęta.", {}, false, {}}};
-    sender.script["14"] = {{SendAnswer::Status::Failed, "Odmowa (Trace-Id: t1).", {}, false, {}}};
+    sender.script["13"] = {{SendAnswer::Status::Conflict, "zajęta.", {}, false, {}, {}}};
+    sender.script["14"] = {
+        {SendAnswer::Status::Failed, "Odmowa (Trace-Id: t1).", {}, false, {}, {}}};
     BatchOptions options;
     options.outFolder = dir.File("out");
     options.sender = &sender;
@@ -159,7 +160,7 @@ TEST(BatchSendTest, ACancelSendsNothingMoreAndNamesTheRowsNotSent) {
     std::atomic<bool> cancel{false};
     ScriptedSender sender(dir.File("out"));
     sender.cancel = &cancel;
-    sender.script["101"] = {{SendAnswer::Status::Failed, "Przerwano.", {}, true, {}}};
+    sender.script["101"] = {{SendAnswer::Status::Failed, "Przerwano.", {}, true, {}, {}}};
     BatchOptions options;
     options.outFolder = dir.File("out");
     options.sender = &sender;
@@ -307,6 +308,29 @@ TEST_F(BatchAllegroTest, A429PausesTheRunAndA409RowIsSentAfterTheOthers) {
     EXPECT_EQ(Session().ConnectionsOpened(), 1);
 }
 
+// A row whose offer already shows it (in another spelling; "½" in the sheet is "&#189;" in the
+// form and "½" again on Allegro) sends nothing and is told and counted as such.
+TEST_F(BatchAllegroTest, ARowTheOfferShowsAlreadySendsNothing) {
+    const std::string shown =
+        nlohmann::json{{"sections",
+                        {{{"items",
+                           {{{"type", "TEXT"},
+                             {"content", "<h1>Płytki ½ m²</h1>\n<p>Opis  <b>A</b> </p>"}}}}}}}}
+            .dump();
+    fake.Script("GET", "/sale/product-offers/1", {200, OfferJson("1", "x", {}, shown), {}});
+    Offers(2, 1);
+    const auto summary =
+        Run("plik;oferta;Nagłówek aukcji;Memo1\na;1;Płytki ½ m²;Opis <b>A</b>\n"
+            "b;2;b;Opis b\n");
+    const std::string file = dir.File("o.csv");
+    EXPECT_EQ(heard.sent, (std::vector<std::string>{file + ":2: oferta 1: bez zmian",
+                                                    file + ":3: oferta 2: opis zaktualizowany"}));
+    EXPECT_EQ(Patched(), std::vector<std::string>{"/sale/product-offers/2"});
+    EXPECT_EQ(summary.Line(),
+              "2 oferty zapisane, 0 z błędami, 1 ostrzeżenie, 1 opis wysłany, 1 "
+              "bez zmian, 0 z błędami");
+}
+
 TEST_F(BatchAllegroTest, AllegroSilentRowAfterRowStopsTheSending) {
     for (int id = 1; id <= 3; ++id) {
         fake.Script("GET", "/sale/product-offers/" + std::to_string(id), {0, "", {}, true});
@@ -344,6 +368,35 @@ TEST_F(BatchAllegroTest, ADryRunOnlyReadsAndWritesEachBodyWithItsRowWholeOrNotAt
               "przygotowana (próba), 0 z błędami");
 }
 
+// A file leaves the disk only because a row asks for it, and the row says which files went.
+TEST_F(BatchAllegroTest, OnlyDiskPicturesTheRowNamesAreUploadedAndItsLineNamesThem) {
+    WriteBytes(dir.File("rower.jpg"), "\xFF\xD8\xFF\xE0rower");
+    WriteBytes(dir.File("logo.jpg"), "\xFF\xD8\xFF\xE0logo");
+    // The second row keeps the template's description, and so its picture.
+    WriteBytes(dir.File("o.csv"), "plik;Memo1;oferta\na;Opis<img src=rower.jpg>;1\nb;;2\n");
+    Offers(1, 2);
+    fake.Script("POST", "/sale/images", {201, R"({"location":"https://a.allegroimg.com/u1"})", {}});
+    AuctionForm templateForm;
+    templateForm.itemDescription = "Szablon<img src=\"logo.jpg\">";
+    publish::PublishOptions publishOptions;
+    publishOptions.projectFolder = dir.Path().string();
+    AllegroSender sender(Session(), clock, publishOptions, observer);
+    BatchOptions options;
+    options.outFolder = dir.File("out");
+    options.sender = &sender;
+    RunBatch(dir.File("o.csv"), templateForm, "", options, heard.Observer());
+    const auto uploads = fake.Requests("POST", "/sale/images");
+    ASSERT_EQ(uploads.size(), 1U);
+    EXPECT_EQ(uploads[0].body, "\xFF\xD8\xFF\xE0rower");
+    EXPECT_EQ(heard.sent, std::vector<std::string>{dir.File("o.csv") +
+                                                   ":2: oferta 1: opis zaktualizowany, wysłano "
+                                                   "pliki: rower.jpg"});
+    ASSERT_EQ(heard.errors.size(), 1U);
+    EXPECT_NE(heard.errors[0].find(":3: oferta 2: Zdjęcie z dysku „logo.jpg” nie pochodzi z tego "
+                                   "wiersza"),
+              std::string::npos)
+        << heard.errors[0];
+}
 
 // ---- Several rows at once ------------------------------------------------------------------
 

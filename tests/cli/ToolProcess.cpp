@@ -61,8 +61,12 @@ void CloseIfOpen(int& fd) {
     ::_exit(127);
 }
 
-// Feeds the input and drains both outputs at once, so that no pipe fills up and blocks.
-void Exchange(int inFd, int outFd, int errFd, std::string_view input, ToolRun& run) {
+// Feeds the input and drains both outputs at once, so that no pipe fills up and blocks; sends
+// the child SIGINT once `options.interruptWhen` says so.
+void Exchange(pid_t child, int inFd, int outFd, int errFd, const ToolRunOptions& options,
+              ToolRun& run) {
+    const std::string_view input = options.input;
+    bool interrupted = false;
     std::size_t written = 0;
     if (input.empty()) {
         CloseIfOpen(inFd);
@@ -71,7 +75,12 @@ void Exchange(int inFd, int outFd, int errFd, std::string_view input, ToolRun& r
     while (inFd >= 0 || outFd >= 0 || errFd >= 0) {
         std::array<pollfd, 3> polls = {pollfd{inFd, POLLOUT, 0}, pollfd{outFd, POLLIN, 0},
                                        pollfd{errFd, POLLIN, 0}};
-        if (::poll(polls.data(), polls.size(), -1) < 0) {
+        const bool watching = options.interruptWhen && !interrupted;
+        if (watching && options.interruptWhen(run)) {
+            ::kill(child, SIGINT);
+            interrupted = true;
+        }
+        if (::poll(polls.data(), polls.size(), watching ? 10 : -1) < 0) {
             continue;  // interrupted
         }
         if (inFd >= 0 && polls[0].revents != 0) {
@@ -117,7 +126,7 @@ ToolRun RunTool(const std::vector<std::string>& args, const ToolRunOptions& opti
     CloseIfOpen(out.write);
     CloseIfOpen(err.write);
     ToolRun run;
-    Exchange(in.write, out.read, err.read, options.input, run);
+    Exchange(child, in.write, out.read, err.read, options, run);
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,6 +21,9 @@ struct ToolRunOptions {
     std::string input;  // written to standard input
     std::filesystem::path workingDirectory = ".";
     std::optional<std::filesystem::path> outputFile;  // standard output goes here instead
+    // Asked every few milliseconds with what the tool has written so far: once it answers
+    // true, the tool gets SIGINT, as from Ctrl+C.
+    std::function<bool(const ToolRun& sofar)> interruptWhen = {};
 };
 
 ToolRun RunTool(const std::vector<std::string>& args, const ToolRunOptions& options = {});

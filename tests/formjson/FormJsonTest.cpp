@@ -118,9 +118,12 @@ TEST(FormJsonApply, FaultsNameTheKeyOnOneLine) {
         {R"({"Edit99": "x"})", "unknown key \"Edit99\""},
         {R"({"edit2": "x"})", "unknown key \"edit2\""},
         {R"({"a\nb": 1})", "unknown key \"a\\nb\""},
-        {R"({"Edit2": "zupa 中"})",
-         "Edit2: U+4E2D (character 6) cannot be written in Windows-1250"},
-        {R"({"Memo1": "ok\n😀"})", "Memo1: U+1F600 (character 4)"},
+        // Inputs written into the page elsewhere than as HTML text refuse what the code page
+        // lacks; HTML text refuses only what no reference gives back.
+        {R"({"Edit35": "zupa 中"})",
+         "Edit35: U+4E2D (character 6) cannot be written in Windows-1250"},
+        {R"({"Memo5": "ok\n😀"})", "Memo5: U+1F600 (character 4)"},
+        {R"({"Memo1": "ok\u0085"})", "Memo1: U+0085 (character 3)"},
         {R"({"SellerId": "€∞"})", "SellerId: U+221E (character 2)"},
         {R"({"Edit3": "a\u0000b"})", "Edit3: holds a zero character (character 2)"},
         {R"({"Edit2": "a", "Edit2": "b"})", "\"Edit2\": given more than once"},
@@ -413,6 +416,19 @@ TEST(FormJsonWrite, LoneLineFeedsComeBackAsTheyWere) {
     ASSERT_FALSE(handWritten.error);
     EXPECT_EQ(handWritten.form.itemDescription, "a\r\nb\nc\r\nd\r\ne");
     EXPECT_EQ(handWritten.form.auctionHeader, "\n");
+}
+
+// The page shows the auction header, the description and the page's title as HTML text: what
+// the code page lacks goes in as its reference. An address or the right-click message refuse it.
+TEST(FormJsonApply, HtmlTextTakesReferencesOtherInputsRefuse) {
+    const auto applied =
+        Apply(R"({"Edit2": "Płytki 30 m²", "Memo1": "✔ gotowe\n½", "Edit34": "ñandú"})");
+    ASSERT_FALSE(applied.error) << applied.error->message;
+    EXPECT_EQ(applied.form.auctionHeader, "P\xB3ytki 30 m&#178;");
+    EXPECT_EQ(applied.form.itemDescription, "&#10004; gotowe\r\n&#189;");
+    EXPECT_EQ(applied.form.pageTitle, "&#241;and\xFA");
+    EXPECT_NE(ErrorOf(R"({"Edit17": "https://x.pl/m².jpg"})").find("Edit17: U+00B2 (character 15)"),
+              std::string::npos);
 }
 
 }  // namespace

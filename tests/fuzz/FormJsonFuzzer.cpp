@@ -36,8 +36,8 @@ void CheckValue(const FormField& field, const nlohmann::json& value, const Aucti
         case FieldKind::MultiLineText:
         case FieldKind::ListText: {
             Check(value.is_string(), "a text was read from a value that is not a string");
-            const auto cp1250 = Utf8ToCp1250(value.get<std::string>());
-            Check(cp1250.has_value(), "a text Windows-1250 cannot hold was accepted");
+            const auto cp1250 = FieldTextFromUtf8(field, value.get<std::string>());
+            Check(cp1250.has_value(), "a text its input cannot hold was accepted");
             Check(WithoutCarriageReturns(*cp1250) == WithoutCarriageReturns(form.*field.text),
                   "a text was read otherwise than nlohmann reads it");
             break;

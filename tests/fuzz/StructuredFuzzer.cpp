@@ -87,7 +87,7 @@ bool HoldsUncarriedCharacter(const Description& description) {
 
 constexpr std::string_view kName = "Rower";
 
-// The export of the pulled form; the title's heading is the export's first item.
+// The export of the pulled form: the description itself, with no heading it lacked.
 std::string PulledAndExported(const Description& description, bool& refused) {
     const auto pulled = PullOffer(kName, description);
     refused = std::holds_alternative<Finding>(pulled);

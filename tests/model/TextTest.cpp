@@ -139,5 +139,29 @@ TEST(LineBreaks, ConvertBetweenLfAndCrLf) {
     }
 }
 
+// Text the page shows as HTML text keeps what the code page lacks as numeric references, a
+// browser's reading decodes them, and a UTF-8 sheet shows them as characters that convert back
+// to the same bytes.
+TEST(CharacterReferences, StandForWhatTheCodePageLacksAndComeBack) {
+    EXPECT_EQ(Utf8ToCp1250WithReferences("m² ½ à ñ zł 😀 ✔"),
+              "m&#178; &#189; &#224; &#241; z\xB3 &#128512; &#10004;");
+    std::size_t bad = 0;
+    EXPECT_EQ(Utf8ToCp1250WithReferences("ok \u0085", &bad), std::nullopt);  // &#133; is "…"
+    EXPECT_EQ(bad, 3u);
+    EXPECT_EQ(Utf8ToCp1250WithReferences("ok \xC5", &bad), std::nullopt);
+    EXPECT_EQ(bad, 3u);
+
+    EXPECT_EQ(DecodeCharacterReferences("m&#178; &#xBD; &#X2714; &#38;#65; &amp; &#178 &#;"),
+              "m² ½ ✔ &#65; &amp; &#178 &#;");
+    // References to no character a page carries stay as written.
+    EXPECT_EQ(DecodeCharacterReferences("&#0; &#128; &#55296; &#1114112; &#99999999999;"),
+              "&#0; &#128; &#55296; &#1114112; &#99999999999;");
+
+    const std::string_view written = "m&#178; z\xB3 &#10004; &#38; &#x2714; &#65534; &#8364;";
+    const std::string sheet = WrittenReferencesAsCharacters(Cp1250ToUtf8(written));
+    EXPECT_EQ(sheet, "m² zł ✔ &#38; &#x2714; &#65534; &#8364;");
+    EXPECT_EQ(Utf8ToCp1250WithReferences(sheet), written);
+}
+
 }  // namespace
 }  // namespace licytek

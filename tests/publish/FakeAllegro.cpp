@@ -191,4 +191,12 @@ std::string OfferJson(const std::string& id, const std::string& name,
     return offer.dump();
 }
 
+std::string ProductOfferJson(const std::string& id, const std::string& status,
+                             const std::string& validationErrors) {
+    nlohmann::json offer{{"id", id}, {"name", "Oferta " + id}};
+    offer["publication"] = {{"status", status}};
+    offer["validation"] = {{"errors", nlohmann::json::parse(validationErrors)}};
+    return offer.dump();
+}
+
 }  // namespace licytek::testing

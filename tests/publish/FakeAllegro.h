@@ -91,4 +91,9 @@ class FakeAllegro {
 std::string OfferJson(const std::string& id, const std::string& name,
                       const std::vector<std::string>& images, const std::string& descriptionJson);
 
+// A new offer as POST /sale/product-offers and GET /sale/product-offers/{id} give it, with its
+// publication status and validation.errors (a JSON array).
+std::string ProductOfferJson(const std::string& id, const std::string& status,
+                             const std::string& validationErrors = "[]");
+
 }  // namespace licytek::testing

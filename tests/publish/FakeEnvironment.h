@@ -25,6 +25,7 @@ class FakeEnvironment {
         Set("LICYTEK_ALLEGRO_CLIENT_SECRET", "test-secret");
         Set("XDG_CONFIG_HOME", (folder_ / "config").string());
         Set("XDG_DATA_HOME", (folder_ / "data").string());
+        Set("XDG_CACHE_HOME", (folder_ / "cache").string());
         Set("DBUS_SESSION_BUS_ADDRESS", "");  // the token file, never a real keyring
     }
     ~FakeEnvironment() {

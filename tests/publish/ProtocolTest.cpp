@@ -3,7 +3,9 @@
 
 #include "publish/Endpoints.h"
 #include "publish/Protocol.h"
+#include "publish/PullOffers.h"
 #include "structured/AllegroExport.h"
+#include "structured/JsonDepth.h"
 
 namespace licytek::publish {
 namespace {
@@ -130,6 +132,74 @@ TEST(EndpointsTest, OneBaseReplacesAllHostsAndPlainHttpOnlyOnLoopback) {
         ChooseEndpoints(false, with("http://allegro.example:8080"))));
     EXPECT_TRUE(
         std::holds_alternative<std::string>(ChooseEndpoints(false, with("ftp://127.0.0.1"))));
+}
+
+std::string OfferWithPicture(const std::string& url) {
+    return R"({"id":"5","description":{"sections":[{"items":[{"type":"IMAGE","url":")" + url +
+           R"("}]}]}})";
+}
+
+TEST(HostileAnswerTest, FieldsOfAnotherTypeAreAbsentPicturesOffTheWebAndDeepNestingRefused) {
+    // null or a number where a string belongs: absent, never the library's exception.
+    const auto offer = std::get<OfferState>(
+        ParseOffer(R"({"id":5,"name":null,"images":[{"url":null},7,"https://a.allegroimg.com/1"],)"
+                   R"("validation":{"errors":[null,{"userMessage":3}]}})"));
+    EXPECT_EQ(offer.name, "");
+    EXPECT_EQ(offer.images, std::vector<std::string>{"https://a.allegroimg.com/1"});
+    for (const std::string url : {"file:///root/secret.jpg", "/root/secret.jpg", "../../etc/shadow",
+                                  "http://a.allegroimg.com/x.jpg"}) {
+        const auto refused = ParseOffer(OfferWithPicture(url));
+        ASSERT_TRUE(std::holds_alternative<std::string>(refused)) << url;
+        EXPECT_NE(std::get<std::string>(refused).find("„" + url + "”"), std::string::npos);
+    }
+    EXPECT_TRUE(std::holds_alternative<std::string>(ParseOffer(R"({"images":["/etc/passwd"]})")));
+    EXPECT_FALSE(ParseUploadedPicture(R"({"location":"file:///root/a.jpg"})"));
+
+    // 100,000 nested arrays (200 KB) are refused before anything reads them recursively.
+    const std::string deep = std::string(100'000, '[') + std::string(100'000, ']');
+    EXPECT_TRUE(std::holds_alternative<std::string>(
+        ParseOffer(R"({"id":"5","description":{"sections":)" + deep + "}}")));
+    EXPECT_TRUE(std::holds_alternative<structured::Finding>(
+        structured::DescriptionFromJson(R"({"sections":)" + deep + "}")));
+    // Brackets in strings do not count, past an escaped quote or backslash either.
+    EXPECT_TRUE(structured::JsonDepthWithin(R"(["\"[[["])", 1));
+    EXPECT_FALSE(structured::JsonDepthWithin(R"(["\\",[[]]])", 2));
+
+    // A bad entry of the list is told by its place; the others go on.
+    const auto page = std::get<OfferPage>(ParseOfferPage(
+        R"({"offers":[{"id":5},{"id":"7","primaryImage":{"url":"file:///a.jpg"}}],"totalCount":-4})",
+        200));
+    EXPECT_EQ(page.offers.at(0).primaryImage, "");
+    EXPECT_EQ(page.totalCount, 2u);  // a negative total counts the page
+    EXPECT_EQ(page.problems, std::vector<std::string>{"Pozycja 201 listy ofert: Allegro nie podało "
+                                                      "numeru oferty; pominięto ją."});
+}
+
+TEST(HostileAnswerTest, SignInNumbersAsStringsAndEveryWaitBounded) {
+    EXPECT_EQ(ParseTokens(R"({"access_token":"A","refresh_token":"R","expires_in":"3600"})", 1000)
+                  ->expiresAt,
+              4600);
+    // No verification_uri_complete: the page where the seller types the code.
+    const auto code = std::get<DeviceCode>(
+        ParseDeviceCode(R"({"device_code":"d","user_code":"abc","expires_in":"60",)"
+                        R"("interval":"900","verification_uri":"https://allegro.pl/skojarz"})"));
+    EXPECT_EQ(code.verificationAddress, "https://allegro.pl/skojarz");
+    // An interval longer than the code's life polls when the code ends, not after.
+    EXPECT_EQ(PollTime(DeviceFlow(code, 1000).First()), 1060);
+    EXPECT_TRUE(std::holds_alternative<std::string>(ParseDeviceCode(
+        R"({"device_code":"d","user_code":"abc","verification_uri":"javascript:alert"})")));
+    EXPECT_EQ(RetryAfter("999999", 60), kLongestWait);
+    EXPECT_EQ(RetryAfter("99999999999999999999999", 60), kLongestWait);
+}
+
+TEST(HostileAnswerTest, ListWithNewOffersOnEveryPageIsCutAfterAThousandPages) {
+    OfferPages endless(OfferQuery{});
+    std::size_t pages = 0;
+    for (; endless.Next() && pages < 5000; ++pages) {
+        endless.Take(OfferPage{{{std::to_string(pages), "", "", ""}}, std::size_t{1} << 60, 1, {}});
+    }
+    EXPECT_EQ(pages, 1000u);
+    EXPECT_TRUE(endless.Cut());
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "SessionFixture.h"
+#include "publish/PullOffers.h"
 #include "structured/Description.h"
 
 namespace licytek::testing {
@@ -38,7 +39,7 @@ std::string OfferAfter(const std::string& patchBody) {
 
 AuctionForm Form(const std::string& memo) {
     AuctionForm form;
-    form.auctionHeader = "Rower g\xF3rski";  // Windows-1250
+    form.auctionHeader = "Rower g\xF3rski";  // Windows-1250; too short a title to send
     form.itemDescription = memo;
     return form;
 }
@@ -71,10 +72,11 @@ class PublishTest : public SessionTest {
     publish::PublishOptions options;
 };
 
-TEST_F(PublishTest, UploadsLocalAndWebPicturesAndASecondPublishLeavesTheSameGallery) {
-    const AuctionForm form = Form(
+TEST_F(PublishTest, UploadsLocalAndWebPicturesAndLaterPublishesLeaveTheSameGallery) {
+    AuctionForm form = Form(
         "Opis roweru<img src=\"zdjecia/rower.jpg\"><img src=\"https://sklep.pl/b.png\">"
         "<img src=\"https://a.allegroimg.com/s/own.jpg\">");
+    form.auctionHeader += " MTB";
     fake.Script("GET", kOfferPath, Answer(200, OldOffer()));
     fake.Script("POST", "/sale/images",
                 Answer(201, R"({"location":"https://a.allegroimg.com/s/up1","expiresAt":"x"})"));
@@ -101,7 +103,7 @@ TEST_F(PublishTest, UploadsLocalAndWebPicturesAndASecondPublishLeavesTheSameGall
     EXPECT_EQ(patches[0].Header("Content-Type"), kMedia);
     EXPECT_EQ(patches[0].Header("Accept"), kMedia);
     const json body = json::parse(patches[0].body);
-    EXPECT_EQ(body["name"], "Rower górski");
+    EXPECT_EQ(body["name"], "Rower górski MTB");
     const std::vector<std::string> gallery = {kGallery, "https://a.allegroimg.com/s/up1",
                                               "https://a.allegroimg.com/s/up2",
                                               "https://a.allegroimg.com/s/own.jpg"};
@@ -110,17 +112,85 @@ TEST_F(PublishTest, UploadsLocalAndWebPicturesAndASecondPublishLeavesTheSameGall
     EXPECT_EQ(body["description"]["sections"][0]["items"][1],
               json({{"type", "IMAGE"}, {"url", "https://a.allegroimg.com/s/up1"}}));
 
-    // Allegro now holds the gallery the first publish set; the same form again reuses it.
+    // Allegro now holds what the first publish set: the same form again, its pictures known
+    // through the picture memory, sends nothing at all.
     fake.Script("GET", kOfferPath, Answer(200, OfferAfter(patches[0].body)));
     fake.Script("PATCH", kOfferPath, Answer(200, "{}"));
     options.title = false;
     auto second = Publish(form);
     ASSERT_EQ(second.outcome, Outcome::Done) << second.message;
+    EXPECT_TRUE(second.unchanged);
+    EXPECT_EQ(second.message, "Oferta 555: bez zmian — nic nie zostało wysłane do Allegro.");
+    EXPECT_EQ(fake.Requests("POST", "/sale/images").size(), 2u);
+    EXPECT_EQ(fake.Requests("PATCH", kOfferPath).size(), 1u);
+
+    // Another text goes out with the same gallery.
+    AuctionForm changed = form;
+    changed.itemDescription.insert(0, "Nowy ");
+    auto third = Publish(changed);
+    ASSERT_EQ(third.outcome, Outcome::Done) << third.message;
+    EXPECT_FALSE(third.unchanged);
     EXPECT_EQ(fake.Requests("POST", "/sale/images").size(), 2u);
     const auto again = fake.Requests("PATCH", kOfferPath);
     ASSERT_EQ(again.size(), 2u);
     EXPECT_EQ(json::parse(again[1].body)["images"].get<std::vector<std::string>>(), gallery);
     EXPECT_FALSE(json::parse(again[1].body).contains("name"));
+}
+
+// An offer pulled into the form and sent back untouched sends nothing, title or not, dry run
+// or not, though Allegro spells it otherwise; a new title or a picture missing from the
+// gallery is a change.
+TEST_F(PublishTest, PulledOfferSentBackUntouchedSendsNothing) {
+    const std::string second = "https://a.allegroimg.com/s/gallery2.jpg";
+    const json description = {
+        {"sections",
+         {{{"items",
+            {{{"type", "TEXT"},
+              {"content", "<p><b>mocna</b> <b>rama</b></p><ul><li>26 </li></ul>"}},
+             {{"type", "IMAGE"}, {"url", kGallery}}}}},
+          {{"items", {{{"type", "IMAGE"}, {"url", second}}}}}}}};
+    const auto serve = [&](std::vector<std::string> gallery) {
+        fake.Script("GET", kOfferPath,
+                    Answer(200, OfferJson("555", "Rower MTB 26 m²", gallery, description.dump())));
+    };
+    serve({kGallery, second});
+    AuctionForm form;
+    structured::PutIntoForm(
+        std::get<structured::PulledOffer>(publish::PullOneOffer(Session(), "555")), form);
+    for (const int variant : {0, 1, 2, 3}) {
+        options.title = variant / 2 == 1;
+        options.dryRun = variant % 2 == 1;
+        const auto result = Publish(form);
+        EXPECT_TRUE(result.unchanged) << variant << result.message;
+        EXPECT_EQ(result.message, "Oferta 555: bez zmian — nic nie zostało wysłane do Allegro.");
+    }
+    EXPECT_EQ(Sequence(), std::vector<std::string>(5, "GET /sale/product-offers/555"));
+
+    options.dryRun = false;
+    fake.Script("PATCH", kOfferPath, Answer(200, "{}"));
+    AuctionForm renamed = form;
+    renamed.auctionHeader += " nowy";
+    EXPECT_FALSE(Publish(renamed).unchanged);
+    serve({kGallery});
+    options.title = false;
+    EXPECT_FALSE(Publish(form).unchanged);
+    const auto patches = fake.Requests("PATCH", kOfferPath);
+    ASSERT_EQ(patches.size(), 2u);
+    EXPECT_EQ(json::parse(patches[0].body)["name"], "Rower MTB 26 m² nowy");
+    EXPECT_EQ(json::parse(patches[1].body)["images"], json({kGallery, second}));
+    EXPECT_TRUE(fake.Requests("POST", "/sale/images").empty());
+}
+
+// A title that Allegro's rules refuse is refused before anything is read or uploaded. The
+// other tests send the same form without its title, which these rules leave alone.
+TEST_F(PublishTest, TitleRulesRefuseBeforeAnyPictureIsUploaded) {
+    options.title = true;
+    const auto refused = Publish(Form("Opis<img src=\"zdjecia/rower.jpg\">"));
+    EXPECT_EQ(refused.outcome, Outcome::Refused);
+    EXPECT_EQ(refused.message,
+              "Tytuł „Rower górski” ma 2 słowa, a Allegro przyjmuje tytuł od 3 słów. Nic nie "
+              "zostało wysłane do Allegro.");
+    EXPECT_TRUE(fake.Requests().empty());
 }
 
 TEST_F(PublishTest, DryRunOnlyReadsAndTooManyPicturesStopBeforeAnythingIsSent) {

@@ -21,20 +21,23 @@ ToolRunOptions WithInput(const std::string& input) {
 
 TEST_F(AllegroToolTest, OffersArePagedThroughAndPrintedAsLinesOrJson) {
     SignIn();
-    fake.Script(
-        "GET", "/sale/offers",
-        {200,
-         R"({"offers":[{"id":"1","name":"Rower\tczerwony","publication":{"status":"ACTIVE"}},)"
-         R"({"id":"2","name":"Kask","publication":{"status":"ENDED"}}],"count":2,"totalCount":3})",
-         {},
-         false});
-    fake.Script(
-        "GET", "/sale/offers",
-        {200,
-         R"({"offers":[{"id":"3","name":"Pompka","publication":{"status":"ACTIVE"},)"
-         R"("primaryImage":{"url":"https://a.allegroimg.com/p"}}],"count":1,"totalCount":3})",
-         {},
-         false});
+    const auto scriptPages = [this] {
+        fake.Script(
+            "GET", "/sale/offers",
+            {200,
+             R"({"offers":[{"id":"1","name":"Rower\tczerwony","publication":{"status":"ACTIVE"}},)"
+             R"({"id":"2","name":"Kask","publication":{"status":"ENDED"}}],"count":2,"totalCount":3})",
+             {},
+             false});
+        fake.Script(
+            "GET", "/sale/offers",
+            {200,
+             R"({"offers":[{"id":"3","name":"Pompka","publication":{"status":"ACTIVE"},)"
+             R"("primaryImage":{"url":"https://a.allegroimg.com/p"}}],"count":1,"totalCount":3})",
+             {},
+             false});
+    };
+    scriptPages();
     const ToolRun run = RunTool({"allegro", "offers", "--status", "active", "--name", "rower x"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(Lines(run.out), (std::vector<std::string>{"1\tACTIVE\tRower czerwony",
@@ -47,6 +50,7 @@ TEST_F(AllegroToolTest, OffersArePagedThroughAndPrintedAsLinesOrJson) {
     EXPECT_EQ(pages[1].Param("name"), "rower x");
     EXPECT_EQ(pages[0].Header("Authorization"), "Bearer secret-access-token");
 
+    scriptPages();
     const ToolRun json = RunTool({"allegro", "offers", "--json"});
     ASSERT_EQ(json.status, 0) << json.err;
     const auto lines = Lines(json.out);
@@ -90,7 +94,7 @@ TEST_F(AllegroToolTest, PublishPrintsTheChangeAndTheOffersAddressAndNeverAToken)
                  {},
                  false});
     fake.Script("PATCH", kOfferPath, {200, "{}", {}, false});
-    const std::string form = R"({"Edit2": "Rower", "Memo1": "Opis roweru"})";
+    const std::string form = R"({"Edit2": "Rower górski MTB", "Memo1": "Opis roweru"})";
 
     const ToolRun signedOut = RunTool({"allegro", "publish", "555", "-"}, WithInput(form));
     EXPECT_EQ(signedOut.status, 3);
@@ -100,8 +104,8 @@ TEST_F(AllegroToolTest, PublishPrintsTheChangeAndTheOffersAddressAndNeverAToken)
     const ToolRun dry =
         RunTool({"allegro", "publish", "555", "--dry-run", "--title", "-"}, WithInput(form));
     ASSERT_EQ(dry.status, 0) << dry.err;
-    EXPECT_EQ(nlohmann::json::parse(dry.out)["name"], "Rower");
-    EXPECT_NE(dry.err.find("Tytuł: „Stary” → „Rower”"), std::string::npos) << dry.err;
+    EXPECT_EQ(nlohmann::json::parse(dry.out)["name"], "Rower górski MTB");
+    EXPECT_NE(dry.err.find("Tytuł: „Stary” → „Rower górski MTB”"), std::string::npos) << dry.err;
     EXPECT_TRUE(fake.Requests("PATCH", kOfferPath).empty());
 
     const ToolRun run = RunTool({"allegro", "publish", "555", "-"}, WithInput(form));
@@ -114,6 +118,15 @@ TEST_F(AllegroToolTest, PublishPrintsTheChangeAndTheOffersAddressAndNeverAToken)
     const ToolRun refused = RunTool({"allegro", "publish", "555", "-"}, WithInput(form));
     EXPECT_EQ(refused.status, 1);
     EXPECT_NE(refused.err.find("Trace-Id: trace-"), std::string::npos) << refused.err;
+
+    // Once the offer holds what the form makes, publishing again sends nothing.
+    const auto patched = nlohmann::json::parse(fake.Requests("PATCH", kOfferPath).front().body);
+    fake.Script("GET", kOfferPath,
+                {200, OfferJson("555", "Stary", {}, patched["description"].dump()), {}, false});
+    const std::size_t patches = fake.Requests("PATCH", kOfferPath).size();
+    const ToolRun same = RunTool({"allegro", "publish", "555", "-"}, WithInput(form));
+    EXPECT_EQ(same.out, "Oferta 555: bez zmian — nic nie zostało wysłane do Allegro.\n");
+    EXPECT_EQ(fake.Requests("PATCH", kOfferPath).size(), patches);
 
     for (const ToolRun* each : {&signedOut, &dry, &run, &refused}) {
         for (const std::string& text : {each->out, each->err}) {

@@ -226,5 +226,22 @@ TEST(AllegroExportTest, ClipboardHoldsTheTextAsHtmlAndWithoutTags) {
     EXPECT_EQ(picture.html + picture.plain, "");
 }
 
+TEST(AllegroExportTest, PictureAtAnIpAddressIsWarnedAboutByItsAddress) {
+    const AllegroOffer offer = ExportAllegro(
+        FormWith("Rower",
+                 "<img src=https://192.168.1.5/a.jpg><img src=http://u@[::1]:80/b.jpg>"
+                 "<img src=https://2130706433/c.jpg><img src=https://x1.pl/d.jpg>"));
+    std::string warned;
+    for (const Finding& finding : offer.findings) {
+        warned += finding.message.find("numer IP") != std::string::npos ? finding.message : "";
+    }
+    EXPECT_EQ(warned,
+              "Zdjęcie „https://192.168.1.5/a.jpg” ma w adresie numer IP 192.168.1.5 zamiast nazwy "
+              "serwera; Allegro może nie pobrać takiego zdjęcia.Zdjęcie „http://u@[::1]:80/b.jpg” "
+              "ma w adresie numer IP [::1] zamiast nazwy serwera; Allegro może nie pobrać takiego "
+              "zdjęcia.Zdjęcie „https://2130706433/c.jpg” ma w adresie numer IP 2130706433 zamiast "
+              "nazwy serwera; Allegro może nie pobrać takiego zdjęcia.");
+}
+
 }  // namespace
 }  // namespace licytek::structured
