@@ -10,13 +10,13 @@ namespace {
 using nlohmann::json;
 using offer::OfferKey;
 
-AllegroError ReadError(const json& entry) {
-    return AllegroError{Text(entry, "code"), Text(entry, "path"), Text(entry, "userMessage"),
-                        Text(entry, "message")};
+OfferAnswerError ReadError(const json& entry) {
+    return OfferAnswerError{Text(entry, "code"), Text(entry, "path"), Text(entry, "userMessage"),
+                            Text(entry, "message")};
 }
 
-std::vector<AllegroError> ReadErrorList(const json* list) {
-    std::vector<AllegroError> errors;
+std::vector<OfferAnswerError> ReadErrorList(const json* list) {
+    std::vector<OfferAnswerError> errors;
     if (list && list->is_array()) {
         for (const json& entry : *list) {
             if (entry.is_object()) {
@@ -126,7 +126,8 @@ std::string NameOf(const ErrorContext& context, std::string_view id) {
 
 // The names of the parameters an error concerns: the one its path points at by index in the
 // body sent, else those whose ids its message names ("Missing required parameters: 3786, 17448").
-std::vector<std::string> ParameterNames(const AllegroError& error, const ErrorContext& context) {
+std::vector<std::string> ParameterNames(const OfferAnswerError& error,
+                                        const ErrorContext& context) {
     std::vector<std::string> names;
     const bool product = error.path.starts_with("productSet");
     if (context.parameters != nullptr) {
@@ -158,7 +159,7 @@ std::vector<std::string> ParameterNames(const AllegroError& error, const ErrorCo
     return names;
 }
 
-std::string ParameterKeyOf(const AllegroError& error, const ErrorContext& context) {
+std::string ParameterKeyOf(const OfferAnswerError& error, const ErrorContext& context) {
     const std::vector<std::string> names = ParameterNames(error, context);
     if (names.empty()) {
         return std::string(Key(OfferKey::Parameters));
@@ -171,13 +172,13 @@ std::string ParameterKeyOf(const AllegroError& error, const ErrorContext& contex
 
 }  // namespace
 
-std::vector<AllegroError> ReadErrors(std::string_view body) {
+std::vector<OfferAnswerError> ReadErrors(std::string_view body) {
     const auto answer = ParseUntrusted(body);
-    return answer ? ReadErrorList(Member(*answer, "errors")) : std::vector<AllegroError>{};
+    return answer ? ReadErrorList(Member(*answer, "errors")) : std::vector<OfferAnswerError>{};
 }
 
-bool HasErrorCode(std::span<const AllegroError> errors, std::string_view code) {
-    for (const AllegroError& error : errors) {
+bool HasErrorCode(std::span<const OfferAnswerError> errors, std::string_view code) {
+    for (const OfferAnswerError& error : errors) {
         const std::string_view own = error.code;
         if (own == code || (own.ends_with(code) && own.size() > code.size() &&
                             own[own.size() - code.size() - 1] == '.')) {
@@ -237,7 +238,7 @@ std::variant<std::vector<SignedOffer>, std::string> ParseOffersBySignature(std::
     return found;
 }
 
-std::string ErrorForSeller(const AllegroError& error, const ErrorContext& context) {
+std::string ErrorForSeller(const OfferAnswerError& error, const ErrorContext& context) {
     constexpr std::size_t kShownCharacters = 500;
     std::string text = error.userMessage.empty() ? error.message : error.userMessage;
     text = offer::ShownText(text.empty() ? error.code : text, kShownCharacters);

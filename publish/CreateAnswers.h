@@ -16,27 +16,28 @@
 
 namespace licytek::publish {
 
-// One error of an answer (errors[]) or of an offer (validation.errors[]).
-struct AllegroError {
+// One error of a new offer's answer (errors[]) or of the offer (validation.errors[]); apart
+// from the update's AllegroError, whose fields come in another order.
+struct OfferAnswerError {
     std::string code;         // "ConstraintViolationException.MissingRequiredParameters"
     std::string path;         // "productSet[0].product.parameters", "sellingMode.price" ...
     std::string userMessage;  // Allegro's words for the seller, when it gives them
     std::string message;      // Allegro's words for the developer ("Missing ...: 3786, 17448")
 
-    bool operator==(const AllegroError&) const = default;
+    bool operator==(const OfferAnswerError&) const = default;
 };
 
 // The errors[] of an answer that is no success; empty when it holds none.
-std::vector<AllegroError> ReadErrors(std::string_view body);
+std::vector<OfferAnswerError> ReadErrors(std::string_view body);
 
 // Whether one of the errors has this code, alone or after a prefix ("X.MissingRequired...").
-bool HasErrorCode(std::span<const AllegroError> errors, std::string_view code);
+bool HasErrorCode(std::span<const OfferAnswerError> errors, std::string_view code);
 
 // What Allegro said of the offer it created or read.
 struct CreatedOffer {
     std::string id;
     std::string status;  // publication.status: INACTIVE, ACTIVATING, ACTIVE, ENDED ...
-    std::vector<AllegroError> validationErrors;
+    std::vector<OfferAnswerError> validationErrors;
 };
 
 // The answer of POST /sale/product-offers (201) or GET /sale/product-offers/{id}; a Polish
@@ -68,6 +69,6 @@ struct ErrorContext {
 // The error as the seller reads it: "KEY: words", the key being the offer data's ("cena",
 // "cennik dostawy"), the parameter ("parametr „Kolor”"), the description's place ("opis,
 // sekcja 2") or the title ("Edit2"); Allegro's userMessage when it gives one, else its message.
-std::string ErrorForSeller(const AllegroError& error, const ErrorContext& context);
+std::string ErrorForSeller(const OfferAnswerError& error, const ErrorContext& context);
 
 }  // namespace licytek::publish

@@ -322,11 +322,11 @@ class Creation {
     }
 
     void Refused(const HttpResponse& response, const std::string& what) {
-        const std::vector<AllegroError> errors = ReadErrors(response.body);
+        const std::vector<OfferAnswerError> errors = ReadErrors(response.body);
         if (HasErrorCode(errors, "MultipleProductsFoundException")) {
             result_.errors.push_back(SeveralProducts(response.body));
         } else {
-            for (const AllegroError& error : errors) {
+            for (const OfferAnswerError& error : errors) {
                 result_.errors.push_back(ErrorForSeller(error, context_));
             }
         }
@@ -378,7 +378,7 @@ class Creation {
         result_.offerPage = session_.endpoints().OfferPage(offer.id);
         result_.status = offer.status;
         result_.warnings.clear();
-        for (const AllegroError& error : offer.validationErrors) {
+        for (const OfferAnswerError& error : offer.validationErrors) {
             result_.warnings.push_back(ErrorForSeller(error, context_));
         }
         if (!options_.activate || offer.status != "INACTIVE") {
@@ -449,7 +449,7 @@ class Creation {
             return;
         }
         result_.warnings.clear();
-        for (const AllegroError& error : offer->validationErrors) {
+        for (const OfferAnswerError& error : offer->validationErrors) {
             result_.warnings.push_back(ErrorForSeller(error, context_));
         }
         Fail(Failure{Outcome::Refused,

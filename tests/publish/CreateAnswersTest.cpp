@@ -9,7 +9,7 @@ namespace {
 
 std::string Said(const std::string& path, const std::string& userMessage,
                  const ErrorContext& context = {}) {
-    return ErrorForSeller(AllegroError{"X", path, userMessage, "developer words"}, context);
+    return ErrorForSeller(OfferAnswerError{"X", path, userMessage, "developer words"}, context);
 }
 
 TEST(CreateAnswersTest, EachErrorIsNamedByTheKeyOrParameterItConcerns) {
