@@ -178,6 +178,19 @@ TEST_F(BatchCreateTest, ABadRowFailsAloneAndTheSheetCopyCarriesTheNumbers) {
     EXPECT_TRUE(copy.ends_with(";Nowy;10;;77\n")) << copy;
 }
 
+TEST_F(BatchCreateTest, ADryRunWritesEachBodyBesideTheRowsFilesAndSendsNothing) {
+    fake.Script("GET", "/sale/offers", Answer(200, R"({"offers":[],"totalCount":0})"));
+    const BatchSummary summary = Run(Sheet(2), true);
+    EXPECT_EQ(summary.created, 2U) << ::testing::PrintToString(errors);
+    EXPECT_EQ(fake.Requests("POST", "/sale/product-offers").size(), 0U);
+    EXPECT_TRUE(std::filesystem::exists(dir.File("out/w0.html")));
+    const std::string body = ReadBytes(dir.File("out/w1.allegro-create.json"));
+    EXPECT_NE(body.find("\"name\":\"Rower miejski numer 1\""), std::string::npos) << body;
+    EXPECT_EQ(lines.back(), Where(3) + ": próba, oferta zapisana w " + dir.File("out") +
+                                "/w1.allegro-create.json");
+    EXPECT_FALSE(std::filesystem::exists(dir.File("o.oferty.csv")));
+}
+
 // One sheet serves every job: a batch that does not create ignores the offer data's columns.
 TEST(BatchOfferColumnsTest, APlainBatchReadsTheNewOffersExample) {
     TempDir dir;
