@@ -14,6 +14,7 @@
 #include "batch/ErrorCollapse.h"
 #include "batch/InputReading.h"
 #include "batch/InputText.h"
+#include "batch/OffersSheet.h"
 #include "batch/OutputWriter.h"
 #include "batch/ResultOrder.h"
 #include "batch/RowPictures.h"
@@ -43,6 +44,16 @@ struct PendingSend {
     std::string preparedFile;               // a dry run's body file
     std::vector<std::string> diskPictures;  // the only files it may upload: the row's own
     bool unchanged = false;                 // a dry run found that the offer shows it already
+};
+
+// A row whose files are on their way, waiting to have its new offer created once they are
+// written.
+struct PendingCreate {
+    offer::OfferData data;
+    AuctionForm form;
+    std::string sheetFile;      // the row's "plik", part of the signature made for it
+    std::string existingOffer;  // the "oferta" the row names: nothing is created
+    std::string preparedFile;   // a dry run's body file
 };
 
 // A row the offer refused for now (409): sent again after the other rows.
@@ -110,6 +121,17 @@ class BatchRun : private RecordSink {
     void SendRow(std::size_t row, PendingSend send);
     void TellAnswers(std::vector<SentRow> answers);
     void TellAnswer(std::size_t row, PendingSend send, const SendAnswer& answer);
+    // The offer data of a row that is to create its offer, or nothing when a cell is bad.
+    std::optional<PendingCreate> RowToCreate(std::span<const std::string> cells,
+                                             const AuctionForm& form, const std::string& sheetFile,
+                                             std::vector<RowProblem>& problems) const;
+    void KeepForOffersSheet(std::size_t row, std::span<const std::string> cells);
+    void PrepareCreate(PendingCreate& create, const std::string& name, RowOutput& output,
+                       std::vector<RowProblem>& problems);
+    void CreateRow(std::size_t row, PendingCreate create);
+    void TellCreated(const std::string& line);
+    void CreateFailed(std::size_t row, const CreateAnswer& answer);
+    void WriteOffersSheet();
     void RetryPutOff();
     void TellNotSent();
     void SendFailed(std::size_t row, const std::string& offerId, const std::string& message);
@@ -144,7 +166,11 @@ class BatchRun : private RecordSink {
     std::optional<std::size_t> offerColumn_;
     std::unordered_map<std::size_t, PendingSend> pendingSends_;  // by sequence
     std::vector<PutOff> putOff_;
-    std::unordered_map<std::size_t, PendingSend> sentForms_;  // handed to the sender, by row
+    std::unordered_map<std::size_t, PendingSend> sentForms_;         // handed to the sender, by row
+    std::optional<PendingCreate> rowCreate_;                         // the row being emitted
+    std::unordered_map<std::size_t, PendingCreate> pendingCreates_;  // by sequence
+    bool creatingStopped_ = false;
+    OffersSheet offersSheet_;
     bool sendingStopped_ = false;
     bool cancelSeen_ = false;
     bool rowsBegun_ = false;  // a row was applied (not only the header read)
@@ -171,6 +197,11 @@ BatchSummary BatchRun::Run() {
     if (auto problem = PrepareFolder()) {
         return Fatal(*problem);
     }
+    if (options_.creator != nullptr && input_.IsJsonLines()) {
+        return Fatal(path_ +
+                     ": nowe oferty powstają z kolumn arkusza (CSV, .xlsx, .ods) z danymi "
+                     "oferty; plik JSON lines ich nie ma");
+    }
     if (input_.IsJsonLines() && kind == InputKind::Text) {
         TellTemplateWarnings();  // a sheet tells them after its header
     }
@@ -187,6 +218,7 @@ BatchSummary BatchRun::Run() {
         problem = folder + ": " + error->message;
     }
     Finish();
+    WriteOffersSheet();
     if (problem) {
         summary_.fatal = std::move(problem);
     }
@@ -315,6 +347,9 @@ bool BatchRun::TakeHeader(std::span<const std::string> cells) {
                          "których wysłać opisy";
         return false;
     }
+    if (options_.creator != nullptr && !options_.dryRun) {
+        offersSheet_.Header(std::move(names), offerColumn_);
+    }
     TellTemplateWarnings();
     return true;
 }
@@ -333,6 +368,8 @@ void BatchRun::TellTotalOnce() {
 void BatchRun::OnCsvRow(std::size_t row, std::span<const std::string> cells) {
     rowsBegun_ = true;
     TellTotalOnce();
+    rowCreate_.reset();
+    KeepForOffersSheet(row, cells);
     AuctionForm form = template_;
     RowApplier applier(form, input_.Utf8());
     std::vector<RowProblem> problems;
@@ -363,6 +400,9 @@ void BatchRun::OnCsvRow(std::size_t row, std::span<const std::string> cells) {
         }
     }
     const auto offerId = OfferIdOf(cells, problems);
+    if (options_.creator != nullptr) {
+        rowCreate_ = RowToCreate(cells, form, fileColumn_ ? name : std::string(), problems);
+    }
     if (!problems.empty()) {
         Fail(row, std::move(problems));
         return;
@@ -500,12 +540,19 @@ void BatchRun::Emit(std::size_t row, const AuctionForm& form, const std::string&
     if (problems.empty() && !offerId.empty() && options_.dryRun) {
         unchanged = PrepareUpdate(offerId, form, name, output, problems);
     }
+    if (problems.empty() && rowCreate_ && options_.dryRun) {
+        PrepareCreate(*rowCreate_, name, output, problems);
+    }
     if (!problems.empty()) {
         Fail(row, std::move(problems));
         return;
     }
     names_.emplace(std::move(sameNameKey), row);
     output.sequence = order_.Begin();
+    if (rowCreate_) {
+        pendingCreates_.emplace(output.sequence, std::move(*rowCreate_));
+        rowCreate_.reset();
+    }
     if (!offerId.empty()) {
         PendingSend send{row, offerId, {}, {}, {}, unchanged};
         if (options_.dryRun) {
@@ -778,6 +825,7 @@ void BatchRun::Collect(std::vector<RowWritten> finished) {
 
 void BatchRun::Tell(std::size_t sequence, const RowOutcome& outcome) {
     auto pending = pendingSends_.extract(sequence);
+    auto create = pendingCreates_.extract(sequence);
     if (outcome.problems.empty()) {
         ++summary_.written;
         summary_.warnings += outcome.warnings.size();
@@ -788,6 +836,9 @@ void BatchRun::Tell(std::size_t sequence, const RowOutcome& outcome) {
         }
         if (!pending.empty()) {
             SendRow(outcome.row, std::move(pending.mapped()));
+        }
+        if (!create.empty()) {
+            CreateRow(outcome.row, std::move(create.mapped()));
         }
     } else {
         ++summary_.failed;
@@ -805,6 +856,189 @@ void BatchRun::Tell(std::size_t sequence, const RowOutcome& outcome) {
     if (observer_.progress) {
         observer_.progress(progress_);
     }
+}
+
+// ---- Creating new offers ----
+
+std::optional<PendingCreate> BatchRun::RowToCreate(std::span<const std::string> cells,
+                                                   const AuctionForm& form,
+                                                   const std::string& sheetFile,
+                                                   std::vector<RowProblem>& problems) const {
+    PendingCreate create{{}, form, sheetFile, {}, {}};
+    if (offerColumn_ && *offerColumn_ < cells.size() && !Trim(cells[*offerColumn_]).empty()) {
+        const CellValue utf8 = CellToUtf8(cells[*offerColumn_], input_.Utf8());
+        const CellValue number = utf8.ok() ? OfferNumber(utf8.text) : utf8;
+        if (!number.ok()) {
+            problems.push_back({columns_[*offerColumn_].header, number.problem});
+            return std::nullopt;
+        }
+        create.existingOffer = number.text;
+        return create;
+    }
+    std::vector<offer::OfferCell> offerCells;
+    for (std::size_t i = 0; i < cells.size() && i < columns_.size(); ++i) {
+        if (columns_[i].role != ColumnRole::OfferData || cells[i].empty()) {
+            continue;
+        }
+        CellValue utf8 = CellToUtf8(cells[i], input_.Utf8());
+        if (!utf8.ok()) {
+            problems.push_back({columns_[i].header, utf8.problem});
+            continue;
+        }
+        offerCells.push_back({columns_[i].header, std::move(utf8.text)});
+    }
+    offer::OfferReading reading = offer::ReadOfferCells(offerCells);
+    for (offer::OfferError& error : reading.errors) {
+        problems.push_back({std::move(error.key), std::move(error.message)});
+    }
+    if (!reading.ok()) {
+        return std::nullopt;
+    }
+    create.data = std::move(reading.data);
+    return create;
+}
+
+void BatchRun::KeepForOffersSheet(std::size_t row, std::span<const std::string> cells) {
+    if (!offersSheet_.HasHeader()) {
+        return;
+    }
+    std::vector<std::string> copy;
+    copy.reserve(cells.size());
+    for (const std::string& cell : cells) {
+        // A cell that is no text of its encoding is kept as it is: nothing of the sheet is lost.
+        CellValue utf8 = CellToUtf8(cell, input_.Utf8());
+        copy.push_back(utf8.ok() ? std::move(utf8.text) : cell);
+    }
+    offersSheet_.Row(row, std::move(copy));
+}
+
+// A dry run asks for the create body as the row is built, so that it is written with the
+// row's files, whole or not at all.
+void BatchRun::PrepareCreate(PendingCreate& create, const std::string& name, RowOutput& output,
+                             std::vector<RowProblem>& problems) {
+    if (!create.existingOffer.empty()) {
+        return;
+    }
+    if (creatingStopped_ || Cancelled()) {
+        problems.push_back({"", "przerwano przed przygotowaniem oferty"});
+        return;
+    }
+    const CreateAnswer answer =
+        options_.creator->Create(create.data, create.form, create.sheetFile, observer_.cancel);
+    if (answer.status == CreateAnswer::Status::Failed ||
+        answer.status == CreateAnswer::Status::Stop) {
+        for (const offer::OfferError& error : answer.errors) {
+            problems.push_back({error.key, error.message});
+        }
+        if (answer.errors.empty() || !answer.message.empty()) {
+            problems.push_back({"", answer.message});
+        }
+        if (answer.status == CreateAnswer::Status::Stop) {
+            creatingStopped_ = summary_.creatingStopped = true;
+            StopRows();
+        }
+        return;
+    }
+    std::string path = PathFor(name, ".allegro-create.json");
+    if (auto blocked = OutputBlocked(path, options_.overwrite)) {
+        problems.push_back({"", std::move(blocked->message), std::string(blocked->kind)});
+        return;
+    }
+    create.preparedFile = path;
+    output.files.push_back({std::move(path), answer.body + "\n"});
+}
+
+void BatchRun::CreateRow(std::size_t row, PendingCreate create) {
+    const std::string where = Where(row, "");
+    if (!create.existingOffer.empty()) {
+        ++summary_.existing;
+        TellCreated(where + "oferta " + create.existingOffer +
+                    " jest już w kolumnie „oferta”; nie utworzono nowej");
+        return;
+    }
+    if (!create.preparedFile.empty()) {
+        ++summary_.created;
+        TellCreated(where + "próba, oferta zapisana w " + create.preparedFile);
+        return;
+    }
+    if (creatingStopped_ || Cancelled()) {
+        summary_.cancelled = summary_.cancelled || Cancelled();
+        CreateFailed(row, {CreateAnswer::Status::Failed,
+                           {},
+                           "oferta nie została utworzona "
+                           "(przerwano)"});
+        return;
+    }
+    const CreateAnswer answer =
+        options_.creator->Create(create.data, create.form, create.sheetFile, observer_.cancel);
+    switch (answer.status) {
+        case CreateAnswer::Status::Created:
+            ++summary_.created;
+            offersSheet_.SetOffer(row, answer.offerId);
+            TellCreated(where + "szkic " + answer.offerId + " utworzony (" +
+                        CountedNoun(answer.gaps, "uwaga", "uwagi", "uwag") + ")");
+            return;
+        case CreateAnswer::Status::Activated:
+            ++summary_.activated;
+            offersSheet_.SetOffer(row, answer.offerId);
+            TellCreated(
+                where + "oferta " + answer.offerId +
+                (answer.activating ? ": Allegro ją sprawdza (do 2 godzin)" : " wystawiona"));
+            return;
+        case CreateAnswer::Status::Existing:
+            ++summary_.existing;
+            offersSheet_.SetOffer(row, answer.offerId);
+            TellCreated(where + answer.message);
+            return;
+        case CreateAnswer::Status::Stop:
+            creatingStopped_ = summary_.creatingStopped = true;
+            StopRows();
+            break;
+        case CreateAnswer::Status::Failed:
+            summary_.cancelled = summary_.cancelled || answer.cancelled;
+            break;
+    }
+    CreateFailed(row, answer);
+}
+
+void BatchRun::TellCreated(const std::string& line) {
+    if (observer_.sent) {
+        observer_.sent(VisibleText(line));
+    }
+}
+
+void BatchRun::CreateFailed(std::size_t row, const CreateAnswer& answer) {
+    ++summary_.createFailed;
+    stop_ = stop_ || options_.stopOnError;
+    if (!observer_.rowError) {
+        return;
+    }
+    for (const offer::OfferError& error : answer.errors) {
+        observer_.rowError(VisibleText(Where(row, error.key) + error.message));
+    }
+    if (answer.errors.empty() || !answer.message.empty()) {
+        observer_.rowError(VisibleText(Where(row, "") + answer.message));
+    }
+}
+
+// Beside the input, never over it; written whole or not at all. Even a run that created
+// nothing writes it, with the numbers of the offers found by their signatures.
+void BatchRun::WriteOffersSheet() {
+    if (!offersSheet_.HasHeader()) {
+        return;
+    }
+    const std::string path = OffersSheetPath(path_);
+    std::error_code error;
+    if (std::filesystem::equivalent(path, path_, error)) {
+        summary_.fatal = path + ": to plik wejściowy; kopia z numerami ofert nie została zapisana";
+        return;
+    }
+    if (auto failed = WriteFileAtomically(path, offersSheet_.Csv())) {
+        summary_.fatal =
+            path + ": kopia arkusza z numerami ofert nie została zapisana: " + failed->message;
+        return;
+    }
+    summary_.offersSheet = path;
 }
 
 std::string BatchRun::Where(std::size_t row, std::string_view column) const {
@@ -836,6 +1070,22 @@ std::string BatchSummary::Line() const {
         line += ", " + CountedNoun(sent, "opis wysłany", "opisy wysłane", "opisów wysłanych") +
                 same + ", " + std::to_string(sendFailed) + " z błędami";
     }
+    if (creating) {
+        line += ", ";
+        if (dryRun) {
+            line += CountedNoun(created, "oferta przygotowana", "oferty przygotowane",
+                                "ofert przygotowanych") +
+                    " (próba)";
+        } else {
+            line +=
+                CountedNoun(created, "szkic utworzony", "szkice utworzone", "szkiców utworzonych") +
+                ", " +
+                CountedNoun(activated, "oferta wystawiona", "oferty wystawione",
+                            "ofert wystawionych");
+        }
+        line += ", " + std::to_string(existing) + " już w Allegro, " +
+                std::to_string(createFailed) + " z błędami";
+    }
     return cancelled ? line + " (przerwano)" : line;
 }
 
@@ -845,6 +1095,7 @@ BatchSummary RunBatch(const std::string& offersPath, const AuctionForm& template
     BatchSummary summary = BatchRun(offersPath, templateForm, sellerId, options, observer).Run();
     summary.sending = options.sender != nullptr;
     summary.dryRun = options.dryRun;
+    summary.creating = options.creator != nullptr;
     if (summary.fatal) {
         summary.fatal = VisibleText(*summary.fatal);  // it may quote the input
     }

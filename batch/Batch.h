@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "batch/OfferCreator.h"
 #include "batch/OfferSender.h"
 #include "model/AuctionForm.h"
 
@@ -34,8 +35,14 @@ struct BatchOptions {
     // gets its files. Not owned; none: the column is left alone.
     OfferSender* sender = nullptr;
     // With a sender: nothing is sent; the sender prepares each row's update body, which is
-    // written with the row's files as NAME.allegro-update.json.
+    // written with the row's files as NAME.allegro-update.json. With a creator: likewise
+    // NAME.allegro-create.json, the body that would create the row's offer.
     bool dryRun = false;
+    // Creates each row's new offer from its cells and its offer data's columns, once its files
+    // are written, one row after another. A row whose "oferta" names an offer is not created.
+    // After the run a copy of the sheet with the offers' numbers in "oferta" is written beside
+    // it (NAME.oferty.csv). Not owned; never together with a sender.
+    OfferCreator* creator = nullptr;
 };
 
 // How the batch is going; called after every row.
@@ -55,7 +62,8 @@ struct BatchObserver {
     std::function<void(const std::string&)> warning;
     // "FILE:ROW: oferta ID: opis zaktualizowany" (UTF-8) for each description sent,
     // "FILE:ROW: oferta ID: bez zmian" for each row whose offer shows it already, and a note
-    // for a row put off to be sent again later.
+    // for a row put off to be sent again later. When creating: "FILE:ROW: szkic ID utworzony
+    // (N uwag)", "FILE:ROW: oferta ID wystawiona", or the line of an offer there already.
     std::function<void(const std::string&)> sent;
     // Checked before each row; the batch stops cleanly when set: a row whose files are being
     // written is finished whole, and no later row writes anything.
@@ -80,8 +88,17 @@ struct BatchSummary {
     // Rows with a number whose files were not written either (a cancel or a stop).
     std::vector<std::size_t> notReached;
 
+    bool creating = false;         // a creator was given
+    std::size_t created = 0;       // drafts created (in a dry run: bodies prepared)
+    std::size_t activated = 0;     // offers created and activated
+    std::size_t existing = 0;      // rows not created: their offer is there already
+    std::size_t createFailed = 0;  // rows whose files were written but whose offer was not
+    bool creatingStopped = false;  // the creator said that no later row could be created
+    std::string offersSheet;       // the copy of the sheet with the offers' numbers, if written
+
     // "N ofert zapisanych, M z błędami, K ostrzeżeń" and, when sending, "N opisów
-    // wysłanych, U bez zmian, M z błędami" (U only when there are any), UTF-8.
+    // wysłanych, U bez zmian, M z błędami" (U only when there are any), or when creating
+    // "N szkiców utworzonych, A ofert wystawionych, E już w Allegro, M z błędami", UTF-8.
     std::string Line() const;
 };
 

@@ -8,6 +8,7 @@
 #include "model/TerminalText.h"
 #include "model/Text.h"
 #include "model/Utf8.h"
+#include "offer/OfferData.h"
 
 namespace licytek::batch {
 namespace {
@@ -56,6 +57,8 @@ Column ColumnFor(std::string_view header) {
     } else if (auto it = InputsByName().find(key); it != InputsByName().end()) {
         column.role = ColumnRole::Input;
         column.field = it->second;
+    } else if (offer::IsOfferColumn(column.header)) {
+        column.role = ColumnRole::OfferData;
     }
     return column;
 }
@@ -75,6 +78,7 @@ const void* WhatItSets(const Column& column) {
             return &layout;
         case ColumnRole::OfferId:
             return &offer;
+        case ColumnRole::OfferData:  // reading the offer data tells a key given twice
         case ColumnRole::Unknown:
             break;
     }
@@ -184,10 +188,12 @@ CellValue CellToUtf8(std::string_view raw, bool utf8Input) {
 std::optional<std::string> RowApplier::Apply(const Column& column, std::string_view raw) {
     if (column.role == ColumnRole::Unknown) {
         return "nieznana kolumna: to nie jest nazwa pola (Edit2, Memo1…), jego etykieta, "
-               "„plik”, „układ” ani „oferta”";
+               "„plik”, „układ”, „oferta” ani kolumna danych nowej oferty";
     }
-    if (column.role == ColumnRole::FileName || column.role == ColumnRole::OfferId) {
-        return std::nullopt;  // read by the caller, which names the files
+    // Read by the caller: the files' name, the offer, and the offer data (only to create).
+    if (column.role == ColumnRole::FileName || column.role == ColumnRole::OfferId ||
+        column.role == ColumnRole::OfferData) {
+        return std::nullopt;
     }
     if (column.role == ColumnRole::Input && IsTextKind(column.field->kind)) {
         return ApplyText(*column.field, raw);

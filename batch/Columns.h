@@ -1,7 +1,8 @@
 // The columns of a spreadsheet of offers, and what a cell does to the form: a column is named
 // by an input's control name or its Polish label in any letter case, or it is "plik" (the
 // output file's name), "układ" (the layout, 1 to 8) or "oferta" (the Allegro offer to send
-// the description to; also "numer oferty").
+// the description to; also "numer oferty"), or a column of a new offer's data ("kategoria",
+// "cena", "parametr: Kolor" …), which only a batch that creates offers reads.
 #pragma once
 
 #include <array>
@@ -18,7 +19,7 @@
 
 namespace licytek::batch {
 
-enum class ColumnRole { Input, FileName, Layout, OfferId, Unknown };
+enum class ColumnRole { Input, FileName, Layout, OfferId, OfferData, Unknown };
 
 struct Column {
     std::string header;  // as the file names it, UTF-8, without blanks at the ends

@@ -9,10 +9,12 @@
 #include <string>
 #include <variant>
 
+#include "batch/AllegroCreator.h"
 #include "batch/AllegroSender.h"
 #include "batch/Batch.h"
 #include "cli/CommandSupport.h"
 #include "publish/AllegroSession.h"
+#include "publish/TokenStore.h"
 
 namespace licytek::cli {
 namespace {
@@ -21,7 +23,9 @@ constexpr std::string_view kBatchHelp =
     "Usage: licytek-cli batch [--project FILE] [--form FORM.json] [--format classic|allegro|both]\n"
     "                         [--utf8] [--overwrite] [--stop-on-error]\n"
     "                         [--encoding utf-8|windows-1250]\n"
-    "                         [--publish [--sandbox] [--dry-run]] OFFERS --out FOLDER\n"
+    "                         [--publish [--sandbox] [--dry-run]]\n"
+    "                         [--create [--activate] [--sandbox] [--dry-run]]\n"
+    "                         OFFERS --out FOLDER\n"
     "\n"
     "Writes one description for every row of OFFERS: FOLDER/NAME.html, the classic page\n"
     "exactly as render gives it, and/or FOLDER/NAME.allegro.json, the structured description\n"
@@ -78,6 +82,24 @@ constexpr std::string_view kBatchHelp =
     "once) and names the rows whose descriptions were not sent. Sign in first with licytek-cli\n"
     "allegro login.\n"
     "\n"
+    "Every batch accepts the columns of a new offer's data (\"kategoria\", \"ean\", \"cena\",\n"
+    "\"parametr: NAME\", ...; see licytek-cli allegro create --help) and ignores them unless\n"
+    "it creates offers, so one sheet serves every job. With --create, each row whose files\n"
+    "are written creates a new offer on Allegro from the row's form and offer data, as\n"
+    "allegro create does: a draft, unless --activate. One line a row: FILE:ROW: szkic ID\n"
+    "utworzony (N uwag), with N the gaps Allegro still sees in the draft; FILE:ROW: oferta ID\n"
+    "wystawiona; or the row's error. A bad value fails its row alone (FILE:ROW:COLUMN:\n"
+    "message) and the next rows go on. Each offer carries its signature (\"sygnatura\", else\n"
+    "one made from the title, the EAN or product, the category and \"plik\"): a row whose\n"
+    "offer Allegro already has says so and creates nothing, so a repeated run never lists an\n"
+    "item twice; two identical items need signatures of their own. A row with a number in\n"
+    "\"oferta\" is not created either. The seller's lists, the categories' parameters and\n"
+    "each distinct EAN are read once for the whole run. After the run, NAME.oferty.csv\n"
+    "beside OFFERS (never over it) is OFFERS with the offers' numbers in \"oferta\", ready for\n"
+    "a later --publish. The last line adds the drafts created, the offers activated, those\n"
+    "already on Allegro and the rows that failed. --create reads a sheet (CSV, .xlsx, .ods),\n"
+    "not JSON lines.\n"
+    "\n"
     "Options:\n"
     "  --project FILE     start every row from the inputs saved in the project file FILE\n"
     "  --form FORM.json   then apply the JSON form FORM.json\n"
@@ -90,13 +112,19 @@ constexpr std::string_view kBatchHelp =
     "  --encoding ENC     read OFFERS.csv as utf-8 or windows-1250 whatever its bytes\n"
     "  --out FOLDER       the folder for the files, created if missing\n"
     "  --publish          send each row's description to the offer of its \"oferta\" cell\n"
+    "  --create           create each row's new offer on Allegro (not with --publish)\n"
+    "  --activate         with --create: activate each draft unless Allegro finds gaps in\n"
+    "                     it (needs \"faktura\")\n"
     "  --sandbox          send to Allegro's sandbox instead of allegro.pl\n"
     "  --dry-run          with --publish: read the offers and write each row's update body\n"
-    "                     as FOLDER/NAME.allegro-update.json with its files; send nothing\n"
+    "                     as FOLDER/NAME.allegro-update.json with its files; with --create:\n"
+    "                     make only the look-ups and write FOLDER/NAME.allegro-create.json;\n"
+    "                     send nothing\n"
     "  -h, --help         show this help\n"
     "\n"
-    "Exit status: 0 every row written (and sent); 1 a row failed, a description was not\n"
-    "sent, or a file could not be read or written; 2 wrong usage, a wrong template, OFFERS\n"
+    "Exit status: 0 every row written (and sent or created); 1 a row failed, a description\n"
+    "was not sent, an offer not created, or a file could not be read or written; 2 wrong\n"
+    "usage (--create with --publish too), a wrong template, OFFERS\n"
     "in no format above, or a build without Allegro keys; 3 not signed in to Allegro, or the\n"
     "session expired; 4 Allegro did not answer 3 rows in a row, and the sending stopped;\n"
     "128 + the signal when interrupted.\n";
@@ -110,6 +138,8 @@ struct BatchArguments {
     batch::BatchOptions options;
     bool outGiven = false;
     bool publish = false;
+    bool create = false;
+    bool activate = false;
     bool sandbox = false;
     bool dryRun = false;
 };
@@ -145,6 +175,10 @@ std::variant<bool, Failure> TakeOption(std::span<const std::string_view> args, s
         (arg == "--publish"   ? parsed.publish
          : arg == "--sandbox" ? parsed.sandbox
                               : parsed.dryRun) = true;
+        return true;
+    }
+    if (arg == "--create" || arg == "--activate") {
+        (arg == "--create" ? parsed.create : parsed.activate) = true;
         return true;
     }
     if (arg == "--utf8" || arg == "--overwrite" || arg == "--stop-on-error") {
@@ -186,10 +220,19 @@ std::variant<BatchArguments, Failure> ParseBatchArguments(std::span<const std::s
         return UsageFailure("batch needs OFFERS.csv or OFFERS.jsonl and --out FOLDER",
                             kHelpCommand);
     }
-    if (!parsed.help && !parsed.publish && (parsed.sandbox || parsed.dryRun)) {
+    if (!parsed.help && parsed.publish && parsed.create) {
         return UsageFailure(
-            std::string(parsed.sandbox ? "--sandbox" : "--dry-run") + " goes with --publish",
+            "--create and --publish go in separate runs: create first, then --publish with "
+            "the sheet it writes (NAME.oferty.csv)",
             kHelpCommand);
+    }
+    if (!parsed.help && !parsed.publish && !parsed.create && (parsed.sandbox || parsed.dryRun)) {
+        return UsageFailure(std::string(parsed.sandbox ? "--sandbox" : "--dry-run") +
+                                " goes with --publish or --create",
+                            kHelpCommand);
+    }
+    if (!parsed.help && parsed.activate && !parsed.create) {
+        return UsageFailure("--activate goes with --create", kHelpCommand);
     }
     if (!parsed.help && parsed.options.outFolder.empty()) {
         // An empty name is a mistake of the script, such as an unset variable, not ".".
@@ -320,7 +363,9 @@ std::optional<Failure> RunBatchCommand(std::span<const std::string_view> args) {
     // One session, so one kept-alive connection, for the whole run.
     std::optional<publish::SessionParts> session;
     std::optional<batch::AllegroSender> sender;
-    if (parsed.publish) {
+    std::optional<publish::OfferCatalogue> catalogue;
+    std::optional<batch::AllegroCreator> creator;
+    if (parsed.publish || parsed.create) {
         auto opened = publish::OpenSession(parsed.sandbox);
         if (auto* failure = std::get_if<publish::Failure>(&opened)) {
             return Failure{static_cast<int>(failure->outcome), publish::FullMessage(*failure)};
@@ -350,15 +395,27 @@ std::optional<Failure> RunBatchCommand(std::span<const std::string_view> args) {
         publishObserver.waiting = [&progress](publish::Seconds seconds, const std::string& why) {
             progress.Waiting(seconds, why);
         };
-        auto runSettings = publish::ChooseRunSettings();
-        if (auto* message = std::get_if<std::string>(&runSettings)) {
-            return Failure{static_cast<int>(publish::Outcome::BadUse), *message};
+        if (parsed.create) {
+            // One catalogue for the run: each list read once, each EAN searched once.
+            catalogue.emplace(*session->session, publish::CacheFolder());
+            publish::CreateOptions createOptions;
+            createOptions.activate = parsed.activate;
+            createOptions.dryRun = parsed.dryRun;
+            createOptions.projectFolder = publishOptions.projectFolder;
+            creator.emplace(*catalogue, createOptions, publishObserver);
+            options.creator = &*creator;
+        } else {
+            auto runSettings = publish::ChooseRunSettings();
+            if (auto* message = std::get_if<std::string>(&runSettings)) {
+                return Failure{static_cast<int>(publish::Outcome::BadUse), *message};
+            }
+            sender.emplace(*session->session, publish::SystemClock(), publishOptions,
+                           publishObserver);
+            sender->RunInParallel(std::get<publish::RunSettings>(std::move(runSettings)));
+            options.sender = &*sender;
+            progress.ShowSending();
         }
-        sender.emplace(*session->session, publish::SystemClock(), publishOptions, publishObserver);
-        sender->RunInParallel(std::get<publish::RunSettings>(std::move(runSettings)));
-        options.sender = &*sender;
         options.dryRun = parsed.dryRun;
-        progress.ShowSending();
     }
     batch::BatchObserver observer;
     observer.progress = [&progress](const batch::BatchProgress& now) { progress.Update(now); };
@@ -380,13 +437,19 @@ std::optional<Failure> RunBatchCommand(std::span<const std::string_view> args) {
         WriteDiagnostic(*summary.fatal);
     }
     std::fprintf(stderr, "%s\n", summary.Line().c_str());
+    if (!summary.offersSheet.empty()) {
+        WriteDiagnostic("Numery ofert zapisano w " + summary.offersSheet + ".");
+    }
     if (summary.cancelled) {
         return Failure{128 + gSignal, ""};
     }
     if (sender && sender->StoppedBy()) {
         return Failure{static_cast<int>(*sender->StoppedBy()), ""};  // the row said why
     }
-    if (summary.failed > 0 || summary.sendFailed > 0 || summary.fatal) {
+    if (creator && creator->StoppedBy()) {
+        return Failure{static_cast<int>(*creator->StoppedBy()), ""};
+    }
+    if (summary.failed > 0 || summary.sendFailed > 0 || summary.createFailed > 0 || summary.fatal) {
         return Failure{kExitFileError, ""};  // the rows have said what went wrong
     }
     return std::nullopt;

@@ -1043,7 +1043,7 @@ std::variant<std::vector<std::string>, Failure> AllegroSession::PutPictures(
     const std::vector<std::string>& sources, structured::Description& description,
     const std::string& projectFolder, bool dryRun, const PublishObserver* observer,
     const std::atomic<bool>* cancel) {
-    PublishOptions options;
+    PublishOptions options;  // a new offer's pictures: any file the description names
     options.projectFolder = projectFolder;
     auto gathered = impl_->GatherPictures(sources, options);
     if (auto* failure = std::get_if<Failure>(&gathered)) {

@@ -171,11 +171,6 @@ std::string ParameterKeyOf(const AllegroError& error, const ErrorContext& contex
 
 }  // namespace
 
-std::vector<AllegroError> ReadErrors(std::string_view body) {
-    const auto answer = ParseUntrusted(body);
-    return answer ? ReadErrorList(Member(*answer, "errors")) : std::vector<AllegroError>{};
-}
-
 bool HasErrorCode(std::span<const AllegroError> errors, std::string_view code) {
     for (const AllegroError& error : errors) {
         const std::string_view own = error.code;

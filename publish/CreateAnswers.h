@@ -17,12 +17,6 @@
 
 namespace licytek::publish {
 
-// AllegroError (Protocol.h): one error of an answer (errors[]) or of an offer
-// (validation.errors[]).
-
-// The errors[] of an answer that is no success; empty when it holds none.
-std::vector<AllegroError> ReadErrors(std::string_view body);
-
 // Whether one of the errors has this code, alone or after a prefix ("X.MissingRequired...").
 bool HasErrorCode(std::span<const AllegroError> errors, std::string_view code);
 

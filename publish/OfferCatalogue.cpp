@@ -41,7 +41,7 @@ Failure NoAnswer(const std::string& what, const TransportFailure& failure) {
 
 std::string AllegroSays(std::string_view body) {
     std::string said;
-    for (const AllegroError& error : ReadErrors(body)) {
+    for (const AllegroError& error : ParseAllegroErrors(body)) {
         said += said.empty() ? " Allegro: " : "; ";
         said += ErrorForSeller(error, {});
     }

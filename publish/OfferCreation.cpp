@@ -322,7 +322,7 @@ class Creation {
     }
 
     void Refused(const HttpResponse& response, const std::string& what) {
-        const std::vector<AllegroError> errors = ReadErrors(response.body);
+        const std::vector<AllegroError> errors = ParseAllegroErrors(response.body);
         if (HasErrorCode(errors, "MultipleProductsFoundException")) {
             result_.errors.push_back(SeveralProducts(response.body));
         } else {

@@ -194,7 +194,7 @@ TEST_F(BatchTest, TakesEveryValueFormOfEachKind) {
 
 TEST_F(BatchTest, BadCellsFailTheirRowOnlyAndNameRowAndColumn) {
     const auto summary = Run("offers.csv",
-                             "plik;Edit35;Dodaj gradient;ComboBox1;układ;cena\n"
+                             "plik;Edit35;Dodaj gradient;ComboBox1;układ;rabat\n"
                              "good1;a;1;;;\n"
                              "sw;a;może;;;\n"
                              "list;a;;Nieznany;;\n"
@@ -213,7 +213,7 @@ TEST_F(BatchTest, BadCellsFailTheirRowOnlyAndNameRowAndColumn) {
     EXPECT_TRUE(Contains(ErrorsOfRow(5), "offers.csv:5:układ: "));
     // The right-click message goes into a script, where a reference would not stand for it.
     EXPECT_TRUE(Contains(ErrorsOfRow(6), "offers.csv:6:Edit35: znak „日”"));
-    EXPECT_TRUE(Contains(ErrorsOfRow(7), "offers.csv:7:cena: nieznana kolumna"));
+    EXPECT_TRUE(Contains(ErrorsOfRow(7), "offers.csv:7:rabat: nieznana kolumna"));
     EXPECT_TRUE(Contains(ErrorsOfRow(8), "offers.csv:8:plik: "));
     EXPECT_TRUE(Contains(ErrorsOfRow(9), "offers.csv:9:kolumna 7: "));
     std::size_t files = 0;

@@ -112,6 +112,8 @@ TEST_F(BatchToolTest, RefusesWrongUsage) {
              {"batch", "--encoding", "latin2", "offers.csv", "--out", "out"},
              {"batch", "offers.csv", "--out", ""},
              {"batch", "--dry-run", "offers.csv", "--out", "out"},
+             {"batch", "--create", "--publish", "offers.csv", "--out", "out"},
+             {"batch", "--activate", "offers.csv", "--out", "out"},
          }) {
         const ToolRun run = Run(args);
         EXPECT_EQ(run.status, 2) << args[1];

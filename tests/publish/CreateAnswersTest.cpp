@@ -59,10 +59,12 @@ TEST(CreateAnswersTest, AnAnswerWithoutAPlainOfferNumberIsNoOffer) {
               "777");
     EXPECT_EQ(OfferIdInAddress("/sale/product-offers/abc"), "");
     EXPECT_EQ(OfferIdInAddress("/sale/offer-operations/1"), "");
-    EXPECT_TRUE(HasErrorCode(ReadErrors(R"({"errors":[{"code":"A.MissingRequiredParameters"}]})"),
-                             "MissingRequiredParameters"));
-    EXPECT_FALSE(HasErrorCode(ReadErrors(R"({"errors":[{"code":"NotMissingRequiredParameters"}]})"),
-                              "MissingRequiredParameters"));
+    EXPECT_TRUE(
+        HasErrorCode(ParseAllegroErrors(R"({"errors":[{"code":"A.MissingRequiredParameters"}]})"),
+                     "MissingRequiredParameters"));
+    EXPECT_FALSE(
+        HasErrorCode(ParseAllegroErrors(R"({"errors":[{"code":"NotMissingRequiredParameters"}]})"),
+                     "MissingRequiredParameters"));
 }
 
 }  // namespace
