@@ -39,6 +39,7 @@
 #include "generator/Document.h"
 #include "model/FileIo.h"
 #include "model/FormFields.h"
+#include "model/PolishNumbers.h"
 #include "model/Text.h"
 #include "structured/Preview.h"
 
@@ -119,13 +120,9 @@ QString PageFindingText(const PageFinding& finding) {
         .arg(FromUtf8(structured::TargetName(finding.target)), FromUtf8(finding.message));
 }
 
-// "3 sekcje", "5 sekcji": a count above one as it follows "ma".
+// "3 sekcje", "5 sekcji": a count as it follows "ma".
 QString SectionCount(std::size_t count) {
-    const std::size_t last = count % 10;
-    const std::size_t lastTwo = count % 100;
-    const bool few = last >= 2 && last <= 4 && (lastTwo < 12 || lastTwo > 14);
-    return QStringLiteral("%1 %2").arg(count).arg(few ? QStringLiteral("sekcje")
-                                                      : QStringLiteral("sekcji"));
+    return FromUtf8(CountedNoun(count, "sekcję", "sekcje", "sekcji"));
 }
 
 // "w sekcji 2", "w sekcjach 1, 3 i 4".

@@ -29,6 +29,7 @@
 #include "app/Desktop.h"
 #include "app/FormBinding.h"
 #include "app/PictureThumbnails.h"
+#include "model/PolishNumbers.h"
 #include "model/ProjectFile.h"
 #include "structured/AllegroExport.h"
 #include "structured/OfferToForm.h"
@@ -605,7 +606,8 @@ void SendToAllegroDialog::AddOffers(int generation, const publish::OfferPage& pa
     offersStatus_->setText(
         offersTotal_ == 0
             ? QStringLiteral("Nie znaleziono ofert.")
-            : QStringLiteral("Wczytano %1 z %2 ofert.").arg(offersLoaded_).arg(offersTotal_));
+            : QStringLiteral("Wczytano %1.")
+                  .arg(FromUtf8(CountOutOf(offersLoaded_, offersTotal_, "oferty", "ofert"))));
     UpdateButtons();
     LoadMoreWhenScrolledDown();
 }

@@ -266,7 +266,8 @@ void PrintPlan(const pub::PublishPlan& plan, bool title, bool toStandardError) {
             std::to_string(plan.sectionsAfter) + "\n";
     text += "Zdjęcia w ofercie: " + std::to_string(plan.picturesBefore) + " → " +
             std::to_string(plan.picturesAfter) + "\n";
-    text += "Rozmiar zmiany: " + GroupedNumber(plan.bodyBytes) + " bajtów\n";
+    text +=
+        "Rozmiar zmiany: " + GroupedCountedNoun(plan.bodyBytes, "bajt", "bajty", "bajtów") + "\n";
     std::fputs(text.c_str(), toStandardError ? stderr : stdout);
     std::fflush(toStandardError ? stderr : stdout);
 }

@@ -12,6 +12,7 @@
 #include "batch/AllegroSender.h"
 #include "batch/Batch.h"
 #include "cli/CommandSupport.h"
+#include "model/PolishNumbers.h"
 #include "publish/AllegroSession.h"
 
 namespace licytek::cli {
@@ -245,11 +246,10 @@ class ProgressLine {
         const double rate = seconds > 0 ? static_cast<double>(progress.rowsDone) / seconds : 0;
         // Appended piece by piece: GCC 12 misreads a literal plus a string here (-Wrestrict).
         std::string line = "\r";
-        line += std::to_string(progress.rowsDone);
-        if (progress.rowsTotal) {
-            line += " z " + std::to_string(*progress.rowsTotal);
-        }
-        line += " wierszy, " + std::to_string(static_cast<long long>(rate)) + " na sekundę";
+        line += progress.rowsTotal
+                    ? CountOutOf(progress.rowsDone, *progress.rowsTotal, "wiersza", "wierszy")
+                    : CountedNoun(progress.rowsDone, "wiersz", "wiersze", "wierszy");
+        line += ", " + std::to_string(static_cast<long long>(rate)) + " na sekundę";
         if (sending_) {
             line += ", wysłano " + std::to_string(progress.sent);
         }

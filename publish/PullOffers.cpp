@@ -321,8 +321,8 @@ PullAllResult PullAllOffers(AllegroSession& session, const OfferQuery& filter,
                 sheet.Add(names.Next(Cp1250ToUtf8(offer.title)), offers[i].id, offer);
             if (characters > kExcelCellCharacters && observer.warning) {
                 observer.warning("Oferta " + offers[i].id + ": opis ma " +
-                                 GroupedNumber(characters) +
-                                 " znaków, a Excel ucina komórki dłuższe niż 32 767 znaków: "
+                                 GroupedCountedNoun(characters, "znak", "znaki", "znaków") +
+                                 ", a Excel ucina komórki dłuższe niż 32 767 znaków: "
                                  "poprawiaj ten arkusz w LibreOffice Calc albo tę ofertę osobno");
             }
         }
@@ -339,8 +339,7 @@ PullAllResult PullAllOffers(AllegroSession& session, const OfferQuery& filter,
 }
 
 std::string PullProgressLine(std::size_t done, std::size_t total) {
-    return std::to_string(done) + " z " + std::to_string(total) +
-           (total == 1 ? " oferty" : " ofert");
+    return CountOutOf(done, total, "oferty", "ofert");
 }
 
 std::string PullSummaryLine(const PullAllResult& result, std::string_view outPath) {

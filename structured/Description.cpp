@@ -244,9 +244,10 @@ void CheckArrangement(const Section& section, std::size_t index, std::vector<Vio
     if (items.empty()) {
         out.push_back({Rule::Arrangement, Place(index, none) + "sekcja jest pusta"});
     } else if (items.size() > 2) {
-        out.push_back({Rule::Arrangement, Place(index, none) + "sekcja ma " +
-                                              std::to_string(items.size()) +
-                                              " elementy, a może mieć najwyżej dwa"});
+        out.push_back(
+            {Rule::Arrangement, Place(index, none) + "sekcja ma " +
+                                    CountedNoun(items.size(), "element", "elementy", "elementów") +
+                                    ", a może mieć najwyżej dwa"});
     } else if (items.size() == 2 && items[0].type == ItemType::Text &&
                items[1].type == ItemType::Text) {
         out.push_back({Rule::Arrangement,
@@ -423,9 +424,10 @@ std::vector<Violation> FindViolations(const Description& description, std::size_
     if (sections == 0) {
         violations.push_back({Rule::SectionCount, "Opis nie ma żadnej sekcji."});
     } else if (sections > kMaxSections) {
-        violations.push_back({Rule::SectionCount, "Opis ma " + std::to_string(sections) +
-                                                      " sekcji, a Allegro przyjmuje najwyżej " +
-                                                      std::to_string(kMaxSections) + "."});
+        violations.push_back(
+            {Rule::SectionCount, "Opis ma " + CountedNoun(sections, "sekcję", "sekcje", "sekcji") +
+                                     ", a Allegro przyjmuje najwyżej " +
+                                     std::to_string(kMaxSections) + "."});
     }
     for (std::size_t s = 0; s < sections; ++s) {
         const Section& section = description.sections[s];
@@ -435,8 +437,9 @@ std::vector<Violation> FindViolations(const Description& description, std::size_
         }
     }
     if (bytes > kMaxDescriptionBytes) {
-        violations.push_back({Rule::Size, "Opis ma " + GroupedNumber(bytes) +
-                                              " bajtów, a Allegro przyjmuje najwyżej " +
+        violations.push_back({Rule::Size, "Opis ma " +
+                                              GroupedCountedNoun(bytes, "bajt", "bajty", "bajtów") +
+                                              ", a Allegro przyjmuje najwyżej " +
                                               GroupedNumber(kMaxDescriptionBytes) + "."});
     }
     return violations;
