@@ -625,7 +625,7 @@ void AllegroWindow::SaveJson() {
         return;
     }
     if (const auto error = WriteFileAtomically(QFile::encodeName(path).toStdString(), json)) {
-        desktop_.ShowError(QString::fromStdString(error->message));
+        desktop_.ShowError(path + QStringLiteral(": ") + FromUtf8(PolishMessage(*error)));
         return;
     }
     status_->setText(QStringLiteral("Zapisano: ") + path);

@@ -160,7 +160,7 @@ BatchSummary BatchRun::Run() {
     // the batch; they all reach the disk here, before the summary counts them as written.
     const std::string folder = options_.outFolder.empty() ? "." : options_.outFolder;
     if (auto error = FlushFolder(folder); error && !problem) {
-        problem = folder + ": " + error->message;
+        problem = folder + ": " + PolishMessage(*error);
     }
     Finish();
     if (problem) {

@@ -164,7 +164,7 @@ std::optional<Failure> RunCheckCommand(std::span<const std::string_view> args) {
     }
     if (LooksBinary(std::get<std::string>(read))) {
         const std::string name =
-            options.source == kStandardInput ? "standard input" : options.source;
+            options.source == kStandardInput ? std::string(kStandardInputName) : options.source;
         return Failure{kExitUsage, name +
                                        ": to nie jest strona HTML (plik ma bajty zerowe albo "
                                        "same znaki steruj\u0105ce)"};

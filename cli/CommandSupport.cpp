@@ -86,7 +86,7 @@ void KeepLastChosenOfEachGroup(AuctionForm& form) {
 }  // namespace
 
 Failure FileFailure(std::string_view name, const FileError& error) {
-    return {kExitFileError, std::string(name) + ": " + error.message};
+    return {kExitFileError, std::string(name) + ": " + PolishMessage(error)};
 }
 
 Failure UsageFailure(std::string_view what, std::string_view helpCommand) {
@@ -115,7 +115,7 @@ void ReportFindings(const std::vector<structured::Finding>& findings) {
 std::optional<Failure> WriteToStandardOutput(std::string_view bytes) {
     if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size() ||
         std::fflush(stdout) != 0) {
-        return FileFailure("standard output", FileErrorFromErrno(errno));
+        return FileFailure(kStandardOutputName, FileErrorFromErrno(errno));
     }
     return std::nullopt;
 }
@@ -148,7 +148,7 @@ std::variant<std::string, Failure> ReadWhole(std::FILE* stream, std::string_view
         const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), stream);
         bytes.append(buffer.data(), got);
         if (bytes.size() > maxBytes) {
-            return Failure{kExitInputError, std::string(name) + ": the input is larger than " +
+            return Failure{kExitInputError, std::string(name) + ": dane mają ponad " +
                                                 std::to_string(maxBytes >> 20) + " MiB"};
         }
         if (got < buffer.size()) {
@@ -162,7 +162,7 @@ std::variant<std::string, Failure> ReadWhole(std::FILE* stream, std::string_view
 
 std::variant<std::string, Failure> ReadInputText(const std::string& source, std::size_t maxBytes) {
     if (source == kStandardInput) {
-        return ReadWhole(stdin, "standard input", maxBytes);
+        return ReadWhole(stdin, kStandardInputName, maxBytes);
     }
     std::FILE* file = std::fopen(source.c_str(), "rb");
     if (file == nullptr) {

@@ -21,6 +21,11 @@
 namespace licytek::cli {
 
 inline constexpr std::string_view kStandardInput = "-";
+// The standard streams as a message names them.
+inline constexpr std::string_view kStandardInputName = "standardowe wejście";
+inline constexpr std::string_view kStandardOutputName = "standardowe wyjście";
+// What starts a warning's line after "licytek-cli: ".
+inline constexpr std::string_view kWarning = "uwaga: ";
 // A form is a few hundred kilobytes at most; anything far larger is a mistake, not a form.
 inline constexpr std::size_t kMaxFormBytes = std::size_t{64} << 20;
 

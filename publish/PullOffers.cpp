@@ -331,7 +331,7 @@ PullAllResult PullAllOffers(AllegroSession& session, const OfferQuery& filter,
         }
     }
     if (auto error = WriteFileAtomically(outPath, sheet.Text())) {
-        result.stopped = Failure{Outcome::Refused, outPath + ": " + error->message, {}};
+        result.stopped = Failure{Outcome::Refused, outPath + ": " + PolishMessage(*error), {}};
         return result;
     }
     result.written = sheet.Rows();

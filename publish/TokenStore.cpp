@@ -101,7 +101,8 @@ class FileTokenStore final : public TokenStore {
         MakeFolders(folder_);
         if (auto error =
                 WriteFileAtomically(file_, all.dump(1), Flush::EachFile, Access::OwnerOnly)) {
-            return "Nie udało się zapisać danych logowania w " + file_ + ": " + error->message;
+            return "Nie udało się zapisać danych logowania w " + file_ + ": " +
+                   PolishMessage(*error);
         }
         return std::nullopt;
     }
