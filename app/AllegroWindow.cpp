@@ -38,7 +38,6 @@
 #include "app/SendToAllegroDialog.h"
 #include "generator/Document.h"
 #include "model/FileIo.h"
-#include "model/FormFields.h"
 #include "model/PolishNumbers.h"
 #include "model/Text.h"
 #include "structured/Preview.h"
@@ -99,17 +98,11 @@ QIcon SeverityIcon(const QStyle& style, Severity severity) {
 }
 
 // "Błąd – Nagłówek aukcji: …": the input by the name the seller knows it under.
-QString FindingText(const Finding& finding) {
-    QString where;
-    if (const FormField* field = FindFormField(finding.control)) {
-        where = FromUtf8(field->label);
-    } else {
-        where = FromUtf8(finding.control);
-    }
+QString SeverityAndText(const Finding& finding) {
     const QString severity = SeverityWord(finding.severity);
-    return where.isEmpty() ? severity + QStringLiteral(": ") + FromUtf8(finding.message)
-                           : severity + QStringLiteral(" – ") + where + QStringLiteral(": ") +
-                                 FromUtf8(finding.message);
+    const QString text = FromUtf8(structured::FindingText(finding));
+    return finding.control.empty() ? severity + QStringLiteral(": ") + text
+                                   : severity + QStringLiteral(" – ") + text;
 }
 
 // "12:5: ebay: …", as the command-line check prints it.
@@ -500,7 +493,7 @@ void AllegroWindow::ShowFindings(std::vector<Finding> findings) {
     findings_->clear();
     for (const Finding& finding : findings) {
         auto* item = new QListWidgetItem(SeverityIcon(*style(), finding.severity),
-                                         FindingText(finding), findings_);
+                                         SeverityAndText(finding), findings_);
         item->setToolTip(item->text());
     }
     if (findings.empty()) {
@@ -553,7 +546,7 @@ const structured::AllegroOffer* AllegroWindow::UsableOffer() {
         QString text = QStringLiteral("Allegro nie przyjmie tego opisu:");
         for (const Finding& finding : offer_->findings) {
             if (finding.severity == Severity::Error) {
-                text += QStringLiteral("\n• ") + FindingText(finding);
+                text += QStringLiteral("\n• ") + FromUtf8(structured::FindingText(finding));
             }
         }
         desktop_.ShowError(text + QStringLiteral("\nPopraw formularz i spróbuj jeszcze raz."));

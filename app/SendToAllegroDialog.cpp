@@ -777,7 +777,8 @@ void SendToAllegroDialog::ShowChanges() {
             }
             for (const structured::Finding& finding : plan.findings) {
                 if (finding.severity == structured::Severity::Error) {
-                    problems_->addItem(QStringLiteral("Błąd: ") + FromUtf8(finding.message));
+                    problems_->addItem(QStringLiteral("Błąd: ") +
+                                       FromUtf8(structured::FindingText(finding)));
                 }
             }
             changesReady_ = plan.outcome == publish::Outcome::Done;
@@ -866,7 +867,7 @@ void SendToAllegroDialog::ShowResult(const publish::PublishResult& result) {
         lines << OneErrorALine(Said(result.message));
         for (const structured::Finding& finding : result.findings) {
             if (finding.severity == structured::Severity::Error) {
-                lines << QStringLiteral("• ") + FromUtf8(finding.message);
+                lines << QStringLiteral("• ") + FromUtf8(structured::FindingText(finding));
             }
         }
         if (!result.traceId.empty()) {

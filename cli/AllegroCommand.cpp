@@ -182,7 +182,7 @@ std::optional<Failure> Login(const Common& common) {
         return ToFailure(*failure);
     }
     if (auto warning = parts.tokens->Warning()) {
-        WriteDiagnostic("warning: " + *warning);
+        WriteDiagnostic(std::string(kWarning) + *warning);
     }
     WriteLine("Zalogowano jako " + std::get<pub::Account>(account).login);
     return std::nullopt;
@@ -314,7 +314,7 @@ std::optional<Failure> Publish(const PublishArguments& arguments) {
         parts.session->Publish(arguments.offerId, form, options, observer, &interrupted);
     ReportFindings(result.findings);
     for (const std::string& warning : result.warnings) {
-        WriteDiagnostic("warning: " + warning);
+        WriteDiagnostic(std::string(kWarning) + warning);
     }
     if (result.outcome != pub::Outcome::Done) {
         pub::Failure failure{result.outcome, result.message, result.traceId};
@@ -368,9 +368,9 @@ std::optional<Failure> PullOne(const PullArguments& arguments) {
         return FileFailure(*arguments.project, *error);
     }
     if (auto* refusal = std::get_if<SlotOverflow>(&saved)) {
+        const std::string refused = "Oferta " + arguments.offerId + ": " + refusal->Message();
         return Failure{static_cast<int>(pub::Outcome::Refused),
-                       "Oferta " + arguments.offerId + ": " + std::string(refusal->control) + ": " +
-                           refusal->Message() + " Nic nie zostało zapisane."};
+                       refused + " Nic nie zostało zapisane."};
     }
     return WriteToStandardOutput("Oferta " + arguments.offerId + " zapisana w pliku " +
                                  *arguments.project + "\n");
@@ -423,7 +423,7 @@ std::optional<Failure> PullAll(const PullArguments& arguments) {
     };
     observer.warning = [&](const std::string& message) {
         progress.Interrupt();
-        WriteDiagnostic("warning: " + message);
+        WriteDiagnostic(std::string(kWarning) + message);
     };
     observer.waiting = [&](pub::Seconds seconds, const std::string& why) {
         progress.Interrupt();

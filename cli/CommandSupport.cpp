@@ -100,14 +100,10 @@ std::string FormHelp() {
 
 void ReportFindings(const std::vector<structured::Finding>& findings) {
     // In the order of Severity.
-    static constexpr std::string_view kSeverityNames[] = {"error", "warning", "note"};
+    static constexpr std::string_view kSeverityWords[] = {"błąd: ", kWarning, "informacja: "};
     for (const structured::Finding& finding : findings) {
-        std::string line(kSeverityNames[static_cast<std::size_t>(finding.severity)]);
-        line += ": ";
-        if (!finding.control.empty()) {
-            line.append(finding.control).append(": ");
-        }
-        line += finding.message;
+        std::string line(kSeverityWords[static_cast<std::size_t>(finding.severity)]);
+        line += structured::FindingText(finding);
         WriteDiagnostic(line);
     }
 }

@@ -42,7 +42,8 @@ std::optional<Failure> WriteToStandardOutput(std::string_view bytes);
 std::optional<Failure> WriteTextToStandardOutput(std::string_view cp1250, bool utf8);
 // One line to standard error, "licytek-cli: " and `line`, for warnings along the way.
 void WriteDiagnostic(std::string_view line);
-// Each finding of an export as one such line: "error: auctionHeader: message".
+// Each finding of an export as one such line, "uwaga: Telefon: message" ("błąd: " for an
+// error, "informacja: " for a note), the input named by its label.
 void ReportFindings(const std::vector<structured::Finding>& findings);
 
 // The whole of `stream` up to `maxBytes`, or a failure named after `name`.

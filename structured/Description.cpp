@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 #include <variant>
 
+#include "model/FormFields.h"
 #include "model/PolishNumbers.h"
 #include "structured/JsonString.h"
 #include "structured/Validation.h"
@@ -363,6 +364,16 @@ std::variant<Description, Finding> ParseDescriptionJson(std::string_view json, b
 }
 
 }  // namespace
+
+std::string FindingText(const Finding& finding) {
+    if (finding.control.empty()) {
+        return finding.message;
+    }
+    std::string text(InputLabel(finding.control));
+    text += ": ";
+    text += finding.message;
+    return text;
+}
 
 std::string CheckTextContent(std::string_view content) {
     return ContentChecker().Check(content);

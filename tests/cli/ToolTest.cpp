@@ -325,12 +325,12 @@ TEST_F(ToolTest, OfSeveralLayoutsInAProjectTheLastOneCounts) {
 TEST_F(ToolTest, ProjectSaveRefusesATextTooLongForItsPlace) {
     const std::string header(99, 'x');  // the auction header keeps 98 bytes
     ExpectFailure(Run({"project", "save", "-", "zapis.ltk"}, R"({"Edit2": ")" + header + "\"}"), 2,
-                  "Edit2: ");
+                  "Pole „Nagłówek aukcji” może mieć najwyżej 98 znaków, a ma 99.");
     EXPECT_FALSE(std::filesystem::exists(PathOf("zapis.ltk")));
 
     WriteFile("zapis.ltk", "old");
     ExpectFailure(Run({"project", "save", "-", "zapis.ltk"}, R"({"Edit2": ")" + header + "\"}"), 2,
-                  "Edit2: ");
+                  "Pole „Nagłówek aukcji” może mieć najwyżej 98 znaków, a ma 99.");
     EXPECT_EQ(ReadFile("zapis.ltk"), "old");
 
     // Exactly 98 characters fit, Polish letters counting one byte each.
