@@ -117,8 +117,6 @@ TEST(FileError, IsWordedInPolishForTheNewerMessages) {
     const std::pair<int, std::pair<std::string, std::string>> kWordings[] = {
         {ENOENT, {"File not found", "nie ma takiego pliku"}},
         {EACCES, {"File access denied", "brak dostępu do pliku"}},
-        {EPERM, {"File access denied", "brak dostępu do pliku"}},
-        {EISDIR, {"File access denied", "brak dostępu do pliku"}},
         {EEXIST, {"File already exists", "plik już istnieje"}},
         {ENOSPC, {"Disk full", "dysk jest pełny"}},
         {EIO, {"I/O error 5", "błąd wejścia/wyjścia 5"}},
