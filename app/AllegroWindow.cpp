@@ -39,7 +39,7 @@
 #include "app/SendToAllegroDialog.h"
 #include "generator/Document.h"
 #include "model/FileIo.h"
-#include "model/FormFields.h"
+#include "model/PolishNumbers.h"
 #include "model/Text.h"
 #include "structured/Preview.h"
 
@@ -99,17 +99,11 @@ QIcon SeverityIcon(const QStyle& style, Severity severity) {
 }
 
 // "Błąd – Nagłówek aukcji: …": the input by the name the seller knows it under.
-QString FindingText(const Finding& finding) {
-    QString where;
-    if (const FormField* field = FindFormField(finding.control)) {
-        where = FromUtf8(field->label);
-    } else {
-        where = FromUtf8(finding.control);
-    }
+QString SeverityAndText(const Finding& finding) {
     const QString severity = SeverityWord(finding.severity);
-    return where.isEmpty() ? severity + QStringLiteral(": ") + FromUtf8(finding.message)
-                           : severity + QStringLiteral(" – ") + where + QStringLiteral(": ") +
-                                 FromUtf8(finding.message);
+    const QString text = FromUtf8(structured::FindingText(finding));
+    return finding.control.empty() ? severity + QStringLiteral(": ") + text
+                                   : severity + QStringLiteral(" – ") + text;
 }
 
 // "12:5: ebay: …", as the command-line check prints it.
@@ -120,13 +114,9 @@ QString PageFindingText(const PageFinding& finding) {
         .arg(FromUtf8(structured::TargetName(finding.target)), FromUtf8(finding.message));
 }
 
-// "3 sekcje", "5 sekcji": a count above one as it follows "ma".
+// "3 sekcje", "5 sekcji": a count as it follows "ma".
 QString SectionCount(std::size_t count) {
-    const std::size_t last = count % 10;
-    const std::size_t lastTwo = count % 100;
-    const bool few = last >= 2 && last <= 4 && (lastTwo < 12 || lastTwo > 14);
-    return QStringLiteral("%1 %2").arg(count).arg(few ? QStringLiteral("sekcje")
-                                                      : QStringLiteral("sekcji"));
+    return FromUtf8(CountedNoun(count, "sekcję", "sekcje", "sekcji"));
 }
 
 // "w sekcji 2", "w sekcjach 1, 3 i 4".
@@ -504,7 +494,7 @@ void AllegroWindow::ShowFindings(std::vector<Finding> findings) {
     findings_->clear();
     for (const Finding& finding : findings) {
         auto* item = new QListWidgetItem(SeverityIcon(*style(), finding.severity),
-                                         FindingText(finding), findings_);
+                                         SeverityAndText(finding), findings_);
         item->setToolTip(item->text());
     }
     if (findings.empty()) {
@@ -557,7 +547,7 @@ const structured::AllegroOffer* AllegroWindow::UsableOffer() {
         QString text = QStringLiteral("Allegro nie przyjmie tego opisu:");
         for (const Finding& finding : offer_->findings) {
             if (finding.severity == Severity::Error) {
-                text += QStringLiteral("\n• ") + FindingText(finding);
+                text += QStringLiteral("\n• ") + FromUtf8(structured::FindingText(finding));
             }
         }
         desktop_.ShowError(text + QStringLiteral("\nPopraw formularz i spróbuj jeszcze raz."));
@@ -629,7 +619,7 @@ void AllegroWindow::SaveJson() {
         return;
     }
     if (const auto error = WriteFileAtomically(QFile::encodeName(path).toStdString(), json)) {
-        desktop_.ShowError(QString::fromStdString(error->message));
+        desktop_.ShowError(path + QStringLiteral(": ") + FromUtf8(PolishMessage(*error)));
         return;
     }
     status_->setText(QStringLiteral("Zapisano: ") + path);

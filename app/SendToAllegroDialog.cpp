@@ -35,6 +35,7 @@
 #include "app/FormBinding.h"
 #include "app/PanelPlacement.h"
 #include "app/PictureThumbnails.h"
+#include "model/PolishNumbers.h"
 #include "model/ProjectFile.h"
 #include "structured/AllegroExport.h"
 #include "structured/DescriptionComparison.h"
@@ -727,7 +728,8 @@ void SendToAllegroDialog::AddOffers(int generation, const publish::OfferPage& pa
     offersStatus_->setText(
         offersTotal_ == 0
             ? QStringLiteral("Nie znaleziono ofert.")
-            : QStringLiteral("Wczytano %1 z %2 ofert.").arg(offersLoaded_).arg(offersTotal_));
+            : QStringLiteral("Wczytano %1.")
+                  .arg(FromUtf8(CountOutOf(offersLoaded_, offersTotal_, "oferty", "ofert"))));
     UpdateButtons();
     LoadMoreWhenScrolledDown();
 }
@@ -887,7 +889,8 @@ void SendToAllegroDialog::ShowChanges() {
             }
             for (const structured::Finding& finding : plan.findings) {
                 if (finding.severity == structured::Severity::Error) {
-                    problems_->addItem(QStringLiteral("Błąd: ") + FromUtf8(finding.message));
+                    problems_->addItem(QStringLiteral("Błąd: ") +
+                                       FromUtf8(structured::FindingText(finding)));
                 }
             }
             changesReady_ = plan.outcome == publish::Outcome::Done;
@@ -1028,7 +1031,7 @@ void SendToAllegroDialog::ShowResult(const publish::PublishResult& result) {
         lines << OneErrorALine(Said(result.message));
         for (const structured::Finding& finding : result.findings) {
             if (finding.severity == structured::Severity::Error) {
-                lines << QStringLiteral("• ") + FromUtf8(finding.message);
+                lines << QStringLiteral("• ") + FromUtf8(structured::FindingText(finding));
             }
         }
         if (!result.traceId.empty()) {

@@ -62,10 +62,7 @@ SendAnswer AllegroSender::AnswerOf(const std::string& offerId, const publish::Pu
             // Appended piece by piece: GCC 12 takes " " + std::string for an overlapping copy
             // in a Release build (-Wrestrict).
             message += ' ';
-            if (!finding.control.empty()) {
-                message.append(finding.control).append(": ");
-            }
-            message += finding.message;
+            message += structured::FindingText(finding);
         }
     }
     if (result.conflictWait) {

@@ -215,7 +215,7 @@ BatchSummary BatchRun::Run() {
     // the batch; they all reach the disk here, before the summary counts them as written.
     const std::string folder = options_.outFolder.empty() ? "." : options_.outFolder;
     if (auto error = FlushFolder(folder); error && !problem) {
-        problem = folder + ": " + error->message;
+        problem = folder + ": " + PolishMessage(*error);
     }
     Finish();
     WriteOffersSheet();
@@ -589,11 +589,15 @@ void BatchRun::AddAllegroFile(const AuctionForm& form, const std::string& name, 
     for (const auto& finding : offer.findings) {
         const auto column = columnOfControl_.find(finding.control);
         if (finding.severity == structured::Severity::Error) {
-            problems.push_back({column != columnOfControl_.end() ? column->second : finding.control,
-                                finding.message});
+            // The cell as the sheet names its column, or the input the template gave.
+            if (column != columnOfControl_.end()) {
+                problems.push_back({column->second, finding.message});
+            } else {
+                problems.push_back({"", structured::FindingText(finding)});
+            }
         } else if (finding.severity == structured::Severity::Warning &&
                    (!templateWarnings_ || !templateWarnings_->IsTemplates(form, finding))) {
-            output.warnings.push_back(WarningLine(finding));
+            output.warnings.push_back(structured::FindingText(finding));
         }
     }
     if (!offer.HasErrors()) {

@@ -109,7 +109,7 @@ struct BatchSummary {
 // numbered as a spreadsheet numbers them (the header is row 1) or by line; a row's files are
 // named by its "plik" cell, or else by that number. The output folder is created if missing.
 // The structured export's warnings that the template alone gives are told once, before the
-// rows, as "szablon: CONTROL: message"; a row tells only the warnings of its own cells.
+// rows, as "szablon: LABEL: message"; a row tells only the warnings of its own cells.
 BatchSummary RunBatch(const std::string& offersPath, const AuctionForm& templateForm,
                       const std::string& sellerId, const BatchOptions& options,
                       const BatchObserver& observer = {});

@@ -37,9 +37,8 @@ std::vector<std::string> ErrorCollapse::Hidden() const {
             continue;
         }
         const std::size_t hidden = kind.count - kErrorsShownOfAKind;
-        std::string counted =
-            CountedNoun(hidden, "taki sam błąd", "takie same błędy", "takich samych błędów");
-        counted.replace(0, counted.find(' '), GroupedNumber(hidden));
+        const std::string counted =
+            GroupedCountedNoun(hidden, "taki sam błąd", "takie same błędy", "takich samych błędów");
         lines.push_back("… i jeszcze " + counted + " (" +
                         (kind.column.empty() ? "" : kind.column + ": ") + kind.sample + ")");
     }

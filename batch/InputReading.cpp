@@ -157,7 +157,7 @@ InputReader::InputReader(const std::string& path, InputEncoding encoding,
 std::optional<std::string> InputReader::Open() {
     input_.emplace(path_);
     if (input_->error() != 0 || !ReadStart(*input_, start_)) {
-        return path_ + ": " + FileErrorFromErrno(input_->error()).message;
+        return path_ + ": " + PolishMessage(FileErrorFromErrno(input_->error()));
     }
     kind_ = KindOfInput(start_);
     return std::nullopt;
@@ -316,7 +316,7 @@ std::optional<std::string> InputReader::Stream(
         consume(chunk);
         chunk.clear();
         if (!input_->ReadMore(chunk, kChunkBytes)) {
-            return path_ + ": " + FileErrorFromErrno(input_->error()).message;
+            return path_ + ": " + PolishMessage(FileErrorFromErrno(input_->error()));
         }
     }
     return std::nullopt;

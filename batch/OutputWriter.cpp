@@ -114,8 +114,8 @@ RowWritten OutputWriter::Write(RowOutput row) const {
         auto stage = StageFile(file.path, file.bytes, existing);
         file.bytes = std::string();
         if (auto* error = std::get_if<FileError>(&stage)) {
-            written.error = FileNameOf(file.path) + ": " + error->message;
-            written.errorKind = error->message;
+            written.error = FileNameOf(file.path) + ": " + PolishMessage(*error);
+            written.errorKind = PolishMessage(*error);
             break;
         }
         staged.push_back(std::move(std::get<StagedFile>(stage)));
@@ -124,8 +124,8 @@ RowWritten OutputWriter::Write(RowOutput row) const {
     for (std::size_t i = 0; i < staged.size() && !written.error; ++i) {
         auto place = PlaceStaged(staged[i], existing);
         if (auto* error = std::get_if<FileError>(&place)) {
-            written.error = FileNameOf(staged[i].path()) + ": " + error->message;
-            written.errorKind = error->message;
+            written.error = FileNameOf(staged[i].path()) + ": " + PolishMessage(*error);
+            written.errorKind = PolishMessage(*error);
         } else {
             placed.push_back(std::move(std::get<PlacedFile>(place)));
         }

@@ -36,7 +36,7 @@ TemplateWarnings::TemplateWarnings(const AuctionForm& templateForm) : template_(
 std::vector<std::string> TemplateWarnings::Lines() const {
     std::vector<std::string> lines;
     for (const auto& warning : warnings_) {
-        lines.push_back(WarningLine(warning));
+        lines.push_back(structured::FindingText(warning));
     }
     return lines;
 }
@@ -54,10 +54,6 @@ bool TemplateWarnings::IsTemplates(const AuctionForm& row,
     // when the template gives it too.
     const FormField* field = FindFormField(finding.control);
     return field == nullptr || SameValue(row, template_, *field);
-}
-
-std::string WarningLine(const structured::Finding& finding) {
-    return (finding.control.empty() ? "" : finding.control + ": ") + finding.message;
 }
 
 }  // namespace licytek::batch

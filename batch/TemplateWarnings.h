@@ -24,7 +24,7 @@ class TemplateWarnings {
         });
     }
 
-    // "CONTROL: message" (UTF-8) for each warning of the template alone.
+    // Each warning of the template alone, as structured::FindingText words it.
     std::vector<std::string> Lines() const;
 
     // Whether a row's warning is the template's: the template gives the same warning, and the
@@ -35,8 +35,5 @@ class TemplateWarnings {
     const AuctionForm& template_;
     std::vector<structured::Finding> warnings_;
 };
-
-// "CONTROL: message", or the message alone for a warning about the whole description.
-std::string WarningLine(const structured::Finding& finding);
 
 }  // namespace licytek::batch

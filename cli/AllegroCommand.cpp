@@ -214,7 +214,7 @@ std::optional<Failure> Login(const Common& common) {
         return ToFailure(*failure);
     }
     if (auto warning = parts.tokens->Warning()) {
-        WriteDiagnostic("warning: " + *warning);
+        WriteDiagnostic(std::string(kWarning) + *warning);
     }
     WriteLine("Zalogowano jako " + std::get<pub::Account>(account).login);
     return std::nullopt;
@@ -341,7 +341,8 @@ void PrintPlan(const pub::PublishPlan& plan, bool title, bool toStandardError) {
             std::to_string(plan.sectionsAfter) + "\n";
     text += "Zdjęcia w ofercie: " + std::to_string(plan.picturesBefore) + " → " +
             std::to_string(plan.picturesAfter) + "\n";
-    text += "Rozmiar zmiany: " + GroupedNumber(plan.bodyBytes) + " bajtów\n";
+    text +=
+        "Rozmiar zmiany: " + GroupedCountedNoun(plan.bodyBytes, "bajt", "bajty", "bajtów") + "\n";
     std::fputs(text.c_str(), toStandardError ? stderr : stdout);
     std::fflush(toStandardError ? stderr : stdout);
 }
@@ -385,7 +386,7 @@ std::optional<Failure> Publish(const PublishArguments& arguments) {
         parts.session->Publish(arguments.offerId, form, options, observer, &interrupted);
     ReportFindings(result.findings);
     for (const std::string& warning : result.warnings) {
-        WriteDiagnostic("warning: " + warning);
+        WriteDiagnostic(std::string(kWarning) + warning);
     }
     if (result.outcome != pub::Outcome::Done) {
         pub::Failure failure{result.outcome, result.message, result.traceId};
@@ -431,9 +432,9 @@ std::optional<Failure> PullOne(const PullArguments& arguments) {
         return FileFailure(*arguments.project, *error);
     }
     if (auto* refusal = std::get_if<SlotOverflow>(&saved)) {
+        const std::string refused = "Oferta " + arguments.offerId + ": " + refusal->Message();
         return Failure{static_cast<int>(pub::Outcome::Refused),
-                       "Oferta " + arguments.offerId + ": " + std::string(refusal->control) + ": " +
-                           refusal->Message() + " Nic nie zostało zapisane."};
+                       refused + " Nic nie zostało zapisane."};
     }
     return WriteToStandardOutput("Oferta " + arguments.offerId + " zapisana w pliku " +
                                  *arguments.project + "\n");
@@ -486,7 +487,7 @@ std::optional<Failure> PullAll(const PullArguments& arguments) {
     };
     observer.warning = [&](const std::string& message) {
         progress.Interrupt();
-        WriteDiagnostic("warning: " + message);
+        WriteDiagnostic(std::string(kWarning) + message);
     };
     observer.waiting = [&](pub::Seconds seconds, const std::string& why) {
         progress.Interrupt();

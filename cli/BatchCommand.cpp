@@ -13,6 +13,7 @@
 #include "batch/AllegroSender.h"
 #include "batch/Batch.h"
 #include "cli/CommandSupport.h"
+#include "model/PolishNumbers.h"
 #include "publish/AllegroSession.h"
 #include "publish/TokenStore.h"
 
@@ -60,9 +61,10 @@ constexpr std::string_view kBatchHelp =
     "A row with a bad cell writes nothing and is reported on standard error as\n"
     "FILE:ROW:COLUMN: message; the next row goes on. After 20 errors of one kind the rest\n"
     "are counted in one line. A warning of the structured description that the template\n"
-    "alone gives is printed once, before the rows, as szablon: CONTROL: message; a row's\n"
-    "own as FILE:ROW: CONTROL: message. At the end one line counts the offers written, the\n"
-    "rows with errors and the warnings. On a terminal, standard error shows the progress.\n"
+    "alone gives is printed once, before the rows, as szablon: INPUT: message; a row's\n"
+    "own as FILE:ROW: INPUT: message, INPUT being the input's label in the window\n"
+    "(\"Telefon\"). At the end one line counts the offers written, the rows with errors\n"
+    "and the warnings. On a terminal, standard error shows the progress.\n"
     "Ctrl+C stops after the rows being written; no file is left half written.\n"
     "\n"
     "With --publish, a column \"oferta\" (or \"numer oferty\") holds each row's Allegro\n"
@@ -293,11 +295,10 @@ class ProgressLine {
         const double rate = seconds > 0 ? static_cast<double>(progress.rowsDone) / seconds : 0;
         // Appended piece by piece: GCC 12 misreads a literal plus a string here (-Wrestrict).
         std::string line = "\r";
-        line += std::to_string(progress.rowsDone);
-        if (progress.rowsTotal) {
-            line += " z " + std::to_string(*progress.rowsTotal);
-        }
-        line += " wierszy, " + std::to_string(static_cast<long long>(rate)) + " na sekundę";
+        line += progress.rowsTotal
+                    ? CountOutOf(progress.rowsDone, *progress.rowsTotal, "wiersza", "wierszy")
+                    : CountedNoun(progress.rowsDone, "wiersz", "wiersze", "wierszy");
+        line += ", " + std::to_string(static_cast<long long>(rate)) + " na sekundę";
         if (sending_) {
             line += ", wysłano " + std::to_string(progress.sent);
         }

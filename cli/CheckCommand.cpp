@@ -32,7 +32,7 @@ constexpr std::string_view kCheckHelp =
     "Checks an auction page (the classic description, or any other HTML) against what\n"
     "today's auction sites take, and prints one finding a line,\n"
     "    LINE:COL: TARGET: message\n"
-    "(\"TARGET: warning: message\" for what the site takes but should be checked), then the\n"
+    "(\"TARGET: uwaga: message\" for what the site takes but should be checked), then the\n"
     "count of errors and warnings. Lines and columns count from 1; a column counts the\n"
     "characters of its line, a tab being one.\n"
     "\n"
@@ -140,7 +140,7 @@ std::string FindingLine(const PageFinding& finding) {
     std::string line = std::to_string(finding.line) + ":" + std::to_string(finding.column) + ": " +
                        std::string(structured::TargetName(finding.target)) + ": ";
     if (finding.severity != Severity::Error) {
-        line += "warning: ";
+        line += kWarning;
     }
     line += finding.message;
     line += '\n';
@@ -164,7 +164,7 @@ std::optional<Failure> RunCheckCommand(std::span<const std::string_view> args) {
     }
     if (LooksBinary(std::get<std::string>(read))) {
         const std::string name =
-            options.source == kStandardInput ? "standard input" : options.source;
+            options.source == kStandardInput ? std::string(kStandardInputName) : options.source;
         return Failure{kExitUsage, name +
                                        ": to nie jest strona HTML (plik ma bajty zerowe albo "
                                        "same znaki steruj\u0105ce)"};

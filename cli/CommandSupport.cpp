@@ -87,7 +87,7 @@ void KeepLastChosenOfEachGroup(AuctionForm& form) {
 }  // namespace
 
 Failure FileFailure(std::string_view name, const FileError& error) {
-    return {kExitFileError, std::string(name) + ": " + error.message};
+    return {kExitFileError, std::string(name) + ": " + PolishMessage(error)};
 }
 
 Failure UsageFailure(std::string_view what, std::string_view helpCommand) {
@@ -101,14 +101,10 @@ std::string FormHelp() {
 
 void ReportFindings(const std::vector<structured::Finding>& findings) {
     // In the order of Severity.
-    static constexpr std::string_view kSeverityNames[] = {"error", "warning", "note"};
+    static constexpr std::string_view kSeverityWords[] = {"błąd: ", kWarning, "informacja: "};
     for (const structured::Finding& finding : findings) {
-        std::string line(kSeverityNames[static_cast<std::size_t>(finding.severity)]);
-        line += ": ";
-        if (!finding.control.empty()) {
-            line.append(finding.control).append(": ");
-        }
-        line += finding.message;
+        std::string line(kSeverityWords[static_cast<std::size_t>(finding.severity)]);
+        line += structured::FindingText(finding);
         WriteDiagnostic(line);
     }
 }
@@ -116,7 +112,7 @@ void ReportFindings(const std::vector<structured::Finding>& findings) {
 std::optional<Failure> WriteToStandardOutput(std::string_view bytes) {
     if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size() ||
         std::fflush(stdout) != 0) {
-        return FileFailure("standard output", FileErrorFromErrno(errno));
+        return FileFailure(kStandardOutputName, FileErrorFromErrno(errno));
     }
     return std::nullopt;
 }
@@ -150,7 +146,7 @@ std::variant<std::string, Failure> ReadWhole(std::FILE* stream, std::string_view
         const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), stream);
         bytes.append(buffer.data(), got);
         if (bytes.size() > maxBytes) {
-            return Failure{kExitInputError, std::string(name) + ": the input is larger than " +
+            return Failure{kExitInputError, std::string(name) + ": dane mają ponad " +
                                                 std::to_string(maxBytes >> 20) + " MiB"};
         }
         if (got < buffer.size()) {
@@ -164,7 +160,7 @@ std::variant<std::string, Failure> ReadWhole(std::FILE* stream, std::string_view
 
 std::variant<std::string, Failure> ReadInputText(const std::string& source, std::size_t maxBytes) {
     if (source == kStandardInput) {
-        return ReadWhole(stdin, "standard input", maxBytes);
+        return ReadWhole(stdin, kStandardInputName, maxBytes);
     }
     std::FILE* file = std::fopen(source.c_str(), "rb");
     if (file == nullptr) {

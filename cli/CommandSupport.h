@@ -21,6 +21,11 @@
 namespace licytek::cli {
 
 inline constexpr std::string_view kStandardInput = "-";
+// The standard streams as a message names them.
+inline constexpr std::string_view kStandardInputName = "standardowe wejście";
+inline constexpr std::string_view kStandardOutputName = "standardowe wyjście";
+// What starts a warning's line after "licytek-cli: ".
+inline constexpr std::string_view kWarning = "uwaga: ";
 // A form is a few hundred kilobytes at most; anything far larger is a mistake, not a form.
 inline constexpr std::size_t kMaxFormBytes = std::size_t{64} << 20;
 
@@ -39,7 +44,8 @@ std::optional<Failure> WriteTextToStandardOutput(std::string_view cp1250, bool u
 // characters and bidirectional overrides in it (it may quote Allegro or a file) are shown
 // escaped, never raw.
 void WriteDiagnostic(std::string_view line);
-// Each finding of an export as one such line: "error: auctionHeader: message".
+// Each finding of an export as one such line, "uwaga: Telefon: message" ("błąd: " for an
+// error, "informacja: " for a note), the input named by its label.
 void ReportFindings(const std::vector<structured::Finding>& findings);
 
 // The whole of `stream` up to `maxBytes`, or a failure named after `name`.

@@ -35,7 +35,7 @@ std::optional<Failure> SaveProjectFromForm(const std::string& formSource, const 
         return FileFailure(path, *error);
     }
     if (auto* refusal = std::get_if<SlotOverflow>(&saved)) {
-        return Failure{kExitInputError, std::string(refusal->control) + ": " + refusal->Message()};
+        return Failure{kExitInputError, refusal->Message()};
     }
     return std::nullopt;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "model/PolishNumbers.h"
 #include "model/Utf8.h"
 
 namespace licytek::json_text {
@@ -146,8 +147,9 @@ Survey SurveyText(std::string_view json) {
                                " characters at " + PositionOf(json, at + 1) +
                                ", longer than any input takes";
                 survey.polishFault = "błędny JSON (" + PolishPositionOf(json, at + 1) +
-                                     "): liczba ma " + std::to_string(end - at) +
-                                     " znaków, więcej niż przyjmie jakiekolwiek pole";
+                                     "): liczba ma " +
+                                     CountedNoun(end - at, "znak", "znaki", "znaków") +
+                                     ", więcej niż przyjmie jakiekolwiek pole";
                 return survey;
             }
             at = end;

@@ -18,6 +18,30 @@ constexpr int kMaxLinkHops = 40;
 // A file the save creates gets the usual read access for all.
 constexpr mode_t kNewFileMode = 0644;
 
+enum class FileErrorKind { NotFound, AccessDenied, AlreadyExists, DiskFull, Other };
+
+// The errors the seller is told apart; the rest are told by their number.
+FileErrorKind KindOf(int errnoValue) {
+    switch (errnoValue) {
+        case ENOENT:
+            return FileErrorKind::NotFound;
+        case EACCES:
+        case EPERM:
+        case EISDIR:
+        case EROFS:
+        case ENOTDIR:
+            return FileErrorKind::AccessDenied;
+        case EEXIST:
+            return FileErrorKind::AlreadyExists;
+        case ENOSPC:
+        case EDQUOT:
+        case EFBIG:
+            return FileErrorKind::DiskFull;
+        default:
+            return FileErrorKind::Other;
+    }
+}
+
 FileError AccessDenied() {
     return FileErrorFromErrno(EACCES);
 }
@@ -246,24 +270,35 @@ std::optional<FileError> WriteThroughNamedFile(const std::string& file, std::str
 }  // namespace
 
 FileError FileErrorFromErrno(int errnoValue) {
-    switch (errnoValue) {
-        case ENOENT:
-            return {"File not found"};
-        case EACCES:
-        case EPERM:
-        case EISDIR:
-        case EROFS:
-        case ENOTDIR:
-            return {"File access denied"};
-        case EEXIST:
-            return {"File already exists"};
-        case ENOSPC:
-        case EDQUOT:
-        case EFBIG:
-            return {"Disk full"};
-        default:
-            return {"I/O error " + std::to_string(errnoValue)};
+    switch (KindOf(errnoValue)) {
+        case FileErrorKind::NotFound:
+            return {"File not found", errnoValue};
+        case FileErrorKind::AccessDenied:
+            return {"File access denied", errnoValue};
+        case FileErrorKind::AlreadyExists:
+            return {"File already exists", errnoValue};
+        case FileErrorKind::DiskFull:
+            return {"Disk full", errnoValue};
+        case FileErrorKind::Other:
+            break;
     }
+    return {"I/O error " + std::to_string(errnoValue), errnoValue};
+}
+
+std::string PolishMessage(const FileError& error) {
+    switch (KindOf(error.errnoValue)) {
+        case FileErrorKind::NotFound:
+            return "nie ma takiego pliku";
+        case FileErrorKind::AccessDenied:
+            return "brak dostępu do pliku";
+        case FileErrorKind::AlreadyExists:
+            return "plik już istnieje";
+        case FileErrorKind::DiskFull:
+            return "dysk jest pełny";
+        case FileErrorKind::Other:
+            break;
+    }
+    return "błąd wejścia/wyjścia " + std::to_string(error.errnoValue);
 }
 
 std::variant<std::string, FileError> ReadFilePrefix(const std::string& path, std::size_t maxBytes) {

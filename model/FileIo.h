@@ -14,12 +14,21 @@
 namespace licytek {
 
 struct FileError {
-    std::string message;  // "File not found", "File access denied", "Disk full", "I/O error 5"
-    bool operator==(const FileError&) const = default;
+    // As the classic program's message boxes word it: "File not found", "File access denied",
+    // "Disk full", "I/O error 5".
+    std::string message;
+    int errnoValue = 0;  // what the system said, for wording it otherwise
+    // The same error for the seller: EACCES and EPERM are both "File access denied".
+    bool operator==(const FileError& other) const { return message == other.message; }
 };
 
 // The seller's message for a failed file operation that set `errnoValue`.
 FileError FileErrorFromErrno(int errnoValue);
+
+// The error in the Polish of the programs' newer messages, to follow a colon: "nie ma takiego
+// pliku", "brak dostępu do pliku", "plik już istnieje", "dysk jest pełny", "błąd
+// wejścia/wyjścia 5". UTF-8.
+std::string PolishMessage(const FileError& error);
 
 // Reads at most `maxBytes` from the start of the file (a shorter file gives fewer bytes).
 // Only a regular file (or a symbolic link to one) is read; anything else, a FIFO or device

@@ -179,6 +179,11 @@ const FormField* FindFormField(std::string_view name) {
     return it == kFields.end() ? nullptr : &*it;
 }
 
+std::string_view InputLabel(std::string_view name) {
+    const FormField* field = FindFormField(name);
+    return field != nullptr ? field->label : name;
+}
+
 const FormField* FindFormFieldByMember(std::string_view member) {
     const auto it = std::find_if(kFields.begin(), kFields.end(), [member](const FormField& field) {
         return field.member == member;

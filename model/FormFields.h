@@ -46,6 +46,11 @@ std::span<const FormField> FormFields();
 // The input of that control name, or nullptr.
 const FormField* FindFormField(std::string_view name);
 
+// The name the seller knows the input of that control name by, its label ("Edit2" gives
+// "Nagłówek aukcji"), for every message that names an input; any other name (a column as the
+// seller wrote it, say) as it is.
+std::string_view InputLabel(std::string_view name);
+
 // The input whose member (and widget) has that name, or nullptr.
 const FormField* FindFormFieldByMember(std::string_view member);
 

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "model/CaseFold.h"
+#include "model/FormFields.h"
 #include "model/PolishNumbers.h"
 #include "model/Utf8.h"
 
@@ -525,7 +526,9 @@ bool IsOfferColumn(std::string_view header) {
 }
 
 std::string ErrorText(const OfferError& error) {
-    return error.key.empty() ? error.message : error.key + ": " + error.message;
+    // A control name (the title's errors come under "Edit2") as the window labels its input.
+    return error.key.empty() ? error.message
+                             : std::string(InputLabel(error.key)) + ": " + error.message;
 }
 
 SellingFormat EffectiveFormat(const OfferData& data) {

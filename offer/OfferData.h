@@ -68,7 +68,7 @@ struct OfferError {
     bool operator==(const OfferError&) const = default;
 };
 
-// "cena: ..." as the seller reads it.
+// "cena: ...", or "Nagłówek aukcji: ..." for an input of the form, as the seller reads it.
 std::string ErrorText(const OfferError& error);
 
 // A parameter's value: one or more values ("czerwony"; ["S", "M"]), or a range from and to.

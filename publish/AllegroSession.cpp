@@ -423,7 +423,7 @@ struct AllegroSession::Impl {
                 auto read = ReadFilePrefix(path, kMaxPictureBytes + 1);
                 if (auto* error = std::get_if<FileError>(&read)) {
                     std::string message = "Zdjęcie „" + source + "”: ";
-                    message.append(error->message).append(" (").append(path);
+                    message.append(PolishMessage(*error)).append(" (").append(path);
                     message += "). Nic nie zostało wysłane do Allegro.";
                     return Failure{Outcome::Refused, std::move(message), {}};
                 }

@@ -66,7 +66,7 @@ std::optional<std::string> PictureMemory::Save() const {
         }
     }
     if (auto error = WriteFileAtomically(file_, value.dump(1))) {
-        return "Nie udało się zapisać " + file_ + ": " + error->message;
+        return "Nie udało się zapisać " + file_ + ": " + PolishMessage(*error);
     }
     return std::nullopt;
 }

@@ -401,8 +401,8 @@ PullAllResult PullAllOffers(AllegroSession& session, const OfferQuery& filter,
                     sheet.Add(names.Next(SheetText(offer.title)), listedOffer.id, offer);
                 if (characters > kExcelCellCharacters && observer.warning) {
                     observer.warning("Oferta " + listedOffer.id + ": opis ma " +
-                                     GroupedNumber(characters) +
-                                     " znaków, a Excel ucina komórki dłuższe niż 32 767 znaków: "
+                                     GroupedCountedNoun(characters, "znak", "znaki", "znaków") +
+                                     ", a Excel ucina komórki dłuższe niż 32 767 znaków: "
                                      "poprawiaj ten arkusz w LibreOffice Calc albo tę ofertę "
                                      "osobno");
                 }
@@ -425,7 +425,7 @@ PullAllResult PullAllOffers(AllegroSession& session, const OfferQuery& filter,
         return result;
     }
     if (auto error = WriteFileAtomically(outPath, sheet.Text())) {
-        result.stopped = Failure{Outcome::Refused, outPath + ": " + error->message, {}};
+        result.stopped = Failure{Outcome::Refused, outPath + ": " + PolishMessage(*error), {}};
         return result;
     }
     result.written = sheet.Rows();
@@ -433,8 +433,7 @@ PullAllResult PullAllOffers(AllegroSession& session, const OfferQuery& filter,
 }
 
 std::string PullProgressLine(std::size_t done, std::size_t total) {
-    return std::to_string(done) + " z " + std::to_string(total) +
-           (total == 1 ? " oferty" : " ofert");
+    return CountOutOf(done, total, "oferty", "ofert");
 }
 
 std::string PullSummaryLine(const PullAllResult& result, std::string_view outPath) {

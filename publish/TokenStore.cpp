@@ -246,7 +246,8 @@ class FileTokenStore final : public TokenStore {
                 return "Plik " + file_ +
                        " z danymi logowania do Allegro jest dostępny dla innych " +
                        "użytkowników (uprawnienia " + Octal(info.st_mode) +
-                       "), a program nie mógł tego zmienić: " + FileErrorFromErrno(errno).message;
+                       "), a program nie mógł tego zmienić: " +
+                       PolishMessage(FileErrorFromErrno(errno));
             }
             notices_.push_back("Plik " + file_ +
                                " z danymi logowania do Allegro był dostępny dla innych "
@@ -265,7 +266,7 @@ class FileTokenStore final : public TokenStore {
         }
         auto read = ReadFilePrefix(file_, kMaxTokenFileBytes);
         if (auto* error = std::get_if<FileError>(&read)) {
-            return error->message;
+            return PolishMessage(*error);
         }
         json value = json::parse(std::get<std::string>(read), nullptr, false);
         return value.is_object() ? value : json::object();
@@ -274,7 +275,7 @@ class FileTokenStore final : public TokenStore {
     std::optional<std::string> Write(const json& all, const std::string& failed) const {
         if (auto error = WriteFileAtomically(file_, all.dump(1), Flush::EachFile, Access::OwnerOnly,
                                              Links::Refuse)) {
-            return failed + file_ + ": " + error->message;
+            return failed + file_ + ": " + PolishMessage(*error);
         }
         return std::nullopt;
     }

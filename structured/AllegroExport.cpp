@@ -163,6 +163,11 @@ std::string Quote(std::string_view text) {
     return "„" + std::string(text) + "”";
 }
 
+// "40 002 bajty": a size, with its digits grouped.
+std::string Bytes(std::size_t count) {
+    return GroupedCountedNoun(count, "bajt", "bajty", "bajtów");
+}
+
 // ---- The report ---------------------------------------------------------------------------
 
 class Report {
@@ -333,15 +338,16 @@ ReportedLimits CheckLimits(const AllegroOffer& offer, Report& report) {
     if (offer.name.empty()) {
         report.Warning("Edit2", "Nagłówek aukcji jest pusty, a to on jest tytułem oferty.");
     } else if (titleLength > kMaxTitleLength) {
-        report.Error("Edit2", "Tytuł oferty ma " + std::to_string(titleLength) +
-                                  " znaków (Allegro liczy & jako 5, < i > jako 4, \" jako 6), a "
+        report.Error("Edit2", "Tytuł oferty ma " +
+                                  CountedNoun(titleLength, "znak", "znaki", "znaków") +
+                                  " (Allegro liczy & jako 5, < i > jako 4, \" jako 6), a "
                                   "może mieć najwyżej " +
                                   std::to_string(kMaxTitleLength) + ".");
     }
     if (offer.images.size() > kMaxOfferImages) {
-        report.Error("Memo1", "Opis ma " + std::to_string(offer.images.size()) +
-                                  " zdjęć, a oferta może mieć najwyżej " +
-                                  std::to_string(kMaxOfferImages) + ".");
+        report.Error("Memo1",
+                     "Opis ma " + CountedNoun(offer.images.size(), "zdjęcie", "zdjęcia", "zdjęć") +
+                         ", a oferta może mieć najwyżej " + std::to_string(kMaxOfferImages) + ".");
     }
     const std::size_t sections = offer.description.sections.size();
     if (sections == 0) {
@@ -350,18 +356,17 @@ ReportedLimits CheckLimits(const AllegroOffer& offer, Report& report) {
                      "przedmiotu.");
         reported.sectionCount = true;
     } else if (sections > kMaxSections) {
-        report.Error("Memo1", "Opis ma " + std::to_string(sections) +
-                                  " sekcji, a Allegro przyjmuje najwyżej " +
-                                  std::to_string(kMaxSections) +
+        report.Error("Memo1", "Opis ma " + CountedNoun(sections, "sekcję", "sekcje", "sekcji") +
+                                  ", a Allegro przyjmuje najwyżej " + std::to_string(kMaxSections) +
                                   ": połącz zdjęcia z tekstem albo usuń część zdjęć.");
         reported.sectionCount = true;
     }
     if (offer.descriptionBytes > kMaxDescriptionBytes) {
-        report.Error("Memo1", "Opis ma " + GroupedNumber(offer.descriptionBytes) +
-                                  " bajtów, a Allegro przyjmuje najwyżej " +
+        const std::size_t over = offer.descriptionBytes - kMaxDescriptionBytes;
+        report.Error("Memo1", "Opis ma " + Bytes(offer.descriptionBytes) +
+                                  ", a Allegro przyjmuje najwyżej " +
                                   GroupedNumber(kMaxDescriptionBytes) + ": skróć go o " +
-                                  GroupedNumber(offer.descriptionBytes - kMaxDescriptionBytes) +
-                                  " bajtów.");
+                                  Bytes(over) + ".");
         reported.size = true;
     }
     return reported;

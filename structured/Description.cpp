@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 #include <variant>
 
+#include "model/FormFields.h"
 #include "model/PolishNumbers.h"
 #include "structured/JsonDepth.h"
 #include "structured/JsonString.h"
@@ -245,9 +246,10 @@ void CheckArrangement(const Section& section, std::size_t index, std::vector<Vio
     if (items.empty()) {
         out.push_back({Rule::Arrangement, Place(index, none) + "sekcja jest pusta"});
     } else if (items.size() > 2) {
-        out.push_back({Rule::Arrangement, Place(index, none) + "sekcja ma " +
-                                              std::to_string(items.size()) +
-                                              " elementy, a może mieć najwyżej dwa"});
+        out.push_back(
+            {Rule::Arrangement, Place(index, none) + "sekcja ma " +
+                                    CountedNoun(items.size(), "element", "elementy", "elementów") +
+                                    ", a może mieć najwyżej dwa"});
     } else if (items.size() == 2 && items[0].type == ItemType::Text &&
                items[1].type == ItemType::Text) {
         out.push_back({Rule::Arrangement,
@@ -368,6 +370,16 @@ std::variant<Description, Finding> ParseDescriptionJson(std::string_view json, b
 
 }  // namespace
 
+std::string FindingText(const Finding& finding) {
+    if (finding.control.empty()) {
+        return finding.message;
+    }
+    std::string text(InputLabel(finding.control));
+    text += ": ";
+    text += finding.message;
+    return text;
+}
+
 std::string CheckTextContent(std::string_view content) {
     return ContentChecker().Check(content);
 }
@@ -428,9 +440,10 @@ std::vector<Violation> FindViolations(const Description& description, std::size_
     if (sections == 0) {
         violations.push_back({Rule::SectionCount, "Opis nie ma żadnej sekcji."});
     } else if (sections > kMaxSections) {
-        violations.push_back({Rule::SectionCount, "Opis ma " + std::to_string(sections) +
-                                                      " sekcji, a Allegro przyjmuje najwyżej " +
-                                                      std::to_string(kMaxSections) + "."});
+        violations.push_back(
+            {Rule::SectionCount, "Opis ma " + CountedNoun(sections, "sekcję", "sekcje", "sekcji") +
+                                     ", a Allegro przyjmuje najwyżej " +
+                                     std::to_string(kMaxSections) + "."});
     }
     for (std::size_t s = 0; s < sections; ++s) {
         const Section& section = description.sections[s];
@@ -440,8 +453,9 @@ std::vector<Violation> FindViolations(const Description& description, std::size_
         }
     }
     if (bytes > kMaxDescriptionBytes) {
-        violations.push_back({Rule::Size, "Opis ma " + GroupedNumber(bytes) +
-                                              " bajtów, a Allegro przyjmuje najwyżej " +
+        violations.push_back({Rule::Size, "Opis ma " +
+                                              GroupedCountedNoun(bytes, "bajt", "bajty", "bajtów") +
+                                              ", a Allegro przyjmuje najwyżej " +
                                               GroupedNumber(kMaxDescriptionBytes) + "."});
     }
     return violations;

@@ -19,6 +19,10 @@ struct Finding {
     std::string message;  // Polish, UTF-8
 };
 
+// The finding as every front end words it: "Nagłówek aukcji: message", the input named by its
+// label, or the message alone when it concerns the whole description. UTF-8.
+std::string FindingText(const Finding& finding);
+
 enum class ItemType { Text, Image };
 
 struct Item {

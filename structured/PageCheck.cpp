@@ -422,9 +422,9 @@ class PageWalker {
         }
         if (firstPast) {
             Add(*firstPast, Target::Ebay, SubjectKind::Page, "rozmiar strony",
-                "strona ma " + GroupedNumber(characters) +
-                    " znak\u00F3w; eBay przyjmuje opis najwy\u017Cej " +
-                    GroupedNumber(kEbayMaxCharacters) + " znak\u00F3w");
+                "strona ma " + GroupedCountedNoun(characters, "znak", "znaki", "znak\u00F3w") +
+                    "; eBay przyjmuje opis najwy\u017Cej " + GroupedNumber(kEbayMaxCharacters) +
+                    " znak\u00F3w");
         }
     }
 

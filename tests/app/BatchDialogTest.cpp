@@ -108,6 +108,10 @@ class BatchDialogTest : public QObject {
         const QString report = Part<QPlainTextEdit>(*dialog, "report")->toPlainText();
         QVERIFY2(report.contains(QStringLiteral(":4:")) && report.contains(QStringLiteral("układ")),
                  qPrintable(report));
+        // The template's warning names the input as the window labels it.
+        QVERIFY2(report.contains(QStringLiteral("szablon: Telefon: Telefon nie trafia do opisu")) &&
+                     !report.contains(QStringLiteral("Edit3")),
+                 qPrintable(report));
 
         QTest::mouseClick(Part<QPushButton>(*dialog, "copyButton"), Qt::LeftButton);
         QVERIFY(!session.desktop.clipboard.empty());

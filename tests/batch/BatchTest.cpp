@@ -351,10 +351,10 @@ TEST_F(BatchTest, FailuresAsAnotherUserLeaveTheFilesAndSayWhy) {
             return report;
         });
     ASSERT_NE(end.exitCode, licytek::testing::kChildCannotRun) << "cannot become nobody";
-    EXPECT_EQ(end.report, "a.allegro.json: File access denied\n" + dir_.File("closed/new") +
+    EXPECT_EQ(end.report, "a.allegro.json: brak dostępu do pliku\n" + dir_.File("closed/new") +
                               ": nie można utworzyć folderu: brak uprawnień\n"
-                              "… i jeszcze 80 takich samych błędów (plik: n0.html: File access "
-                              "denied)\n");
+                              "… i jeszcze 80 takich samych błędów (plik: n0.html: brak dostępu "
+                              "do pliku)\n");
     EXPECT_EQ(Out("a.html"), "old page");
     EXPECT_EQ(Out("a.allegro.json"), "old json");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out),

@@ -193,9 +193,10 @@ TEST_F(SheetTest, TheTemplatesWarningsAreToldOnceAndRowsTellTheirOwn) {
         starts.push_back(line.substr(0, line.find(": ", line.find(": ") + 2)));
     }
     const std::string file = dir_.File("offers.csv");
-    const std::vector<std::string> expected = {"szablon: Edit3", "szablon: Memo2",
-                                               file + ":2: Edit6", file + ":3: Edit6",
-                                               file + ":4: Edit6"};
+    // Each input named as the window labels it.
+    const std::vector<std::string> expected = {
+        "szablon: Telefon", "szablon: Regulamin aukcji", file + ":2: Koszty przesyłki 1",
+        file + ":3: Koszty przesyłki 1", file + ":4: Koszty przesyłki 1"};
     EXPECT_EQ(starts, expected) << ::testing::PrintToString(warnings_);
     EXPECT_EQ(summary.warnings, expected.size());
 
@@ -206,15 +207,15 @@ TEST_F(SheetTest, TheTemplatesWarningsAreToldOnceAndRowsTellTheirOwn) {
                "{\"Edit2\": \"Kask\", \"Memo1\": \"opis\"}\n");
     Run(dir_.File("offers.jsonl"), "json", OutputFormat::Allegro);
     const auto phone = std::count_if(warnings_.begin(), warnings_.end(), [](const auto& line) {
-        return line.find("Edit3: ") != std::string::npos;
+        return line.find("Telefon: ") != std::string::npos;
     });
     EXPECT_EQ(phone, 2) << ::testing::PrintToString(warnings_);
     const auto told = [&](const std::string& start) {
         return std::any_of(warnings_.begin(), warnings_.end(),
                            [&](const auto& line) { return line.starts_with(start); });
     };
-    EXPECT_TRUE(told("szablon: Edit3: "));
-    EXPECT_TRUE(told(dir_.File("offers.jsonl") + ":1: Edit3: "));
+    EXPECT_TRUE(told("szablon: Telefon: "));
+    EXPECT_TRUE(told(dir_.File("offers.jsonl") + ":1: Telefon: "));
 }
 
 }  // namespace

@@ -58,7 +58,7 @@ TEST_F(CheckToolTest, LockedPageHasItsScriptsAndBodyEventsReportedWhereTheyStand
     EXPECT_EQ(run.status, 1) << run.err;
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(Places(run.out), (std::vector<std::string>{
-                                   "1:1: ebay: warning",
+                                   "1:1: ebay: uwaga",
                                    "1:91: ebay: atrybut ",
                                    "1:101: ebay: atrybut ",
                                    "1:130: ebay: atrybut ",
@@ -86,7 +86,7 @@ TEST_F(CheckToolTest, PageThatSitesTakeEndsWithZeroAndOnlyItsCount) {
     run = Check({"--for=ebay", "-"}, clean);
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(Places(run.out),
-              (std::vector<std::string>{"1:1: ebay: warning",
+              (std::vector<std::string>{"1:1: ebay: uwaga",
                                         "B\u0142\u0119d\u00F3w: 0, ostrze\u017Ce\u0144: 1."}));
     // Both sites by default: the attribute is refused by Allegro only.
     run = Check({}, clean + "<p title=x>");

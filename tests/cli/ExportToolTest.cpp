@@ -61,27 +61,30 @@ TEST_F(ExportToolTest, WarnsOnStandardErrorAndPrintsThePasteTextWithTerms) {
     const auto lines = Lines(run.err);
     ASSERT_EQ(lines.size(), 3u) << run.err;
     for (const std::string& line : lines) {
-        EXPECT_EQ(line.rfind("licytek-cli: warning: ", 0), 0u) << line;
+        EXPECT_EQ(line.rfind("licytek-cli: uwaga: ", 0), 0u) << line;
     }
-    EXPECT_NE(run.err.find("warning: Memo1: Zdjęcie „http://x/1.jpg”"), std::string::npos);
-    EXPECT_NE(run.err.find("warning: Edit3: Telefon"), std::string::npos);
+    // Each input named by its label in the window, never by its control name.
+    EXPECT_NE(run.err.find("uwaga: Opis przedmiotu: Zdjęcie „http://x/1.jpg”"), std::string::npos);
+    EXPECT_NE(run.err.find("uwaga: Telefon: Telefon"), std::string::npos);
 
     // Without the option the terms and the shipping are reported as left out.
     const ToolRun withoutTerms = Run({"export", "allegro"}, form);
-    EXPECT_NE(withoutTerms.err.find("warning: Memo2: "), std::string::npos);
-    EXPECT_NE(withoutTerms.err.find("warning: Edit6: "), std::string::npos);
+    EXPECT_NE(withoutTerms.err.find("uwaga: Regulamin aukcji: "), std::string::npos);
+    EXPECT_NE(withoutTerms.err.find("uwaga: Koszty przesyłki 1: "), std::string::npos);
+    EXPECT_EQ(withoutTerms.err.find("Edit"), std::string::npos) << withoutTerms.err;
 }
 
 TEST_F(ExportToolTest, ARefusedDescriptionNamesEachBrokenLimitAndPrintsNothing) {
     const ToolRun run =
-        Run({"export", "allegro"}, R"({"Edit2": ")" + std::string(76, 'x') +
+        Run({"export", "allegro"}, R"({"Edit2": ")" + std::string(82, 'x') +
                                        R"(", "Memo1": "<img src=\"zdjecie.jpg\">"})");
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "");
-    EXPECT_NE(run.err.find("licytek-cli: error: Edit2: Tytuł oferty ma 76 znaków"),
+    EXPECT_NE(run.err.find("licytek-cli: błąd: Nagłówek aukcji: Tytuł oferty ma 82 znaki "),
               std::string::npos)
         << run.err;
-    EXPECT_NE(run.err.find("licytek-cli: error: Memo1: Zdjęcie „zdjecie.jpg”"), std::string::npos);
+    EXPECT_NE(run.err.find("licytek-cli: błąd: Opis przedmiotu: Zdjęcie „zdjecie.jpg”"),
+              std::string::npos);
 }
 
 TEST_F(ExportToolTest, ReadsAProjectAndRefusesWrongUsageAndInput) {

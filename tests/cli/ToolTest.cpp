@@ -167,9 +167,9 @@ TEST_F(ToolTest, FaultsEndWithOneLineAndTheirStatus) {
         {{"render"}, std::string(200000, '[') + std::string(200000, ']'), 2, "must be an object"},
         {{"render"}, "{\"Edit2\": \"\x80\xFF\"}", 2, "malformed JSON"},
         {{"render"}, std::string("{\"Edit2\": \"a") + '\0' + "b\"}", 2, "malformed JSON"},
-        {{"render", "missing.json"}, "", 1, "missing.json: File not found"},
-        {{"render", "."}, "", 1, ".: File access denied"},
-        {{"render", "--project", "missing.ltk"}, "", 1, "missing.ltk: File not found"},
+        {{"render", "missing.json"}, "", 1, "missing.json: nie ma takiego pliku"},
+        {{"render", "."}, "", 1, ".: brak dostępu do pliku"},
+        {{"render", "--project", "missing.ltk"}, "", 1, "missing.ltk: nie ma takiego pliku"},
         {{"render", "--project"}, "", 2, "--project needs a value"},
         {{"render", "--html"}, "", 2, "unknown option --html"},
         {{"render", "form.json", "form.json"}, "", 2, "more than one JSON form"},
@@ -179,8 +179,8 @@ TEST_F(ToolTest, FaultsEndWithOneLineAndTheirStatus) {
         {{"project", "save", "form.json"}, "", 2, "project save needs FORM.json and FILE"},
         {{"project", "load"}, "", 2, "project load needs FILE"},
         {{"project", "copy", "a"}, "", 2, "unknown project command copy"},
-        {{"project", "load", "missing.ltk"}, "", 1, "missing.ltk: File not found"},
-        {{"render", "bad\nname.json"}, "", 1, "bad name.json: File not found"},
+        {{"project", "load", "missing.ltk"}, "", 1, "missing.ltk: nie ma takiego pliku"},
+        {{"render", "bad\nname.json"}, "", 1, "bad name.json: nie ma takiego pliku"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args.empty() ? std::string("(no arguments)") : c.args.back());
@@ -195,7 +195,7 @@ TEST_F(ToolTest, AFailedWriteOfTheDocumentIsReported) {
     const auto run =
         RunTool({"render"}, {std::string(kForm), PathOf(""), std::filesystem::path("/dev/full")});
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find("standard output: Disk full"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("standardowe wyjście: dysk jest pełny"), std::string::npos) << run.err;
 }
 
 TEST_F(ToolTest, HelpDescribesEveryKeyOfTheForm) {
@@ -325,12 +325,12 @@ TEST_F(ToolTest, OfSeveralLayoutsInAProjectTheLastOneCounts) {
 TEST_F(ToolTest, ProjectSaveRefusesATextTooLongForItsPlace) {
     const std::string header(99, 'x');  // the auction header keeps 98 bytes
     ExpectFailure(Run({"project", "save", "-", "zapis.ltk"}, R"({"Edit2": ")" + header + "\"}"), 2,
-                  "Edit2: ");
+                  "Pole „Nagłówek aukcji” może mieć najwyżej 98 znaków, a ma 99.");
     EXPECT_FALSE(std::filesystem::exists(PathOf("zapis.ltk")));
 
     WriteFile("zapis.ltk", "old");
     ExpectFailure(Run({"project", "save", "-", "zapis.ltk"}, R"({"Edit2": ")" + header + "\"}"), 2,
-                  "Edit2: ");
+                  "Pole „Nagłówek aukcji” może mieć najwyżej 98 znaków, a ma 99.");
     EXPECT_EQ(ReadFile("zapis.ltk"), "old");
 
     // Exactly 98 characters fit, Polish letters counting one byte each.
@@ -345,7 +345,7 @@ TEST_F(ToolTest, ProjectSaveRefusesATextTooLongForItsPlace) {
 TEST_F(ToolTest, ProjectSaveReportsAFileThatCannotBeWritten) {
     WriteFile("plik", "");
     ExpectFailure(Run({"project", "save", "-", "plik/zapis.ltk"}, "{}"), 1,
-                  "plik/zapis.ltk: File access denied");
+                  "plik/zapis.ltk: brak dostępu do pliku");
     ExpectFailure(Run({"project", "save", "-", "zapis.ltk"}, R"({"Edit2": 1})"), 2,
                   "Edit2: must be a string");
     EXPECT_FALSE(std::filesystem::exists(PathOf("zapis.ltk")));
@@ -370,18 +370,19 @@ TEST_F(ToolTest, ProjectLoadAndSaveGiveBackTheSameBytes) {
 // as the form is read, as `render <(cat form.json)` needs.
 TEST_F(ToolTest, SpecialFilesNeitherHangNorGetReplaced) {
     ASSERT_EQ(::mkfifo(PathOf("id.ltk").c_str(), 0644), 0);
-    ExpectFailure(Run({"render", "-"}, "{}"), 1, "id.ltk: File access denied");
-    ExpectFailure(Run({"project", "save", "-", "id.ltk"}, "{}"), 1, "id.ltk: File access denied");
-    ExpectFailure(Run({"render", "--project", "id.ltk", "-"}, "{}"), 1, "File access denied");
+    ExpectFailure(Run({"render", "-"}, "{}"), 1, "id.ltk: brak dostępu do pliku");
+    ExpectFailure(Run({"project", "save", "-", "id.ltk"}, "{}"), 1,
+                  "id.ltk: brak dostępu do pliku");
+    ExpectFailure(Run({"render", "--project", "id.ltk", "-"}, "{}"), 1, "brak dostępu do pliku");
     std::filesystem::create_symlink("/dev/null", PathOf("zapis.ltk"));
     ExpectFailure(Run({"project", "save", "-", "zapis.ltk"}, "{}"), 1,
-                  "zapis.ltk: File access denied");
+                  "zapis.ltk: brak dostępu do pliku");
     struct stat info {};
     ASSERT_EQ(::stat("/dev/null", &info), 0);
     EXPECT_TRUE(S_ISCHR(info.st_mode));
 
     ExpectFailure(Run({"render", "--project", "/dev/null", "-"}, "{}"), 1,
-                  "/dev/null: File access denied");
+                  "/dev/null: brak dostępu do pliku");
 
     ASSERT_EQ(::mkfifo(PathOf("form.json").c_str(), 0644), 0);
     std::thread writer(
@@ -403,7 +404,7 @@ TEST_F(ToolTest, ASizeLimitFailsTheSaveWithDiskFull) {
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);  // the tool inherits it
     const ToolRun run = Run({"project", "save", "-", "zapis.ltk"}, R"({"Edit2": "nowy"})");
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &before), 0);
-    ExpectFailure(run, 1, "zapis.ltk: Disk full");
+    ExpectFailure(run, 1, "zapis.ltk: dysk jest pełny");
     EXPECT_EQ(ReadFile("zapis.ltk"), saved);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(PathOf(".")),
                             std::filesystem::directory_iterator()),

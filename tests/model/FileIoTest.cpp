@@ -14,6 +14,8 @@
 #include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <string>
+#include <utility>
 
 #include "model/ProjectFile.h"
 #include "model/SellerIdFile.h"
@@ -107,6 +109,30 @@ TEST(ReadFilePrefix, ReportsWhatStandsInTheWay) {
               (std::variant<std::string, FileError>(FileError{"File access denied"})));
     EXPECT_EQ(ReadFilePrefix(dir.File("folder"), 10),
               (std::variant<std::string, FileError>(FileError{"File access denied"})));
+}
+
+// The newer messages word a file error in Polish inside a Polish sentence; the classic
+// message boxes keep the English text, and both come from the error the system gave.
+TEST(FileError, IsWordedInPolishForTheNewerMessages) {
+    const std::pair<int, std::pair<std::string, std::string>> kWordings[] = {
+        {ENOENT, {"File not found", "nie ma takiego pliku"}},
+        {EACCES, {"File access denied", "brak dostępu do pliku"}},
+        {EEXIST, {"File already exists", "plik już istnieje"}},
+        {ENOSPC, {"Disk full", "dysk jest pełny"}},
+        {EIO, {"I/O error 5", "błąd wejścia/wyjścia 5"}},
+    };
+    for (const auto& [errnoValue, wording] : kWordings) {
+        const FileError error = FileErrorFromErrno(errnoValue);
+        EXPECT_EQ(error.message, wording.first) << errnoValue;
+        EXPECT_EQ(PolishMessage(error), wording.second) << errnoValue;
+    }
+    // What a read and a save report carries the system's error through.
+    TempDir dir;
+    WriteBytes(dir.File("plik"), "x");
+    EXPECT_EQ(PolishMessage(std::get<FileError>(ReadFilePrefix(dir.File("brak"), 10))),
+              "nie ma takiego pliku");
+    EXPECT_EQ(PolishMessage(*WriteFileAtomically(dir.File("plik") + "/x", "y")),
+              "brak dostępu do pliku");
 }
 
 TEST(PathExists, SeesFilesAndFolders) {

@@ -169,8 +169,8 @@ TEST(CreateBodyTest, TitleAndGalleryRulesStopTheBodyWithTheirKeys) {
         texts.push_back(offer::ErrorText(error));
     }
     EXPECT_EQ(texts, (std::vector<std::string>{
-                         "Edit2: tytuł ma 11 znaków; Allegro przyjmuje od 12 do 75",
-                         "Edit2: tytuł ma 2 słowa; Allegro wymaga co najmniej 3",
+                         "Nagłówek aukcji: tytuł ma 11 znaków; Allegro przyjmuje od 12 do 75",
+                         "Nagłówek aukcji: tytuł ma 2 słowa; Allegro wymaga co najmniej 3",
                          "zdjęcia: galeria miałaby 17 zdjęć (z opisu i z „zdjęcia”); Allegro "
                          "przyjmuje najwyżej 16",
                      }));

@@ -3,8 +3,11 @@
 #include <sys/resource.h>
 
 #include <csignal>
+#include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <string>
+#include <utility>
 
 #include "SessionFixture.h"
 #include "publish/PullOffers.h"
@@ -213,6 +216,25 @@ TEST_F(PublishTest, DryRunOnlyReadsAndTooManyPicturesStopBeforeAnythingIsSent) {
     auto tooMany = Publish(Form("Opis" + pictures));
     EXPECT_EQ(tooMany.outcome, Outcome::Refused);
     EXPECT_NE(tooMany.message.find("17 zdjęć"), std::string::npos);
+    for (const auto& request : fake.Requests()) {
+        EXPECT_EQ(request.method, "GET");
+    }
+}
+
+// A picture file that cannot be read is told in the Polish of the sentence around it.
+TEST_F(PublishTest, AnUnreadablePictureFileIsToldInPolishAndNothingIsSent) {
+    fake.Script("GET", kOfferPath, Answer(200, OldOffer()));
+    std::filesystem::create_directories(folder / "project" / "folder.jpg");
+    const std::pair<std::string, std::string> kCases[] = {
+        {"zdjecia/brak.jpg", "Zdjęcie „zdjecia/brak.jpg”: nie ma takiego pliku ("},
+        {"folder.jpg", "Zdjęcie „folder.jpg”: brak dostępu do pliku ("},
+    };
+    for (const auto& [picture, told] : kCases) {
+        const auto result = Publish(Form("Opis<img src=\"" + picture + "\">"));
+        EXPECT_EQ(result.outcome, Outcome::Refused);
+        EXPECT_EQ(result.message.rfind(told, 0), 0u) << result.message;
+        EXPECT_NE(result.message.find("Nic nie zostało wysłane do Allegro."), std::string::npos);
+    }
     for (const auto& request : fake.Requests()) {
         EXPECT_EQ(request.method, "GET");
     }

@@ -135,7 +135,7 @@ TEST(AllegroExportTest, TitlePicturesSectionsAndSizeAreRefusedJustPastTheirLimit
     EXPECT_FALSE(atLimit.HasErrors());
     const AllegroOffer past = ExportAllegro(FormWith("", std::string(40000 - fixed + 1, 'x')));
     EXPECT_TRUE(HasFindingWith(past, Severity::Error, "40 001 bajtów"));
-    EXPECT_TRUE(HasFindingWith(past, Severity::Error, "skróć go o 1 bajtów"));
+    EXPECT_TRUE(HasFindingWith(past, Severity::Error, "skróć go o 1 bajt."));
 
     // Nothing at all is no description.
     EXPECT_TRUE(HasFindingWith(ExportAllegro(AuctionForm{}), Severity::Error, "żadnej sekcji"));
