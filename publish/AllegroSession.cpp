@@ -733,7 +733,9 @@ class StepTeller {
 
     void Tell(const UpdateFlow& flow) {
         const UpdateResult& result = flow.result();
-        if (!planned_ && result.before && !result.body.empty()) {
+        // An offer that would not change gets no plan: nothing is sent.
+        if (!planned_ && result.before && !result.body.empty() &&
+            result.end != UpdateResult::End::Unchanged) {
             planned_ = true;
             steps_ += flow.uploadsPlanned();
             if (observer_.planned) {
@@ -968,6 +970,8 @@ HttpRequest AllegroSession::ToHttp(const Request& request, const std::string& ac
     if (!request.contentType.empty()) {
         http.headers.push_back("Content-Type: " + request.contentType);
     }
+    // A GET or a picture upload changes no offer, so a cancel may cut it at any point.
+    http.cutAfterBody = request.safeToCancel;
     return http;
 }
 
@@ -1015,7 +1019,12 @@ PublishResult AllegroSession::Publish(const std::string& offerId, const AuctionF
                                                                   : std::nullopt) {
                 flow.Stop(std::move(*unsaved));
             } else {
-                flow.OnAnswer(impl.http.Send(ToHttp(*request, AccessToken())), impl.clock.Now());
+                HttpResult answer = impl.http.Send(ToHttp(*request, AccessToken()), cancel);
+                if (const auto* lost = std::get_if<TransportFailure>(&answer);
+                    lost != nullptr && lost->kind == TransportError::Cancelled) {
+                    flow.Cancel();  // cut by the seller: not a lost connection
+                }
+                flow.OnAnswer(std::move(answer), impl.clock.Now());
             }
         } else if (auto* wait = std::get_if<Wait>(&*step)) {
             if (stopping || !impl.Pause(*wait, &observer, cancel)) {

@@ -526,10 +526,13 @@ std::vector<AllegroError> ParseAllegroErrors(std::string_view body) {
         if (!entry.is_object()) {
             continue;
         }
-        errors.push_back(
-            {Bounded(StringField(entry, "code")), Bounded(StringField(entry, "message")),
-             Bounded(StringField(entry, "userMessage")), Bounded(StringField(entry, "path")),
-             Bounded(StringField(entry, "details")), Metadata(entry)});
+        // Named fields: the struct's order is not the answer's, and all are strings.
+        errors.push_back({.code = Bounded(StringField(entry, "code")),
+                          .path = Bounded(StringField(entry, "path")),
+                          .userMessage = Bounded(StringField(entry, "userMessage")),
+                          .message = Bounded(StringField(entry, "message")),
+                          .details = Bounded(StringField(entry, "details")),
+                          .metadata = Metadata(entry)});
     }
     return errors;
 }
@@ -598,14 +601,19 @@ bool IsInvalidToken(long status, std::string_view body) {
            StringField(*value, "error").empty();
 }
 
-Seconds RetryAfter(std::string_view header, Seconds fallback) {
+Seconds AskedRetryAfter(std::string_view header, Seconds fallback) {
+    constexpr std::size_t kMostDigits = 9;  // more than thirty years: far past any cap
     if (header.empty() || header.find_first_not_of("0123456789") != std::string_view::npos) {
-        return std::min(fallback, kLongestWait);
+        return fallback;
     }
-    if (header.size() > 6) {
-        return kLongestWait;
+    if (header.size() > kMostDigits) {
+        return 999'999'999;
     }
-    return std::min<Seconds>(std::stoll(std::string(header)), kLongestWait);
+    return std::stoll(std::string(header));
+}
+
+Seconds RetryAfter(std::string_view header, Seconds fallback) {
+    return std::min(AskedRetryAfter(header, fallback), kLongestWait);
 }
 
 }  // namespace licytek::publish

@@ -236,7 +236,7 @@ enum class FailureKind {
     BadAnswer,         // an answer the program cannot read: `detail`
     BadInput,          // refused here before it was sent: `detail` says why
     NotSaved,          // the picture memory could not be saved: `detail`
-    Unconfirmed,       // the change was accepted, and Allegro had not confirmed it in time
+    Unconfirmed,       // the change was accepted, not confirmed within `detail` ("10 minut")
     UnknownIfArrived,  // the change went out unanswered, and the offer could not be read
     Cancelled,         // the seller stopped it
 };
@@ -290,5 +290,9 @@ bool IsInvalidToken(long status, std::string_view body);
 
 // Seconds from a Retry-After header (seconds only), or `fallback`; at most kLongestWait.
 Seconds RetryAfter(std::string_view header, Seconds fallback);
+
+// The same seconds as Allegro asked for them, not capped (only bounded against overflow), for
+// the waits that cap themselves and say when Allegro asked for more.
+Seconds AskedRetryAfter(std::string_view header, Seconds fallback);
 
 }  // namespace licytek::publish

@@ -60,13 +60,13 @@ void RequestFlow::OnAnswer(HttpResult answer, Seconds now) {
         // A refused request changed nothing, so sending it again is not blind.
         if (response->status == 429 && throttled_ < rules_.throttled) {
             ++throttled_;
-            WaitFor(now, RetryAfter(response->Header("Retry-After"), rules_.throttledWait),
+            WaitFor(now, AskedRetryAfter(response->Header("Retry-After"), rules_.throttledWait),
                     WaitReason::TooManyRequests, true);
             return;
         }
         if (response->status >= 500 && !hasBody && retried_ < rules_.retries) {
             const Seconds pause = rules_.firstPause << retried_++;
-            WaitFor(now, std::max(pause, RetryAfter(response->Header("Retry-After"), 0)),
+            WaitFor(now, std::max(pause, AskedRetryAfter(response->Header("Retry-After"), 0)),
                     WaitReason::ServerError, false);
             return;
         }

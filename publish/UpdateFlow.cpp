@@ -379,7 +379,7 @@ void UpdateFlow::OnPatch(const Final& answer) {
         result_.reached.update = UpdateSent::Sent;
         deadline_ = now_ + rules_.confirmWithin;
         operation_ = response->Header("Location");
-        const Seconds asked = RetryAfter(response->Header("Retry-After"), rules_.pollWait);
+        const Seconds asked = AskedRetryAfter(response->Header("Retry-After"), rules_.pollWait);
         if (operation_.empty()) {  // nothing to follow: look at the offer after the wait
             const Seconds seconds = std::clamp<Seconds>(asked, 1, rules_.retry.longestWait);
             return StartReadBack(OfferUrl(),
@@ -411,7 +411,7 @@ void UpdateFlow::Lost(long status, std::string detail, std::string traceId) {
 // The offer is busy with an earlier change, maybe this one sent by a run whose answer was
 // lost: wait, read the offer, and send again only when it does not carry the change yet.
 void UpdateFlow::OnConflict(const HttpResponse& response) {
-    const Seconds asked = RetryAfter(response.Header("Retry-After"), rules_.conflictWait);
+    const Seconds asked = AskedRetryAfter(response.Header("Retry-After"), rules_.conflictWait);
     const Seconds seconds = std::clamp<Seconds>(asked, 1, rules_.retry.longestWait);
     if (!order_.waitOnConflict || conflicts_ >= rules_.conflicts) {
         Failure failure = DescribeAnswer(Purpose::Update, order_.offerId, response.status,
@@ -482,9 +482,12 @@ void UpdateFlow::OnConfirm(const Final& answer) {
     }
     if (response->status == 202) {
         if (now_ >= deadline_) {
-            return Fail(Made(FailureKind::Unconfirmed, Outcome::Network, Purpose::Update, {}));
+            // How long was waited, as the seller reads it: "10 minut".
+            const Seconds minutes = std::max<Seconds>(rules_.confirmWithin / 60, 1);
+            return Fail(Made(FailureKind::Unconfirmed, Outcome::Network, Purpose::Update,
+                             std::to_string(minutes) + (minutes == 1 ? " minuty" : " minut")));
         }
-        return StartConfirm(RetryAfter(response->Header("Retry-After"), rules_.pollWait));
+        return StartConfirm(AskedRetryAfter(response->Header("Retry-After"), rules_.pollWait));
     }
     if (response->status < 500) {
         result_.reached.update = UpdateSent::No;  // Allegro refused the change after all

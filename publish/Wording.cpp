@@ -155,9 +155,8 @@ std::string KindSentence(const Failure& failure, const FrontEnd& front) {
                    (failure.reached.picturesUploaded == 0 ? " Nic nie zostało wysłane do Allegro."
                                                           : "");
         case FailureKind::Unconfirmed:
-            return what +
-                   ": Allegro przyjęło zmianę, ale do tej pory nie potwierdziło, że ją "
-                   "zapisało.";
+            return "Allegro nie potwierdziło zmiany " + OfferNamed(failure.offerId) + " w ciągu " +
+                   failure.detail + ".";
         case FailureKind::UnknownIfArrived:
             return what +
                    (failure.status >= 500

@@ -221,9 +221,8 @@ TEST(UpdateFlowTest, AChangeNeverConfirmedIsGivenUpAfterTenMinutesWithoutABusyLo
     EXPECT_EQ(result.failure->kind, FailureKind::Unconfirmed);
     EXPECT_EQ(result.reached.update, UpdateSent::Sent);
     EXPECT_EQ(CommandLineText(*result.failure),
-              "Zmiana oferty 555: Allegro przyjęło zmianę, ale do tej pory nie potwierdziło, że "
-              "ją zapisało. Stan: zmiana opisu została wysłana do Allegro; sprawdź ofertę na "
-              "stronie Allegro.");
+              "Allegro nie potwierdziło zmiany oferty 555 w ciągu 10 minut. Stan: zmiana opisu "
+              "została wysłana do Allegro; sprawdź ofertę na stronie Allegro.");
 }
 
 TEST(UpdateFlowTest, ABusyOfferIsWaitedOutAndReadBeforeItIsSentAgainWithinABound) {
