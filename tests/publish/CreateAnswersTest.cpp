@@ -9,7 +9,12 @@ namespace {
 
 std::string Said(const std::string& path, const std::string& userMessage,
                  const ErrorContext& context = {}) {
-    return ErrorForSeller(AllegroError{"X", path, userMessage, "developer words"}, context);
+    AllegroError error;
+    error.code = "X";
+    error.message = "developer words";
+    error.userMessage = userMessage;
+    error.path = path;
+    return ErrorForSeller(error, context);
 }
 
 TEST(CreateAnswersTest, EachErrorIsNamedByTheKeyOrParameterItConcerns) {
