@@ -71,9 +71,12 @@ std::unique_ptr<NewOfferDialog> OpenDialog(Session& session) {
         session.window->Form(), session.folder.Path(QStringLiteral("zapis.oferta.json")),
         session.folder.Path(QString()), session.desktop, session.window.get());
     dialog->show();
-    // the seller's lists arrive from Allegro
-    QTRY_VERIFY(Part<QComboBox>(*dialog, "shippingRatesField")->count() > 1);
     return dialog;
+}
+
+// The seller's lists arrive from Allegro.
+void WaitForLists(NewOfferDialog& dialog) {
+    QTRY_VERIFY(Part<QComboBox>(dialog, "shippingRatesField")->count() > 1);
 }
 
 void FillForm(Session& session) {
@@ -97,6 +100,14 @@ void ChooseCategory(NewOfferDialog& dialog, const QString& condition) {
     QCOMPARE(lists[1]->accessibleName(), QStringLiteral("Kolor"));
     lists[0]->setCurrentText(condition);
     lists[1]->setCurrentText(QStringLiteral("Czarny"));
+}
+
+// With LICYTEK_SCREENSHOT_DIR set, a picture of the dialog as it stands.
+void Grab(QWidget& dialog, const char* name) {
+    const QString folder = qEnvironmentVariable("LICYTEK_SCREENSHOT_DIR");
+    if (!folder.isEmpty()) {
+        dialog.grab().save(folder + QStringLiteral("/%1.png").arg(QString::fromLatin1(name)));
+    }
 }
 
 void GoTo(NewOfferDialog& dialog, int step) {
@@ -131,54 +142,66 @@ class NewOfferDialogTest : public QObject {
         shop.fake.Script("POST", "/sale/product-offers",
                          Answer(201, testing::ProductOfferJson("777", "INACTIVE")));
         auto dialog = OpenDialog(session);
+        WaitForLists(*dialog);
         // the only shipping rate and the return policy named "default" are Allegro's choice
         QCOMPARE(Part<QComboBox>(*dialog, "shippingRatesField")->currentText(),
                  QStringLiteral("Kurier"));
         QCOMPARE(Part<QComboBox>(*dialog, "returnPolicyField")->currentText(),
                  QStringLiteral("default"));
+        // the whole dialog fits a 1280×720 screen with room for the window's frame
+        QVERIFY(dialog->minimumSizeHint().width() <= 1280);
+        QVERIFY(dialog->minimumSizeHint().height() <= 660);
         ChooseCategory(*dialog, QStringLiteral("Nowy"));
+        Grab(*dialog, "new-offer-1-product");
         GoTo(*dialog, 1);
-        QCOMPARE(QApplication::focusWidget(), Part<QWidget>(*dialog, "buyNow"));
+        QCOMPARE(dialog->focusWidget(), Part<QWidget>(*dialog, "buyNow"));
         Part<QLineEdit>(*dialog, "priceField")->setText(QStringLiteral("1 299,50"));
+        Grab(*dialog, "new-offer-2-sale");
         GoTo(*dialog, 2);
         Part<QComboBox>(*dialog, "invoiceField")->setCurrentText(QStringLiteral("bez VAT"));
+        Grab(*dialog, "new-offer-3-terms");
+        GoTo(*dialog, 3);
+        Grab(*dialog, "new-offer-4-safety");
         GoTo(*dialog, 4);
         auto* draft = Part<QPushButton>(*dialog, "saveDraftButton");
         QTRY_VERIFY(draft->isEnabled());
         QVERIFY(draft->isDefault());
+        Grab(*dialog, "new-offer-5-summary");
         draft->click();
         QTRY_VERIFY(Part<QPushButton>(*dialog, "openOfferButton")->isVisible());
+        Grab(*dialog, "new-offer-6-draft");
         QVERIFY(Part<QLabel>(*dialog, "summaryHeadline")
                     ->text()
                     .startsWith(QStringLiteral("Szkic 777 utworzony")));
         QCOMPARE(Part<QPushButton>(*dialog, "openOfferButton")->text(),
                  QStringLiteral("&Dokończ w Allegro"));
 
-        const json body = PostedBody(shop);
-        QCOMPARE(body["publication"]["status"], json("INACTIVE"));
-        QCOMPARE(body["productSet"][0]["product"]["category"]["id"], json("257931"));
-        QCOMPARE(body["productSet"][0]["product"]["parameters"],
-                 json::parse(R"([{"id":"3786","valuesIds":["3786_1"]}])"));
-        QCOMPARE(body["parameters"], json::parse(R"([{"id":"11323","valuesIds":["11323_1"]}])"));
-        QCOMPARE(body["sellingMode"]["format"], json("BUY_NOW"));
-        QCOMPARE(body["sellingMode"]["price"]["amount"], json("1299.50"));
-        QCOMPARE(body["delivery"]["shippingRates"]["id"], json("r1"));
-        QCOMPARE(body["afterSalesServices"]["returnPolicy"]["id"], json("z1"));
-        QCOMPARE(body["afterSalesServices"]["impliedWarranty"]["id"], json("i1"));
-        QCOMPARE(body["payments"]["invoice"], json("WITHOUT_VAT"));
+        json body = PostedBody(shop);
+        QVERIFY(body["publication"]["status"] == json("INACTIVE"));
+        QVERIFY(body["productSet"][0]["product"]["category"]["id"] == json("257931"));
+        QVERIFY(body["productSet"][0]["product"]["parameters"] ==
+                json::parse(R"([{"id":"3786","valuesIds":["3786_1"]}])"));
+        QVERIFY(body["parameters"] == json::parse(R"([{"id":"11323","valuesIds":["11323_1"]}])"));
+        QVERIFY(body["sellingMode"]["format"] == json("BUY_NOW"));
+        QVERIFY(body["sellingMode"]["price"]["amount"] == json("1299.50"));
+        QVERIFY(body["delivery"]["shippingRates"]["id"] == json("r1"));
+        QVERIFY(body["afterSalesServices"]["returnPolicy"]["id"] == json("z1"));
+        QVERIFY(body["afterSalesServices"]["impliedWarranty"]["id"] == json("i1"));
+        QVERIFY(body["payments"]["invoice"] == json("WITHOUT_VAT"));
 
-        const json kept = json::parse(session.folder.Read(QStringLiteral("zapis.oferta.json")));
-        QCOMPARE(kept["kategoria"], json("257931"));
-        QCOMPARE(kept["stan"], json("Nowy"));
-        QCOMPARE(kept["cena"], json("1299.50"));
-        QCOMPARE(kept["cennik dostawy"], json("Kurier"));
-        QCOMPARE(kept["faktura"], json("bez VAT"));
+        json kept = json::parse(session.folder.Read(QStringLiteral("zapis.oferta.json")));
+        QVERIFY(kept["kategoria"] == json("257931"));
+        QVERIFY(kept["stan"] == json("Nowy"));
+        QVERIFY(kept["cena"] == json("1299.50"));
+        QVERIFY(kept["cennik dostawy"] == json("Kurier"));
+        QVERIFY(kept["faktura"] == json("bez VAT"));
         dialog.reset();
         auto again = OpenDialog(session);
+        WaitForLists(*again);
         QCOMPARE(Part<QLineEdit>(*again, "categoryField")->text(), QStringLiteral("257931"));
         QCOMPARE(Part<QLineEdit>(*again, "priceField")->text(), QStringLiteral("1299,50"));
         QCOMPARE(Part<QComboBox>(*again, "invoiceField")->currentText(), QStringLiteral("bez VAT"));
-        QCOMPARE(QApplication::focusWidget(), Part<QWidget>(*again, "withoutProduct"));
+        QCOMPARE(again->focusWidget(), Part<QWidget>(*again, "withoutProduct"));
     }
 
     // An auction refused by Allegro shows Allegro's words and may be sent again once
@@ -191,6 +214,7 @@ class NewOfferDialogTest : public QObject {
                          Answer(422, R"({"errors":[{"code":"X","path":"sellingMode.startingPrice",)"
                                      R"("userMessage":"Cena wywoławcza jest za niska"}]})"));
         auto dialog = OpenDialog(session);
+        WaitForLists(*dialog);
         ChooseCategory(*dialog, QStringLiteral("Używany"));
         GoTo(*dialog, 1);
         Part<QRadioButton>(*dialog, "auction")->setChecked(true);
@@ -204,6 +228,7 @@ class NewOfferDialogTest : public QObject {
                         .join(QLatin1Char('\n'))
                         .contains(QStringLiteral("Cena wywoławcza jest za niska")));
         QVERIFY(!Part<QPushButton>(*dialog, "openOfferButton")->isVisible());
+        Grab(*dialog, "new-offer-7-refused");
 
         shop.fake.Script("POST", "/sale/product-offers",
                          Answer(201, testing::ProductOfferJson("777", "INACTIVE")));
@@ -213,11 +238,11 @@ class NewOfferDialogTest : public QObject {
         QTRY_VERIFY(draft->isEnabled());
         draft->click();
         QTRY_VERIFY(Part<QPushButton>(*dialog, "openOfferButton")->isVisible());
-        const json body = PostedBody(shop);
-        QCOMPARE(body["sellingMode"]["format"], json("AUCTION"));
-        QCOMPARE(body["sellingMode"]["startingPrice"]["amount"], json("10.00"));
-        QCOMPARE(body["stock"]["available"], json(1));
-        QCOMPARE(body["publication"]["duration"], json("P7D"));
+        json body = PostedBody(shop);
+        QVERIFY(body["sellingMode"]["format"] == json("AUCTION"));
+        QVERIFY(body["sellingMode"]["startingPrice"]["amount"] == json("10.00"));
+        QVERIFY(body["stock"]["available"] == json(1));
+        QVERIFY(body["publication"]["duration"] == json("P7D"));
         QCOMPARE(shop.fake.Requests("POST", "/sale/product-offers").size(), std::size_t{2});
     }
 };
