@@ -14,6 +14,7 @@
 #include "FakeEnvironment.h"
 #include "TestSupport.h"
 #include "app/NewOfferDialog.h"
+#include "app/OfferParameterForm.h"
 
 namespace licytek::test {
 namespace {
@@ -244,6 +245,38 @@ class NewOfferDialogTest : public QObject {
         QVERIFY(body["stock"]["available"] == json(1));
         QVERIFY(body["publication"]["duration"] == json("P7D"));
         QCOMPARE(shop.fake.Requests("POST", "/sale/product-offers").size(), std::size_t{2});
+    }
+
+    // The parameter form gives back what it was given: several choices ticked, a range's two
+    // ends, a number typed with a comma; an untouched field adds nothing.
+    void ParameterFormKeepsEveryKindOfValue() {
+        const auto parameter = [](const char* id, const char* name, publish::ParameterKind kind,
+                                  const char* unit) {
+            publish::CategoryParameter made;
+            made.id = id;
+            made.name = name;
+            made.kind = kind;
+            made.unit = unit;
+            return made;
+        };
+        auto colours = parameter("3786", "Kolor", publish::ParameterKind::Dictionary, "");
+        colours.multipleChoices = true;
+        colours.dictionary = {{"3786_1", "Czarny"}, {"3786_2", "Biały"}, {"3786_3", "Czerwony"}};
+        auto size = parameter("17450", "Rozmiar ramy", publish::ParameterKind::Float, "cm");
+        size.range = true;
+        const auto weight = parameter("17448", "Waga", publish::ParameterKind::Float, "kg");
+        const auto model = parameter("224017", "Model", publish::ParameterKind::String, "");
+        offer::OfferData given;
+        given.parameters = {{"Kolor", {"Czarny", "Czerwony"}, false, {}, {}},
+                            {"Rozmiar ramy", {}, true, "50", "54,5"},
+                            {"Waga", {"12,5"}, false, {}, {}}};
+        QWidget parent;
+        OfferParameterForm form(&parent);
+        form.Show({colours, size, weight, model}, given);
+        offer::OfferData back;
+        form.Store(back);
+        QVERIFY(back.parameters == given.parameters);
+        QVERIFY(back.condition.empty());
     }
 };
 
