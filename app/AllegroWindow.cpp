@@ -34,13 +34,17 @@
 #include "app/CodePage.h"
 #include "app/Desktop.h"
 #include "app/FormBinding.h"
+#include "app/NewOfferDialog.h"
 #include "app/PanelPlacement.h"
 #include "app/PictureThumbnails.h"
 #include "app/SendToAllegroDialog.h"
 #include "generator/Document.h"
 #include "model/FileIo.h"
+#include "model/FormFields.h"
 #include "model/PolishNumbers.h"
+#include "model/ProjectFile.h"
 #include "model/Text.h"
+#include "offer/OfferData.h"
 #include "structured/Preview.h"
 
 namespace licytek {
@@ -368,13 +372,20 @@ QLayout* AllegroWindow::BuildButtons() {
     QPushButton* close =
         button("closeButton", QStringLiteral("Za&mknij"), QStringLiteral("Zamyka to okno"));
     connect(copy, &QPushButton::clicked, this, &AllegroWindow::CopyDescription);
+    QPushButton* newOffer = button("newOfferButton", QStringLiteral("&Nowa oferta na Allegro…"),
+                                   QStringLiteral("Wystawia ten opis jako nową ofertę: szkic albo "
+                                                  "od razu"));
+    newOffer->setEnabled(send->isEnabled());
+    newOffer->setToolTip(send->isEnabled() ? newOffer->toolTip() : send->toolTip());
     connect(send, &QPushButton::clicked, this, &AllegroWindow::OpenSendDialog);
+    connect(newOffer, &QPushButton::clicked, this, &AllegroWindow::OpenNewOfferDialog);
     connect(save, &QPushButton::clicked, this, &AllegroWindow::SaveJson);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
     auto* row = new QHBoxLayout;
     row->addStretch(1);
     row->addWidget(copy);
     row->addWidget(send);
+    row->addWidget(newOffer);
     row->addWidget(save);
     row->addWidget(close);
     auto* rows = new QVBoxLayout;
@@ -638,6 +649,23 @@ void AllegroWindow::OpenSendDialog() {
     }
     sendDialog_->raise();
     sendDialog_->activateWindow();
+}
+
+void AllegroWindow::OpenNewOfferDialog() {
+    const bool first = newOfferDialog_ == nullptr;
+    if (first) {
+        newOfferDialog_ = new NewOfferDialog(
+            form_, QString::fromStdString(offer::OfferFileName(kProjectFileName)),
+            QDir::currentPath(), desktop_, this);
+    } else if (!newOfferDialog_->isVisible()) {
+        newOfferDialog_->Start();  // the project may have been loaded anew meanwhile
+    }
+    newOfferDialog_->show();
+    if (first && parentWidget() != nullptr) {
+        PlaceBeside(*newOfferDialog_, *parentWidget());  // beside the form, as this window
+    }
+    newOfferDialog_->raise();
+    newOfferDialog_->activateWindow();
 }
 
 }  // namespace licytek

@@ -26,6 +26,7 @@ namespace licytek {
 
 class Desktop;
 class FormBinding;
+class NewOfferDialog;
 class SendToAllegroDialog;
 
 class AllegroWindow final : public QWidget {
@@ -71,6 +72,8 @@ class AllegroWindow final : public QWidget {
     void SaveJson();
     // "Wyślij do Allegro…": one dialog, made on first use.
     void OpenSendDialog();
+    // "Nowa oferta na Allegro…": one dialog, made on first use, with the project's offer data.
+    void OpenNewOfferDialog();
     // The offer of the form as it stands, or nothing when it cannot be used (the seller has then
     // been told why).
     const structured::AllegroOffer* UsableOffer();
@@ -97,6 +100,7 @@ class AllegroWindow final : public QWidget {
     QListWidget* pageFindings_ = nullptr;
     QLabel* status_ = nullptr;
     SendToAllegroDialog* sendDialog_ = nullptr;
+    NewOfferDialog* newOfferDialog_ = nullptr;
 };
 
 }  // namespace licytek

@@ -7,9 +7,19 @@
 namespace licytek::publish {
 namespace {
 
+AllegroError Error(const std::string& path, const std::string& userMessage,
+                   const std::string& message) {
+    AllegroError error;
+    error.code = "X";
+    error.message = message;
+    error.userMessage = userMessage;
+    error.path = path;
+    return error;
+}
+
 std::string Said(const std::string& path, const std::string& userMessage,
                  const ErrorContext& context = {}) {
-    return ErrorForSeller(AllegroError{"X", path, userMessage, "developer words"}, context);
+    return ErrorForSeller(Error(path, userMessage, "developer words"), context);
 }
 
 TEST(CreateAnswersTest, EachErrorIsNamedByTheKeyOrParameterItConcerns) {
@@ -41,7 +51,7 @@ TEST(CreateAnswersTest, EachErrorIsNamedByTheKeyOrParameterItConcerns) {
               "parametr „Kolor”: zła");
     EXPECT_EQ(Said("parameters[7]", "zła", context), "parametry: zła");  // no such one sent
     // Without userMessage, Allegro's own words; control characters never reach the terminal.
-    EXPECT_EQ(ErrorForSeller({"X", "stock", "", "a\x1b[2Jb\nc"}, context),
+    EXPECT_EQ(ErrorForSeller(Error("stock", "", "a\x1b[2Jb\nc"), context),
               "liczba sztuk: a [2Jb c");
 }
 

@@ -1,0 +1,103 @@
+// "Nowa oferta na Allegro…": a new offer made from the form and the seller's choices, in steps
+// (product, sale, terms, product safety, summary), created as a draft or at once. Every request
+// runs on a worker thread, one at a time. The choices are kept in the project's offer data
+// file (zapis.ltk: zapis.oferta.json), the same file and keys as the command line's.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "app/AllegroWorker.h"
+#include "model/AuctionForm.h"
+#include "offer/OfferData.h"
+#include "publish/OfferCatalogue.h"
+#include "publish/OfferCreation.h"
+
+class QLabel;
+class QListWidget;
+class QPushButton;
+class QStackedWidget;
+
+namespace licytek {
+
+class Desktop;
+class FormBinding;
+class NewOfferStep;
+class OfferProductStep;
+class OfferSafetyStep;
+class OfferSaleStep;
+class OfferSummaryStep;
+class OfferTermsStep;
+
+class NewOfferDialog final : public QDialog {
+    Q_OBJECT
+
+  public:
+    // `offerFile` is the offer data's file; relative picture paths start in `projectFolder`.
+    // `clock` (the system's when null) paces Allegro's waits.
+    NewOfferDialog(const FormBinding& form, QString offerFile, QString projectFolder,
+                   Desktop& desktop, QWidget* parent, publish::Clock* clock = nullptr);
+    ~NewOfferDialog() override;
+
+    // Reads the offer data's file again and the seller's lists from Allegro.
+    void Start();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    enum Step { ProductStep, SaleStep, TermsStep, SafetyStep, SummaryStep };
+    using Reply = AllegroWorker::Reply;
+    using Job = std::function<Reply(publish::OfferCatalogue&, const std::atomic<bool>*)>;
+
+    void ShowStep(int step);
+    void UpdateButtons();
+    void LoadOfferFile();
+    void SaveOfferFile();
+    offer::OfferData Collected() const;
+
+    // Runs `job` on the worker with the catalogue of the signed-in session; refused while
+    // another job runs.
+    bool Run(const QString& what, Job job);
+    void SetBusy(bool busy, const QString& what);
+    void ReadSettings();
+    void SearchProducts(const QString& ean);
+    void SuggestCategories();
+    void ReadParameters(const QString& categoryId);
+    void Prepare();
+    void Create(bool activate);
+    std::optional<AuctionForm> FormNow();
+    std::optional<offer::OfferData> CheckedData();
+    void ShowProblem(const publish::PrepareProblem& problem);
+    void ShowCreated(const publish::CreateResult& result);
+
+    const FormBinding& form_;
+    QString offerFile_;
+    QString projectFolder_;
+    Desktop& desktop_;
+    bool busy_ = false;
+    bool offerFileFaulty_ = false;  // the file had bad values: not written over unasked
+    std::unique_ptr<publish::OfferCatalogue> catalogue_;  // touched by the worker thread alone
+    std::unique_ptr<AllegroWorker> worker_;
+
+    QListWidget* stepList_ = nullptr;
+    QStackedWidget* steps_ = nullptr;
+    std::vector<NewOfferStep*> stepWidgets_;
+    OfferProductStep* product_ = nullptr;
+    OfferSaleStep* sale_ = nullptr;
+    OfferTermsStep* terms_ = nullptr;
+    OfferSafetyStep* safety_ = nullptr;
+    OfferSummaryStep* summary_ = nullptr;
+    QLabel* status_ = nullptr;
+    QPushButton* back_ = nullptr;
+    QPushButton* next_ = nullptr;
+    QPushButton* cancel_ = nullptr;
+};
+
+}  // namespace licytek
