@@ -1050,7 +1050,9 @@ std::variant<std::vector<std::string>, Failure> AllegroSession::PutPictures(
     const std::vector<std::string>& sources, structured::Description& description,
     const std::string& projectFolder, bool dryRun, const PublishObserver* observer,
     const std::atomic<bool>* cancel) {
-    auto gathered = impl_->GatherPictures(sources, projectFolder);
+    PublishOptions options;
+    options.projectFolder = projectFolder;
+    auto gathered = impl_->GatherPictures(sources, options);
     if (auto* failure = std::get_if<Failure>(&gathered)) {
         return std::move(*failure);
     }

@@ -13,18 +13,12 @@
 
 #include "publish/OfferLookups.h"
 #include "publish/OfferResolution.h"
+#include "publish/Protocol.h"
 
 namespace licytek::publish {
 
-// One error of an answer (errors[]) or of an offer (validation.errors[]).
-struct AllegroError {
-    std::string code;         // "ConstraintViolationException.MissingRequiredParameters"
-    std::string path;         // "productSet[0].product.parameters", "sellingMode.price" ...
-    std::string userMessage;  // Allegro's words for the seller, when it gives them
-    std::string message;      // Allegro's words for the developer ("Missing ...: 3786, 17448")
-
-    bool operator==(const AllegroError&) const = default;
-};
+// One error of an answer (errors[]) or of an offer (validation.errors[]): AllegroError of
+// publish/Protocol.h.
 
 // The errors[] of an answer that is no success; empty when it holds none.
 std::vector<AllegroError> ReadErrors(std::string_view body);

@@ -210,6 +210,8 @@ struct AllegroError {
     std::string path;         // "description.sections[2].items[0].content", or empty
     std::string details;
     std::vector<std::pair<std::string, std::string>> metadata;
+
+    bool operator==(const AllegroError&) const = default;
 };
 
 // The `errors` of an answer's body; nothing when there are none or the body is no JSON.

@@ -9,7 +9,7 @@ namespace {
 
 std::string Said(const std::string& path, const std::string& userMessage,
                  const ErrorContext& context = {}) {
-    return ErrorForSeller(AllegroError{"X", path, userMessage, "developer words"}, context);
+    return ErrorForSeller(AllegroError{"X", "developer words", userMessage, path, {}, {}}, context);
 }
 
 TEST(CreateAnswersTest, EachErrorIsNamedByTheKeyOrParameterItConcerns) {
