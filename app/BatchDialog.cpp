@@ -686,8 +686,10 @@ void BatchDialog::ShowReport() {
 
 void BatchDialog::ShowTrial() {
     changes_ = ChangesToSend(run_->trial);
-    trial_->Show(run_->trial, run_->errors);
+    trial_->Show(run_->trial, run_->errors, offersPath_);
     trial_->show();
+    // The list holds the errors and the rows; the report stays for the warnings.
+    report_->setVisible(!run_->warnings.empty());
     // Nothing has gone out: "Anuluj" closes the dialog and sends nothing.
     cancel_->setEnabled(true);
     cancel_->setToolTip(QStringLiteral("Zamyka okno bez wysyłania; zapisane pliki zostają"));

@@ -30,9 +30,19 @@ QString PlanInWords(const publish::PublishPlan& plan) {
     return lines.join(QLatin1Char('\n'));
 }
 
-QString Name(const TrialEntry& entry) {
-    return FromUtf8(entry.where) + QStringLiteral("oferta ") + FromUtf8(entry.offerId) +
-           QStringLiteral(" „") + FromCp1250(entry.form.auctionHeader) + QStringLiteral("”");
+// "wiersz 5: …" for "/path/oferty.csv:5: …": every row comes from the same sheet, and a long
+// path would hide what the row is.
+QString WithoutSheet(const QString& line, const QString& sheet) {
+    const QString prefix = sheet + QLatin1Char(':');
+    return !sheet.isEmpty() && line.startsWith(prefix)
+               ? QStringLiteral("wiersz ") + line.mid(prefix.size())
+               : line;
+}
+
+QString Name(const TrialEntry& entry, const QString& sheet) {
+    return WithoutSheet(FromUtf8(entry.where), sheet) + QStringLiteral("oferta ") +
+           FromUtf8(entry.offerId) + QStringLiteral(" „") + FromCp1250(entry.form.auctionHeader) +
+           QStringLiteral("”");
 }
 
 }  // namespace
@@ -111,7 +121,7 @@ BatchTrialView::BatchTrialView(QWidget* parent) : QWidget(parent) {
 }
 
 void BatchTrialView::Show(const std::vector<TrialEntry>& entries,
-                          const std::vector<std::string>& errors) {
+                          const std::vector<std::string>& errors, const QString& sheet) {
     rows_->clear();
     details_.clear();
     std::size_t changes = 0;
@@ -123,20 +133,20 @@ void BatchTrialView::Show(const std::vector<TrialEntry>& entries,
     for (const TrialEntry& entry : entries) {
         if (entry.prepared) {
             ++changes;
-            add(QStringLiteral("Zmiana — ") + Name(entry),
+            add(QStringLiteral("Zmiana — ") + Name(entry, sheet),
                 entry.plan ? PlanInWords(*entry.plan) : QStringLiteral("Opis oferty się zmieni."));
         }
     }
     for (const TrialEntry& entry : entries) {
         if (entry.verdict == TrialEntry::Verdict::Unchanged) {
             ++unchanged;
-            add(QStringLiteral("Bez zmian — ") + Name(entry),
+            add(QStringLiteral("Bez zmian — ") + Name(entry, sheet),
                 QStringLiteral("Oferta pokazuje już ten opis i te zdjęcia: nic nie zostanie "
                                "wysłane."));
         }
     }
     for (const std::string& error : errors) {
-        add(QStringLiteral("Błąd — ") + FromUtf8(error),
+        add(QStringLiteral("Błąd — ") + WithoutSheet(FromUtf8(error), sheet),
             FromUtf8(error) + QStringLiteral("\n\nTen wiersz nie zostanie wysłany."));
     }
     counts_->setText(

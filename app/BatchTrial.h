@@ -70,8 +70,10 @@ class BatchTrialView final : public QWidget {
 
   public:
     explicit BatchTrialView(QWidget* parent);
-    // `errors` are the batch's row errors: rows that failed before reaching their offer.
-    void Show(const std::vector<TrialEntry>& entries, const std::vector<std::string>& errors);
+    // `errors` are the batch's row errors: rows that failed before reaching their offer. Lines
+    // that start with `sheet` (the spreadsheet's path) name their rows without it.
+    void Show(const std::vector<TrialEntry>& entries, const std::vector<std::string>& errors,
+              const QString& sheet);
 
   private:
     void ShowDetail(int row);

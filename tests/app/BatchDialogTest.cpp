@@ -189,11 +189,11 @@ class BatchDialogTest : public QObject {
         auto* rows = Part<QListWidget>(*dialog, "trialRows");
         QCOMPARE(rows->count(), 3);
         QVERIFY2(rows->item(0)->text().startsWith(QStringLiteral("Zmiana — ")) &&
-                     rows->item(0)->text().endsWith(QStringLiteral(":2: oferta 11 „Rower”")),
+                     rows->item(0)->text().endsWith(QStringLiteral("wiersz 2: oferta 11 „Rower”")),
                  qPrintable(rows->item(0)->text()));
-        QVERIFY2(rows->item(1)->text().endsWith(QStringLiteral(":3: oferta 12 „Kask”")),
+        QVERIFY2(rows->item(1)->text().endsWith(QStringLiteral("wiersz 3: oferta 12 „Kask”")),
                  qPrintable(rows->item(1)->text()));
-        QVERIFY2(rows->item(2)->text().contains(QStringLiteral(":5: oferta 13")),
+        QVERIFY2(rows->item(2)->text().startsWith(QStringLiteral("Błąd — wiersz 5: oferta 13")),
                  qPrintable(rows->item(2)->text()));
         const QString change = Part<QPlainTextEdit>(*dialog, "trialDetail")->toPlainText();
         QVERIFY2(change.contains(QStringLiteral("Zdjęcia w ofercie: 1 → 1")), qPrintable(change));
@@ -204,6 +204,8 @@ class BatchDialogTest : public QObject {
                     .contains(QStringLiteral("nic nie zostanie wysłane")));
         if (const char* shots = std::getenv("LICYTEK_SCREENSHOT_DIR")) {
             dialog->grab().save(QString::fromLocal8Bit(shots) + "/batch-trial.png");
+            // A picture of the whole screen can be taken meanwhile (LICYTEK_SCREENSHOT_HOLD ms).
+            QTest::qWait(qEnvironmentVariableIntValue("LICYTEK_SCREENSHOT_HOLD"));
         }
 
         auto* confirm = Part<QPushButton>(*dialog, "confirmSendButton");
