@@ -515,9 +515,9 @@ void BatchDialog::AddSendingOptions(QGroupBox& group, QVBoxLayout& layout) {
         publish_->setToolTip(*why);
     } else {
         publish_->setToolTip(QStringLiteral(
-            "Po zapisaniu plików wiersza wysyła jego opis do oferty Allegro o numerze z kolumny "
-            "„oferta”, wiersz po wierszu; wiersz bez numeru dostaje tylko pliki. Zdjęcia z "
-            "dysku są szukane obok arkusza."));
+            "Najpierw próba: odczytuje każdą ofertę o numerze z kolumny „oferta” i pokazuje, co "
+            "się zmieni; opisy wysyła dopiero „Wyślij N zmian”. Wiersz bez numeru dostaje tylko "
+            "pliki. Zdjęcia z dysku są szukane obok arkusza."));
     }
     auto* indented = new QHBoxLayout;
     indented->addSpacing(24);
