@@ -1,7 +1,12 @@
 #include "batch/AllegroSender.h"
 
+#include "publish/Wording.h"
+
+#include <chrono>
+#include <memory>
 #include <string>
 #include <utility>
+#include <variant>
 
 namespace licytek::batch {
 namespace {
@@ -41,7 +46,13 @@ SendAnswer AllegroSender::Send(const std::string& offerId, const AuctionForm& fo
     options.diskPictures = diskPictures;
     const publish::PublishResult result =
         session_.Publish(offerId, form, options, observer_, cancel);
+    return AnswerOf(offerId, result, cancel != nullptr && cancel->load());
+}
+
+SendAnswer AllegroSender::AnswerOf(const std::string& offerId, const publish::PublishResult& result,
+                                   bool cancelling) {
     if (result.outcome == publish::Outcome::Done) {
+        unanswered_ = 0;
         return {SendAnswer::Status::Sent, {}, result.body, false, result.warnings, result.filesSent,
                 result.unchanged};
     }
@@ -61,8 +72,10 @@ SendAnswer AllegroSender::Send(const std::string& offerId, const AuctionForm& fo
         busyUntil_[offerId] = clock_.Now() + *result.conflictWait;
         return {SendAnswer::Status::Conflict, std::move(message), {}, false, {}, result.filesSent};
     }
-    const bool cancelled = cancel != nullptr && cancel->load() && !result.sentUpdate &&
-                           result.message.starts_with("Przerwano");
+    // Stopped before anything reached the offer: the row is named among those not sent.
+    const bool cancelled = cancelling && result.failure &&
+                           result.failure->kind == publish::FailureKind::Cancelled &&
+                           result.failure->reached.update == publish::UpdateSent::No;
     unanswered_ = result.outcome == publish::Outcome::Network ? unanswered_ + 1 : 0;
     if (unanswered_ >= kUnansweredRowsToStop) {
         stoppedBy_ = result.outcome;
@@ -85,6 +98,106 @@ SendAnswer AllegroSender::Send(const std::string& offerId, const AuctionForm& fo
             cancelled,
             result.warnings,
             result.filesSent};
+}
+
+// ---- Several rows at once ------------------------------------------------------------------
+
+namespace {
+
+// A row that ended before anything went out (a description Allegro would refuse, a picture
+// that cannot be read): it keeps its place in the run's order.
+class EndedWork final : public publish::RowWork {
+  public:
+    explicit EndedWork(publish::PublishResult result) : result_(std::move(result)) {}
+    std::optional<publish::UpdateFlow::Step> Next(publish::Seconds /*now*/) override {
+        return std::nullopt;
+    }
+    void OnAnswer(publish::HttpResult /*answer*/, publish::Seconds /*now*/) override {}
+    void OnRefreshed(std::optional<publish::Failure> /*failure*/) override {}
+    void OnRemembered(std::optional<std::string> /*error*/) override {}
+    void Cancel() override {}
+    void Stop(publish::Failure /*failure*/) override {}
+    const publish::PublishResult& result() const { return result_; }
+
+  private:
+    publish::PublishResult result_;
+};
+
+constexpr std::chrono::milliseconds kPumpSlice{100};
+
+}  // namespace
+
+void AllegroSender::Hand(std::size_t row, const std::string& offerId, const AuctionForm& form,
+                         const std::vector<std::string>& diskPictures,
+                         const std::atomic<bool>* cancel) {
+    if (!parallel_) {
+        return OfferSender::Hand(row, offerId, form, diskPictures, cancel);
+    }
+    if (!run_) {
+        options_.waitOnConflict = true;  // a busy offer's row waits in the run, the others go on
+        if (observer_.waiting && !parallel_->waiting) {
+            parallel_->waiting = [this](const publish::Wait& wait) {
+                observer_.waiting(wait.seconds, publish::WaitSentence(wait));
+            };
+        }
+        run_ = std::make_unique<publish::OfferRun>(session_, clock_, *parallel_, cancel);
+    }
+    while (!run_->HasRoom() && !run_->Done() && !run_->Cancelled()) {
+        Collect(run_->Pump(kPumpSlice));
+    }
+    publish::PublishOptions options = options_;
+    options.diskPictures = diskPictures;
+    auto prepared = session_.PrepareUpdate(offerId, form, options);
+    std::unique_ptr<publish::RowWork> work;
+    if (auto* order = std::get_if<publish::UpdateOrder>(&prepared)) {
+        work = std::make_unique<publish::UpdateWork>(std::move(*order));
+    } else {
+        work = std::make_unique<EndedWork>(std::get<publish::PublishResult>(std::move(prepared)));
+    }
+    if (run_->Cancelled()) {
+        work->Cancel();
+    }
+    handed_.emplace(run_->Add(offerId, std::move(work)), Handed{row, offerId});
+    Collect(run_->Pump(std::chrono::milliseconds(0)));
+}
+
+void AllegroSender::Collect(std::vector<publish::OfferRun::Line> lines) {
+    for (auto& line : lines) {
+        const auto handed = handed_.find(line.row);
+        if (handed == handed_.end()) {
+            continue;
+        }
+        SentRow sent{handed->second.row, handed->second.offerId, line.work == nullptr, {}};
+        if (line.work != nullptr) {
+            handed_.erase(handed);
+            publish::PublishResult result;
+            if (const auto* update = dynamic_cast<const publish::UpdateWork*>(line.work.get())) {
+                result = session_.ResultOf(update->order(), update->result());
+            } else {
+                result = static_cast<const EndedWork&>(*line.work).result();
+            }
+            sent.answer = AnswerOf(sent.offerId, result, run_->Cancelled());
+            if (sent.answer.status == SendAnswer::Status::Stop) {
+                run_->Cancel();  // every later row would fail alike
+            }
+        }
+        ready_.push_back(std::move(sent));
+    }
+}
+
+std::vector<SentRow> AllegroSender::Take() {
+    return OfferSender::Take();
+}
+
+std::vector<SentRow> AllegroSender::TakeAll() {
+    while (run_ && !run_->Done()) {
+        Collect(run_->Pump(kPumpSlice));
+    }
+    return OfferSender::Take();
+}
+
+std::optional<publish::RunCounts> AllegroSender::Counts() const {
+    return run_ ? std::optional(run_->Counts()) : std::nullopt;
 }
 
 }  // namespace licytek::batch

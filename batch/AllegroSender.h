@@ -4,11 +4,13 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "batch/OfferSender.h"
 #include "publish/AllegroSession.h"
+#include "publish/OfferRun.h"
 
 namespace licytek::batch {
 
@@ -24,11 +26,27 @@ class AllegroSender final : public OfferSender {
                     const std::vector<std::string>& diskPictures,
                     const std::atomic<bool>* cancel) override;
 
+    // Rows sent several at once over one run (publish/OfferRun.h) with these settings; a
+    // busy offer's row waits its turn there while the others go on. Without it, Hand sends
+    // one row after another through Send.
+    void RunInParallel(publish::RunSettings settings) { parallel_ = std::move(settings); }
+    void Hand(std::size_t row, const std::string& offerId, const AuctionForm& form,
+              const std::vector<std::string>& diskPictures,
+              const std::atomic<bool>* cancel) override;
+    std::vector<SentRow> Take() override;
+    std::vector<SentRow> TakeAll() override;
+    // The requests the run made (for the benchmark).
+    std::optional<publish::RunCounts> Counts() const;
+
     // What made the sending stop (not signed in, the session ended, keys refused, Allegro not
     // answering row after row), if it did.
     std::optional<publish::Outcome> StoppedBy() const { return stoppedBy_; }
 
   private:
+    SendAnswer AnswerOf(const std::string& offerId, const publish::PublishResult& result,
+                        bool cancelling);
+    void Collect(std::vector<publish::OfferRun::Line> lines);
+
     publish::AllegroSession& session_;
     publish::Clock& clock_;
     publish::PublishOptions options_;
@@ -37,6 +55,13 @@ class AllegroSender final : public OfferSender {
     std::map<std::string, publish::Seconds> busyUntil_;
     std::optional<publish::Outcome> stoppedBy_;
     int unanswered_ = 0;  // rows in a row that Allegro did not answer
+    std::optional<publish::RunSettings> parallel_;
+    std::unique_ptr<publish::OfferRun> run_;
+    struct Handed {
+        std::size_t row = 0;  // the batch's
+        std::string offerId;
+    };
+    std::map<std::size_t, Handed> handed_;  // by the run's row
 };
 
 }  // namespace licytek::batch

@@ -108,6 +108,8 @@ class BatchRun : private RecordSink {
     bool PrepareUpdate(const std::string& offerId, const AuctionForm& form, const std::string& name,
                        RowOutput& output, std::vector<RowProblem>& problems);
     void SendRow(std::size_t row, PendingSend send);
+    void TellAnswers(std::vector<SentRow> answers);
+    void TellAnswer(std::size_t row, PendingSend send, const SendAnswer& answer);
     void RetryPutOff();
     void TellNotSent();
     void SendFailed(std::size_t row, const std::string& offerId, const std::string& message);
@@ -142,6 +144,7 @@ class BatchRun : private RecordSink {
     std::optional<std::size_t> offerColumn_;
     std::unordered_map<std::size_t, PendingSend> pendingSends_;  // by sequence
     std::vector<PutOff> putOff_;
+    std::unordered_map<std::size_t, PendingSend> sentForms_;  // handed to the sender, by row
     bool sendingStopped_ = false;
     bool cancelSeen_ = false;
     bool rowsBegun_ = false;  // a row was applied (not only the header read)
@@ -197,6 +200,9 @@ void BatchRun::Finish() {
         summary_.notReached.push_back(send.row);
     }
     pendingSends_.clear();
+    if (options_.sender != nullptr) {
+        TellAnswers(options_.sender->TakeAll());
+    }
     RetryPutOff();
     TellNotSent();
     for (const auto& line : errorCollapse_.Hidden()) {
@@ -603,8 +609,31 @@ void BatchRun::SendRow(std::size_t row, PendingSend send) {
         summary_.notSent.push_back(row);
         return;
     }
-    const SendAnswer answer =
-        options_.sender->Send(send.offerId, send.form, send.diskPictures, observer_.cancel);
+    options_.sender->Hand(row, send.offerId, send.form, send.diskPictures, observer_.cancel);
+    sentForms_.emplace(row, std::move(send));
+    TellAnswers(options_.sender->Take());
+}
+
+// The sender's answers, in row order: a row waiting on Allegro gets a line now, its answer later.
+void BatchRun::TellAnswers(std::vector<SentRow> answers) {
+    for (SentRow& sent : answers) {
+        if (sent.waiting) {
+            if (observer_.sent) {
+                observer_.sent(VisibleText(Where(sent.row, "") + "oferta " + sent.offerId +
+                                           ": czeka na Allegro"));
+            }
+            continue;
+        }
+        auto form = sentForms_.extract(sent.row);
+        TellAnswer(sent.row,
+                   form.empty() ? PendingSend{sent.row, sent.offerId, {}, {}, {}, false}
+                                : std::move(form.mapped()),
+                   sent.answer);
+    }
+}
+
+void BatchRun::TellAnswer(std::size_t row, PendingSend send, const SendAnswer& answer) {
+    const std::string offer = "oferta " + send.offerId + ": ";
     const std::string files = FilesSentNote(answer.filesSent);
     for (const auto& warning : answer.warnings) {
         ++summary_.warnings;

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/AuctionForm.h"
@@ -29,9 +31,29 @@ struct SendAnswer {
     bool unchanged = false;
 };
 
+// A row's answer, handed back in the order the rows were handed over.
+struct SentRow {
+    std::size_t row = 0;
+    std::string offerId;
+    bool waiting = false;  // the row waits on Allegro: its answer comes later, on its own line
+    SendAnswer answer;
+};
+
 class OfferSender {
   public:
     virtual ~OfferSender() = default;
+
+    // Rows sent several at once: Hand each row over (it may wait for room among the rows in
+    // flight), Take the answers ready so far, and TakeAll at the end. By default each row is
+    // sent as it is handed over, through Send.
+    virtual void Hand(std::size_t row, const std::string& offerId, const AuctionForm& form,
+                      const std::vector<std::string>& diskPictures,
+                      const std::atomic<bool>* cancel) {
+        ready_.push_back({row, offerId, false, Send(offerId, form, diskPictures, cancel)});
+    }
+    virtual std::vector<SentRow> Take() { return std::exchange(ready_, {}); }
+    virtual std::vector<SentRow> TakeAll() { return Take(); }
+
     // Sends the description of `form` to offer `offerId` (digits). Called on the batch's
     // thread, one row at a time, in the order of the rows. Of the pictures on the disk, only
     // `diskPictures` may be uploaded: those the row itself names. `cancel` is honoured between
@@ -39,6 +61,9 @@ class OfferSender {
     virtual SendAnswer Send(const std::string& offerId, const AuctionForm& form,
                             const std::vector<std::string>& diskPictures,
                             const std::atomic<bool>* cancel) = 0;
+
+  protected:
+    std::vector<SentRow> ready_;
 };
 
 }  // namespace licytek::batch

@@ -492,8 +492,13 @@ std::optional<Failure> PullAll(const PullArguments& arguments) {
         progress.Interrupt();
         WriteDiagnostic("czekam " + std::to_string(seconds) + " s: " + why);
     };
-    const pub::PullAllResult result = pub::PullAllOffers(
-        *parts.session, arguments.filter, *arguments.out, *kind, observer, &interrupted);
+    auto run = pub::ChooseRunSettings();
+    if (auto* message = std::get_if<std::string>(&run)) {
+        return Failure{static_cast<int>(pub::Outcome::BadUse), *message};
+    }
+    const pub::PullAllResult result =
+        pub::PullAllOffers(*parts.session, arguments.filter, *arguments.out, *kind, observer,
+                           &interrupted, std::get<pub::RunSettings>(run));
     progress.Interrupt();
     if (result.stopped) {
         return ToFailure(*result.stopped);

@@ -350,7 +350,12 @@ std::optional<Failure> RunBatchCommand(std::span<const std::string_view> args) {
         publishObserver.waiting = [&progress](publish::Seconds seconds, const std::string& why) {
             progress.Waiting(seconds, why);
         };
+        auto runSettings = publish::ChooseRunSettings();
+        if (auto* message = std::get_if<std::string>(&runSettings)) {
+            return Failure{static_cast<int>(publish::Outcome::BadUse), *message};
+        }
         sender.emplace(*session->session, publish::SystemClock(), publishOptions, publishObserver);
+        sender->RunInParallel(std::get<publish::RunSettings>(std::move(runSettings)));
         options.sender = &*sender;
         options.dryRun = parsed.dryRun;
         progress.ShowSending();

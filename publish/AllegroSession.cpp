@@ -9,6 +9,7 @@
 #include "model/FileIo.h"
 #include "model/PolishNumbers.h"
 #include "publish/Unchanged.h"
+#include "publish/Wording.h"
 #include "structured/AllegroExport.h"
 #include "structured/TitleRules.h"
 
@@ -29,12 +30,23 @@ constexpr std::size_t kMaxPictureBytes = std::size_t{32} << 20;
 Failure Cancelled(std::string what) {
     Failure failure{Outcome::Refused, "Przerwano: " + std::move(what), {}};
     failure.cancelled = true;
+    failure.kind = FailureKind::Cancelled;
     return failure;
 }
 
 Failure NotSignedIn() {
-    return Failure{
-        Outcome::SignedOut, "Nie jesteś zalogowany do Allegro. " + std::string(kSignInAgain), {}};
+    Failure failure{Outcome::SignedOut, {}, {}};
+    failure.kind = FailureKind::NotSignedIn;
+    failure.message = FailureSentence(failure, kCommandLineFront);
+    return failure;
+}
+
+Failure BadInput(const std::string& offerId, std::string why) {
+    Failure failure{Outcome::Refused, why, {}};
+    failure.kind = FailureKind::BadInput;
+    failure.offerId = offerId;
+    failure.detail = std::move(why);
+    return failure;
 }
 
 std::string_view ContentTypeOf(std::string_view bytes) {
@@ -195,7 +207,9 @@ struct AllegroSession::Impl {
                 if (auto error = settings.tokens->Forget(environment)) {
                     message += " " + *error;
                 }
-                return Failure{Outcome::SignedOut, std::move(message), traceId};
+                Failure ended{Outcome::SignedOut, std::move(message), traceId};
+                ended.kind = FailureKind::SessionEnded;
+                return ended;
             }
             case RefreshRefusal::KeysRefused: {
                 const std::string code = OAuthError(response.body);
@@ -375,6 +389,13 @@ struct AllegroSession::Impl {
             return Failure{Outcome::Refused, *message, response.Header("Trace-Id")};
         }
         return std::get<OfferState>(std::move(offer));
+    }
+
+    // One wait of a flow, told to the observer; false when cancelled.
+    bool Pause(const publish::Wait& wait, const PublishObserver* observer,
+               const std::atomic<bool>* cancel) {
+        return Wait(std::max<Seconds>(wait.until - clock.Now(), 0), WaitSentence(wait), observer,
+                    cancel);
     }
 
     // ---- Pictures ----
@@ -669,375 +690,347 @@ std::vector<std::string> Locations(const std::vector<Picture>& pictures) {
     return locations;
 }
 
-std::string WhatWasSent(const PublishResult& result) {
-    if (result.updateUncertain) {
-        return "nie wiadomo, czy zmiana dotarła do Allegro; sprawdź ofertę na stronie Allegro.";
+}  // namespace
+
+namespace {
+
+// The offer's gallery as the body would set it: the count the plan shows.
+std::size_t GalleryCount(const std::string& body) {
+    const json value = json::parse(body, nullptr, false);
+    if (value.is_object() && value.contains("images") && value["images"].is_array()) {
+        return value["images"].size();
     }
-    if (result.sentUpdate) {
-        return "zmiana opisu została wysłana do Allegro; sprawdź ofertę na stronie Allegro.";
-    }
-    if (result.picturesUploaded > 0) {
-        return "wysłano " + CountedNoun(result.picturesUploaded, "zdjęcie", "zdjęcia", "zdjęć") +
-               " do Allegro, ale opis oferty nie został zmieniony.";
-    }
-    return "nic nie zostało wysłane do Allegro.";
+    return 0;
 }
 
-// The gallery holds only Allegro's addresses, so the picture memory is the one link from a
-// picture to its source: without it the next publish would add the same pictures to the
-// gallery again. So nothing is sent while the memory cannot be kept on the disk.
-Failure MemoryNotSaved(const std::string& error, bool uploaded) {
-    return Failure{Outcome::Refused,
-                   error +
-                       ". Bez tej pamięci następne wysłanie dodałoby te same zdjęcia do "
-                       "galerii jeszcze raz, więc zmiana opisu nie została wysłana." +
-                       (uploaded ? "" : " Nic nie zostało wysłane do Allegro."),
-                   {}};
+PublishPlan PlanOf(const OfferState& before, const std::string& body,
+                   const std::optional<std::string>& newTitle, std::size_t sectionsAfter) {
+    PublishPlan plan;
+    plan.oldTitle = before.name;
+    plan.newTitle = newTitle.value_or(before.name);
+    plan.sectionsBefore = before.sections;
+    plan.sectionsAfter = sectionsAfter;
+    plan.picturesBefore = before.images.size();
+    plan.picturesAfter = GalleryCount(body);
+    plan.bodyBytes = body.size();
+    return plan;
 }
 
-// Whether an operation that ended so refused the change: the offer is as it was. Any other
-// end leaves it unknown.
-bool RefusedTheChange(long status) {
-    return status == 400 || status == 422;
-}
+// Tells the observer of the plan once and of each step as the flow reaches it: the reading,
+// each upload, the update, and one look at the offer afterwards.
+class StepTeller {
+  public:
+    // What the picture memory knows of the plan's pictures, filled in by the session.
+    using MemoryCounts = std::function<void(const OfferState& before, PublishPlan& plan)>;
 
-// The failure's message, followed by what already reached Allegro.
-void Finish(PublishResult& result, const Failure& failure) {
-    result.outcome = failure.outcome;
-    result.traceId = failure.traceId;
-    if (failure.cancelled) {
-        result.message = "Przerwano: " + WhatWasSent(result);
-        return;
+    StepTeller(const PublishObserver& observer, const UpdateOrder& order, MemoryCounts counts)
+        : observer_(observer),
+          counts_(std::move(counts)),
+          offerId_(order.offerId),
+          title_(order.name),
+          sections_(order.description.sections.size()),
+          steps_(order.dryRun ? 1 : 3) {}
+
+    void Tell(const UpdateFlow& flow) {
+        const UpdateResult& result = flow.result();
+        if (!planned_ && result.before && !result.body.empty()) {
+            planned_ = true;
+            steps_ += flow.uploadsPlanned();
+            if (observer_.planned) {
+                PublishPlan plan = PlanOf(*result.before, result.body, title_, sections_);
+                counts_(*result.before, plan);
+                observer_.planned(plan);
+            }
+        }
+        const std::size_t mark = Mark(flow);
+        if (mark == told_) {
+            return;
+        }
+        told_ = mark;
+        if (observer_.progress) {
+            observer_.progress(++step_, steps_, What(flow));
+        }
     }
-    result.message = failure.message;
-    if (result.picturesUploaded > 0 || result.sentUpdate) {
-        result.message += " Stan: " + WhatWasSent(result);
+
+  private:
+    // Each step's own number, so that each is told once.
+    static std::size_t Mark(const UpdateFlow& flow) {
+        switch (flow.stage()) {
+            case UpdateStage::ReadOffer:
+                return 1;
+            case UpdateStage::Upload:
+                return 1 + flow.uploadNumber();
+            case UpdateStage::Update:
+                return 1000000;
+            case UpdateStage::Confirm:
+            case UpdateStage::Check:
+            case UpdateStage::ReadBack:
+                return 1000001;
+        }
+        return 0;
     }
-}
+
+    std::string What(const UpdateFlow& flow) const {
+        switch (flow.stage()) {
+            case UpdateStage::ReadOffer:
+                return "odczyt oferty " + offerId_;
+            case UpdateStage::Upload:
+                return "zdjęcie " + std::to_string(flow.uploadNumber()) + " z " +
+                       std::to_string(flow.uploadsPlanned());
+            case UpdateStage::Update:
+                return "zmiana opisu oferty " + offerId_;
+            case UpdateStage::Confirm:
+            case UpdateStage::Check:
+            case UpdateStage::ReadBack:
+                break;
+        }
+        return "sprawdzenie oferty " + offerId_;
+    }
+
+    const PublishObserver& observer_;
+    MemoryCounts counts_;
+    std::string offerId_;
+    std::optional<std::string> title_;
+    std::size_t sections_;
+    std::size_t steps_;
+    std::size_t step_ = 0;
+    std::size_t told_ = 0;
+    bool planned_ = false;
+};
 
 }  // namespace
+
+bool FirstUpload(const UpdateFlow& flow, const Request& request) {
+    return request.purpose == Purpose::Picture && flow.uploadNumber() == 1 &&
+           flow.stage() == UpdateStage::Upload;
+}
+
+std::variant<UpdateOrder, PublishResult> AllegroSession::PrepareUpdate(
+    const std::string& offerId, const AuctionForm& form, const PublishOptions& options) {
+    Impl& impl = *impl_;
+    PublishResult refused;
+    refused.offerPage = impl.settings.endpoints.OfferPage(offerId);
+    structured::ExportOptions exportOptions;
+    exportOptions.withTerms = options.withTerms;
+    exportOptions.acceptLocalPictures = true;
+    structured::AllegroOffer exported = structured::ExportAllegro(form, exportOptions);
+    refused.findings = exported.findings;
+    if (exported.HasErrors()) {
+        ConcludeFailure(BadInput(offerId,
+                                 "Opis nie spełnia wymagań Allegro; nic nie zostało "
+                                 "wysłane do Allegro."),
+                        refused);
+        return refused;
+    }
+    if (auto refusal = options.title ? structured::TitleRefusal(exported.name) : std::nullopt) {
+        ConcludeFailure(BadInput(offerId, *refusal + " Nic nie zostało wysłane do Allegro."),
+                        refused);
+        return refused;
+    }
+    auto gathered = impl.GatherPictures(exported.images, options);
+    if (auto* failure = std::get_if<Failure>(&gathered)) {
+        failure->kind = FailureKind::BadInput;
+        failure->offerId = offerId;
+        failure->detail = failure->message;
+        ConcludeFailure(std::move(*failure), refused);
+        return refused;
+    }
+    UpdateOrder order;
+    order.offerId = offerId;
+    order.api = impl.settings.endpoints.api;
+    order.upload = impl.settings.endpoints.upload;
+    order.description = std::move(exported.description);
+    const std::string memoryOffer = impl.MemoryOffer(offerId);
+    for (Picture& gatheredPicture : std::get<std::vector<Picture>>(gathered)) {
+        PictureToSend picture;
+        picture.source = gatheredPicture.source;
+        picture.key = gatheredPicture.key;
+        picture.location = gatheredPicture.location;
+        if (!gatheredPicture.path.empty()) {
+            picture.contentType = gatheredPicture.type;
+            picture.upload = std::move(gatheredPicture.bytes);
+        } else {
+            picture.contentType = kAllegroMediaType;
+            picture.upload = json{{"url", gatheredPicture.source}}.dump();
+        }
+        if (picture.location.empty()) {
+            picture.remembered = impl.memory.Find(memoryOffer, picture.key).value_or("");
+        }
+        order.pictures.push_back(std::move(picture));
+    }
+    if (options.title) {
+        order.name = exported.name;
+    }
+    order.unchanged = [name = order.name](const OfferState& offer,
+                                          const structured::Description& planned,
+                                          const UpdateBody& body) {
+        return ChangesNothing(offer, UpdateRequest{planned, offer.images, body.images, name});
+    };
+    order.dryRun = options.dryRun;
+    order.waitOnConflict = options.waitOnConflict;
+    return order;
+}
+
+PublishResult AllegroSession::ResultOf(const UpdateOrder& order, const UpdateResult& update) const {
+    PublishResult result;
+    result.offerPage = impl_->settings.endpoints.OfferPage(order.offerId);
+    result.body = update.body;
+    result.picturesUploaded = update.reached.picturesUploaded;
+    result.sentUpdate = update.reached.update != UpdateSent::No;
+    result.updateUncertain = update.reached.update == UpdateSent::Unknown;
+    result.filesSent = update.filesSent;
+    if (update.before) {
+        result.plan =
+            PlanOf(*update.before, update.body, order.name, order.description.sections.size());
+    }
+    switch (update.end) {
+        case UpdateResult::End::Updated:
+            result.message =
+                "Oferta " + order.offerId + ": opis zaktualizowany — " + result.offerPage;
+            if (update.readBack == UpdateResult::ReadBack::Differs) {
+                result.warnings.push_back("Opis odczytany z oferty " + order.offerId +
+                                          " różni się od wysłanego; sprawdź ofertę na stronie "
+                                          "Allegro.");
+            }
+            break;
+        case UpdateResult::End::Unchanged:
+            result.unchanged = true;
+            result.message =
+                "Oferta " + order.offerId + ": bez zmian — nic nie zostało wysłane do Allegro.";
+            break;
+        case UpdateResult::End::DryRun:
+            result.message = "Próba: nic nie zostało wysłane do Allegro.";
+            break;
+        case UpdateResult::End::Failed:
+            ConcludeFailure(update.failure.value_or(Failure{}), result);
+            break;
+    }
+    return result;
+}
+
+void ConcludeFailure(Failure failure, PublishResult& result) {
+    result.outcome = failure.outcome;
+    result.traceId = failure.traceId;
+    result.picturesUploaded = failure.reached.picturesUploaded;
+    result.sentUpdate = failure.reached.update != UpdateSent::No;
+    result.updateUncertain = failure.reached.update == UpdateSent::Unknown;
+    if (failure.kind == FailureKind::Refused && failure.status == 409) {
+        result.conflictWait = failure.retryAfter;
+    }
+    Failure untraced = failure;
+    untraced.traceId.clear();  // the front ends add it where they show it
+    result.message = CommandLineText(untraced);
+    result.failure = std::move(failure);
+}
+
+std::optional<Failure> AllegroSession::EnsureSignedIn() {
+    return impl_->EnsureTokens();
+}
+
+std::optional<Failure> AllegroSession::RefreshAfter(const std::string& rejected) {
+    if (impl_->tokens && impl_->tokens->access != rejected) {
+        return std::nullopt;  // refreshed meanwhile: the new token serves every request
+    }
+    return impl_->Refresh(rejected);
+}
+
+std::string AllegroSession::AccessToken() const {
+    return impl_->tokens ? impl_->tokens->access : std::string();
+}
+
+std::optional<std::string> AllegroSession::RememberPicture(const std::string& offerId,
+                                                           const std::string& key,
+                                                           const std::string& location) {
+    impl_->memory.Remember(impl_->MemoryOffer(offerId), key, location);
+    return impl_->memory.Save();
+}
+
+std::optional<Failure> AllegroSession::CheckPictureMemory(const std::string& offerId) {
+    auto error = impl_->memory.Save();
+    if (!error) {
+        return std::nullopt;
+    }
+    Failure failure{Outcome::Refused, {}, {}};
+    failure.kind = FailureKind::NotSaved;
+    failure.purpose = Purpose::Picture;
+    failure.offerId = offerId;
+    failure.detail = std::move(*error);
+    failure.message = FailureSentence(failure, kCommandLineFront);
+    return failure;
+}
+
+HttpRequest AllegroSession::ToHttp(const Request& request, const std::string& accessToken) {
+    HttpRequest http{request.method,
+                     request.url,
+                     {"Accept: " + std::string(kAllegroMediaType), "Accept-Language: pl-PL"},
+                     std::string(request.body),
+                     accessToken.empty() ? std::string() : "Bearer " + accessToken};
+    if (!request.contentType.empty()) {
+        http.headers.push_back("Content-Type: " + request.contentType);
+    }
+    return http;
+}
 
 PublishResult AllegroSession::Publish(const std::string& offerId, const AuctionForm& form,
                                       const PublishOptions& options,
                                       const PublishObserver& observer,
                                       const std::atomic<bool>* cancel) {
-    PublishResult result;
+    auto prepared = PrepareUpdate(offerId, form, options);
+    if (auto* refused = std::get_if<PublishResult>(&prepared)) {
+        return std::move(*refused);
+    }
+    const UpdateOrder& order = std::get<UpdateOrder>(prepared);
     Impl& impl = *impl_;
-    result.offerPage = impl.settings.endpoints.OfferPage(offerId);
-    if (!IsOfferId(offerId)) {
-        Finish(result,
-               Failure{Outcome::BadUse, "„" + offerId + "” nie jest numerem oferty Allegro.", {}});
-        return result;
+    UpdateFlow flow(order);
+    if (auto failure = impl.EnsureTokens()) {
+        flow.Stop(std::move(*failure));
     }
-    structured::ExportOptions exportOptions;
-    exportOptions.withTerms = options.withTerms;
-    exportOptions.acceptLocalPictures = true;
-    structured::AllegroOffer exported = structured::ExportAllegro(form, exportOptions);
-    result.findings = exported.findings;
-    if (exported.HasErrors()) {
-        Finish(result, Failure{Outcome::Refused,
-                               "Opis nie spełnia wymagań Allegro; nic nie zostało wysłane do "
-                               "Allegro.",
-                               {}});
-        return result;
-    }
-
-    if (auto refusal = options.title ? structured::TitleRefusal(exported.name) : std::nullopt) {
-        Finish(result,
-               Failure{Outcome::Refused, *refusal + " Nic nie zostało wysłane do Allegro.", {}});
-        return result;
-    }
-
-    auto gathered = impl.GatherPictures(exported.images, options);
-    if (auto* failure = std::get_if<Failure>(&gathered)) {
-        Finish(result, *failure);
-        return result;
-    }
-    std::vector<Picture>& pictures = std::get<std::vector<Picture>>(gathered);
-    // Reading, each picture not yet on Allegro, the update, reading back; a dry run reads only.
-    std::size_t steps = options.dryRun
-                            ? 1
-                            : 3 + static_cast<std::size_t>(std::count_if(
-                                      pictures.begin(), pictures.end(),
-                                      [](const Picture& p) { return p.location.empty(); }));
-    std::size_t step = 0;
-    const auto progress = [&](const std::string& what) {
-        if (observer.progress) {
-            observer.progress(++step, steps, what);
-        }
-    };
-
-    progress("odczyt oferty " + offerId);
-    auto current = impl.ReadOffer(impl.OfferUrl(offerId), offerId, &observer, cancel);
-    if (auto* failure = std::get_if<Failure>(&current)) {
-        Finish(result, *failure);
-        return result;
-    }
-    const OfferState& before = std::get<OfferState>(current);
-    const std::string memoryOffer = impl.MemoryOffer(offerId);
-    for (Picture& picture : pictures) {
-        if (!picture.location.empty()) {
-            continue;
-        }
-        // A picture sent before is reused while the offer's gallery still holds it.
-        if (auto location = impl.memory.Find(memoryOffer, picture.key);
-            location && std::find(before.images.begin(), before.images.end(), *location) !=
-                            before.images.end()) {
-            picture.location = *location;
-        }
-    }
-
-    UpdateRequest update{WithLocations(exported.description, pictures, true), before.images,
-                         Locations(pictures), std::nullopt};
-    if (options.title) {
-        update.name = exported.name;
-    }
-    if (ChangesNothing(before, update)) {
-        result.unchanged = true;
-        result.message = "Oferta " + offerId + ": bez zmian — nic nie zostało wysłane do Allegro.";
-        return result;
-    }
-    auto planned = BuildUpdateBody(update);
-    if (auto* message = std::get_if<std::string>(&planned)) {
-        Finish(result,
-               Failure{Outcome::Refused, *message + " Nic nie zostało wysłane do Allegro.", {}});
-        return result;
-    }
-    PublishPlan plan;
-    plan.oldTitle = before.name;
-    plan.newTitle = options.title ? exported.name : before.name;
-    plan.sectionsBefore = before.sections;
-    plan.sectionsAfter = exported.description.sections.size();
-    plan.picturesBefore = before.images.size();
-    plan.picturesAfter = std::get<UpdateBody>(planned).images.size();
-    plan.bodyBytes = std::get<UpdateBody>(planned).json.size();
-    for (const Picture& picture : pictures) {
-        const auto sent = impl.memory.FindEverywhere(impl.MemoryOffer(""), picture.key);
-        const auto elsewhere = [&](const auto& entry) { return entry.first != memoryOffer; };
-        const auto inGallery = [&](const auto& entry) {
-            return std::find(before.images.begin(), before.images.end(), entry.second) !=
-                   before.images.end();
-        };
-        if (std::any_of(sent.begin(), sent.end(), elsewhere)) {
-            ++plan.picturesSentElsewhere;
-        }
-        if (std::any_of(sent.begin(), sent.end(), inGallery)) {
-            ++plan.sentPicturesInGallery;
-        }
-    }
-    result.plan = plan;
-    result.body = std::get<UpdateBody>(planned).json;
-    if (observer.planned) {
-        observer.planned(plan);
-    }
-    if (options.dryRun) {
-        result.message = "Próba: nic nie zostało wysłane do Allegro.";
-        return result;
-    }
-
-    std::size_t number = 0;
-    const std::size_t toUpload = static_cast<std::size_t>(std::count_if(
-        pictures.begin(), pictures.end(), [](const Picture& p) { return p.location.empty(); }));
-    steps = 3 + toUpload;  // pictures remembered from before need no upload
-    // Nothing goes out while the memory cannot be written: see MemoryNotSaved.
-    if (auto error = toUpload > 0 ? impl.memory.Save() : std::nullopt) {
-        Finish(result, MemoryNotSaved(*error, false));
-        return result;
-    }
-    for (Picture& picture : pictures) {
-        if (!picture.location.empty()) {
-            continue;
-        }
-        progress("zdjęcie " + std::to_string(++number) + " z " + std::to_string(toUpload));
-        if (cancel != nullptr && cancel->load()) {
-            Finish(result, Cancelled(""));
-            return result;
-        }
-        auto uploaded = impl.Upload(picture, offerId, &observer, cancel);
-        if (auto* failure = std::get_if<Failure>(&uploaded)) {
-            Finish(result, *failure);
-            return result;
-        }
-        picture.location = std::get<std::string>(uploaded);
-        ++result.picturesUploaded;
-        if (!picture.path.empty()) {
-            result.filesSent.push_back(picture.source);
-        }
-        impl.memory.Remember(memoryOffer, picture.key, picture.location);
-        if (auto error = impl.memory.Save()) {
-            Finish(result, MemoryNotSaved(*error, true));
-            return result;
-        }
-    }
-
-    update.description = WithLocations(exported.description, pictures, false);
-    update.newImages = Locations(pictures);
-    auto built = BuildUpdateBody(update);
-    if (auto* message = std::get_if<std::string>(&built)) {
-        Finish(result, Failure{Outcome::Refused, *message, {}});
-        return result;
-    }
-    const UpdateBody& body = std::get<UpdateBody>(built);
-    result.body = body.json;
-    if (const auto findings = structured::ValidateDescription(update.description);
-        !findings.empty()) {
-        Finish(result, Failure{Outcome::Refused,
-                               "Opis po wysłaniu zdjęć nie spełnia wymagań Allegro: " +
-                                   findings.front().message,
-                               {}});
-        return result;
-    }
-    const std::string sentDescription = structured::DescriptionToJson(update.description);
-
-    if (cancel != nullptr && cancel->load()) {
-        Finish(result, Cancelled(""));
-        return result;
-    }
-    progress("zmiana opisu oferty " + offerId);
-    std::string readBackUrl = impl.OfferUrl(offerId);
-    bool confirmedByReading = false;
-    bool resent = false;
-    int conflicts = 0;
-    for (;;) {
-        HttpRequest patch{"PATCH",
-                          impl.OfferUrl(offerId),
-                          {"Content-Type: " + std::string(kMediaType)},
-                          body.json,
-                          {}};
-        auto answer = impl.Call(std::move(patch), &observer, cancel);
-        if (auto* failure = std::get_if<Failure>(&answer)) {
-            Finish(result, *failure);
-            return result;
-        }
-        result.sentUpdate = true;
-        const auto* transport = std::get_if<TransportFailure>(&answer);
-        const auto* response = std::get_if<HttpResponse>(&answer);
-        const bool unknown =
-            (transport != nullptr && (transport->kind == TransportError::NotRepeated ||
-                                      transport->kind == TransportError::TooLarge)) ||
-            (response != nullptr && response->status >= 500);
-        if (unknown) {
-            // Whether it was applied is unknown: read the offer before anything else.
-            auto check = impl.ReadOffer(impl.OfferUrl(offerId), offerId, &observer, cancel);
-            if (auto* failure = std::get_if<Failure>(&check)) {
-                result.updateUncertain = true;
-                Finish(result, *failure);
-                return result;
+    // Whether the form's pictures went to other offers, and whether this gallery holds any
+    // of them: the send dialog asks before replacing an unrelated offer's description.
+    StepTeller teller(observer, order, [&](const OfferState& before, PublishPlan& plan) {
+        const std::string memoryOffer = impl.MemoryOffer(offerId);
+        for (const PictureToSend& picture : order.pictures) {
+            const auto sent = impl.memory.FindEverywhere(impl.MemoryOffer(""), picture.key);
+            const auto elsewhere = [&](const auto& entry) { return entry.first != memoryOffer; };
+            const auto inGallery = [&](const auto& entry) {
+                return std::find(before.images.begin(), before.images.end(), entry.second) !=
+                       before.images.end();
+            };
+            if (std::any_of(sent.begin(), sent.end(), elsewhere)) {
+                ++plan.picturesSentElsewhere;
             }
-            if (SameDescription(sentDescription, std::get<OfferState>(check).descriptionJson)) {
-                confirmedByReading = true;
-                break;
+            if (std::any_of(sent.begin(), sent.end(), inGallery)) {
+                ++plan.sentPicturesInGallery;
             }
-            if (transport != nullptr && !resent) {
-                resent = true;  // not applied, as the offer shows: sending it again is safe
-                continue;
-            }
-            result.sentUpdate = false;  // the offer read back shows it was not applied
-            Finish(result, response != nullptr
-                               ? DescribeAnswer(Purpose::Update, offerId, response->status,
-                                                response->body, response->Header("Trace-Id"))
-                               : DescribeNoAnswer(Purpose::Update, transport->detail));
-            return result;
         }
-        if (transport != nullptr) {
-            Finish(result, Impl::NoAnswer(Purpose::Update, *transport));
-            result.sentUpdate = false;
-            return result;
-        }
-        if (response->status == 409 && !options.waitOnConflict) {
-            result.sentUpdate = false;  // refused: the offer is as it was
-            result.conflictWait = RetryAfter(response->Header("Retry-After"), kConflictWait);
-            Finish(result, DescribeAnswer(Purpose::Update, offerId, response->status,
-                                          response->body, response->Header("Trace-Id")));
-            return result;
-        }
-        if (response->status == 409 && conflicts < kMaxRetries) {
-            ++conflicts;
-            if (!impl.Wait(RetryAfter(response->Header("Retry-After"), kConflictWait),
-                           "Allegro przetwarza poprzednią zmianę", &observer, cancel)) {
-                result.sentUpdate = false;
-                Finish(result, Cancelled(""));
-                return result;
-            }
-            continue;
-        }
-        if (response->status == 200) {
-            break;
-        }
-        if (response->status != 202) {
-            result.sentUpdate = false;  // refused: the offer is as it was
-            Finish(result, DescribeAnswer(Purpose::Update, offerId, response->status,
-                                          response->body, response->Header("Trace-Id")));
-            return result;
-        }
-        // Accepted: poll the operation until it points at the offer.
-        std::string operation = impl.Resolve(response->Header("Location"));
-        Seconds wait = RetryAfter(response->Header("Retry-After"), kOperationPollWait);
-        std::string pendingTraceId = response->Header("Trace-Id");
-        const Seconds pollingEnds = impl.clock.Now() + kOperationDeadline;
-        for (;;) {
-            const Seconds left = pollingEnds - impl.clock.Now();
-            if (left <= 0) {
-                Finish(result,
-                       Failure{Outcome::Network,
-                               "Allegro nie potwierdziło zmiany oferty " + offerId + " w ciągu " +
-                                   std::to_string(kOperationDeadline / 60) + " minut.",
-                               pendingTraceId});
-                return result;
-            }
-            if (!impl.Wait(std::min(wait, left), "Allegro zapisuje zmianę", &observer, cancel)) {
-                Finish(result, Cancelled(""));
-                return result;
-            }
-            auto polled = impl.Call(HttpRequest{"GET", operation, {}, {}, {}}, &observer, cancel);
-            if (auto* failure = std::get_if<Failure>(&polled)) {
-                Finish(result, *failure);
-                return result;
-            }
-            if (auto* lost = std::get_if<TransportFailure>(&polled)) {
-                Finish(result, Impl::NoAnswer(Purpose::Update, *lost));
-                return result;
-            }
-            const auto& state = std::get<HttpResponse>(polled);
-            if (state.status == 202) {
-                wait = RetryAfter(state.Header("Retry-After"), kOperationPollWait);
-                pendingTraceId = state.Header("Trace-Id");
-                continue;
-            }
-            if (state.status == 303 || state.status == 200) {
-                if (const std::string location = state.Header("Location"); !location.empty()) {
-                    readBackUrl = impl.Resolve(location);
-                }
-                break;
-            }
-            if (RefusedTheChange(state.status)) {
-                result.sentUpdate = false;  // the offer is as it was
+    });
+    while (auto step = flow.Next(impl.clock.Now())) {
+        teller.Tell(flow);
+        const bool stopping = cancel != nullptr && cancel->load();
+        if (auto* request = std::get_if<Request>(&*step)) {
+            if (stopping) {
+                flow.Cancel();
+                flow.OnAnswer(TransportFailure{TransportError::Cancelled, {}}, impl.clock.Now());
+            } else if (auto unsaved = FirstUpload(flow, *request) ? CheckPictureMemory(offerId)
+                                                                  : std::nullopt) {
+                flow.Stop(std::move(*unsaved));
             } else {
-                result.updateUncertain = true;
+                flow.OnAnswer(impl.http.Send(ToHttp(*request, AccessToken())), impl.clock.Now());
             }
-            Finish(result, DescribeAnswer(Purpose::Update, offerId, state.status, state.body,
-                                          state.Header("Trace-Id")));
-            return result;
-        }
-        break;
-    }
-
-    progress("sprawdzenie oferty " + offerId);
-    if (!confirmedByReading) {
-        auto after = impl.ReadOffer(readBackUrl, offerId, &observer, nullptr);
-        if (auto* failure = std::get_if<Failure>(&after)) {
-            Finish(result, *failure);
-            return result;
-        }
-        if (!SameDescription(sentDescription, std::get<OfferState>(after).descriptionJson)) {
-            result.warnings.push_back("Opis odczytany z oferty " + offerId +
-                                      " różni się od wysłanego; sprawdź ofertę na stronie "
-                                      "Allegro.");
+        } else if (auto* wait = std::get_if<Wait>(&*step)) {
+            if (stopping || !impl.Pause(*wait, &observer, cancel)) {
+                flow.Cancel();
+            }
+        } else if (auto* keep = std::get_if<UpdateFlow::Remember>(&*step)) {
+            flow.OnRemembered(RememberPicture(offerId, keep->key, keep->location));
+        } else if (stopping) {
+            flow.Cancel();
+        } else {
+            flow.OnRefreshed(RefreshAfter(AccessToken()));
         }
     }
-    result.outcome = Outcome::Done;
-    result.message = "Oferta " + offerId + ": opis zaktualizowany — " + result.offerPage;
-    return result;
+    teller.Tell(flow);  // a dry run's plan
+    return ResultOf(order, flow.result());
 }
 
 std::variant<HttpResponse, Failure, TransportFailure> AllegroSession::CallApi(

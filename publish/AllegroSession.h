@@ -19,6 +19,7 @@
 #include "publish/PictureMemory.h"
 #include "publish/Protocol.h"
 #include "publish/TokenStore.h"
+#include "publish/UpdateFlow.h"
 #include "structured/Description.h"
 
 namespace licytek::publish {
@@ -100,7 +101,17 @@ struct PublishResult {
     std::size_t picturesUploaded = 0;
     std::vector<std::string> filesSent;   // pictures from the disk uploaded, as the form names them
     std::optional<Seconds> conflictWait;  // 409 without waitOnConflict: try again after this
+    // Why it failed, as data for each front end to word (Wording.h); `message` is the command
+    // line's wording of it.
+    std::optional<Failure> failure;
 };
+
+// Puts a failure into the result: its outcome, what reached Allegro, and the command line's
+// wording as `message` (without the Trace-Id, which `traceId` carries).
+void ConcludeFailure(Failure failure, PublishResult& result);
+
+// Whether the flow's request is its first upload (the picture memory is checked before it).
+bool FirstUpload(const UpdateFlow& flow, const Request& request);
 
 // One step of the sign-in for a front end that drives it: wait `waitSeconds` and poll again,
 // or it is over (signed in, or a failure).
@@ -144,6 +155,28 @@ class AllegroSession {
                           const PublishOptions& options, const PublishObserver& observer = {},
                           const std::atomic<bool>* cancel = nullptr);
 
+    // ---- The pieces of Publish, for a driver that runs many updates at once (OfferRun.h).
+    // The update's order for the flow, or the result when it cannot start (bad description,
+    // a picture that cannot be read).
+    std::variant<UpdateOrder, PublishResult> PrepareUpdate(const std::string& offerId,
+                                                           const AuctionForm& form,
+                                                           const PublishOptions& options);
+    PublishResult ResultOf(const UpdateOrder& order, const UpdateResult& update) const;
+    // Loads the tokens and refreshes them when they run out soon; a failure when there are none.
+    std::optional<Failure> EnsureSignedIn();
+    // The access token now; empty when not signed in.
+    std::string AccessToken() const;
+    // A refresh after `rejected` was refused; nothing to do when another request refreshed it
+    // meanwhile, so that a run spends one refresh however many requests were refused.
+    std::optional<Failure> RefreshAfter(const std::string& rejected);
+    // Keeps an uploaded picture in the picture memory and saves it; the error when it cannot.
+    std::optional<std::string> RememberPicture(const std::string& offerId, const std::string& key,
+                                               const std::string& location);
+    // Before the first upload: nothing goes out while the picture memory cannot be written,
+    // as without it the next update would add the same pictures to the gallery again.
+    std::optional<Failure> CheckPictureMemory(const std::string& offerId);
+    // A flow's request as the transport sends it, with the session's headers and token.
+    static HttpRequest ToHttp(const Request& request, const std::string& accessToken);
     // ---- For the look-ups and the creation of new offers (OfferCatalogue, CreateOffer).
     // One request of the REST API with the session's token: refreshed when needed, a 429's
     // Retry-After waited, a GET retried on 5xx and on no answer, a request with a body never

@@ -11,12 +11,8 @@ using nlohmann::json;
 using offer::OfferKey;
 
 AllegroError ReadError(const json& entry) {
-    AllegroError error;
-    error.code = Text(entry, "code");
-    error.path = Text(entry, "path");
-    error.userMessage = Text(entry, "userMessage");
-    error.message = Text(entry, "message");
-    return error;
+    return AllegroError{Text(entry, "code"), Text(entry, "path"), Text(entry, "userMessage"),
+                        Text(entry, "message")};
 }
 
 std::vector<AllegroError> ReadErrorList(const json* list) {

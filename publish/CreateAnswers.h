@@ -17,8 +17,8 @@
 
 namespace licytek::publish {
 
-// One error of an answer (errors[]) or of an offer (validation.errors[]): AllegroError of
-// publish/Protocol.h.
+// AllegroError (Protocol.h): one error of an answer (errors[]) or of an offer
+// (validation.errors[]).
 
 // The errors[] of an answer that is no success; empty when it holds none.
 std::vector<AllegroError> ReadErrors(std::string_view body);

@@ -205,11 +205,11 @@ enum class Purpose { SignIn, Account, Offers, ReadOffer, Picture, Update };
 // One error of Allegro's answer, as Allegro gave it (server text: show it escaped).
 struct AllegroError {
     std::string code;
-    std::string message;      // English, for developers
-    std::string userMessage;  // Polish, for the seller; may be empty
     std::string path;         // "description.sections[2].items[0].content", or empty
-    std::string details;
-    std::vector<std::pair<std::string, std::string>> metadata;
+    std::string userMessage;  // Polish, for the seller; may be empty
+    std::string message;      // English, for developers
+    std::string details{};
+    std::vector<std::pair<std::string, std::string>> metadata{};
 
     bool operator==(const AllegroError&) const = default;
 };

@@ -1,5 +1,11 @@
 #include "publish/PullOffers.h"
 
+#include <chrono>
+#include <memory>
+
+#include "publish/OfferRun.h"
+#include "publish/Wording.h"
+
 #include <array>
 #include <filesystem>
 #include <nlohmann/json.hpp>
@@ -214,7 +220,11 @@ std::variant<structured::PulledOffer, Failure> PullOneOffer(AllegroSession& sess
                                                             const std::string& offerId,
                                                             const PublishObserver* observer,
                                                             const std::atomic<bool>* cancel) {
-    auto read = session.GetOffer(offerId, observer, cancel);
+    return PulledFrom(session.GetOffer(offerId, observer, cancel), offerId);
+}
+
+std::variant<structured::PulledOffer, Failure> PulledFrom(std::variant<OfferState, Failure> read,
+                                                          const std::string& offerId) {
     if (auto* failure = std::get_if<Failure>(&read)) {
         return NamingOffer(std::move(*failure), offerId);
     }
@@ -325,7 +335,8 @@ std::size_t OfferSheet::Add(std::string_view fileName, std::string_view offerId,
 
 PullAllResult PullAllOffers(AllegroSession& session, const OfferQuery& filter,
                             const std::string& outPath, SheetKind kind,
-                            const PullAllObserver& observer, const std::atomic<bool>* cancel) {
+                            const PullAllObserver& observer, const std::atomic<bool>* cancel,
+                            const RunSettings& run, Clock& clock) {
     PullAllResult result;
     // Hundreds of offers are not read for a file that cannot be written in the end.
     const std::filesystem::path folder = std::filesystem::path(outPath).parent_path();
@@ -348,31 +359,70 @@ PullAllResult PullAllOffers(AllegroSession& session, const OfferQuery& filter,
     }
     OfferSheet sheet(kind);
     FileNames names;
-    for (std::size_t i = 0; i < offers.size(); ++i) {
-        auto pulled = PullOneOffer(session, offers[i].id, &waits, cancel);
-        if (auto* failure = std::get_if<Failure>(&pulled)) {
-            if (EndsTheRun(*failure)) {
-                result.stopped = Stopped(std::move(*failure));
-                return result;
+    // The offers are read several at once and written in the list's order.
+    RunSettings settings = run;
+    settings.waiting = [&observer](const Wait& wait) {
+        if (observer.waiting) {
+            observer.waiting(wait.seconds, WaitSentence(wait));
+        }
+    };
+    OfferRun reads(session, clock, std::move(settings), cancel);
+    std::size_t next = 0;
+    std::size_t done = 0;
+    while (done < offers.size()) {
+        while (next < offers.size() && reads.HasRoom()) {
+            const std::string& id = offers[next++].id;
+            reads.Add(id, std::make_unique<ReadWork>(
+                              session.endpoints().api + "/sale/product-offers/" + id,
+                              Purpose::ReadOffer));
+        }
+        for (auto& line : reads.Pump(std::chrono::milliseconds(100))) {
+            if (line.work == nullptr) {
+                continue;
             }
-            ++result.failed;
-            if (observer.failed) {
-                observer.failed(failure->message);
+            const OfferSummary& listedOffer = offers[line.row];
+            auto pulled = PulledFrom(
+                OfferFromRead(static_cast<const ReadWork&>(*line.work).result(), listedOffer.id),
+                listedOffer.id);
+            ++done;
+            if (auto* failure = std::get_if<Failure>(&pulled)) {
+                if (EndsTheRun(*failure)) {
+                    reads.Cancel();
+                    result.stopped = Stopped(std::move(*failure));
+                    continue;  // the reads in flight end first
+                }
+                ++result.failed;
+                if (observer.failed) {
+                    observer.failed(failure->message);
+                }
+            } else if (!result.stopped) {
+                const auto& offer = std::get<structured::PulledOffer>(pulled);
+                const std::size_t characters =
+                    sheet.Add(names.Next(SheetText(offer.title)), listedOffer.id, offer);
+                if (characters > kExcelCellCharacters && observer.warning) {
+                    observer.warning("Oferta " + listedOffer.id + ": opis ma " +
+                                     GroupedNumber(characters) +
+                                     " znaków, a Excel ucina komórki dłuższe niż 32 767 znaków: "
+                                     "poprawiaj ten arkusz w LibreOffice Calc albo tę ofertę "
+                                     "osobno");
+                }
             }
-        } else {
-            const auto& offer = std::get<structured::PulledOffer>(pulled);
-            const std::size_t characters =
-                sheet.Add(names.Next(SheetText(offer.title)), offers[i].id, offer);
-            if (characters > kExcelCellCharacters && observer.warning) {
-                observer.warning("Oferta " + offers[i].id + ": opis ma " +
-                                 GroupedNumber(characters) +
-                                 " znaków, a Excel ucina komórki dłuższe niż 32 767 znaków: "
-                                 "poprawiaj ten arkusz w LibreOffice Calc albo tę ofertę osobno");
+            if (observer.progress) {
+                observer.progress(done, offers.size());
             }
         }
-        if (observer.progress) {
-            observer.progress(i + 1, offers.size());
+        if (reads.Done() && (reads.Cancelled() || result.stopped)) {
+            break;
         }
+    }
+    if (result.stopped || reads.Cancelled()) {
+        if (!result.stopped) {
+            Failure cancelled{Outcome::Refused, {}, {}};
+            cancelled.cancelled = true;
+            cancelled.kind = FailureKind::Cancelled;
+            result.stopped = Stopped(std::move(cancelled));
+        }
+        return result;
     }
     if (auto error = WriteFileAtomically(outPath, sheet.Text())) {
         result.stopped = Failure{Outcome::Refused, outPath + ": " + error->message, {}};

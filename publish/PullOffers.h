@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "publish/AllegroSession.h"
+#include "publish/OfferRun.h"
 #include "structured/OfferToForm.h"
 
 namespace licytek::publish {
@@ -34,6 +35,10 @@ namespace licytek::publish {
 std::variant<structured::PulledOffer, Failure> PullOneOffer(
     AllegroSession& session, const std::string& offerId, const PublishObserver* observer = nullptr,
     const std::atomic<bool>* cancel = nullptr);
+
+// The same from an offer already read (or its failure).
+std::variant<structured::PulledOffer, Failure> PulledFrom(std::variant<OfferState, Failure> read,
+                                                          const std::string& offerId);
 
 // A list that would go on further than this is cut here: a thousand pages of a hundred.
 inline constexpr std::size_t kMaxOfferPages = 1000;
@@ -119,13 +124,14 @@ struct PullAllResult {
 };
 
 // Lists the offers that `filter` selects (its offset and limit are the function's own), reads
-// each one over the session's one connection, and writes the sheet into `outPath` through
+// them several at once (`run`: how many in flight), and writes the sheet into `outPath` through
 // the one safe save, whole or not at all. A failed offer is reported and the rest go on; a
 // failure that every further request would repeat (signed out, stopped) ends the run.
 PullAllResult PullAllOffers(AllegroSession& session, const OfferQuery& filter,
                             const std::string& outPath, SheetKind kind,
                             const PullAllObserver& observer = {},
-                            const std::atomic<bool>* cancel = nullptr);
+                            const std::atomic<bool>* cancel = nullptr, const RunSettings& run = {},
+                            Clock& clock = SystemClock());
 
 // "120 z 340 ofert".
 std::string PullProgressLine(std::size_t done, std::size_t total);

@@ -7,11 +7,6 @@
 namespace licytek::publish {
 namespace {
 
-bool IsOfferNumber(std::string_view id) {
-    return !id.empty() && id.size() <= 32 &&
-           id.find_first_not_of("0123456789") == std::string_view::npos;
-}
-
 bool Holds(const std::vector<std::string>& list, const std::string& item) {
     return std::find(list.begin(), list.end(), item) != list.end();
 }
@@ -54,6 +49,11 @@ Request Get(std::string url, Purpose purpose) {
 }
 
 }  // namespace
+
+bool IsOfferNumber(std::string_view id) {
+    return !id.empty() && id.size() <= 32 &&
+           id.find_first_not_of("0123456789") == std::string_view::npos;
+}
 
 UpdateFlow::UpdateFlow(UpdateOrder order, const UpdateRules& rules)
     : order_(std::move(order)), rules_(rules) {
@@ -109,6 +109,11 @@ void UpdateFlow::OnAnswer(HttpResult answer, Seconds now) {
     now_ = now;
     inFlight_ = false;
     if (done_ || !call_) {
+        return;
+    }
+    if (const auto* lost = std::get_if<TransportFailure>(&answer);
+        cancelled_ && lost != nullptr && lost->kind == TransportError::Cancelled) {
+        call_.reset();  // cut or never sent: the flow ends as cancelled, with what reached
         return;
     }
     call_->OnAnswer(std::move(answer), now);
@@ -317,6 +322,9 @@ void UpdateFlow::OnUpload(const Final& answer) {
     }
     picture.location = *location;
     ++result_.reached.picturesUploaded;
+    if (picture.contentType != kAllegroMediaType) {
+        result_.filesSent.push_back(picture.source);
+    }
     remember_ = Remember{picture.key, picture.location};
 }
 

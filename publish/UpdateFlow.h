@@ -42,6 +42,9 @@ namespace licytek::publish {
 
 inline constexpr std::string_view kAllegroMediaType = "application/vnd.allegro.public.v1+json";
 
+// Whether `id` can be an offer's number: digits only, at most 32 of them.
+bool IsOfferNumber(std::string_view id);
+
 // A picture of the description and what it takes to put it into the offer.
 struct PictureToSend {
     std::string source;    // as the description names it
@@ -95,6 +98,7 @@ struct UpdateResult {
     std::optional<OfferState> before;  // the offer as first read
     std::string body;                  // the PATCH body: as sent, or as planned
     ReadBack readBack = ReadBack::NotRead;
+    std::vector<std::string> filesSent;  // pictures from the disk uploaded, by their sources
 };
 
 class UpdateFlow {

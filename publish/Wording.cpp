@@ -150,8 +150,10 @@ std::string KindSentence(const Failure& failure, const FrontEnd& front) {
             return failure.detail;
         case FailureKind::NotSaved:
             return failure.detail +
-                   " Zmiana opisu nie została wysłana: bez zapamiętanych zdjęć następne wysłanie "
-                   "dodałoby te same zdjęcia do galerii drugi raz.";
+                   ". Bez tej pamięci następne wysłanie dodałoby te same zdjęcia do galerii "
+                   "jeszcze raz, więc zmiana opisu nie została wysłana." +
+                   (failure.reached.picturesUploaded == 0 ? " Nic nie zostało wysłane do Allegro."
+                                                          : "");
         case FailureKind::Unconfirmed:
             return what +
                    ": Allegro przyjęło zmianę, ale do tej pory nie potwierdziło, że ją "

@@ -2,8 +2,13 @@
 // order, the put-off rows, a cancel), then through the fake Allegro over one session.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <functional>
 #include <nlohmann/json.hpp>
+#include <set>
+#include <thread>
 
 #include "SessionFixture.h"
 #include "batch/AllegroSender.h"
@@ -53,10 +58,16 @@ struct Heard {
     std::vector<std::string> errors;
     std::vector<std::string> sent;
     std::vector<std::string> warnings;
+    std::function<void(std::size_t sent)> onSent;
     BatchObserver Observer() {
         BatchObserver observer;
         observer.rowError = [this](const std::string& line) { errors.push_back(line); };
-        observer.sent = [this](const std::string& line) { sent.push_back(line); };
+        observer.sent = [this](const std::string& line) {
+            sent.push_back(line);
+            if (onSent) {
+                onSent(sent.size());
+            }
+        };
         observer.warning = [this](const std::string& line) { warnings.push_back(line); };
         return observer;
     }
@@ -288,7 +299,8 @@ TEST_F(BatchAllegroTest, A429PausesTheRunAndA409RowIsSentAfterTheOthers) {
     ASSERT_GE(requests.size(), 2U);
     EXPECT_EQ(requests[1].clock - requests[0].clock, 30);  // nothing went out during the wait
     ASSERT_FALSE(waits.empty());
-    EXPECT_EQ(waits.front(), "30 Allegro ogranicza liczbę zapytań");
+    EXPECT_EQ(waits.front(),
+              "30 Allegro ogranicza liczbę zapytań; wstrzymane są wszystkie zapytania");
     // The busy offer is tried again only once its 20 seconds have passed.
     const auto patches = fake.Requests("PATCH", "/sale/product-offers/2");
     ASSERT_EQ(patches.size(), 2U);
@@ -384,6 +396,122 @@ TEST_F(BatchAllegroTest, OnlyDiskPicturesTheRowNamesAreUploadedAndItsLineNamesTh
                                    "wiersza"),
               std::string::npos)
         << heard.errors[0];
+}
+
+// ---- Several rows at once ------------------------------------------------------------------
+
+// Time as it passes: the run waits on its pool in real time.
+class PassingClock final : public publish::Clock {
+  public:
+    publish::Seconds Now() override { return 1'700'000'000 + Steady() / 1000; }
+    publish::Milliseconds Steady() override {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(
+                   std::chrono::steady_clock::now().time_since_epoch())
+            .count();
+    }
+    bool Wait(publish::Seconds seconds, const std::atomic<bool>* cancel) override {
+        std::this_thread::sleep_for(std::chrono::seconds(seconds));
+        return cancel == nullptr || !cancel->load();
+    }
+};
+
+class BatchRunTest : public BatchAllegroTest {
+  protected:
+    BatchSummary RunParallel(const std::string& csv, int parallel,
+                             const std::atomic<bool>* cancel = nullptr) {
+        WriteBytes(dir.File("o.csv"), csv);
+        AllegroSender sender(Session(), passing, {}, observer);
+        publish::RunSettings settings;
+        settings.parallel = parallel;
+        sender.RunInParallel(settings);
+        BatchOptions options;
+        options.outFolder = dir.File("out");
+        options.format = OutputFormat::Allegro;
+        options.sender = &sender;
+        BatchObserver heardObserver = heard.Observer();
+        heardObserver.cancel = cancel;
+        return RunBatch(dir.File("o.csv"), {}, "", options, heardObserver);
+    }
+
+    // The row numbers of the lines, in the order they came.
+    static std::vector<int> RowsOf(const std::vector<std::string>& lines, const std::string& file) {
+        std::vector<int> rows;
+        for (const std::string& line : lines) {
+            rows.push_back(std::stoi(line.substr(file.size() + 1)));
+        }
+        return rows;
+    }
+
+    PassingClock passing;
+};
+
+// Several requests in flight, the rows told in their order, two rows of one offer one after
+// the other, and a 429 that holds the whole run once.
+TEST_F(BatchRunTest, RowsGoSeveralAtOnceInRowOrderOneOfferAtATime) {
+    Offers(1, 12);
+    fake.Script("GET", "/sale/product-offers/5", {429, "{}", {{"Retry-After", "1"}}});
+    fake.Script("GET", "/sale/product-offers/5",
+                {200, OfferJson("5", "Stary", {}, kOldDescription), {}});
+    fake.SetDelayMicroseconds(30'000);
+    fake.StampWith([this] { return passing.Steady(); });
+    std::vector<std::pair<std::string, std::string>> rows;
+    for (int id = 1; id <= 12; ++id) {
+        rows.emplace_back("w" + std::to_string(id), std::to_string(id));
+    }
+    rows.emplace_back("again", "3");  // row 14 names the offer of row 4
+    const auto summary = RunParallel(Sheet(rows), 4);
+
+    EXPECT_EQ(summary.sent, 13U) << ::testing::PrintToString(heard.errors);
+    EXPECT_GT(fake.MostAtOnce(), 1);
+    EXPECT_LE(fake.MostAtOnce(), 4);
+    std::vector<int> told = RowsOf(heard.sent, dir.File("o.csv"));
+    EXPECT_EQ(told, (std::vector<int>{2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14}));
+    // Row 14 began on offer 3 only once row 4 was done with it: read, update, read back.
+    std::vector<std::string> methods;
+    for (const auto& request : fake.Requests()) {
+        if (request.path == "/sale/product-offers/3") {
+            methods.push_back(request.method);
+        }
+    }
+    EXPECT_EQ(methods, (std::vector<std::string>{"GET", "PATCH", "GET", "GET", "PATCH", "GET"}));
+    // Nothing began during the second the 429 asked for (those in flight were let be).
+    const auto requests = fake.Requests();
+    const auto throttled = std::find_if(requests.begin(), requests.end(), [](const auto& request) {
+        return request.path == "/sale/product-offers/5";
+    });
+    ASSERT_NE(throttled, requests.end());
+    for (const auto& request : requests) {
+        EXPECT_FALSE(request.clock > throttled->clock + 150 &&
+                     request.clock < throttled->clock + 900)
+            << request.method << " " << request.path << " " << request.clock - throttled->clock;
+    }
+}
+
+// A cancel sends nothing new and names every row with files that was not sent.
+TEST_F(BatchRunTest, ACancelNamesEveryRowNotSent) {
+    Offers(1, 30);
+    fake.SetDelayMicroseconds(20'000);
+    std::vector<std::pair<std::string, std::string>> rows;
+    for (int id = 1; id <= 30; ++id) {
+        rows.emplace_back("w" + std::to_string(id), std::to_string(id));
+    }
+    std::atomic<bool> cancel{false};
+    heard.onSent = [&cancel](std::size_t count) { cancel = cancel || count >= 3; };
+    const auto summary = RunParallel(Sheet(rows), 4, &cancel);
+
+    EXPECT_TRUE(summary.cancelled);
+    EXPECT_GE(summary.sent, 3U);
+    EXPECT_LT(summary.sent, 30U);
+    // Every row is either sent or named; none is both, none is lost.
+    std::vector<int> sent = RowsOf(heard.sent, dir.File("o.csv"));
+    std::set<std::size_t> named(summary.notSent.begin(), summary.notSent.end());
+    named.insert(summary.notReached.begin(), summary.notReached.end());
+    EXPECT_EQ(sent.size() + named.size() + summary.sendFailed, 30U)
+        << ::testing::PrintToString(heard.errors);
+    for (const int row : sent) {
+        EXPECT_EQ(named.count(static_cast<std::size_t>(row)), 0U) << row;
+    }
+    EXPECT_LE(fake.Requests("PATCH", "/sale/product-offers/30").size(), 0U);
 }
 
 }  // namespace

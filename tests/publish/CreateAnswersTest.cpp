@@ -9,7 +9,7 @@ namespace {
 
 std::string Said(const std::string& path, const std::string& userMessage,
                  const ErrorContext& context = {}) {
-    return ErrorForSeller(AllegroError{"X", "developer words", userMessage, path, {}, {}}, context);
+    return ErrorForSeller(AllegroError{"X", path, userMessage, "developer words"}, context);
 }
 
 TEST(CreateAnswersTest, EachErrorIsNamedByTheKeyOrParameterItConcerns) {
@@ -41,7 +41,7 @@ TEST(CreateAnswersTest, EachErrorIsNamedByTheKeyOrParameterItConcerns) {
               "parametr „Kolor”: zła");
     EXPECT_EQ(Said("parameters[7]", "zła", context), "parametry: zła");  // no such one sent
     // Without userMessage, Allegro's own words; control characters never reach the terminal.
-    EXPECT_EQ(ErrorForSeller({"X", "a\x1b[2Jb\nc", "", "stock", {}, {}}, context),
+    EXPECT_EQ(ErrorForSeller({"X", "stock", "", "a\x1b[2Jb\nc"}, context),
               "liczba sztuk: a [2Jb c");
 }
 

@@ -290,4 +290,34 @@ TEST_F(PullToolTest, EveryOfferGoesIntoASheetThatTheBatchTurnsBackIntoItsDescrip
 }
 
 }  // namespace
+
+// The offers are read several at once, and a slow one keeps its place in the sheet.
+TEST_F(PullToolTest, OffersReadAtOnceAreWrittenInTheListsOrder) {
+    SignIn();
+    Offers generator;
+    std::vector<FakeOffer> offers;
+    for (int i = 0; i < 6; ++i) {
+        offers.push_back(
+            {std::to_string(2000 + i), "Oferta " + std::to_string(i), generator.Next()});
+    }
+    const Description slow = offers[0].description;
+    offers[0].description = {};  // scripted here, slower than the rest
+    Serve(offers);
+    fake.Script("GET", "/sale/product-offers/2000",
+                {200,
+                 OfferJson("2000", "Oferta 0", {}, structured::DescriptionToJson(slow)),
+                 {},
+                 false,
+                 400});
+    const ToolRun run = RunTool({"allegro", "pull", "--all", "--out", "o.jsonl"}, InFolder());
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_GT(fake.MostAtOnce(), 1);
+    std::vector<std::string> ids;
+    std::istringstream lines(ReadFile(folder.Path() / "o.jsonl"));
+    for (std::string line; std::getline(lines, line);) {
+        ids.push_back(nlohmann::json::parse(line)["oferta"]);
+    }
+    EXPECT_EQ(ids, (std::vector<std::string>{"2000", "2001", "2002", "2003", "2004", "2005"}));
+}
+
 }  // namespace licytek::testing
