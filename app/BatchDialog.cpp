@@ -140,7 +140,7 @@ struct BatchDialog::Run {
             }
             Execute(offers, form, sellerId, options);
             if (recorder != nullptr) {
-                trial = recorder->Take();
+                trial = recorder->TakeEntries();
                 recorder = nullptr;
             }
             return;

@@ -50,7 +50,7 @@ class TrialRecorder final : public batch::OfferSender {
     // A line the batch told of a row whose update it wrote ("…: oferta ID: próba, …").
     void Prepared(const std::string& line);
 
-    std::vector<TrialEntry> Take() { return std::move(entries_); }
+    std::vector<TrialEntry> TakeEntries() { return std::move(entries_); }
 
   private:
     batch::OfferSender& dryRun_;
