@@ -29,6 +29,7 @@
 #include "app/Desktop.h"
 #include "batch/AllegroSender.h"
 #include "batch/Batch.h"
+#include "model/PolishNumbers.h"
 #include "publish/AllegroSession.h"
 #include "publish/PullOffers.h"
 
@@ -38,6 +39,8 @@ namespace {
 // The report keeps this many lines of each kind; a batch of thousands of bad rows still shows its
 // counts, and memory stays small.
 constexpr std::size_t kListedLines = 5000;
+// An offer still busy with an earlier change is tried this many times, after the others.
+constexpr int kSendRounds = 3;
 
 const QString kNotChosen = QStringLiteral("(nie wybrano)");
 
@@ -90,7 +93,12 @@ struct BatchDialog::Run {
     std::string waitReason;
     std::chrono::steady_clock::time_point waitEnd;
     batch::BatchSummary summary;
-    std::string pullSummary;  // set when the run pulled offers instead
+    // Set when the run pulled offers or sent a trial's changes, instead of the batch.
+    std::string doneLine;
+    // A trial run's rows, once it has ended; the recorder while it runs.
+    bool trialRun = false;
+    std::vector<TrialEntry> trial;
+    TrialRecorder* recorder = nullptr;
 
     void Keep(std::vector<std::string>& lines, std::size_t& unlisted, const std::string& line) {
         const std::lock_guard lock(mutex);
@@ -115,16 +123,137 @@ struct BatchDialog::Run {
             }
             publish::PublishOptions publishOptions;
             publishOptions.projectFolder = FolderOf(offers);
-            publish::PublishObserver observer;
-            observer.waiting = [this](publish::Seconds seconds, const std::string& why) {
-                const std::lock_guard lock(mutex);
-                waitReason = why;
-                waitEnd = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+            publishOptions.dryRun = options.dryRun;
+            std::optional<TrialRecorder> trialRecorder;
+            publish::PublishObserver observer = Waiting();
+            observer.planned = [&trialRecorder](const publish::PublishPlan& plan) {
+                if (trialRecorder) {
+                    trialRecorder->Planned(plan);
+                }
             };
             sender.emplace(*parts->session, publish::SystemClock(), publishOptions, observer);
             options.sender = &*sender;
+            if (options.dryRun) {
+                options.sender = &trialRecorder.emplace(*sender);
+                recorder = &*trialRecorder;
+                trialRun = true;
+            }
+            Execute(offers, form, sellerId, options);
+            if (recorder != nullptr) {
+                trial = recorder->TakeEntries();
+                recorder = nullptr;
+            }
+            return;
         }
         Execute(offers, form, sellerId, options);
+    }
+
+    // Tells the progress of every wait of the whole run (Allegro limits the requests).
+    publish::PublishObserver Waiting() {
+        publish::PublishObserver observer;
+        observer.waiting = [this](publish::Seconds seconds, const std::string& why) {
+            const std::lock_guard lock(mutex);
+            waitReason = why;
+            waitEnd = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+        };
+        return observer;
+    }
+
+    // Runs on the worker thread: sends the changes a trial run found, one after another; an
+    // offer busy with an earlier change is tried again after the others.
+    void ExecuteSends(const std::vector<TrialEntry>& changes, bool sandbox,
+                      const std::string& projectFolder) {
+        std::optional<publish::SessionParts> parts;
+        if (auto failure = OpenSending(sandbox, parts)) {
+            const std::lock_guard lock(mutex);
+            summary.fatal = std::move(*failure);
+            return;
+        }
+        publish::PublishOptions publishOptions;
+        publishOptions.projectFolder = projectFolder;
+        batch::AllegroSender sender(*parts->session, publish::SystemClock(), publishOptions,
+                                    Waiting());
+        total = changes.size();
+        SendCounts counts;
+        std::vector<const TrialEntry*> round;
+        for (const TrialEntry& change : changes) {
+            round.push_back(&change);
+        }
+        for (int attempt = 1; !round.empty(); ++attempt) {
+            std::vector<const TrialEntry*> later;
+            for (const TrialEntry* change : round) {
+                if (!SendOne(sender, *change, attempt < kSendRounds, counts)) {
+                    later.push_back(change);
+                }
+            }
+            round = std::move(later);
+        }
+        std::string line =
+            CountedNoun(counts.sent, "opis wysłany", "opisy wysłane", "opisów wysłanych");
+        if (counts.unchanged > 0) {
+            line += ", " + std::to_string(counts.unchanged) + " bez zmian";
+        }
+        line += ", " + std::to_string(counts.failed) + " z błędami";
+        if (counts.notSent > 0) {
+            line += ", " + CountedNoun(counts.notSent, "niewysłany", "niewysłane", "niewysłanych");
+        }
+        if (cancel) {
+            line += " (przerwano)";
+        }
+        const std::lock_guard lock(mutex);
+        doneLine = std::move(line);
+    }
+
+    struct SendCounts {
+        std::size_t sent = 0;
+        std::size_t unchanged = 0;
+        std::size_t failed = 0;
+        std::size_t notSent = 0;
+        bool stopped = false;  // no later offer can be sent (e.g. the session ended)
+    };
+
+    // False when the offer was busy and `mayWait`: the row is to be tried again later.
+    bool SendOne(batch::AllegroSender& sender, const TrialEntry& change, bool mayWait,
+                 SendCounts& counts) {
+        const std::string where = change.where + "oferta " + change.offerId + ": ";
+        if (cancel || counts.stopped) {
+            ++counts.notSent;
+            Keep(errors, unlistedErrors, where + "nie wysłano");
+            done = done + 1;
+            return true;
+        }
+        const batch::SendAnswer answer =
+            sender.Send(change.offerId, change.form, change.diskPictures, &cancel);
+        for (const std::string& warning : answer.warnings) {
+            Keep(warnings, unlistedWarnings, where + warning);
+        }
+        {
+            const std::lock_guard lock(mutex);
+            waitReason.clear();
+        }
+        using Status = batch::SendAnswer::Status;
+        if (answer.status == Status::Conflict && mayWait) {
+            return false;
+        }
+        done = done + 1;
+        if (answer.status == Status::Sent) {
+            if (answer.unchanged) {
+                ++counts.unchanged;
+                Keep(sentLines, unlistedSent, where + "bez zmian");
+            } else {
+                ++counts.sent;
+                sent = counts.sent;
+                Keep(sentLines, unlistedSent, where + "opis zaktualizowany");
+            }
+        } else if (answer.cancelled) {
+            ++counts.notSent;
+            Keep(errors, unlistedErrors, where + "nie wysłano");
+        } else {
+            counts.stopped = counts.stopped || answer.status == Status::Stop;
+            ++counts.failed;
+            Keep(errors, unlistedErrors, where + answer.message);
+        }
+        return true;
     }
 
     // The session for sending, or why there is none (no keys, not signed in).
@@ -150,6 +279,9 @@ struct BatchDialog::Run {
             sent = progress.sent;
         };
         observer.sent = [this](const std::string& line) {
+            if (recorder != nullptr) {
+                recorder->Prepared(line);
+            }
             Keep(sentLines, unlistedSent, line);
             const std::lock_guard lock(mutex);
             waitReason.clear();  // a row went through: no longer waiting
@@ -204,7 +336,7 @@ struct BatchDialog::Run {
             }
         }
         const std::lock_guard lock(mutex);
-        pullSummary = std::move(line);
+        doneLine = std::move(line);
     }
 };
 
@@ -255,17 +387,23 @@ BatchDialog::BatchDialog(AuctionForm templateForm, std::string sellerId, Desktop
     copy_ = new QPushButton(QStringLiteral("&Kopiuj raport"), this);
     copy_->setObjectName(QStringLiteral("copyButton"));
     copy_->setToolTip(QStringLiteral("Kopiuje podsumowanie i listę błędów do schowka"));
+    confirm_ = new QPushButton(this);
+    confirm_->setObjectName(QStringLiteral("confirmSendButton"));
+    confirm_->setToolTip(
+        QStringLiteral("Wysyła do Allegro tylko oferty, które próba pokazała jako zmienione"));
+    trial_ = new BatchTrialView(this);
     close_ = new QPushButton(QStringLiteral("Zamknij"), this);
     close_->setObjectName(QStringLiteral("closeButton"));
     connect(start_, &QPushButton::clicked, this, &BatchDialog::Start);
     connect(cancel_, &QPushButton::clicked, this, &BatchDialog::reject);
     connect(copy_, &QPushButton::clicked, this, &BatchDialog::CopyReport);
+    connect(confirm_, &QPushButton::clicked, this, &BatchDialog::SendChanges);
     connect(close_, &QPushButton::clicked, this, &BatchDialog::accept);
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(pull_);
     buttons->addStretch(1);
-    for (QPushButton* button : {start_, cancel_, copy_, close_}) {
+    for (QPushButton* button : {start_, confirm_, cancel_, copy_, close_}) {
         buttons->addWidget(button);
     }
     auto* progressRow = new QHBoxLayout;
@@ -276,12 +414,14 @@ BatchDialog::BatchDialog(AuctionForm templateForm, std::string sellerId, Desktop
     layout->addWidget(options_);
     layout->addLayout(progressRow);
     layout->addWidget(summary_);
+    layout->addWidget(trial_, 2);
     layout->addWidget(report_, 1);
     layout->addLayout(buttons);
 
     for (QWidget* later : {static_cast<QWidget*>(progress_), static_cast<QWidget*>(progressText_),
                            static_cast<QWidget*>(summary_), static_cast<QWidget*>(report_),
-                           static_cast<QWidget*>(copy_), static_cast<QWidget*>(close_)}) {
+                           static_cast<QWidget*>(copy_), static_cast<QWidget*>(close_),
+                           static_cast<QWidget*>(confirm_), static_cast<QWidget*>(trial_)}) {
         later->hide();
     }
     resize(560, 260);
@@ -375,9 +515,9 @@ void BatchDialog::AddSendingOptions(QGroupBox& group, QVBoxLayout& layout) {
         publish_->setToolTip(*why);
     } else {
         publish_->setToolTip(QStringLiteral(
-            "Po zapisaniu plików wiersza wysyła jego opis do oferty Allegro o numerze z kolumny "
-            "„oferta”, wiersz po wierszu; wiersz bez numeru dostaje tylko pliki. Zdjęcia z "
-            "dysku są szukane obok arkusza."));
+            "Najpierw próba: odczytuje każdą ofertę o numerze z kolumny „oferta” i pokazuje, co "
+            "się zmieni; opisy wysyła dopiero „Wyślij N zmian”. Wiersz bez numeru dostaje tylko "
+            "pliki. Zdjęcia z dysku są szukane obok arkusza."));
     }
     auto* indented = new QHBoxLayout;
     indented->addSpacing(24);
@@ -413,8 +553,10 @@ void BatchDialog::Start() {
     std::optional<bool> sendToSandbox;
     if (publish_->isChecked()) {
         sendToSandbox = sandbox_->isChecked();
+        options.dryRun = true;  // a trial first: "Wyślij N zmian" sends
     }
-    sending_ = sendToSandbox.has_value();
+    sendToSandbox_ = sendToSandbox;
+    sending_ = false;
 
     // The worker owns copies of everything it reads, and the shared state outlives it.
     RunOnWorker([run = run_, offers = QFile::encodeName(offersPath_).toStdString(),
@@ -467,6 +609,8 @@ void BatchDialog::ShowProgress() {
     }
     if (sending_) {
         text += QStringLiteral(", wysłano %1").arg(run_->sent.load());
+    } else if (sendToSandbox_ && IsRunning()) {
+        text += QStringLiteral(" — próba, nic nie jest wysyłane");
     }
     {
         const std::lock_guard lock(run_->mutex);
@@ -493,9 +637,9 @@ void BatchDialog::ShowReport() {
         progress_->setValue(1);
     }
 
-    const std::lock_guard lock(run_->mutex);
+    std::unique_lock lock(run_->mutex);
     const batch::BatchSummary& summary = run_->summary;
-    summary_->setText(!run_->pullSummary.empty() ? FromUtf8(run_->pullSummary)
+    summary_->setText(!run_->doneLine.empty() ? FromUtf8(run_->doneLine)
                       : summary.fatal ? QStringLiteral("Nie udało się: ") + FromUtf8(*summary.fatal)
                                       : FromUtf8(summary.Line()));
 
@@ -516,19 +660,65 @@ void BatchDialog::ShowReport() {
     };
     list(QStringLiteral("Błędy:"), run_->errors, run_->unlistedErrors);
     list(QStringLiteral("Ostrzeżenia:"), run_->warnings, run_->unlistedWarnings);
-    list(QStringLiteral("Wysłane do Allegro:"), run_->sentLines, run_->unlistedSent);
+    list(run_->trialRun ? QStringLiteral("Próba (nic nie wysłano):")
+                        : QStringLiteral("Wysłane do Allegro:"),
+         run_->sentLines, run_->unlistedSent);
     report_->setPlainText(text.isEmpty() ? QStringLiteral("Bez błędów i ostrzeżeń.")
                                          : text.join(QLatin1Char('\n')).trimmed());
 
-    cancel_->hide();
     summary_->show();
     report_->show();
     copy_->show();
+    if (run_->trialRun && !summary.fatal && !summary.cancelled) {
+        lock.unlock();
+        ShowTrial();
+        return;
+    }
+    cancel_->hide();
+    confirm_->hide();
+    trial_->hide();
     close_->show();
     close_->setDefault(true);
     close_->setFocus();
     resize(width(), std::max(height(), 420));
     emit batchFinished();
+}
+
+void BatchDialog::ShowTrial() {
+    changes_ = ChangesToSend(run_->trial);
+    trial_->Show(run_->trial, run_->errors, offersPath_);
+    trial_->show();
+    // The list holds the errors and the rows; the report stays for the warnings.
+    report_->setVisible(!run_->warnings.empty());
+    // Nothing has gone out: "Anuluj" closes the dialog and sends nothing.
+    cancel_->setEnabled(true);
+    cancel_->setToolTip(QStringLiteral("Zamyka okno bez wysyłania; zapisane pliki zostają"));
+    confirm_->setText(SendChangesLabel(changes_.size()));
+    confirm_->setEnabled(!changes_.empty());
+    confirm_->show();
+    confirm_->setDefault(!changes_.empty());
+    (changes_.empty() ? static_cast<QWidget*>(cancel_) : confirm_)->setFocus();
+    resize(std::max(width(), 760), std::max(height(), 560));
+    emit trialShown();
+}
+
+void BatchDialog::SendChanges() {
+    if (IsRunning() || changes_.empty() || !sendToSandbox_) {
+        return;  // one job at a time, and only what a trial found
+    }
+    run_ = std::make_shared<Run>();
+    sending_ = true;
+    for (QWidget* done : {static_cast<QWidget*>(confirm_), static_cast<QWidget*>(trial_),
+                          static_cast<QWidget*>(summary_), static_cast<QWidget*>(report_),
+                          static_cast<QWidget*>(copy_)}) {
+        done->hide();
+    }
+    cancel_->setToolTip(QStringLiteral("Zatrzymuje wysyłanie; wysłane już opisy zostają"));
+    RunOnWorker([run = run_, changes = std::move(changes_), sandbox = *sendToSandbox_,
+                 folder = FolderOf(QFile::encodeName(offersPath_).toStdString())] {
+        run->ExecuteSends(changes, sandbox, folder);
+    });
+    changes_.clear();
 }
 
 void BatchDialog::CopyReport() {

@@ -1,7 +1,9 @@
 // The dialog of "Wiele ofert…": the seller chooses the spreadsheet, the folder and what to write,
 // the batch runs on a worker thread while the dialog shows how far it is and can stop it, and at
 // the end the counts and every row error stay on screen, ready to copy. The offers on Allegro can
-// be pulled into a new spreadsheet from here too, before any spreadsheet is chosen.
+// be pulled into a new spreadsheet from here too, before any spreadsheet is chosen. Sending to
+// the offers starts as a trial run that sends nothing; only "Wyślij N zmian" sends, and only the
+// rows that change.
 #pragma once
 
 #include <QDialog>
@@ -10,8 +12,11 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "app/BatchTrial.h"
 #include "model/AuctionForm.h"
 
 class QCheckBox;
@@ -44,6 +49,8 @@ class BatchDialog final : public QDialog {
   signals:
     // The batch ended (done, stopped or failed) and its report is shown.
     void batchFinished();
+    // A trial run ended: its rows and "Wyślij N zmian" are shown, nothing was sent.
+    void trialShown();
 
   protected:
     // Escape and the window's close button stop a running batch instead of hiding it.
@@ -66,6 +73,10 @@ class BatchDialog final : public QDialog {
     void RunOnWorker(std::function<void()> work);
     void ShowProgress();
     void ShowReport();
+    // After a trial run: its rows and the confirmation, in place of the report.
+    void ShowTrial();
+    // Sends the changes the trial run found, on the worker thread.
+    void SendChanges();
     void CopyReport();
 
     QString offersPath_;
@@ -77,6 +88,9 @@ class BatchDialog final : public QDialog {
     std::unique_ptr<QThread> worker_;
     QTimer progressTimer_;
     bool sending_ = false;  // the run sends to Allegro: the progress counts what was sent
+    // Which account the trial run read, so that the confirmation sends to the same one.
+    std::optional<bool> sendToSandbox_;
+    std::vector<TrialEntry> changes_;  // what "Wyślij N zmian" sends
 
     QLabel* offersPathLabel_ = nullptr;
     QLabel* outFolderLabel_ = nullptr;
@@ -97,6 +111,8 @@ class BatchDialog final : public QDialog {
     QPushButton* pull_ = nullptr;
     QPushButton* cancel_ = nullptr;
     QPushButton* copy_ = nullptr;
+    QPushButton* confirm_ = nullptr;  // "Wyślij N zmian"
+    BatchTrialView* trial_ = nullptr;
     QPushButton* close_ = nullptr;
 };
 

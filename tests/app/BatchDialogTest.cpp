@@ -3,6 +3,7 @@
 // "Anuluj", and the report keeps the counts and every row error.
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -10,11 +11,13 @@
 
 #include <QCheckBox>
 
+#include <cstdlib>
+
 #include "FakeAllegro.h"
+#include "FakeEnvironment.h"
 #include "TestSupport.h"
 #include "app/BatchDialog.h"
 #include "batch/Batch.h"
-#include "publish/TokenStore.h"
 
 namespace licytek::test {
 namespace {
@@ -33,31 +36,39 @@ BatchDialog* OpenBatch(Session& session, const QString& offers, const QString& f
     return dialog;
 }
 
+// Four rows for "Wyślij opisy do ofert": offer 11 gets a new description, offer 12 shows its
+// row already, row 4 names no offer and offer 13 does not exist.
+BatchDialog* OpenSending(Session& session, testing::FakeAllegro& fake) {
+    // A picture of the offer stays in its gallery: the batch adds, never takes away.
+    fake.Script(
+        "GET", "/sale/product-offers/11",
+        {200,
+         testing::OfferJson("11", "Rower", {"https://a.allegroimg.com/original/1"},
+                            R"({"sections":[{"items":[{"type":"TEXT","content":"<p>x</p>"}]}]})"),
+         {},
+         false});
+    fake.Script("PATCH", "/sale/product-offers/11", {200, "{}", {}, false});
+    fake.Script("GET", "/sale/product-offers/12",
+                {200,
+                 testing::OfferJson("12", "Kask", {},
+                                    R"({"sections":[{"items":[{"type":"TEXT",)"
+                                    R"("content":"<h1>Kask</h1><p>Lekki</p>"}]}]})"),
+                 {},
+                 false});
+    session.folder.Write(QStringLiteral("oferty.csv"),
+                         "plik;Edit2;Memo1;oferta\nrower;Rower;Nowy;11\nkask;Kask;Lekki;12\n"
+                         "lampa;Lampa;Opis;\nzly;Zly;Opis;13\n");
+    BatchDialog* dialog = OpenBatch(session, session.folder.Path("oferty.csv"),
+                                    session.folder.Path(QStringLiteral("opisy")));
+    if (dialog != nullptr) {
+        Part<QCheckBox>(*dialog, "publishToOffers")->setChecked(true);
+    }
+    return dialog;
+}
+
 QStringList FilesIn(const QString& folder) {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
 }
-
-// Sets environment variables for its lifetime, then puts back what was there.
-class ScopedEnvironment {
-  public:
-    void Set(const char* name, const QByteArray& value) {
-        saved_.push_back({name, qgetenv(name), qEnvironmentVariableIsSet(name)});
-        qputenv(name, value);
-    }
-    ~ScopedEnvironment() {
-        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
-            it->wasSet ? qputenv(it->name, it->value) : qunsetenv(it->name);
-        }
-    }
-
-  private:
-    struct Saved {
-        const char* name;
-        QByteArray value;
-        bool wasSet;
-    };
-    std::vector<Saved> saved_;
-};
 
 const QByteArray kOffers =
     "plik;Nag\xc5\x82\xc3\xb3wek aukcji;Opis przedmiotu;uk\xc5\x82\x61\x64\r\n"
@@ -158,45 +169,76 @@ class BatchDialogTest : public QObject {
         }
     }
 
-    void sendsEachRowToItsOfferAndReportsIt() {
+    // A bulk send reads every offer first and sends nothing until "Wyślij N zmian"; then only
+    // the offer that changes is sent, not the one that shows its row already nor the one that
+    // failed in the trial.
+    void bulkSendShowsItsTrialAndSendsOnlyTheChangesAfterConfirmation() {
         Session session;
         testing::FakeAllegro fake;
-        ScopedEnvironment environment;
-        environment.Set("LICYTEK_ALLEGRO_URL", fake.Base().c_str());
-        environment.Set("LICYTEK_ALLEGRO_CLIENT_ID", "test-client");
-        environment.Set("LICYTEK_ALLEGRO_CLIENT_SECRET", "test-secret");
-        environment.Set("XDG_CONFIG_HOME", session.folder.Path("config").toUtf8());
-        environment.Set("XDG_DATA_HOME", session.folder.Path("data").toUtf8());
-        environment.Set("DBUS_SESSION_BUS_ADDRESS", "");  // the token file, never a keyring
-        publish::MakeFileTokenStore(session.folder.Path("config/licytek").toStdString())
-            ->Save("custom " + fake.Base(), publish::Tokens{"a", "r", 4'000'000'000});
-        const std::string description =
-            R"({"sections":[{"items":[{"type":"TEXT","content":"<p>x</p>"}]}]})";
-        fake.Script("GET", "/sale/product-offers/11",
-                    {200, testing::OfferJson("11", "Rower", {}, description), {}, false});
-        fake.Script("PATCH", "/sale/product-offers/11", {200, "{}", {}, false});
-        session.folder.Write(QStringLiteral("oferty.csv"),
-                             "plik;Edit2;Memo1;oferta\nrower;Rower;Opis;11\nlampa;Lampa;Opis;\n");
-        const QString out = session.folder.Path(QStringLiteral("opisy"));
-        BatchDialog* dialog = OpenBatch(session, session.folder.Path("oferty.csv"), out);
+        const testing::FakeEnvironment environment(fake, session.folder.Path(".").toStdString());
+        environment.SignIn();
+        BatchDialog* dialog = OpenSending(session, fake);
         QVERIFY(dialog != nullptr);
-        auto* publish = Part<QCheckBox>(*dialog, "publishToOffers");
-        QVERIFY(publish->isEnabled());
-        QVERIFY(!Part<QCheckBox>(*dialog, "publishToSandbox")->isEnabled());
-        publish->setChecked(true);
-
+        QSignalSpy trial(dialog, &BatchDialog::trialShown);
         QSignalSpy finished(dialog, &BatchDialog::batchFinished);
         QTest::mouseClick(Part<QPushButton>(*dialog, "startButton"), Qt::LeftButton);
+        QVERIFY(trial.count() == 1 || trial.wait(30000));
+        QVERIFY(fake.Requests("PATCH", "/sale/product-offers/11").empty());
+        QVERIFY(fake.Requests("PATCH", "/sale/product-offers/12").empty());
+        QVERIFY(!fake.Requests("GET", "/sale/product-offers/12").empty());  // it was read
+
+        QCOMPARE(Part<QLabel>(*dialog, "trialCounts")->text(),
+                 QStringLiteral("Próba zakończona, nic jeszcze nie wysłano: 1 oferta się zmieni, "
+                                "1 bez zmian, 1 z błędami."));
+        auto* rows = Part<QListWidget>(*dialog, "trialRows");
+        QCOMPARE(rows->count(), 3);
+        QVERIFY2(rows->item(0)->text().startsWith(QStringLiteral("Zmiana — ")) &&
+                     rows->item(0)->text().endsWith(QStringLiteral("wiersz 2: oferta 11 „Rower”")),
+                 qPrintable(rows->item(0)->text()));
+        QVERIFY2(rows->item(1)->text().endsWith(QStringLiteral("wiersz 3: oferta 12 „Kask”")),
+                 qPrintable(rows->item(1)->text()));
+        QVERIFY2(rows->item(2)->text().startsWith(QStringLiteral("Błąd — wiersz 5: oferta 13")),
+                 qPrintable(rows->item(2)->text()));
+        const QString change = Part<QPlainTextEdit>(*dialog, "trialDetail")->toPlainText();
+        QVERIFY2(change.contains(QStringLiteral("Zdjęcia w ofercie: 1 → 1")), qPrintable(change));
+        QVERIFY(!change.contains(QStringLiteral("Tytuł")));  // the title is not sent
+        rows->setCurrentRow(1);
+        QVERIFY(Part<QPlainTextEdit>(*dialog, "trialDetail")
+                    ->toPlainText()
+                    .contains(QStringLiteral("nic nie zostanie wysłane")));
+        if (const char* shots = std::getenv("LICYTEK_SCREENSHOT_DIR")) {
+            dialog->grab().save(QString::fromLocal8Bit(shots) + "/batch-trial.png");
+            // A picture of the whole screen can be taken meanwhile (LICYTEK_SCREENSHOT_HOLD ms).
+            QTest::qWait(qEnvironmentVariableIntValue("LICYTEK_SCREENSHOT_HOLD"));
+        }
+
+        auto* confirm = Part<QPushButton>(*dialog, "confirmSendButton");
+        QCOMPARE(confirm->text(), QStringLiteral("Wyślij 1 zmianę"));
+        QTest::mouseClick(confirm, Qt::LeftButton);
         QVERIFY(finished.count() == 1 || finished.wait(30000));
-        const QString summary = Part<QLabel>(*dialog, "summary")->text();
-        // The fake gives the old description back when the offer is read: one warning.
-        QCOMPARE(summary, QStringLiteral("2 oferty zapisane, 0 z błędami, 1 ostrzeżenie, 1 opis "
-                                         "wysłany, 0 z błędami"));
-        const QString report = Part<QPlainTextEdit>(*dialog, "report")->toPlainText();
-        QVERIFY2(report.contains(QStringLiteral("oferty.csv:2: oferta 11: opis zaktualizowany")),
-                 qPrintable(report));
+        QCOMPARE(Part<QLabel>(*dialog, "summary")->text(),
+                 QStringLiteral("1 opis wysłany, 0 z błędami"));
         QCOMPARE(fake.Requests("PATCH", "/sale/product-offers/11").size(), std::size_t{1});
-        QCOMPARE(FilesIn(out), (QStringList{"lampa.html", "rower.html"}));
+        QVERIFY(fake.Requests("PATCH", "/sale/product-offers/12").empty());
+        QVERIFY(fake.Requests("PATCH", "/sale/product-offers/13").empty());
+    }
+
+    // "Anuluj" after the trial run closes the dialog and sends nothing.
+    void cancelAfterTheTrialSendsNothing() {
+        Session session;
+        testing::FakeAllegro fake;
+        const testing::FakeEnvironment environment(fake, session.folder.Path(".").toStdString());
+        environment.SignIn();
+        BatchDialog* dialog = OpenSending(session, fake);
+        QVERIFY(dialog != nullptr);
+        QSignalSpy trial(dialog, &BatchDialog::trialShown);
+        QTest::mouseClick(Part<QPushButton>(*dialog, "startButton"), Qt::LeftButton);
+        QVERIFY(trial.count() == 1 || trial.wait(30000));
+        QTest::mouseClick(Part<QPushButton>(*dialog, "cancelButton"), Qt::LeftButton);
+        QTRY_VERIFY(session.window->findChild<BatchDialog*>() == nullptr);
+        for (const auto& request : fake.Requests()) {
+            QVERIFY2(request.method == "GET", request.path.c_str());
+        }
     }
 
     void cancellingAQuestionStartsNothing() {
