@@ -485,6 +485,27 @@ struct AllegroSession::Impl {
                        response.Header("Trace-Id")};
     }
 
+    // Whether the form's pictures went to other offers, and whether this gallery holds any
+    // of them: the send dialog asks before replacing an unrelated offer's description.
+    void CountRememberedPictures(const UpdateOrder& order, const OfferState& before,
+                                 PublishPlan& plan) const {
+        const std::string memoryOffer = MemoryOffer(order.offerId);
+        for (const PictureToSend& picture : order.pictures) {
+            const auto sent = memory.FindEverywhere(MemoryOffer(""), picture.key);
+            const auto elsewhere = [&](const auto& entry) { return entry.first != memoryOffer; };
+            const auto inGallery = [&](const auto& entry) {
+                return std::find(before.images.begin(), before.images.end(), entry.second) !=
+                       before.images.end();
+            };
+            if (std::any_of(sent.begin(), sent.end(), elsewhere)) {
+                ++plan.picturesSentElsewhere;
+            }
+            if (std::any_of(sent.begin(), sent.end(), inGallery)) {
+                ++plan.sentPicturesInGallery;
+            }
+        }
+    }
+
     std::string MemoryOffer(const std::string& offerId) const {
         return settings.endpoints.StoreName() + " " + offerId;
     }
@@ -884,6 +905,7 @@ PublishResult AllegroSession::ResultOf(const UpdateOrder& order, const UpdateRes
     if (update.before) {
         result.plan =
             PlanOf(*update.before, update.body, order.name, order.description.sections.size());
+        impl_->CountRememberedPictures(order, *update.before, *result.plan);
     }
     switch (update.end) {
         case UpdateResult::End::Updated:
@@ -989,24 +1011,8 @@ PublishResult AllegroSession::Publish(const std::string& offerId, const AuctionF
     if (auto failure = impl.EnsureTokens()) {
         flow.Stop(std::move(*failure));
     }
-    // Whether the form's pictures went to other offers, and whether this gallery holds any
-    // of them: the send dialog asks before replacing an unrelated offer's description.
     StepTeller teller(observer, order, [&](const OfferState& before, PublishPlan& plan) {
-        const std::string memoryOffer = impl.MemoryOffer(offerId);
-        for (const PictureToSend& picture : order.pictures) {
-            const auto sent = impl.memory.FindEverywhere(impl.MemoryOffer(""), picture.key);
-            const auto elsewhere = [&](const auto& entry) { return entry.first != memoryOffer; };
-            const auto inGallery = [&](const auto& entry) {
-                return std::find(before.images.begin(), before.images.end(), entry.second) !=
-                       before.images.end();
-            };
-            if (std::any_of(sent.begin(), sent.end(), elsewhere)) {
-                ++plan.picturesSentElsewhere;
-            }
-            if (std::any_of(sent.begin(), sent.end(), inGallery)) {
-                ++plan.sentPicturesInGallery;
-            }
-        }
+        impl.CountRememberedPictures(order, before, plan);
     });
     while (auto step = flow.Next(impl.clock.Now())) {
         teller.Tell(flow);

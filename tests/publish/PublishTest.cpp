@@ -274,7 +274,7 @@ TEST_F(PublishTest, APictureMemoryThatCannotBeSavedStopsBeforeTheUpdate) {
     std::signal(SIGXFSZ, previous);
     EXPECT_EQ(full.message, "Nie udało się zapisać " +
                                 (folder / "data" / "pictures.json").string() +
-                                ": Disk full. Bez tej pamięci następne wysłanie dodałoby te same "
+                                ": dysk jest pełny. Bez tej pamięci następne wysłanie dodałoby te same "
                                 "zdjęcia do galerii jeszcze raz, więc zmiana opisu nie została "
                                 "wysłana. Stan: wysłano 1 zdjęcie do Allegro, ale opis oferty "
                                 "nie został zmieniony.");

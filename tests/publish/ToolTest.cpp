@@ -83,7 +83,7 @@ TEST_F(AllegroToolTest, LogoutSaysWhatItCouldNotRemoveAndFails) {
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err, "licytek-cli: Nie udało się odczytać danych logowania z " + file.string() +
-                           ", więc nie zostały usunięte: File access denied\n");
+                           ", więc nie zostały usunięte: brak dostępu do pliku\n");
 }
 
 TEST_F(AllegroToolTest, PublishPrintsTheChangeAndTheOffersAddressAndNeverAToken) {
