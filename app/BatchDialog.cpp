@@ -176,6 +176,7 @@ struct BatchDialog::Run {
         total = changes.size();
         SendCounts counts;
         std::vector<const TrialEntry*> round;
+        round.reserve(changes.size());
         for (const TrialEntry& change : changes) {
             round.push_back(&change);
         }

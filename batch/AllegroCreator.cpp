@@ -23,8 +23,9 @@ AllegroCreator::AllegroCreator(publish::OfferCatalogue& catalogue, publish::Crea
                                publish::PublishObserver observer)
     : catalogue_(catalogue), options_(std::move(options)), observer_(std::move(observer)) {}
 
-CreateAnswer AllegroCreator::Failed(publish::Outcome outcome, std::string message, bool cancelled) {
-    CreateAnswer answer{CreateAnswer::Status::Failed, {}, std::move(message)};
+CreateAnswer AllegroCreator::Failed(publish::Outcome outcome, const std::string& message,
+                                    bool cancelled) {
+    CreateAnswer answer{CreateAnswer::Status::Failed, {}, message};
     answer.cancelled = cancelled;
     unanswered_ = outcome == publish::Outcome::Network ? unanswered_ + 1 : 0;
     if (unanswered_ >= kUnansweredRowsToStop) {

@@ -27,7 +27,7 @@ class AllegroCreator final : public OfferCreator {
     std::optional<publish::Outcome> StoppedBy() const { return stoppedBy_; }
 
   private:
-    CreateAnswer Failed(publish::Outcome outcome, std::string message, bool cancelled);
+    CreateAnswer Failed(publish::Outcome outcome, const std::string& message, bool cancelled);
 
     publish::OfferCatalogue& catalogue_;
     publish::CreateOptions options_;

@@ -158,8 +158,8 @@ void AllegroSender::Hand(std::size_t row, const std::string& offerId, const Auct
     Collect(run_->Pump(std::chrono::milliseconds(0)));
 }
 
-void AllegroSender::Collect(std::vector<publish::OfferRun::Line> lines) {
-    for (auto& line : lines) {
+void AllegroSender::Collect(const std::vector<publish::OfferRun::Line>& lines) {
+    for (const auto& line : lines) {
         const auto handed = handed_.find(line.row);
         if (handed == handed_.end()) {
             continue;

@@ -45,7 +45,7 @@ class AllegroSender final : public OfferSender {
   private:
     SendAnswer AnswerOf(const std::string& offerId, const publish::PublishResult& result,
                         bool cancelling);
-    void Collect(std::vector<publish::OfferRun::Line> lines);
+    void Collect(const std::vector<publish::OfferRun::Line>& lines);
 
     publish::AllegroSession& session_;
     publish::Clock& clock_;

@@ -119,7 +119,7 @@ class BatchRun : private RecordSink {
     bool PrepareUpdate(const std::string& offerId, const AuctionForm& form, const std::string& name,
                        RowOutput& output, std::vector<RowProblem>& problems);
     void SendRow(std::size_t row, PendingSend send);
-    void TellAnswers(std::vector<SentRow> answers);
+    void TellAnswers(const std::vector<SentRow>& answers);
     void TellAnswer(std::size_t row, PendingSend send, const SendAnswer& answer);
     // The offer data of a row that is to create its offer, or nothing when a cell is bad.
     std::optional<PendingCreate> RowToCreate(std::span<const std::string> cells,
@@ -128,7 +128,7 @@ class BatchRun : private RecordSink {
     void KeepForOffersSheet(std::size_t row, std::span<const std::string> cells);
     void PrepareCreate(PendingCreate& create, const std::string& name, RowOutput& output,
                        std::vector<RowProblem>& problems);
-    void CreateRow(std::size_t row, PendingCreate create);
+    void CreateRow(std::size_t row, const PendingCreate& create);
     void TellCreated(const std::string& line);
     void CreateFailed(std::size_t row, const CreateAnswer& answer);
     void WriteOffersSheet();
@@ -666,8 +666,8 @@ void BatchRun::SendRow(std::size_t row, PendingSend send) {
 }
 
 // The sender's answers, in row order: a row waiting on Allegro gets a line now, its answer later.
-void BatchRun::TellAnswers(std::vector<SentRow> answers) {
-    for (SentRow& sent : answers) {
+void BatchRun::TellAnswers(const std::vector<SentRow>& answers) {
+    for (const SentRow& sent : answers) {
         if (sent.waiting) {
             if (observer_.sent) {
                 observer_.sent(VisibleText(Where(sent.row, "") + "oferta " + sent.offerId +
@@ -842,7 +842,7 @@ void BatchRun::Tell(std::size_t sequence, const RowOutcome& outcome) {
             SendRow(outcome.row, std::move(pending.mapped()));
         }
         if (!create.empty()) {
-            CreateRow(outcome.row, std::move(create.mapped()));
+            CreateRow(outcome.row, create.mapped());
         }
     } else {
         ++summary_.failed;
@@ -911,7 +911,11 @@ void BatchRun::KeepForOffersSheet(std::size_t row, std::span<const std::string> 
     for (const std::string& cell : cells) {
         // A cell that is no text of its encoding is kept as it is: nothing of the sheet is lost.
         CellValue utf8 = CellToUtf8(cell, input_.Utf8());
-        copy.push_back(utf8.ok() ? std::move(utf8.text) : cell);
+        if (utf8.ok()) {
+            copy.push_back(std::move(utf8.text));
+        } else {
+            copy.push_back(cell);
+        }
     }
     offersSheet_.Row(row, std::move(copy));
 }
@@ -952,7 +956,7 @@ void BatchRun::PrepareCreate(PendingCreate& create, const std::string& name, Row
     output.files.push_back({std::move(path), answer.body + "\n"});
 }
 
-void BatchRun::CreateRow(std::size_t row, PendingCreate create) {
+void BatchRun::CreateRow(std::size_t row, const PendingCreate& create) {
     const std::string where = Where(row, "");
     if (!create.existingOffer.empty()) {
         ++summary_.existing;

@@ -22,8 +22,6 @@ constexpr std::string_view kMediaType = "application/vnd.allegro.public.v1+json"
 constexpr std::string_view kFormType = "application/x-www-form-urlencoded";
 constexpr int kMaxRetries = 3;
 constexpr Seconds kTooManyRequestsWait = 60;
-constexpr Seconds kOperationPollWait = 5;
-constexpr Seconds kConflictWait = 10;
 // Allegro takes pictures of a few megabytes; a file far larger is not a picture to send.
 constexpr std::size_t kMaxPictureBytes = std::size_t{32} << 20;
 
@@ -172,7 +170,9 @@ struct AllegroSession::Impl {
     // a logout meanwhile stays a logout: only the pair the store holds is refreshed, and the
     // new one is kept only while the store still holds the old one.
     // By value: the caller passes the very token that the look into the store replaces.
-    std::optional<Failure> Refresh(std::string rejected) {
+    // `rejected` is a copy: the caller's token is the one this replaces.
+    std::optional<Failure> Refresh(
+        std::string rejected) {  // NOLINT(performance-unnecessary-value-param)
         RefreshLock lock(settings.configFolder);
         const std::string environment = settings.endpoints.StoreName();
         auto stored = Stored();

@@ -21,7 +21,7 @@
 namespace licytek::publish {
 
 // A category's parameters stay on disk this long.
-inline constexpr Seconds kParametersKeptFor = 24 * 60 * 60;
+inline constexpr Seconds kParametersKeptFor = Seconds{24} * 60 * 60;
 
 class OfferCatalogue {
   public:

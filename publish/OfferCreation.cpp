@@ -194,7 +194,7 @@ class Creation {
         if (response.status == 201 || response.status == 200) {
             auto created = ParseCreatedOffer(response.body);
             if (auto* offer = std::get_if<CreatedOffer>(&created)) {
-                Created(std::move(*offer));
+                Created(*offer);
             } else {
                 FindAfterSilence("nieczytelna odpowiedź");
             }
@@ -226,7 +226,7 @@ class Creation {
             return;
         }
         if (auto offer = Read(id)) {
-            Created(std::move(*offer));
+            Created(*offer);
         }
     }
 
@@ -307,7 +307,7 @@ class Creation {
                 "Allegro nie odpowiedziało na utworzenie oferty, ale "
                 "oferta o sygnaturze " +
                 offer::QuotedValue(request_.signature) + " jest w Allegro: " + offer->id);
-            Created(std::move(*offer));
+            Created(*offer);
         }
     }
 
@@ -373,7 +373,7 @@ class Creation {
         return offer::ErrorText(std::get<ProductProblem>(chosen).error);
     }
 
-    void Created(CreatedOffer offer) {
+    void Created(const CreatedOffer& offer) {
         result_.offerId = offer.id;
         result_.offerPage = session_.endpoints().OfferPage(offer.id);
         result_.status = offer.status;

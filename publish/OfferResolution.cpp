@@ -232,6 +232,7 @@ std::variant<std::optional<std::string>, OfferError> ResolveSetting(
         }
         if (named.size() > 1) {
             std::vector<std::string> ids;
+            ids.reserve(named.size());
             for (const NamedSetting* setting : named) {
                 ids.push_back(setting->id);
             }

@@ -27,7 +27,7 @@ Failure DescribeLost(Purpose purpose, std::string_view offerId, const TransportF
 }
 
 RequestFlow::RequestFlow(Request request, const RetryRules& rules, std::optional<Wait> first)
-    : request_(std::move(request)), rules_(rules), wait_(std::move(first)) {}
+    : request_(std::move(request)), rules_(rules), wait_(first) {}
 
 std::optional<RequestFlow::Step> RequestFlow::Next(Seconds now) const {
     if (answer_) {

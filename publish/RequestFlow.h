@@ -19,12 +19,12 @@
 namespace licytek::publish {
 
 struct RetryRules {
-    int refreshes = 1;             // 401 invalid_token: refreshes of the sign-in per request
-    int throttled = 3;             // 429s waited out per request before it is given up
-    Seconds throttledWait = 60;    // a 429 without Retry-After
-    int retries = 3;               // a GET with 5xx or no answer, sent again
-    Seconds firstPause = 1;        // and the pauses before it double: 1, 2, 4 s
-    Seconds longestWait = 5 * 60;  // no wait is longer, whatever Allegro asks for
+    int refreshes = 1;           // 401 invalid_token: refreshes of the sign-in per request
+    int throttled = 3;           // 429s waited out per request before it is given up
+    Seconds throttledWait = 60;  // a 429 without Retry-After
+    int retries = 3;             // a GET with 5xx or no answer, sent again
+    Seconds firstPause = 1;      // and the pauses before it double: 1, 2, 4 s
+    Seconds longestWait = Seconds{5} * 60;  // no wait is longer, whatever Allegro asks for
 };
 
 // A request to make. The driver adds Accept, Accept-Language and the Bearer token.

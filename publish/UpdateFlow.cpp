@@ -152,7 +152,7 @@ void UpdateFlow::Stop(Failure failure) {
 
 void UpdateFlow::Start(UpdateStage stage, Request request, std::optional<Wait> first) {
     stage_ = stage;
-    call_.emplace(std::move(request), rules_.retry, std::move(first));
+    call_.emplace(std::move(request), rules_.retry, first);
 }
 
 // Hands a final answer to the stage that asked for it.
@@ -496,7 +496,7 @@ void UpdateFlow::OnConfirm(const Final& answer) {
 }
 
 void UpdateFlow::StartReadBack(const std::string& url, std::optional<Wait> first) {
-    Start(UpdateStage::ReadBack, Get(url, Purpose::ReadOffer), std::move(first));
+    Start(UpdateStage::ReadBack, Get(url, Purpose::ReadOffer), first);
 }
 
 void UpdateFlow::OnReadBack(const Final& answer) {

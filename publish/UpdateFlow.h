@@ -78,10 +78,11 @@ struct UpdateOrder {
 
 struct UpdateRules {
     RetryRules retry;
-    int conflicts = 3;                // 409s waited out before giving up
-    Seconds conflictWait = 10;        // a 409 without Retry-After
-    Seconds pollWait = 5;             // between looks at a 202's operation, without Retry-After
-    Seconds confirmWithin = 10 * 60;  // a change Allegro has not confirmed by then is given up
+    int conflicts = 3;          // 409s waited out before giving up
+    Seconds conflictWait = 10;  // a 409 without Retry-After
+    Seconds pollWait = 5;       // between looks at a 202's operation, without Retry-After
+    // A change Allegro has not confirmed by then is given up.
+    Seconds confirmWithin = Seconds{10} * 60;
 };
 
 // Where the flow is, for progress.
