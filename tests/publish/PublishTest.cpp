@@ -272,12 +272,12 @@ TEST_F(PublishTest, APictureMemoryThatCannotBeSavedStopsBeforeTheUpdate) {
     const auto full = Publish(form);
     ::setrlimit(RLIMIT_FSIZE, &before);
     std::signal(SIGXFSZ, previous);
-    EXPECT_EQ(full.message, "Nie udało się zapisać " +
-                                (folder / "data" / "pictures.json").string() +
-                                ": dysk jest pełny. Bez tej pamięci następne wysłanie dodałoby te same "
-                                "zdjęcia do galerii jeszcze raz, więc zmiana opisu nie została "
-                                "wysłana. Stan: wysłano 1 zdjęcie do Allegro, ale opis oferty "
-                                "nie został zmieniony.");
+    EXPECT_EQ(full.message,
+              "Nie udało się zapisać " + (folder / "data" / "pictures.json").string() +
+                  ": dysk jest pełny. Bez tej pamięci następne wysłanie dodałoby te same "
+                  "zdjęcia do galerii jeszcze raz, więc zmiana opisu nie została "
+                  "wysłana. Stan: wysłano 1 zdjęcie do Allegro, ale opis oferty "
+                  "nie został zmieniony.");
     EXPECT_TRUE(fake.Requests("PATCH", kOfferPath).empty());
 }
 
