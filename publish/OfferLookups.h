@@ -14,10 +14,11 @@
 #include <vector>
 
 #include "offer/OfferData.h"
+#include "structured/JsonDepth.h"
 
 namespace licytek::publish {
 
-inline constexpr std::size_t kMaxAnswerDepth = 64;
+inline constexpr std::size_t kMaxAnswerDepth = structured::kMaxJsonDepth;
 
 // ---- The seller's own settings ----------------------------------------------------------------
 

@@ -1,39 +1,14 @@
 #include "publish/UntrustedJson.h"
 
 #include "publish/OfferLookups.h"
+#include "structured/JsonDepth.h"
 
 namespace licytek::publish {
 
 using nlohmann::json;
 
-bool NestingWithin(std::string_view text, std::size_t limit) {
-    std::size_t depth = 0;
-    bool inString = false;
-    bool escaped = false;
-    for (const char c : text) {
-        if (inString) {
-            if (escaped) {
-                escaped = false;
-            } else if (c == '\\') {
-                escaped = true;
-            } else if (c == '"') {
-                inString = false;
-            }
-        } else if (c == '"') {
-            inString = true;
-        } else if (c == '[' || c == '{') {
-            if (++depth > limit) {
-                return false;
-            }
-        } else if ((c == ']' || c == '}') && depth > 0) {
-            --depth;
-        }
-    }
-    return true;
-}
-
 std::optional<json> ParseUntrusted(std::string_view body) {
-    if (!NestingWithin(body, kMaxAnswerDepth)) {
+    if (!structured::JsonDepthWithin(body, kMaxAnswerDepth)) {
         return std::nullopt;
     }
     json value = json::parse(body, nullptr, false);

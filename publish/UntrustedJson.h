@@ -11,10 +11,6 @@
 
 namespace licytek::publish {
 
-// Whether no array or object in the JSON text lies deeper than `limit`. Counted on the text
-// before it is parsed, so that a hostile answer costs no more than one pass over its bytes.
-bool NestingWithin(std::string_view text, std::size_t limit);
-
 // The answer parsed, or nothing when it is no JSON or nested deeper than kMaxAnswerDepth.
 std::optional<nlohmann::json> ParseUntrusted(std::string_view body);
 
