@@ -41,8 +41,9 @@ CreateAnswer AllegroCreator::Failed(publish::Outcome outcome, const std::string&
     return answer;
 }
 
-CreateAnswer AllegroCreator::Create(const offer::OfferData& data, const AuctionForm& form,
-                                    const std::string& sheetFile, const std::atomic<bool>* cancel) {
+CreateAnswer AllegroCreator::Create(std::size_t /*row*/, const offer::OfferData& data,
+                                    const AuctionForm& form, const std::string& sheetFile,
+                                    const std::atomic<bool>* cancel) {
     publish::PrepareOptions prepare;
     prepare.sheetFile = sheetFile;
     prepare.activate = options_.activate;
@@ -79,6 +80,12 @@ CreateAnswer AllegroCreator::Create(const offer::OfferData& data, const AuctionF
     if (result.existing) {
         unanswered_ = 0;
         return {CreateAnswer::Status::Existing, result.offerId, result.message};
+    }
+    if (options_.dryRun && !result.foundOfferId.empty() && !result.warnings.empty() &&
+        result.outcome == publish::Outcome::Done) {
+        // The real run would find it and create nothing: so says the trial.
+        unanswered_ = 0;
+        return {CreateAnswer::Status::Existing, result.foundOfferId, result.warnings.front()};
     }
     if (result.outcome != publish::Outcome::Done) {
         std::string message = Joined(result.message, result.errors);

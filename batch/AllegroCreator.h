@@ -19,7 +19,7 @@ class AllegroCreator final : public OfferCreator {
     AllegroCreator(publish::OfferCatalogue& catalogue, publish::CreateOptions options,
                    publish::PublishObserver observer = {});
 
-    CreateAnswer Create(const offer::OfferData& data, const AuctionForm& form,
+    CreateAnswer Create(std::size_t row, const offer::OfferData& data, const AuctionForm& form,
                         const std::string& sheetFile, const std::atomic<bool>* cancel) override;
 
     // What made the creating stop (not signed in, keys refused, Allegro not answering row

@@ -46,7 +46,26 @@ SendAnswer AllegroSender::Send(const std::string& offerId, const AuctionForm& fo
     options.diskPictures = diskPictures;
     const publish::PublishResult result =
         session_.Publish(offerId, form, options, observer_, cancel);
+    lastPlan_ = result.plan;
     return AnswerOf(offerId, result, cancel != nullptr && cancel->load());
+}
+
+std::string AllegroSender::MessageOf(const publish::PublishResult& result) const {
+    if (result.failure) {
+        return publish::FailureText(*result.failure, *front_);
+    }
+    return publish::FullMessage({result.outcome, result.message, result.traceId});
+}
+
+void AllegroSender::KeepPlan(std::size_t row, const publish::PublishResult& result) {
+    if (keepPlans_ && result.plan) {
+        plans_[row] = *result.plan;
+    }
+}
+
+std::optional<publish::PublishPlan> AllegroSender::TakePlan(std::size_t row) {
+    auto plan = plans_.extract(row);
+    return plan.empty() ? std::nullopt : std::optional(std::move(plan.mapped()));
 }
 
 SendAnswer AllegroSender::AnswerOf(const std::string& offerId, const publish::PublishResult& result,
@@ -56,7 +75,7 @@ SendAnswer AllegroSender::AnswerOf(const std::string& offerId, const publish::Pu
         return {SendAnswer::Status::Sent, {}, result.body, false, result.warnings, result.filesSent,
                 result.unchanged};
     }
-    std::string message = publish::FullMessage({result.outcome, result.message, result.traceId});
+    std::string message = MessageOf(result);
     for (const structured::Finding& finding : result.findings) {
         if (finding.severity == structured::Severity::Error) {
             // Appended piece by piece: GCC 12 takes " " + std::string for an overlapping copy
@@ -128,7 +147,12 @@ void AllegroSender::Hand(std::size_t row, const std::string& offerId, const Auct
                          const std::vector<std::string>& diskPictures,
                          const std::atomic<bool>* cancel) {
     if (!parallel_) {
-        return OfferSender::Hand(row, offerId, form, diskPictures, cancel);
+        lastPlan_.reset();
+        OfferSender::Hand(row, offerId, form, diskPictures, cancel);
+        if (keepPlans_ && lastPlan_) {
+            plans_[row] = *lastPlan_;
+        }
+        return;
     }
     if (!run_) {
         options_.waitOnConflict = true;  // a busy offer's row waits in the run, the others go on
@@ -173,6 +197,7 @@ void AllegroSender::Collect(const std::vector<publish::OfferRun::Line>& lines) {
             } else {
                 result = static_cast<const EndedWork&>(*line.work).result();
             }
+            KeepPlan(sent.row, result);
             sent.answer = AnswerOf(sent.offerId, result, run_->Cancelled());
             if (sent.answer.status == SendAnswer::Status::Stop) {
                 run_->Cancel();  // every later row would fail alike

@@ -11,6 +11,7 @@
 #include "batch/OfferSender.h"
 #include "publish/AllegroSession.h"
 #include "publish/OfferRun.h"
+#include "publish/Wording.h"
 
 namespace licytek::batch {
 
@@ -35,6 +36,13 @@ class AllegroSender final : public OfferSender {
               const std::atomic<bool>* cancel) override;
     std::vector<SentRow> Take() override;
     std::vector<SentRow> TakeAll() override;
+    // Words each failure for this front end (the command line's by default).
+    void WordFor(const publish::FrontEnd& front) { front_ = &front; }
+    // Keeps what each row's update would change (once its offer was read), for TakePlan.
+    void KeepPlans() { keepPlans_ = true; }
+    // The plan of a row whose answer was taken, once.
+    std::optional<publish::PublishPlan> TakePlan(std::size_t row);
+
     // The requests the run made (for the benchmark).
     std::optional<publish::RunCounts> Counts() const;
 
@@ -45,6 +53,8 @@ class AllegroSender final : public OfferSender {
   private:
     SendAnswer AnswerOf(const std::string& offerId, const publish::PublishResult& result,
                         bool cancelling);
+    std::string MessageOf(const publish::PublishResult& result) const;
+    void KeepPlan(std::size_t row, const publish::PublishResult& result);
     void Collect(const std::vector<publish::OfferRun::Line>& lines);
 
     publish::AllegroSession& session_;
@@ -56,6 +66,10 @@ class AllegroSender final : public OfferSender {
     std::optional<publish::Outcome> stoppedBy_;
     int unanswered_ = 0;  // rows in a row that Allegro did not answer
     std::optional<publish::RunSettings> parallel_;
+    const publish::FrontEnd* front_ = &publish::kCommandLineFront;
+    bool keepPlans_ = false;
+    std::map<std::size_t, publish::PublishPlan> plans_;  // by the batch's row
+    std::optional<publish::PublishPlan> lastPlan_;       // of the row Send sent last
     std::unique_ptr<publish::OfferRun> run_;
     struct Handed {
         std::size_t row = 0;  // the batch's

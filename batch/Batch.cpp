@@ -54,6 +54,19 @@ struct PendingCreate {
     std::string sheetFile;      // the row's "plik", part of the signature made for it
     std::string existingOffer;  // the "oferta" the row names: nothing is created
     std::string preparedFile;   // a dry run's body file
+    // A dry run found the offer by its signature: the real run would create nothing.
+    std::string foundOffer = {};
+    std::string foundLine = {};
+};
+
+// A dry run's row whose offer is being read: its files wait for the answer, to be written
+// with its update body, whole or not at all.
+struct HeldRow {
+    std::size_t sequence = 0;
+    RowOutput output;
+    std::string name;  // its files' name
+    std::string nameKey;
+    std::string offerId;
 };
 
 // A row the offer refused for now (409): sent again after the other rows.
@@ -115,9 +128,11 @@ class BatchRun : private RecordSink {
               const std::string& offerId = {});
     std::optional<std::string> OfferIdOf(std::span<const std::string> cells,
                                          std::vector<RowProblem>& problems) const;
-    // Whether the offer shows the row already (no body then).
-    bool PrepareUpdate(const std::string& offerId, const AuctionForm& form, const std::string& name,
-                       RowOutput& output, std::vector<RowProblem>& problems);
+    // Hands a dry run's row to the sender to read its offer; its files wait for the answer.
+    void PrepareUpdate(std::size_t row, const AuctionForm& form, HeldRow held);
+    // The answers of a dry run's reads: each row's files are written with its update body.
+    void TakePrepared(const std::vector<SentRow>& answers);
+    void WriteHeld(HeldRow held, const SendAnswer& answer);
     void SendRow(std::size_t row, PendingSend send);
     void TellAnswers(const std::vector<SentRow>& answers);
     void TellAnswer(std::size_t row, PendingSend send, const SendAnswer& answer);
@@ -126,8 +141,9 @@ class BatchRun : private RecordSink {
                                              const AuctionForm& form, const std::string& sheetFile,
                                              std::vector<RowProblem>& problems) const;
     void KeepForOffersSheet(std::size_t row, std::span<const std::string> cells);
-    void PrepareCreate(PendingCreate& create, const std::string& name, RowOutput& output,
-                       std::vector<RowProblem>& problems);
+    void PrepareCreate(std::size_t row, PendingCreate& create, const std::string& name,
+                       RowOutput& output, std::vector<RowProblem>& problems);
+    void TellTrialRow(std::size_t row, const std::string& offerId, const std::string& file) const;
     void CreateRow(std::size_t row, const PendingCreate& create);
     void TellCreated(const std::string& line);
     void CreateFailed(std::size_t row, const CreateAnswer& answer);
@@ -166,8 +182,9 @@ class BatchRun : private RecordSink {
     std::optional<std::size_t> offerColumn_;
     std::unordered_map<std::size_t, PendingSend> pendingSends_;  // by sequence
     std::vector<PutOff> putOff_;
-    std::unordered_map<std::size_t, PendingSend> sentForms_;         // handed to the sender, by row
-    std::optional<PendingCreate> rowCreate_;                         // the row being emitted
+    std::unordered_map<std::size_t, PendingSend> sentForms_;  // handed to the sender, by row
+    std::unordered_map<std::size_t, HeldRow> heldRows_;       // a dry run's rows being read, by row
+    std::optional<PendingCreate> rowCreate_;                  // the row being emitted
     std::unordered_map<std::size_t, PendingCreate> pendingCreates_;  // by sequence
     bool creatingStopped_ = false;
     OffersSheet offersSheet_;
@@ -206,6 +223,9 @@ BatchSummary BatchRun::Run() {
         TellTemplateWarnings();  // a sheet tells them after its header
     }
     auto problem = input_.Read();
+    if (options_.sender != nullptr && options_.dryRun) {
+        TakePrepared(options_.sender->TakeAll());
+    }
     summary_.unreadableInput = input_.Unreadable();
     if (!problem) {
         problem = summary_.fatal;  // a header the batch cannot use
@@ -536,32 +556,28 @@ void BatchRun::Emit(std::size_t row, const AuctionForm& form, const std::string&
             }
         }
     }
-    bool unchanged = false;
-    if (problems.empty() && !offerId.empty() && options_.dryRun) {
-        unchanged = PrepareUpdate(offerId, form, name, output, problems);
-    }
     if (problems.empty() && rowCreate_ && options_.dryRun) {
-        PrepareCreate(*rowCreate_, name, output, problems);
+        PrepareCreate(row, *rowCreate_, name, output, problems);
     }
     if (!problems.empty()) {
         Fail(row, std::move(problems));
         return;
     }
-    names_.emplace(std::move(sameNameKey), row);
+    names_.emplace(sameNameKey, row);
     output.sequence = order_.Begin();
+    if (!offerId.empty() && options_.dryRun) {
+        PrepareUpdate(row, form,
+                      {output.sequence, std::move(output), name, std::move(sameNameKey), offerId});
+        return;
+    }
     if (rowCreate_) {
         pendingCreates_.emplace(output.sequence, std::move(*rowCreate_));
         rowCreate_.reset();
     }
     if (!offerId.empty()) {
-        PendingSend send{row, offerId, {}, {}, {}, unchanged};
-        if (options_.dryRun) {
-            send.preparedFile = unchanged ? std::string() : output.files.back().path;
-        } else {
-            send.form = form;
-            send.diskPictures = DiskPicturesOfRow(form, template_);
-        }
-        pendingSends_.emplace(output.sequence, std::move(send));
+        pendingSends_.emplace(
+            output.sequence,
+            PendingSend{row, offerId, form, {}, DiskPicturesOfRow(form, template_)});
     }
     writer_.Submit(std::move(output));
     Collect(writer_.TakeFinished(false));
@@ -607,36 +623,67 @@ void BatchRun::AddAllegroFile(const AuctionForm& form, const std::string& name, 
     }
 }
 
-// A dry run asks for the update body as the row is built, so that it is written with the
-// row's files, whole or not at all. Only reads go out, one row after another as they are.
-bool BatchRun::PrepareUpdate(const std::string& offerId, const AuctionForm& form,
-                             const std::string& name, RowOutput& output,
-                             std::vector<RowProblem>& problems) {
-    const std::string column;  // the message names the offer
+// A dry run reads each row's offer as the row is built, several rows at once when the sender
+// runs them so; the row's files wait for the answer, so that its update body is written with
+// them, whole or not at all.
+void BatchRun::PrepareUpdate(std::size_t row, const AuctionForm& form, HeldRow held) {
     if (sendingStopped_ || Cancelled()) {
-        problems.push_back({column, "oferta " + offerId + ": przerwano przed odczytem oferty"});
-        return false;
+        SendAnswer stopped{
+            SendAnswer::Status::Failed, "przerwano przed odczytem oferty", {}, true, {}};
+        WriteHeld(std::move(held), stopped);
+        return;
     }
-    const SendAnswer answer =
-        options_.sender->Send(offerId, form, DiskPicturesOfRow(form, template_), observer_.cancel);
+    const std::string offerId = held.offerId;
+    heldRows_.emplace(row, std::move(held));
+    options_.sender->Hand(row, offerId, form, DiskPicturesOfRow(form, template_), observer_.cancel);
+    TakePrepared(options_.sender->Take());
+}
+
+void BatchRun::TakePrepared(const std::vector<SentRow>& answers) {
+    for (const SentRow& sent : answers) {
+        if (sent.waiting) {
+            continue;  // only reads: its answer comes soon, with its files
+        }
+        auto held = heldRows_.extract(sent.row);
+        if (!held.empty()) {
+            WriteHeld(std::move(held.mapped()), sent.answer);
+        }
+    }
+}
+
+void BatchRun::WriteHeld(HeldRow held, const SendAnswer& answer) {
+    const std::size_t row = held.output.row;
+    std::vector<RowProblem> problems;
+    const std::string column;  // the message names the offer
+    PendingSend send{row, held.offerId, {}, {}, {}, answer.unchanged};
     if (answer.status != SendAnswer::Status::Sent) {
-        problems.push_back({column, "oferta " + offerId + ": " + answer.message, answer.message});
+        problems.push_back(
+            {column, "oferta " + held.offerId + ": " + answer.message, answer.message});
         if (answer.status == SendAnswer::Status::Stop) {
             sendingStopped_ = summary_.sendingStopped = true;
             StopRows();
         }
-        return false;
+    } else if (!answer.unchanged) {
+        std::string path = PathFor(held.name, ".allegro-update.json");
+        if (auto blocked = OutputBlocked(path, options_.overwrite)) {
+            problems.push_back({column, std::move(blocked->message), std::string(blocked->kind)});
+        } else {
+            send.preparedFile = path;
+            held.output.files.push_back({std::move(path), answer.body + "\n"});
+        }
     }
-    if (answer.unchanged) {
-        return true;
+    if (!problems.empty()) {
+        if (const auto same = names_.find(held.nameKey);
+            same != names_.end() && same->second == row) {
+            names_.erase(same);  // a row that wrote nothing leaves its name to later rows
+        }
+        stop_ = stop_ || options_.stopOnError;
+        order_.Settle(held.sequence, {row, std::move(problems), {}});
+        return;
     }
-    std::string path = PathFor(name, ".allegro-update.json");
-    if (auto blocked = OutputBlocked(path, options_.overwrite)) {
-        problems.push_back({column, std::move(blocked->message), std::string(blocked->kind)});
-        return false;
-    }
-    output.files.push_back({std::move(path), answer.body + "\n"});
-    return false;
+    pendingSends_.emplace(held.sequence, std::move(send));
+    writer_.Submit(std::move(held.output));
+    Collect(writer_.TakeFinished(false));
 }
 
 // Sends a row whose files are written; a stop or a cancel leaves it among the rows not sent.
@@ -644,6 +691,9 @@ void BatchRun::SendRow(std::size_t row, PendingSend send) {
     const std::string offer = "oferta " + send.offerId + ": ";
     if (send.unchanged) {
         TellUnchanged(row, offer);
+        if (options_.dryRun) {
+            TellTrialRow(row, send.offerId, {});
+        }
         return;
     }
     if (!send.preparedFile.empty()) {
@@ -652,6 +702,7 @@ void BatchRun::SendRow(std::size_t row, PendingSend send) {
             observer_.sent(VisibleText(Where(row, "") + offer + "próba, zmiana zapisana w " +
                                        send.preparedFile));
         }
+        TellTrialRow(row, send.offerId, send.preparedFile);
         return;
     }
     if (sendingStopped_ || Cancelled()) {
@@ -922,8 +973,8 @@ void BatchRun::KeepForOffersSheet(std::size_t row, std::span<const std::string> 
 
 // A dry run asks for the create body as the row is built, so that it is written with the
 // row's files, whole or not at all.
-void BatchRun::PrepareCreate(PendingCreate& create, const std::string& name, RowOutput& output,
-                             std::vector<RowProblem>& problems) {
+void BatchRun::PrepareCreate(std::size_t row, PendingCreate& create, const std::string& name,
+                             RowOutput& output, std::vector<RowProblem>& problems) {
     if (!create.existingOffer.empty()) {
         return;
     }
@@ -932,7 +983,12 @@ void BatchRun::PrepareCreate(PendingCreate& create, const std::string& name, Row
         return;
     }
     const CreateAnswer answer =
-        options_.creator->Create(create.data, create.form, create.sheetFile, observer_.cancel);
+        options_.creator->Create(row, create.data, create.form, create.sheetFile, observer_.cancel);
+    if (answer.status == CreateAnswer::Status::Existing) {
+        create.foundOffer = answer.offerId;
+        create.foundLine = answer.message;
+        return;
+    }
     if (answer.status == CreateAnswer::Status::Failed ||
         answer.status == CreateAnswer::Status::Stop) {
         for (const offer::OfferError& error : answer.errors) {
@@ -962,11 +1018,21 @@ void BatchRun::CreateRow(std::size_t row, const PendingCreate& create) {
         ++summary_.existing;
         TellCreated(where + "oferta " + create.existingOffer +
                     " jest już w kolumnie „oferta”; nie utworzono nowej");
+        if (options_.dryRun) {
+            TellTrialRow(row, create.existingOffer, {});
+        }
+        return;
+    }
+    if (!create.foundOffer.empty()) {
+        ++summary_.existing;
+        TellCreated(where + create.foundLine);
+        TellTrialRow(row, create.foundOffer, {});
         return;
     }
     if (!create.preparedFile.empty()) {
         ++summary_.created;
         TellCreated(where + "próba, oferta zapisana w " + create.preparedFile);
+        TellTrialRow(row, {}, create.preparedFile);
         return;
     }
     if (creatingStopped_ || Cancelled()) {
@@ -978,7 +1044,7 @@ void BatchRun::CreateRow(std::size_t row, const PendingCreate& create) {
         return;
     }
     const CreateAnswer answer =
-        options_.creator->Create(create.data, create.form, create.sheetFile, observer_.cancel);
+        options_.creator->Create(row, create.data, create.form, create.sheetFile, observer_.cancel);
     switch (answer.status) {
         case CreateAnswer::Status::Created:
             ++summary_.created;
@@ -1007,6 +1073,13 @@ void BatchRun::CreateRow(std::size_t row, const PendingCreate& create) {
             break;
     }
     CreateFailed(row, answer);
+}
+
+void BatchRun::TellTrialRow(std::size_t row, const std::string& offerId,
+                            const std::string& file) const {
+    if (observer_.trialRow) {
+        observer_.trialRow({row, offerId, file});
+    }
 }
 
 void BatchRun::TellCreated(const std::string& line) {

@@ -52,6 +52,16 @@ struct BatchProgress {
     std::size_t sent = 0;                  // descriptions sent to their offers
 };
 
+// A dry run's row as data, told beside its line in `sent`: what the real run would do with it.
+struct TrialRow {
+    std::size_t row = 0;
+    // The offer the row updates, or (when creating) the offer that is there already.
+    std::string offerId;
+    // The body written (NAME.allegro-update.json or NAME.allegro-create.json); empty when there
+    // is nothing to send: the offer shows the row already, or it is there already.
+    std::string file;
+};
+
 // What the caller hears while the batch runs. Every callback may be empty. They are called
 // on the thread that runs the batch.
 struct BatchObserver {
@@ -65,6 +75,8 @@ struct BatchObserver {
     // for a row put off to be sent again later. When creating: "FILE:ROW: szkic ID utworzony
     // (N uwag)", "FILE:ROW: oferta ID wystawiona", or the line of an offer there already.
     std::function<void(const std::string&)> sent;
+    // In a dry run, each row that reached its offer (or would create one), after its line.
+    std::function<void(const TrialRow&)> trialRow;
     // Checked before each row; the batch stops cleanly when set: a row whose files are being
     // written is finished whole, and no later row writes anything.
     const std::atomic<bool>* cancel = nullptr;

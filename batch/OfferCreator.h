@@ -42,11 +42,12 @@ struct CreateAnswer {
 class OfferCreator {
   public:
     virtual ~OfferCreator() = default;
-    // Creates the offer of `form` and its offer data. `sheetFile` is the row's "plik" (part of
-    // the signature made for it). Called on the batch's thread, one row at a time, in the
-    // order of the rows. `cancel` is honoured between requests.
-    virtual CreateAnswer Create(const offer::OfferData& data, const AuctionForm& form,
-                                const std::string& sheetFile, const std::atomic<bool>* cancel) = 0;
+    // Creates the offer of `form` and its offer data for the sheet's `row`. `sheetFile` is the
+    // row's "plik" (part of the signature made for it). Called on the batch's thread, one row
+    // at a time, in the order of the rows. `cancel` is honoured between requests.
+    virtual CreateAnswer Create(std::size_t row, const offer::OfferData& data,
+                                const AuctionForm& form, const std::string& sheetFile,
+                                const std::atomic<bool>* cancel) = 0;
 };
 
 }  // namespace licytek::batch

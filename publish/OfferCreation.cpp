@@ -145,6 +145,7 @@ class Creation {
             ExistingOfferLine(offer, request_.signature, session_.endpoints().OfferPage(offer.id));
         if (options_.dryRun) {
             result_.warnings.push_back(line);
+            result_.foundOfferId = offer.id;
             return true;
         }
         result_.existing = true;

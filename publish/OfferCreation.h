@@ -31,7 +31,10 @@ struct CreateResult {
     std::vector<std::string> errors;    // Allegro's refusal, each with its key
     std::string body;                   // the POST body (pictures at their sources in a dry run)
     bool existing = false;  // an offer with the signature is there already: nothing created
-    bool posted = false;    // the POST went out (whatever came of it)
+    // A dry run found this offer with the signature (its line is among the warnings): the
+    // real run would create nothing.
+    std::string foundOfferId;
+    bool posted = false;  // the POST went out (whatever came of it)
     bool cancelled = false;
 };
 
