@@ -22,6 +22,7 @@
 #include "formjson/FormJson.h"
 #include "generator/Document.h"
 #include "model/FileIo.h"
+#include "model/FormFields.h"
 #include "model/PolishNumbers.h"
 #include "model/TerminalText.h"
 #include "model/Text.h"
@@ -144,6 +145,9 @@ class BatchRun : private RecordSink {
     void PrepareCreate(std::size_t row, PendingCreate& create, const std::string& name,
                        RowOutput& output, std::vector<RowProblem>& problems);
     void TellTrialRow(std::size_t row, const std::string& offerId, const std::string& file) const;
+    // The column a creator's error names: the column of an input the sheet sets, or else the
+    // input's label (the template's); a key of the offer data is its column already.
+    std::string ColumnOfKey(const std::string& key) const;
     void CreateRow(std::size_t row, const PendingCreate& create);
     void TellCreated(const std::string& line);
     void CreateFailed(std::size_t row, const CreateAnswer& answer);
@@ -992,7 +996,7 @@ void BatchRun::PrepareCreate(std::size_t row, PendingCreate& create, const std::
     if (answer.status == CreateAnswer::Status::Failed ||
         answer.status == CreateAnswer::Status::Stop) {
         for (const offer::OfferError& error : answer.errors) {
-            problems.push_back({error.key, error.message});
+            problems.push_back({ColumnOfKey(error.key), error.message});
         }
         if (answer.errors.empty() || !answer.message.empty()) {
             problems.push_back({"", answer.message});
@@ -1082,6 +1086,13 @@ void BatchRun::TellTrialRow(std::size_t row, const std::string& offerId,
     }
 }
 
+std::string BatchRun::ColumnOfKey(const std::string& key) const {
+    if (const auto column = columnOfControl_.find(key); column != columnOfControl_.end()) {
+        return column->second;
+    }
+    return std::string(InputLabel(key));
+}
+
 void BatchRun::TellCreated(const std::string& line) {
     if (observer_.sent) {
         observer_.sent(VisibleText(line));
@@ -1095,7 +1106,7 @@ void BatchRun::CreateFailed(std::size_t row, const CreateAnswer& answer) {
         return;
     }
     for (const offer::OfferError& error : answer.errors) {
-        observer_.rowError(VisibleText(Where(row, error.key) + error.message));
+        observer_.rowError(VisibleText(Where(row, ColumnOfKey(error.key)) + error.message));
     }
     if (answer.errors.empty() || !answer.message.empty()) {
         observer_.rowError(VisibleText(Where(row, "") + answer.message));

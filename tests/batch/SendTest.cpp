@@ -418,9 +418,11 @@ class PassingClock final : public publish::Clock {
 class BatchRunTest : public BatchAllegroTest {
   protected:
     BatchSummary RunParallel(const std::string& csv, int parallel,
-                             const std::atomic<bool>* cancel = nullptr) {
+                             const std::atomic<bool>* cancel = nullptr, bool dryRun = false) {
         WriteBytes(dir.File("o.csv"), csv);
-        AllegroSender sender(Session(), passing, {}, observer);
+        publish::PublishOptions publishOptions;
+        publishOptions.dryRun = dryRun;
+        AllegroSender sender(Session(), passing, publishOptions, observer);
         publish::RunSettings settings;
         settings.parallel = parallel;
         sender.RunInParallel(settings);
@@ -428,6 +430,7 @@ class BatchRunTest : public BatchAllegroTest {
         options.outFolder = dir.File("out");
         options.format = OutputFormat::Allegro;
         options.sender = &sender;
+        options.dryRun = dryRun;
         BatchObserver heardObserver = heard.Observer();
         heardObserver.cancel = cancel;
         return RunBatch(dir.File("o.csv"), {}, "", options, heardObserver);
@@ -487,6 +490,37 @@ TEST_F(BatchRunTest, RowsGoSeveralAtOnceInRowOrderOneOfferAtATime) {
                      request.clock < throttled->clock + 950)
             << request.method << " " << request.path << " " << request.clock - throttled->clock;
     }
+}
+
+// A dry run reads several offers at once, tells its rows in their order, and writes each
+// body with its row's files when the answer comes: a row whose body file is in the way writes
+// nothing at all.
+TEST_F(BatchRunTest, ADryRunReadsSeveralAtOnceAndWritesEachRowWhole) {
+    Offers(1, 8);
+    fake.SetDelayMicroseconds(80'000);
+    std::vector<std::pair<std::string, std::string>> rows;
+    for (int id = 1; id <= 8; ++id) {
+        rows.emplace_back("w" + std::to_string(id), std::to_string(id));
+    }
+    std::filesystem::create_directories(dir.File("out"));
+    WriteBytes(dir.File("out/w5.allegro-update.json"), "kept");
+    const auto summary = RunParallel(Sheet(rows), 4, nullptr, true);
+
+    for (const auto& request : fake.Requests()) {
+        EXPECT_EQ(request.method, "GET") << request.path;
+    }
+    EXPECT_GT(fake.MostAtOnce(), 1);
+    EXPECT_EQ(RowsOf(heard.sent, dir.File("o.csv")), (std::vector<int>{2, 3, 4, 5, 7, 8, 9}));
+    EXPECT_EQ(heard.sent[0], dir.File("o.csv") + ":2: oferta 1: próba, zmiana zapisana w " +
+                                 dir.File("out") + "/w1.allegro-update.json");
+    EXPECT_EQ(ReadBytes(dir.File("out/w5.allegro-update.json")), "kept");
+    EXPECT_FALSE(std::filesystem::exists(dir.File("out/w5.allegro.json")));
+    EXPECT_TRUE(std::filesystem::exists(dir.File("out/w8.allegro-update.json")));
+    ASSERT_EQ(heard.errors.size(), 1U);
+    EXPECT_TRUE(heard.errors[0].starts_with(dir.File("o.csv") + ":6: ")) << heard.errors[0];
+    EXPECT_EQ(summary.Line(),
+              "7 ofert zapisanych, 1 z błędami, 0 ostrzeżeń, 7 zmian opisu przygotowanych "
+              "(próba), 0 z błędami");
 }
 
 // A cancel sends nothing new and names every row with files that was not sent.
