@@ -27,11 +27,17 @@
 
 #include "app/CodePage.h"
 #include "app/Desktop.h"
+#include "batch/AllegroCreator.h"
 #include "batch/AllegroSender.h"
 #include "batch/Batch.h"
+#include "batch/InputReading.h"
 #include "model/PolishNumbers.h"
 #include "publish/AllegroSession.h"
+#include "publish/OfferCatalogue.h"
+#include "publish/OfferRun.h"
 #include "publish/PullOffers.h"
+#include "publish/TokenStore.h"
+#include "publish/Wording.h"
 
 namespace licytek {
 namespace {
@@ -39,9 +45,6 @@ namespace {
 // The report keeps this many lines of each kind; a batch of thousands of bad rows still shows its
 // counts, and memory stays small.
 constexpr std::size_t kListedLines = 5000;
-// An offer still busy with an earlier change is tried this many times, after the others.
-constexpr int kSendRounds = 3;
-
 const QString kNotChosen = QStringLiteral("(nie wybrano)");
 
 QLabel* PathLabel(const char* name, QWidget* parent) {
@@ -95,10 +98,11 @@ struct BatchDialog::Run {
     batch::BatchSummary summary;
     // Set when the run pulled offers or sent a trial's changes, instead of the batch.
     std::string doneLine;
-    // A trial run's rows, once it has ended; the recorder while it runs.
-    bool trialRun = false;
+    // A trial run's rows, once it has ended.
+    Trial trialRun = Trial::None;
     std::vector<TrialEntry> trial;
-    TrialRecorder* recorder = nullptr;
+    std::vector<CreateEntry> createTrial;
+    std::function<void(const batch::TrialRow&)> trialRow;  // the recorder's, while it runs
 
     void Keep(std::vector<std::string>& lines, std::size_t& unlisted, const std::string& line) {
         const std::lock_guard lock(mutex);
@@ -109,43 +113,70 @@ struct BatchDialog::Run {
         }
     }
 
-    // Runs on the worker thread.
+    void Fail(std::string message) {
+        const std::lock_guard lock(mutex);
+        summary.fatal = std::move(message);
+    }
+
+    // Runs on the worker thread: the batch alone, or its trial run of a send or of new offers.
     void Execute(const std::string& offers, const AuctionForm& form, const std::string& sellerId,
-                 batch::BatchOptions options, std::optional<bool> sendToSandbox) {
-        // One session, so one kept-alive connection, for the whole run.
-        std::optional<publish::SessionParts> parts;
-        std::optional<batch::AllegroSender> sender;
-        if (sendToSandbox) {
-            if (auto failure = OpenSending(*sendToSandbox, parts)) {
-                const std::lock_guard lock(mutex);
-                summary.fatal = std::move(*failure);
-                return;
-            }
-            publish::PublishOptions publishOptions;
-            publishOptions.projectFolder = FolderOf(offers);
-            publishOptions.dryRun = options.dryRun;
-            std::optional<TrialRecorder> trialRecorder;
-            publish::PublishObserver observer = Waiting();
-            observer.planned = [&trialRecorder](const publish::PublishPlan& plan) {
-                if (trialRecorder) {
-                    trialRecorder->Planned(plan);
-                }
-            };
-            sender.emplace(*parts->session, publish::SystemClock(), publishOptions, observer);
-            options.sender = &*sender;
-            if (options.dryRun) {
-                options.sender = &trialRecorder.emplace(*sender);
-                recorder = &*trialRecorder;
-                trialRun = true;
-            }
+                 batch::BatchOptions options, Trial kind, bool sandbox) {
+        if (kind == Trial::None) {
             Execute(offers, form, sellerId, options);
-            if (recorder != nullptr) {
-                trial = recorder->TakeEntries();
-                recorder = nullptr;
-            }
             return;
         }
+        // One session, so one sign-in and its kept-alive connections, for the whole run.
+        std::optional<publish::SessionParts> parts;
+        if (auto failure = OpenSending(sandbox, parts)) {
+            return Fail(std::move(*failure));
+        }
+        trialRun = kind;
+        options.dryRun = true;  // a trial first: the confirmation sends
+        if (kind == Trial::Create) {
+            publish::OfferCatalogue catalogue(*parts->session, publish::CacheFolder());
+            batch::AllegroCreator creator(catalogue, CreateOptions(offers, true), Waiting());
+            CreateRecorder recorder(creator);
+            options.creator = &recorder;
+            trialRow = [&recorder](const batch::TrialRow& row) { recorder.Told(row); };
+            Execute(offers, form, sellerId, options);
+            createTrial = recorder.TakeEntries();
+            return;
+        }
+        auto sender = ParallelSender(*parts->session, FolderOf(offers), true);
+        if (auto* message = std::get_if<std::string>(&sender)) {
+            return Fail(std::move(*message));
+        }
+        TrialRecorder recorder(*std::get<std::unique_ptr<batch::AllegroSender>>(sender));
+        options.sender = &recorder;
+        trialRow = [&recorder](const batch::TrialRow& row) { recorder.Told(row); };
         Execute(offers, form, sellerId, options);
+        trial = recorder.TakeEntries();
+    }
+
+    static publish::CreateOptions CreateOptions(const std::string& offers, bool dryRun) {
+        publish::CreateOptions options;
+        options.dryRun = dryRun;
+        options.projectFolder = FolderOf(offers);
+        return options;
+    }
+
+    // The sender of a trial run and of its confirmation: several offers at once, as many as
+    // LICYTEK_ALLEGRO_PARALLEL says, failures in the window's words. The message when the
+    // setting is wrong.
+    std::variant<std::unique_ptr<batch::AllegroSender>, std::string> ParallelSender(
+        publish::AllegroSession& session, const std::string& projectFolder, bool dryRun) {
+        auto settings = publish::ChooseRunSettings();
+        if (auto* message = std::get_if<std::string>(&settings)) {
+            return std::move(*message);
+        }
+        publish::PublishOptions options;
+        options.projectFolder = projectFolder;
+        options.dryRun = dryRun;
+        auto sender = std::make_unique<batch::AllegroSender>(session, publish::SystemClock(),
+                                                             options, Waiting());
+        sender->RunInParallel(std::get<publish::RunSettings>(std::move(settings)));
+        sender->WordFor(publish::kWindowFront);
+        return sender;
     }
 
     // Tells the progress of every wait of the whole run (Allegro limits the requests).
@@ -159,41 +190,51 @@ struct BatchDialog::Run {
         return observer;
     }
 
-    // Runs on the worker thread: sends the changes a trial run found, one after another; an
-    // offer busy with an earlier change is tried again after the others.
+    struct SendCounts {
+        std::size_t sent = 0;
+        std::size_t unchanged = 0;
+        std::size_t failed = 0;
+        std::size_t notSent = 0;
+        std::size_t existing = 0;
+        bool stopped = false;  // no later offer can be sent (e.g. the session ended)
+    };
+
+    // Runs on the worker thread: hands every change a trial run found to the sender, several
+    // at once; an offer busy with an earlier change waits in the run while the others go on.
     void ExecuteSends(const std::vector<TrialEntry>& changes, bool sandbox,
-                      const std::string& projectFolder) {
+                      const std::string& sheet) {
         std::optional<publish::SessionParts> parts;
         if (auto failure = OpenSending(sandbox, parts)) {
-            const std::lock_guard lock(mutex);
-            summary.fatal = std::move(*failure);
-            return;
+            return Fail(std::move(*failure));
         }
-        publish::PublishOptions publishOptions;
-        publishOptions.projectFolder = projectFolder;
-        batch::AllegroSender sender(*parts->session, publish::SystemClock(), publishOptions,
-                                    Waiting());
+        auto made = ParallelSender(*parts->session, FolderOf(sheet), false);
+        if (auto* message = std::get_if<std::string>(&made)) {
+            return Fail(std::move(*message));
+        }
+        batch::AllegroSender& sender = *std::get<std::unique_ptr<batch::AllegroSender>>(made);
         total = changes.size();
         SendCounts counts;
-        std::vector<const TrialEntry*> round;
-        round.reserve(changes.size());
         for (const TrialEntry& change : changes) {
-            round.push_back(&change);
-        }
-        for (int attempt = 1; !round.empty(); ++attempt) {
-            std::vector<const TrialEntry*> later;
-            for (const TrialEntry* change : round) {
-                if (!SendOne(sender, *change, attempt < kSendRounds, counts)) {
-                    later.push_back(change);
-                }
+            if (cancel || sender.StoppedBy()) {
+                NotSent(
+                    batch::PlaceOfRow(sheet, change.row, "") + "oferta " + change.offerId + ": ",
+                    counts);
+                continue;
             }
-            round = std::move(later);
+            sender.Hand(change.row, change.offerId, change.form, change.diskPictures, &cancel);
+            Report(sender.Take(), sheet, counts);
         }
+        Report(sender.TakeAll(), sheet, counts);
         std::string line =
             CountedNoun(counts.sent, "opis wysłany", "opisy wysłane", "opisów wysłanych");
         if (counts.unchanged > 0) {
             line += ", " + std::to_string(counts.unchanged) + " bez zmian";
         }
+        Conclude(std::move(line), counts);
+    }
+
+    // ", M z błędami", the rows not sent, and a cancel, as the last line.
+    void Conclude(std::string line, const SendCounts& counts) {
         line += ", " + std::to_string(counts.failed) + " z błędami";
         if (counts.notSent > 0) {
             line += ", " + CountedNoun(counts.notSent, "niewysłany", "niewysłane", "niewysłanych");
@@ -205,56 +246,109 @@ struct BatchDialog::Run {
         doneLine = std::move(line);
     }
 
-    struct SendCounts {
-        std::size_t sent = 0;
-        std::size_t unchanged = 0;
-        std::size_t failed = 0;
-        std::size_t notSent = 0;
-        bool stopped = false;  // no later offer can be sent (e.g. the session ended)
-    };
-
-    // False when the offer was busy and `mayWait`: the row is to be tried again later.
-    bool SendOne(batch::AllegroSender& sender, const TrialEntry& change, bool mayWait,
-                 SendCounts& counts) {
-        const std::string where = change.where + "oferta " + change.offerId + ": ";
-        if (cancel || counts.stopped) {
-            ++counts.notSent;
-            Keep(errors, unlistedErrors, where + "nie wysłano");
-            done = done + 1;
-            return true;
-        }
-        const batch::SendAnswer answer =
-            sender.Send(change.offerId, change.form, change.diskPictures, &cancel);
-        for (const std::string& warning : answer.warnings) {
-            Keep(warnings, unlistedWarnings, where + warning);
-        }
-        {
-            const std::lock_guard lock(mutex);
-            waitReason.clear();
-        }
-        using Status = batch::SendAnswer::Status;
-        if (answer.status == Status::Conflict && mayWait) {
-            return false;
-        }
+    void NotSent(const std::string& where, SendCounts& counts) {
+        ++counts.notSent;
+        Keep(errors, unlistedErrors, where + "nie wysłano");
         done = done + 1;
-        if (answer.status == Status::Sent) {
-            if (answer.unchanged) {
+    }
+
+    void Report(const std::vector<batch::SentRow>& answers, const std::string& sheet,
+                SendCounts& counts) {
+        using Status = batch::SendAnswer::Status;
+        for (const batch::SentRow& row : answers) {
+            if (row.waiting) {
+                continue;  // the progress line says what the run waits for
+            }
+            const batch::SendAnswer& answer = row.answer;
+            const std::string where =
+                batch::PlaceOfRow(sheet, row.row, "") + "oferta " + row.offerId + ": ";
+            for (const std::string& warning : answer.warnings) {
+                Keep(warnings, unlistedWarnings, where + warning);
+            }
+            {
+                const std::lock_guard lock(mutex);
+                waitReason.clear();
+            }
+            if (answer.status == Status::Sent && answer.unchanged) {
                 ++counts.unchanged;
                 Keep(sentLines, unlistedSent, where + "bez zmian");
-            } else {
+            } else if (answer.status == Status::Sent) {
                 ++counts.sent;
                 sent = counts.sent;
                 Keep(sentLines, unlistedSent, where + "opis zaktualizowany");
+            } else if (answer.cancelled) {
+                NotSent(where, counts);
+                continue;
+            } else {
+                ++counts.failed;
+                Keep(errors, unlistedErrors, where + answer.message);
             }
-        } else if (answer.cancelled) {
-            ++counts.notSent;
-            Keep(errors, unlistedErrors, where + "nie wysłano");
-        } else {
-            counts.stopped = counts.stopped || answer.status == Status::Stop;
-            ++counts.failed;
+            done = done + 1;
+        }
+    }
+
+    // Runs on the worker thread: creates the offers a trial run prepared, one after another.
+    // Each is looked for by its signature first, so none is created twice.
+    void ExecuteCreates(const std::vector<CreateEntry>& offers, bool sandbox,
+                        const std::string& sheet) {
+        std::optional<publish::SessionParts> parts;
+        if (auto failure = OpenSending(sandbox, parts)) {
+            return Fail(std::move(*failure));
+        }
+        publish::OfferCatalogue catalogue(*parts->session, publish::CacheFolder());
+        batch::AllegroCreator creator(catalogue, CreateOptions(sheet, false), Waiting());
+        total = offers.size();
+        SendCounts counts;
+        for (const CreateEntry& entry : offers) {
+            const std::string where = batch::PlaceOfRow(sheet, entry.row, "");
+            if (cancel || counts.stopped) {
+                NotSent(where, counts);
+                continue;
+            }
+            const batch::CreateAnswer answer =
+                creator.Create(entry.row, entry.data, entry.form, entry.sheetFile, &cancel);
+            {
+                const std::lock_guard lock(mutex);
+                waitReason.clear();
+            }
+            TellCreated(where, answer, counts);
+            done = done + 1;
+        }
+        std::string line =
+            CountedNoun(counts.sent, "szkic utworzony", "szkice utworzone", "szkiców utworzonych");
+        line += ", " + std::to_string(counts.existing) + " już w Allegro";
+        Conclude(std::move(line), counts);
+    }
+
+    void TellCreated(const std::string& where, const batch::CreateAnswer& answer,
+                     SendCounts& counts) {
+        using Status = batch::CreateAnswer::Status;
+        switch (answer.status) {
+            case Status::Created:
+            case Status::Activated:
+                ++counts.sent;
+                sent = counts.sent;
+                Keep(sentLines, unlistedSent,
+                     where + "szkic " + answer.offerId + " utworzony (" +
+                         CountedNoun(answer.gaps, "uwaga", "uwagi", "uwag") + ")");
+                return;
+            case Status::Existing:
+                ++counts.existing;
+                Keep(sentLines, unlistedSent, where + answer.message);
+                return;
+            case Status::Stop:
+                counts.stopped = true;
+                break;
+            case Status::Failed:
+                break;
+        }
+        ++counts.failed;
+        for (const offer::OfferError& error : answer.errors) {
+            Keep(errors, unlistedErrors, where + error.key + ": " + error.message);
+        }
+        if (answer.errors.empty() || !answer.message.empty()) {
             Keep(errors, unlistedErrors, where + answer.message);
         }
-        return true;
     }
 
     // The session for sending, or why there is none (no keys, not signed in).
@@ -262,11 +356,12 @@ struct BatchDialog::Run {
                                                   std::optional<publish::SessionParts>& parts) {
         auto opened = publish::OpenSession(sandbox);
         if (const auto* failure = std::get_if<publish::Failure>(&opened)) {
-            return publish::FullMessage(*failure);
+            return publish::WindowText(*failure);
         }
         parts = std::get<publish::SessionParts>(std::move(opened));
         if (!parts->session->HasTokens()) {
-            return "Nie jesteś zalogowany do Allegro. " + std::string(publish::kSignInAgain);
+            return "Nie jesteś zalogowany do Allegro. " +
+                   std::string(publish::kWindowFront.signIn) + ".";
         }
         return std::nullopt;
     }
@@ -279,10 +374,8 @@ struct BatchDialog::Run {
             done = progress.rowsDone;
             sent = progress.sent;
         };
+        observer.trialRow = trialRow;
         observer.sent = [this](const std::string& line) {
-            if (recorder != nullptr) {
-                recorder->Prepared(line);
-            }
             Keep(sentLines, unlistedSent, line);
             const std::lock_guard lock(mutex);
             waitReason.clear();  // a row went through: no longer waiting
@@ -321,13 +414,17 @@ struct BatchDialog::Run {
             Keep(warnings, unlistedWarnings, line);
         };
         std::string line;
+        const auto settings = publish::ChooseRunSettings();
         auto opened = publish::OpenSession(false);
-        if (auto* failure = std::get_if<publish::Failure>(&opened)) {
+        if (const auto* wrong = std::get_if<std::string>(&settings)) {
+            line = "Nie udało się: " + *wrong;
+        } else if (auto* failure = std::get_if<publish::Failure>(&opened)) {
             line = "Nie udało się: " + publish::FullMessage(*failure);
         } else {
             auto& parts = std::get<publish::SessionParts>(opened);
             const publish::PullAllResult result =
-                publish::PullAllOffers(*parts.session, {}, sheetPath, kind, observer, &cancel);
+                publish::PullAllOffers(*parts.session, {}, sheetPath, kind, observer, &cancel,
+                                       std::get<publish::RunSettings>(settings));
             if (!result.stopped) {
                 line = publish::PullSummaryLine(result, sheetPath);
             } else if (result.stopped->cancelled) {
@@ -507,14 +604,37 @@ QGroupBox* BatchDialog::BuildOptions() {
 void BatchDialog::AddSendingOptions(QGroupBox& group, QVBoxLayout& layout) {
     publish_ = new QCheckBox(QStringLiteral("&Wyślij opisy do ofert (kolumna „oferta”)"), &group);
     publish_->setObjectName(QStringLiteral("publishToOffers"));
+    create_ = new QCheckBox(QStringLiteral("Utwórz &nowe oferty (kolumny danych oferty)"), &group);
+    create_->setObjectName(QStringLiteral("createOffers"));
     sandbox_ = new QCheckBox(QStringLiteral("Konto &testowe (sandbox)"), &group);
     sandbox_->setObjectName(QStringLiteral("publishToSandbox"));
     sandbox_->setEnabled(false);
-    connect(publish_, &QCheckBox::toggled, sandbox_, &QWidget::setEnabled);
+    // One job a run: sending to the offers, or creating new ones.
+    const auto allegroChosen = [this] {
+        sandbox_->setEnabled(publish_->isChecked() || create_->isChecked());
+    };
+    connect(publish_, &QCheckBox::toggled, this, [this, allegroChosen](bool on) {
+        if (on) {
+            create_->setChecked(false);
+        }
+        allegroChosen();
+    });
+    connect(create_, &QCheckBox::toggled, this, [this, allegroChosen](bool on) {
+        if (on) {
+            publish_->setChecked(false);
+        }
+        allegroChosen();
+    });
     if (const auto why = WhyNoSending()) {
         publish_->setEnabled(false);
         publish_->setToolTip(*why);
+        create_->setEnabled(false);
+        create_->setToolTip(*why);
     } else {
+        create_->setToolTip(QStringLiteral(
+            "Najpierw próba: sprawdza dane oferty z kolumn arkusza (cena, stan, ean lub "
+            "kategoria…) i pokazuje, które oferty powstaną; tworzy je dopiero „Utwórz nowe "
+            "oferty”. Wiersz z numerem w kolumnie „oferta” nie tworzy nowej."));
         publish_->setToolTip(QStringLiteral(
             "Najpierw próba: odczytuje każdą ofertę o numerze z kolumny „oferta” i pokazuje, co "
             "się zmieni; opisy wysyła dopiero „Wyślij N zmian”. Wiersz bez numeru dostaje tylko "
@@ -524,6 +644,7 @@ void BatchDialog::AddSendingOptions(QGroupBox& group, QVBoxLayout& layout) {
     indented->addSpacing(24);
     indented->addWidget(sandbox_);
     layout.addWidget(publish_);
+    layout.addWidget(create_);
     layout.addLayout(indented);
 }
 
@@ -551,18 +672,22 @@ void BatchDialog::Start() {
                                            : batch::OutputFormat::Classic;
     options.overwrite = overwrite_->isChecked();
     options.outFolder = QFile::encodeName(outFolder_).toStdString();
-    std::optional<bool> sendToSandbox;
-    if (publish_->isChecked()) {
-        sendToSandbox = sandbox_->isChecked();
-        options.dryRun = true;  // a trial first: "Wyślij N zmian" sends
+    // A send or new offers start as a trial: the confirmation sends.
+    trialKind_ = publish_->isChecked()  ? Trial::Send
+                 : create_->isChecked() ? Trial::Create
+                                        : Trial::None;
+    sendToSandbox_.reset();
+    if (trialKind_ != Trial::None) {
+        sendToSandbox_ = sandbox_->isChecked();
     }
-    sendToSandbox_ = sendToSandbox;
     sending_ = false;
 
     // The worker owns copies of everything it reads, and the shared state outlives it.
     RunOnWorker([run = run_, offers = QFile::encodeName(offersPath_).toStdString(),
-                 form = templateForm_, sellerId = sellerId_, options,
-                 sendToSandbox] { run->Execute(offers, form, sellerId, options, sendToSandbox); });
+                 form = templateForm_, sellerId = sellerId_, options, kind = trialKind_,
+                 sandbox = sendToSandbox_.value_or(false)] {
+        run->Execute(offers, form, sellerId, options, kind, sandbox);
+    });
 }
 
 void BatchDialog::RunOnWorker(std::function<void()> work) {
@@ -609,7 +734,9 @@ void BatchDialog::ShowProgress() {
         text = QString::number(done);
     }
     if (sending_) {
-        text += QStringLiteral(", wysłano %1").arg(run_->sent.load());
+        text += (trialKind_ == Trial::Create ? QStringLiteral(", utworzono %1")
+                                             : QStringLiteral(", wysłano %1"))
+                    .arg(run_->sent.load());
     } else if (sendToSandbox_ && IsRunning()) {
         text += QStringLiteral(" — próba, nic nie jest wysyłane");
     }
@@ -661,8 +788,8 @@ void BatchDialog::ShowReport() {
     };
     list(QStringLiteral("Błędy:"), run_->errors, run_->unlistedErrors);
     list(QStringLiteral("Ostrzeżenia:"), run_->warnings, run_->unlistedWarnings);
-    list(run_->trialRun ? QStringLiteral("Próba (nic nie wysłano):")
-                        : QStringLiteral("Wysłane do Allegro:"),
+    list(run_->trialRun != Trial::None ? QStringLiteral("Próba (nic nie wysłano):")
+                                       : QStringLiteral("Wysłane do Allegro:"),
          run_->sentLines, run_->unlistedSent);
     report_->setPlainText(text.isEmpty() ? QStringLiteral("Bez błędów i ostrzeżeń.")
                                          : text.join(QLatin1Char('\n')).trimmed());
@@ -670,7 +797,7 @@ void BatchDialog::ShowReport() {
     summary_->show();
     report_->show();
     copy_->show();
-    if (run_->trialRun && !summary.fatal && !summary.cancelled) {
+    if (run_->trialRun != Trial::None && !summary.fatal && !summary.cancelled) {
         lock.unlock();
         ShowTrial();
         return;
@@ -686,25 +813,40 @@ void BatchDialog::ShowReport() {
 }
 
 void BatchDialog::ShowTrial() {
-    changes_ = ChangesToSend(run_->trial);
-    trial_->Show(run_->trial, run_->errors, offersPath_);
+    const batch::BatchSummary& summary = run_->summary;
+    const std::size_t failedRows = summary.failed + summary.sendFailed + summary.createFailed;
+    std::size_t toConfirm = 0;
+    if (run_->trialRun == Trial::Create) {
+        offersToCreate_ = OffersToCreate(run_->createTrial);
+        toConfirm = offersToCreate_.size();
+        trial_->Show(run_->createTrial, run_->errors, failedRows, offersPath_);
+        confirm_->setText(QStringLiteral("Utwórz nowe oferty"));
+        confirm_->setToolTip(
+            QStringLiteral("Tworzy w Allegro szkice ofert, które próba pokazała jako nowe"));
+    } else {
+        changes_ = ChangesToSend(run_->trial);
+        toConfirm = changes_.size();
+        trial_->Show(run_->trial, run_->errors, failedRows, offersPath_);
+        confirm_->setText(SendChangesLabel(changes_.size()));
+        confirm_->setToolTip(
+            QStringLiteral("Wysyła do Allegro tylko oferty, które próba pokazała jako zmienione"));
+    }
     trial_->show();
     // The list holds the errors and the rows; the report stays for the warnings.
     report_->setVisible(!run_->warnings.empty());
     // Nothing has gone out: "Anuluj" closes the dialog and sends nothing.
     cancel_->setEnabled(true);
     cancel_->setToolTip(QStringLiteral("Zamyka okno bez wysyłania; zapisane pliki zostają"));
-    confirm_->setText(SendChangesLabel(changes_.size()));
-    confirm_->setEnabled(!changes_.empty());
+    confirm_->setEnabled(toConfirm > 0);
     confirm_->show();
-    confirm_->setDefault(!changes_.empty());
-    (changes_.empty() ? static_cast<QWidget*>(cancel_) : confirm_)->setFocus();
+    confirm_->setDefault(toConfirm > 0);
+    (toConfirm == 0 ? static_cast<QWidget*>(cancel_) : confirm_)->setFocus();
     resize(std::max(width(), 760), std::max(height(), 560));
     emit trialShown();
 }
 
 void BatchDialog::SendChanges() {
-    if (IsRunning() || changes_.empty() || !sendToSandbox_) {
+    if (IsRunning() || (changes_.empty() && offersToCreate_.empty()) || !sendToSandbox_) {
         return;  // one job at a time, and only what a trial found
     }
     run_ = std::make_shared<Run>();
@@ -714,12 +856,20 @@ void BatchDialog::SendChanges() {
                           static_cast<QWidget*>(copy_)}) {
         done->hide();
     }
-    cancel_->setToolTip(QStringLiteral("Zatrzymuje wysyłanie; wysłane już opisy zostają"));
-    RunOnWorker([run = run_, changes = std::move(changes_), sandbox = *sendToSandbox_,
-                 folder = FolderOf(QFile::encodeName(offersPath_).toStdString())] {
-        run->ExecuteSends(changes, sandbox, folder);
-    });
+    const std::string sheet = QFile::encodeName(offersPath_).toStdString();
+    if (!offersToCreate_.empty()) {
+        cancel_->setToolTip(
+            QStringLiteral("Zatrzymuje tworzenie; utworzone już oferty zostają w Allegro"));
+        RunOnWorker([run = run_, offers = std::move(offersToCreate_), sandbox = *sendToSandbox_,
+                     sheet] { run->ExecuteCreates(offers, sandbox, sheet); });
+    } else {
+        cancel_->setToolTip(QStringLiteral("Zatrzymuje wysyłanie; wysłane już opisy zostają"));
+        RunOnWorker([run = run_, changes = std::move(changes_), sandbox = *sendToSandbox_, sheet] {
+            run->ExecuteSends(changes, sandbox, sheet);
+        });
+    }
     changes_.clear();
+    offersToCreate_.clear();
 }
 
 void BatchDialog::CopyReport() {

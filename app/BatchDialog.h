@@ -58,6 +58,8 @@ class BatchDialog final : public QDialog {
 
   private:
     struct Run;
+    // What a run prepares for the seller to confirm.
+    enum class Trial { None, Send, Create };
 
     QLayout* BuildPaths();
     QGroupBox* BuildOptions();
@@ -75,7 +77,8 @@ class BatchDialog final : public QDialog {
     void ShowReport();
     // After a trial run: its rows and the confirmation, in place of the report.
     void ShowTrial();
-    // Sends the changes the trial run found, on the worker thread.
+    // Sends the changes the trial run found, or creates the offers it prepared, on the worker
+    // thread.
     void SendChanges();
     void CopyReport();
 
@@ -90,7 +93,9 @@ class BatchDialog final : public QDialog {
     bool sending_ = false;  // the run sends to Allegro: the progress counts what was sent
     // Which account the trial run read, so that the confirmation sends to the same one.
     std::optional<bool> sendToSandbox_;
-    std::vector<TrialEntry> changes_;  // what "Wyślij N zmian" sends
+    Trial trialKind_ = Trial::None;
+    std::vector<TrialEntry> changes_;          // what "Wyślij N zmian" sends
+    std::vector<CreateEntry> offersToCreate_;  // what "Utwórz nowe oferty" creates
 
     QLabel* offersPathLabel_ = nullptr;
     QLabel* outFolderLabel_ = nullptr;
@@ -102,6 +107,7 @@ class BatchDialog final : public QDialog {
     QRadioButton* both_ = nullptr;
     QCheckBox* overwrite_ = nullptr;
     QCheckBox* publish_ = nullptr;  // send each row's description to its offer
+    QCheckBox* create_ = nullptr;   // create the rows' new offers
     QCheckBox* sandbox_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QLabel* progressText_ = nullptr;
@@ -111,7 +117,7 @@ class BatchDialog final : public QDialog {
     QPushButton* pull_ = nullptr;
     QPushButton* cancel_ = nullptr;
     QPushButton* copy_ = nullptr;
-    QPushButton* confirm_ = nullptr;  // "Wyślij N zmian"
+    QPushButton* confirm_ = nullptr;  // "Wyślij N zmian" or "Utwórz nowe oferty"
     BatchTrialView* trial_ = nullptr;
     QPushButton* close_ = nullptr;
 };

@@ -39,47 +39,104 @@ QString WithoutSheet(const QString& line, const QString& sheet) {
                : line;
 }
 
-QString Name(const TrialEntry& entry, const QString& sheet) {
-    return WithoutSheet(FromUtf8(entry.where), sheet) + QStringLiteral("oferta ") +
-           FromUtf8(entry.offerId) + QStringLiteral(" „") + FromCp1250(entry.form.auctionHeader) +
-           QStringLiteral("”");
+QString RowName(std::size_t row) {
+    return QStringLiteral("wiersz %1: ").arg(row);
+}
+
+QString Name(const TrialEntry& entry) {
+    return RowName(entry.row) + QStringLiteral("oferta ") + FromUtf8(entry.offerId) +
+           QStringLiteral(" „") + FromCp1250(entry.form.auctionHeader) + QStringLiteral("”");
+}
+
+QString Title(const CreateEntry& entry) {
+    return QStringLiteral("„") + FromCp1250(entry.form.auctionHeader) + QStringLiteral("”");
+}
+
+// What the confirmation will create from the row, in words.
+QString NewOffer(const CreateEntry& entry) {
+    QStringList lines{QStringLiteral("Powstanie szkic nowej oferty ") + Title(entry) +
+                      QLatin1Char('.')};
+    const std::string& price =
+        entry.data.price.empty() ? entry.data.startingPrice : entry.data.price;
+    if (!price.empty()) {
+        lines << QStringLiteral("Cena: %1 zł")
+                     .arg(FromUtf8(price).replace(QLatin1Char('.'), QLatin1Char(',')));
+    }
+    if (!entry.data.condition.empty()) {
+        lines << QStringLiteral("Stan: ") + FromUtf8(entry.data.condition);
+    }
+    return lines.join(QLatin1Char('\n'));
 }
 
 }  // namespace
 
-batch::SendAnswer TrialRecorder::Send(const std::string& offerId, const AuctionForm& form,
-                                      const std::vector<std::string>& diskPictures,
-                                      const std::atomic<bool>* cancel) {
-    plan_.reset();
-    batch::SendAnswer answer = dryRun_.Send(offerId, form, diskPictures, cancel);
+TrialRecorder::TrialRecorder(batch::AllegroSender& dryRun) : dryRun_(dryRun) {
+    dryRun_.KeepPlans();
+}
+
+void TrialRecorder::Hand(std::size_t row, const std::string& offerId, const AuctionForm& form,
+                         const std::vector<std::string>& diskPictures,
+                         const std::atomic<bool>* cancel) {
     TrialEntry entry;
+    entry.row = row;
     entry.offerId = offerId;
     entry.form = form;
     entry.diskPictures = diskPictures;
-    entry.plan = std::move(plan_);
-    entry.message = answer.message;
-    if (answer.status == batch::SendAnswer::Status::Sent) {
-        entry.verdict =
-            answer.unchanged ? TrialEntry::Verdict::Unchanged : TrialEntry::Verdict::Change;
-    }
-    entries_.push_back(std::move(entry));
-    return answer;
+    handed_.insert_or_assign(row, std::move(entry));
+    dryRun_.Hand(row, offerId, form, diskPictures, cancel);
 }
 
-void TrialRecorder::Prepared(const std::string& line) {
-    // The batch tells the rows in the order it read them, and so their offers.
-    const std::size_t offer = line.find("oferta ");
-    for (TrialEntry& entry : entries_) {
-        if (entry.verdict != TrialEntry::Verdict::Failed && entry.where.empty() &&
-            offer != std::string::npos &&
-            line.compare(offer, 7 + entry.offerId.size() + 1, "oferta " + entry.offerId + ":") ==
-                0) {
-            entry.where = line.substr(0, offer);
-            entry.prepared = entry.verdict == TrialEntry::Verdict::Change &&
-                             line.find(": próba", offer) != std::string::npos;
-            return;
+std::vector<batch::SentRow> TrialRecorder::Take() {
+    return Record(dryRun_.Take());
+}
+
+std::vector<batch::SentRow> TrialRecorder::TakeAll() {
+    return Record(dryRun_.TakeAll());
+}
+
+batch::SendAnswer TrialRecorder::Send(const std::string& offerId, const AuctionForm& form,
+                                      const std::vector<std::string>& diskPictures,
+                                      const std::atomic<bool>* cancel) {
+    return dryRun_.Send(offerId, form, diskPictures, cancel);  // unrecorded: no row
+}
+
+std::vector<batch::SentRow> TrialRecorder::Record(std::vector<batch::SentRow> answers) {
+    for (const batch::SentRow& sent : answers) {
+        auto handed = handed_.extract(sent.row);
+        if (sent.waiting || handed.empty()) {
+            if (!handed.empty()) {
+                handed_.insert(std::move(handed));
+            }
+            continue;
         }
+        TrialEntry& entry = handed.mapped();
+        entry.message = sent.answer.message;
+        entry.plan = dryRun_.TakePlan(sent.row);
+        if (sent.answer.status == batch::SendAnswer::Status::Sent) {
+            entry.verdict = sent.answer.unchanged ? TrialEntry::Verdict::Unchanged
+                                                  : TrialEntry::Verdict::Change;
+        }
+        entries_.insert_or_assign(sent.row, std::move(entry));
     }
+    return answers;
+}
+
+void TrialRecorder::Told(const batch::TrialRow& row) {
+    const auto entry = entries_.find(row.row);
+    if (entry != entries_.end()) {
+        entry->second.prepared =
+            entry->second.verdict == TrialEntry::Verdict::Change && !row.file.empty();
+    }
+}
+
+std::vector<TrialEntry> TrialRecorder::TakeEntries() {
+    std::vector<TrialEntry> entries;
+    entries.reserve(entries_.size());
+    for (auto& [row, entry] : entries_) {
+        entries.push_back(std::move(entry));
+    }
+    entries_.clear();
+    return entries;
 }
 
 std::vector<TrialEntry> ChangesToSend(const std::vector<TrialEntry>& entries) {
@@ -94,6 +151,45 @@ std::vector<TrialEntry> ChangesToSend(const std::vector<TrialEntry>& entries) {
 
 QString SendChangesLabel(std::size_t changes) {
     return QStringLiteral("Wyślij ") + FromUtf8(CountedNoun(changes, "zmianę", "zmiany", "zmian"));
+}
+
+batch::CreateAnswer CreateRecorder::Create(std::size_t row, const offer::OfferData& data,
+                                           const AuctionForm& form, const std::string& sheetFile,
+                                           const std::atomic<bool>* cancel) {
+    batch::CreateAnswer answer = dryRun_.Create(row, data, form, sheetFile, cancel);
+    if (answer.status == batch::CreateAnswer::Status::Created ||
+        answer.status == batch::CreateAnswer::Status::Existing) {
+        entries_.insert_or_assign(row, CreateEntry{row, data, form, sheetFile, {}, false});
+    }
+    return answer;
+}
+
+void CreateRecorder::Told(const batch::TrialRow& row) {
+    CreateEntry& entry = entries_[row.row];  // a row naming its offer was never looked up
+    entry.row = row.row;
+    entry.existingOffer = row.offerId;
+    entry.prepared = row.offerId.empty() && !row.file.empty();
+}
+
+std::vector<CreateEntry> CreateRecorder::TakeEntries() {
+    std::vector<CreateEntry> entries;
+    for (auto& [row, entry] : entries_) {
+        if (entry.prepared || !entry.existingOffer.empty()) {
+            entries.push_back(std::move(entry));
+        }
+    }
+    entries_.clear();
+    return entries;
+}
+
+std::vector<CreateEntry> OffersToCreate(const std::vector<CreateEntry>& entries) {
+    std::vector<CreateEntry> offers;
+    for (const CreateEntry& entry : entries) {
+        if (entry.prepared) {
+            offers.push_back(entry);
+        }
+    }
+    return offers;
 }
 
 BatchTrialView::BatchTrialView(QWidget* parent) : QWidget(parent) {
@@ -120,46 +216,91 @@ BatchTrialView::BatchTrialView(QWidget* parent) : QWidget(parent) {
     layout->addLayout(lists, 1);
 }
 
-void BatchTrialView::Show(const std::vector<TrialEntry>& entries,
-                          const std::vector<std::string>& errors, const QString& sheet) {
+void BatchTrialView::Clear() {
     rows_->clear();
     details_.clear();
+}
+
+void BatchTrialView::Add(const QString& line, QString detail) {
+    rows_->addItem(line);
+    details_.push_back(std::move(detail));
+}
+
+void BatchTrialView::AddErrors(const std::vector<std::string>& errors, const QString& sheet,
+                               const QString& consequence) {
+    for (const std::string& error : errors) {
+        Add(QStringLiteral("Błąd — ") + WithoutSheet(FromUtf8(error), sheet),
+            FromUtf8(error) + QStringLiteral("\n\n") + consequence);
+    }
+}
+
+void BatchTrialView::Finish(const QString& counts) {
+    counts_->setText(counts);
+    if (rows_->count() > 0) {
+        rows_->setCurrentRow(0);
+    } else {
+        detail_->clear();
+    }
+}
+
+void BatchTrialView::Show(const std::vector<TrialEntry>& entries,
+                          const std::vector<std::string>& errors, std::size_t failedRows,
+                          const QString& sheet) {
+    Clear();
     std::size_t changes = 0;
     std::size_t unchanged = 0;
-    auto add = [this](const QString& line, QString detail) {
-        rows_->addItem(line);
-        details_.push_back(std::move(detail));
-    };
     for (const TrialEntry& entry : entries) {
         if (entry.prepared) {
             ++changes;
-            add(QStringLiteral("Zmiana — ") + Name(entry, sheet),
+            Add(QStringLiteral("Zmiana — ") + Name(entry),
                 entry.plan ? PlanInWords(*entry.plan) : QStringLiteral("Opis oferty się zmieni."));
         }
     }
     for (const TrialEntry& entry : entries) {
         if (entry.verdict == TrialEntry::Verdict::Unchanged) {
             ++unchanged;
-            add(QStringLiteral("Bez zmian — ") + Name(entry, sheet),
+            Add(QStringLiteral("Bez zmian — ") + Name(entry),
                 QStringLiteral("Oferta pokazuje już ten opis i te zdjęcia: nic nie zostanie "
                                "wysłane."));
         }
     }
-    for (const std::string& error : errors) {
-        add(QStringLiteral("Błąd — ") + WithoutSheet(FromUtf8(error), sheet),
-            FromUtf8(error) + QStringLiteral("\n\nTen wiersz nie zostanie wysłany."));
+    AddErrors(errors, sheet, QStringLiteral("Ten wiersz nie zostanie wysłany."));
+    Finish(QStringLiteral("Próba zakończona, nic jeszcze nie wysłano: %1, %2 bez zmian, %3 z "
+                          "błędami.")
+               .arg(FromUtf8(CountedNoun(changes, "oferta się zmieni", "oferty się zmienią",
+                                         "ofert się zmieni")))
+               .arg(unchanged)
+               .arg(failedRows));
+}
+
+void BatchTrialView::Show(const std::vector<CreateEntry>& entries,
+                          const std::vector<std::string>& errors, std::size_t failedRows,
+                          const QString& sheet) {
+    Clear();
+    std::size_t created = 0;
+    std::size_t existing = 0;
+    for (const CreateEntry& entry : entries) {
+        if (entry.prepared) {
+            ++created;
+            Add(QStringLiteral("Nowa — ") + RowName(entry.row) + Title(entry), NewOffer(entry));
+        }
     }
-    counts_->setText(
-        QStringLiteral("Próba zakończona, nic jeszcze nie wysłano: %1, %2 bez zmian, %3 z błędami.")
-            .arg(FromUtf8(CountedNoun(changes, "oferta się zmieni", "oferty się zmienią",
-                                      "ofert się zmieni")))
-            .arg(unchanged)
-            .arg(errors.size()));
-    if (rows_->count() > 0) {
-        rows_->setCurrentRow(0);
-    } else {
-        detail_->clear();
+    for (const CreateEntry& entry : entries) {
+        if (!entry.existingOffer.empty()) {
+            ++existing;
+            Add(QStringLiteral("Już jest — ") + RowName(entry.row) + QStringLiteral("oferta ") +
+                    FromUtf8(entry.existingOffer),
+                QStringLiteral("Oferta %1 już jest w Allegro: nowa nie zostanie utworzona.")
+                    .arg(FromUtf8(entry.existingOffer)));
+        }
     }
+    AddErrors(errors, sheet, QStringLiteral("Z tego wiersza oferta nie zostanie utworzona."));
+    Finish(QStringLiteral("Próba zakończona, nic jeszcze nie utworzono: %1, %2 już w Allegro, %3 "
+                          "z błędami.")
+               .arg(FromUtf8(
+                   CountedNoun(created, "oferta powstanie", "oferty powstaną", "ofert powstanie")))
+               .arg(existing)
+               .arg(failedRows));
 }
 
 void BatchTrialView::ShowDetail(int row) {

@@ -36,8 +36,9 @@ BatchDialog* OpenBatch(Session& session, const QString& offers, const QString& f
     return dialog;
 }
 
-// Four rows for "Wyślij opisy do ofert": offer 11 gets a new description, offer 12 shows its
-// row already, row 4 names no offer and offer 13 does not exist.
+// Five rows for "Wyślij opisy do ofert": offer 11 gets a new description, offer 12 shows its
+// row already, row 4 names no offer, offer 13 does not exist, and the update file of offer 14
+// is in the way. Each read takes a tenth of a second, so that reads at once can be seen.
 BatchDialog* OpenSending(Session& session, testing::FakeAllegro& fake) {
     // A picture of the offer stays in its gallery: the batch adds, never takes away.
     fake.Script(
@@ -48,6 +49,12 @@ BatchDialog* OpenSending(Session& session, testing::FakeAllegro& fake) {
          {},
          false});
     fake.Script("PATCH", "/sale/product-offers/11", {200, "{}", {}, false});
+    fake.Script("GET", "/sale/product-offers/14",
+                {200, testing::OfferJson("14", "Lampa", {}, "{}"), {}, false});
+    fake.Script("PATCH", "/sale/product-offers/14", {200, "{}", {}, false});
+    fake.SetDelayMicroseconds(100'000);
+    QDir().mkpath(session.folder.Path(QStringLiteral("opisy")));
+    session.folder.Write(QStringLiteral("opisy/rower2.allegro-update.json"), "kept");
     fake.Script("GET", "/sale/product-offers/12",
                 {200,
                  testing::OfferJson("12", "Kask", {},
@@ -57,13 +64,43 @@ BatchDialog* OpenSending(Session& session, testing::FakeAllegro& fake) {
                  false});
     session.folder.Write(QStringLiteral("oferty.csv"),
                          "plik;Edit2;Memo1;oferta\nrower;Rower;Nowy;11\nkask;Kask;Lekki;12\n"
-                         "lampa;Lampa;Opis;\nzly;Zly;Opis;13\n");
+                         "lampa;Lampa;Opis;\nzly;Zly;Opis;13\nrower2;Rower;Inny;14\n");
     BatchDialog* dialog = OpenBatch(session, session.folder.Path("oferty.csv"),
                                     session.folder.Path(QStringLiteral("opisy")));
     if (dialog != nullptr) {
         Part<QCheckBox>(*dialog, "publishToOffers")->setChecked(true);
     }
     return dialog;
+}
+
+// The seller's lists and a category for new offers, and no offer with any signature yet.
+void ScriptNewOfferLookups(testing::FakeAllegro& fake) {
+    const auto answer = [](std::string body) {
+        return testing::FakeAnswer{200, std::move(body), {}, false};
+    };
+    fake.Script("GET", "/sale/shipping-rates",
+                answer(R"({"shippingRates":[{"id":"r1","name":"Kurier"}]})"));
+    fake.Script("GET", "/after-sales-service-conditions/return-policies",
+                answer(R"({"returnPolicies":[{"id":"z1","name":"default"}]})"));
+    fake.Script("GET", "/after-sales-service-conditions/implied-warranties",
+                answer(R"({"impliedWarranties":[{"id":"i1","name":"Rękojmia"}]})"));
+    fake.Script("GET", "/sale/categories/257931/parameters",
+                answer(R"({"parameters": [{"id": "11323", "name": "Stan", "type": "dictionary",
+                    "required": true, "options": {"describesProduct": false},
+                    "dictionary": [{"id": "11323_1", "value": "Nowy"}]}]})"));
+    fake.Script("GET", "/sale/products",
+                answer(R"({"products":[{"id":"u1","name":"Rower","category":{"id":"257931"}}]})"));
+    fake.Script("GET", "/sale/offers", answer(R"({"offers":[],"totalCount":0})"));
+}
+
+// With LICYTEK_SCREENSHOT_DIR set, a picture of the dialog as it stands.
+void Grab(QWidget& dialog, const char* name) {
+    const QString folder = qEnvironmentVariable("LICYTEK_SCREENSHOT_DIR");
+    if (!folder.isEmpty()) {
+        dialog.grab().save(folder + QStringLiteral("/%1.png").arg(QString::fromLatin1(name)));
+        // A picture of the whole screen can be taken meanwhile (LICYTEK_SCREENSHOT_HOLD ms).
+        QTest::qWait(qEnvironmentVariableIntValue("LICYTEK_SCREENSHOT_HOLD"));
+    }
 }
 
 QStringList FilesIn(const QString& folder) {
@@ -169,9 +206,9 @@ class BatchDialogTest : public QObject {
         }
     }
 
-    // A bulk send reads every offer first and sends nothing until "Wyślij N zmian"; then only
-    // the offer that changes is sent, not the one that shows its row already nor the one that
-    // failed in the trial.
+    // A bulk send reads every offer first, several at once, and sends nothing until "Wyślij N
+    // zmian"; then only the offer that changes is sent, not the one that shows its row already,
+    // nor the one that failed in the trial, nor the one whose update could not be written.
     void bulkSendShowsItsTrialAndSendsOnlyTheChangesAfterConfirmation() {
         Session session;
         testing::FakeAllegro fake;
@@ -186,12 +223,13 @@ class BatchDialogTest : public QObject {
         QVERIFY(fake.Requests("PATCH", "/sale/product-offers/11").empty());
         QVERIFY(fake.Requests("PATCH", "/sale/product-offers/12").empty());
         QVERIFY(!fake.Requests("GET", "/sale/product-offers/12").empty());  // it was read
+        QVERIFY2(fake.MostAtOnce() > 1, "the offers are read several at once");
 
         QCOMPARE(Part<QLabel>(*dialog, "trialCounts")->text(),
                  QStringLiteral("Próba zakończona, nic jeszcze nie wysłano: 1 oferta się zmieni, "
-                                "1 bez zmian, 1 z błędami."));
+                                "1 bez zmian, 2 z błędami."));
         auto* rows = Part<QListWidget>(*dialog, "trialRows");
-        QCOMPARE(rows->count(), 3);
+        QCOMPARE(rows->count(), 4);
         QVERIFY2(rows->item(0)->text().startsWith(QStringLiteral("Zmiana — ")) &&
                      rows->item(0)->text().endsWith(QStringLiteral("wiersz 2: oferta 11 „Rower”")),
                  qPrintable(rows->item(0)->text()));
@@ -206,11 +244,7 @@ class BatchDialogTest : public QObject {
         QVERIFY(Part<QPlainTextEdit>(*dialog, "trialDetail")
                     ->toPlainText()
                     .contains(QStringLiteral("nic nie zostanie wysłane")));
-        if (const char* shots = std::getenv("LICYTEK_SCREENSHOT_DIR")) {
-            dialog->grab().save(QString::fromLocal8Bit(shots) + "/batch-trial.png");
-            // A picture of the whole screen can be taken meanwhile (LICYTEK_SCREENSHOT_HOLD ms).
-            QTest::qWait(qEnvironmentVariableIntValue("LICYTEK_SCREENSHOT_HOLD"));
-        }
+        Grab(*dialog, "batch-trial");
 
         auto* confirm = Part<QPushButton>(*dialog, "confirmSendButton");
         QCOMPARE(confirm->text(), QStringLiteral("Wyślij 1 zmianę"));
@@ -221,6 +255,74 @@ class BatchDialogTest : public QObject {
         QCOMPARE(fake.Requests("PATCH", "/sale/product-offers/11").size(), std::size_t{1});
         QVERIFY(fake.Requests("PATCH", "/sale/product-offers/12").empty());
         QVERIFY(fake.Requests("PATCH", "/sale/product-offers/13").empty());
+        QVERIFY(fake.Requests("PATCH", "/sale/product-offers/14").empty());
+        QCOMPARE(session.folder.Read("opisy/rower2.allegro-update.json"), QByteArray("kept"));
+    }
+
+    // New offers from the sheet's offer data: the trial looks everything up and creates
+    // nothing, tells which offers would be made, which are there already and which rows fail;
+    // "Utwórz nowe oferty" then creates each new one once.
+    void bulkNewOffersShowTheirTrialAndAreCreatedOnceAfterConfirmation() {
+        Session session;
+        testing::FakeAllegro fake;
+        const testing::FakeEnvironment environment(fake, session.folder.Path(".").toStdString());
+        environment.SignIn();
+        ScriptNewOfferLookups(fake);
+        fake.Script("POST", "/sale/product-offers",
+                    {201, testing::ProductOfferJson("501", "INACTIVE"), {}, false});
+        fake.Script("POST", "/sale/product-offers",
+                    {201, testing::ProductOfferJson("502", "INACTIVE"), {}, false});
+        session.folder.Write(
+            QStringLiteral("nowe.csv"),
+            "plik;Nag\xc5\x82\xc3\xb3wek aukcji;Memo1;ean;stan;cena;zdj\xc4\x99\x63ia;oferta\n"
+            "w0;Rower miejski damski;Opis;5901234000000;Nowy;1 "
+            "299,00;https://a.allegroimg.com/s/r.jpg;\n"
+            "w1;Rower g\xc3\xb3rski "
+            "m\xc4\x99ski;Opis;5901234000017;Nowy;999;https://a.allegroimg.com/s/g.jpg;\n"
+            "stary;Rower stary;Opis;5901234000024;Nowy;10;;77\n"
+            "zly;Rower zly;Opis;5901234000031;Nowy;tanio;;\n"
+            "krotki;Rower damski;Opis;5901234000031;Nowy;10;https://a.allegroimg.com/s/k.jpg;\n");
+        BatchDialog* dialog = OpenBatch(session, session.folder.Path("nowe.csv"),
+                                        session.folder.Path(QStringLiteral("opisy")));
+        QVERIFY(dialog != nullptr);
+        Part<QCheckBox>(*dialog, "createOffers")->setChecked(true);
+        QSignalSpy trial(dialog, &BatchDialog::trialShown);
+        QSignalSpy finished(dialog, &BatchDialog::batchFinished);
+        QTest::mouseClick(Part<QPushButton>(*dialog, "startButton"), Qt::LeftButton);
+        QVERIFY(trial.count() == 1 || trial.wait(30000));
+        QVERIFY(fake.Requests("POST", "/sale/product-offers").empty());
+        QVERIFY(session.folder.Read("opisy/w1.allegro-create.json").contains("Rower g"));
+
+        QCOMPARE(Part<QLabel>(*dialog, "trialCounts")->text(),
+                 QStringLiteral("Próba zakończona, nic jeszcze nie utworzono: 2 oferty powstaną, "
+                                "1 już w Allegro, 2 z błędami."));
+        auto* rows = Part<QListWidget>(*dialog, "trialRows");
+        QCOMPARE(rows->count(), 5);
+        QCOMPARE(rows->item(0)->text(), QStringLiteral("Nowa — wiersz 2: „Rower miejski damski”"));
+        QCOMPARE(rows->item(2)->text(), QStringLiteral("Już jest — wiersz 4: oferta 77"));
+        QVERIFY2(rows->item(3)->text().startsWith(QStringLiteral("Błąd — wiersz 5:cena: ")),
+                 qPrintable(rows->item(3)->text()));
+        // A bad input of the form is named as the sheet's column names it.
+        QVERIFY2(rows->item(4)->text().startsWith(
+                     QStringLiteral("Błąd — wiersz 6:Nagłówek aukcji: tytuł ma 2 słowa")),
+                 qPrintable(rows->item(4)->text()));
+        QVERIFY2(Part<QPlainTextEdit>(*dialog, "trialDetail")
+                     ->toPlainText()
+                     .contains(QStringLiteral("Cena: 1299,00 zł")),
+                 qPrintable(Part<QPlainTextEdit>(*dialog, "trialDetail")->toPlainText()));
+        auto* confirm = Part<QPushButton>(*dialog, "confirmSendButton");
+        QCOMPARE(confirm->text(), QStringLiteral("Utwórz nowe oferty"));
+        Grab(*dialog, "batch-create-trial");
+
+        QTest::mouseClick(confirm, Qt::LeftButton);
+        QVERIFY(finished.count() == 1 || finished.wait(30000));
+        QCOMPARE(Part<QLabel>(*dialog, "summary")->text(),
+                 QStringLiteral("2 szkice utworzone, 0 już w Allegro, 0 z błędami"));
+        const auto posts = fake.Requests("POST", "/sale/product-offers");
+        QCOMPARE(posts.size(), std::size_t{2});
+        QVERIFY(posts[0].body.find("Rower miejski") != std::string::npos);
+        QVERIFY(posts[1].body.find("Rower g") != std::string::npos);
+        Grab(*dialog, "batch-create-done");
     }
 
     // "Anuluj" after the trial run closes the dialog and sends nothing.
