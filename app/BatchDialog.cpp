@@ -813,6 +813,7 @@ void BatchDialog::ShowReport() {
 }
 
 void BatchDialog::ShowTrial() {
+    options_->hide();  // the list needs the room; the choices are made
     const batch::BatchSummary& summary = run_->summary;
     const std::size_t failedRows = summary.failed + summary.sendFailed + summary.createFailed;
     std::size_t toConfirm = 0;

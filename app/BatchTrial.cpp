@@ -32,11 +32,18 @@ QString PlanInWords(const publish::PublishPlan& plan) {
 
 // "wiersz 5: …" for "/path/oferty.csv:5: …": every row comes from the same sheet, and a long
 // path would hide what the row is.
+// "wiersz 5, cena: …" for "/path/oferty.csv:5:cena: …".
 QString WithoutSheet(const QString& line, const QString& sheet) {
     const QString prefix = sheet + QLatin1Char(':');
-    return !sheet.isEmpty() && line.startsWith(prefix)
-               ? QStringLiteral("wiersz ") + line.mid(prefix.size())
-               : line;
+    if (sheet.isEmpty() || !line.startsWith(prefix)) {
+        return line;
+    }
+    QString rest = line.mid(prefix.size());
+    const qsizetype colon = rest.indexOf(QLatin1Char(':'));
+    if (colon > 0 && colon + 1 < rest.size() && rest.at(colon + 1) != QLatin1Char(' ')) {
+        rest.replace(colon, 1, QStringLiteral(", "));  // a column follows the row
+    }
+    return QStringLiteral("wiersz ") + rest;
 }
 
 QString RowName(std::size_t row) {
@@ -201,6 +208,9 @@ BatchTrialView::BatchTrialView(QWidget* parent) : QWidget(parent) {
     rows_ = new QListWidget(this);
     rows_->setObjectName(QStringLiteral("trialRows"));
     rows_->setAccessibleName(QStringLiteral("Wiersze próby"));
+    // A long line ends in "…": the pane beside it shows it whole.
+    rows_->setTextElideMode(Qt::ElideRight);
+    rows_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     detail_ = new QPlainTextEdit(this);
     detail_->setObjectName(QStringLiteral("trialDetail"));
     detail_->setAccessibleName(QStringLiteral("Zmiana wybranego wiersza"));

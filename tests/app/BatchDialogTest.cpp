@@ -300,11 +300,11 @@ class BatchDialogTest : public QObject {
         QCOMPARE(rows->count(), 5);
         QCOMPARE(rows->item(0)->text(), QStringLiteral("Nowa — wiersz 2: „Rower miejski damski”"));
         QCOMPARE(rows->item(2)->text(), QStringLiteral("Już jest — wiersz 4: oferta 77"));
-        QVERIFY2(rows->item(3)->text().startsWith(QStringLiteral("Błąd — wiersz 5:cena: ")),
+        QVERIFY2(rows->item(3)->text().startsWith(QStringLiteral("Błąd — wiersz 5, cena: ")),
                  qPrintable(rows->item(3)->text()));
         // A bad input of the form is named as the sheet's column names it.
         QVERIFY2(rows->item(4)->text().startsWith(
-                     QStringLiteral("Błąd — wiersz 6:Nagłówek aukcji: tytuł ma 2 słowa")),
+                     QStringLiteral("Błąd — wiersz 6, Nagłówek aukcji: tytuł ma 2 słowa")),
                  qPrintable(rows->item(4)->text()));
         QVERIFY2(Part<QPlainTextEdit>(*dialog, "trialDetail")
                      ->toPlainText()
