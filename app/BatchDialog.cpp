@@ -139,6 +139,7 @@ struct BatchDialog::Run {
             options.creator = &recorder;
             trialRow = [&recorder](const batch::TrialRow& row) { recorder.Told(row); };
             Execute(offers, form, sellerId, options);
+            trialRow = nullptr;
             createTrial = recorder.TakeEntries();
             return;
         }
@@ -150,6 +151,7 @@ struct BatchDialog::Run {
         options.sender = &recorder;
         trialRow = [&recorder](const batch::TrialRow& row) { recorder.Told(row); };
         Execute(offers, form, sellerId, options);
+        trialRow = nullptr;
         trial = recorder.TakeEntries();
     }
 
