@@ -135,6 +135,7 @@ struct BatchDialog::Run {
         if (kind == Trial::Create) {
             publish::OfferCatalogue catalogue(*parts->session, publish::CacheFolder());
             batch::AllegroCreator creator(catalogue, CreateOptions(offers, true), Waiting());
+            creator.WordFor(publish::kWindowFront);
             CreateRecorder recorder(creator);
             options.creator = &recorder;
             trialRow = [&recorder](const batch::TrialRow& row) { recorder.Told(row); };
@@ -299,6 +300,7 @@ struct BatchDialog::Run {
         }
         publish::OfferCatalogue catalogue(*parts->session, publish::CacheFolder());
         batch::AllegroCreator creator(catalogue, CreateOptions(sheet, false), Waiting());
+        creator.WordFor(publish::kWindowFront);
         total = offers.size();
         SendCounts counts;
         for (const CreateEntry& entry : offers) {

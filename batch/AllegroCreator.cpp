@@ -1,5 +1,7 @@
 #include "batch/AllegroCreator.h"
 
+#include "publish/Wording.h"
+
 #include <utility>
 
 namespace licytek::batch {
@@ -70,7 +72,11 @@ CreateAnswer AllegroCreator::Create(std::size_t /*row*/, const offer::OfferData&
             unanswered_ = 0;
             return answer;
         }
-        return Failed(problem->failure.outcome, publish::FullMessage(problem->failure),
+        // The command line keeps the message as the look-ups worded it.
+        return Failed(problem->failure.outcome,
+                      front_ == &publish::kCommandLineFront
+                          ? publish::FullMessage(problem->failure)
+                          : publish::FailureText(problem->failure, *front_),
                       problem->failure.cancelled);
     }
     auto& offer = std::get<publish::PreparedOffer>(prepared);

@@ -9,6 +9,7 @@
 
 #include "batch/OfferCreator.h"
 #include "publish/OfferCreation.h"
+#include "publish/Wording.h"
 
 namespace licytek::batch {
 
@@ -22,6 +23,9 @@ class AllegroCreator final : public OfferCreator {
     CreateAnswer Create(std::size_t row, const offer::OfferData& data, const AuctionForm& form,
                         const std::string& sheetFile, const std::atomic<bool>* cancel) override;
 
+    // Words a failure to reach Allegro for this front end (the command line's by default).
+    void WordFor(const publish::FrontEnd& front) { front_ = &front; }
+
     // What made the creating stop (not signed in, keys refused, Allegro not answering row
     // after row), if it did.
     std::optional<publish::Outcome> StoppedBy() const { return stoppedBy_; }
@@ -32,6 +36,7 @@ class AllegroCreator final : public OfferCreator {
     publish::OfferCatalogue& catalogue_;
     publish::CreateOptions options_;
     publish::PublishObserver observer_;
+    const publish::FrontEnd* front_ = &publish::kCommandLineFront;
     std::optional<publish::Outcome> stoppedBy_;
     int unanswered_ = 0;  // rows in a row that Allegro did not answer
 };

@@ -325,6 +325,36 @@ class BatchDialogTest : public QObject {
         Grab(*dialog, "batch-create-done");
     }
 
+    // A bulk send that cannot begin says why in the window's words: how to sign in here, and
+    // what is wrong with the number of requests at once.
+    void aSendThatCannotBeginSaysWhyInTheWindowsWords() {
+        Session session;
+        testing::FakeAllegro fake;
+        const testing::FakeEnvironment environment(fake, session.folder.Path(".").toStdString());
+        const auto trialSummary = [&session, &fake]() -> QString {
+            BatchDialog* dialog = OpenSending(session, fake);
+            QSignalSpy finished(dialog, &BatchDialog::batchFinished);
+            QTest::mouseClick(Part<QPushButton>(*dialog, "startButton"), Qt::LeftButton);
+            const bool ended = finished.count() == 1 || finished.wait(30000);
+            const QString summary = ended ? Part<QLabel>(*dialog, "summary")->text() : QString();
+            dialog->close();
+            const bool closed = QTest::qWaitFor(
+                [&session] { return session.window->findChild<BatchDialog*>() == nullptr; });
+            return closed ? summary : QStringLiteral("(the dialog stayed open)");
+        };
+        const QString signedOut = trialSummary();  // no tokens yet
+        QVERIFY2(signedOut.contains(QStringLiteral("Zaloguj się w oknie „Wyślij do Allegro…”")) &&
+                     !signedOut.contains(QStringLiteral("licytek-cli")),
+                 qPrintable(signedOut));
+        environment.SignIn();
+        qputenv("LICYTEK_ALLEGRO_PARALLEL", "sto");
+        const QString wrong = trialSummary();
+        qunsetenv("LICYTEK_ALLEGRO_PARALLEL");
+        QVERIFY2(wrong.contains(QStringLiteral("LICYTEK_ALLEGRO_PARALLEL musi być liczbą")),
+                 qPrintable(wrong));
+        QVERIFY(fake.Requests().empty());
+    }
+
     // "Anuluj" after the trial run closes the dialog and sends nothing.
     void cancelAfterTheTrialSendsNothing() {
         Session session;
