@@ -102,6 +102,7 @@ struct BatchDialog::Run {
     Trial trialRun = Trial::None;
     std::vector<TrialEntry> trial;
     std::vector<CreateEntry> createTrial;
+    batch::OffersSheet offersSheet;  // the sheet's rows, for the copy with the new numbers
     std::function<void(const batch::TrialRow&)> trialRow;  // the recorder's, while it runs
 
     void Keep(std::vector<std::string>& lines, std::size_t& unlisted, const std::string& line) {
@@ -138,6 +139,7 @@ struct BatchDialog::Run {
             creator.WordFor(publish::kWindowFront);
             CreateRecorder recorder(creator);
             options.creator = &recorder;
+            options.offersSheet = &offersSheet;
             trialRow = [&recorder](const batch::TrialRow& row) { recorder.Told(row); };
             Execute(offers, form, sellerId, options);
             trialRow = nullptr;
@@ -293,7 +295,7 @@ struct BatchDialog::Run {
     // Runs on the worker thread: creates the offers a trial run prepared, one after another.
     // Each is looked for by its signature first, so none is created twice.
     void ExecuteCreates(const std::vector<CreateEntry>& offers, bool sandbox,
-                        const std::string& sheet) {
+                        const std::string& sheet, batch::OffersSheet copy) {
         std::optional<publish::SessionParts> parts;
         if (auto failure = OpenSending(sandbox, parts)) {
             return Fail(std::move(*failure));
@@ -316,7 +318,19 @@ struct BatchDialog::Run {
                 waitReason.clear();
             }
             TellCreated(where, answer, counts);
+            if (!answer.offerId.empty()) {
+                copy.SetOffer(entry.row, answer.offerId);
+            }
             done = done + 1;
+        }
+        // The numbers go into the copy of the sheet, as the command line writes it.
+        if (copy.HasHeader()) {
+            if (auto failed = batch::SaveOffersSheet(sheet, copy)) {
+                Keep(errors, unlistedErrors, *failed);
+            } else {
+                Keep(sentLines, unlistedSent,
+                     "Numery ofert zapisano w " + batch::OffersSheetPath(sheet) + ".");
+            }
         }
         std::string line =
             CountedNoun(counts.sent, "szkic utworzony", "szkice utworzone", "szkiców utworzonych");
@@ -854,6 +868,7 @@ void BatchDialog::SendChanges() {
     if (IsRunning() || (changes_.empty() && offersToCreate_.empty()) || !sendToSandbox_) {
         return;  // one job at a time, and only what a trial found
     }
+    batch::OffersSheet trialSheet = std::move(run_->offersSheet);
     run_ = std::make_shared<Run>();
     sending_ = true;
     for (QWidget* done : {static_cast<QWidget*>(confirm_), static_cast<QWidget*>(trial_),
@@ -865,8 +880,9 @@ void BatchDialog::SendChanges() {
     if (!offersToCreate_.empty()) {
         cancel_->setToolTip(
             QStringLiteral("Zatrzymuje tworzenie; utworzone już oferty zostają w Allegro"));
-        RunOnWorker([run = run_, offers = std::move(offersToCreate_), sandbox = *sendToSandbox_,
-                     sheet] { run->ExecuteCreates(offers, sandbox, sheet); });
+        RunOnWorker(
+            [run = run_, offers = std::move(offersToCreate_), sandbox = *sendToSandbox_, sheet,
+             copy = std::move(trialSheet)] { run->ExecuteCreates(offers, sandbox, sheet, copy); });
     } else {
         cancel_->setToolTip(QStringLiteral("Zatrzymuje wysyłanie; wysłane już opisy zostają"));
         RunOnWorker([run = run_, changes = std::move(changes_), sandbox = *sendToSandbox_, sheet] {

@@ -371,7 +371,7 @@ bool BatchRun::TakeHeader(std::span<const std::string> cells) {
                          "których wysłać opisy";
         return false;
     }
-    if (options_.creator != nullptr && !options_.dryRun) {
+    if (options_.creator != nullptr && (!options_.dryRun || options_.offersSheet != nullptr)) {
         offersSheet_.Header(std::move(names), offerColumn_);
     }
     TellTemplateWarnings();
@@ -1029,6 +1029,7 @@ void BatchRun::CreateRow(std::size_t row, const PendingCreate& create) {
     }
     if (!create.foundOffer.empty()) {
         ++summary_.existing;
+        offersSheet_.SetOffer(row, create.foundOffer);
         TellCreated(where + create.foundLine);
         TellTrialRow(row, create.foundOffer, {});
         return;
@@ -1119,18 +1120,17 @@ void BatchRun::WriteOffersSheet() {
     if (!offersSheet_.HasHeader()) {
         return;
     }
-    const std::string path = OffersSheetPath(path_);
-    std::error_code error;
-    if (std::filesystem::equivalent(path, path_, error)) {
-        summary_.fatal = path + ": to plik wejściowy; kopia z numerami ofert nie została zapisana";
+    if (options_.dryRun) {
+        if (options_.offersSheet != nullptr) {
+            *options_.offersSheet = std::move(offersSheet_);  // for the confirmation to write
+        }
         return;
     }
-    if (auto failed = WriteFileAtomically(path, offersSheet_.Csv())) {
-        summary_.fatal =
-            path + ": kopia arkusza z numerami ofert nie została zapisana: " + failed->message;
+    if (auto failed = SaveOffersSheet(path_, offersSheet_)) {
+        summary_.fatal = std::move(*failed);
         return;
     }
-    summary_.offersSheet = path;
+    summary_.offersSheet = OffersSheetPath(path_);
 }
 
 std::string BatchRun::Where(std::size_t row, std::string_view column) const {

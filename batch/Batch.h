@@ -12,6 +12,7 @@
 
 #include "batch/OfferCreator.h"
 #include "batch/OfferSender.h"
+#include "batch/OffersSheet.h"
 #include "model/AuctionForm.h"
 
 namespace licytek::batch {
@@ -43,6 +44,9 @@ struct BatchOptions {
     // After the run a copy of the sheet with the offers' numbers in "oferta" is written beside
     // it (NAME.oferty.csv). Not owned; never together with a sender.
     OfferCreator* creator = nullptr;
+    // With a creator in a dry run: the sheet's rows are kept here, for a confirmation that
+    // creates the offers and then writes the copy with their numbers (SaveOffersSheet).
+    OffersSheet* offersSheet = nullptr;
 };
 
 // How the batch is going; called after every row.

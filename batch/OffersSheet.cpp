@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "model/FileIo.h"
+
 namespace licytek::batch {
 namespace {
 
@@ -64,6 +66,18 @@ std::string OffersSheet::Csv() const {
         AppendLine(out, cells);
     }
     return out;
+}
+
+std::optional<std::string> SaveOffersSheet(const std::string& inputPath, const OffersSheet& sheet) {
+    const std::string path = OffersSheetPath(inputPath);
+    std::error_code error;
+    if (std::filesystem::equivalent(path, inputPath, error)) {
+        return path + ": to plik wejściowy; kopia z numerami ofert nie została zapisana";
+    }
+    if (auto failed = WriteFileAtomically(path, sheet.Csv())) {
+        return path + ": kopia arkusza z numerami ofert nie została zapisana: " + failed->message;
+    }
+    return std::nullopt;
 }
 
 }  // namespace licytek::batch

@@ -14,6 +14,12 @@ namespace licytek::batch {
 // "dir/nowe.xlsx" gives "dir/nowe.oferty.csv": beside the input, never the input itself.
 std::string OffersSheetPath(const std::string& inputPath);
 
+class OffersSheet;
+
+// Writes the copy beside `inputPath` (at OffersSheetPath), never over the input, whole or not
+// at all; the message when it was not written (Polish, UTF-8).
+std::optional<std::string> SaveOffersSheet(const std::string& inputPath, const OffersSheet& sheet);
+
 class OffersSheet {
   public:
     // The header's cells (UTF-8) and which of them is "oferta", if one is: without one, the

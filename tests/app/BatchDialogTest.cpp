@@ -322,6 +322,11 @@ class BatchDialogTest : public QObject {
         QCOMPARE(posts.size(), std::size_t{2});
         QVERIFY(posts[0].body.find("Rower miejski") != std::string::npos);
         QVERIFY(posts[1].body.find("Rower g") != std::string::npos);
+        // The copy of the sheet carries the new numbers, as the command line writes it.
+        const QByteArray copy = session.folder.Read(QStringLiteral("nowe.oferty.csv"));
+        QVERIFY2(copy.contains("/r.jpg;501\n") && copy.contains("/g.jpg;502\n") &&
+                     copy.contains(";;77\n"),
+                 copy.constData());
         Grab(*dialog, "batch-create-done");
     }
 
