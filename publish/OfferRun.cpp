@@ -175,6 +175,9 @@ std::vector<OfferRun::Line> OfferRun::Pump(milliseconds most) {
         if (!cancelling_ && cancel_ != nullptr && cancel_->load()) {
             BeginCancel();
         }
+        // Answers that came while the caller was busy are read before anything new is sent:
+        // a 429 among them must hold the run before its next request, not after.
+        SettleAll(pool_.Wait(milliseconds(0)));
         std::vector<std::size_t> rows;
         rows.reserve(slots_.size());
         for (const auto& entry : slots_) {
@@ -192,11 +195,18 @@ std::vector<OfferRun::Line> OfferRun::Pump(milliseconds most) {
         const auto left =
             std::chrono::duration_cast<milliseconds>(deadline - std::chrono::steady_clock::now());
         if (!lines.empty() || slots_.empty() || left.count() <= 0) {
+            // What was just decided goes out now, not when the caller pumps again: a request
+            // held back meanwhile would start on what the run knew before.
+            SettleAll(pool_.Wait(milliseconds(0)));
             return lines;
         }
-        for (auto& completion : pool_.Wait(std::min(kTick, left))) {
-            Settle(std::move(completion));
-        }
+        SettleAll(pool_.Wait(std::min(kTick, left)));
+    }
+}
+
+void OfferRun::SettleAll(std::vector<HttpPool::Completion> completions) {
+    for (auto& completion : completions) {
+        Settle(std::move(completion));
     }
 }
 

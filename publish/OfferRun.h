@@ -151,6 +151,7 @@ class OfferRun {
     void Advance(Slot& slot);
     bool Send(Slot& slot, const Request& request);
     void Settle(HttpPool::Completion completion);
+    void SettleAll(std::vector<HttpPool::Completion> completions);
     void BeginCancel();
 
     AllegroSession& session_;
