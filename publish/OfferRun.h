@@ -152,6 +152,8 @@ class OfferRun {
     bool Send(Slot& slot, const Request& request);
     void Settle(HttpPool::Completion completion);
     void SettleAll(std::vector<HttpPool::Completion> completions);
+    std::chrono::milliseconds UntilWake();
+    void WakeAt(Milliseconds when);
     void BeginCancel();
 
     AllegroSession& session_;
@@ -169,6 +171,7 @@ class OfferRun {
     std::optional<std::optional<Failure>> signIn_;  // checked once, at the first row
     bool cancelling_ = false;
     RunCounts counts_;
+    std::optional<Milliseconds> wakeAt_;  // the first row held by the pace may go on then
 };
 
 // LICYTEK_ALLEGRO_PARALLEL as the run's settings, or the Polish message when it is wrong.

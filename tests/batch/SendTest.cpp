@@ -488,6 +488,27 @@ TEST_F(BatchRunTest, RowsGoSeveralAtOnceInRowOrderOneOfferAtATime) {
     EXPECT_GE(reads[2].clock, answered + 1000);
 }
 
+// A 202's "Retry-After: 1" is a whole second from the answer, although the flows count time
+// in whole seconds: the run must not poll the operation as soon as the next second begins.
+TEST_F(BatchRunTest, AnAcceptedChangeIsPolledOnlyAfterTheSecondItAsksFor) {
+    fake.Script("GET", "/sale/product-offers/1",
+                {200, OfferJson("1", "Stary", {}, kOldDescription), {}});
+    fake.Script(
+        "PATCH", "/sale/product-offers/1",
+        {202, "", {{"Location", "/sale/product-offers/1/operations/op1"}, {"Retry-After", "1"}}});
+    fake.Script("GET", "/sale/product-offers/1/operations/op1",
+                {303, "", {{"Location", "/sale/product-offers/1"}}});
+    fake.StampWith([this] { return passing.Steady(); });
+    const auto summary = RunParallel(Sheet({{"w1", "1"}}), 4);
+
+    EXPECT_EQ(summary.sent, 1U) << ::testing::PrintToString(heard.errors);
+    const auto patches = fake.Requests("PATCH", "/sale/product-offers/1");
+    const auto polls = fake.Requests("GET", "/sale/product-offers/1/operations/op1");
+    ASSERT_EQ(patches.size(), 1U);
+    ASSERT_EQ(polls.size(), 1U);
+    EXPECT_GE(polls[0].clock - patches[0].answered, 990);
+}
+
 // A cancel sends nothing new and names every row with files that was not sent.
 TEST_F(BatchRunTest, ACancelNamesEveryRowNotSent) {
     Offers(1, 30);
