@@ -17,6 +17,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -116,7 +117,7 @@ class Shop {
         offer->second = body["description"].dump();
         // One in ten is applied later, as Allegro does with some changes.
         if (++patches_ % 10 == 0) {
-            ready_[id] = now + kPatchMilliseconds * 1000 + kOperationMicroseconds;
+            ready_[id] = now + kPatchMilliseconds * 1000LL + kOperationMicroseconds;
             return Later(kPatchMilliseconds, 202, "",
                          {{"Location", std::string(kOffers) + id + "/operations/op-" + id},
                           {"Retry-After", "1"}});
@@ -167,6 +168,7 @@ struct ChildRun {
 ChildRun RunChild(const std::vector<std::string>& args, const std::string& out,
                   const std::string& err) {
     std::vector<char*> argv;
+    argv.reserve(args.size() + 1);
     for (const std::string& arg : args) {
         argv.push_back(const_cast<char*>(arg.c_str()));
     }
@@ -308,13 +310,7 @@ bool Report(const char* what, const Figures& figures, double limit,
     return good;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: allegro_pace_bench LICYTEK_CLI [OFFERS]\n");
-        return 2;
-    }
+int Run(int argc, char** argv) {
     const std::string tool = std::filesystem::absolute(argv[1]).string();
     const int offers = argc > 2 ? std::max(std::atoi(argv[2]), 1) : 1000;
     const licytek::testing::TempDir scratch;
@@ -378,4 +374,19 @@ int main(int argc, char** argv) {
          {"no offer in two requests at once", OffersInTwoAtOnce(sendRequests) == 0},
          {"at most 2,000 requests in any 60 s", MostInAMinute(sendRequests) <= kMostPerMinute}});
     return pullGood && sendGood ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: allegro_pace_bench LICYTEK_CLI [OFFERS]\n");
+        return 2;
+    }
+    try {
+        return Run(argc, argv);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "allegro_pace_bench: %s\n", error.what());
+        return 1;
+    }
 }
