@@ -8,6 +8,7 @@
 
 #include "model/FileIo.h"
 #include "model/PolishNumbers.h"
+#include "publish/RequestFlow.h"
 #include "publish/Unchanged.h"
 #include "publish/Wording.h"
 #include "structured/AllegroExport.h"
@@ -20,8 +21,6 @@ using nlohmann::json;
 
 constexpr std::string_view kMediaType = "application/vnd.allegro.public.v1+json";
 constexpr std::string_view kFormType = "application/x-www-form-urlencoded";
-constexpr int kMaxRetries = 3;
-constexpr Seconds kTooManyRequestsWait = 60;
 // Allegro takes pictures of a few megabytes; a file far larger is not a picture to send.
 constexpr std::size_t kMaxPictureBytes = std::size_t{32} << 20;
 
@@ -251,10 +250,10 @@ struct AllegroSession::Impl {
         return std::nullopt;
     }
 
-    // An API request with the session's token: refreshed once on invalid_token, waits on 429,
-    // GETs retried on 5xx and on no answer. A request with a body is never sent twice here.
-    // `refreshOnForbidden`: a 403 too may come from a token older than the account's rights,
-    // so it is met with one refresh before it is taken as the answer.
+    // An API request with the session's token, under the one set of rules for trying again
+    // (RequestFlow): refreshed once on invalid_token, waits on 429, GETs retried on 5xx and
+    // on no answer, a request with a body never sent twice. `refreshOnForbidden`: a 403 too
+    // may come from a token older than the account's rights.
     std::variant<HttpResponse, Failure, TransportFailure> Call(HttpRequest request,
                                                                const PublishObserver* observer,
                                                                const std::atomic<bool>* cancel,
@@ -264,56 +263,39 @@ struct AllegroSession::Impl {
         }
         request.headers.push_back("Accept: " + std::string(kMediaType));
         request.headers.push_back("Accept-Language: pl-PL");
-        const bool isGet = request.method == "GET";
-        bool refreshed = false;
-        int retries = 0;
-        int waits = 0;
-        for (;;) {
+        Request rules;
+        rules.method = request.method;
+        rules.url = request.url;
+        rules.body = request.body;
+        rules.refreshOnForbidden = refreshOnForbidden;
+        RequestFlow flow(std::move(rules), RetryRules{});
+        std::string sentToken;
+        while (auto step = flow.Next(clock.Now())) {
             if (cancel != nullptr && cancel->load()) {
                 return Cancelled("");
             }
-            request.authorization = "Bearer " + tokens->access;
-            HttpResult result = http.Send(request, cancel);
-            if (auto* failure = std::get_if<TransportFailure>(&result)) {
-                if (failure->kind == TransportError::Cancelled) {
+            if (std::holds_alternative<Request>(*step)) {
+                sentToken = tokens->access;
+                request.authorization = "Bearer " + sentToken;
+                HttpResult answer = http.Send(request, cancel);
+                if (const auto* lost = std::get_if<TransportFailure>(&answer);
+                    lost != nullptr && lost->kind == TransportError::Cancelled) {
                     return Cancelled("");
                 }
-                if (failure->kind == TransportError::Network && isGet && retries < kMaxRetries) {
-                    if (!Wait(Seconds{1} << retries++, "ponowienie po błędzie sieci", observer,
-                              cancel)) {
-                        return Cancelled("");
-                    }
-                    continue;
-                }
-                return *failure;
-            }
-            auto& response = std::get<HttpResponse>(result);
-            const bool forbidden = refreshOnForbidden && response.status == 403;
-            if ((IsInvalidToken(response.status, response.body) || forbidden) && !refreshed) {
-                refreshed = true;
-                if (auto failure = Refresh(tokens->access)) {
-                    return *failure;
-                }
-                continue;
-            }
-            if (response.status == 429 && waits < kMaxRetries) {
-                ++waits;
-                // Nothing goes out meanwhile: requests during the block prolong it.
-                if (!Wait(RetryAfter(response.Header("Retry-After"), kTooManyRequestsWait),
-                          "Allegro ogranicza liczbę zapytań", observer, cancel)) {
+                flow.OnAnswer(std::move(answer), clock.Now());
+            } else if (const auto* wait = std::get_if<publish::Wait>(&*step)) {
+                if (!Pause(*wait, observer, cancel)) {
                     return Cancelled("");
                 }
-                continue;
+            } else {
+                flow.OnRefreshed(Refresh(sentToken));
             }
-            if (response.status >= 500 && isGet && retries < kMaxRetries) {
-                if (!Wait(Seconds{1} << retries++, "ponowienie po błędzie serwera Allegro",
-                          observer, cancel)) {
-                    return Cancelled("");
-                }
-                continue;
-            }
-            return std::move(response);
         }
+        return std::visit(
+            [](const auto& final) -> std::variant<HttpResponse, Failure, TransportFailure> {
+                return final;
+            },
+            *flow.answer());
     }
 
     // The answer of a GET, or the failure that describes it.

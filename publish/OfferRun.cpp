@@ -111,6 +111,9 @@ struct OfferRun::Slot {
     Milliseconds startedAt = 0;
     std::string token;  // the access token its last request carried
     bool memoryChecked = false;
+    // A wait of the row's flow ends then, to the millisecond: the flow counts whole seconds,
+    // so that a "Retry-After: 1" seen late in a second would otherwise end almost at once.
+    Milliseconds resumeAt = 0;
 };
 
 namespace {
@@ -175,6 +178,10 @@ std::vector<OfferRun::Line> OfferRun::Pump(milliseconds most) {
         if (!cancelling_ && cancel_ != nullptr && cancel_->load()) {
             BeginCancel();
         }
+        // Answers that came while the caller was busy are read before anything new is sent:
+        // a 429 among them must hold the run before its next request, not after.
+        SettleAll(pool_.Wait(milliseconds(0)));
+        wakeAt_.reset();
         std::vector<std::size_t> rows;
         rows.reserve(slots_.size());
         for (const auto& entry : slots_) {
@@ -192,11 +199,31 @@ std::vector<OfferRun::Line> OfferRun::Pump(milliseconds most) {
         const auto left =
             std::chrono::duration_cast<milliseconds>(deadline - std::chrono::steady_clock::now());
         if (!lines.empty() || slots_.empty() || left.count() <= 0) {
+            // What was just decided goes out now, not when the caller pumps again: a request
+            // held back meanwhile would start on what the run knew before.
+            SettleAll(pool_.Wait(milliseconds(0)));
             return lines;
         }
-        for (auto& completion : pool_.Wait(std::min(kTick, left))) {
-            Settle(std::move(completion));
-        }
+        SettleAll(pool_.Wait(std::min({kTick, left, UntilWake()})));
+    }
+}
+
+// Until the first row held by the pace or by its wait may go on: a row that may start in
+// 5 ms starts then, not at the next tick.
+milliseconds OfferRun::UntilWake() {
+    if (!wakeAt_) {
+        return kTick;
+    }
+    return milliseconds(std::max<Milliseconds>(*wakeAt_ - clock_.Steady(), 1));
+}
+
+void OfferRun::WakeAt(Milliseconds when) {
+    wakeAt_ = wakeAt_ ? std::min(*wakeAt_, when) : when;
+}
+
+void OfferRun::SettleAll(std::vector<HttpPool::Completion> completions) {
+    for (auto& completion : completions) {
+        Settle(std::move(completion));
     }
 }
 
@@ -205,6 +232,9 @@ void OfferRun::Advance(Slot& slot) {
     if (slot.inFlight ||
         (!cancelling_ && !slot.offerId.empty() && !turns_.HasTurn(slot.offerId, slot.row))) {
         return;
+    }
+    if (!cancelling_ && clock_.Steady() < slot.resumeAt) {
+        return WakeAt(slot.resumeAt);
     }
     for (;;) {
         const Seconds now = clock_.Now();
@@ -248,6 +278,10 @@ void OfferRun::Advance(Slot& slot) {
                 wait->seconds >= settings_.longWait) {
                 report_.MarkWaiting(slot.row);
             }
+            if (const Milliseconds steady = clock_.Steady(); slot.resumeAt <= steady) {
+                slot.resumeAt = steady + (wait->until - now) * 1000;  // a new wait
+                WakeAt(slot.resumeAt);
+            }
             return;
         }
         if (auto* keep = std::get_if<UpdateFlow::Remember>(&*step)) {
@@ -274,6 +308,9 @@ bool OfferRun::Send(Slot& slot, const Request& request) {
     const RequestKind kind = KindOf(request);
     const auto start = pacer_.NextStart(kind, now);
     if (!start || *start > now) {
+        if (start) {
+            WakeAt(*start);
+        }
         return false;
     }
     slot.token = session_.AccessToken();

@@ -151,6 +151,9 @@ class OfferRun {
     void Advance(Slot& slot);
     bool Send(Slot& slot, const Request& request);
     void Settle(HttpPool::Completion completion);
+    void SettleAll(std::vector<HttpPool::Completion> completions);
+    std::chrono::milliseconds UntilWake();
+    void WakeAt(Milliseconds when);
     void BeginCancel();
 
     AllegroSession& session_;
@@ -168,6 +171,7 @@ class OfferRun {
     std::optional<std::optional<Failure>> signIn_;  // checked once, at the first row
     bool cancelling_ = false;
     RunCounts counts_;
+    std::optional<Milliseconds> wakeAt_;  // the first row held by the pace may go on then
 };
 
 // LICYTEK_ALLEGRO_PARALLEL as the run's settings, or the Polish message when it is wrong.

@@ -52,7 +52,9 @@ void RequestFlow::OnAnswer(HttpResult answer, Seconds now) {
     wait_.reset();
     const bool hasBody = request_.method != "GET";
     if (const auto* response = std::get_if<HttpResponse>(&answer)) {
-        if (IsInvalidToken(response->status, response->body) && refreshed_ < rules_.refreshes) {
+        const bool forbidden = request_.refreshOnForbidden && response->status == 403;
+        if ((IsInvalidToken(response->status, response->body) || forbidden) &&
+            refreshed_ < rules_.refreshes) {
             ++refreshed_;
             refreshing_ = true;
             return;

@@ -37,6 +37,9 @@ struct Request {
     // A GET or a picture upload may be cut on cancel; an update whose body went out is let
     // finish (within the timeout), else its result is unknown.
     bool safeToCancel = true;
+    // A 403 may come from a token older than the account's rights (the list of offers): it
+    // too is met with the one refresh before it is taken as the answer.
+    bool refreshOnForbidden = false;
 };
 
 enum class WaitReason {

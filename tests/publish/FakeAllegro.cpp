@@ -95,6 +95,8 @@ FakeAllegro::FakeAllegro() : server_(std::make_unique<Server>()) {
                 } else {
                     queue.lastServed = true;
                 }
+            } else if (answerer_) {
+                answer = answerer_(requests_.back());
             }
             delay = delayMicroseconds_ + answer.delayMilliseconds * 1000;
             mostAtOnce_ = std::max(mostAtOnce_, ++atOnce_);
@@ -103,6 +105,7 @@ FakeAllegro::FakeAllegro() : server_(std::make_unique<Server>()) {
         {
             std::lock_guard lock(mutex_);
             --atOnce_;
+            requests_[number - 1].answered = clock_ ? clock_() : 0;
         }
         if (answer.drop) {
             DropConnection(request.local_port, request.remote_port);
@@ -144,6 +147,11 @@ void FakeAllegro::Script(const std::string& method, const std::string& path, Fak
         queue.lastServed = false;
     }
     queue.answers.push_back(std::move(answer));
+}
+
+void FakeAllegro::AnswerOthersWith(FakeAnswerer answerer) {
+    std::lock_guard lock(mutex_);
+    answerer_ = std::move(answerer);
 }
 
 void FakeAllegro::Delay(int microseconds) {

@@ -36,8 +36,13 @@ struct RecordedRequest {
     // A form body's or query's parameter, decoded.
     std::string Param(const std::string& name) const;
     std::map<std::string, std::string> params;
-    int remotePort = 0;  // tells the connections apart
+    int remotePort = 0;      // tells the connections apart
+    long long answered = 0;  // the fake clock's time when its answer went (after the delay)
 };
+
+// Answers a request that no script names, as a fake with state of its own would (the
+// benchmark's offers). Called under the fake's lock: it must not call the fake.
+using FakeAnswerer = std::function<FakeAnswer(const RecordedRequest& request)>;
 
 class FakeAllegro {
   public:
@@ -53,6 +58,8 @@ class FakeAllegro {
     // Answers for (method, path), used in turn; the last one stays for further requests
     // until a new one is scripted. A path not scripted answers 404.
     void Script(const std::string& method, const std::string& path, FakeAnswer answer);
+    // Every request that no script names goes to `answerer` instead of answering 404.
+    void AnswerOthersWith(FakeAnswerer answerer);
     // Every answer carries "Trace-Id: trace-N".
     std::vector<RecordedRequest> Requests() const;
     std::vector<RecordedRequest> Requests(const std::string& method, const std::string& path) const;
@@ -80,6 +87,7 @@ class FakeAllegro {
     std::map<std::pair<std::string, std::string>, Queue> script_;
     std::vector<RecordedRequest> requests_;
     std::function<long long()> clock_;
+    FakeAnswerer answerer_;
     int delayMicroseconds_ = 0;
     int atOnce_ = 0;
     int mostAtOnce_ = 0;
