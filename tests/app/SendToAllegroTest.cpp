@@ -274,6 +274,7 @@ class SendToAllegroTest : public QObject {
                      false});
         Press(*dialog, "next");
         QTRY_VERIFY(Part<QPushButton>(*dialog, "send")->isVisible());
+        QCOMPARE(fake.Requests("GET", kOfferPath).size(), std::size_t{1});  // read once
         // The title line shows only while the title is to change.
         auto* changeTitle = Part<QCheckBox>(*dialog, "changeTitle");
         QVERIFY(!changeTitle->isChecked() && !Part<QLabel>(*dialog, "titleChange")->isVisible());
