@@ -249,7 +249,7 @@ TEST_F(NewOfferTest, ADraftIsCreatedOnceWithItsGapsNamedByParameter) {
     EXPECT_EQ(result.message, "Szkic 777 utworzony — " + fake.Base() + "/oferta/777");
     EXPECT_EQ(result.warnings,
               (std::vector<std::string>{"parametr „Kolor”: Wartość nie pasuje do produktu",
-                                        "cennik dostawy: Brak cennika"}));
+                                        "cennik dostawy: Allegro (po angielsku): Brak cennika"}));
     const auto posts = fake.Requests("POST", kCreated);
     ASSERT_EQ(posts.size(), 1U);
     EXPECT_EQ(posts[0].Header("Content-Type"), kMedia);
@@ -313,7 +313,8 @@ TEST_F(NewOfferTest, RefusalsNameTheKeyOrParameterTheyConcern) {
     fake.Script("POST", kCreated,
                 Answer(422, R"({"errors":[{"code":"ProductNotFoundException","path":"",
                     "message":"Product not found"}]})"));
-    EXPECT_EQ(Create().errors, std::vector<std::string>{"ean: Product not found"});
+    EXPECT_EQ(Create().errors,
+              std::vector<std::string>{"ean: Allegro (po angielsku): Product not found"});
 
     fake.Script("POST", kCreated,
                 Answer(422, R"({"errors":[{"code":"MultipleProductsFoundException",
