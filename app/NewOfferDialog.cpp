@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QHBoxLayout>
+#include <QImage>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -24,6 +25,7 @@
 #include "app/OfferTermsStep.h"
 #include "app/PanelPlacement.h"
 #include "model/FileIo.h"
+#include "model/FormFields.h"
 #include "publish/OfferCreation.h"
 #include "publish/OfferPreparation.h"
 #include "publish/TokenStore.h"
@@ -40,6 +42,28 @@ const QString kCaption = QStringLiteral("Nowa oferta na Allegro");
 constexpr QSize kPreferredSize(980, 620);
 
 using SettingsLists = std::map<pub::SettingsList, std::vector<pub::NamedSetting>>;
+
+// The steps' names, as the list of steps shows them after their numbers.
+const QString& StepName(std::size_t step) {
+    static const QString kNames[] = {
+        QStringLiteral("Produkt"), QStringLiteral("Sprzedaż"), QStringLiteral("Warunki"),
+        QStringLiteral("Bezpieczeństwo produktu"), QStringLiteral("Podsumowanie")};
+    return kNames[std::min(step, std::size(kNames) - 1)];
+}
+
+// The line as the seller reads it: an input of the form by its label, never its control name.
+QString ErrorLine(const pub::PlacedError& error) {
+    if (const FormField* field = FindFormField(error.place.key)) {
+        return FromUtf8(std::string(field->label)) + QStringLiteral(": ") + FromUtf8(error.words);
+    }
+    return FromUtf8(error.line);
+}
+
+// A sign-in is worded for the window; other failures of the creation say what it did.
+bool SaysHowToSignIn(const pub::Failure& failure) {
+    return failure.kind == pub::FailureKind::NotSignedIn ||
+           failure.kind == pub::FailureKind::SessionEnded;
+}
 
 QString OfferErrorsText(const std::vector<offer::OfferError>& errors) {
     QStringList lines;
@@ -70,11 +94,8 @@ NewOfferDialog::NewOfferDialog(const FormBinding& form, QString offerFile, QStri
     stepList_ = new QListWidget(this);
     stepList_->setObjectName(QStringLiteral("stepList"));
     steps_ = new QStackedWidget(this);
-    const QString names[] = {
-        QStringLiteral("1. Produkt"), QStringLiteral("2. Sprzedaż"), QStringLiteral("3. Warunki"),
-        QStringLiteral("4. Bezpieczeństwo produktu"), QStringLiteral("5. Podsumowanie")};
     for (std::size_t i = 0; i < stepWidgets_.size(); ++i) {
-        stepList_->addItem(names[i]);
+        stepList_->addItem(QStringLiteral("%1. %2").arg(i + 1).arg(StepName(i)));
         steps_->addWidget(stepWidgets_[i]);
     }
     stepList_->setFixedWidth(stepList_->sizeHintForColumn(0) + 24);
@@ -119,6 +140,7 @@ NewOfferDialog::NewOfferDialog(const FormBinding& form, QString offerFile, QStri
     connect(product_, &OfferProductStep::parametersWanted, this, &NewOfferDialog::ReadParameters);
     connect(product_, &OfferProductStep::conditionChanged, safety_, &OfferSafetyStep::SetCondition);
     connect(summary_, &OfferSummaryStep::createWanted, this, &NewOfferDialog::Create);
+    connect(summary_, &OfferSummaryStep::errorChosen, this, &NewOfferDialog::GoToError);
     connect(summary_, &OfferSummaryStep::openWanted, this,
             [this](const QUrl& page) { desktop_.Open(page); });
 
@@ -133,6 +155,7 @@ NewOfferDialog::~NewOfferDialog() {
 }
 
 void NewOfferDialog::Start() {
+    ClearErrors();
     LoadOfferFile();
     stepList_->setCurrentRow(ProductStep);
     ShowStep(ProductStep);
@@ -301,6 +324,42 @@ void NewOfferDialog::SearchProducts(const QString& ean) {
             }
             return [this, products = std::get<std::vector<pub::CatalogueProduct>>(found)] {
                 product_->ShowProducts(products);
+                FetchPictures(products);
+            };
+        });
+}
+
+// The matches' pictures, fetched and decoded on the worker, each put in place of its
+// placeholder; a picture that cannot be had keeps the placeholder.
+void NewOfferDialog::FetchPictures(const std::vector<pub::CatalogueProduct>& products) {
+    constexpr std::size_t kMostPictures = 10;
+    std::vector<std::pair<QString, std::string>> wanted;
+    for (const auto& product : products) {
+        if (!product.imageUrl.empty() && wanted.size() < kMostPictures) {
+            wanted.emplace_back(FromUtf8(product.id), product.imageUrl);
+        }
+    }
+    if (wanted.empty()) {
+        return;
+    }
+    const QString before = status_->text();
+    Run(QStringLiteral("Pobieram zdjęcia produktów…"),
+        [this, wanted, before](pub::OfferCatalogue& catalogue,
+                               const std::atomic<bool>* cancel) -> Reply {
+            std::vector<std::pair<QString, QImage>> pictures;
+            for (const auto& [id, url] : wanted) {
+                if (cancel != nullptr && cancel->load()) {
+                    break;
+                }
+                if (const auto bytes = catalogue.ProductPicture(url, cancel)) {
+                    pictures.emplace_back(id, QImage::fromData(QByteArray::fromStdString(*bytes)));
+                }
+            }
+            return [this, pictures, before] {
+                for (const auto& [id, picture] : pictures) {
+                    product_->ShowProductPicture(id, picture);
+                }
+                status_->setText(before);
             };
         });
 }
@@ -360,9 +419,10 @@ void NewOfferDialog::ReadParameters(const QString& categoryId) {
 std::optional<offer::OfferData> NewOfferDialog::CheckedData() {
     const offer::OfferReading reading = offer::ReadOfferJson(offer::OfferToJson(Collected()));
     if (!reading.ok()) {
+        ClearErrors();
         summary_->ShowProblem(
             QStringLiteral("Popraw dane oferty; nic nie zostało wysłane do Allegro."),
-            reading.errors, {}, {});
+            PlaceErrors(reading.errors), {}, {});
         return std::nullopt;
     }
     return reading.data;
@@ -401,7 +461,9 @@ void NewOfferDialog::ShowProblem(const pub::PrepareProblem& problem) {
         problem.failure.message.empty()
             ? QStringLiteral("Popraw dane oferty; nic nie zostało wysłane do Allegro.")
             : FromUtf8(pub::WindowText(problem.failure));
-    summary_->ShowProblem(sentence, problem.errors, problem.suggestions, problem.findings);
+    ClearErrors();
+    summary_->ShowProblem(sentence, PlaceErrors(problem.errors), problem.suggestions,
+                          problem.findings);
 }
 
 // Prepared again from what the steps hold now (the look-ups are kept, so this costs no
@@ -435,17 +497,80 @@ void NewOfferDialog::Create(bool activate) {
 }
 
 void NewOfferDialog::ShowCreated(const pub::CreateResult& result) {
+    ClearErrors();
+    std::vector<SummaryError> gaps = PlaceErrors(result.placedWarnings);
+    for (const std::string& warning : result.warnings) {  // the notes beside the gaps
+        if (std::none_of(result.placedWarnings.begin(), result.placedWarnings.end(),
+                         [&](const auto& gap) { return gap.line == warning; })) {
+            gaps.push_back({FromUtf8(warning), {}, -1});
+        }
+    }
     if (result.outcome == pub::Outcome::Done && !result.cancelled) {
-        summary_->ShowCreated(result);
+        summary_->ShowCreated(result, gaps);
         return;
     }
-    QString text = FromUtf8(result.message);
-    if (!result.traceId.empty()) {
+    QString text = result.failure && SaysHowToSignIn(*result.failure)
+                       ? FromUtf8(pub::WindowText(*result.failure))
+                       : FromUtf8(result.message);
+    if (!result.traceId.empty() && !text.contains(FromUtf8(result.traceId))) {
         text += QStringLiteral(" (Trace-Id: %1)").arg(FromUtf8(result.traceId));
     }
+    std::vector<SummaryError> errors = PlaceErrors(result.placedErrors);
+    errors.insert(errors.end(), gaps.begin(), gaps.end());
     // Without Allegro's answer to the POST the offer may exist: no second try from here.
     const bool mayExist = result.posted && result.errors.empty();
-    summary_->ShowFailure(text, result.errors, !mayExist);
+    summary_->ShowFailure(text, errors, !mayExist);
+}
+
+// ---- errors at their fields --------------------------------------------------------------------
+
+void NewOfferDialog::ClearErrors() {
+    for (NewOfferStep* step : stepWidgets_) {
+        step->ClearMarks();
+    }
+    errorTargets_.clear();
+}
+
+std::vector<SummaryError> NewOfferDialog::PlaceErrors(const std::vector<pub::PlacedError>& errors) {
+    std::vector<SummaryError> lines;
+    for (const pub::PlacedError& error : errors) {
+        SummaryError line{ErrorLine(error), {}, -1};
+        for (std::size_t step = 0; step < SummaryStep; ++step) {
+            const std::vector<QWidget*> fields = stepWidgets_[step]->FieldsFor(error.place);
+            for (QWidget* field : fields) {
+                stepWidgets_[step]->MarkField(field, FromUtf8(error.words));
+            }
+            if (!fields.empty() && line.target < 0) {
+                line.step = StepName(step);
+                line.target = static_cast<int>(errorTargets_.size());
+                errorTargets_.push_back({static_cast<int>(step), fields.front()});
+            }
+        }
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+std::vector<SummaryError> NewOfferDialog::PlaceErrors(
+    const std::vector<offer::OfferError>& errors) {
+    std::vector<pub::PlacedError> placed;
+    placed.reserve(errors.size());
+    for (const offer::OfferError& error : errors) {
+        placed.push_back(pub::PlaceError(error));
+    }
+    return PlaceErrors(placed);
+}
+
+void NewOfferDialog::GoToError(int target) {
+    if (target < 0 || target >= static_cast<int>(errorTargets_.size())) {
+        return;
+    }
+    const ErrorTarget& chosen = errorTargets_[static_cast<std::size_t>(target)];
+    const QPointer<QWidget> field = chosen.field;
+    stepList_->setCurrentRow(chosen.step);
+    if (field) {
+        NewOfferStep::FocusField(field);
+    }
 }
 
 }  // namespace licytek

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "app/AllegroWorker.h"
+#include "app/OfferSummaryStep.h"
 #include "model/AuctionForm.h"
 #include "offer/OfferData.h"
 #include "publish/OfferCatalogue.h"
@@ -68,6 +70,7 @@ class NewOfferDialog final : public QDialog {
     void SetBusy(bool busy, const QString& what);
     void ReadSettings();
     void SearchProducts(const QString& ean);
+    void FetchPictures(const std::vector<publish::CatalogueProduct>& products);
     void SuggestCategories();
     void ReadParameters(const QString& categoryId);
     void Prepare();
@@ -76,6 +79,12 @@ class NewOfferDialog final : public QDialog {
     std::optional<offer::OfferData> CheckedData();
     void ShowProblem(const publish::PrepareProblem& problem);
     void ShowCreated(const publish::CreateResult& result);
+    // Marks each error's fields on their steps and gives the summary's lines, each leading to
+    // its first field; errors that fit no field are listed only.
+    std::vector<SummaryError> PlaceErrors(const std::vector<publish::PlacedError>& errors);
+    std::vector<SummaryError> PlaceErrors(const std::vector<offer::OfferError>& errors);
+    void ClearErrors();
+    void GoToError(int target);
 
     const FormBinding& form_;
     QString offerFile_;
@@ -89,6 +98,11 @@ class NewOfferDialog final : public QDialog {
     QListWidget* stepList_ = nullptr;
     QStackedWidget* steps_ = nullptr;
     std::vector<NewOfferStep*> stepWidgets_;
+    struct ErrorTarget {
+        int step = 0;
+        QPointer<QWidget> field;
+    };
+    std::vector<ErrorTarget> errorTargets_;
     OfferProductStep* product_ = nullptr;
     OfferSaleStep* sale_ = nullptr;
     OfferTermsStep* terms_ = nullptr;

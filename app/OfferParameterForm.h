@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "offer/OfferData.h"
+#include "publish/CreateAnswers.h"
 #include "publish/OfferLookups.h"
 
 class QComboBox;
@@ -29,6 +30,9 @@ class OfferParameterForm final : public QWidget {
     // Puts "stan" and "parametry" into the data; leaves them as they are until a form is shown.
     void Store(offer::OfferData& values) const;
     QWidget* FirstField() const;
+    // The fields an error concerns: "Stan", the parameters by id or by their key
+    // ("parametr: Kolor"), and for "parametry" alone the required ones left empty.
+    std::vector<QWidget*> FieldsFor(const publish::ErrorPlace& place) const;
     bool shown() const { return shown_; }
 
   signals:
@@ -43,6 +47,9 @@ class OfferParameterForm final : public QWidget {
         QLineEdit* text = nullptr;
         QLineEdit* from = nullptr;
         QLineEdit* to = nullptr;
+
+        QWidget* Input() const;  // where the seller types or chooses
+        bool Empty() const;
     };
 
     Field MakeField(const publish::CategoryParameter& parameter, const offer::ParameterValue* value,

@@ -164,4 +164,16 @@ void OfferSaleStep::UpdateFormat() {
                                 : QStringLiteral("Cena w złotych, z przecinkiem dziesiętnym."));
 }
 
+std::vector<QWidget*> OfferSaleStep::FieldsFor(const publish::ErrorPlace& place) const {
+    using offer::OfferKey;
+    return FieldsWithKey({{OfferKey::Format, FirstField()},
+                          {OfferKey::Price, price_},
+                          {OfferKey::StartingPrice, startingPrice_},
+                          {OfferKey::MinimalPrice, minimalPrice_},
+                          {OfferKey::Quantity, quantity_},
+                          {OfferKey::Duration, duration_},
+                          {OfferKey::Republish, republish_}},
+                         place);
+}
+
 }  // namespace licytek

@@ -113,4 +113,15 @@ QWidget* OfferTermsStep::FirstField() const {
     return shippingRates_;
 }
 
+std::vector<QWidget*> OfferTermsStep::FieldsFor(const publish::ErrorPlace& place) const {
+    using offer::OfferKey;
+    return FieldsWithKey({{OfferKey::ShippingRates, shippingRates_},
+                          {OfferKey::ReturnPolicy, returnPolicy_},
+                          {OfferKey::ImpliedWarranty, impliedWarranty_},
+                          {OfferKey::Warranty, warranty_},
+                          {OfferKey::Invoice, invoice_},
+                          {OfferKey::HandlingTime, handlingTime_}},
+                         place);
+}
+
 }  // namespace licytek

@@ -842,7 +842,8 @@ void SendToAllegroDialog::ShowChanges() {
         // One reading of the offer: the same reading and checks as the sending, with nothing
         // sent, say what it would do and show the offer as it is.
         publish::PublishResult plan = session.Publish(id, form, options, {}, &state.cancel);
-        const bool refusedHere = plan.failure && plan.failure->kind == publish::FailureKind::BadInput;
+        const bool refusedHere =
+            plan.failure && plan.failure->kind == publish::FailureKind::BadInput;
         if (!plan.offer && refusedHere) {  // refused before the offer was read: read it to show it
             auto offer = session.GetOffer(id, nullptr, &state.cancel);
             if (auto* read = std::get_if<publish::OfferState>(&offer)) {
