@@ -91,6 +91,11 @@ NewOfferDialog::NewOfferDialog(const FormBinding& form, QString offerFile, QStri
     safety_ = new OfferSafetyStep(this);
     summary_ = new OfferSummaryStep(this);
     stepWidgets_ = {product_, sale_, terms_, safety_, summary_};
+    product_->setObjectName(QStringLiteral("productStep"));
+    sale_->setObjectName(QStringLiteral("saleStep"));
+    terms_->setObjectName(QStringLiteral("termsStep"));
+    safety_->setObjectName(QStringLiteral("safetyStep"));
+    summary_->setObjectName(QStringLiteral("summaryStep"));
     stepList_ = new QListWidget(this);
     stepList_->setObjectName(QStringLiteral("stepList"));
     steps_ = new QStackedWidget(this);
@@ -132,7 +137,10 @@ NewOfferDialog::NewOfferDialog(const FormBinding& form, QString offerFile, QStri
             [this] { stepList_->setCurrentRow(steps_->currentIndex() - 1); });
     connect(next_, &QPushButton::clicked, this,
             [this] { stepList_->setCurrentRow(steps_->currentIndex() + 1); });
-    connect(cancel_, &QPushButton::clicked, this, [this] { worker_->Cancel(); });
+    connect(cancel_, &QPushButton::clicked, this, [this] {
+        pending_ = nullptr;
+        worker_->Cancel();
+    });
     connect(close, &QPushButton::clicked, this, &QWidget::close);
     connect(product_, &OfferProductStep::productsWanted, this, &NewOfferDialog::SearchProducts);
     connect(product_, &OfferProductStep::categoriesWanted, this,
@@ -254,27 +262,52 @@ offer::OfferData NewOfferDialog::Collected() const {
 // ---- the work at Allegro ---------------------------------------------------------------------
 
 bool NewOfferDialog::Run(const QString& what, Job job) {
-    if (busy_) {
-        status_->setText(QStringLiteral("Poczekaj, aż skończy się: ") + status_->text());
-        return false;  // one job at a time
+    return Run(what, [job = std::move(job)](pub::OfferCatalogue& catalogue,
+                                            const std::atomic<bool>* cancel,
+                                            const Post&) { return job(catalogue, cancel); });
+}
+
+bool NewOfferDialog::Run(const QString& what, PostingJob job) {
+    if (busy_) {  // one job at a time: the latest wish runs next
+        status_->setText(QStringLiteral("%1 Potem: %2").arg(status_->text(), what));
+        pendingWhat_ = what;
+        pending_ = std::move(job);
+        return false;
     }
     SetBusy(true, what);
     worker_->Run([this, job = std::move(job)](AllegroWorker::State& state) -> Reply {
         auto session = state.Session(false);
         if (auto* failure = std::get_if<pub::Failure>(&session)) {
-            return [this, text = FromUtf8(pub::WindowText(*failure))] { SetBusy(false, text); };
+            return [this, text = FromUtf8(pub::WindowText(*failure))] {
+                SetBusy(false, text);
+                pending_ = nullptr;  // without a session it would fail alike
+            };
         }
         pub::AllegroSession* opened = std::get<pub::AllegroSession*>(session);
         if (!catalogue_ || &catalogue_->session() != opened) {
             catalogue_ = std::make_unique<pub::OfferCatalogue>(*opened, pub::CacheFolder());
         }
-        Reply reply = job(*catalogue_, &state.cancel);
+        Reply reply = job(*catalogue_, &state.cancel, state.post);
         return [this, reply = std::move(reply)] {
             SetBusy(false, QString());
             reply();
+            RunPending();
         };
     });
     return true;
+}
+
+void NewOfferDialog::RunPending() {
+    if (busy_ || !pending_) {
+        return;
+    }
+    PostingJob job = std::move(pending_);
+    pending_ = nullptr;
+    const QString shown = status_->text();
+    Run(pendingWhat_, std::move(job));
+    if (!shown.isEmpty()) {
+        status_->setText(shown + QLatin1Char('\n') + pendingWhat_);
+    }
 }
 
 void NewOfferDialog::SetBusy(bool busy, const QString& what) {
@@ -315,53 +348,47 @@ void NewOfferDialog::SearchProducts(const QString& ean) {
         return;
     }
     Run(QStringLiteral("Szukam produktu w katalogu Allegro…"),
-        [this, digits](pub::OfferCatalogue& catalogue, const std::atomic<bool>* cancel) -> Reply {
+        PostingJob([this, digits](pub::OfferCatalogue& catalogue, const std::atomic<bool>* cancel,
+                                  const Post& post) -> Reply {
             auto found = catalogue.ProductsByEan(digits, nullptr, cancel);
             if (auto* failure = std::get_if<pub::Failure>(&found)) {
                 return [this, text = FromUtf8(pub::WindowText(*failure))] {
                     product_->ShowStatus(text);
                 };
             }
-            return [this, products = std::get<std::vector<pub::CatalogueProduct>>(found)] {
-                product_->ShowProducts(products);
-                FetchPictures(products);
-            };
-        });
+            const auto products = std::get<std::vector<pub::CatalogueProduct>>(std::move(found));
+            // The names and paths at once, then each picture as it comes.
+            post([this, products] { product_->ShowProducts(products); });
+            FetchPictures(catalogue, products, cancel, [this, &post](QString id, QImage picture) {
+                post([this, id = std::move(id), picture = std::move(picture)] {
+                    product_->ShowProductPicture(id, picture);
+                });
+            });
+            return [] {};
+        }));
 }
 
-// The matches' pictures, fetched and decoded on the worker, each put in place of its
-// placeholder; a picture that cannot be had keeps the placeholder.
-void NewOfferDialog::FetchPictures(const std::vector<pub::CatalogueProduct>& products) {
+// Fetched and decoded off the window's thread; a picture that cannot be had leaves the
+// placeholder.
+void NewOfferDialog::FetchPictures(pub::OfferCatalogue& catalogue,
+                                   const std::vector<pub::CatalogueProduct>& products,
+                                   const std::atomic<bool>* cancel,
+                                   const std::function<void(QString, QImage)>& show) {
     constexpr std::size_t kMostPictures = 10;
-    std::vector<std::pair<QString, std::string>> wanted;
+    std::size_t fetched = 0;
     for (const auto& product : products) {
-        if (!product.imageUrl.empty() && wanted.size() < kMostPictures) {
-            wanted.emplace_back(FromUtf8(product.id), product.imageUrl);
+        if (product.imageUrl.empty() || fetched == kMostPictures ||
+            (cancel != nullptr && cancel->load())) {
+            continue;
+        }
+        ++fetched;
+        if (const auto bytes = catalogue.ProductPicture(product.imageUrl, cancel)) {
+            QImage picture = QImage::fromData(QByteArray::fromStdString(*bytes));
+            if (!picture.isNull()) {
+                show(FromUtf8(product.id), picture);
+            }
         }
     }
-    if (wanted.empty()) {
-        return;
-    }
-    const QString before = status_->text();
-    Run(QStringLiteral("Pobieram zdjęcia produktów…"),
-        [this, wanted, before](pub::OfferCatalogue& catalogue,
-                               const std::atomic<bool>* cancel) -> Reply {
-            std::vector<std::pair<QString, QImage>> pictures;
-            for (const auto& [id, url] : wanted) {
-                if (cancel != nullptr && cancel->load()) {
-                    break;
-                }
-                if (const auto bytes = catalogue.ProductPicture(url, cancel)) {
-                    pictures.emplace_back(id, QImage::fromData(QByteArray::fromStdString(*bytes)));
-                }
-            }
-            return [this, pictures, before] {
-                for (const auto& [id, picture] : pictures) {
-                    product_->ShowProductPicture(id, picture);
-                }
-                status_->setText(before);
-            };
-        });
 }
 
 // The form as it stands, or nothing when a text cannot be held (the seller is told why).
@@ -451,8 +478,7 @@ void NewOfferDialog::Prepare() {
         });
     if (!started) {
         summary_->ShowWorking(
-            QStringLiteral("Poczekaj na koniec poprzedniego zapytania i wróć do "
-                           "podsumowania."));
+            QStringLiteral("Sprawdzę ofertę w Allegro, gdy skończy się poprzednie zapytanie…"));
     }
 }
 

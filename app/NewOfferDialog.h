@@ -57,6 +57,10 @@ class NewOfferDialog final : public QDialog {
     enum Step { ProductStep, SaleStep, TermsStep, SafetyStep, SummaryStep };
     using Reply = AllegroWorker::Reply;
     using Job = std::function<Reply(publish::OfferCatalogue&, const std::atomic<bool>*)>;
+    // A job that also shows what it has so far, through `post`, before its final reply.
+    using Post = std::function<void(Reply)>;
+    using PostingJob =
+        std::function<Reply(publish::OfferCatalogue&, const std::atomic<bool>*, const Post&)>;
 
     void ShowStep(int step);
     void UpdateButtons();
@@ -64,13 +68,19 @@ class NewOfferDialog final : public QDialog {
     void SaveOfferFile();
     offer::OfferData Collected() const;
 
-    // Runs `job` on the worker with the catalogue of the signed-in session; refused while
-    // another job runs.
+    // Runs `job` on the worker with the catalogue of the signed-in session; while another job
+    // runs, it waits (false), and a later wish takes its place.
     bool Run(const QString& what, Job job);
+    bool Run(const QString& what, PostingJob job);
+    void RunPending();
     void SetBusy(bool busy, const QString& what);
     void ReadSettings();
     void SearchProducts(const QString& ean);
-    void FetchPictures(const std::vector<publish::CatalogueProduct>& products);
+    // The matches' pictures, on the worker; each shown as it comes.
+    static void FetchPictures(publish::OfferCatalogue& catalogue,
+                              const std::vector<publish::CatalogueProduct>& products,
+                              const std::atomic<bool>* cancel,
+                              const std::function<void(QString, QImage)>& show);
     void SuggestCategories();
     void ReadParameters(const QString& categoryId);
     void Prepare();
@@ -91,6 +101,8 @@ class NewOfferDialog final : public QDialog {
     QString projectFolder_;
     Desktop& desktop_;
     bool busy_ = false;
+    PostingJob pending_;  // asked for while another ran: runs next
+    QString pendingWhat_;
     bool offerFileFaulty_ = false;  // the file had bad values: not written over unasked
     std::unique_ptr<publish::OfferCatalogue> catalogue_;  // touched by the worker thread alone
     std::unique_ptr<AllegroWorker> worker_;

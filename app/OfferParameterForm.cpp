@@ -52,12 +52,17 @@ OfferParameterForm::OfferParameterForm(QWidget* parent) : QWidget(parent) {
     layout_->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
 }
 
-void OfferParameterForm::Show(const std::vector<CategoryParameter>& parameters,
-                              const offer::OfferData& values) {
+void OfferParameterForm::Clear() {
     while (layout_->rowCount() > 0) {
         layout_->removeRow(0);
     }
     fields_.clear();
+    shown_ = false;
+}
+
+void OfferParameterForm::Show(const std::vector<CategoryParameter>& parameters,
+                              const offer::OfferData& values) {
+    Clear();
     std::vector<CategoryParameter> ordered = parameters;
     std::stable_sort(ordered.begin(), ordered.end(),
                      [](const auto& a, const auto& b) { return Rank(a) < Rank(b); });

@@ -27,6 +27,8 @@ class OfferParameterForm final : public QWidget {
     // Builds the form for the category, filled from the data's "stan" and "parametry".
     void Show(const std::vector<publish::CategoryParameter>& parameters,
               const offer::OfferData& values);
+    // No form: the data's "stan" and "parametry" stay as they are until one is shown again.
+    void Clear();
     // Puts "stan" and "parametry" into the data; leaves them as they are until a form is shown.
     void Store(offer::OfferData& values) const;
     QWidget* FirstField() const;

@@ -133,6 +133,10 @@ void OfferProductStep::Load(const offer::OfferData& values) {
                                 !values.category.empty());
     matches_->clear();
     products_.clear();
+    categories_->clear();
+    status_->clear();
+    // The form of another project's category must not put its values into this one's data.
+    parameters_->Clear();
     if (!values.product.empty()) {
         auto* item = new QListWidgetItem(QStringLiteral("Produkt %1").arg(FromUtf8(values.product)),
                                          matches_);

@@ -30,7 +30,8 @@ class OfferSummaryStep final : public NewOfferStep {
   public:
     explicit OfferSummaryStep(QWidget* parent);
 
-    void Load(const offer::OfferData&) override {}
+    // A new start: nothing prepared, no result of before.
+    void Load(const offer::OfferData&) override { ShowWorking(QString()); }
     void Store(offer::OfferData&) const override {}
     QWidget* FirstField() const override;
 

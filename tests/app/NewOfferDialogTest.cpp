@@ -60,6 +60,12 @@ struct FakeShop {
         fake.Script("GET", "/sale/offers", Answer(200, R"({"offers":[],"totalCount":0})"));
         fake.Script("GET", "/sale/product-offers/777",
                     Answer(200, testing::ProductOfferJson("777", "INACTIVE")));
+        fake.Script("GET", "/sale/products",
+                    Answer(200, R"({"products":[{"id":"c0ffee00-0000-4000-8000-000000000001",
+                        "name":"Rower Kross Trans 5.0","category":{"id":"257931","path":[
+                        {"id":"1","name":"Sport"},{"id":"2","name":"Rowery"},
+                        {"id":"257931","name":"Miejskie"}]},
+                        "images":[{"url":"https://127.0.0.1:1/rower.jpg"}]}]})"));
     }
 
     QTemporaryDir home;
@@ -103,10 +109,12 @@ void ChooseCategory(NewOfferDialog& dialog, const QString& condition) {
     lists[1]->setCurrentText(QStringLiteral("Czarny"));
 }
 
-// With LICYTEK_SCREENSHOT_DIR set, a picture of the dialog as it stands.
+// With LICYTEK_SCREENSHOT_DIR set, a picture of the dialog as it stands, at 1280×720.
 void Grab(QWidget& dialog, const char* name) {
     const QString folder = qEnvironmentVariable("LICYTEK_SCREENSHOT_DIR");
     if (!folder.isEmpty()) {
+        dialog.resize(1280, 720);
+        QApplication::processEvents();
         dialog.grab().save(folder + QStringLiteral("/%1.png").arg(QString::fromLatin1(name)));
     }
 }
@@ -152,6 +160,16 @@ class NewOfferDialogTest : public QObject {
         // the whole dialog fits a 1280×720 screen with room for the window's frame
         QVERIFY(dialog->minimumSizeHint().width() <= 1280);
         QVERIFY(dialog->minimumSizeHint().height() <= 660);
+        // The catalogue's match by EAN: its name and category path beside its picture.
+        Part<QLineEdit>(*dialog, "eanField")->setText(QStringLiteral("5901234123457"));
+        Part<QPushButton>(*dialog, "searchProductButton")->click();
+        auto* matches = Part<QListWidget>(*dialog, "productList");
+        QTRY_COMPARE(matches->count(), 1);
+        QCOMPARE(matches->item(0)->text(),
+                 QStringLiteral("Rower Kross Trans 5.0\nSport > Rowery > Miejskie"));
+        QVERIFY(!matches->item(0)->icon().isNull());  // the picture's place
+        QTRY_VERIFY(Part<QPushButton>(*dialog, "cancelButton")->isEnabled() == false);
+        Grab(*dialog, "new-offer-1-product-ean");
         ChooseCategory(*dialog, QStringLiteral("Nowy"));
         Grab(*dialog, "new-offer-1-product");
         GoTo(*dialog, 1);
@@ -205,15 +223,19 @@ class NewOfferDialogTest : public QObject {
         QCOMPARE(again->focusWidget(), Part<QWidget>(*again, "withoutProduct"));
     }
 
-    // An auction refused by Allegro shows Allegro's words and may be sent again once
-    // corrected; the one that goes through has its starting price, one piece and 7 days.
+    // An auction refused by Allegro shows each error beside its field, and the summary's line
+    // leads there; an error of no field stays in the summary. Corrected, it may be sent again;
+    // the one that goes through has its starting price, one piece and 7 days.
     void AuctionRefusedThenSent() {
         FakeShop shop;
         Session session;
         FillForm(session);
-        shop.fake.Script("POST", "/sale/product-offers",
-                         Answer(422, R"({"errors":[{"code":"X","path":"sellingMode.startingPrice",)"
-                                     R"("userMessage":"Cena wywoławcza jest za niska"}]})"));
+        shop.fake.Script("POST", "/sale/product-offers", Answer(422, R"({"errors":[
+                {"code":"X","path":"sellingMode.startingPrice",
+                 "userMessage":"Cena wywoławcza jest za niska"},
+                {"code":"Y","path":"productSet[0].product.parameters[0].valuesIds",
+                 "userMessage":"Kolor nie pasuje do produktu"},
+                {"code":"Z","path":"description.sections[0]","message":"Too short"}]})"));
         auto dialog = OpenDialog(session);
         WaitForLists(*dialog);
         ChooseCategory(*dialog, QStringLiteral("Używany"));
@@ -229,7 +251,36 @@ class NewOfferDialogTest : public QObject {
                         .join(QLatin1Char('\n'))
                         .contains(QStringLiteral("Cena wywoławcza jest za niska")));
         QVERIFY(!Part<QPushButton>(*dialog, "openOfferButton")->isVisible());
+        const QStringList lines = SummaryLines(*dialog);
+        QVERIFY2(lines.contains(QStringLiteral(
+                     "• cena wywoławcza: Cena wywoławcza jest za niska → krok „Sprzedaż”")),
+                 qPrintable(lines.join(QLatin1Char('\n'))));
+        QVERIFY(lines.contains(
+            QStringLiteral("• parametr „Kolor”: Kolor nie pasuje do produktu → krok „Produkt”")));
+        QVERIFY(
+            lines.contains(QStringLiteral("• opis, sekcja 1: Allegro (po angielsku): Too short")));
+        // beside its field on its step, and not on another
+        const auto besideFields = [&](const char* step) {
+            QStringList words;
+            for (const QLabel* label : Part<QWidget>(*dialog, step)
+                                           ->findChildren<QLabel*>(QStringLiteral("fieldError"))) {
+                words << label->text();
+            }
+            return words;
+        };
+        QCOMPARE(besideFields("saleStep"),
+                 QStringList{QStringLiteral("Cena wywoławcza jest za niska")});
+        QCOMPARE(besideFields("productStep"),
+                 QStringList{QStringLiteral("Kolor nie pasuje do produktu")});
         Grab(*dialog, "new-offer-7-refused");
+        auto* summaryList = Part<QListWidget>(*dialog, "summaryLines");
+        const auto linesFound =
+            summaryList->findItems(QStringLiteral("• cena wywoławcza"), Qt::MatchStartsWith);
+        QCOMPARE(linesFound.size(), 1);
+        emit summaryList->itemClicked(linesFound.front());
+        QCOMPARE(Part<QListWidget>(*dialog, "stepList")->currentRow(), 1);
+        QCOMPARE(dialog->focusWidget(), Part<QWidget>(*dialog, "startingPriceField"));
+        Grab(*dialog, "new-offer-8-refused-at-field");
 
         shop.fake.Script("POST", "/sale/product-offers",
                          Answer(201, testing::ProductOfferJson("777", "INACTIVE")));
@@ -239,6 +290,10 @@ class NewOfferDialogTest : public QObject {
         QTRY_VERIFY(draft->isEnabled());
         draft->click();
         QTRY_VERIFY(Part<QPushButton>(*dialog, "openOfferButton")->isVisible());
+        QVERIFY(Part<QWidget>(*dialog, "saleStep")
+                    ->findChildren<QLabel*>(QStringLiteral("fieldError"))
+                    .isEmpty());  // the marks of the refusal are gone
+        Grab(*dialog, "new-offer-9-auction");
         json body = PostedBody(shop);
         QVERIFY(body["sellingMode"]["format"] == json("AUCTION"));
         QVERIFY(body["sellingMode"]["startingPrice"]["amount"] == json("10.00"));
