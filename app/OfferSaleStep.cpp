@@ -73,6 +73,7 @@ OfferSaleStep::OfferSaleStep(QWidget* parent) : NewOfferStep(parent) {
     formatRow->addWidget(auction_);
     formatRow->addStretch(1);
     auto* form = new QFormLayout;
+    form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);  // short values, short fields
     form->addRow(QStringLiteral("Rodzaj sprzedaży:"), formatRow);
     form->addRow(QStringLiteral("&Cena:"), WithUnit(price_, QStringLiteral("zł"), this));
     form->addRow(QStringLiteral("Cena &wywoławcza:"),

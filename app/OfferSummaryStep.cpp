@@ -88,6 +88,7 @@ void OfferSummaryStep::AddErrors(const QString& title, const std::vector<Summary
         return;
     }
     AddSection(title);
+    bool leads = false;
     for (const SummaryError& error : errors) {
         auto* item = new QListWidgetItem(QStringLiteral("• ") + error.line, lines_);
         if (error.target < 0) {
@@ -95,9 +96,15 @@ void OfferSummaryStep::AddErrors(const QString& title, const std::vector<Summary
         }
         item->setText(item->text() + QStringLiteral(" → krok „%1”").arg(error.step));
         item->setData(kTargetRole, error.target);
+        leads = true;
         item->setForeground(lines_->palette().color(QPalette::Link));
         item->setToolTip(
             QStringLiteral("Kliknij, by przejść do pola w kroku „%1”").arg(error.step));
+    }
+    if (leads) {
+        AddLine(
+            QStringLiteral("Kliknij błąd ze strzałką, by przejść do jego pola; pole jest "
+                           "zaznaczone, a opis błędu stoi pod nim."));
     }
 }
 
@@ -166,6 +173,9 @@ void OfferSummaryStep::ShowCreated(const publish::CreateResult& result,
     AddErrors(QStringLiteral("Allegro wskazuje braki w szkicu"), gaps);
     page_ = QUrl(FromUtf8(result.offerPage));
     const bool draft = result.status == "INACTIVE" || result.status.empty();
+    AddLine(draft ? QStringLiteral("Szkic czeka w Allegro: uzupełnij go i wystaw tam "
+                                   "(„Dokończ w Allegro”).")
+                  : QStringLiteral("Oferta jest w Allegro („Otwórz ofertę”)."));
     open_->setText(draft ? QStringLiteral("&Dokończ w Allegro") : QStringLiteral("&Otwórz ofertę"));
     open_->setVisible(page_.isValid() && !page_.isEmpty());
     SetReady(false);

@@ -55,6 +55,7 @@ OfferTermsStep::OfferTermsStep(QWidget* parent) : NewOfferStep(parent) {
         handlingTime_->addItem(Label(offer::HandlingTimeLabel(time)), static_cast<int>(time));
     }
     auto* form = new QFormLayout;
+    form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     form->addRow(QStringLiteral("Cennik &dostawy:"), shippingRates_);
     form->addRow(QStringLiteral("Warunki &zwrotów:"), returnPolicy_);
     form->addRow(QStringLiteral("Warunki &reklamacji:"), impliedWarranty_);

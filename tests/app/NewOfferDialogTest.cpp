@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -58,8 +59,6 @@ struct FakeShop {
                     Answer(200, R"({"responsiblePersons":[]})"));
         fake.Script("GET", "/sale/categories/257931/parameters", Answer(200, kParameters));
         fake.Script("GET", "/sale/offers", Answer(200, R"({"offers":[],"totalCount":0})"));
-        fake.Script("GET", "/sale/product-offers/777",
-                    Answer(200, testing::ProductOfferJson("777", "INACTIVE")));
         fake.Script("GET", "/sale/products",
                     Answer(200, R"({"products":[{"id":"c0ffee00-0000-4000-8000-000000000001",
                         "name":"Rower Kross Trans 5.0","category":{"id":"257931","path":[
@@ -98,6 +97,7 @@ void ChooseCategory(NewOfferDialog& dialog, const QString& condition) {
     Part<QCheckBox>(dialog, "withoutProduct")->setChecked(true);
     Part<QLineEdit>(dialog, "categoryField")->setText(QStringLiteral("257931"));
     Part<QPushButton>(dialog, "loadParametersButton")->click();
+    QTRY_VERIFY(!Part<QPushButton>(dialog, "cancelButton")->isEnabled());  // every look-up done
     auto* form = Part<QWidget>(dialog, "parameterForm");
     QTRY_COMPARE(form->findChildren<QComboBox*>().size(), 2);
     const auto lists = form->findChildren<QComboBox*>();
@@ -282,14 +282,29 @@ class NewOfferDialogTest : public QObject {
         QCOMPARE(dialog->focusWidget(), Part<QWidget>(*dialog, "startingPriceField"));
         Grab(*dialog, "new-offer-8-refused-at-field");
 
+        // Corrected, and put on sale at once: the draft, then its activation.
         shop.fake.Script("POST", "/sale/product-offers",
                          Answer(201, testing::ProductOfferJson("777", "INACTIVE")));
+        shop.fake.Script("PATCH", "/sale/product-offers/777",
+                         Answer(200, testing::ProductOfferJson("777", "ACTIVE")));
+        shop.fake.Script("GET", "/sale/product-offers/777",
+                         Answer(200, testing::ProductOfferJson("777", "ACTIVE")));
         GoTo(*dialog, 1);
         Part<QLineEdit>(*dialog, "startingPriceField")->setText(QStringLiteral("10"));
+        GoTo(*dialog, 2);
+        Part<QComboBox>(*dialog, "invoiceField")->setCurrentText(QStringLiteral("bez VAT"));
+        GoTo(*dialog, 3);
+        Part<QComboBox>(*dialog, "producerField")->setCurrentText(QStringLiteral("Kross"));
+        Part<QPlainTextEdit>(*dialog, "safetyField")
+            ->setPlainText(QStringLiteral("Instrukcja bezpiecznej jazdy w zestawie."));
         GoTo(*dialog, 4);
         QTRY_VERIFY(draft->isEnabled());
-        draft->click();
+        Part<QPushButton>(*dialog, "activateButton")->click();
         QTRY_VERIFY(Part<QPushButton>(*dialog, "openOfferButton")->isVisible());
+        QVERIFY2(Part<QLabel>(*dialog, "summaryHeadline")
+                     ->text()
+                     .startsWith(QStringLiteral("Oferta 777 wystawiona")),
+                 qPrintable(Part<QLabel>(*dialog, "summaryHeadline")->text()));
         QVERIFY(Part<QWidget>(*dialog, "saleStep")
                     ->findChildren<QLabel*>(QStringLiteral("fieldError"))
                     .isEmpty());  // the marks of the refusal are gone
