@@ -1065,7 +1065,8 @@ std::optional<QString> SendToAllegroDialog::FormTitle() const {
     if (!std::holds_alternative<AuctionForm>(snapshot)) {
         return std::nullopt;
     }
-    return FromUtf8(structured::ExportAllegro(std::get<AuctionForm>(snapshot)).name);
+    // The title alone, as the export writes it: no whole export on the window's thread.
+    return FromUtf8(structured::FormLineText(std::get<AuctionForm>(snapshot).auctionHeader));
 }
 
 std::optional<std::pair<QString, QString>> SendToAllegroDialog::RememberedOffer() const {

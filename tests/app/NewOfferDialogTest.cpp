@@ -281,6 +281,8 @@ class NewOfferDialogTest : public QObject {
         QCOMPARE(Part<QListWidget>(*dialog, "stepList")->currentRow(), 1);
         QCOMPARE(dialog->focusWidget(), Part<QWidget>(*dialog, "startingPriceField"));
         Grab(*dialog, "new-offer-8-refused-at-field");
+        GoTo(*dialog, 0);
+        Grab(*dialog, "new-offer-8-refused-parameter");
 
         // Corrected, and put on sale at once: the draft, then its activation.
         shop.fake.Script("POST", "/sale/product-offers",
