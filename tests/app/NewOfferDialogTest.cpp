@@ -319,6 +319,48 @@ class NewOfferDialogTest : public QObject {
         QCOMPARE(shop.fake.Requests("POST", "/sale/product-offers").size(), std::size_t{2});
     }
 
+    // Faults found before sending are shown at their fields and lead there. Opened again for
+    // another project, the dialog starts clean: no form of the old category whose values
+    // would go into the new project's data, no marks, no result.
+    void FaultsLeadToTheirFieldsAndAReopenedDialogStartsClean() {
+        FakeShop shop;
+        Session session;
+        FillForm(session);
+        auto dialog = OpenDialog(session);
+        WaitForLists(*dialog);
+        ChooseCategory(*dialog, QStringLiteral("Nowy"));
+        GoTo(*dialog, 1);
+        Part<QLineEdit>(*dialog, "priceField")->setText(QStringLiteral("dużo"));
+        GoTo(*dialog, 4);
+        QTRY_VERIFY(!SummaryLines(*dialog).isEmpty());
+        const auto* lines = Part<QListWidget>(*dialog, "summaryLines");
+        const auto price = lines->findItems(QStringLiteral("• cena: "), Qt::MatchStartsWith);
+        QCOMPARE(price.size(), 1);
+        QVERIFY2(price.front()->text().endsWith(QStringLiteral(" → krok „Sprzedaż”")),
+                 qPrintable(price.front()->text()));
+        QVERIFY(!Part<QPushButton>(*dialog, "saveDraftButton")->isEnabled());
+        emit Part<QListWidget>(*dialog, "summaryLines")->itemClicked(price.front());
+        QCOMPARE(dialog->focusWidget(), Part<QWidget>(*dialog, "priceField"));
+        QCOMPARE(Part<QWidget>(*dialog, "saleStep")
+                     ->findChildren<QLabel*>(QStringLiteral("fieldError"))
+                     .size(),
+                 1);
+
+        dialog->close();
+        session.folder.Write(QStringLiteral("zapis.oferta.json"),
+                             QByteArray(R"({"kategoria": "99", "cena": "10"})"));
+        dialog->Start();
+        dialog->show();
+        QCOMPARE(Part<QLineEdit>(*dialog, "categoryField")->text(), QStringLiteral("99"));
+        QVERIFY(Part<QWidget>(*dialog, "parameterForm")->findChildren<QComboBox*>().isEmpty());
+        QVERIFY(dialog->findChildren<QLabel*>(QStringLiteral("fieldError")).isEmpty());
+        QVERIFY(SummaryLines(*dialog).isEmpty());
+        dialog->close();
+        const json kept = json::parse(session.folder.Read(QStringLiteral("zapis.oferta.json")));
+        QVERIFY(kept["kategoria"] == json("99"));
+        QVERIFY(!kept.contains("stan") && !kept.contains("parametry"));
+    }
+
     // The parameter form gives back what it was given: several choices ticked, a range's two
     // ends, a number typed with a comma; an untouched field adds nothing.
     void ParameterFormKeepsEveryKindOfValue() {

@@ -357,6 +357,10 @@ TEST_F(NewOfferTest, APostWithoutAnAnswerIsNeverSentAgain) {
     EXPECT_EQ(found.outcome, Outcome::Done) << found.message;
     EXPECT_EQ(found.offerId, "777");
     EXPECT_EQ(Count("POST", kCreated), 2U);
+    // The seller is told how it was found; reading the draft's gaps does not drop that.
+    EXPECT_EQ(found.warnings, std::vector<std::string>{"Allegro nie odpowiedziało na utworzenie "
+                                                       "oferty, ale oferta o sygnaturze „rower-1” "
+                                                       "jest w Allegro: 777"});
 
     const publish::CreateResult rerun = Create();  // the list now holds it: nothing is sent
     EXPECT_TRUE(rerun.existing);
