@@ -40,9 +40,9 @@ bool Holds(QLayoutItem* item, QWidget* widget) {
            (item->layout() != nullptr && LayoutHolds(item->layout(), widget));
 }
 
-// Puts `words` under the row that holds `widget`: a row of its own in a form, the next place
-// in a column; a row of widgets side by side leaves it to the layout around. The form it went
-// into, or null.
+// Puts `words` under the row that holds `widget`: a row of its own in a form (then `form` is
+// that form), the next place in a column; a row of widgets side by side leaves it to the
+// layout around. Whether it was placed.
 bool PlaceUnder(QLayout* layout, QWidget* widget, QLabel* words, QFormLayout*& form) {
     for (int i = 0; i < layout->count(); ++i) {
         QLayoutItem* item = layout->itemAt(i);
