@@ -535,10 +535,13 @@ void NewOfferDialog::ShowCreated(const pub::CreateResult& result) {
         summary_->ShowCreated(result, gaps);
         return;
     }
-    QString text = result.failure && SaysHowToSignIn(*result.failure)
-                       ? FromUtf8(pub::WindowText(*result.failure))
-                       : FromUtf8(result.message);
-    if (!result.traceId.empty() && !text.contains(FromUtf8(result.traceId))) {
+    QString text = FromUtf8(result.message);
+    if (result.failure && SaysHowToSignIn(*result.failure)) {
+        pub::Failure untraced = *result.failure;
+        untraced.traceId.clear();  // added below, as for every failure
+        text = FromUtf8(pub::WindowText(untraced));
+    }
+    if (!result.traceId.empty()) {
         text += QStringLiteral(" (Trace-Id: %1)").arg(FromUtf8(result.traceId));
     }
     std::vector<SummaryError> errors = PlaceErrors(result.placedErrors);
