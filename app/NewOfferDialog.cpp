@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QHBoxLayout>
+#include <QImage>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -24,6 +25,7 @@
 #include "app/OfferTermsStep.h"
 #include "app/PanelPlacement.h"
 #include "model/FileIo.h"
+#include "model/FormFields.h"
 #include "publish/OfferCreation.h"
 #include "publish/OfferPreparation.h"
 #include "publish/TokenStore.h"
@@ -40,6 +42,28 @@ const QString kCaption = QStringLiteral("Nowa oferta na Allegro");
 constexpr QSize kPreferredSize(980, 620);
 
 using SettingsLists = std::map<pub::SettingsList, std::vector<pub::NamedSetting>>;
+
+// The steps' names, as the list of steps shows them after their numbers.
+const QString& StepName(std::size_t step) {
+    static const QString kNames[] = {
+        QStringLiteral("Produkt"), QStringLiteral("Sprzedaż"), QStringLiteral("Warunki"),
+        QStringLiteral("Bezpieczeństwo produktu"), QStringLiteral("Podsumowanie")};
+    return kNames[std::min(step, std::size(kNames) - 1)];
+}
+
+// The line as the seller reads it: an input of the form by its label, never its control name.
+QString ErrorLine(const pub::PlacedError& error) {
+    if (const FormField* field = FindFormField(error.place.key)) {
+        return FromUtf8(std::string(field->label)) + QStringLiteral(": ") + FromUtf8(error.words);
+    }
+    return FromUtf8(error.line);
+}
+
+// A sign-in is worded for the window; other failures of the creation say what it did.
+bool SaysHowToSignIn(const pub::Failure& failure) {
+    return failure.kind == pub::FailureKind::NotSignedIn ||
+           failure.kind == pub::FailureKind::SessionEnded;
+}
 
 QString OfferErrorsText(const std::vector<offer::OfferError>& errors) {
     QStringList lines;
@@ -67,14 +91,16 @@ NewOfferDialog::NewOfferDialog(const FormBinding& form, QString offerFile, QStri
     safety_ = new OfferSafetyStep(this);
     summary_ = new OfferSummaryStep(this);
     stepWidgets_ = {product_, sale_, terms_, safety_, summary_};
+    product_->setObjectName(QStringLiteral("productStep"));
+    sale_->setObjectName(QStringLiteral("saleStep"));
+    terms_->setObjectName(QStringLiteral("termsStep"));
+    safety_->setObjectName(QStringLiteral("safetyStep"));
+    summary_->setObjectName(QStringLiteral("summaryStep"));
     stepList_ = new QListWidget(this);
     stepList_->setObjectName(QStringLiteral("stepList"));
     steps_ = new QStackedWidget(this);
-    const QString names[] = {
-        QStringLiteral("1. Produkt"), QStringLiteral("2. Sprzedaż"), QStringLiteral("3. Warunki"),
-        QStringLiteral("4. Bezpieczeństwo produktu"), QStringLiteral("5. Podsumowanie")};
     for (std::size_t i = 0; i < stepWidgets_.size(); ++i) {
-        stepList_->addItem(names[i]);
+        stepList_->addItem(QStringLiteral("%1. %2").arg(i + 1).arg(StepName(i)));
         steps_->addWidget(stepWidgets_[i]);
     }
     stepList_->setFixedWidth(stepList_->sizeHintForColumn(0) + 24);
@@ -111,7 +137,10 @@ NewOfferDialog::NewOfferDialog(const FormBinding& form, QString offerFile, QStri
             [this] { stepList_->setCurrentRow(steps_->currentIndex() - 1); });
     connect(next_, &QPushButton::clicked, this,
             [this] { stepList_->setCurrentRow(steps_->currentIndex() + 1); });
-    connect(cancel_, &QPushButton::clicked, this, [this] { worker_->Cancel(); });
+    connect(cancel_, &QPushButton::clicked, this, [this] {
+        pending_ = nullptr;
+        worker_->Cancel();
+    });
     connect(close, &QPushButton::clicked, this, &QWidget::close);
     connect(product_, &OfferProductStep::productsWanted, this, &NewOfferDialog::SearchProducts);
     connect(product_, &OfferProductStep::categoriesWanted, this,
@@ -119,6 +148,7 @@ NewOfferDialog::NewOfferDialog(const FormBinding& form, QString offerFile, QStri
     connect(product_, &OfferProductStep::parametersWanted, this, &NewOfferDialog::ReadParameters);
     connect(product_, &OfferProductStep::conditionChanged, safety_, &OfferSafetyStep::SetCondition);
     connect(summary_, &OfferSummaryStep::createWanted, this, &NewOfferDialog::Create);
+    connect(summary_, &OfferSummaryStep::errorChosen, this, &NewOfferDialog::GoToError);
     connect(summary_, &OfferSummaryStep::openWanted, this,
             [this](const QUrl& page) { desktop_.Open(page); });
 
@@ -133,6 +163,7 @@ NewOfferDialog::~NewOfferDialog() {
 }
 
 void NewOfferDialog::Start() {
+    ClearErrors();
     LoadOfferFile();
     stepList_->setCurrentRow(ProductStep);
     ShowStep(ProductStep);
@@ -231,27 +262,52 @@ offer::OfferData NewOfferDialog::Collected() const {
 // ---- the work at Allegro ---------------------------------------------------------------------
 
 bool NewOfferDialog::Run(const QString& what, Job job) {
-    if (busy_) {
-        status_->setText(QStringLiteral("Poczekaj, aż skończy się: ") + status_->text());
-        return false;  // one job at a time
+    return Run(what, [job = std::move(job)](pub::OfferCatalogue& catalogue,
+                                            const std::atomic<bool>* cancel,
+                                            const Post&) { return job(catalogue, cancel); });
+}
+
+bool NewOfferDialog::Run(const QString& what, PostingJob job) {
+    if (busy_) {  // one job at a time: the latest wish runs next
+        status_->setText(QStringLiteral("%1 Potem: %2").arg(status_->text(), what));
+        pendingWhat_ = what;
+        pending_ = std::move(job);
+        return false;
     }
     SetBusy(true, what);
     worker_->Run([this, job = std::move(job)](AllegroWorker::State& state) -> Reply {
         auto session = state.Session(false);
         if (auto* failure = std::get_if<pub::Failure>(&session)) {
-            return [this, text = FromUtf8(pub::WindowText(*failure))] { SetBusy(false, text); };
+            return [this, text = FromUtf8(pub::WindowText(*failure))] {
+                SetBusy(false, text);
+                pending_ = nullptr;  // without a session it would fail alike
+            };
         }
         pub::AllegroSession* opened = std::get<pub::AllegroSession*>(session);
         if (!catalogue_ || &catalogue_->session() != opened) {
             catalogue_ = std::make_unique<pub::OfferCatalogue>(*opened, pub::CacheFolder());
         }
-        Reply reply = job(*catalogue_, &state.cancel);
+        Reply reply = job(*catalogue_, &state.cancel, state.post);
         return [this, reply = std::move(reply)] {
             SetBusy(false, QString());
             reply();
+            RunPending();
         };
     });
     return true;
+}
+
+void NewOfferDialog::RunPending() {
+    if (busy_ || !pending_) {
+        return;
+    }
+    PostingJob job = std::move(pending_);
+    pending_ = nullptr;
+    const QString shown = status_->text();
+    Run(pendingWhat_, std::move(job));
+    if (!shown.isEmpty()) {
+        status_->setText(shown + QLatin1Char('\n') + pendingWhat_);
+    }
 }
 
 void NewOfferDialog::SetBusy(bool busy, const QString& what) {
@@ -292,17 +348,47 @@ void NewOfferDialog::SearchProducts(const QString& ean) {
         return;
     }
     Run(QStringLiteral("Szukam produktu w katalogu Allegro…"),
-        [this, digits](pub::OfferCatalogue& catalogue, const std::atomic<bool>* cancel) -> Reply {
+        PostingJob([this, digits](pub::OfferCatalogue& catalogue, const std::atomic<bool>* cancel,
+                                  const Post& post) -> Reply {
             auto found = catalogue.ProductsByEan(digits, nullptr, cancel);
             if (auto* failure = std::get_if<pub::Failure>(&found)) {
                 return [this, text = FromUtf8(pub::WindowText(*failure))] {
                     product_->ShowStatus(text);
                 };
             }
-            return [this, products = std::get<std::vector<pub::CatalogueProduct>>(found)] {
-                product_->ShowProducts(products);
-            };
-        });
+            const auto products = std::get<std::vector<pub::CatalogueProduct>>(std::move(found));
+            // The names and paths at once, then each picture as it comes.
+            post([this, products] { product_->ShowProducts(products); });
+            FetchPictures(catalogue, products, cancel, [this, &post](QString id, QImage picture) {
+                post([this, id = std::move(id), picture = std::move(picture)] {
+                    product_->ShowProductPicture(id, picture);
+                });
+            });
+            return [] {};
+        }));
+}
+
+// Fetched and decoded off the window's thread; a picture that cannot be had leaves the
+// placeholder.
+void NewOfferDialog::FetchPictures(pub::OfferCatalogue& catalogue,
+                                   const std::vector<pub::CatalogueProduct>& products,
+                                   const std::atomic<bool>* cancel,
+                                   const std::function<void(QString, QImage)>& show) {
+    constexpr std::size_t kMostPictures = 10;
+    std::size_t fetched = 0;
+    for (const auto& product : products) {
+        if (product.imageUrl.empty() || fetched == kMostPictures ||
+            (cancel != nullptr && cancel->load())) {
+            continue;
+        }
+        ++fetched;
+        if (const auto bytes = catalogue.ProductPicture(product.imageUrl, cancel)) {
+            QImage picture = QImage::fromData(QByteArray::fromStdString(*bytes));
+            if (!picture.isNull()) {
+                show(FromUtf8(product.id), picture);
+            }
+        }
+    }
 }
 
 // The form as it stands, or nothing when a text cannot be held (the seller is told why).
@@ -360,9 +446,10 @@ void NewOfferDialog::ReadParameters(const QString& categoryId) {
 std::optional<offer::OfferData> NewOfferDialog::CheckedData() {
     const offer::OfferReading reading = offer::ReadOfferJson(offer::OfferToJson(Collected()));
     if (!reading.ok()) {
+        ClearErrors();
         summary_->ShowProblem(
             QStringLiteral("Popraw dane oferty; nic nie zostało wysłane do Allegro."),
-            reading.errors, {}, {});
+            PlaceErrors(reading.errors), {}, {});
         return std::nullopt;
     }
     return reading.data;
@@ -391,8 +478,7 @@ void NewOfferDialog::Prepare() {
         });
     if (!started) {
         summary_->ShowWorking(
-            QStringLiteral("Poczekaj na koniec poprzedniego zapytania i wróć do "
-                           "podsumowania."));
+            QStringLiteral("Sprawdzę ofertę w Allegro, gdy skończy się poprzednie zapytanie…"));
     }
 }
 
@@ -401,7 +487,9 @@ void NewOfferDialog::ShowProblem(const pub::PrepareProblem& problem) {
         problem.failure.message.empty()
             ? QStringLiteral("Popraw dane oferty; nic nie zostało wysłane do Allegro.")
             : FromUtf8(pub::WindowText(problem.failure));
-    summary_->ShowProblem(sentence, problem.errors, problem.suggestions, problem.findings);
+    ClearErrors();
+    summary_->ShowProblem(sentence, PlaceErrors(problem.errors), problem.suggestions,
+                          problem.findings);
 }
 
 // Prepared again from what the steps hold now (the look-ups are kept, so this costs no
@@ -435,17 +523,83 @@ void NewOfferDialog::Create(bool activate) {
 }
 
 void NewOfferDialog::ShowCreated(const pub::CreateResult& result) {
+    ClearErrors();
+    std::vector<SummaryError> gaps = PlaceErrors(result.placedWarnings);
+    for (const std::string& warning : result.warnings) {  // the notes beside the gaps
+        if (std::none_of(result.placedWarnings.begin(), result.placedWarnings.end(),
+                         [&](const auto& gap) { return gap.line == warning; })) {
+            gaps.push_back({FromUtf8(warning), {}, -1});
+        }
+    }
     if (result.outcome == pub::Outcome::Done && !result.cancelled) {
-        summary_->ShowCreated(result);
+        summary_->ShowCreated(result, gaps);
         return;
     }
     QString text = FromUtf8(result.message);
+    if (result.failure && SaysHowToSignIn(*result.failure)) {
+        pub::Failure untraced = *result.failure;
+        untraced.traceId.clear();  // added below, as for every failure
+        text = FromUtf8(pub::WindowText(untraced));
+    }
     if (!result.traceId.empty()) {
         text += QStringLiteral(" (Trace-Id: %1)").arg(FromUtf8(result.traceId));
     }
+    std::vector<SummaryError> errors = PlaceErrors(result.placedErrors);
+    errors.insert(errors.end(), gaps.begin(), gaps.end());
     // Without Allegro's answer to the POST the offer may exist: no second try from here.
     const bool mayExist = result.posted && result.errors.empty();
-    summary_->ShowFailure(text, result.errors, !mayExist);
+    summary_->ShowFailure(text, errors, !mayExist);
+}
+
+// ---- errors at their fields --------------------------------------------------------------------
+
+void NewOfferDialog::ClearErrors() {
+    for (NewOfferStep* step : stepWidgets_) {
+        step->ClearMarks();
+    }
+    errorTargets_.clear();
+}
+
+std::vector<SummaryError> NewOfferDialog::PlaceErrors(const std::vector<pub::PlacedError>& errors) {
+    std::vector<SummaryError> lines;
+    for (const pub::PlacedError& error : errors) {
+        SummaryError line{ErrorLine(error), {}, -1};
+        for (std::size_t step = 0; step < SummaryStep; ++step) {
+            const std::vector<QWidget*> fields = stepWidgets_[step]->FieldsFor(error.place);
+            for (QWidget* field : fields) {
+                stepWidgets_[step]->MarkField(field, FromUtf8(error.words));
+            }
+            if (!fields.empty() && line.target < 0) {
+                line.step = StepName(step);
+                line.target = static_cast<int>(errorTargets_.size());
+                errorTargets_.push_back({static_cast<int>(step), fields.front()});
+            }
+        }
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+std::vector<SummaryError> NewOfferDialog::PlaceErrors(
+    const std::vector<offer::OfferError>& errors) {
+    std::vector<pub::PlacedError> placed;
+    placed.reserve(errors.size());
+    for (const offer::OfferError& error : errors) {
+        placed.push_back(pub::PlaceError(error));
+    }
+    return PlaceErrors(placed);
+}
+
+void NewOfferDialog::GoToError(int target) {
+    if (target < 0 || target >= static_cast<int>(errorTargets_.size())) {
+        return;
+    }
+    const ErrorTarget& chosen = errorTargets_[static_cast<std::size_t>(target)];
+    const QPointer<QWidget> field = chosen.field;
+    stepList_->setCurrentRow(chosen.step);
+    if (field) {
+        NewOfferStep::FocusField(field);
+    }
 }
 
 }  // namespace licytek

@@ -4,6 +4,8 @@
 // is named by its key exactly as on the command line.
 #pragma once
 
+#include <QPalette>
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -12,9 +14,11 @@
 
 #include "app/CodePage.h"
 #include "offer/OfferData.h"
+#include "publish/CreateAnswers.h"
 #include "publish/OfferLookups.h"
 
 class QComboBox;
+class QFormLayout;
 class QLabel;
 
 namespace licytek {
@@ -29,7 +33,33 @@ class NewOfferStep : public QWidget {
     virtual void Store(offer::OfferData& values) const = 0;
     // Where the focus goes when the step is shown.
     virtual QWidget* FirstField() const = 0;
+    // The fields of this step that an error concerns; none when it belongs elsewhere.
+    virtual std::vector<QWidget*> FieldsFor(const publish::ErrorPlace& place) const;
+
+    // Marks the field and shows the words beside it, until ClearMarks.
+    void MarkField(QWidget* field, const QString& words);
+    void ClearMarks();
+    // Shows the field (scrolled into view) with the focus on it.
+    static void FocusField(QWidget* field);
+
+  private:
+    struct Mark {
+        QPointer<QWidget> field;
+        QPointer<QLabel> words;
+        QPointer<QFormLayout> form;  // the form the words have a row in, if any
+        QPalette palette;
+        QString description;
+    };
+    std::vector<Mark> marks_;
 };
+
+// The field among `fields` whose offer data key is the place's.
+struct KeyedField {
+    offer::OfferKey key;
+    QWidget* field;
+};
+std::vector<QWidget*> FieldsWithKey(std::initializer_list<KeyedField> fields,
+                                    const publish::ErrorPlace& place);
 
 // The field's text without blanks at the ends, as UTF-8.
 std::string ToUtf8(const QString& text);

@@ -52,12 +52,17 @@ OfferParameterForm::OfferParameterForm(QWidget* parent) : QWidget(parent) {
     layout_->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
 }
 
-void OfferParameterForm::Show(const std::vector<CategoryParameter>& parameters,
-                              const offer::OfferData& values) {
+void OfferParameterForm::Clear() {
     while (layout_->rowCount() > 0) {
         layout_->removeRow(0);
     }
     fields_.clear();
+    shown_ = false;
+}
+
+void OfferParameterForm::Show(const std::vector<CategoryParameter>& parameters,
+                              const offer::OfferData& values) {
+    Clear();
     std::vector<CategoryParameter> ordered = parameters;
     std::stable_sort(ordered.begin(), ordered.end(),
                      [](const auto& a, const auto& b) { return Rank(a) < Rank(b); });
@@ -200,18 +205,57 @@ void OfferParameterForm::StoreField(const Field& field, offer::OfferData& values
     }
 }
 
+QWidget* OfferParameterForm::Field::Input() const {
+    if (choice != nullptr) {
+        return choice;
+    }
+    if (choices != nullptr) {
+        return choices;
+    }
+    return from != nullptr ? from : text;
+}
+
+bool OfferParameterForm::Field::Empty() const {
+    if (choice != nullptr) {
+        return choice->currentIndex() <= 0;
+    }
+    if (choices != nullptr) {
+        for (int i = 0; i < choices->count(); ++i) {
+            if (choices->item(i)->checkState() == Qt::Checked) {
+                return false;
+            }
+        }
+        return true;
+    }
+    if (from != nullptr) {
+        return from->text().trimmed().isEmpty() && to->text().trimmed().isEmpty();
+    }
+    return text->text().trimmed().isEmpty();
+}
+
 QWidget* OfferParameterForm::FirstField() const {
-    if (fields_.empty()) {
-        return nullptr;
+    return fields_.empty() ? nullptr : fields_.front().Input();
+}
+
+std::vector<QWidget*> OfferParameterForm::FieldsFor(const publish::ErrorPlace& place) const {
+    const bool condition = place.key == offer::KeyName(offer::OfferKey::Condition);
+    const bool parameters = place.key == offer::KeyName(offer::OfferKey::Parameters);
+    const bool named = place.key.starts_with(offer::kParameterColumnPrefix);
+    std::vector<QWidget*> found;
+    for (const Field& field : fields_) {
+        const auto& id = field.parameter.id;
+        const bool concerned =
+            (condition && IsCondition(field.parameter)) ||
+            std::find(place.parameterIds.begin(), place.parameterIds.end(), id) !=
+                place.parameterIds.end() ||
+            (named && SameLabel(offer::ParameterKey(field.parameter.name), place.key)) ||
+            (parameters && place.parameterIds.empty() &&
+             (field.parameter.required || IsCondition(field.parameter)) && field.Empty());
+        if (concerned) {
+            found.push_back(field.Input());
+        }
     }
-    const Field& first = fields_.front();
-    if (first.choice != nullptr) {
-        return first.choice;
-    }
-    if (first.choices != nullptr) {
-        return first.choices;
-    }
-    return first.from != nullptr ? first.from : first.text;
+    return found;
 }
 
 }  // namespace licytek

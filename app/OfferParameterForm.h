@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "offer/OfferData.h"
+#include "publish/CreateAnswers.h"
 #include "publish/OfferLookups.h"
 
 class QComboBox;
@@ -26,9 +27,14 @@ class OfferParameterForm final : public QWidget {
     // Builds the form for the category, filled from the data's "stan" and "parametry".
     void Show(const std::vector<publish::CategoryParameter>& parameters,
               const offer::OfferData& values);
+    // No form: the data's "stan" and "parametry" stay as they are until one is shown again.
+    void Clear();
     // Puts "stan" and "parametry" into the data; leaves them as they are until a form is shown.
     void Store(offer::OfferData& values) const;
     QWidget* FirstField() const;
+    // The fields an error concerns: "Stan", the parameters by id or by their key
+    // ("parametr: Kolor"), and for "parametry" alone the required ones left empty.
+    std::vector<QWidget*> FieldsFor(const publish::ErrorPlace& place) const;
     bool shown() const { return shown_; }
 
   signals:
@@ -43,6 +49,9 @@ class OfferParameterForm final : public QWidget {
         QLineEdit* text = nullptr;
         QLineEdit* from = nullptr;
         QLineEdit* to = nullptr;
+
+        QWidget* Input() const;  // where the seller types or chooses
+        bool Empty() const;
     };
 
     Field MakeField(const publish::CategoryParameter& parameter, const offer::ParameterValue* value,

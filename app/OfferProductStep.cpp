@@ -4,9 +4,13 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QIcon>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
+#include <QPixmap>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QScrollArea>
@@ -20,6 +24,22 @@ namespace {
 
 constexpr int kIdRole = Qt::UserRole;
 constexpr int kCategoryRole = Qt::UserRole + 1;
+constexpr int kThumbnailSide = 56;
+
+// A picture's box until the picture comes, or when there is none.
+QIcon Placeholder() {
+    QPixmap box(kThumbnailSide, kThumbnailSide);
+    box.fill(QColor(236, 236, 236));
+    QPainter painter(&box);
+    painter.setPen(QColor(190, 190, 190));
+    painter.drawRect(0, 0, kThumbnailSide - 1, kThumbnailSide - 1);
+    painter.drawLine(12, kThumbnailSide - 14, 24, 26);  // a small mountain, as a picture's sign
+    painter.drawLine(24, 26, 32, 34);
+    painter.drawLine(32, 34, 38, 28);
+    painter.drawLine(38, 28, kThumbnailSide - 12, kThumbnailSide - 14);
+    painter.drawEllipse(QPoint(36, 16), 4, 4);
+    return QIcon(box);
+}
 
 }  // namespace
 
@@ -63,7 +83,9 @@ OfferProductStep::OfferProductStep(QWidget* parent) : NewOfferStep(parent) {
     categoryRow->addWidget(category_, 1);
     categoryRow->addWidget(loadParameters_);
     const int listHeight = 5 * matches_->fontMetrics().lineSpacing() + 8;
-    matches_->setMaximumHeight(listHeight);
+    matches_->setIconSize(QSize(kThumbnailSide, kThumbnailSide));
+    matches_->setWordWrap(true);
+    matches_->setMaximumHeight(2 * (kThumbnailSide + 10) + 8);
     categories_->setMaximumHeight(listHeight);
 
     auto* left = new QVBoxLayout;
@@ -111,6 +133,10 @@ void OfferProductStep::Load(const offer::OfferData& values) {
                                 !values.category.empty());
     matches_->clear();
     products_.clear();
+    categories_->clear();
+    status_->clear();
+    // The form of another project's category must not put its values into this one's data.
+    parameters_->Clear();
     if (!values.product.empty()) {
         auto* item = new QListWidgetItem(QStringLiteral("Produkt %1").arg(FromUtf8(values.product)),
                                          matches_);
@@ -147,10 +173,14 @@ void OfferProductStep::ShowProducts(const std::vector<publish::CatalogueProduct>
     products_ = products;
     matches_->clear();
     for (const auto& product : products) {
+        const QString category =
+            product.categoryPath.empty()
+                ? QStringLiteral("kategoria %1").arg(FromUtf8(product.categoryId))
+                : FromUtf8(offer::ShownText(product.categoryPath, 200));
         auto* item = new QListWidgetItem(
-            QStringLiteral("%1 — kategoria %2")
-                .arg(FromUtf8(offer::ShownText(product.name, 120)), FromUtf8(product.categoryId)),
-            matches_);
+            Placeholder(),
+            FromUtf8(offer::ShownText(product.name, 120)) + QLatin1Char('\n') + category, matches_);
+        item->setToolTip(FromUtf8(offer::ShownText(product.name, 300)));
         item->setData(kIdRole, FromUtf8(product.id));
         item->setData(kCategoryRole, FromUtf8(product.categoryId));
     }
@@ -160,6 +190,16 @@ void OfferProductStep::ShowProducts(const std::vector<publish::CatalogueProduct>
                          : QStringLiteral("Wybierz produkt z listy."));
     if (products.size() == 1) {
         matches_->setCurrentRow(0);
+    }
+}
+
+void OfferProductStep::ShowProductPicture(const QString& productId, const QImage& picture) {
+    for (int i = 0; i < matches_->count(); ++i) {
+        QListWidgetItem* item = matches_->item(i);
+        if (item->data(kIdRole).toString() == productId && !picture.isNull()) {
+            item->setIcon(QIcon(QPixmap::fromImage(picture.scaled(
+                kThumbnailSide, kThumbnailSide, Qt::KeepAspectRatio, Qt::SmoothTransformation))));
+        }
     }
 }
 
@@ -238,6 +278,14 @@ void OfferProductStep::UpdateWithoutProduct() {
     matches_->setEnabled(!without);
     suggest_->setEnabled(without);
     categories_->setEnabled(without);
+}
+
+std::vector<QWidget*> OfferProductStep::FieldsFor(const publish::ErrorPlace& place) const {
+    using offer::OfferKey;
+    auto fields = FieldsWithKey(
+        {{OfferKey::Category, category_}, {OfferKey::Ean, ean_}, {OfferKey::Product, matches_}},
+        place);
+    return fields.empty() ? parameters_->FieldsFor(place) : fields;
 }
 
 }  // namespace licytek

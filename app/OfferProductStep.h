@@ -8,6 +8,7 @@
 #include "app/NewOfferStep.h"
 
 class QCheckBox;
+class QImage;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -25,8 +26,11 @@ class OfferProductStep final : public NewOfferStep {
     void Load(const offer::OfferData& values) override;
     void Store(offer::OfferData& values) const override;
     QWidget* FirstField() const override;
+    std::vector<QWidget*> FieldsFor(const publish::ErrorPlace& place) const override;
 
+    // The matches with a placeholder for their pictures, until ShowProductPicture.
     void ShowProducts(const std::vector<publish::CatalogueProduct>& products);
+    void ShowProductPicture(const QString& productId, const QImage& picture);
     void ShowCategories(const std::vector<publish::CategorySuggestion>& categories);
     void ShowParameters(const std::vector<publish::CategoryParameter>& parameters);
     void ShowStatus(const QString& text);

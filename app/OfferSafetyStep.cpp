@@ -116,4 +116,13 @@ void OfferSafetyStep::CountCharacters() {
     count_->setPalette(palette);
 }
 
+std::vector<QWidget*> OfferSafetyStep::FieldsFor(const publish::ErrorPlace& place) const {
+    using offer::OfferKey;
+    return FieldsWithKey({{OfferKey::ResponsibleProducer, producer_},
+                          {OfferKey::ResponsiblePerson, person_},
+                          {OfferKey::Safety, safety_},
+                          {OfferKey::MarketedBeforeGpsr, marketedBefore_}},
+                         place);
+}
+
 }  // namespace licytek

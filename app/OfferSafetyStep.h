@@ -25,6 +25,7 @@ class OfferSafetyStep final : public NewOfferStep {
     void Load(const offer::OfferData& values) override;
     void Store(offer::OfferData& values) const override;
     QWidget* FirstField() const override;
+    std::vector<QWidget*> FieldsFor(const publish::ErrorPlace& place) const override;
 
     void ShowSettings(
         const std::map<publish::SettingsList, std::vector<publish::NamedSetting>>& lists);

@@ -73,6 +73,7 @@ OfferSaleStep::OfferSaleStep(QWidget* parent) : NewOfferStep(parent) {
     formatRow->addWidget(auction_);
     formatRow->addStretch(1);
     auto* form = new QFormLayout;
+    form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);  // short values, short fields
     form->addRow(QStringLiteral("Rodzaj sprzedaży:"), formatRow);
     form->addRow(QStringLiteral("&Cena:"), WithUnit(price_, QStringLiteral("zł"), this));
     form->addRow(QStringLiteral("Cena &wywoławcza:"),
@@ -162,6 +163,18 @@ void OfferSaleStep::UpdateFormat() {
                                                  "cena „Kup teraz” i minimalna są dowolne. "
                                                  "Licytacja ma zawsze 1 sztukę.")
                                 : QStringLiteral("Cena w złotych, z przecinkiem dziesiętnym."));
+}
+
+std::vector<QWidget*> OfferSaleStep::FieldsFor(const publish::ErrorPlace& place) const {
+    using offer::OfferKey;
+    return FieldsWithKey({{OfferKey::Format, FirstField()},
+                          {OfferKey::Price, price_},
+                          {OfferKey::StartingPrice, startingPrice_},
+                          {OfferKey::MinimalPrice, minimalPrice_},
+                          {OfferKey::Quantity, quantity_},
+                          {OfferKey::Duration, duration_},
+                          {OfferKey::Republish, republish_}},
+                         place);
 }
 
 }  // namespace licytek

@@ -21,6 +21,7 @@ class OfferSaleStep final : public NewOfferStep {
     void Load(const offer::OfferData& values) override;
     void Store(offer::OfferData& values) const override;
     QWidget* FirstField() const override;
+    std::vector<QWidget*> FieldsFor(const publish::ErrorPlace& place) const override;
 
   private:
     offer::SellingFormat Format() const;

@@ -12,13 +12,7 @@ namespace licytek {
 
 namespace {
 
-// The key as the seller knows it: the form's title by its label, the offer data's by its name.
-QString ErrorLine(const offer::OfferError& error) {
-    if (const FormField* field = FindFormField(error.key)) {
-        return FromUtf8(std::string(field->label)) + QStringLiteral(": ") + FromUtf8(error.message);
-    }
-    return FromUtf8(offer::ErrorText(error));
-}
+constexpr int kTargetRole = Qt::UserRole;
 
 QString FindingLine(const structured::Finding& finding) {
     QString where;
@@ -57,6 +51,14 @@ OfferSummaryStep::OfferSummaryStep(QWidget* parent) : NewOfferStep(parent) {
     connect(draft_, &QPushButton::clicked, this, [this] { emit createWanted(false); });
     connect(activate_, &QPushButton::clicked, this, [this] { emit createWanted(true); });
     connect(open_, &QPushButton::clicked, this, [this] { emit openWanted(page_); });
+    const auto choose = [this](const QListWidgetItem* item) {
+        const QVariant target = item->data(kTargetRole);
+        if (target.isValid()) {
+            emit errorChosen(target.toInt());
+        }
+    };
+    connect(lines_, &QListWidget::itemClicked, this, choose);
+    connect(lines_, &QListWidget::itemActivated, this, choose);
     SetReady(false);
 }
 
@@ -79,6 +81,31 @@ void OfferSummaryStep::AddSection(const QString& title) {
 
 void OfferSummaryStep::AddLine(const QString& line) {
     new QListWidgetItem(line, lines_);
+}
+
+void OfferSummaryStep::AddErrors(const QString& title, const std::vector<SummaryError>& errors) {
+    if (errors.empty()) {
+        return;
+    }
+    AddSection(title);
+    bool leads = false;
+    for (const SummaryError& error : errors) {
+        auto* item = new QListWidgetItem(QStringLiteral("• ") + error.line, lines_);
+        if (error.target < 0) {
+            continue;
+        }
+        item->setText(item->text() + QStringLiteral(" → krok „%1”").arg(error.step));
+        item->setData(kTargetRole, error.target);
+        leads = true;
+        item->setForeground(lines_->palette().color(QPalette::Link));
+        item->setToolTip(
+            QStringLiteral("Kliknij, by przejść do pola w kroku „%1”").arg(error.step));
+    }
+    if (leads) {
+        AddLine(
+            QStringLiteral("Kliknij błąd ze strzałką, by przejść do jego pola; pole jest "
+                           "zaznaczone, a opis błędu stoi pod nim."));
+    }
 }
 
 void OfferSummaryStep::AddFindings(const std::vector<structured::Finding>& findings) {
@@ -122,18 +149,12 @@ void OfferSummaryStep::ShowPrepared(const publish::PreparedOffer& offer) {
     open_->hide();
 }
 
-void OfferSummaryStep::ShowProblem(const QString& sentence,
-                                   const std::vector<offer::OfferError>& errors,
+void OfferSummaryStep::ShowProblem(const QString& sentence, const std::vector<SummaryError>& errors,
                                    const std::vector<publish::CategorySuggestion>& suggestions,
                                    const std::vector<structured::Finding>& findings) {
     lines_->clear();
     headline_->setText(sentence);
-    if (!errors.empty()) {
-        AddSection(QStringLiteral("Do poprawienia"));
-        for (const auto& error : errors) {
-            AddLine(ErrorLine(error));
-        }
-    }
+    AddErrors(QStringLiteral("Do poprawienia"), errors);
     if (!suggestions.empty()) {
         AddSection(QStringLiteral("Kategorie proponowane dla tytułu (wybierz w kroku „Produkt”)"));
         for (const auto& category : suggestions) {
@@ -145,32 +166,26 @@ void OfferSummaryStep::ShowProblem(const QString& sentence,
     SetReady(false);
 }
 
-void OfferSummaryStep::ShowCreated(const publish::CreateResult& result) {
+void OfferSummaryStep::ShowCreated(const publish::CreateResult& result,
+                                   const std::vector<SummaryError>& gaps) {
     lines_->clear();
     headline_->setText(FromUtf8(result.message));
-    if (!result.warnings.empty()) {
-        AddSection(QStringLiteral("Allegro wskazuje braki w szkicu"));
-        for (const std::string& warning : result.warnings) {
-            AddLine(QStringLiteral("• ") + FromUtf8(warning));
-        }
-    }
+    AddErrors(QStringLiteral("Allegro wskazuje braki w szkicu"), gaps);
     page_ = QUrl(FromUtf8(result.offerPage));
     const bool draft = result.status == "INACTIVE" || result.status.empty();
+    AddLine(draft ? QStringLiteral("Szkic czeka w Allegro: uzupełnij go i wystaw tam "
+                                   "(„Dokończ w Allegro”).")
+                  : QStringLiteral("Oferta jest w Allegro („Otwórz ofertę”)."));
     open_->setText(draft ? QStringLiteral("&Dokończ w Allegro") : QStringLiteral("&Otwórz ofertę"));
     open_->setVisible(page_.isValid() && !page_.isEmpty());
     SetReady(false);
 }
 
-void OfferSummaryStep::ShowFailure(const QString& text, const std::vector<std::string>& errors,
+void OfferSummaryStep::ShowFailure(const QString& text, const std::vector<SummaryError>& errors,
                                    bool retry) {
     lines_->clear();
     headline_->setText(text);
-    if (!errors.empty()) {
-        AddSection(QStringLiteral("Allegro nie przyjęło oferty"));
-        for (const std::string& error : errors) {
-            AddLine(QStringLiteral("• ") + FromUtf8(error));
-        }
-    }
+    AddErrors(QStringLiteral("Allegro nie przyjęło oferty"), errors);
     SetReady(retry);  // after a refusal the seller may correct the data and try again
     open_->hide();
 }

@@ -55,6 +55,7 @@ OfferTermsStep::OfferTermsStep(QWidget* parent) : NewOfferStep(parent) {
         handlingTime_->addItem(Label(offer::HandlingTimeLabel(time)), static_cast<int>(time));
     }
     auto* form = new QFormLayout;
+    form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     form->addRow(QStringLiteral("Cennik &dostawy:"), shippingRates_);
     form->addRow(QStringLiteral("Warunki &zwrotów:"), returnPolicy_);
     form->addRow(QStringLiteral("Warunki &reklamacji:"), impliedWarranty_);
@@ -111,6 +112,17 @@ void OfferTermsStep::Store(offer::OfferData& values) const {
 
 QWidget* OfferTermsStep::FirstField() const {
     return shippingRates_;
+}
+
+std::vector<QWidget*> OfferTermsStep::FieldsFor(const publish::ErrorPlace& place) const {
+    using offer::OfferKey;
+    return FieldsWithKey({{OfferKey::ShippingRates, shippingRates_},
+                          {OfferKey::ReturnPolicy, returnPolicy_},
+                          {OfferKey::ImpliedWarranty, impliedWarranty_},
+                          {OfferKey::Warranty, warranty_},
+                          {OfferKey::Invoice, invoice_},
+                          {OfferKey::HandlingTime, handlingTime_}},
+                         place);
 }
 
 }  // namespace licytek

@@ -20,6 +20,7 @@ class OfferTermsStep final : public NewOfferStep {
     void Load(const offer::OfferData& values) override;
     void Store(offer::OfferData& values) const override;
     QWidget* FirstField() const override;
+    std::vector<QWidget*> FieldsFor(const publish::ErrorPlace& place) const override;
 
     // The seller's lists as read from Allegro; the choices already made stay.
     void ShowSettings(

@@ -37,6 +37,7 @@
 #include "app/PictureThumbnails.h"
 #include "model/PolishNumbers.h"
 #include "model/ProjectFile.h"
+#include "publish/Wording.h"
 #include "structured/AllegroExport.h"
 #include "structured/DescriptionComparison.h"
 #include "structured/OfferToForm.h"
@@ -54,17 +55,23 @@ const QString kRememberedStatus = QStringLiteral("Ostatnio wysłana");
 constexpr std::array<std::string_view, 3> kPulledInputs = {"auctionHeader", "descriptionHeader",
                                                            "itemDescription"};
 
-// The library's message as the window says it: a sign-in is the first step here, not a
-// command to type.
-QString Said(std::string_view message) {
-    return FromUtf8(message)
-        .replace(FromUtf8(publish::kSignInAgain),
-                 QStringLiteral("Zaloguj się ponownie w pierwszym kroku tego okna."))
-        .replace(QStringLiteral(": licytek-cli allegro login"), QString());
-}
+// The window's words for a failure: signing in is the first step of this dialog, not a command
+// to type, and Allegro's errors and what reached Allegro each stand on a line of their own.
+constexpr publish::FrontEnd kDialogFront{"Zaloguj się ponownie w pierwszym kroku tego okna.", true};
 
 QString FailureText(const Failure& failure) {
-    return Said(publish::FullMessage(failure));
+    return FromUtf8(publish::FailureText(failure, kDialogFront));
+}
+
+// A result's failure without its Trace-Id, which the dialog shows on a line of its own; the
+// result's own line when it carries no failure.
+QString ResultText(const publish::PublishResult& result) {
+    if (!result.failure) {
+        return FromUtf8(result.message);
+    }
+    Failure words = *result.failure;
+    words.traceId.clear();
+    return FailureText(words);
 }
 
 // "Aktywna", "Szkic", "Zakończona": the offer's state as the seller's pages name it.
@@ -82,26 +89,6 @@ QString StatusWord(const std::string& status) {
         return QStringLiteral("Wystawiana");
     }
     return FromUtf8(status);
-}
-
-// Allegro's list of errors after "Allegro: " one a line, so that each shows its section and
-// item on its own, and what already reached Allegro ("Stan: ...") on a line of its own.
-QString OneErrorALine(QString message) {
-    QString state;
-    if (const qsizetype at = message.lastIndexOf(QStringLiteral(" Stan: ")); at >= 0) {
-        state = QStringLiteral("\n") + message.mid(at + 1);
-        message.truncate(at);
-    }
-    const QString marker = QStringLiteral(" Allegro: ");
-    const qsizetype at = message.indexOf(marker);
-    if (at < 0) {
-        return message + state;
-    }
-    QString text = message.left(at) + QStringLiteral("\nAllegro:");
-    for (const QString& error : message.mid(at + marker.size()).split(QStringLiteral("; "))) {
-        text += QStringLiteral("\n• ") + error;
-    }
-    return text + state;
 }
 
 QString Count(std::size_t number) {
@@ -852,35 +839,43 @@ void SendToAllegroDialog::ShowChanges() {
             };
         }
         publish::AllegroSession& session = *std::get<publish::AllegroSession*>(opened);
-        auto offer = session.GetOffer(id);
-        if (auto* failure = std::get_if<Failure>(&offer)) {
-            return [this, why = FailureText(*failure)] {
+        // One reading of the offer: the same reading and checks as the sending, with nothing
+        // sent, say what it would do and show the offer as it is.
+        publish::PublishResult plan = session.Publish(id, form, options, {}, &state.cancel);
+        const bool refusedHere =
+            plan.failure && plan.failure->kind == publish::FailureKind::BadInput;
+        if (!plan.offer && refusedHere) {  // refused before the offer was read: read it to show it
+            auto offer = session.GetOffer(id, nullptr, &state.cancel);
+            if (auto* read = std::get_if<publish::OfferState>(&offer)) {
+                plan.offer = std::move(*read);
+            }
+        }
+        if (!plan.offer) {
+            return [this, why = ResultText(plan)] {
                 SetBusy(false);
                 status_->setText(why);
             };
         }
-        // The same reading and checks as the sending, with nothing sent: what it would do.
-        publish::PublishResult plan = session.Publish(id, form, options, {}, &state.cancel);
-        return [this, form, withTerms = options.withTerms,
-                current = std::get<publish::OfferState>(std::move(offer)), plan = std::move(plan)] {
+        auto exported = std::make_shared<const structured::AllegroOffer>(structured::ExportAllegro(
+            form, {.withTerms = options.withTerms, .acceptLocalPictures = true}));
+        return [this, exported, plan = std::move(plan)] {
             SetBusy(false);
-            const auto exported = structured::ExportAllegro(
-                form, {.withTerms = withTerms, .acceptLocalPictures = true});
+            const publish::OfferState& current = *plan.offer;
             offerTitle_ = FromUtf8(current.name);
-            formTitle_ = FromUtf8(exported.name);
+            formTitle_ = FromUtf8(exported->name);
             changeTitle_->setProperty("differs", offerTitle_ != formTitle_);
             changeTitle_->setChecked(false);
             ShowTitleChange();
             wrongOfferQuestion_ = WrongOfferQuestion(offerTitle_, formTitle_, plan.plan);
-            ShowDescriptions(current.descriptionJson, exported.description,
-                             PlannedDescription(plan.body).value_or(exported.description));
+            ShowDescriptions(current.descriptionJson, exported->description,
+                             PlannedDescription(plan.body).value_or(exported->description));
 
             const std::size_t pictures =
-                plan.plan ? plan.plan->picturesAfter : exported.images.size();
+                plan.plan ? plan.plan->picturesAfter : exported->images.size();
             counts_->setText(QStringLiteral("Zdjęcia: %1/%2 · rozmiar opisu: %3 / %4 bajtów")
                                  .arg(pictures)
                                  .arg(structured::kMaxOfferImages)
-                                 .arg(Count(exported.descriptionBytes),
+                                 .arg(Count(exported->descriptionBytes),
                                       Count(structured::kMaxDescriptionBytes)));
 
             problems_->clear();
@@ -895,7 +890,7 @@ void SendToAllegroDialog::ShowChanges() {
             }
             changesReady_ = plan.outcome == publish::Outcome::Done;
             if (!changesReady_) {
-                problems_->addItem(OneErrorALine(Said(plan.message)));
+                problems_->addItem(ResultText(plan));
             }
             if (plan.unchanged) {
                 problems_->addItem(
@@ -981,8 +976,7 @@ void SendToAllegroDialog::Send() {
         auto opened = state.Session(sandbox);
         if (auto* failure = std::get_if<Failure>(&opened)) {
             publish::PublishResult result;
-            result.outcome = failure->outcome;
-            result.message = failure->message;
+            publish::ConcludeFailure(*failure, result);
             return [this, result] { ShowResult(result); };
         }
         publish::PublishObserver observer;
@@ -1028,13 +1022,13 @@ void SendToAllegroDialog::ShowResult(const publish::PublishResult& result) {
         openOffer_->setText(QStringLiteral("Otwórz ofertę: ") + offerAddress_);
         openOffer_->show();
     } else {
-        lines << OneErrorALine(Said(result.message));
+        lines << ResultText(result);
         for (const structured::Finding& finding : result.findings) {
             if (finding.severity == structured::Severity::Error) {
                 lines << QStringLiteral("• ") + FromUtf8(structured::FindingText(finding));
             }
         }
-        if (!result.traceId.empty()) {
+        if (!result.traceId.empty()) {  // on its own line, for Allegro's support
             lines << QStringLiteral("Trace-Id: ") + FromUtf8(result.traceId);
         }
         copyDetails_->show();
@@ -1071,7 +1065,8 @@ std::optional<QString> SendToAllegroDialog::FormTitle() const {
     if (!std::holds_alternative<AuctionForm>(snapshot)) {
         return std::nullopt;
     }
-    return FromUtf8(structured::ExportAllegro(std::get<AuctionForm>(snapshot)).name);
+    // The title alone, as the export writes it: no whole export on the window's thread.
+    return FromUtf8(structured::FormLineText(std::get<AuctionForm>(snapshot).auctionHeader));
 }
 
 std::optional<std::pair<QString, QString>> SendToAllegroDialog::RememberedOffer() const {

@@ -884,6 +884,7 @@ PublishResult AllegroSession::ResultOf(const UpdateOrder& order, const UpdateRes
     result.sentUpdate = update.reached.update != UpdateSent::No;
     result.updateUncertain = update.reached.update == UpdateSent::Unknown;
     result.filesSent = update.filesSent;
+    result.offer = update.before;
     if (update.before) {
         result.plan =
             PlanOf(*update.before, update.body, order.name, order.description.sections.size());

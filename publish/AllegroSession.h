@@ -88,6 +88,7 @@ struct PublishResult {
     std::string traceId;
     std::vector<structured::Finding> findings;  // the export's, for the seller
     std::optional<PublishPlan> plan;            // once the offer was read
+    std::optional<OfferState> offer;            // the offer as read, before anything was sent
     std::string body;                           // the PATCH body (for a dry run)
     std::string offerPage;                      // https://allegro.pl/oferta/ID
     std::vector<std::string> warnings;          // e.g. the offer read back differs

@@ -236,21 +236,76 @@ std::variant<std::vector<SignedOffer>, std::string> ParseOffersBySignature(std::
     return found;
 }
 
-std::string ErrorForSeller(const AllegroError& error, const ErrorContext& context) {
+namespace {
+
+// Allegro's words: its userMessage, else its developer's message introduced as such.
+std::string AllegroWords(const AllegroError& error) {
     constexpr std::size_t kShownCharacters = 500;
-    std::string text = error.userMessage.empty() ? error.message : error.userMessage;
-    text = offer::ShownText(text.empty() ? error.code : text, kShownCharacters);
+    if (!error.userMessage.empty()) {
+        return offer::ShownText(error.userMessage, kShownCharacters);
+    }
+    if (!error.message.empty()) {
+        return "Allegro (po angielsku): " + offer::ShownText(error.message, kShownCharacters);
+    }
+    return offer::ShownText(error.code, kShownCharacters);
+}
+
+bool ConcernsParameters(const AllegroError& error) {
+    return IsParameterPath(error.path) ||
+           HasErrorCode(std::span(&error, 1), "MissingRequiredParameters");
+}
+
+bool ConcernsProduct(const AllegroError& error) {
+    return HasErrorCode(std::span(&error, 1), "MultipleProductsFoundException") ||
+           HasErrorCode(std::span(&error, 1), "ProductNotFoundException");
+}
+
+// The parameter the path points at by its index in the body sent, as that body names it.
+std::vector<std::string> SentParameterIds(const AllegroError& error, const ErrorContext& context) {
+    if (context.parameters == nullptr || !IsParameterPath(error.path)) {
+        return {};
+    }
+    const bool product = error.path.starts_with("productSet");
+    const auto& sent = product ? context.parameters->product : context.parameters->offer;
+    const auto index = IndexAfter(error.path, error.path.find("parameters"));
+    if (!index || *index >= sent.size()) {
+        return {};
+    }
+    return {sent[*index].id};
+}
+
+}  // namespace
+
+std::string ErrorForSeller(const AllegroError& error, const ErrorContext& context) {
+    const std::string text = AllegroWords(error);
     std::string key;
-    if (IsParameterPath(error.path) ||
-        HasErrorCode(std::span(&error, 1), "MissingRequiredParameters")) {
+    if (ConcernsParameters(error)) {
         key = ParameterKeyOf(error, context);
-    } else if (HasErrorCode(std::span(&error, 1), "MultipleProductsFoundException") ||
-               HasErrorCode(std::span(&error, 1), "ProductNotFoundException")) {
+    } else if (ConcernsProduct(error)) {
         key = Key(context.productById ? OfferKey::Product : OfferKey::Ean);
     } else {
         key = KeyOfPath(error.path, context.productById);
     }
     return key.empty() ? text : key + ": " + text;
+}
+
+PlacedError PlaceError(const AllegroError& error, const ErrorContext& context) {
+    PlacedError placed{ErrorForSeller(error, context), AllegroWords(error), {}};
+    if (ConcernsParameters(error)) {
+        std::vector<std::string> ids = SentParameterIds(error, context);
+        const bool condition = ids.size() == 1 && ids.front() == kConditionParameterId;
+        placed.place.key = Key(condition ? OfferKey::Condition : OfferKey::Parameters);
+        placed.place.parameterIds = std::move(ids);
+    } else if (ConcernsProduct(error)) {
+        placed.place.key = Key(context.productById ? OfferKey::Product : OfferKey::Ean);
+    } else if (!error.path.starts_with("description")) {  // the description is the form's
+        placed.place.key = KeyOfPath(error.path, context.productById);
+    }
+    return placed;
+}
+
+PlacedError PlaceError(const offer::OfferError& error) {
+    return {offer::ErrorText(error), error.message, {error.key, {}}};
 }
 
 }  // namespace licytek::publish

@@ -58,4 +58,27 @@ struct ErrorContext {
 // sekcja 2") or the title ("Edit2"); Allegro's userMessage when it gives one, else its message.
 std::string ErrorForSeller(const AllegroError& error, const ErrorContext& context);
 
+// Where an error belongs among the values the seller gave, for a front end that shows it at
+// its field: the offer data's key ("cena", "parametry", "stan"), "Edit2" for the title, or
+// empty when it fits none; and the parameters it concerns by id, when the body sent says so.
+struct ErrorPlace {
+    std::string key;
+    std::vector<std::string> parameterIds;
+
+    bool operator==(const ErrorPlace&) const = default;
+};
+
+// An error as the seller reads it, with Allegro's words alone and where it belongs.
+struct PlacedError {
+    std::string line;   // as ErrorForSeller words it, or "KEY: words" for a local fault
+    std::string words;  // without the key
+    ErrorPlace place;
+
+    bool operator==(const PlacedError&) const = default;
+};
+
+PlacedError PlaceError(const AllegroError& error, const ErrorContext& context);
+// A fault found before sending, under its key ("cena", "parametr: Kolor").
+PlacedError PlaceError(const offer::OfferError& error);
+
 }  // namespace licytek::publish

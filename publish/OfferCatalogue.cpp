@@ -5,6 +5,7 @@
 #include "model/FileIo.h"
 #include "publish/TokenStore.h"
 #include "publish/UntrustedJson.h"
+#include "structured/Validation.h"
 
 namespace licytek::publish {
 namespace {
@@ -90,6 +91,26 @@ Failure LookupFailure(const std::string& what, const HttpResponse& response) {
 
 OfferCatalogue::OfferCatalogue(AllegroSession& session, std::string cacheFolder)
     : session_(session), cacheFolder_(std::move(cacheFolder)) {}
+
+std::optional<std::string> OfferCatalogue::ProductPicture(const std::string& url,
+                                                          const std::atomic<bool>* cancel) {
+    constexpr long kPictureSeconds = 20;
+    if (structured::ClassifyAddress(url) != structured::AddressKind::Https) {
+        return std::nullopt;
+    }
+    if (!pictures_) {
+        pictures_ = std::make_unique<HttpClient>(std::vector<std::string>{}, kPictureSeconds,
+                                                 kMaxProductPictureBytes);
+    }
+    HttpRequest request;
+    request.url = url;
+    auto answer = pictures_->Send(request, cancel);
+    auto* response = std::get_if<HttpResponse>(&answer);
+    if (response == nullptr || response->status != 200 || response->body.empty()) {
+        return std::nullopt;
+    }
+    return std::move(response->body);
+}
 
 std::variant<HttpResponse, Failure> OfferCatalogue::Get(const std::string& path,
                                                         const std::string& what,

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -22,6 +23,8 @@ namespace licytek::publish {
 
 // A category's parameters stay on disk this long.
 inline constexpr Seconds kParametersKeptFor = Seconds{24} * 60 * 60;
+
+inline constexpr std::size_t kMaxProductPictureBytes = std::size_t{4} << 20;
 
 class OfferCatalogue {
   public:
@@ -57,6 +60,12 @@ class OfferCatalogue {
         const std::string& signature, const PublishObserver* observer = nullptr,
         const std::atomic<bool>* cancel = nullptr);
 
+    // A catalogue product's picture (CatalogueProduct::imageUrl): its bytes, fetched without
+    // the seller's token and at most kMaxProductPictureBytes, or nothing when it cannot be had
+    // (a thumbnail then shows a placeholder). Only an https:// address is fetched.
+    std::optional<std::string> ProductPicture(const std::string& url,
+                                              const std::atomic<bool>* cancel = nullptr);
+
     AllegroSession& session() { return session_; }
 
   private:
@@ -69,6 +78,7 @@ class OfferCatalogue {
     void KeepParameters(const std::string& categoryId, const std::string& answer);
 
     AllegroSession& session_;
+    std::unique_ptr<HttpClient> pictures_;  // no trusted origin: never a token
     std::string cacheFolder_;
     std::mutex mutex_;  // one look-up at a time
     std::map<SettingsList, std::vector<NamedSetting>> settings_;

@@ -75,7 +75,7 @@ class Creation {
         auto body = BuildCreateBody(request_);
         if (auto* errors = std::get_if<std::vector<offer::OfferError>>(&body)) {
             for (const offer::OfferError& error : *errors) {
-                result_.errors.push_back(offer::ErrorText(error));
+                AddError(PlaceError(error));
             }
             Fail(Failure{Outcome::BadUse, "Nic nie zostało wysłane do Allegro.", {}});
             return;
@@ -115,6 +115,7 @@ class Creation {
 
     // The failure as the result; once the draft is there, it says that the draft stays.
     void Fail(Failure failure) {
+        result_.failure = failure;
         result_.outcome = failure.outcome;
         result_.traceId = failure.traceId;
         result_.cancelled = failure.cancelled;
@@ -304,7 +305,7 @@ class Creation {
             return;
         }
         if (auto offer = Read(offers->front().id)) {
-            result_.warnings.push_back(
+            notes_.push_back(
                 "Allegro nie odpowiedziało na utworzenie oferty, ale "
                 "oferta o sygnaturze " +
                 offer::QuotedValue(request_.signature) + " jest w Allegro: " + offer->id);
@@ -325,15 +326,19 @@ class Creation {
     void Refused(const HttpResponse& response, const std::string& what) {
         const std::vector<AllegroError> errors = ParseAllegroErrors(response.body);
         if (HasErrorCode(errors, "MultipleProductsFoundException")) {
-            result_.errors.push_back(SeveralProducts(response.body));
+            AddError(SeveralProducts(response.body));
         } else {
             for (const AllegroError& error : errors) {
-                result_.errors.push_back(ErrorForSeller(error, context_));
+                AddError(PlaceError(error, context_));
             }
         }
         Failure failure{Outcome::Refused, what + " (kod " + std::to_string(response.status) + ").",
                         response.Header("Trace-Id")};
+        failure.status = response.status;
+        failure.kind = FailureKind::Refused;
+        failure.errors = errors;
         if (response.status == 401) {
+            failure.kind = FailureKind::SessionEnded;
             failure.outcome = Outcome::SignedOut;
             failure.message =
                 "Sesja Allegro wygasła albo została cofnięta. " + std::string(kSignInAgain);
@@ -346,7 +351,7 @@ class Creation {
     }
 
     // The products Allegro found for the EAN, told apart by one search of the catalogue.
-    std::string SeveralProducts(const std::string& body) {
+    PlacedError SeveralProducts(const std::string& body) {
         const std::vector<std::string> ids = FoundProductIds(body);
         std::vector<CatalogueProduct> found;
         if (!request_.data.ean.empty()) {
@@ -366,32 +371,32 @@ class Creation {
             }
         }
         if (found.size() < 2) {
-            return "ean: ten EAN ma w katalogu Allegro kilka produktów; podaj UUID wybranego w "
-                   "„produkt” (licytek-cli allegro products --ean " +
-                   request_.data.ean + ")";
+            return PlaceError(offer::OfferError{
+                std::string(offer::KeyName(offer::OfferKey::Ean)),
+                "ten EAN ma w katalogu Allegro kilka produktów; podaj UUID wybranego w "
+                "„produkt” (licytek-cli allegro products --ean " +
+                    request_.data.ean + ")"});
         }
         auto chosen = ChooseProduct(request_.data.ean, found);
-        return offer::ErrorText(std::get<ProductProblem>(chosen).error);
+        return PlaceError(std::get<ProductProblem>(chosen).error);
     }
 
     void Created(const CreatedOffer& offer) {
         result_.offerId = offer.id;
         result_.offerPage = session_.endpoints().OfferPage(offer.id);
         result_.status = offer.status;
-        result_.warnings.clear();
-        for (const AllegroError& error : offer.validationErrors) {
-            result_.warnings.push_back(ErrorForSeller(error, context_));
-        }
+        SetGaps(offer.validationErrors);
         if (!options_.activate || offer.status != "INACTIVE") {
             Finished();
             return;
         }
-        if (!result_.warnings.empty()) {
+        if (!result_.placedWarnings.empty()) {
             result_.outcome = Outcome::Refused;
-            result_.message = "Szkic " + offer.id + " utworzony — " + result_.offerPage +
-                              ", ale nie został wystawiony: Allegro wskazało w nim " +
-                              CountedNoun(result_.warnings.size(), "brak", "braki", "braków") +
-                              ". Uzupełnij szkic na allegro.pl i tam go wystaw.";
+            result_.message =
+                "Szkic " + offer.id + " utworzony — " + result_.offerPage +
+                ", ale nie został wystawiony: Allegro wskazało w nim " +
+                CountedNoun(result_.placedWarnings.size(), "brak", "braki", "braków") +
+                ". Uzupełnij szkic na allegro.pl i tam go wystaw.";
             return;
         }
         if (!Stopped()) {
@@ -449,13 +454,27 @@ class Creation {
                          {}});
             return;
         }
-        result_.warnings.clear();
-        for (const AllegroError& error : offer->validationErrors) {
-            result_.warnings.push_back(ErrorForSeller(error, context_));
-        }
+        SetGaps(offer->validationErrors);
         Fail(Failure{Outcome::Refused,
                      "Allegro go nie wystawiło (stan: " + StatusWord(offer->status) + ").",
                      {}});
+    }
+
+    void AddError(PlacedError error) {
+        result_.errors.push_back(error.line);
+        result_.placedErrors.push_back(std::move(error));
+    }
+
+    // What Allegro finds missing in the draft, instead of what it found before, after the
+    // notes of this creation.
+    void SetGaps(const std::vector<AllegroError>& gaps) {
+        result_.warnings = notes_;
+        result_.placedWarnings.clear();
+        for (const AllegroError& gap : gaps) {
+            PlacedError placed = PlaceError(gap, context_);
+            result_.warnings.push_back(placed.line);
+            result_.placedWarnings.push_back(std::move(placed));
+        }
     }
 
     void Finished() {
@@ -481,7 +500,8 @@ class Creation {
     const std::atomic<bool>* cancel_;
     CreateResult& result_;
     ErrorContext context_;
-    bool activating_ = false;  // the draft exists; what fails now is its activation
+    std::vector<std::string> notes_;  // warnings that are no gaps of the draft
+    bool activating_ = false;         // the draft exists; what fails now is its activation
 };
 
 }  // namespace

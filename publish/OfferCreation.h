@@ -5,6 +5,7 @@
 #pragma once
 
 #include <atomic>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,7 +30,13 @@ struct CreateResult {
     std::string status;                 // publication.status as last read
     std::vector<std::string> warnings;  // the draft's gaps (validation.errors), each with its key
     std::vector<std::string> errors;    // Allegro's refusal, each with its key
-    std::string body;                   // the POST body (pictures at their sources in a dry run)
+    // The same gaps and errors with where each belongs, for a front end that shows them at
+    // their fields.
+    std::vector<PlacedError> placedWarnings;
+    std::vector<PlacedError> placedErrors;
+    // Why it failed, as data for each front end to word; `message` is the command line's.
+    std::optional<Failure> failure;
+    std::string body;       // the POST body (pictures at their sources in a dry run)
     bool existing = false;  // an offer with the signature is there already: nothing created
     // A dry run found this offer with the signature (its line is among the warnings): the
     // real run would create nothing.

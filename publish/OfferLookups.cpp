@@ -1,6 +1,7 @@
 #include "publish/OfferLookups.h"
 
 #include "publish/UntrustedJson.h"
+#include "structured/Validation.h"
 
 namespace licytek::publish {
 namespace {
@@ -115,13 +116,47 @@ bool HasSafetyData(const json& product) {
            (information && information->is_object() && !information->empty());
 }
 
+// A product's category path, "path": [{"name": "Sport"}, …] from the top, as " > " between.
+std::string ProductCategoryPath(const json& category) {
+    const json* steps = Member(category, "path");
+    if (!steps || !steps->is_array()) {
+        return CategoryPath(category);
+    }
+    std::string path;
+    for (const json& step : *steps) {
+        const std::string name = Text(step, "name");
+        if (!name.empty()) {
+            path += path.empty() ? "" : " > ";
+            path += name;
+        }
+    }
+    return path;
+}
+
+// The first picture with an https:// address; nothing else is fetched.
+std::string FirstImage(const json& item) {
+    const json* images = Member(item, "images");
+    if (!images || !images->is_array()) {
+        return {};
+    }
+    for (const json& image : *images) {
+        std::string url = Text(image, "url");
+        if (structured::ClassifyAddress(url) == structured::AddressKind::Https) {
+            return url;
+        }
+    }
+    return {};
+}
+
 CatalogueProduct ReadProduct(const json& item) {
     CatalogueProduct product;
     product.id = Text(item, "id");
     product.name = Text(item, "name");
     if (const json* category = Member(item, "category")) {
         product.categoryId = Text(*category, "id");
+        product.categoryPath = ProductCategoryPath(*category);
     }
+    product.imageUrl = FirstImage(item);
     product.bringsSafetyData = HasSafetyData(item);
     return product;
 }

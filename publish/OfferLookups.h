@@ -111,6 +111,8 @@ struct CatalogueProduct {
     // The catalogue holds safety data (a producer, safety information) for it, which Allegro
     // copies into an offer that names no data of its own.
     bool bringsSafetyData = false;
+    std::string categoryPath{};  // "Sport > Rowery > Miejskie", when the answer gives it
+    std::string imageUrl{};      // its first picture, an https:// address, or empty
 };
 
 // The answer of GET /sale/products?phrase=EAN&mode=GTIN&language=pl-PL.

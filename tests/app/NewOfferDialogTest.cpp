@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -58,8 +59,12 @@ struct FakeShop {
                     Answer(200, R"({"responsiblePersons":[]})"));
         fake.Script("GET", "/sale/categories/257931/parameters", Answer(200, kParameters));
         fake.Script("GET", "/sale/offers", Answer(200, R"({"offers":[],"totalCount":0})"));
-        fake.Script("GET", "/sale/product-offers/777",
-                    Answer(200, testing::ProductOfferJson("777", "INACTIVE")));
+        fake.Script("GET", "/sale/products",
+                    Answer(200, R"({"products":[{"id":"c0ffee00-0000-4000-8000-000000000001",
+                        "name":"Rower Kross Trans 5.0","category":{"id":"257931","path":[
+                        {"id":"1","name":"Sport"},{"id":"2","name":"Rowery"},
+                        {"id":"257931","name":"Miejskie"}]},
+                        "images":[{"url":"https://127.0.0.1:1/rower.jpg"}]}]})"));
     }
 
     QTemporaryDir home;
@@ -92,6 +97,7 @@ void ChooseCategory(NewOfferDialog& dialog, const QString& condition) {
     Part<QCheckBox>(dialog, "withoutProduct")->setChecked(true);
     Part<QLineEdit>(dialog, "categoryField")->setText(QStringLiteral("257931"));
     Part<QPushButton>(dialog, "loadParametersButton")->click();
+    QTRY_VERIFY(!Part<QPushButton>(dialog, "cancelButton")->isEnabled());  // every look-up done
     auto* form = Part<QWidget>(dialog, "parameterForm");
     QTRY_COMPARE(form->findChildren<QComboBox*>().size(), 2);
     const auto lists = form->findChildren<QComboBox*>();
@@ -103,10 +109,12 @@ void ChooseCategory(NewOfferDialog& dialog, const QString& condition) {
     lists[1]->setCurrentText(QStringLiteral("Czarny"));
 }
 
-// With LICYTEK_SCREENSHOT_DIR set, a picture of the dialog as it stands.
+// With LICYTEK_SCREENSHOT_DIR set, a picture of the dialog as it stands, at 1280×720.
 void Grab(QWidget& dialog, const char* name) {
     const QString folder = qEnvironmentVariable("LICYTEK_SCREENSHOT_DIR");
     if (!folder.isEmpty()) {
+        dialog.resize(1280, 720);
+        QApplication::processEvents();
         dialog.grab().save(folder + QStringLiteral("/%1.png").arg(QString::fromLatin1(name)));
     }
 }
@@ -152,6 +160,16 @@ class NewOfferDialogTest : public QObject {
         // the whole dialog fits a 1280×720 screen with room for the window's frame
         QVERIFY(dialog->minimumSizeHint().width() <= 1280);
         QVERIFY(dialog->minimumSizeHint().height() <= 660);
+        // The catalogue's match by EAN: its name and category path beside its picture.
+        Part<QLineEdit>(*dialog, "eanField")->setText(QStringLiteral("5901234123457"));
+        Part<QPushButton>(*dialog, "searchProductButton")->click();
+        auto* matches = Part<QListWidget>(*dialog, "productList");
+        QTRY_COMPARE(matches->count(), 1);
+        QCOMPARE(matches->item(0)->text(),
+                 QStringLiteral("Rower Kross Trans 5.0\nSport > Rowery > Miejskie"));
+        QVERIFY(!matches->item(0)->icon().isNull());  // the picture's place
+        QTRY_VERIFY(Part<QPushButton>(*dialog, "cancelButton")->isEnabled() == false);
+        Grab(*dialog, "new-offer-1-product-ean");
         ChooseCategory(*dialog, QStringLiteral("Nowy"));
         Grab(*dialog, "new-offer-1-product");
         GoTo(*dialog, 1);
@@ -205,15 +223,19 @@ class NewOfferDialogTest : public QObject {
         QCOMPARE(again->focusWidget(), Part<QWidget>(*again, "withoutProduct"));
     }
 
-    // An auction refused by Allegro shows Allegro's words and may be sent again once
-    // corrected; the one that goes through has its starting price, one piece and 7 days.
+    // An auction refused by Allegro shows each error beside its field, and the summary's line
+    // leads there; an error of no field stays in the summary. Corrected, it may be sent again;
+    // the one that goes through has its starting price, one piece and 7 days.
     void AuctionRefusedThenSent() {
         FakeShop shop;
         Session session;
         FillForm(session);
-        shop.fake.Script("POST", "/sale/product-offers",
-                         Answer(422, R"({"errors":[{"code":"X","path":"sellingMode.startingPrice",)"
-                                     R"("userMessage":"Cena wywoławcza jest za niska"}]})"));
+        shop.fake.Script("POST", "/sale/product-offers", Answer(422, R"({"errors":[
+                {"code":"X","path":"sellingMode.startingPrice",
+                 "userMessage":"Cena wywoławcza jest za niska"},
+                {"code":"Y","path":"productSet[0].product.parameters[0].valuesIds",
+                 "userMessage":"Kolor nie pasuje do produktu"},
+                {"code":"Z","path":"description.sections[0]","message":"Too short"}]})"));
         auto dialog = OpenDialog(session);
         WaitForLists(*dialog);
         ChooseCategory(*dialog, QStringLiteral("Używany"));
@@ -229,22 +251,114 @@ class NewOfferDialogTest : public QObject {
                         .join(QLatin1Char('\n'))
                         .contains(QStringLiteral("Cena wywoławcza jest za niska")));
         QVERIFY(!Part<QPushButton>(*dialog, "openOfferButton")->isVisible());
+        const QStringList lines = SummaryLines(*dialog);
+        QVERIFY2(lines.contains(QStringLiteral(
+                     "• cena wywoławcza: Cena wywoławcza jest za niska → krok „Sprzedaż”")),
+                 qPrintable(lines.join(QLatin1Char('\n'))));
+        QVERIFY(lines.contains(
+            QStringLiteral("• parametr „Kolor”: Kolor nie pasuje do produktu → krok „Produkt”")));
+        QVERIFY(
+            lines.contains(QStringLiteral("• opis, sekcja 1: Allegro (po angielsku): Too short")));
+        // beside its field on its step, and not on another
+        const auto besideFields = [&](const char* step) {
+            QStringList words;
+            for (const QLabel* label : Part<QWidget>(*dialog, step)
+                                           ->findChildren<QLabel*>(QStringLiteral("fieldError"))) {
+                words << label->text();
+            }
+            return words;
+        };
+        QCOMPARE(besideFields("saleStep"),
+                 QStringList{QStringLiteral("Cena wywoławcza jest za niska")});
+        QCOMPARE(besideFields("productStep"),
+                 QStringList{QStringLiteral("Kolor nie pasuje do produktu")});
         Grab(*dialog, "new-offer-7-refused");
+        auto* summaryList = Part<QListWidget>(*dialog, "summaryLines");
+        const auto linesFound =
+            summaryList->findItems(QStringLiteral("• cena wywoławcza"), Qt::MatchStartsWith);
+        QCOMPARE(linesFound.size(), 1);
+        emit summaryList->itemClicked(linesFound.front());
+        QCOMPARE(Part<QListWidget>(*dialog, "stepList")->currentRow(), 1);
+        QCOMPARE(dialog->focusWidget(), Part<QWidget>(*dialog, "startingPriceField"));
+        Grab(*dialog, "new-offer-8-refused-at-field");
+        GoTo(*dialog, 0);
+        Grab(*dialog, "new-offer-8-refused-parameter");
 
+        // Corrected, and put on sale at once: the draft, then its activation.
         shop.fake.Script("POST", "/sale/product-offers",
                          Answer(201, testing::ProductOfferJson("777", "INACTIVE")));
+        shop.fake.Script("PATCH", "/sale/product-offers/777",
+                         Answer(200, testing::ProductOfferJson("777", "ACTIVE")));
+        shop.fake.Script("GET", "/sale/product-offers/777",
+                         Answer(200, testing::ProductOfferJson("777", "ACTIVE")));
         GoTo(*dialog, 1);
         Part<QLineEdit>(*dialog, "startingPriceField")->setText(QStringLiteral("10"));
+        GoTo(*dialog, 2);
+        Part<QComboBox>(*dialog, "invoiceField")->setCurrentText(QStringLiteral("bez VAT"));
+        GoTo(*dialog, 3);
+        Part<QComboBox>(*dialog, "producerField")->setCurrentText(QStringLiteral("Kross"));
+        Part<QPlainTextEdit>(*dialog, "safetyField")
+            ->setPlainText(QStringLiteral("Instrukcja bezpiecznej jazdy w zestawie."));
         GoTo(*dialog, 4);
         QTRY_VERIFY(draft->isEnabled());
-        draft->click();
+        Part<QPushButton>(*dialog, "activateButton")->click();
         QTRY_VERIFY(Part<QPushButton>(*dialog, "openOfferButton")->isVisible());
+        QVERIFY2(Part<QLabel>(*dialog, "summaryHeadline")
+                     ->text()
+                     .startsWith(QStringLiteral("Oferta 777 wystawiona")),
+                 qPrintable(Part<QLabel>(*dialog, "summaryHeadline")->text()));
+        QVERIFY(Part<QWidget>(*dialog, "saleStep")
+                    ->findChildren<QLabel*>(QStringLiteral("fieldError"))
+                    .isEmpty());  // the marks of the refusal are gone
+        Grab(*dialog, "new-offer-9-auction");
         json body = PostedBody(shop);
         QVERIFY(body["sellingMode"]["format"] == json("AUCTION"));
         QVERIFY(body["sellingMode"]["startingPrice"]["amount"] == json("10.00"));
         QVERIFY(body["stock"]["available"] == json(1));
         QVERIFY(body["publication"]["duration"] == json("P7D"));
         QCOMPARE(shop.fake.Requests("POST", "/sale/product-offers").size(), std::size_t{2});
+    }
+
+    // Faults found before sending are shown at their fields and lead there. Opened again for
+    // another project, the dialog starts clean: no form of the old category whose values
+    // would go into the new project's data, no marks, no result.
+    void FaultsLeadToTheirFieldsAndAReopenedDialogStartsClean() {
+        FakeShop shop;
+        Session session;
+        FillForm(session);
+        auto dialog = OpenDialog(session);
+        WaitForLists(*dialog);
+        ChooseCategory(*dialog, QStringLiteral("Nowy"));
+        GoTo(*dialog, 1);
+        Part<QLineEdit>(*dialog, "priceField")->setText(QStringLiteral("dużo"));
+        GoTo(*dialog, 4);
+        QTRY_VERIFY(!SummaryLines(*dialog).isEmpty());
+        const auto* lines = Part<QListWidget>(*dialog, "summaryLines");
+        const auto price = lines->findItems(QStringLiteral("• cena: "), Qt::MatchStartsWith);
+        QCOMPARE(price.size(), 1);
+        QVERIFY2(price.front()->text().endsWith(QStringLiteral(" → krok „Sprzedaż”")),
+                 qPrintable(price.front()->text()));
+        QVERIFY(!Part<QPushButton>(*dialog, "saveDraftButton")->isEnabled());
+        emit Part<QListWidget>(*dialog, "summaryLines")->itemClicked(price.front());
+        QCOMPARE(dialog->focusWidget(), Part<QWidget>(*dialog, "priceField"));
+        QCOMPARE(Part<QWidget>(*dialog, "saleStep")
+                     ->findChildren<QLabel*>(QStringLiteral("fieldError"))
+                     .size(),
+                 1);
+
+        dialog->close();
+        session.folder.Write(QStringLiteral("zapis.oferta.json"),
+                             QByteArray(R"({"kategoria": "99", "cena": "10"})"));
+        dialog->Start();
+        dialog->show();
+        QCOMPARE(Part<QLineEdit>(*dialog, "categoryField")->text(), QStringLiteral("99"));
+        QVERIFY(Part<QWidget>(*dialog, "parameterForm")->findChildren<QComboBox*>().isEmpty());
+        QVERIFY(dialog->findChildren<QLabel*>(QStringLiteral("fieldError")).isEmpty());
+        QVERIFY(SummaryLines(*dialog).isEmpty());
+        dialog->close();
+        const json kept = json::parse(session.folder.Read(QStringLiteral("zapis.oferta.json")));
+        QVERIFY(kept["kategoria"] == json("99"));
+        QVERIFY(!kept.contains("stan") && !kept.contains("parametry"));
     }
 
     // The parameter form gives back what it was given: several choices ticked, a range's two

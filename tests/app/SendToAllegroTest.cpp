@@ -274,6 +274,7 @@ class SendToAllegroTest : public QObject {
                      false});
         Press(*dialog, "next");
         QTRY_VERIFY(Part<QPushButton>(*dialog, "send")->isVisible());
+        QCOMPARE(fake.Requests("GET", kOfferPath).size(), std::size_t{1});  // read once
         // The title line shows only while the title is to change.
         auto* changeTitle = Part<QCheckBox>(*dialog, "changeTitle");
         QVERIFY(!changeTitle->isChecked() && !Part<QLabel>(*dialog, "titleChange")->isVisible());
@@ -432,6 +433,23 @@ class SendToAllegroTest : public QObject {
                                                  "\n• sekcja 1, element 1: Za długi.\nStan: ")),
                  qPrintable(invalid));
         Grab(*dialog, "send-7-refused");
+
+        // Allegro's developer words, without a userMessage, are said to be in English, and no
+        // command of the command line reaches the window.
+        fake.Script("PATCH", kOfferPath,
+                    {422,
+                     R"({"errors":[{"code":"X","message":"Too long",)"
+                     R"("path":"description.sections[0].items[0].content"}]})",
+                     {},
+                     false});
+        Press(*dialog, "back");
+        sendOnce();
+        QTRY_VERIFY(Text(*dialog, "result").contains(QStringLiteral("nie przyjęło danych")));
+        const QString english = Text(*dialog, "result");
+        QVERIFY2(english.contains(
+                     QStringLiteral("\nAllegro (po angielsku):\n• sekcja 1, element 1: Too long")),
+                 qPrintable(english));
+        QVERIFY(!english.contains(QStringLiteral("licytek-cli")));
     }
 
     void anOfferFillsTheFormAfterAskingAboutUnsavedChanges() {

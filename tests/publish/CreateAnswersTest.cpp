@@ -50,9 +50,41 @@ TEST(CreateAnswersTest, EachErrorIsNamedByTheKeyOrParameterItConcerns) {
     EXPECT_EQ(Said("productSet[0].product.parameters[0].valuesIds", "zła", context),
               "parametr „Kolor”: zła");
     EXPECT_EQ(Said("parameters[7]", "zła", context), "parametry: zła");  // no such one sent
-    // Without userMessage, Allegro's own words; control characters never reach the terminal.
+    // Without userMessage, Allegro's own words, said to be in English; control characters
+    // never reach the terminal.
     EXPECT_EQ(ErrorForSeller(Error("stock", "", "a\x1b[2Jb\nc"), context),
-              "liczba sztuk: a [2Jb c");
+              "liczba sztuk: Allegro (po angielsku): a [2Jb c");
+}
+
+// A window shows each error at its field: the key of the value, the parameters by the ids
+// the body sent, the condition as "stan"; the description and unknown places belong to none.
+TEST(CreateAnswersTest, EachErrorIsPlacedAtTheValueItConcerns) {
+    const std::vector<CategoryParameter> category = {
+        {"11323", "Stan", ParameterKind::Dictionary, {}, true, false, false, false, false, {}},
+        {"3786", "Kolor", ParameterKind::Dictionary, {}, false, true, true, false, false, {}}};
+    ResolvedParameters sent;
+    sent.offer = {{"11323", {"11323_1"}, {}, false, {}, {}}};
+    sent.product = {{"3786", {"3786_1"}, {}, false, {}, {}}};
+    const ErrorContext context{category, &sent, false};
+    const auto place = [&](const std::string& path, const std::string& code = "X") {
+        AllegroError error = Error(path, "zła", "bad");
+        error.code = code;
+        return PlaceError(error, context).place;
+    };
+    EXPECT_EQ(place("sellingMode.startingPrice.amount"), (ErrorPlace{"cena wywoławcza", {}}));
+    EXPECT_EQ(place("afterSalesServices.returnPolicy.id"), (ErrorPlace{"zwroty", {}}));
+    EXPECT_EQ(place("productSet[0].safetyInformation"), (ErrorPlace{"bezpieczeństwo", {}}));
+    EXPECT_EQ(place("productSet[0].product.parameters[0]"), (ErrorPlace{"parametry", {"3786"}}));
+    EXPECT_EQ(place("parameters[0].valuesIds"), (ErrorPlace{"stan", {"11323"}}));
+    EXPECT_EQ(place("parameters", "MissingRequiredParameters"), (ErrorPlace{"parametry", {}}));
+    EXPECT_EQ(place("name"), (ErrorPlace{"Edit2", {}}));
+    EXPECT_EQ(place("description.sections[0]"), ErrorPlace{});
+    EXPECT_EQ(place("somethingNew"), ErrorPlace{});
+
+    AllegroError english = Error("sellingMode.price", "", "Price too low");
+    const PlacedError placed = PlaceError(english, context);
+    EXPECT_EQ(placed.words, "Allegro (po angielsku): Price too low");
+    EXPECT_EQ(placed.line, "cena: Allegro (po angielsku): Price too low");
 }
 
 TEST(CreateAnswersTest, AnAnswerWithoutAPlainOfferNumberIsNoOffer) {

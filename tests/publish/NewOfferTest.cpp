@@ -249,7 +249,7 @@ TEST_F(NewOfferTest, ADraftIsCreatedOnceWithItsGapsNamedByParameter) {
     EXPECT_EQ(result.message, "Szkic 777 utworzony — " + fake.Base() + "/oferta/777");
     EXPECT_EQ(result.warnings,
               (std::vector<std::string>{"parametr „Kolor”: Wartość nie pasuje do produktu",
-                                        "cennik dostawy: Brak cennika"}));
+                                        "cennik dostawy: Allegro (po angielsku): Brak cennika"}));
     const auto posts = fake.Requests("POST", kCreated);
     ASSERT_EQ(posts.size(), 1U);
     EXPECT_EQ(posts[0].Header("Content-Type"), kMedia);
@@ -313,7 +313,8 @@ TEST_F(NewOfferTest, RefusalsNameTheKeyOrParameterTheyConcern) {
     fake.Script("POST", kCreated,
                 Answer(422, R"({"errors":[{"code":"ProductNotFoundException","path":"",
                     "message":"Product not found"}]})"));
-    EXPECT_EQ(Create().errors, std::vector<std::string>{"ean: Product not found"});
+    EXPECT_EQ(Create().errors,
+              std::vector<std::string>{"ean: Allegro (po angielsku): Product not found"});
 
     fake.Script("POST", kCreated,
                 Answer(422, R"({"errors":[{"code":"MultipleProductsFoundException",
@@ -356,6 +357,10 @@ TEST_F(NewOfferTest, APostWithoutAnAnswerIsNeverSentAgain) {
     EXPECT_EQ(found.outcome, Outcome::Done) << found.message;
     EXPECT_EQ(found.offerId, "777");
     EXPECT_EQ(Count("POST", kCreated), 2U);
+    // The seller is told how it was found; reading the draft's gaps does not drop that.
+    EXPECT_EQ(found.warnings, std::vector<std::string>{"Allegro nie odpowiedziało na utworzenie "
+                                                       "oferty, ale oferta o sygnaturze „rower-1” "
+                                                       "jest w Allegro: 777"});
 
     const publish::CreateResult rerun = Create();  // the list now holds it: nothing is sent
     EXPECT_TRUE(rerun.existing);

@@ -70,12 +70,20 @@ TEST(OfferLookupsTest, ReadsEachLookupsAnswer) {
     EXPECT_FALSE(parameters[4].describesProduct);  // "yes" is no boolean
 
     const auto products = Parsed(ParseProducts(
-        R"({"products": [{"id": "u1", "name": "Kross Trans", "category": {"id": "257931"},
+        R"({"products": [{"id": "u1", "name": "Kross Trans", "category": {"id": "257931",
+             "path": [{"id": "3", "name": "Sport"}, {"name": null}, {"id": "257931",
+                      "name": "Rowery miejskie"}]},
+            "images": [{"url": "http://a.allegroimg.com/x.jpg"}, {"url": 5},
+                       {"url": "https://a.allegroimg.com/s/rower.jpg"}],
             "productSafety": {"responsibleProducers": [{"id": "x"}]}},
             {"id": "u2", "name": "Kross Trans 2", "category": "257931",
              "productSafety": {"responsibleProducers": [], "safetyInformation": null}}]})"));
     ASSERT_EQ(products.size(), 2U);
     EXPECT_TRUE(products[0].bringsSafetyData);
+    // the path from the top, and only a picture at an https:// address
+    EXPECT_EQ(products[0].categoryPath, "Sport > Rowery miejskie");
+    EXPECT_EQ(products[0].imageUrl, "https://a.allegroimg.com/s/rower.jpg");
+    EXPECT_EQ(products[1].imageUrl, "");
     EXPECT_EQ(products[1].categoryId, "");
     EXPECT_FALSE(products[1].bringsSafetyData);
 
