@@ -6,6 +6,7 @@
 
 #include "cli/AllegroShared.h"
 #include "cli/CommandSupport.h"
+#include "model/FileIo.h"
 #include "offer/OfferData.h"
 #include "publish/OfferCreation.h"
 #include "publish/TokenStore.h"
@@ -258,8 +259,7 @@ std::string ProjectFolder(const FormSource& source) {
     if (!source.project) {
         return ".";
     }
-    const std::size_t slash = source.project->find_last_of('/');
-    return slash == std::string::npos ? "." : source.project->substr(0, slash + 1);
+    return FolderOf(*source.project);
 }
 
 std::variant<offer::OfferData, Failure> ReadOfferData(const std::string& path) {

@@ -13,6 +13,7 @@
 #include "batch/AllegroSender.h"
 #include "batch/Batch.h"
 #include "cli/CommandSupport.h"
+#include "model/FileIo.h"
 #include "model/PolishNumbers.h"
 #include "publish/AllegroSession.h"
 #include "publish/TokenStore.h"
@@ -387,10 +388,7 @@ std::optional<Failure> RunBatchCommand(std::span<const std::string_view> args) {
         publish::PublishOptions publishOptions;
         publishOptions.dryRun = parsed.dryRun;
         if (parsed.source.project) {
-            const std::string& project = *parsed.source.project;
-            const std::size_t slash = project.find_last_of('/');
-            publishOptions.projectFolder =
-                slash == std::string::npos ? "." : project.substr(0, slash + 1);
+            publishOptions.projectFolder = FolderOf(*parsed.source.project);
         }
         publish::PublishObserver publishObserver;
         publishObserver.waiting = [&progress](publish::Seconds seconds, const std::string& why) {

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "model/CaseFold.h"
 #include "model/PolishNumbers.h"
 #include "model/Text.h"
 #include "structured/JsonString.h"
@@ -426,10 +427,8 @@ bool IsLocalPictureSource(std::string_view utf8Source) {
     if (!hasScheme) {
         return true;
     }
-    std::string scheme(utf8Source.substr(0, colon));
-    std::transform(scheme.begin(), scheme.end(), scheme.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
-    return scheme == "file" && utf8Source.substr(colon).starts_with("://");
+    return AsciiLower(utf8Source.substr(0, colon)) == "file" &&
+           utf8Source.substr(colon).starts_with("://");
 }
 
 bool AllegroOffer::HasErrors() const {

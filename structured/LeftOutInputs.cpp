@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "model/CaseFold.h"
 #include "model/FormFields.h"
 
 namespace licytek::structured {
@@ -27,10 +28,8 @@ bool IsChanged(const AuctionForm& form, std::string_view control) {
         const std::string& fresh = kFresh.*field->text;
         // A colour written in small letters is the same colour.
         return value.size() != fresh.size() ||
-               !std::equal(value.begin(), value.end(), fresh.begin(), [](char a, char b) {
-                   return std::tolower(static_cast<unsigned char>(a)) ==
-                          std::tolower(static_cast<unsigned char>(b));
-               });
+               !std::equal(value.begin(), value.end(), fresh.begin(),
+                           [](char a, char b) { return AsciiLower(a) == AsciiLower(b); });
     }
     if (field->kind == FieldKind::Switch) {
         return form.*field->flag != kFresh.*field->flag;
