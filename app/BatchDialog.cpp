@@ -27,11 +27,12 @@
 
 #include "app/CodePage.h"
 #include "app/Desktop.h"
+#include "batch/AllegroPuller.h"
 #include "batch/AllegroSender.h"
 #include "batch/Batch.h"
+#include "model/FileIo.h"
 #include "model/PolishNumbers.h"
 #include "publish/AllegroSession.h"
-#include "publish/PullOffers.h"
 
 namespace licytek {
 namespace {
@@ -64,12 +65,6 @@ std::optional<QString> WhyNoSending() {
         return FromUtf8(std::string(publish::kNoKeysMessage));
     }
     return std::nullopt;
-}
-
-// Where the spreadsheet lies: pictures named by a relative path are looked for there.
-std::string FolderOf(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? "." : path.substr(0, slash + 1);
 }
 
 }  // namespace
@@ -303,7 +298,7 @@ struct BatchDialog::Run {
     }
 
     // Runs on the worker thread: every offer of the signed-in seller into `sheetPath`.
-    void ExecutePull(const std::string& sheetPath, publish::SheetKind kind) {
+    void ExecutePull(const std::string& sheetPath, batch::SheetKind kind) {
         publish::PullAllObserver observer;
         observer.progress = [this](std::size_t pulled, std::size_t offers) {
             total = offers;
@@ -327,9 +322,9 @@ struct BatchDialog::Run {
         } else {
             auto& parts = std::get<publish::SessionParts>(opened);
             const publish::PullAllResult result =
-                publish::PullAllOffers(*parts.session, {}, sheetPath, kind, observer, &cancel);
+                batch::PullAllToSheet(*parts.session, {}, sheetPath, kind, observer, &cancel);
             if (!result.stopped) {
-                line = publish::PullSummaryLine(result, sheetPath);
+                line = batch::PullSummaryLine(result, sheetPath);
             } else if (result.stopped->cancelled) {
                 line = publish::FullMessage(*result.stopped);
             } else {
@@ -590,11 +585,11 @@ void BatchDialog::PullOffers() {
         return;
     }
     std::string path = QFile::encodeName(sheet).toStdString();
-    if (!publish::SheetKindOf(path)) {
+    if (!batch::SheetKindOf(path)) {
         path += ".csv";
     }
     RunOnWorker(
-        [run = run_, path, kind = *publish::SheetKindOf(path)] { run->ExecutePull(path, kind); });
+        [run = run_, path, kind = *batch::SheetKindOf(path)] { run->ExecutePull(path, kind); });
 }
 
 void BatchDialog::ShowProgress() {

@@ -12,7 +12,9 @@
 #include <string>
 #include <variant>
 
+#include "batch/AllegroPuller.h"
 #include "formjson/FormJson.h"
+#include "model/FileIo.h"
 #include "model/PolishNumbers.h"
 #include "model/ProjectFile.h"
 #include "model/TerminalText.h"
@@ -370,9 +372,7 @@ std::optional<Failure> Publish(const PublishArguments& arguments) {
     auto& parts = std::get<pub::SessionParts>(opened);
     pub::PublishOptions options = arguments.options;
     if (arguments.source.project) {
-        const std::string& project = *arguments.source.project;
-        const std::size_t slash = project.find_last_of('/');
-        options.projectFolder = slash == std::string::npos ? "." : project.substr(0, slash + 1);
+        options.projectFolder = FolderOf(*arguments.source.project);
     }
     pub::PublishObserver observer = WaitsShown();
     observer.planned = [&](const pub::PublishPlan& plan) {
@@ -471,7 +471,7 @@ class PullProgress {
 };
 
 std::optional<Failure> PullAll(const PullArguments& arguments) {
-    const auto kind = pub::SheetKindOf(*arguments.out);
+    const auto kind = batch::SheetKindOf(*arguments.out);
     auto opened = Open(arguments.common.sandbox);
     if (auto* failure = std::get_if<Failure>(&opened)) {
         return *failure;
@@ -498,13 +498,13 @@ std::optional<Failure> PullAll(const PullArguments& arguments) {
         return Failure{static_cast<int>(pub::Outcome::BadUse), *message};
     }
     const pub::PullAllResult result =
-        pub::PullAllOffers(*parts.session, arguments.filter, *arguments.out, *kind, observer,
-                           &interrupted, std::get<pub::RunSettings>(run));
+        batch::PullAllToSheet(*parts.session, arguments.filter, *arguments.out, *kind, observer,
+                              &interrupted, std::get<pub::RunSettings>(run));
     progress.Interrupt();
     if (result.stopped) {
         return ToFailure(*result.stopped);
     }
-    const std::string summary = pub::PullSummaryLine(result, *arguments.out);
+    const std::string summary = batch::PullSummaryLine(result, *arguments.out);
     if (auto failure = WriteToStandardOutput(summary + "\n")) {
         return failure;
     }
@@ -517,24 +517,25 @@ std::optional<Failure> PullAll(const PullArguments& arguments) {
 std::optional<Failure> Pull(const PullArguments& arguments) {
     if (arguments.all) {
         if (!arguments.offerId.empty() || arguments.project) {
-            return UsageFailure("allegro pull --all takes no OFFER_ID and no --project",
+            return UsageFailure("allegro pull --all nie przyjmuje OFFER_ID ani --project",
                                 "allegro ");
         }
-        if (!arguments.out || !pub::SheetKindOf(*arguments.out)) {
-            return UsageFailure("allegro pull --all needs --out OFFERS.csv or --out OFFERS.jsonl",
-                                "allegro ");
+        if (!arguments.out || !batch::SheetKindOf(*arguments.out)) {
+            return UsageFailure(
+                "allegro pull --all wymaga --out OFFERS.csv albo --out OFFERS.jsonl", "allegro ");
         }
         return PullAll(arguments);
     }
     if (arguments.out || arguments.filter.status != pub::OfferStatus::Any ||
         !arguments.filter.name.empty()) {
-        return UsageFailure("--out, --status and --name go with allegro pull --all", "allegro ");
+        return UsageFailure("--out, --status i --name działają tylko z allegro pull --all",
+                            "allegro ");
     }
     if (arguments.offerId.empty()) {
-        return UsageFailure("allegro pull needs OFFER_ID or --all", "allegro ");
+        return UsageFailure("allegro pull wymaga OFFER_ID albo --all", "allegro ");
     }
     if (arguments.offerId.find_first_not_of("0123456789") != std::string::npos) {
-        return UsageFailure("OFFER_ID is the offer's number, not " + arguments.offerId, "allegro ");
+        return UsageFailure("OFFER_ID to numer oferty, nie " + arguments.offerId, "allegro ");
     }
     return PullOne(arguments);
 }
