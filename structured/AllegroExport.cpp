@@ -337,7 +337,7 @@ ReportedLimits CheckLimits(const AllegroOffer& offer, Report& report) {
     ReportedLimits reported;
     const std::size_t titleLength = TitleLength(offer.name);
     if (offer.name.empty()) {
-        report.Warning("Edit2", "Nagłówek aukcji jest pusty, a to on jest tytułem oferty.");
+        report.Warning("Edit2", "jest pusty, a to on jest tytułem oferty.");
     } else if (titleLength > kMaxTitleLength) {
         report.Error("Edit2", "Tytuł oferty ma " +
                                   CountedNoun(titleLength, "znak", "znaki", "znaków") +

@@ -362,7 +362,7 @@ std::variant<Description, Finding> ParseDescriptionJson(std::string_view json, b
 }  // namespace
 
 std::string FindingText(const Finding& finding) {
-    if (finding.control.empty()) {
+    if (finding.control.empty() || finding.namesInput) {
         return finding.message;
     }
     std::string text(InputLabel(finding.control));
