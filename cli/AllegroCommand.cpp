@@ -390,7 +390,7 @@ std::optional<Failure> Publish(const PublishArguments& arguments) {
     }
     if (result.outcome != pub::Outcome::Done) {
         pub::Failure failure{result.outcome, result.message, result.traceId};
-        failure.cancelled = interrupted.load() && result.message.starts_with("Przerwano");
+        failure.cancelled = result.failure && result.failure->kind == pub::FailureKind::Cancelled;
         return ToFailure(failure);
     }
     if (options.dryRun && !result.unchanged) {

@@ -18,7 +18,7 @@ constexpr std::size_t kPageSize = 100;
 
 // A failure that names the offer, whatever part of the program described it.
 Failure NamingOffer(Failure failure, const std::string& offerId) {
-    if (failure.message.find(offerId) == std::string::npos) {
+    if (failure.offerId != offerId || !NamesOffer(failure)) {
         failure.message = "Oferta " + offerId + ": " + failure.message;
     }
     return failure;
