@@ -166,7 +166,7 @@ std::variant<pub::SessionParts, Failure> Open(bool sandbox) {
         return ToFailure(*failure);
     }
     for (const std::string& notice : std::get<pub::SessionParts>(parts).tokens->TakeNotices()) {
-        WriteDiagnostic("warning: " + notice);
+        WriteDiagnostic(std::string(kWarning) + notice);
     }
     return std::get<pub::SessionParts>(std::move(parts));
 }
@@ -323,7 +323,7 @@ std::optional<Failure> Offers(const Common& common, const pub::OfferQuery& first
         }
     }
     if (pages.Cut()) {
-        WriteDiagnostic("warning: " + pages.CutMessage());
+        WriteDiagnostic(std::string(kWarning) + pages.CutMessage());
     }
     if (unusable) {
         return Failure{static_cast<int>(pub::Outcome::Refused), ""};  // each one was told
@@ -358,7 +358,7 @@ struct PublishArguments {
 
 std::optional<Failure> Publish(const PublishArguments& arguments) {
     if (arguments.offerId.empty()) {
-        return UsageFailure("allegro publish needs OFFER_ID", "allegro ");
+        return UsageFailure("allegro publish wymaga OFFER_ID", "allegro ");
     }
     AuctionForm form;
     std::string ignoredSellerId;
@@ -557,7 +557,7 @@ std::variant<bool, Failure> TakeFilterOption(std::span<const std::string_view> a
         } else if (*value == "ended") {
             query.status = pub::OfferStatus::Ended;
         } else {
-            return UsageFailure("--status takes active, inactive or ended", "allegro ");
+            return UsageFailure("--status przyjmuje active, inactive albo ended", "allegro ");
         }
         return true;
     }
@@ -597,8 +597,8 @@ std::variant<bool, Failure> TakePullOption(std::span<const std::string_view> arg
 std::optional<Failure> RunAllegro(std::span<const std::string_view> args) {
     if (args.empty()) {
         return UsageFailure(
-            "allegro needs a command: login, logout, offers, publish, pull, settings, "
-            "categories, parameters, products or create",
+            "allegro wymaga polecenia: login, logout, offers, publish, pull, settings, "
+            "categories, parameters, products albo create",
             "allegro ");
     }
     const std::string_view action = args[0];
@@ -655,7 +655,7 @@ std::optional<Failure> RunAllegro(std::span<const std::string_view> args) {
             }
             return TakeFormOperand(operand, parsed.source, "allegro ");
         }
-        return UsageFailure("unexpected argument " + std::string(operand), "allegro ");
+        return UsageFailure("nieoczekiwany argument " + std::string(operand), "allegro ");
     };
     if (IsNewOfferCommand(action)) {
         InterruptGuard guard;
@@ -663,7 +663,7 @@ std::optional<Failure> RunAllegro(std::span<const std::string_view> args) {
     }
     if (action != "login" && action != "logout" && action != "offers" && action != "publish" &&
         action != "pull") {
-        return UsageFailure("unknown allegro command " + std::string(action), "allegro ");
+        return UsageFailure("nieznane polecenie allegro " + std::string(action), "allegro ");
     }
     if (auto failure =
             WalkArguments(rest, "allegro ", parsed.common.help, takeOption, takeOperand)) {
@@ -687,7 +687,7 @@ std::optional<Failure> RunAllegro(std::span<const std::string_view> args) {
         return Pull(pull);
     }
     if (parsed.offerId.find_first_not_of("0123456789") != std::string::npos) {
-        return UsageFailure("OFFER_ID is the offer's number, not " + parsed.offerId, "allegro ");
+        return UsageFailure("OFFER_ID to numer oferty, nie " + parsed.offerId, "allegro ");
     }
     return Publish(parsed);
 }

@@ -166,7 +166,7 @@ std::optional<Failure> TakeValueOption(std::string_view name, const std::string&
     } else if (name == "--encoding" && (value == "utf-8" || value == "windows-1250")) {
         parsed.options.encoding = value == "utf-8" ? InputEncoding::Utf8 : InputEncoding::Cp1250;
     } else {
-        return UsageFailure("wrong value of " + std::string(name) + ": " + value, kHelpCommand);
+        return UsageFailure("błędna wartość " + std::string(name) + ": " + value, kHelpCommand);
     }
     return std::nullopt;
 }
@@ -210,7 +210,7 @@ std::variant<BatchArguments, Failure> ParseBatchArguments(std::span<const std::s
     const auto takeOption = [&](std::size_t& index) { return TakeOption(args, index, parsed); };
     const auto takeOperand = [&](std::string_view operand) -> std::optional<Failure> {
         if (!parsed.offers.empty()) {
-            return UsageFailure("more than one file of offers: " + std::string(operand),
+            return UsageFailure("więcej niż jeden plik ofert: " + std::string(operand),
                                 kHelpCommand);
         }
         parsed.offers = std::string(operand);
@@ -220,26 +220,26 @@ std::variant<BatchArguments, Failure> ParseBatchArguments(std::span<const std::s
         return *failure;
     }
     if (!parsed.help && (parsed.offers.empty() || !parsed.outGiven)) {
-        return UsageFailure("batch needs OFFERS.csv or OFFERS.jsonl and --out FOLDER",
+        return UsageFailure("batch wymaga OFFERS.csv albo OFFERS.jsonl i --out FOLDER",
                             kHelpCommand);
     }
     if (!parsed.help && parsed.publish && parsed.create) {
         return UsageFailure(
-            "--create and --publish go in separate runs: create first, then --publish with "
-            "the sheet it writes (NAME.oferty.csv)",
+            "--create i --publish to osobne przebiegi: najpierw --create, potem --publish z "
+            "arkuszem, który ono zapisze (NAZWA.oferty.csv)",
             kHelpCommand);
     }
     if (!parsed.help && !parsed.publish && !parsed.create && (parsed.sandbox || parsed.dryRun)) {
         return UsageFailure(std::string(parsed.sandbox ? "--sandbox" : "--dry-run") +
-                                " goes with --publish or --create",
+                                " działa tylko z --publish albo --create",
                             kHelpCommand);
     }
     if (!parsed.help && parsed.activate && !parsed.create) {
-        return UsageFailure("--activate goes with --create", kHelpCommand);
+        return UsageFailure("--activate działa tylko z --create", kHelpCommand);
     }
     if (!parsed.help && parsed.options.outFolder.empty()) {
         // An empty name is a mistake of the script, such as an unset variable, not ".".
-        return UsageFailure("--out needs a folder name, not an empty one", kHelpCommand);
+        return UsageFailure("--out wymaga nazwy folderu, nie pustej", kHelpCommand);
     }
     return parsed;
 }
@@ -374,7 +374,7 @@ std::optional<Failure> RunBatchCommand(std::span<const std::string_view> args) {
         }
         session = std::get<publish::SessionParts>(std::move(opened));
         for (const std::string& notice : session->tokens->TakeNotices()) {
-            WriteDiagnostic("warning: " + notice);
+            WriteDiagnostic(std::string(kWarning) + notice);
         }
         auto stored = session->tokens->Read(session->endpoints.StoreName());
         if (auto* problem = std::get_if<std::string>(&stored)) {
