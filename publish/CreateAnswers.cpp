@@ -238,8 +238,13 @@ std::variant<std::vector<SignedOffer>, std::string> ParseOffersBySignature(std::
 
 std::string ErrorForSeller(const AllegroError& error, const ErrorContext& context) {
     constexpr std::size_t kShownCharacters = 500;
-    std::string text = error.userMessage.empty() ? error.message : error.userMessage;
+    // Words Allegro wrote only for developers are introduced as its own, in English.
+    const bool english = error.userMessage.empty() && !error.message.empty();
+    std::string text = english ? error.message : error.userMessage;
     text = offer::ShownText(text.empty() ? error.code : text, kShownCharacters);
+    if (english) {
+        text = "Allegro (po angielsku): " + text;
+    }
     std::string key;
     if (IsParameterPath(error.path) ||
         HasErrorCode(std::span(&error, 1), "MissingRequiredParameters")) {

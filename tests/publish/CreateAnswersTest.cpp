@@ -50,9 +50,10 @@ TEST(CreateAnswersTest, EachErrorIsNamedByTheKeyOrParameterItConcerns) {
     EXPECT_EQ(Said("productSet[0].product.parameters[0].valuesIds", "zła", context),
               "parametr „Kolor”: zła");
     EXPECT_EQ(Said("parameters[7]", "zła", context), "parametry: zła");  // no such one sent
-    // Without userMessage, Allegro's own words; control characters never reach the terminal.
+    // Without userMessage, Allegro's own words, said to be in English; control characters
+    // never reach the terminal.
     EXPECT_EQ(ErrorForSeller(Error("stock", "", "a\x1b[2Jb\nc"), context),
-              "liczba sztuk: a [2Jb c");
+              "liczba sztuk: Allegro (po angielsku): a [2Jb c");
 }
 
 TEST(CreateAnswersTest, AnAnswerWithoutAPlainOfferNumberIsNoOffer) {
