@@ -28,9 +28,11 @@
 #include "app/CodePage.h"
 #include "app/Desktop.h"
 #include "batch/AllegroCreator.h"
+#include "batch/AllegroPuller.h"
 #include "batch/AllegroSender.h"
 #include "batch/Batch.h"
 #include "batch/InputReading.h"
+#include "model/FileIo.h"
 #include "model/PolishNumbers.h"
 #include "publish/AllegroSession.h"
 #include "publish/OfferCatalogue.h"
@@ -67,12 +69,6 @@ std::optional<QString> WhyNoSending() {
         return FromUtf8(std::string(publish::kNoKeysMessage));
     }
     return std::nullopt;
-}
-
-// Where the spreadsheet lies: pictures named by a relative path are looked for there.
-std::string FolderOf(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? "." : path.substr(0, slash + 1);
 }
 
 }  // namespace
@@ -414,7 +410,7 @@ struct BatchDialog::Run {
     }
 
     // Runs on the worker thread: every offer of the signed-in seller into `sheetPath`.
-    void ExecutePull(const std::string& sheetPath, publish::SheetKind kind) {
+    void ExecutePull(const std::string& sheetPath, batch::SheetKind kind) {
         publish::PullAllObserver observer;
         observer.progress = [this](std::size_t pulled, std::size_t offers) {
             total = offers;
@@ -441,10 +437,10 @@ struct BatchDialog::Run {
         } else {
             auto& parts = std::get<publish::SessionParts>(opened);
             const publish::PullAllResult result =
-                publish::PullAllOffers(*parts.session, {}, sheetPath, kind, observer, &cancel,
-                                       std::get<publish::RunSettings>(settings));
+                batch::PullAllToSheet(*parts.session, {}, sheetPath, kind, observer, &cancel,
+                                      std::get<publish::RunSettings>(settings));
             if (!result.stopped) {
-                line = publish::PullSummaryLine(result, sheetPath);
+                line = batch::PullSummaryLine(result, sheetPath);
             } else if (result.stopped->cancelled) {
                 line = publish::FullMessage(*result.stopped);
             } else {
@@ -733,11 +729,11 @@ void BatchDialog::PullOffers() {
         return;
     }
     std::string path = QFile::encodeName(sheet).toStdString();
-    if (!publish::SheetKindOf(path)) {
+    if (!batch::SheetKindOf(path)) {
         path += ".csv";
     }
     RunOnWorker(
-        [run = run_, path, kind = *publish::SheetKindOf(path)] { run->ExecutePull(path, kind); });
+        [run = run_, path, kind = *batch::SheetKindOf(path)] { run->ExecutePull(path, kind); });
 }
 
 void BatchDialog::ShowProgress() {

@@ -309,18 +309,9 @@ CellValue OfferNumber(std::string_view utf8Cell) {
 
 std::string Quoted(std::string_view utf8) {
     constexpr std::size_t kShown = 40;
-    std::string shown;
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
-        // Cut only before a lead byte, so that no character is split.
-        const bool lead = (static_cast<unsigned char>(utf8[i]) & 0xC0) != 0x80;
-        if (shown.size() >= kShown && lead) {
-            shown += "…";
-            break;
-        }
-        // Control characters stay: every line is made visible as a whole before it is shown.
-        shown += utf8[i];
-    }
-    return "„" + shown + "”";
+    // Control characters stay: every line is made visible as a whole before it is shown.
+    const std::string_view shown = Utf8Prefix(utf8, kShown);
+    return "„" + std::string(shown) + (shown.size() < utf8.size() ? "…" : "") + "”";
 }
 
 }  // namespace licytek::batch

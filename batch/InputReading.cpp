@@ -12,6 +12,7 @@
 #include "batch/EncodingGuess.h"
 #include "batch/InputText.h"
 #include "model/FileIo.h"
+#include "model/Utf8.h"
 
 namespace licytek::batch {
 namespace {
@@ -26,10 +27,7 @@ constexpr std::string_view kOpenQuote =
 std::string BrokenUtf8Message(std::string_view cell, std::size_t at) {
     std::string where = "plik jest w UTF-8, ale ma bajty, które nim nie są";
     if (at < cell.size()) {
-        std::size_t character = 1;
-        for (std::size_t i = 0; i < at; ++i) {
-            character += (static_cast<unsigned char>(cell[i]) & 0xC0) != 0x80 ? 1U : 0U;
-        }
+        const std::size_t character = 1 + Utf8CharacterCount(cell.substr(0, at));
         static constexpr char kHex[] = "0123456789ABCDEF";
         const auto byte = static_cast<unsigned char>(cell[at]);
         where = "plik jest w UTF-8, ale bajt 0x" + std::string{kHex[byte >> 4], kHex[byte & 15]} +

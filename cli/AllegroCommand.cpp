@@ -12,7 +12,9 @@
 #include <string>
 #include <variant>
 
+#include "batch/AllegroPuller.h"
 #include "formjson/FormJson.h"
+#include "model/FileIo.h"
 #include "model/PolishNumbers.h"
 #include "model/ProjectFile.h"
 #include "model/TerminalText.h"
@@ -164,7 +166,7 @@ std::variant<pub::SessionParts, Failure> Open(bool sandbox) {
         return ToFailure(*failure);
     }
     for (const std::string& notice : std::get<pub::SessionParts>(parts).tokens->TakeNotices()) {
-        WriteDiagnostic("warning: " + notice);
+        WriteDiagnostic(std::string(kWarning) + notice);
     }
     return std::get<pub::SessionParts>(std::move(parts));
 }
@@ -321,7 +323,7 @@ std::optional<Failure> Offers(const Common& common, const pub::OfferQuery& first
         }
     }
     if (pages.Cut()) {
-        WriteDiagnostic("warning: " + pages.CutMessage());
+        WriteDiagnostic(std::string(kWarning) + pages.CutMessage());
     }
     if (unusable) {
         return Failure{static_cast<int>(pub::Outcome::Refused), ""};  // each one was told
@@ -356,7 +358,7 @@ struct PublishArguments {
 
 std::optional<Failure> Publish(const PublishArguments& arguments) {
     if (arguments.offerId.empty()) {
-        return UsageFailure("allegro publish needs OFFER_ID", "allegro ");
+        return UsageFailure("allegro publish wymaga OFFER_ID", "allegro ");
     }
     AuctionForm form;
     std::string ignoredSellerId;
@@ -370,9 +372,7 @@ std::optional<Failure> Publish(const PublishArguments& arguments) {
     auto& parts = std::get<pub::SessionParts>(opened);
     pub::PublishOptions options = arguments.options;
     if (arguments.source.project) {
-        const std::string& project = *arguments.source.project;
-        const std::size_t slash = project.find_last_of('/');
-        options.projectFolder = slash == std::string::npos ? "." : project.substr(0, slash + 1);
+        options.projectFolder = FolderOf(*arguments.source.project);
     }
     pub::PublishObserver observer = WaitsShown();
     observer.planned = [&](const pub::PublishPlan& plan) {
@@ -390,7 +390,7 @@ std::optional<Failure> Publish(const PublishArguments& arguments) {
     }
     if (result.outcome != pub::Outcome::Done) {
         pub::Failure failure{result.outcome, result.message, result.traceId};
-        failure.cancelled = interrupted.load() && result.message.starts_with("Przerwano");
+        failure.cancelled = result.failure && result.failure->kind == pub::FailureKind::Cancelled;
         return ToFailure(failure);
     }
     if (options.dryRun && !result.unchanged) {
@@ -471,7 +471,7 @@ class PullProgress {
 };
 
 std::optional<Failure> PullAll(const PullArguments& arguments) {
-    const auto kind = pub::SheetKindOf(*arguments.out);
+    const auto kind = batch::SheetKindOf(*arguments.out);
     auto opened = Open(arguments.common.sandbox);
     if (auto* failure = std::get_if<Failure>(&opened)) {
         return *failure;
@@ -498,13 +498,13 @@ std::optional<Failure> PullAll(const PullArguments& arguments) {
         return Failure{static_cast<int>(pub::Outcome::BadUse), *message};
     }
     const pub::PullAllResult result =
-        pub::PullAllOffers(*parts.session, arguments.filter, *arguments.out, *kind, observer,
-                           &interrupted, std::get<pub::RunSettings>(run));
+        batch::PullAllToSheet(*parts.session, arguments.filter, *arguments.out, *kind, observer,
+                              &interrupted, std::get<pub::RunSettings>(run));
     progress.Interrupt();
     if (result.stopped) {
         return ToFailure(*result.stopped);
     }
-    const std::string summary = pub::PullSummaryLine(result, *arguments.out);
+    const std::string summary = batch::PullSummaryLine(result, *arguments.out);
     if (auto failure = WriteToStandardOutput(summary + "\n")) {
         return failure;
     }
@@ -517,24 +517,25 @@ std::optional<Failure> PullAll(const PullArguments& arguments) {
 std::optional<Failure> Pull(const PullArguments& arguments) {
     if (arguments.all) {
         if (!arguments.offerId.empty() || arguments.project) {
-            return UsageFailure("allegro pull --all takes no OFFER_ID and no --project",
+            return UsageFailure("allegro pull --all nie przyjmuje OFFER_ID ani --project",
                                 "allegro ");
         }
-        if (!arguments.out || !pub::SheetKindOf(*arguments.out)) {
-            return UsageFailure("allegro pull --all needs --out OFFERS.csv or --out OFFERS.jsonl",
-                                "allegro ");
+        if (!arguments.out || !batch::SheetKindOf(*arguments.out)) {
+            return UsageFailure(
+                "allegro pull --all wymaga --out OFFERS.csv albo --out OFFERS.jsonl", "allegro ");
         }
         return PullAll(arguments);
     }
     if (arguments.out || arguments.filter.status != pub::OfferStatus::Any ||
         !arguments.filter.name.empty()) {
-        return UsageFailure("--out, --status and --name go with allegro pull --all", "allegro ");
+        return UsageFailure("--out, --status i --name działają tylko z allegro pull --all",
+                            "allegro ");
     }
     if (arguments.offerId.empty()) {
-        return UsageFailure("allegro pull needs OFFER_ID or --all", "allegro ");
+        return UsageFailure("allegro pull wymaga OFFER_ID albo --all", "allegro ");
     }
     if (arguments.offerId.find_first_not_of("0123456789") != std::string::npos) {
-        return UsageFailure("OFFER_ID is the offer's number, not " + arguments.offerId, "allegro ");
+        return UsageFailure("OFFER_ID to numer oferty, nie " + arguments.offerId, "allegro ");
     }
     return PullOne(arguments);
 }
@@ -556,7 +557,7 @@ std::variant<bool, Failure> TakeFilterOption(std::span<const std::string_view> a
         } else if (*value == "ended") {
             query.status = pub::OfferStatus::Ended;
         } else {
-            return UsageFailure("--status takes active, inactive or ended", "allegro ");
+            return UsageFailure("--status przyjmuje active, inactive albo ended", "allegro ");
         }
         return true;
     }
@@ -596,8 +597,8 @@ std::variant<bool, Failure> TakePullOption(std::span<const std::string_view> arg
 std::optional<Failure> RunAllegro(std::span<const std::string_view> args) {
     if (args.empty()) {
         return UsageFailure(
-            "allegro needs a command: login, logout, offers, publish, pull, settings, "
-            "categories, parameters, products or create",
+            "allegro wymaga polecenia: login, logout, offers, publish, pull, settings, "
+            "categories, parameters, products albo create",
             "allegro ");
     }
     const std::string_view action = args[0];
@@ -654,7 +655,7 @@ std::optional<Failure> RunAllegro(std::span<const std::string_view> args) {
             }
             return TakeFormOperand(operand, parsed.source, "allegro ");
         }
-        return UsageFailure("unexpected argument " + std::string(operand), "allegro ");
+        return UsageFailure("nieoczekiwany argument " + std::string(operand), "allegro ");
     };
     if (IsNewOfferCommand(action)) {
         InterruptGuard guard;
@@ -662,7 +663,7 @@ std::optional<Failure> RunAllegro(std::span<const std::string_view> args) {
     }
     if (action != "login" && action != "logout" && action != "offers" && action != "publish" &&
         action != "pull") {
-        return UsageFailure("unknown allegro command " + std::string(action), "allegro ");
+        return UsageFailure("nieznane polecenie allegro " + std::string(action), "allegro ");
     }
     if (auto failure =
             WalkArguments(rest, "allegro ", parsed.common.help, takeOption, takeOperand)) {
@@ -686,7 +687,7 @@ std::optional<Failure> RunAllegro(std::span<const std::string_view> args) {
         return Pull(pull);
     }
     if (parsed.offerId.find_first_not_of("0123456789") != std::string::npos) {
-        return UsageFailure("OFFER_ID is the offer's number, not " + parsed.offerId, "allegro ");
+        return UsageFailure("OFFER_ID to numer oferty, nie " + parsed.offerId, "allegro ");
     }
     return Publish(parsed);
 }

@@ -6,6 +6,7 @@
 
 #include "cli/AllegroShared.h"
 #include "cli/CommandSupport.h"
+#include "model/FileIo.h"
 #include "offer/OfferData.h"
 #include "publish/OfferCreation.h"
 #include "publish/TokenStore.h"
@@ -258,8 +259,7 @@ std::string ProjectFolder(const FormSource& source) {
     if (!source.project) {
         return ".";
     }
-    const std::size_t slash = source.project->find_last_of('/');
-    return slash == std::string::npos ? "." : source.project->substr(0, slash + 1);
+    return FolderOf(*source.project);
 }
 
 std::variant<offer::OfferData, Failure> ReadOfferData(const std::string& path) {
@@ -310,13 +310,15 @@ Failure ReportProblem(const pub::PrepareProblem& problem, const std::string& off
 
 std::optional<Failure> Create(const CreateArguments& arguments, bool sandbox) {
     if (!arguments.source.project && !arguments.source.form) {
-        return UsageFailure("allegro create needs --project FILE or FORM.json", "allegro create ");
+        return UsageFailure("allegro create wymaga --project FILE albo FORM.json",
+                            "allegro create ");
     }
     const auto offerFile =
         arguments.offerFile ? arguments.offerFile : DefaultOfferFile(arguments.source);
     if (!offerFile) {
-        return UsageFailure("allegro create with a form on standard input needs --offer FILE",
-                            "allegro create ");
+        return UsageFailure(
+            "allegro create z formularzem na standardowym wejściu wymaga --offer FILE",
+            "allegro create ");
     }
     AuctionForm form;
     std::string ignoredSellerId;
@@ -428,19 +430,20 @@ std::variant<bool, Failure> TakeOption(std::string_view action,
 std::optional<Failure> CheckOperands(std::string_view action, const Arguments& parsed) {
     const std::size_t wanted = action == "categories" || action == "parameters" ? 1 : 0;
     if (parsed.operands.size() != wanted) {
-        return UsageFailure(wanted == 1 ? "allegro " + std::string(action) + " needs one argument"
-                                        : "unexpected argument " + parsed.operands.front(),
+        return UsageFailure(wanted == 1
+                                ? "allegro " + std::string(action) + " wymaga jednego argumentu"
+                                : "nieoczekiwany argument " + parsed.operands.front(),
                             "allegro create ");
     }
     if (action == "products" && (!parsed.ean || !offer::IsValidGtin(*parsed.ean))) {
         return UsageFailure(parsed.ean ? "--ean " + *parsed.ean +
-                                             " is no EAN (8, 12, 13 or 14 digits with a right "
-                                             "check digit)"
-                                       : std::string("allegro products needs --ean EAN"),
+                                             " to nie EAN (8, 12, 13 albo 14 cyfr z poprawną "
+                                             "cyfrą kontrolną)"
+                                       : std::string("allegro products wymaga --ean EAN"),
                             "allegro create ");
     }
     if (action == "categories" && offer::TrimBlanks(parsed.operands.front()).empty()) {
-        return UsageFailure("allegro categories needs a text", "allegro create ");
+        return UsageFailure("allegro categories wymaga tekstu", "allegro create ");
     }
     return std::nullopt;
 }

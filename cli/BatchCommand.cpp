@@ -13,6 +13,7 @@
 #include "batch/AllegroSender.h"
 #include "batch/Batch.h"
 #include "cli/CommandSupport.h"
+#include "model/FileIo.h"
 #include "model/PolishNumbers.h"
 #include "publish/AllegroSession.h"
 #include "publish/TokenStore.h"
@@ -165,7 +166,7 @@ std::optional<Failure> TakeValueOption(std::string_view name, const std::string&
     } else if (name == "--encoding" && (value == "utf-8" || value == "windows-1250")) {
         parsed.options.encoding = value == "utf-8" ? InputEncoding::Utf8 : InputEncoding::Cp1250;
     } else {
-        return UsageFailure("wrong value of " + std::string(name) + ": " + value, kHelpCommand);
+        return UsageFailure("błędna wartość " + std::string(name) + ": " + value, kHelpCommand);
     }
     return std::nullopt;
 }
@@ -209,7 +210,7 @@ std::variant<BatchArguments, Failure> ParseBatchArguments(std::span<const std::s
     const auto takeOption = [&](std::size_t& index) { return TakeOption(args, index, parsed); };
     const auto takeOperand = [&](std::string_view operand) -> std::optional<Failure> {
         if (!parsed.offers.empty()) {
-            return UsageFailure("more than one file of offers: " + std::string(operand),
+            return UsageFailure("więcej niż jeden plik ofert: " + std::string(operand),
                                 kHelpCommand);
         }
         parsed.offers = std::string(operand);
@@ -219,26 +220,26 @@ std::variant<BatchArguments, Failure> ParseBatchArguments(std::span<const std::s
         return *failure;
     }
     if (!parsed.help && (parsed.offers.empty() || !parsed.outGiven)) {
-        return UsageFailure("batch needs OFFERS.csv or OFFERS.jsonl and --out FOLDER",
+        return UsageFailure("batch wymaga OFFERS.csv albo OFFERS.jsonl i --out FOLDER",
                             kHelpCommand);
     }
     if (!parsed.help && parsed.publish && parsed.create) {
         return UsageFailure(
-            "--create and --publish go in separate runs: create first, then --publish with "
-            "the sheet it writes (NAME.oferty.csv)",
+            "--create i --publish to osobne przebiegi: najpierw --create, potem --publish z "
+            "arkuszem, który ono zapisze (NAZWA.oferty.csv)",
             kHelpCommand);
     }
     if (!parsed.help && !parsed.publish && !parsed.create && (parsed.sandbox || parsed.dryRun)) {
         return UsageFailure(std::string(parsed.sandbox ? "--sandbox" : "--dry-run") +
-                                " goes with --publish or --create",
+                                " działa tylko z --publish albo --create",
                             kHelpCommand);
     }
     if (!parsed.help && parsed.activate && !parsed.create) {
-        return UsageFailure("--activate goes with --create", kHelpCommand);
+        return UsageFailure("--activate działa tylko z --create", kHelpCommand);
     }
     if (!parsed.help && parsed.options.outFolder.empty()) {
         // An empty name is a mistake of the script, such as an unset variable, not ".".
-        return UsageFailure("--out needs a folder name, not an empty one", kHelpCommand);
+        return UsageFailure("--out wymaga nazwy folderu, nie pustej", kHelpCommand);
     }
     return parsed;
 }
@@ -373,7 +374,7 @@ std::optional<Failure> RunBatchCommand(std::span<const std::string_view> args) {
         }
         session = std::get<publish::SessionParts>(std::move(opened));
         for (const std::string& notice : session->tokens->TakeNotices()) {
-            WriteDiagnostic("warning: " + notice);
+            WriteDiagnostic(std::string(kWarning) + notice);
         }
         auto stored = session->tokens->Read(session->endpoints.StoreName());
         if (auto* problem = std::get_if<std::string>(&stored)) {
@@ -387,10 +388,7 @@ std::optional<Failure> RunBatchCommand(std::span<const std::string_view> args) {
         publish::PublishOptions publishOptions;
         publishOptions.dryRun = parsed.dryRun;
         if (parsed.source.project) {
-            const std::string& project = *parsed.source.project;
-            const std::size_t slash = project.find_last_of('/');
-            publishOptions.projectFolder =
-                slash == std::string::npos ? "." : project.substr(0, slash + 1);
+            publishOptions.projectFolder = FolderOf(*parsed.source.project);
         }
         publish::PublishObserver publishObserver;
         publishObserver.waiting = [&progress](publish::Seconds seconds, const std::string& why) {

@@ -88,14 +88,14 @@ std::variant<CheckArguments, Failure> ParseCheckArguments(std::span<const std::s
         }
         const auto targets = TargetsNamed(*name);
         if (!targets) {
-            return UsageFailure("unknown target " + *name, "check ");
+            return UsageFailure("nieznany cel " + *name, "check ");
         }
         parsed.targets = *targets;
         return true;
     };
     const auto takeOperand = [&](std::string_view operand) -> std::optional<Failure> {
         if (sourceGiven) {
-            return UsageFailure("more than one page: " + std::string(operand), "check ");
+            return UsageFailure("więcej niż jedna strona: " + std::string(operand), "check ");
         }
         parsed.source = std::string(operand);
         sourceGiven = true;

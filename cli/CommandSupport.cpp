@@ -92,7 +92,7 @@ Failure FileFailure(std::string_view name, const FileError& error) {
 
 Failure UsageFailure(std::string_view what, std::string_view helpCommand) {
     return {kExitInputError,
-            std::string(what) + " (see licytek-cli " + std::string(helpCommand) + "--help)"};
+            std::string(what) + " (zobacz licytek-cli " + std::string(helpCommand) + "--help)"};
 }
 
 std::string FormHelp() {
@@ -178,7 +178,7 @@ std::optional<Failure> ApplyFormFrom(const std::string& source, AuctionForm& for
         return *failure;
     }
     if (auto error = ApplyFormJson(std::get<std::string>(text), form, sellerId)) {
-        return Failure{kExitInputError, error->message};
+        return Failure{kExitInputError, error->polish};
     }
     return std::nullopt;
 }
@@ -230,7 +230,7 @@ std::optional<Failure> WalkArguments(std::span<const std::string_view> args,
             if (auto* refused = std::get_if<Failure>(&taken)) {
                 failure = std::move(*refused);
             } else if (!std::get<bool>(taken)) {
-                failure = UsageFailure("unknown option " + std::string(arg), helpCommand);
+                failure = UsageFailure("nieznana opcja " + std::string(arg), helpCommand);
             }
         } else {
             failure = takeOperand(arg);
@@ -253,7 +253,7 @@ std::variant<std::optional<std::string>, Failure> OptionValue(
         return std::optional<std::string>();
     }
     if (index + 1 == args.size()) {
-        return UsageFailure(std::string(name) + " needs a value", helpCommand);
+        return UsageFailure("opcja " + std::string(name) + " wymaga wartości", helpCommand);
     }
     return std::optional<std::string>(args[++index]);
 }
@@ -276,7 +276,8 @@ std::variant<bool, Failure> TakeProjectOption(std::span<const std::string_view> 
 std::optional<Failure> TakeFormOperand(std::string_view operand, FormSource& source,
                                        std::string_view helpCommand) {
     if (source.form) {
-        return UsageFailure("more than one JSON form: " + std::string(operand), helpCommand);
+        return UsageFailure("więcej niż jeden formularz JSON: " + std::string(operand),
+                            helpCommand);
     }
     source.form = std::string(operand);
     return std::nullopt;

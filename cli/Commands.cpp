@@ -64,7 +64,7 @@ constexpr std::pair<std::string_view, Command> kCommands[] = {
 
 std::optional<Failure> Dispatch(std::span<const std::string_view> args) {
     if (args.empty()) {
-        return UsageFailure("missing command", "");
+        return UsageFailure("brak polecenia", "");
     }
     const std::string_view command = args[0];
     if (command == "--help" || command == "-h" || command == "help") {
@@ -75,7 +75,7 @@ std::optional<Failure> Dispatch(std::span<const std::string_view> args) {
             return run(args.subspan(1));
         }
     }
-    return UsageFailure("unknown command " + std::string(command), "");
+    return UsageFailure("nieznane polecenie " + std::string(command), "");
 }
 
 }  // namespace

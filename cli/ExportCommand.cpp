@@ -103,10 +103,10 @@ std::optional<Failure> RunExportCommand(std::span<const std::string_view> args) 
         return WriteToStandardOutput(std::string(kExportHelp) + FormHelp());
     }
     if (args.empty()) {
-        return UsageFailure("export needs a target: allegro", "export ");
+        return UsageFailure("export wymaga celu: allegro", "export ");
     }
     if (args[0] != "allegro") {
-        return UsageFailure("unknown export target " + std::string(args[0]), "export ");
+        return UsageFailure("nieznany cel eksportu " + std::string(args[0]), "export ");
     }
     return ExportAllegro(args.subspan(1));
 }

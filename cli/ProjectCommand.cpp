@@ -58,23 +58,23 @@ std::optional<Failure> RunProjectCommand(std::span<const std::string_view> args)
         }
     }
     if (args.empty()) {
-        return UsageFailure("project needs save or load", "project ");
+        return UsageFailure("project wymaga save albo load", "project ");
     }
     const std::string_view action = args[0];
     const auto rest = args.subspan(1);
     if (action == "save") {
         if (rest.size() != 2) {
-            return UsageFailure("project save needs FORM.json and FILE", "project ");
+            return UsageFailure("project save wymaga FORM.json i FILE", "project ");
         }
         return SaveProjectFromForm(std::string(rest[0]), std::string(rest[1]));
     }
     if (action == "load") {
         if (rest.size() != 1) {
-            return UsageFailure("project load needs FILE", "project ");
+            return UsageFailure("project load wymaga FILE", "project ");
         }
         return PrintProject(std::string(rest[0]));
     }
-    return UsageFailure("unknown project command " + std::string(action), "project ");
+    return UsageFailure("nieznane polecenie project " + std::string(action), "project ");
 }
 
 }  // namespace licytek::cli

@@ -9,6 +9,7 @@
 
 #include "formjson/JsonText.h"
 #include "model/Text.h"
+#include "model/Utf8.h"
 
 namespace licytek {
 namespace {
@@ -67,15 +68,9 @@ std::string LibraryMessage(const nlohmann::json::exception& error,
 // A key as the form wrote it, quoted and escaped so that it cannot break the line; a long
 // one is cut (between characters) to its start.
 std::string Quoted(std::string_view key) {
-    constexpr std::size_t kKeyBytes = 64;
-    if (key.size() <= kKeyBytes) {
-        return Json(std::string(key)).dump();
-    }
-    std::size_t cut = kKeyBytes;
-    while (cut > 0 && (static_cast<unsigned char>(key[cut]) & 0xC0) == 0x80) {
-        --cut;
-    }
-    return Json(std::string(key.substr(0, cut))).dump() + "...";
+    constexpr std::size_t kKeyCharacters = 64;
+    const std::string_view shown = Utf8Prefix(key, kKeyCharacters);
+    return Json(std::string(shown)).dump() + (shown.size() < key.size() ? "..." : "");
 }
 
 std::string Describe(const Json& value) {
@@ -152,33 +147,14 @@ FormJsonError WrongType(std::string_view key, const Expected& expected, const Js
 
 // The code point that starts at `offset` of a valid UTF-8 text.
 char32_t CodePointAt(std::string_view utf8, std::size_t offset) {
-    const auto lead = static_cast<unsigned char>(utf8[offset]);
-    if (lead < 0xC0) {
-        return lead;
-    }
-    const int length = lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-    char32_t code = lead & (0x7F >> length);
-    for (int i = 1; i < length && offset + static_cast<std::size_t>(i) < utf8.size(); ++i) {
-        code = (code << 6) |
-               (static_cast<unsigned char>(utf8[offset + static_cast<std::size_t>(i)]) & 0x3F);
-    }
-    return code;
-}
-
-std::string CodePointName(char32_t code) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string digits;
-    for (; code != 0 || digits.size() < 4; code >>= 4) {
-        digits.insert(digits.begin(), kHex[code & 0xF]);
-    }
-    return "U+" + digits;
+    char32_t codePoint = 0;
+    ReadUtf8(utf8.substr(offset), codePoint);
+    return codePoint;
 }
 
 // Which character of the text (counted from 1) starts at byte `offset`.
 std::size_t CharacterNumber(std::string_view utf8, std::size_t offset) {
-    return 1 + static_cast<std::size_t>(std::count_if(
-                   utf8.begin(), utf8.begin() + static_cast<std::ptrdiff_t>(offset),
-                   [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+    return 1 + Utf8CharacterCount(utf8.substr(0, offset));
 }
 
 std::optional<FormJsonError> ApplyListPosition(const FormField& field, const Json& value,

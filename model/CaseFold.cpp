@@ -42,4 +42,12 @@ std::string FoldCase(std::string_view utf8) {
     return out;
 }
 
+std::string AsciiLower(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower) {
+        c = AsciiLower(c);
+    }
+    return lower;
+}
+
 }  // namespace licytek

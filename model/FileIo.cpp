@@ -46,14 +46,6 @@ FileError AccessDenied() {
     return FileErrorFromErrno(EACCES);
 }
 
-std::string DirectoryOf(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos) {
-        return ".";
-    }
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 std::optional<FileError> WriteAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         const ssize_t written = ::write(fd, bytes.data(), bytes.size());
@@ -85,7 +77,7 @@ std::variant<std::string, FileError> LinkTarget(const std::string& link, std::si
     if (target.empty() || target.front() == '/') {
         return target;
     }
-    return DirectoryOf(link) + "/" + target;
+    return FolderOf(link) + "/" + target;
 }
 
 // The file a save must replace: `path`, or what its chain of symbolic links ends at. A
@@ -204,7 +196,7 @@ std::optional<FileError> PutInPlace(const std::string& temporary, const std::str
         return std::nullopt;
     }
     // Make the rename itself durable; a failure here leaves a complete file either way.
-    FileDescriptor directory(::open(DirectoryOf(file).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    FileDescriptor directory(::open(FolderOf(file).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (directory.get() >= 0) {
         ::fsync(directory.get());
     }
@@ -218,7 +210,7 @@ std::optional<std::optional<FileError>> WriteThroughUnnamedFile(const std::strin
                                                                 std::string_view bytes,
                                                                 const Replaced& replaced,
                                                                 Flush flush) {
-    FileDescriptor fd(::open(DirectoryOf(file).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+    FileDescriptor fd(::open(FolderOf(file).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
     if (fd.get() < 0) {
         if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL) {
             return std::nullopt;
@@ -336,6 +328,14 @@ std::variant<std::string, FileError> ReadFilePrefix(const std::string& path, std
     }
     bytes.resize(filled);
     return bytes;
+}
+
+std::string FolderOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 bool PathExists(const std::string& path) {
@@ -481,7 +481,7 @@ std::variant<StagedFile, FileError> StageFile(const std::string& path, std::stri
     const Replaced& replaced = std::get<Replaced>(replaceable);
     StagedFile staged(path);
     if (CanNameUnnamedFiles()) {
-        staged.fd_.Reset(::open(DirectoryOf(path).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+        staged.fd_.Reset(::open(FolderOf(path).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
         if (!staged.fd_.IsOpen() && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
             return FileErrorFromErrno(errno);
         }

@@ -38,6 +38,10 @@ std::variant<std::string, FileError> ReadFilePrefix(const std::string& path, std
 // Whether a regular file (or anything else) stands at `path`.
 bool PathExists(const std::string& path);
 
+// The folder of a path, without a slash at its end: "a/b" for "a/b/c.csv", "/" for "/c.csv",
+// "." for a bare name.
+std::string FolderOf(const std::string& path);
+
 // The one way every file of the programs is written. Replaces the file at `path` with
 // `bytes` as a whole, or leaves it byte for byte as it was:
 // - a symbolic link is followed, and the file it leads to is replaced in its own folder (a

@@ -29,10 +29,7 @@ std::string VisibleText(std::string_view utf8) {
         if (c < 0x80 && IsInvisibleControl(c)) {
             shown += std::string{'\\', 'x', kHex[byte >> 4], kHex[byte & 15]};
         } else if (IsInvisibleControl(c)) {
-            shown += "U+";
-            for (int shift = 12; shift >= 0; shift -= 4) {
-                shown.push_back(kHex[(c >> shift) & 15]);
-            }
+            shown += CodePointName(c);
         } else {
             shown.append(utf8.substr(at, length));
         }

@@ -9,6 +9,7 @@
 #include <memory>
 #include <stdexcept>
 
+#include "model/CaseFold.h"
 #include "model/Utf8.h"
 
 namespace licytek {
@@ -279,8 +280,7 @@ std::optional<Reference> ReferenceAt(std::string_view text, std::size_t at) {
     char32_t value = 0;
     constexpr std::string_view kHex = "0123456789abcdef";
     for (; i < text.size(); ++i) {
-        const char c = text[i] >= 'A' && text[i] <= 'F' ? static_cast<char>(text[i] + 32) : text[i];
-        const std::size_t digit = kHex.find(c);
+        const std::size_t digit = kHex.find(AsciiLower(text[i]));
         if (digit == std::string_view::npos || (!hex && digit > 9)) {
             break;
         }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace licytek {
@@ -70,5 +71,17 @@ inline bool IsValidUtf8(std::string_view text) {
     }
     return true;
 }
+
+// How many characters a UTF-8 text holds. A byte that begins no well-formed character counts
+// as one, as a reader shows it (one U+FFFD), so a broken text is never counted short.
+std::size_t Utf8CharacterCount(std::string_view utf8);
+
+// The start of the text that holds at most `maxCharacters` characters (counted as above):
+// never ends inside a character.
+std::string_view Utf8Prefix(std::string_view utf8, std::size_t maxCharacters);
+
+// The name Unicode gives a code point in running text: "U+" and its upper-case hexadecimal
+// digits, at least four ("U+00B2", "U+FEFF", "U+1F600", "U+10FFFF").
+std::string CodePointName(char32_t codePoint);
 
 }  // namespace licytek

@@ -280,8 +280,8 @@ void Reader::Apply(OfferKey key, std::string_view raw) {
             data.responsiblePerson = text;
             break;
         case OfferKey::Safety:
-            if (CharacterCount(text) > kMaxSafetyCharacters) {
-                Fail(key, "tekst ma " + Characters(CharacterCount(text)) +
+            if (Utf8CharacterCount(text) > kMaxSafetyCharacters) {
+                Fail(key, "tekst ma " + Characters(Utf8CharacterCount(text)) +
                               "; Allegro przyjmuje najwyżej 5000");
             } else if (HasMarkup(text)) {
                 Fail(key, "sam tekst, bez znaczników HTML (Allegro przyjmuje zwykły tekst)");
@@ -290,8 +290,8 @@ void Reader::Apply(OfferKey key, std::string_view raw) {
             }
             break;
         case OfferKey::Signature:
-            if (CharacterCount(text) > kMaxSignatureCharacters) {
-                Fail(key, quoted + " ma " + Characters(CharacterCount(text)) +
+            if (Utf8CharacterCount(text) > kMaxSignatureCharacters) {
+                Fail(key, quoted + " ma " + Characters(Utf8CharacterCount(text)) +
                               "; Allegro przyjmuje najwyżej 100");
             } else {
                 data.signature = text;

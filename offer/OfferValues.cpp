@@ -3,6 +3,8 @@
 #include <array>
 
 #include "model/CaseFold.h"
+#include "model/PolishNumbers.h"
+#include "model/TerminalText.h"
 #include "model/Utf8.h"
 
 namespace licytek::offer {
@@ -293,29 +295,21 @@ std::string LabelKey(std::string_view text) {
 }
 
 std::string ShownText(std::string_view utf8, std::size_t maxCharacters) {
+    const std::string_view kept = Utf8Prefix(utf8, maxCharacters);
     std::string shown;
-    std::size_t characters = 0;
     char32_t c = 0;
-    for (std::size_t at = 0; at < utf8.size();) {
-        const std::size_t length = ReadUtf8(utf8.substr(at), c);
-        if (characters == maxCharacters) {
-            shown += "…";
-            break;
-        }
+    for (std::size_t at = 0; at < kept.size();) {
+        const std::size_t length = ReadUtf8(kept.substr(at), c);
         if (length == 0) {
             shown += "\xEF\xBF\xBD";  // U+FFFD for a byte that is not UTF-8
             ++at;
-        } else if (c < 0x20 || (c >= 0x7F && c <= 0x9F) || (c >= 0x202A && c <= 0x202E) ||
-                   (c >= 0x2066 && c <= 0x2069)) {
-            shown += ' ';  // one line, and nothing that steers a terminal or turns text around
-            at += length;
-        } else {
-            shown.append(utf8.substr(at, length));
-            at += length;
+            continue;
         }
-        ++characters;
+        // One line, and nothing that steers a terminal or turns text around.
+        shown += IsInvisibleControl(c) ? std::string_view(" ") : kept.substr(at, length);
+        at += length;
     }
-    return shown;
+    return kept.size() < utf8.size() ? shown + "…" : shown;
 }
 
 std::string QuotedValue(std::string_view utf8) {
@@ -324,23 +318,17 @@ std::string QuotedValue(std::string_view utf8) {
 }
 
 std::string QuotedList(std::span<const std::string> names, std::size_t limit) {
+    // One name more is shown rather than left out: "i 1 inny" would need the names' gender.
+    const std::size_t shown = names.size() == limit + 1 ? names.size() : limit;
     std::string list;
-    for (std::size_t i = 0; i < names.size() && i < limit; ++i) {
+    for (std::size_t i = 0; i < names.size() && i < shown; ++i) {
         list += i == 0 ? "" : ", ";
         list += QuotedValue(names[i]);
     }
-    if (names.size() > limit) {
-        list += " i " + std::to_string(names.size() - limit) + " innych";
+    if (names.size() > shown) {
+        list += " i " + CountedNoun(names.size() - shown, "inny", "inne", "innych");
     }
     return list;
-}
-
-std::size_t CharacterCount(std::string_view utf8) {
-    std::size_t count = 0;
-    for (const char c : utf8) {
-        count += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
-    }
-    return count;
 }
 
 std::optional<SellingFormat> SellingFormatFromLabel(std::string_view label) {

@@ -45,11 +45,9 @@ std::string QuotedValue(std::string_view utf8);
 // as spaces, a byte that is not UTF-8 as U+FFFD, cut short after `maxCharacters` with "…".
 std::string ShownText(std::string_view utf8, std::size_t maxCharacters);
 
-// „a”, „b”, „c” — a list of names for a message, cut after `limit` with the number left out.
+// „a”, „b”, „c” — a list of names for a message, cut after `limit` with the number left out
+// ("i 2 inne", "i 5 innych").
 std::string QuotedList(std::span<const std::string> names, std::size_t limit = 30);
-
-// How many characters (code points) a well-formed UTF-8 text holds.
-std::size_t CharacterCount(std::string_view utf8);
 
 // ---- The fixed lists ------------------------------------------------------------------------
 

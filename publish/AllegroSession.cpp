@@ -6,6 +6,7 @@
 #include <cctype>
 #include <nlohmann/json.hpp>
 
+#include "model/CaseFold.h"
 #include "model/FileIo.h"
 #include "model/PolishNumbers.h"
 #include "publish/RequestFlow.h"
@@ -61,9 +62,7 @@ std::string_view ContentTypeOf(std::string_view bytes) {
 
 // A file:// address or a path as a path on the disk: the scheme dropped, %XX decoded.
 std::string DiskPath(std::string_view source, const std::string& projectFolder) {
-    std::string lower(source.substr(0, 7));
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
+    const std::string lower = AsciiLower(source.substr(0, 7));
     if (lower != "file://") {
         return source.starts_with("/") ? std::string(source)
                                        : projectFolder + "/" + std::string(source);

@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include "model/PolishNumbers.h"
+#include "model/Utf8.h"
 
 namespace licytek::publish {
 namespace {
@@ -182,7 +183,7 @@ std::vector<OfferError> CheckTitle(std::string_view utf8Title) {
                                        "; Allegro wymaga co najmniej 3"});
     }
     for (const std::string& word : words) {
-        if (const std::size_t characters = offer::CharacterCount(word);
+        if (const std::size_t characters = Utf8CharacterCount(word);
             characters > kMaxWordCharacters) {
             errors.push_back({control, "słowo " + offer::QuotedValue(word) + " ma " +
                                            CountedNoun(characters, "znak", "znaki", "znaków") +

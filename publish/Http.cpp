@@ -4,17 +4,11 @@
 
 #include <algorithm>
 
+#include "model/CaseFold.h"
 #include "publish/HttpTransfer.h"
 
 namespace licytek::publish {
 namespace {
-
-std::string Lower(std::string_view text) {
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
-    return lower;
-}
 
 // The parts of an absolute address, as libcurl's own parser reads them.
 struct UrlParts {
@@ -37,7 +31,7 @@ std::optional<UrlParts> ParseUrl(std::string_view url) {
         if (curl_url_get(handle, CURLUPART_SCHEME, &scheme, 0) == CURLUE_OK &&
             curl_url_get(handle, CURLUPART_HOST, &host, 0) == CURLUE_OK &&
             curl_url_get(handle, CURLUPART_PORT, &port, CURLU_DEFAULT_PORT) == CURLUE_OK) {
-            parts = UrlParts{Lower(scheme), Lower(host), port};
+            parts = UrlParts{AsciiLower(scheme), AsciiLower(host), port};
         }
         curl_free(scheme);
         curl_free(host);
@@ -62,9 +56,9 @@ struct HttpClient::Handle {
 };
 
 std::string HttpResponse::Header(std::string_view name) const {
-    const std::string wanted = Lower(name);
+    const std::string wanted = AsciiLower(name);
     for (const auto& [key, value] : headers) {
-        if (Lower(key) == wanted) {
+        if (AsciiLower(key) == wanted) {
             return value;
         }
     }

@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "model/PolishNumbers.h"
+#include "model/Utf8.h"
 #include "publish/Wording.h"
 #include "structured/JsonDepth.h"
 #include "structured/Validation.h"
@@ -88,14 +89,8 @@ Seconds NumberField(const json& object, const char* key, Seconds fallback) {
 // An address for a message: at most a line's worth of it.
 std::string Quoted(std::string_view address) {
     constexpr std::size_t kShown = 120;
-    if (address.size() <= kShown) {
-        return "„" + std::string(address) + "”";
-    }
-    std::size_t cut = kShown;
-    while (cut > 0 && (static_cast<unsigned char>(address[cut]) & 0xC0) == 0x80) {
-        --cut;  // not inside a character
-    }
-    return "„" + std::string(address.substr(0, cut)) + "…”";
+    const std::string_view shown = Utf8Prefix(address, kShown);
+    return "„" + std::string(shown) + (shown.size() < address.size() ? "…”" : "”");
 }
 
 bool IsHttpsAddress(std::string_view address) {
@@ -216,14 +211,11 @@ constexpr std::size_t kMaxErrors = 20;
 constexpr std::size_t kMaxErrorText = 1000;
 
 std::string Bounded(std::string text) {
-    if (text.size() <= kMaxErrorText) {
+    const std::size_t kept = Utf8Prefix(text, kMaxErrorText).size();
+    if (kept == text.size()) {
         return text;
     }
-    std::size_t end = kMaxErrorText;
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
-        --end;  // not inside a UTF-8 character
-    }
-    text.resize(end);
+    text.resize(kept);
     return text + "…";
 }
 

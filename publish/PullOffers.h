@@ -1,17 +1,5 @@
-// The seller's offers brought into Licytek: one offer as the form's texts, or every offer as
-// a spreadsheet that the batch reads back as it is and `batch --publish` sends back.
-//
-// The spreadsheet has the columns "plik", "oferta", "Nagłówek aukcji" and "Opis przedmiotu",
-// one row an offer:
-//  - CSV: UTF-8 with a byte-order mark, ';' between cells and CR LF after each row, as a Polish
-//    spreadsheet opens and saves it. A cell holding ';', '"', a line break or blanks at its
-//    ends is quoted, with its quotes doubled. Lines inside a cell end in LF, as spreadsheets
-//    write them (Alt+Enter).
-//  - JSON lines: one object a line with "plik", "oferta", "Edit2" and "Memo1" (UTF-8).
-// The description keeps the form's markup, one top-level element a line, so each line ends
-// in a block element and the batch adds no line break of its own to it. Characters that the
-// form holds as references (&#178;) stand in the sheet as themselves (²), as the seller reads
-// them; the batch turns them back into references.
+// The seller's offers brought into Licytek: one offer as the form's texts, or every offer
+// handed, in the list's order, to whatever keeps them (the batch's sheet).
 #pragma once
 
 #include <atomic>
@@ -19,7 +7,6 @@
 #include <functional>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <unordered_set>
 #include <variant>
 #include <vector>
@@ -67,76 +54,40 @@ class OfferPages {
     bool cut_ = false;
 };
 
-enum class SheetKind { Csv, JsonLines };
-
-// The kind of sheet a file name asks for by its ending (".csv", ".jsonl", any letter case).
-std::optional<SheetKind> SheetKindOf(std::string_view path);
-
-// Names for the rows' files, made from the offers' titles: letters and digits in ASCII (Polish
-// letters without their marks, in lower case), everything else a single '-', at most 60
-// bytes. No name is empty, begins with '.', or is one that Windows keeps for devices (con,
-// nul, com1...), and none repeats, whatever the letter case: a repeat gets "-2", "-3"...
-class FileNames {
-  public:
-    std::string Next(std::string_view utf8Title);
-
-  private:
-    std::unordered_set<std::string> used_;
-};
-
-// Excel cuts a cell longer than this many characters (UTF-16 units) when it opens a file.
-inline constexpr std::size_t kExcelCellCharacters = 32767;
-
-// A sheet of pulled offers, built row by row.
-class OfferSheet {
-  public:
-    explicit OfferSheet(SheetKind kind);
-    // Adds the row; answers the description cell's length in characters (UTF-16 units).
-    std::size_t Add(std::string_view fileName, std::string_view offerId,
-                    const structured::PulledOffer& pulled);
-    const std::string& Text() const { return text_; }
-    std::size_t Rows() const { return rows_; }
-
-  private:
-    SheetKind kind_;
-    std::string text_;
-    std::size_t rows_ = 0;
-};
-
 // What the seller hears while every offer is pulled. Every callback may be empty.
 struct PullAllObserver {
     // After each offer, read or failed: `done` of `total`.
     std::function<void(std::size_t done, std::size_t total)> progress;
     // An offer that could not be pulled: the message names it ("Oferta ID: ...").
     std::function<void(const std::string& message)> failed;
-    // Something the seller should know about a row that was written ("Oferta ID: ...").
+    // Something the seller should know about the list or an offer ("Oferta ID: ...").
     std::function<void(const std::string& message)> warning;
     // A wait before the next request (a 429's Retry-After, a retry).
     std::function<void(Seconds seconds, const std::string& why)> waiting;
 };
 
 struct PullAllResult {
-    std::size_t written = 0;  // rows in the sheet
-    std::size_t failed = 0;   // offers reported through PullAllObserver::failed
+    std::size_t pulled = 0;  // offers handed on (all kept, when the run was not stopped)
+    std::size_t failed = 0;  // offers reported through PullAllObserver::failed
     // Why the run stopped before the end (not signed in, the list could not be read, the
-    // seller stopped it, the file could not be written); nothing was written then.
+    // seller stopped it, what keeps the offers could not); nothing should be kept then.
     std::optional<Failure> stopped;
 };
 
+// Where each pulled offer goes, in the list's order: its number and the form's texts.
+using PulledOfferSink =
+    std::function<void(const std::string& offerId, const structured::PulledOffer& offer)>;
+
 // Lists the offers that `filter` selects (its offset and limit are the function's own), reads
-// them several at once (`run`: how many in flight), and writes the sheet into `outPath` through
-// the one safe save, whole or not at all. A failed offer is reported and the rest go on; a
-// failure that every further request would repeat (signed out, stopped) ends the run.
+// them several at once (`run`: how many in flight), and hands each to `sink` in the list's
+// order. A failed offer is reported and the rest go on; a failure that every further request
+// would repeat (signed out, stopped) ends the run, and nothing more is handed on.
 PullAllResult PullAllOffers(AllegroSession& session, const OfferQuery& filter,
-                            const std::string& outPath, SheetKind kind,
-                            const PullAllObserver& observer = {},
+                            const PulledOfferSink& sink, const PullAllObserver& observer = {},
                             const std::atomic<bool>* cancel = nullptr, const RunSettings& run = {},
                             Clock& clock = SystemClock());
 
 // "120 z 340 ofert".
 std::string PullProgressLine(std::size_t done, std::size_t total);
-
-// "340 ofert zapisanych w pliku OUT, 2 z błędami" for a run that was not stopped.
-std::string PullSummaryLine(const PullAllResult& result, std::string_view outPath);
 
 }  // namespace licytek::publish

@@ -51,14 +51,6 @@ std::optional<Tokens> TokensFromJson(const json& value) {
     return tokens;
 }
 
-std::string FolderOf(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos) {
-        return ".";
-    }
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 // The account's name, or its number where the system has no name for it.
 std::string AccountName(uid_t uid) {
     std::vector<char> buffer(16384);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "model/PolishNumbers.h"
 #include "publish/Wording.h"
 
 namespace licytek::publish {
@@ -482,10 +483,11 @@ void UpdateFlow::OnConfirm(const Final& answer) {
     }
     if (response->status == 202) {
         if (now_ >= deadline_) {
-            // How long was waited, as the seller reads it: "10 minut".
+            // How long was waited, as the seller reads it after "w ciągu": "1 minuty", "10 minut".
             const Seconds minutes = std::max<Seconds>(rules_.confirmWithin / 60, 1);
-            return Fail(Made(FailureKind::Unconfirmed, Outcome::Network, Purpose::Update,
-                             std::to_string(minutes) + (minutes == 1 ? " minuty" : " minut")));
+            return Fail(
+                Made(FailureKind::Unconfirmed, Outcome::Network, Purpose::Update,
+                     CountedNoun(static_cast<std::size_t>(minutes), "minuty", "minut", "minut")));
         }
         return StartConfirm(AskedRetryAfter(response->Header("Retry-After"), rules_.pollWait));
     }

@@ -180,6 +180,28 @@ std::string FailureSentence(const Failure& failure, const FrontEnd& front) {
     return sentence;
 }
 
+bool NamesOffer(const Failure& failure) {
+    const bool aboutOffer = failure.purpose == Purpose::ReadOffer ||
+                            failure.purpose == Purpose::Picture ||
+                            failure.purpose == Purpose::Update;
+    if (failure.offerId.empty() || !aboutOffer) {
+        return false;
+    }
+    // The kinds whose sentence begins with WhatFailed, or names the offer itself.
+    switch (failure.kind) {
+        case FailureKind::Refused:
+        case FailureKind::ServerError:
+        case FailureKind::NoAnswer:
+        case FailureKind::UnknownIfArrived:
+        case FailureKind::Unconfirmed:
+            return true;
+        case FailureKind::BadAnswer:
+            return failure.detail.empty();
+        default:
+            return false;
+    }
+}
+
 std::string ReachedSentence(const Reached& reached) {
     switch (reached.update) {
         case UpdateSent::Confirmed:

@@ -24,6 +24,10 @@ inline constexpr FrontEnd kWindowFront{"Zaloguj się w oknie „Wyślij do Alleg
 // without the Trace-Id.
 std::string FailureSentence(const Failure& failure, const FrontEnd& front);
 
+// Whether FailureSentence names the failure's offer by its number ("Odczyt oferty 123: ..."),
+// so that a list of many offers needs to name it no more.
+bool NamesOffer(const Failure& failure);
+
 // What already reached Allegro: "nic nie zostało wysłane do Allegro." and the like.
 std::string ReachedSentence(const Reached& reached);
 

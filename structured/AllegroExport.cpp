@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "model/CaseFold.h"
 #include "model/PolishNumbers.h"
 #include "model/Text.h"
 #include "structured/JsonString.h"
@@ -336,7 +337,7 @@ ReportedLimits CheckLimits(const AllegroOffer& offer, Report& report) {
     ReportedLimits reported;
     const std::size_t titleLength = TitleLength(offer.name);
     if (offer.name.empty()) {
-        report.Warning("Edit2", "Nagłówek aukcji jest pusty, a to on jest tytułem oferty.");
+        report.Warning("Edit2", "jest pusty, a to on jest tytułem oferty.");
     } else if (titleLength > kMaxTitleLength) {
         report.Error("Edit2", "Tytuł oferty ma " +
                                   CountedNoun(titleLength, "znak", "znaki", "znaków") +
@@ -426,10 +427,8 @@ bool IsLocalPictureSource(std::string_view utf8Source) {
     if (!hasScheme) {
         return true;
     }
-    std::string scheme(utf8Source.substr(0, colon));
-    std::transform(scheme.begin(), scheme.end(), scheme.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
-    return scheme == "file" && utf8Source.substr(colon).starts_with("://");
+    return AsciiLower(utf8Source.substr(0, colon)) == "file" &&
+           utf8Source.substr(colon).starts_with("://");
 }
 
 bool AllegroOffer::HasErrors() const {

@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 #include <variant>
 
+#include "model/CaseFold.h"
 #include "model/FormFields.h"
 #include "model/PolishNumbers.h"
 #include "structured/JsonDepth.h"
@@ -26,16 +27,6 @@ bool IsAsciiLetter(char c) {
 
 bool IsAsciiAlphanumeric(char c) {
     return IsAsciiLetter(c) || (c >= '0' && c <= '9');
-}
-
-std::string Lowercase(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return lower;
 }
 
 // The elements each element may hold; the top level is "".
@@ -139,7 +130,7 @@ Tag ReadTag(std::string_view text) {
     while (i < text.size() && IsAsciiAlphanumeric(text[i])) {
         ++i;
     }
-    tag.name = Lowercase(text.substr(nameStart, i - nameStart));
+    tag.name = AsciiLower(text.substr(nameStart, i - nameStart));
     const std::size_t end = text.find('>', i);
     if (end == std::string_view::npos) {
         return tag;
@@ -371,7 +362,7 @@ std::variant<Description, Finding> ParseDescriptionJson(std::string_view json, b
 }  // namespace
 
 std::string FindingText(const Finding& finding) {
-    if (finding.control.empty()) {
+    if (finding.control.empty() || finding.namesInput) {
         return finding.message;
     }
     std::string text(InputLabel(finding.control));
@@ -391,7 +382,7 @@ AddressKind ClassifyAddress(std::string_view address) {
     if (!AddressCharacterFault(address).empty()) {
         return AddressKind::NotWeb;
     }
-    const std::string lower = Lowercase(address.substr(0, 8));
+    const std::string lower = AsciiLower(address.substr(0, 8));
     const bool https = lower.starts_with("https://");
     const bool http = lower.starts_with("http://");
     if (https || http) {

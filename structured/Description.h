@@ -17,10 +17,13 @@ struct Finding {
     Severity severity = Severity::Warning;
     std::string control;  // the input it concerns ("Memo1", "Edit2"...), empty for the whole
     std::string message;  // Polish, UTF-8
+    // The message names its input itself ("Telefon nie trafia do opisu…"): no label before it.
+    bool namesInput = false;
 };
 
 // The finding as every front end words it: "Nagłówek aukcji: message", the input named by its
-// label, or the message alone when it concerns the whole description. UTF-8.
+// label, or the message alone when it concerns the whole description or names its input
+// itself. UTF-8.
 std::string FindingText(const Finding& finding);
 
 enum class ItemType { Text, Image };

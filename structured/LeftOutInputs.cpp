@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "model/CaseFold.h"
 #include "model/FormFields.h"
 
 namespace licytek::structured {
@@ -27,10 +28,8 @@ bool IsChanged(const AuctionForm& form, std::string_view control) {
         const std::string& fresh = kFresh.*field->text;
         // A colour written in small letters is the same colour.
         return value.size() != fresh.size() ||
-               !std::equal(value.begin(), value.end(), fresh.begin(), [](char a, char b) {
-                   return std::tolower(static_cast<unsigned char>(a)) ==
-                          std::tolower(static_cast<unsigned char>(b));
-               });
+               !std::equal(value.begin(), value.end(), fresh.begin(),
+                           [](char a, char b) { return AsciiLower(a) == AsciiLower(b); });
     }
     if (field->kind == FieldKind::Switch) {
         return form.*field->flag != kFresh.*field->flag;
@@ -38,18 +37,23 @@ bool IsChanged(const AuctionForm& form, std::string_view control) {
     return form.*field->position != kFresh.*field->position;
 }
 
+// A message that names its input itself, so that no label is put before it.
+struct NamingMessage {
+    std::string text;
+};
+
 class LeftOutList {
   public:
     explicit LeftOutList(const AuctionForm& form) : form_(form) {}
 
     // One warning, on the first changed input of `controls`, when any of them is changed.
     void Add(std::initializer_list<std::string_view> controls, std::string message) {
-        for (const std::string_view control : controls) {
-            if (IsChanged(form_, control)) {
-                findings_.push_back({Severity::Warning, std::string(control), std::move(message)});
-                return;
-            }
-        }
+        Add(controls, std::move(message), false);
+    }
+
+    // The same for a message that begins with its inputs' name.
+    void Add(std::initializer_list<std::string_view> controls, NamingMessage message) {
+        Add(controls, std::move(message.text), true);
     }
 
     // One warning on `control`, unless it is empty.
@@ -62,6 +66,17 @@ class LeftOutList {
     std::vector<Finding> Take() { return std::move(findings_); }
 
   private:
+    void Add(std::initializer_list<std::string_view> controls, std::string message,
+             bool namesInput) {
+        for (const std::string_view control : controls) {
+            if (IsChanged(form_, control)) {
+                findings_.push_back(
+                    {Severity::Warning, std::string(control), std::move(message), namesInput});
+                return;
+            }
+        }
+    }
+
     const AuctionForm& form_;
     std::vector<Finding> findings_;
 };
@@ -91,8 +106,8 @@ std::string_view ChosenEffect(const AuctionForm& form) {
     return {};
 }
 
-std::string Belongs(std::string_view what, std::string_view where) {
-    return std::string(what) + " nie trafia do opisu: " + std::string(where);
+NamingMessage Belongs(std::string_view what, std::string_view where) {
+    return {std::string(what) + " nie trafia do opisu: " + std::string(where)};
 }
 
 }  // namespace
@@ -121,9 +136,9 @@ std::vector<Finding> LeftOutInputs(const AuctionForm& form, const ExportOptions&
                                     "warunki zwrotów i reklamacji ustawiasz w zakładce „Zwroty” "
                                     "(albo dołącz regulamin i koszty przesyłki do opisu)."));
         list.Add({"Edit6", "Edit7", "Edit8", "Edit9"},
-                 "Koszty przesyłki nie trafiają do opisu: Allegro pokazuje je z cennika dostaw, "
-                 "w " +
-                     std::string(kDelivery) + ".");
+                 NamingMessage{"Koszty przesyłki nie trafiają do opisu: Allegro pokazuje je z "
+                               "cennika dostaw, w " +
+                               std::string(kDelivery) + "."});
     }
     list.Add({"ComboBox5", "Edit14", "Edit15", "Edit16", "Edit18", "Edit19", "Edit20", "Edit21",
               "CheckBox2", "CheckBox4"},
@@ -146,7 +161,8 @@ std::vector<Finding> LeftOutInputs(const AuctionForm& form, const ExportOptions&
     if (const std::string_view layout = ChosenLayout(form); !layout.empty()) {
         findings.push_back({Severity::Warning, std::string(layout),
                             "Układ strony nie trafia do opisu: Allegro układa opis w sekcjach, "
-                            "jedną pod drugą."});
+                            "jedną pod drugą.",
+                            true});
     }
     return findings;
 }

@@ -5,6 +5,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "model/CaseFold.h"
 #include "model/PolishNumbers.h"
 
 namespace licytek::structured {
@@ -16,10 +17,6 @@ bool IsSpace(char c) {
 
 bool IsAsciiLetter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 bool IsOneOf(std::string_view name, std::initializer_list<std::string_view> names) {
@@ -514,7 +511,7 @@ class Tokens {
         std::string name;
         while (at_ < html_.size() && !IsSpace(html_[at_]) && html_[at_] != '/' &&
                html_[at_] != '>') {
-            name.push_back(Lower(html_[at_++]));
+            name.push_back(AsciiLower(html_[at_++]));
         }
         return name;
     }
@@ -572,7 +569,7 @@ class Tokens {
             const std::string_view after = html_.substr(end + 2, name.size());
             if (after.size() == name.size() &&
                 std::equal(after.begin(), after.end(), name.begin(),
-                           [](char a, char b) { return Lower(a) == b; })) {
+                           [](char a, char b) { return AsciiLower(a) == b; })) {
                 at_ = end;
                 return;
             }

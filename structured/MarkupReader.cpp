@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "model/CaseFold.h"
 #include "structured/MarkupLimits.h"
 #include "structured/ParseArena.h"
 #include "structured/TextFlow.h"
@@ -42,9 +43,8 @@ bool IsGalleryPlaceholder(const GumboElement& element) {
     gumbo_tag_from_original_text(&name);
     constexpr std::string_view kGallery = "galeria";
     return name.length == kGallery.size() &&
-           std::equal(kGallery.begin(), kGallery.end(), name.data, [](char expected, char actual) {
-               return expected == (actual >= 'A' && actual <= 'Z' ? actual - 'A' + 'a' : actual);
-           });
+           std::equal(kGallery.begin(), kGallery.end(), name.data,
+                      [](char expected, char actual) { return expected == AsciiLower(actual); });
 }
 
 Role RoleOf(const GumboElement& element) {

@@ -21,15 +21,6 @@ Finding MemoError(std::string message) {
     return Finding{Severity::Error, "Memo1", std::move(message)};
 }
 
-std::string CodePointName(char32_t codePoint) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string name = "U+";
-    for (int shift = codePoint > 0xFFFF ? 20 : 12; shift >= 0; shift -= 4) {
-        name.push_back(kHex[(codePoint >> shift) & 0xF]);
-    }
-    return name;
-}
-
 // Characters that the HTML parser replaces with U+FFFD where they stand as they are.
 bool ParserReplaces(char32_t codePoint) {
     const bool control = (codePoint < 0x20 && codePoint != '\t' && codePoint != '\n' &&

@@ -8,7 +8,9 @@
 #include <unordered_map>
 #include <utility>
 
+#include "model/CaseFold.h"
 #include "model/PolishNumbers.h"
+#include "model/Utf8.h"
 #include "structured/MarkupLimits.h"
 #include "structured/ParseArena.h"
 #include "structured/Validation.h"
@@ -18,22 +20,12 @@ namespace {
 
 // ---- Names and values ----------------------------------------------------------------------
 
-char LowerAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string LowerAscii(std::string_view text) {
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) { return LowerAscii(c); });
-    return lower;
-}
-
 bool IsAsciiLetter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
 bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && LowerAscii(text.substr(0, prefix.size())) == prefix;
+    return text.size() >= prefix.size() && AsciiLower(text.substr(0, prefix.size())) == prefix;
 }
 
 bool IsHtmlSpace(char c) {
@@ -78,13 +70,13 @@ std::string ElementName(const GumboElement& element) {
     while (end < tag.size() && !IsHtmlSpace(tag[end]) && tag[end] != '/' && tag[end] != '>') {
         ++end;
     }
-    return start < tag.size() ? LowerAscii(tag.substr(start, end - start)) : std::string("?");
+    return start < tag.size() ? AsciiLower(tag.substr(start, end - start)) : std::string("?");
 }
 
 const GumboAttribute* FindAttribute(const GumboElement& element, std::string_view name) {
     for (unsigned int i = 0; i < element.attributes.length; ++i) {
         const auto* attribute = static_cast<const GumboAttribute*>(element.attributes.data[i]);
-        if (LowerAscii(attribute->name) == name) {
+        if (AsciiLower(attribute->name) == name) {
             return attribute;
         }
     }
@@ -136,14 +128,8 @@ std::string Quoted(std::string_view text) {
 
 // At most kShownAddressCharacters characters of an address, cut between characters.
 std::string ShortAddress(std::string_view address) {
-    std::size_t characters = 0;
-    for (std::size_t i = 0; i < address.size(); ++i) {
-        const bool startsCharacter = (static_cast<unsigned char>(address[i]) & 0xC0) != 0x80;
-        if (startsCharacter && ++characters > kShownAddressCharacters) {
-            return std::string(address.substr(0, i)) + "\u2026";
-        }
-    }
-    return std::string(address);
+    const std::string_view shown = Utf8Prefix(address, kShownAddressCharacters);
+    return std::string(shown) + (shown.size() < address.size() ? "\u2026" : "");
 }
 
 // ---- Walking the page ---------------------------------------------------------------------
@@ -270,7 +256,7 @@ class PageWalker {
     // A file path or a file: address; an address of the site itself ("/img/a.jpg" without a
     // folder of a disk) cannot be told from a path, so only paths that look like a disk's are.
     static bool IsLocalPicture(std::string_view address) {
-        const std::string lower = LowerAscii(address.substr(0, 8));
+        const std::string lower = AsciiLower(address.substr(0, 8));
         if (lower.starts_with("file:")) {
             return true;
         }
@@ -302,7 +288,7 @@ class PageWalker {
                        ">: eBay nie przyjmuje wtyczek ani osadzonych program\u00F3w (aktywna "
                        "tre\u015B\u0107)";
             case GUMBO_TAG_META:
-                if (LowerAscii(TrimmedStart(AttributeValue(element, "http-equiv")))
+                if (AsciiLower(TrimmedStart(AttributeValue(element, "http-equiv")))
                         .starts_with("refresh")) {
                     return std::string(
                         "<meta http-equiv=\"refresh\">: eBay nie przyjmuje samoczynnego "
@@ -343,7 +329,7 @@ class PageWalker {
 
     static bool IsInsecureAddressAttribute(std::string_view name, std::string_view value) {
         if (name == "srcset") {
-            return LowerAscii(value).find("http://") != std::string::npos;
+            return AsciiLower(value).find("http://") != std::string::npos;
         }
         return std::find(kAddressAttributes.begin(), kAddressAttributes.end(), name) !=
                    kAddressAttributes.end() &&
@@ -361,7 +347,7 @@ class PageWalker {
     // Every "http://" address a style sheet loads: url(...) and @import "...".
     static std::vector<std::string_view> InsecureStyleAddresses(std::string_view css) {
         std::vector<std::string_view> addresses;
-        const std::string lower = LowerAscii(css);
+        const std::string lower = AsciiLower(css);
         for (const std::string_view opener :
              {std::string_view("url("), std::string_view("@import")}) {
             for (std::size_t at = lower.find(opener); at != std::string::npos;
@@ -412,16 +398,10 @@ class PageWalker {
 
     // The limit counts characters; the finding stands at the first one past it.
     void CheckPageSize() {
-        std::size_t characters = 0;
-        std::optional<std::size_t> firstPast;
-        for (std::size_t i = 0; i < html_.size(); ++i) {
-            if ((static_cast<unsigned char>(html_[i]) & 0xC0) != 0x80 &&
-                ++characters == kEbayMaxCharacters + 1) {
-                firstPast = i;
-            }
-        }
-        if (firstPast) {
-            Add(*firstPast, Target::Ebay, SubjectKind::Page, "rozmiar strony",
+        const std::size_t allowed = Utf8Prefix(html_, kEbayMaxCharacters).size();
+        if (allowed < html_.size()) {
+            const std::size_t characters = Utf8CharacterCount(html_);
+            Add(allowed, Target::Ebay, SubjectKind::Page, "rozmiar strony",
                 "strona ma " + GroupedCountedNoun(characters, "znak", "znaki", "znak\u00F3w") +
                     "; eBay przyjmuje opis najwy\u017Cej " + GroupedNumber(kEbayMaxCharacters) +
                     " znak\u00F3w");

@@ -9,17 +9,6 @@
 namespace licytek::structured {
 namespace {
 
-// Characters, not bytes: a broken byte counts as one.
-std::size_t CharacterCount(std::string_view utf8) {
-    std::size_t count = 0;
-    for (std::size_t at = 0; at < utf8.size(); ++count) {
-        char32_t ignored = 0;
-        const std::size_t length = ReadUtf8(utf8.substr(at), ignored);
-        at += length == 0 ? 1 : length;
-    }
-    return count;
-}
-
 std::vector<std::string_view> Words(std::string_view text) {
     constexpr std::string_view kBlanks = " \t\r\n\f\v";
     std::vector<std::string_view> words;
@@ -35,7 +24,7 @@ std::vector<std::string_view> Words(std::string_view text) {
 
 std::optional<std::string> TitleRefusal(std::string_view utf8Title) {
     const std::string quoted = "„" + std::string(utf8Title) + "”";
-    const std::size_t characters = CharacterCount(utf8Title);
+    const std::size_t characters = Utf8CharacterCount(utf8Title);
     if (characters < kMinTitleCharacters) {
         return "Tytuł " + quoted + " ma " + CountedNoun(characters, "znak", "znaki", "znaków") +
                ", a Allegro przyjmuje tytuł od " + std::to_string(kMinTitleCharacters) + " znaków.";
@@ -46,7 +35,7 @@ std::optional<std::string> TitleRefusal(std::string_view utf8Title) {
                ", a Allegro przyjmuje tytuł od " + std::to_string(kMinTitleWords) + " słów.";
     }
     for (const std::string_view word : words) {
-        if (const std::size_t length = CharacterCount(word); length > kMaxTitleWordCharacters) {
+        if (const std::size_t length = Utf8CharacterCount(word); length > kMaxTitleWordCharacters) {
             return "Słowo „" + std::string(word) + "” w tytule ma " +
                    CountedNoun(length, "znak", "znaki", "znaków") +
                    ", a Allegro przyjmuje słowa najwyżej " +

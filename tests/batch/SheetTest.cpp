@@ -193,10 +193,12 @@ TEST_F(SheetTest, TheTemplatesWarningsAreToldOnceAndRowsTellTheirOwn) {
         starts.push_back(line.substr(0, line.find(": ", line.find(": ") + 2)));
     }
     const std::string file = dir_.File("offers.csv");
-    // Each input named as the window labels it.
-    const std::vector<std::string> expected = {
-        "szablon: Telefon", "szablon: Regulamin aukcji", file + ":2: Koszty przesyłki 1",
-        file + ":3: Koszty przesyłki 1", file + ":4: Koszty przesyłki 1"};
+    // Each input named once: these messages name it themselves, with no label before them.
+    const std::vector<std::string> expected = {"szablon: Telefon nie trafia do opisu",
+                                               "szablon: Regulamin aukcji nie trafia do opisu",
+                                               file + ":2: Koszty przesyłki nie trafiają do opisu",
+                                               file + ":3: Koszty przesyłki nie trafiają do opisu",
+                                               file + ":4: Koszty przesyłki nie trafiają do opisu"};
     EXPECT_EQ(starts, expected) << ::testing::PrintToString(warnings_);
     EXPECT_EQ(summary.warnings, expected.size());
 
@@ -207,15 +209,15 @@ TEST_F(SheetTest, TheTemplatesWarningsAreToldOnceAndRowsTellTheirOwn) {
                "{\"Edit2\": \"Kask\", \"Memo1\": \"opis\"}\n");
     Run(dir_.File("offers.jsonl"), "json", OutputFormat::Allegro);
     const auto phone = std::count_if(warnings_.begin(), warnings_.end(), [](const auto& line) {
-        return line.find("Telefon: ") != std::string::npos;
+        return line.find("Telefon nie trafia") != std::string::npos;
     });
     EXPECT_EQ(phone, 2) << ::testing::PrintToString(warnings_);
     const auto told = [&](const std::string& start) {
         return std::any_of(warnings_.begin(), warnings_.end(),
                            [&](const auto& line) { return line.starts_with(start); });
     };
-    EXPECT_TRUE(told("szablon: Telefon: "));
-    EXPECT_TRUE(told(dir_.File("offers.jsonl") + ":1: Telefon: "));
+    EXPECT_TRUE(told("szablon: Telefon nie trafia"));
+    EXPECT_TRUE(told(dir_.File("offers.jsonl") + ":1: Telefon nie trafia"));
 }
 
 }  // namespace

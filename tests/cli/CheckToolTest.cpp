@@ -112,10 +112,10 @@ TEST_F(CheckToolTest, WrongUsageAndMissingPagesAreFailures) {
         std::string_view part;
     };
     const Case cases[] = {
-        {{"--for", "amazon"}, 2, "unknown target amazon"},
-        {{"--for"}, 2, "--for needs"},
-        {{"--strict"}, 2, "unknown option --strict"},
-        {{"a.html", "b.html"}, 2, "more than one page"},
+        {{"--for", "amazon"}, 2, "nieznany cel amazon"},
+        {{"--for"}, 2, "opcja --for wymaga"},
+        {{"--strict"}, 2, "nieznana opcja --strict"},
+        {{"a.html", "b.html"}, 2, "więcej niż jedna strona"},
         {{"brak.html"}, 1, "brak.html"},
     };
     for (const Case& c : cases) {

@@ -65,12 +65,16 @@ TEST_F(ExportToolTest, WarnsOnStandardErrorAndPrintsThePasteTextWithTerms) {
     }
     // Each input named by its label in the window, never by its control name.
     EXPECT_NE(run.err.find("uwaga: Opis przedmiotu: Zdjęcie „http://x/1.jpg”"), std::string::npos);
-    EXPECT_NE(run.err.find("uwaga: Telefon: Telefon"), std::string::npos);
+    // A warning whose message names its input itself does not name it twice.
+    EXPECT_NE(run.err.find("uwaga: Telefon nie trafia do opisu"), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("Telefon: Telefon"), std::string::npos) << run.err;
 
     // Without the option the terms and the shipping are reported as left out.
     const ToolRun withoutTerms = Run({"export", "allegro"}, form);
-    EXPECT_NE(withoutTerms.err.find("uwaga: Regulamin aukcji: "), std::string::npos);
-    EXPECT_NE(withoutTerms.err.find("uwaga: Koszty przesyłki 1: "), std::string::npos);
+    EXPECT_NE(withoutTerms.err.find("uwaga: Regulamin aukcji nie trafia do opisu"),
+              std::string::npos);
+    EXPECT_NE(withoutTerms.err.find("uwaga: Koszty przesyłki nie trafiają do opisu"),
+              std::string::npos);
     EXPECT_EQ(withoutTerms.err.find("Edit"), std::string::npos) << withoutTerms.err;
 }
 

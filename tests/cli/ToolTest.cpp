@@ -160,25 +160,25 @@ TEST_F(ToolTest, FaultsEndWithOneLineAndTheirStatus) {
         std::string part;
     };
     const Case cases[] = {
-        {{"render"}, R"({"Edit2": 5})", 2, "Edit2: must be a string"},
-        {{"render"}, R"({"Edit2": "x")", 2, "malformed JSON"},
-        {{"render"}, R"({"ComboBox1": 1e999999})", 2, "\"ComboBox1\": number overflow"},
-        {{"render"}, R"({"ComboBox1": 123456789012345678901234567890})", 2, "ComboBox1: must be"},
-        {{"render"}, std::string(200000, '[') + std::string(200000, ']'), 2, "must be an object"},
-        {{"render"}, "{\"Edit2\": \"\x80\xFF\"}", 2, "malformed JSON"},
-        {{"render"}, std::string("{\"Edit2\": \"a") + '\0' + "b\"}", 2, "malformed JSON"},
+        {{"render"}, R"({"Edit2": 5})", 2, "Edit2: ma być tekstem w cudzysłowie"},
+        {{"render"}, R"({"Edit2": "x")", 2, "błędny JSON"},
+        {{"render"}, R"({"ComboBox1": 1e999999})", 2, "\"ComboBox1\": liczba jest za duża"},
+        {{"render"}, R"({"ComboBox1": 123456789012345678901234567890})", 2, "ComboBox1: ma być"},
+        {{"render"}, std::string(200000, '[') + std::string(200000, ']'), 2, "ma być obiektem"},
+        {{"render"}, "{\"Edit2\": \"\x80\xFF\"}", 2, "błędny JSON"},
+        {{"render"}, std::string("{\"Edit2\": \"a") + '\0' + "b\"}", 2, "błędny JSON"},
         {{"render", "missing.json"}, "", 1, "missing.json: nie ma takiego pliku"},
         {{"render", "."}, "", 1, ".: brak dostępu do pliku"},
         {{"render", "--project", "missing.ltk"}, "", 1, "missing.ltk: nie ma takiego pliku"},
-        {{"render", "--project"}, "", 2, "--project needs a value"},
-        {{"render", "--html"}, "", 2, "unknown option --html"},
-        {{"render", "form.json", "form.json"}, "", 2, "more than one JSON form"},
-        {{}, "", 2, "missing command"},
-        {{"draw"}, "", 2, "unknown command draw"},
-        {{"project"}, "", 2, "project needs save or load"},
-        {{"project", "save", "form.json"}, "", 2, "project save needs FORM.json and FILE"},
-        {{"project", "load"}, "", 2, "project load needs FILE"},
-        {{"project", "copy", "a"}, "", 2, "unknown project command copy"},
+        {{"render", "--project"}, "", 2, "opcja --project wymaga wartości"},
+        {{"render", "--html"}, "", 2, "nieznana opcja --html"},
+        {{"render", "form.json", "form.json"}, "", 2, "więcej niż jeden formularz JSON"},
+        {{}, "", 2, "brak polecenia"},
+        {{"draw"}, "", 2, "nieznane polecenie draw"},
+        {{"project"}, "", 2, "project wymaga save albo load"},
+        {{"project", "save", "form.json"}, "", 2, "project save wymaga FORM.json i FILE"},
+        {{"project", "load"}, "", 2, "project load wymaga FILE"},
+        {{"project", "copy", "a"}, "", 2, "nieznane polecenie project copy"},
         {{"project", "load", "missing.ltk"}, "", 1, "missing.ltk: nie ma takiego pliku"},
         {{"render", "bad\nname.json"}, "", 1, "bad name.json: nie ma takiego pliku"},
     };
@@ -347,7 +347,7 @@ TEST_F(ToolTest, ProjectSaveReportsAFileThatCannotBeWritten) {
     ExpectFailure(Run({"project", "save", "-", "plik/zapis.ltk"}, "{}"), 1,
                   "plik/zapis.ltk: brak dostępu do pliku");
     ExpectFailure(Run({"project", "save", "-", "zapis.ltk"}, R"({"Edit2": 1})"), 2,
-                  "Edit2: must be a string");
+                  "Edit2: ma być tekstem w cudzysłowie");
     EXPECT_FALSE(std::filesystem::exists(PathOf("zapis.ltk")));
 }
 

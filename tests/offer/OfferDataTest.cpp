@@ -2,9 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <span>
+#include <string>
+#include <vector>
 
 #include "offer/OfferData.h"
 #include "offer/OfferSignature.h"
+#include "offer/OfferValues.h"
 
 namespace licytek::offer {
 namespace {
@@ -55,6 +59,21 @@ TEST(OfferValuesTest, GtinsNeedTheirLengthAndCheckDigit) {
     EXPECT_TRUE(IsUuid("6E3E9F5D-2c1b-4a4e-9d0a-1f2e3d4c5b6a"));
     EXPECT_FALSE(IsUuid("6e3e9f5d2c1b4a4e9d0a1f2e3d4c5b6a"));
     EXPECT_FALSE(IsUuid("6e3e9f5d-2c1b-4a4e-9d0a-1f2e3d4c5b6g"));
+}
+
+// The names left out of a list are counted in the form Polish needs; one left out is shown.
+TEST(OfferValuesTest, AListCutShortCountsWhatItLeavesOut) {
+    const std::vector<std::string> names = {"a", "b", "c", "d", "e", "f", "g"};
+    const auto first = [&](std::size_t count) {
+        return std::span<const std::string>(names.data(), count);
+    };
+    EXPECT_EQ(QuotedList(first(2), 2), "„a”, „b”");
+    EXPECT_EQ(QuotedList(first(3), 2), "„a”, „b”, „c”");
+    EXPECT_EQ(QuotedList(first(4), 2), "„a”, „b” i 2 inne");
+    EXPECT_EQ(QuotedList(first(6), 2), "„a”, „b” i 4 inne");
+    EXPECT_EQ(QuotedList(first(7), 2), "„a”, „b” i 5 innych");
+    // A value is cut after 40 characters, not bytes, and never inside one.
+    EXPECT_EQ(QuotedValue(std::string(39, 'x') + "żółw"), "„" + std::string(39, 'x') + "ż…”");
 }
 
 TEST(OfferDataTest, ReadsEveryKeyAndWritesItBackToTheSameData) {

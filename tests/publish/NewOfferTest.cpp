@@ -243,7 +243,8 @@ TEST_F(NewOfferTest, ADraftIsCreatedOnceWithItsGapsNamedByParameter) {
     fake.Script("POST", kCreated, Answer(201, ProductOfferJson("777", "INACTIVE", R"([
                     {"code":"X","path":"productSet[0].product.parameters[0]",
                      "userMessage":"Wartość nie pasuje do produktu"},
-                    {"code":"Y","path":"delivery.shippingRates","message":"Brak cennika"}])")));
+                    {"code":"Y","path":"delivery.shippingRates","message":"No rates",
+                     "userMessage":"Brak cennika"}])")));
     const publish::CreateResult result = Create();
     EXPECT_EQ(result.outcome, Outcome::Done) << result.message;
     EXPECT_EQ(result.message, "Szkic 777 utworzony — " + fake.Base() + "/oferta/777");
@@ -313,6 +314,7 @@ TEST_F(NewOfferTest, RefusalsNameTheKeyOrParameterTheyConcern) {
     fake.Script("POST", kCreated,
                 Answer(422, R"({"errors":[{"code":"ProductNotFoundException","path":"",
                     "message":"Product not found"}]})"));
+    // Words Allegro wrote only for developers are said to be its own, in English.
     EXPECT_EQ(Create().errors,
               std::vector<std::string>{"ean: Allegro (po angielsku): Product not found"});
 

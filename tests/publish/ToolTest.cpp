@@ -66,7 +66,7 @@ TEST_F(AllegroToolTest, ATokenFileOthersCouldReadIsClosedWithAWarning) {
     fake.Script("GET", "/sale/offers", {200, R"({"offers":[],"totalCount":0})", {}, false});
     const ToolRun run = RunTool({"allegro", "offers"});
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.err, "licytek-cli: warning: Plik " + file.string() +
+    EXPECT_EQ(run.err, "licytek-cli: uwaga: Plik " + file.string() +
                            " z danymi logowania do Allegro był dostępny dla innych użytkowników "
                            "(uprawnienia 0644); teraz jest dostępny tylko dla Ciebie.\n");
     struct stat info {};
