@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "model/FormFields.h"
+#include "structured/Description.h"
 
 namespace licytek {
 
@@ -14,12 +14,9 @@ namespace {
 
 constexpr int kTargetRole = Qt::UserRole;
 
+// The input by its label, unless the message names it already.
 QString FindingLine(const structured::Finding& finding) {
-    QString where;
-    if (const FormField* field = FindFormField(finding.control)) {
-        where = FromUtf8(std::string(field->label)) + QStringLiteral(": ");
-    }
-    return QStringLiteral("• ") + where + FromUtf8(finding.message);
+    return QStringLiteral("• ") + FromUtf8(structured::FindingText(finding));
 }
 
 }  // namespace

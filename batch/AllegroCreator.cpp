@@ -43,6 +43,20 @@ CreateAnswer AllegroCreator::Failed(publish::Outcome outcome, const std::string&
     return answer;
 }
 
+// Allegro's refusal keeps its errors by key and the draft's gaps; any other failure is
+// worded for the front end (the window signs in its own way).
+std::string AllegroCreator::FailureMessage(const publish::CreateResult& result) const {
+    if (front_ != &publish::kCommandLineFront && result.failure && result.errors.empty() &&
+        result.warnings.empty()) {
+        return publish::FailureText(*result.failure, *front_);
+    }
+    std::string message = Joined(result.message, result.errors);
+    if (!result.warnings.empty()) {
+        message = Joined(message + " Braki:", result.warnings);
+    }
+    return publish::FullMessage({result.outcome, std::move(message), result.traceId});
+}
+
 CreateAnswer AllegroCreator::Create(std::size_t /*row*/, const offer::OfferData& data,
                                     const AuctionForm& form, const std::string& sheetFile,
                                     const std::atomic<bool>* cancel) {
@@ -94,13 +108,7 @@ CreateAnswer AllegroCreator::Create(std::size_t /*row*/, const offer::OfferData&
         return {CreateAnswer::Status::Existing, result.foundOfferId, result.warnings.front()};
     }
     if (result.outcome != publish::Outcome::Done) {
-        std::string message = Joined(result.message, result.errors);
-        if (!result.warnings.empty()) {
-            message = Joined(message + " Braki:", result.warnings);
-        }
-        return Failed(result.outcome,
-                      publish::FullMessage({result.outcome, std::move(message), result.traceId}),
-                      result.cancelled);
+        return Failed(result.outcome, FailureMessage(result), result.cancelled);
     }
     unanswered_ = 0;
     const bool live = result.status == "ACTIVE" || result.status == "ACTIVATING";

@@ -32,6 +32,7 @@ class AllegroCreator final : public OfferCreator {
 
   private:
     CreateAnswer Failed(publish::Outcome outcome, const std::string& message, bool cancelled);
+    std::string FailureMessage(const publish::CreateResult& result) const;
 
     publish::OfferCatalogue& catalogue_;
     publish::CreateOptions options_;

@@ -250,7 +250,7 @@ TEST_F(NewOfferTest, ADraftIsCreatedOnceWithItsGapsNamedByParameter) {
     EXPECT_EQ(result.message, "Szkic 777 utworzony — " + fake.Base() + "/oferta/777");
     EXPECT_EQ(result.warnings,
               (std::vector<std::string>{"parametr „Kolor”: Wartość nie pasuje do produktu",
-                                        "cennik dostawy: Allegro (po angielsku): Brak cennika"}));
+                                        "cennik dostawy: Brak cennika"}));
     const auto posts = fake.Requests("POST", kCreated);
     ASSERT_EQ(posts.size(), 1U);
     EXPECT_EQ(posts[0].Header("Content-Type"), kMedia);
