@@ -2,6 +2,9 @@
 
 #include <sys/stat.h>
 
+#include <optional>
+#include <variant>
+
 #include "model/FileIo.h"
 #include "model/PolishNumbers.h"
 
@@ -11,6 +14,13 @@ namespace {
 bool IsFolder(const std::string& path) {
     struct stat info {};
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+publish::PullAllResult WriteRefused(const std::string& outPath, const FileError& error) {
+    publish::PullAllResult refused;
+    refused.stopped =
+        publish::Failure{publish::Outcome::Refused, outPath + ": " + PolishMessage(error), {}};
+    return refused;
 }
 
 }  // namespace
@@ -27,22 +37,39 @@ publish::PullAllResult PullAllToSheet(publish::AllegroSession& session,
             publish::Failure{publish::Outcome::Refused, outPath + ": nie ma folderu " + folder, {}};
         return refused;
     }
+    auto begun = FileWriter::Begin(outPath);
+    if (auto* error = std::get_if<FileError>(&begun)) {
+        return WriteRefused(outPath, *error);
+    }
+    FileWriter& file = std::get<FileWriter>(begun);
+    // Each row goes to the file as it comes, so that memory holds the offers in flight only;
+    // after a failed write the rest are still read, and the run reports the failure at its end.
+    std::optional<FileError> writeError;
     OfferSheet sheet(kind);
     const auto keep = [&](const std::string& offerId, const structured::PulledOffer& offer) {
         const std::size_t characters = sheet.Add(offerId, offer.title, offer.description);
         if (characters > kExcelCellCharacters && observer.warning) {
             observer.warning(TooLongForExcel(offerId, characters));
         }
+        const std::string rows = sheet.TakeText();
+        if (!writeError) {
+            writeError = file.Append(rows);
+        }
     };
     publish::PullAllResult result =
         publish::PullAllOffers(session, filter, keep, observer, cancel, run, clock);
     if (result.stopped) {
-        return result;
+        return result;  // the unfinished file goes with the writer
     }
-    if (auto error = WriteFileAtomically(outPath, sheet.Text())) {
+    if (!writeError) {
+        writeError = file.Append(sheet.TakeText());  // the header of a sheet without rows
+    }
+    if (!writeError) {
+        writeError = file.Commit();
+    }
+    if (writeError) {
         result.pulled = 0;
-        result.stopped =
-            publish::Failure{publish::Outcome::Refused, outPath + ": " + PolishMessage(*error), {}};
+        result.stopped = WriteRefused(outPath, *writeError).stopped;
     }
     return result;
 }

@@ -13,9 +13,11 @@
 namespace licytek::batch {
 
 // Pulls every offer that `filter` selects (see publish::PullAllOffers) into a sheet of `kind`
-// and writes it into `outPath`, whole or not at all: nothing is written when the run stopped.
-// A folder that does not exist stops the run before anything is read. A description too long
-// for Excel is warned of. `pulled` of the result counts the rows written.
+// and writes it into `outPath`, whole or not at all: the rows go to a temporary file as they
+// come, which takes the name only at the end, so that memory holds only the offers in flight;
+// when the run stopped, nothing is written. A folder that does not exist, or a file that
+// cannot be replaced, stops the run before anything is read. A description too long for Excel
+// is warned of. `pulled` of the result counts the rows written.
 publish::PullAllResult PullAllToSheet(publish::AllegroSession& session,
                                       const publish::OfferQuery& filter, const std::string& outPath,
                                       SheetKind kind, const publish::PullAllObserver& observer = {},

@@ -19,6 +19,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_set>
+#include <utility>
 
 namespace licytek::batch {
 
@@ -49,7 +50,9 @@ class OfferSheet {
     // Adds the offer's row, named after its title; the texts are the form's (Windows-1250,
     // CR LF). Answers the description cell's length in characters (UTF-16 units).
     std::size_t Add(std::string_view offerId, std::string_view title, std::string_view description);
-    const std::string& Text() const { return text_; }
+    // The text built since the last call (the header and rows so far, at first), handed out so
+    // that a sheet of thousands of rows can go to its file row by row.
+    std::string TakeText() { return std::exchange(text_, {}); }
     std::size_t Rows() const { return rows_; }
 
   private:

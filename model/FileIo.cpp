@@ -17,6 +17,8 @@ namespace {
 constexpr int kMaxLinkHops = 40;
 // A file the save creates gets the usual read access for all.
 constexpr mode_t kNewFileMode = 0644;
+// How much of a file a copy reads at once.
+constexpr std::size_t kCopyPieceBytes = 65536;
 
 enum class FileErrorKind { NotFound, AccessDenied, AlreadyExists, DiskFull, Other };
 
@@ -203,60 +205,47 @@ std::optional<FileError> PutInPlace(const std::string& temporary, const std::str
     return std::nullopt;
 }
 
-// The new contents go into a file without a name, which vanishes by itself if the program
-// dies before it is complete; only then is it given a name, and at once renamed over the
-// old file. Nothing when the file system cannot make unnamed files.
-std::optional<std::optional<FileError>> WriteThroughUnnamedFile(const std::string& file,
-                                                                std::string_view bytes,
-                                                                const Replaced& replaced,
-                                                                Flush flush) {
-    FileDescriptor fd(::open(FolderOf(file).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
-    if (fd.get() < 0) {
-        if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL) {
-            return std::nullopt;
-        }
-        return FileErrorFromErrno(errno);
-    }
-    if (auto error = FillAndFlush(fd.get(), bytes, replaced, flush)) {
-        return error;
-    }
-    for (int attempt = 0; attempt < 16; ++attempt) {
-        const std::string temporary = TemporaryNameBeside(file);
-        if (LinkUnnamed(fd.get(), temporary) == 0) {
-            if (fd.Close() != 0) {
-                const FileError error = FileErrorFromErrno(errno);
-                ::unlink(temporary.c_str());
-                return error;
-            }
-            return PutInPlace(temporary, file, flush);
-        }
-        if (errno != EEXIST) {
-            break;
-        }
-    }
-    // Neither way of naming it works here: write the contents again as a named file.
-    return std::nullopt;
-}
-
-// Today's way where unnamed files are not available: a named temporary file beside the old
-// one, removed on every failure.
-std::optional<FileError> WriteThroughNamedFile(const std::string& file, std::string_view bytes,
-                                               const Replaced& replaced, Flush flush) {
-    std::string temporary = file + ".XXXXXX";
-    FileDescriptor fd(::mkstemp(temporary.data()));
-    if (fd.get() < 0) {
+// A named temporary file beside `file`, where unnamed files are not available.
+std::optional<FileError> OpenNamedTemporary(const std::string& file, FileDescriptor& fd,
+                                            std::string& temporary) {
+    std::string name = file + ".XXXXXX";
+    fd.Reset(::mkstemp(name.data()));
+    if (!fd.IsOpen()) {
         // The folder refuses new files: report it as the file itself would have been refused.
         return FileErrorFromErrno(errno);
     }
-    auto error = FillAndFlush(fd.get(), bytes, replaced, flush);
-    if (!error && fd.Close() != 0) {
-        error = FileErrorFromErrno(errno);
+    temporary = std::move(name);
+    return std::nullopt;
+}
+
+// The owner and mode that an open file already took over, for a copy of it.
+std::variant<Replaced, FileError> OwnerAndModeOf(int fd) {
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        return FileErrorFromErrno(errno);
     }
-    if (error) {
-        ::unlink(temporary.c_str());
-        return error;
+    return Replaced{true, info.st_mode & 07777, info.st_uid, info.st_gid};
+}
+
+std::optional<FileError> CopyContents(int from, int to) {
+    std::string buffer(kCopyPieceBytes, '\0');
+    for (off_t offset = 0;;) {
+        const ssize_t got = ::pread(from, buffer.data(), buffer.size(), offset);
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return FileErrorFromErrno(errno);
+        }
+        if (got == 0) {
+            return std::nullopt;
+        }
+        if (auto error =
+                WriteAll(to, std::string_view(buffer.data(), static_cast<std::size_t>(got)))) {
+            return error;
+        }
+        offset += got;
     }
-    return PutInPlace(temporary, file, flush);
 }
 
 }  // namespace
@@ -343,8 +332,8 @@ bool PathExists(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0;
 }
 
-std::optional<FileError> WriteFileAtomically(const std::string& path, std::string_view bytes,
-                                             Flush flush, Access access, Links links) {
+std::variant<FileWriter, FileError> FileWriter::Begin(const std::string& path, Flush flush,
+                                                      Access access, Links links) {
     auto behind =
         links == Links::Follow ? FileBehindLinks(path) : std::variant<std::string, FileError>(path);
     if (auto* error = std::get_if<FileError>(&behind)) {
@@ -363,10 +352,104 @@ std::optional<FileError> WriteFileAtomically(const std::string& path, std::strin
         replaced.owner = ::geteuid();
         replaced.group = ::getegid();
     }
-    if (auto result = WriteThroughUnnamedFile(file, bytes, replaced, flush)) {
-        return *result;
+    FileWriter writer(file, flush);
+    // The new contents go into a file without a name, which vanishes by itself if the program
+    // dies before it is complete; it is readable too, for a copy where it cannot be named.
+    writer.fd_.Reset(::open(FolderOf(file).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
+    if (!writer.fd_.IsOpen()) {
+        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+            return FileErrorFromErrno(errno);
+        }
+        if (auto error = OpenNamedTemporary(file, writer.fd_, writer.temporary_)) {
+            return *error;
+        }
     }
-    return WriteThroughNamedFile(file, bytes, replaced, flush);
+    TakeOver(writer.fd_.get(), replaced);
+    return writer;
+}
+
+FileWriter::FileWriter(FileWriter&& other) noexcept
+    : file_(std::move(other.file_)),
+      flush_(other.flush_),
+      fd_(std::move(other.fd_)),
+      temporary_(std::move(other.temporary_)) {
+    other.temporary_.clear();
+}
+
+FileWriter::~FileWriter() {
+    if (!temporary_.empty()) {
+        ::unlink(temporary_.c_str());
+    }
+}
+
+std::optional<FileError> FileWriter::Append(std::string_view bytes) {
+    if (!fd_.IsOpen()) {
+        return FileErrorFromErrno(EBADF);
+    }
+    return WriteAll(fd_.get(), bytes);
+}
+
+std::optional<FileError> FileWriter::Commit() {
+    if (!fd_.IsOpen()) {
+        return FileErrorFromErrno(EBADF);
+    }
+    if (flush_ == Flush::EachFile && ::fsync(fd_.get()) != 0) {
+        return FileErrorFromErrno(errno);
+    }
+    if (temporary_.empty()) {
+        if (auto error = NameUnnamed()) {
+            return error;
+        }
+    }
+    // The temporary file goes with the writer when this fails.
+    if (fd_.Close() != 0) {
+        return FileErrorFromErrno(errno);
+    }
+    return PutInPlace(std::exchange(temporary_, {}), file_, flush_);
+}
+
+// Gives the unnamed file a name beside the file, for the rename over it.
+std::optional<FileError> FileWriter::NameUnnamed() {
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        std::string temporary = TemporaryNameBeside(file_);
+        if (LinkUnnamed(fd_.get(), temporary) == 0) {
+            temporary_ = std::move(temporary);
+            return std::nullopt;
+        }
+        if (errno != EEXIST) {
+            break;
+        }
+    }
+    // Neither way of naming it works here: copy the contents into a named file.
+    const FileDescriptor unnamed = std::move(fd_);
+    auto ownerAndMode = OwnerAndModeOf(unnamed.get());
+    if (auto* error = std::get_if<FileError>(&ownerAndMode)) {
+        return *error;
+    }
+    if (auto error = OpenNamedTemporary(file_, fd_, temporary_)) {
+        return error;
+    }
+    TakeOver(fd_.get(), std::get<Replaced>(ownerAndMode));
+    if (auto error = CopyContents(unnamed.get(), fd_.get())) {
+        return error;
+    }
+    if (flush_ == Flush::EachFile && ::fsync(fd_.get()) != 0) {
+        return FileErrorFromErrno(errno);
+    }
+    return std::nullopt;
+}
+
+std::optional<FileError> WriteFileAtomically(const std::string& path, std::string_view bytes,
+                                             Flush flush, Access access, Links links) {
+    auto begun = FileWriter::Begin(path, flush, access, links);
+    if (auto* error = std::get_if<FileError>(&begun)) {
+        return *error;
+    }
+    auto& writer = std::get<FileWriter>(begun);
+    if (auto error = writer.Append(bytes)) {
+        return error;
+    }
+    return writer.Commit();
 }
 
 namespace {

@@ -68,6 +68,36 @@ std::optional<FileError> WriteFileAtomically(const std::string& path, std::strin
                                              Access access = Access::KeepOrDefault,
                                              Links links = Links::Follow);
 
+// The same save for bytes that come piece by piece, so that a large file is never held whole
+// in memory: Begin checks and prepares as WriteFileAtomically does, Append adds bytes to the
+// temporary file, and Commit flushes it and gives it the name. Until Commit nothing stands at
+// the name; a writer dropped without Commit, or after a failure, leaves the old file as it
+// was and no temporary file behind. After a failure only dropping it is left.
+class FileWriter {
+  public:
+    static std::variant<FileWriter, FileError> Begin(const std::string& path,
+                                                     Flush flush = Flush::EachFile,
+                                                     Access access = Access::KeepOrDefault,
+                                                     Links links = Links::Follow);
+    FileWriter(FileWriter&& other) noexcept;
+    FileWriter& operator=(FileWriter&& other) = delete;
+    FileWriter(const FileWriter&) = delete;
+    FileWriter& operator=(const FileWriter&) = delete;
+    ~FileWriter();
+
+    std::optional<FileError> Append(std::string_view bytes);
+    std::optional<FileError> Commit();
+
+  private:
+    FileWriter(std::string file, Flush flush) : file_(std::move(file)), flush_(flush) {}
+    std::optional<FileError> NameUnnamed();
+
+    std::string file_;  // the file to replace, links followed
+    Flush flush_;
+    FileDescriptor fd_;
+    std::string temporary_;  // the temporary file's name, once it has one
+};
+
 // ---- Several files put in place together, in a folder that others may share ----
 // There a symbolic link is never followed, nothing but a regular file is replaced, and a
 // group of files (one batch row's) appears whole or not at all:

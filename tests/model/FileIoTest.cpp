@@ -188,6 +188,41 @@ TEST(WriteFileAtomically, FailureLeavesWhatWasThereAndNoTemporaryFile) {
     EXPECT_EQ(dir.EntryCount(), 2u);
 }
 
+// The streamed save: the pieces in their order, nothing under the name before Commit, and a
+// writer dropped half way leaves the old file and nothing beside it.
+TEST(FileWriter, NamesTheWholeFileOnlyOnCommit) {
+    TempDir dir;
+    const std::string path = dir.File("arkusz.csv");
+    const int fd = ::open(path.c_str(), O_CREAT | O_WRONLY, 0600);  // umask cannot widen it
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    WriteBytes(path, "old");
+    const std::size_t whileWriting = MakesUnnamedFiles(dir.Path()) ? 1u : 2u;
+    {
+        auto begun = FileWriter::Begin(path);
+        ASSERT_TRUE(std::holds_alternative<FileWriter>(begun));
+        FileWriter& writer = std::get<FileWriter>(begun);
+        EXPECT_EQ(writer.Append("row 1\r\n"), std::nullopt);
+        EXPECT_EQ(writer.Append(std::string("\0", 1)), std::nullopt);
+        EXPECT_EQ(writer.Append(""), std::nullopt);
+        EXPECT_EQ(writer.Append(std::string(100000, 'x')), std::nullopt);
+        EXPECT_EQ(ReadBytes(path), "old");
+        EXPECT_EQ(dir.EntryCount(), whileWriting);
+        EXPECT_EQ(writer.Commit(), std::nullopt);
+    }
+    EXPECT_EQ(ReadBytes(path), std::string("row 1\r\n\0", 8) + std::string(100000, 'x'));
+    EXPECT_EQ(ModeOf(path) & 0777, 0600u);
+    EXPECT_EQ(dir.EntryCount(), 1u);
+
+    {
+        auto begun = FileWriter::Begin(path);
+        ASSERT_TRUE(std::holds_alternative<FileWriter>(begun));
+        EXPECT_EQ(std::get<FileWriter>(begun).Append("half"), std::nullopt);
+    }
+    EXPECT_EQ(ReadBytes(path).size(), 100008u);
+    EXPECT_EQ(dir.EntryCount(), 1u);
+}
+
 }  // namespace
 }  // namespace licytek
 
