@@ -417,6 +417,8 @@ class PassingClock final : public publish::Clock {
 
 class BatchRunTest : public BatchAllegroTest {
   protected:
+    ~BatchRunTest() override { fake.StampWith({}); }  // `passing` goes before the fake
+
     BatchSummary RunParallel(const std::string& csv, int parallel,
                              const std::atomic<bool>* cancel = nullptr, bool dryRun = false) {
         WriteBytes(dir.File("o.csv"), csv);

@@ -139,6 +139,11 @@ std::string FakeAllegro::Base() const {
     return "http://127.0.0.1:" + std::to_string(port_);
 }
 
+void FakeAllegro::StampWith(std::function<long long()> clock) {
+    std::lock_guard lock(mutex_);
+    clock_ = std::move(clock);
+}
+
 void FakeAllegro::Script(const std::string& method, const std::string& path, FakeAnswer answer) {
     std::lock_guard lock(mutex_);
     Queue& queue = script_[{method, path}];

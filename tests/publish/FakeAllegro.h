@@ -63,8 +63,9 @@ class FakeAllegro {
     // Every answer carries "Trace-Id: trace-N".
     std::vector<RecordedRequest> Requests() const;
     std::vector<RecordedRequest> Requests(const std::string& method, const std::string& path) const;
-    // Stamps each request with this time.
-    void StampWith(std::function<long long()> clock) { clock_ = std::move(clock); }
+    // Stamps each request with this time. A fixture whose clock goes before the fake clears
+    // it, so that an answer still stalled then stamps nothing.
+    void StampWith(std::function<long long()> clock);
     // Waits this long before each answer (for the benchmark).
     void SetDelayMicroseconds(int microseconds) { delayMicroseconds_ = microseconds; }
     // The most requests it was answering at one time.

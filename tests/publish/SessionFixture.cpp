@@ -8,6 +8,7 @@ SessionTest::SessionTest() {
 }
 
 SessionTest::~SessionTest() {
+    fake.StampWith({});  // the clock goes before the fake
     session_.reset();
 }
 
