@@ -6,6 +6,8 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <iterator>
 #include <utility>
 
 #include "app/CodePage.h"
@@ -13,6 +15,15 @@
 
 namespace licytek {
 namespace {
+
+// The rows whose body the batch wrote: only they are sent or created on confirmation.
+template <typename Entry>
+std::vector<Entry> PreparedOnly(const std::vector<Entry>& entries) {
+    std::vector<Entry> prepared;
+    std::copy_if(entries.begin(), entries.end(), std::back_inserter(prepared),
+                 [](const Entry& entry) { return entry.prepared; });
+    return prepared;
+}
 
 QString PlanInWords(const publish::PublishPlan& plan) {
     QStringList lines;
@@ -147,13 +158,7 @@ std::vector<TrialEntry> TrialRecorder::TakeEntries() {
 }
 
 std::vector<TrialEntry> ChangesToSend(const std::vector<TrialEntry>& entries) {
-    std::vector<TrialEntry> changes;
-    for (const TrialEntry& entry : entries) {
-        if (entry.prepared) {
-            changes.push_back(entry);
-        }
-    }
-    return changes;
+    return PreparedOnly(entries);
 }
 
 QString SendChangesLabel(std::size_t changes) {
@@ -190,13 +195,7 @@ std::vector<CreateEntry> CreateRecorder::TakeEntries() {
 }
 
 std::vector<CreateEntry> OffersToCreate(const std::vector<CreateEntry>& entries) {
-    std::vector<CreateEntry> offers;
-    for (const CreateEntry& entry : entries) {
-        if (entry.prepared) {
-            offers.push_back(entry);
-        }
-    }
-    return offers;
+    return PreparedOnly(entries);
 }
 
 BatchTrialView::BatchTrialView(QWidget* parent) : QWidget(parent) {
